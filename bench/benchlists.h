@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+// A list text of `count` entries shaped like real names of varying length.
+inline std::string makeListText(int count)
+{
+    std::string text;
+    text.reserve(std::size_t(count) * 14);
+    for (int i = 0; i < count; ++i) {
+        if (i > 0)
+            text += "\r\n";
+        text += "Participant ";
+        text += std::to_string(i * 7919 % 1000003);
+    }
+    return text;
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "app/mainwindowui.h"
+#include "app/windowstate.h"
+
+#include <QWidget>
+
+class DrawController;
+class ListEditor;
+class Platform;
+
+// frmMain: the program's one working window.
+class MainWindow : public QWidget {
+    Q_OBJECT
+public:
+    MainWindow(Platform& platform, const QString& documentsFolder, QWidget* parent = nullptr);
+
+    const WindowState& state() const { return m_state; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void connectCommands();
+    void closeIfAsked();
+
+    Platform& m_platform;
+    MainWindowUi m_ui;
+    WindowState m_state;
+    DrawController* m_draw = nullptr;
+    ListEditor* m_listEditor = nullptr;
+};

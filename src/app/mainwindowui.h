@@ -1,0 +1,47 @@
+#pragma once
+
+#include <array>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QWidget;
+class LinkLabel;
+
+// The controls of the main window, created at their design places. The draw buttons and the
+// toolbars are indexed as users and documentation count them: cmdGo(0) is "Go" beside the
+// number to draw, cmdGo(1) the single draw, cmdGo(2) "Tous", cmdGo(3) the teams.
+struct MainWindowUi {
+    QLabel* lblListe = nullptr;
+    QLabel* lblResult = nullptr;
+    std::array<QWidget*, 2> picMnu{};
+    QPlainTextEdit* txtListe = nullptr;
+    QWidget* fraCentre = nullptr;
+    QPlainTextEdit* txtResult = nullptr;
+    QFrame* fraMenu = nullptr;
+    QWidget* fraBas = nullptr;
+
+    QPushButton* cmdOpen = nullptr;
+    QPushButton* cmdNumList = nullptr;
+    QPushButton* cmdSave = nullptr;
+    QPushButton* cmdPrint = nullptr;
+    QPushButton* cmdClearResult = nullptr;
+    std::array<QLabel*, 5> Picture1{};
+
+    QLabel* Image1 = nullptr;
+    std::array<QPushButton*, 4> cmdGo{};
+    QLabel* Label3 = nullptr;
+    QLabel* Label5 = nullptr;
+    QComboBox* cmbNbTirage = nullptr;
+    QLabel* Label1 = nullptr;
+    QComboBox* cmbEquipe = nullptr;
+    QLabel* lblPourCent = nullptr;
+    QPushButton* cmdStopProcess = nullptr;
+
+    LinkLabel* lblVelmora = nullptr;
+    QPushButton* Command1 = nullptr;
+};
+
+void buildMainWindowUi(QWidget* window, MainWindowUi& ui);

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class QDialog;
+class QPrinter;
+class QWidget;
+
+// Everything that stops and asks the user, or reaches outside the program, goes through here:
+// the program shows Qt's own dialogs, and tests script the answers.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Yes/No question, Yes the default button, no icon, titled with the program's name.
+    virtual bool askYesNo(QWidget* parent, const QString& text) = 0;
+    virtual void showInformation(QWidget* parent, const QString& title, const QString& text) = 0;
+    // Exclamation icon: a failure the user must know of.
+    virtual void showWarning(QWidget* parent, const QString& title, const QString& text) = 0;
+    // The typed answer, or nothing when the box is cancelled.
+    virtual std::optional<QString> askText(QWidget* parent, const QString& title,
+                                           const QString& prompt, const QString& defaultText) = 0;
+    // The chosen path, or an empty string when the dialog is cancelled.
+    virtual QString askOpenFileName(QWidget* parent, const QString& proposedPath,
+                                    const QString& nameFilter) = 0;
+    virtual QString askSaveFileName(QWidget* parent, const QString& proposedPath,
+                                    const QString& nameFilter) = 0;
+    // Lets the user pick and set up the printer; false when cancelled.
+    virtual bool askPrinter(QWidget* parent, QPrinter& printer) = 0;
+    // Runs one of the program's own dialogs modally.
+    virtual void runModal(QDialog& dialog) = 0;
+    // Starts a program without a shell and without waiting for it.
+    virtual bool startProgram(const QString& program, const QStringList& arguments) = 0;
+    // Busy pointer on or off for the whole application; repeated calls do not stack.
+    virtual void setBusyCursor(bool busy) = 0;
+};

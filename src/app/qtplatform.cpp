@@ -1,0 +1,86 @@
+#include "app/qtplatform.h"
+
+#include "app/apptitle.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
+
+QtPlatform::~QtPlatform()
+{
+    setBusyCursor(false);
+}
+
+bool QtPlatform::askYesNo(QWidget* parent, const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, appTitle(), text, QMessageBox::Yes | QMessageBox::No,
+                    parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void QtPlatform::showInformation(QWidget* parent, const QString& title, const QString& text)
+{
+    QMessageBox::information(parent, title, text);
+}
+
+void QtPlatform::showWarning(QWidget* parent, const QString& title, const QString& text)
+{
+    QMessageBox::warning(parent, title, text);
+}
+
+std::optional<QString> QtPlatform::askText(QWidget* parent, const QString& title,
+                                           const QString& prompt, const QString& defaultText)
+{
+    bool ok = false;
+    QString answer =
+        QInputDialog::getText(parent, title, prompt, QLineEdit::Normal, defaultText, &ok);
+    if (!ok)
+        return std::nullopt;
+    return answer;
+}
+
+QString QtPlatform::askOpenFileName(QWidget* parent, const QString& proposedPath,
+                                    const QString& nameFilter)
+{
+    return QFileDialog::getOpenFileName(parent, QString(), proposedPath, nameFilter);
+}
+
+QString QtPlatform::askSaveFileName(QWidget* parent, const QString& proposedPath,
+                                    const QString& nameFilter)
+{
+    // The program asks its own overwrite question, with its own wording.
+    return QFileDialog::getSaveFileName(parent, QString(), proposedPath, nameFilter, nullptr,
+                                        QFileDialog::DontConfirmOverwrite);
+}
+
+bool QtPlatform::askPrinter(QWidget* parent, QPrinter& printer)
+{
+    QPrintDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void QtPlatform::runModal(QDialog& dialog)
+{
+    dialog.exec();
+}
+
+bool QtPlatform::startProgram(const QString& program, const QStringList& arguments)
+{
+    return QProcess::startDetached(program, arguments);
+}
+
+void QtPlatform::setBusyCursor(bool busy)
+{
+    if (busy == m_busy)
+        return;
+    m_busy = busy;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}

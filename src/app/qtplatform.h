@@ -1,0 +1,25 @@
+#pragma once
+
+#include "app/platform.h"
+
+class QtPlatform final : public Platform {
+public:
+    ~QtPlatform() override;
+
+    bool askYesNo(QWidget* parent, const QString& text) override;
+    void showInformation(QWidget* parent, const QString& title, const QString& text) override;
+    void showWarning(QWidget* parent, const QString& title, const QString& text) override;
+    std::optional<QString> askText(QWidget* parent, const QString& title, const QString& prompt,
+                                   const QString& defaultText) override;
+    QString askOpenFileName(QWidget* parent, const QString& proposedPath,
+                            const QString& nameFilter) override;
+    QString askSaveFileName(QWidget* parent, const QString& proposedPath,
+                            const QString& nameFilter) override;
+    bool askPrinter(QWidget* parent, QPrinter& printer) override;
+    void runModal(QDialog& dialog) override;
+    bool startProgram(const QString& program, const QStringList& arguments) override;
+    void setBusyCursor(bool busy) override;
+
+private:
+    bool m_busy = false;
+};

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+// What the main window's commands share while the program runs.
+struct WindowState {
+    // Entries in the list as last loaded, less the ones drawn since.
+    std::int32_t entryCount = 0;
+    // Set while a draw or a numbering runs; their loops let other events in, and this tells
+    // the other handlers that the program itself is writing the list.
+    bool drawRunning = false;
+    bool stopRequested = false;
+    // The window was closed during a run: it closes once the run has ended.
+    bool closeRequested = false;
+    // Where the open dialog starts; empty when the system does not say.
+    QString documentsFolder;
+};

@@ -1,0 +1,28 @@
+#include "core/resulttext.h"
+
+#include <utility>
+
+namespace sortivo {
+
+ResultText::ResultText(std::string initialText, int teamSize)
+    : m_text(std::move(initialText)), m_teamSize(teamSize)
+{
+}
+
+void ResultText::append(std::string_view entry)
+{
+    const bool startsLine = m_teamSize <= 0 || m_members == 0 || m_members >= m_teamSize;
+    if (startsLine) {
+        m_members = 1;
+        // Keyed on the text, not on the draw count: an empty entry drawn into an empty
+        // result leaves no stray line break in front of the next one.
+        if (!m_text.empty())
+            m_text += "\r\n";
+    } else {
+        ++m_members;
+        m_text += " - ";
+    }
+    m_text += entry;
+}
+
+} // namespace sortivo

@@ -1,0 +1,126 @@
+#include "draw/drawcontroller.h"
+
+#include "app/mainwindowui.h"
+#include "app/numberrangemodel.h"
+#include "app/platform.h"
+#include "app/textboxtext.h"
+#include "app/windowstate.h"
+#include "core/drawrun.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace {
+
+// Letting the window repaint and hear the stop button costs more than a draw; a few times a
+// frame keeps it lively without slowing a long run.
+constexpr qint64 eventIntervalMs = 15;
+constexpr int progressEntryThreshold = 1000;
+constexpr int progressDrawThreshold = 300;
+
+} // namespace
+
+DrawController::DrawController(QWidget* window, MainWindowUi& ui, WindowState& state,
+                               Platform& platform)
+    : QObject(window), m_window(window), m_ui(ui), m_state(state), m_platform(platform),
+      m_rng(sortivo::seededFromSystem())
+{
+}
+
+int DrawController::chosenDrawCount() const
+{
+    const int index = m_ui.cmbNbTirage->currentIndex();
+    return index < 0 ? 0 : m_ui.cmbNbTirage->itemText(index).toInt();
+}
+
+int DrawController::chosenTeamSize() const
+{
+    const int index = m_ui.cmbEquipe->currentIndex();
+    return index < 0 ? 1 : index + 2;
+}
+
+void DrawController::letEventsIn(bool force)
+{
+    if (!force && m_sinceEvents.elapsed() < eventIntervalMs)
+        return;
+    QCoreApplication::processEvents();
+    m_sinceEvents.restart();
+}
+
+void DrawController::request(int mode)
+{
+    // Requests clicked during a run's event processing would rebuild the list under it.
+    if (m_state.drawRunning)
+        return;
+
+    if (!m_ui.txtResult->document()->isEmpty() && mode != DrawOne &&
+        m_platform.askYesNo(m_window, QStringLiteral("Effacer d'abord les résultats ?")))
+        m_ui.txtResult->clear();
+
+    if (m_ui.txtListe->document()->isEmpty())
+        return;
+
+    m_platform.setBusyCursor(true);
+    m_state.drawRunning = true;
+    m_state.stopRequested = false;
+    sortivo::EntryList entries = sortivo::loadEntries(boxText(*m_ui.txtListe));
+    const auto entryCount = std::int32_t(entries.size());
+
+    std::int32_t drawCount = entryCount;
+    int teamSize = 0;
+    if (mode == DrawChosen)
+        drawCount = chosenDrawCount();
+    else if (mode == DrawOne)
+        drawCount = 1;
+    else if (mode == DrawTeams)
+        teamSize = chosenTeamSize();
+
+    const bool showProgress = (mode != DrawOne && entryCount >= progressEntryThreshold) ||
+                              drawCount >= progressDrawThreshold;
+    m_ui.lblPourCent->setVisible(showProgress);
+    m_ui.cmdStopProcess->setVisible(showProgress);
+
+    sortivo::DrawRun run(std::move(entries), boxText(*m_ui.txtResult), drawCount, teamSize);
+    bool firstDraw = true;
+    std::int64_t shownPercent = -1;
+    while (!run.finished() && !m_state.stopRequested) {
+        // A short run lets events in before every draw, so a stop click is heard at once.
+        letEventsIn(firstDraw || !showProgress);
+        firstDraw = false;
+        run.drawOne(m_rng);
+        if (showProgress) {
+            const std::int64_t percent = sortivo::percentOf(run.drawsDone(), drawCount);
+            if (percent != shownPercent) {
+                shownPercent = percent;
+                m_ui.lblPourCent->setText(QString::fromStdString(sortivo::percentText(percent)));
+            }
+        }
+    }
+    if (m_state.stopRequested)
+        m_platform.setBusyCursor(true);
+
+    setBoxText(*m_ui.txtListe, run.remainingListText());
+    setBoxText(*m_ui.txtResult, run.resultText());
+    m_state.entryCount = std::int32_t(run.remainingCount());
+    offerNumbers(*m_ui.cmbNbTirage, 1, m_state.entryCount);
+    m_ui.cmdStopProcess->hide();
+
+    m_state.stopRequested = false;
+    m_state.drawRunning = false;
+    m_platform.setBusyCursor(false);
+    emit runFinished();
+}
+
+void DrawController::stop()
+{
+    m_state.stopRequested = true;
+    m_platform.setBusyCursor(false);
+}
+
+void DrawController::clearResults()
+{
+    m_ui.txtResult->clear();
+}

@@ -1,0 +1,45 @@
+#include "listtools/listeditor.h"
+
+#include "app/mainwindowui.h"
+#include "app/numberrangemodel.h"
+#include "app/textboxtext.h"
+#include "app/windowstate.h"
+#include "core/entrylist.h"
+
+#include <QFocusEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+
+ListEditor::ListEditor(MainWindowUi& ui, WindowState& state, QObject* parent)
+    : QObject(parent), m_ui(ui), m_state(state)
+{
+    connect(m_ui.txtListe, &QPlainTextEdit::textChanged, this, &ListEditor::listChanged);
+    m_ui.txtListe->installEventFilter(this);
+}
+
+void ListEditor::listChanged()
+{
+    if (!m_state.drawRunning)
+        m_ui.lblPourCent->hide();
+}
+
+void ListEditor::refreshList()
+{
+    // A run refills the choice itself when it ends.
+    if (m_state.drawRunning)
+        return;
+    m_state.entryCount = std::int32_t(sortivo::loadEntries(boxText(*m_ui.txtListe)).size());
+    offerNumbers(*m_ui.cmbNbTirage, 1, m_state.entryCount);
+}
+
+bool ListEditor::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_ui.txtListe && event->type() == QEvent::FocusOut) {
+        // Only a move to another control of this window counts; switching windows or opening
+        // the box's context menu leaves the list as it was.
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            refreshList();
+    }
+    return QObject::eventFilter(watched, event);
+}

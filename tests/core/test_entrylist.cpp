@@ -1,0 +1,71 @@
+#include "core/entrylist.h"
+#include "support/stdtypes.h"
+
+using namespace std::string_literals;
+
+class TestEntryList : public QObject {
+    Q_OBJECT
+private slots:
+    void loadEntries_data();
+    void loadEntries();
+    void joinListText_data();
+    void joinListText();
+};
+
+void TestEntryList::loadEntries_data()
+{
+    QTest::addColumn<std::string>("text");
+    QTest::addColumn<std::vector<std::string>>("entries");
+    using V = std::vector<std::string>;
+
+    QTest::newRow("empty text") << ""s << V{};
+    QTest::newRow("one line") << "abc"s << V{"abc"};
+    QTest::newRow("lone CR and LF deleted") << "a\rb\nc"s << V{"abc"};
+    QTest::newRow("two lines") << "a\r\nb"s << V{"a", "b"};
+    QTest::newRow("ending CR LF gives an empty last entry") << "a\r\nb\r\n"s << V{"a", "b", ""};
+    QTest::newRow("CR LF alone") << "\r\n"s << V{"", ""};
+    QTest::newRow("empty line in the middle") << "a\r\n\r\nb"s << V{"a", "", "b"};
+    QTest::newRow("LF alone joins") << "a\nb"s << V{"ab"};
+    QTest::newRow("CR before CR LF") << "a\r\r\nb"s << V{"a", "b"};
+    QTest::newRow("LF CR is no separator") << "a\n\rb"s << V{"ab"};
+    QTest::newRow("CR CR LF LF") << "a\r\r\n\nb"s << V{"a", "b"};
+    QTest::newRow("text starting with CR LF") << "\r\na"s << V{"", "a"};
+    QTest::newRow("blanks kept") << "   \r\n x \r\n\t"s << V{"   ", " x ", "\t"};
+    QTest::newRow("same line twice") << "x\r\nx"s << V{"x", "x"};
+    QTest::newRow("only a lone CR") << "\r"s << V{""};
+    QTest::newRow("UTF-8 untouched") << "É\u00a0é\r\nœ€"s << V{"É\u00a0é", "œ€"};
+}
+
+void TestEntryList::loadEntries()
+{
+    QFETCH(std::string, text);
+    QFETCH(std::vector<std::string>, entries);
+    const sortivo::EntryList list = sortivo::loadEntries(text);
+    QCOMPARE(list.size(), entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        QCOMPARE(std::string(list.at(i)), entries[i]);
+}
+
+void TestEntryList::joinListText_data()
+{
+    QTest::addColumn<std::vector<std::string>>("entries");
+    QTest::addColumn<std::string>("text");
+    using V = std::vector<std::string>;
+
+    QTest::newRow("none") << V{} << ""s;
+    QTest::newRow("two") << V{"a", "b"} << "a\r\nb"s;
+    QTest::newRow("leading empties vanish") << V{"", "", "a", "b"} << "a\r\nb"s;
+    QTest::newRow("empty between stays") << V{"a", "", "b"} << "a\r\n\r\nb"s;
+    QTest::newRow("trailing empties stay") << V{"a", "", ""} << "a\r\n\r\n"s;
+    QTest::newRow("only empties") << V{"", ""} << ""s;
+}
+
+void TestEntryList::joinListText()
+{
+    QFETCH(std::vector<std::string>, entries);
+    QFETCH(std::string, text);
+    QCOMPARE(sortivo::joinListText(entries), text);
+}
+
+QTEST_APPLESS_MAIN(TestEntryList)
+#include "test_entrylist.moc"

@@ -1,0 +1,267 @@
+#include "app/mainwindow.h"
+#include "support/fakeplatform.h"
+#include "support/guitest.h"
+
+#include <QTimer>
+#include <QtTest>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+const QString clearQuestion = QStringLiteral("Effacer d'abord les résultats ?");
+
+QStringList entries(int count)
+{
+    QStringList lines;
+    for (int i = 1; i <= count; ++i)
+        lines << QStringLiteral("Nom %1").arg(i);
+    return lines;
+}
+
+} // namespace
+
+class TestDrawWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void startState();
+    void clearPrompt_data();
+    void clearPrompt();
+    void drawAllEmptiesTheList();
+    void teamsOfTwo();
+    void teamsWithoutSizeAreSingles();
+    void chosenNumberNeedsAChoice();
+    void progressForManyDraws();
+    void noProgressForOneDraw();
+    void stopKeepsWhatWasDrawn();
+    void requestsDuringARunAreIgnored();
+    void closingDuringARunEndsIt();
+
+private:
+    QPushButton* go(int mode) { return control<QPushButton>(*m_window, QStringLiteral("cmdGo(%1)").arg(mode)); }
+    QPlainTextEdit* list() { return control<QPlainTextEdit>(*m_window, QStringLiteral("txtListe")); }
+    QPlainTextEdit* results() { return control<QPlainTextEdit>(*m_window, QStringLiteral("txtResult")); }
+    QComboBox* drawCount() { return control<QComboBox>(*m_window, QStringLiteral("cmbNbTirage")); }
+    QComboBox* teamSize() { return control<QComboBox>(*m_window, QStringLiteral("cmbEquipe")); }
+    QLabel* percent() { return control<QLabel>(*m_window, QStringLiteral("lblPourCent")); }
+    QPushButton* stopButton() { return control<QPushButton>(*m_window, QStringLiteral("cmdStopProcess")); }
+
+    // Draws nothing, but the window reloads the list and offers 1..n to draw.
+    void loadList(const QStringList& lines)
+    {
+        setBoxLines(*list(), lines);
+        go(0)->click();
+    }
+
+    std::unique_ptr<FakePlatform> m_platform;
+    std::unique_ptr<MainWindow> m_window;
+};
+
+void TestDrawWindow::init()
+{
+    m_platform = std::make_unique<FakePlatform>();
+    m_window = std::make_unique<MainWindow>(*m_platform, QString());
+    m_window->show();
+}
+
+void TestDrawWindow::cleanup()
+{
+    m_window.reset();
+    QVERIFY(m_platform->done());
+    QVERIFY(!m_platform->busy());
+}
+
+void TestDrawWindow::startState()
+{
+    QCOMPARE(m_window->objectName(), QStringLiteral("frmMain"));
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("Sortivo"));
+    QVERIFY(list()->document()->isEmpty());
+    QVERIFY(results()->document()->isEmpty());
+    QCOMPARE(drawCount()->count(), 0);
+    QCOMPARE(comboItems(*teamSize()), numberTexts(2, 10));
+    QCOMPARE(teamSize()->currentIndex(), -1);
+    QVERIFY(!percent()->isVisible());
+    QCOMPARE(percent()->text(), QStringLiteral("0%"));
+    QVERIFY(!stopButton()->isVisible());
+    QCOMPARE(stopButton()->text(), QStringLiteral("Arreter"));
+    QCOMPARE(go(1)->text(), QStringLiteral("Tirer un élément au hasard"));
+    QCOMPARE(go(2)->text(), QStringLiteral("Tous"));
+    QCOMPARE(control<QPushButton>(*m_window, QStringLiteral("Command1"))->text(),
+             QStringLiteral("Info"));
+    QVERIFY(control<QLabel>(*m_window, QStringLiteral("lblVelmora"))
+                ->text()
+                .startsWith(QStringLiteral("by Velmora - ")));
+}
+
+void TestDrawWindow::clearPrompt_data()
+{
+    QTest::addColumn<QStringList>("listLines");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<QStringList>("resultLines");
+
+    const QStringList one{QStringLiteral("A")};
+    QTest::newRow("yes clears") << one << 2 << true << true << one;
+    QTest::newRow("no appends on a new line")
+        << one << 2 << true << false << QStringList{QStringLiteral("old"), QStringLiteral("A")};
+    QTest::newRow("single draw never asks")
+        << one << 1 << false << false << QStringList{QStringLiteral("old"), QStringLiteral("A")};
+    QTest::newRow("teams ask too") << one << 3 << true << true << one;
+    QTest::newRow("empty list still asks, yes clears") << QStringList{} << 2 << true << true
+                                                       << QStringList{};
+    QTest::newRow("empty list, no keeps") << QStringList{} << 0 << true << false
+                                          << QStringList{QStringLiteral("old")};
+}
+
+void TestDrawWindow::clearPrompt()
+{
+    QFETCH(QStringList, listLines);
+    QFETCH(int, mode);
+    QFETCH(bool, asked);
+    QFETCH(bool, answer);
+    QFETCH(QStringList, resultLines);
+
+    setBoxLines(*list(), listLines);
+    setBoxLines(*results(), {QStringLiteral("old")});
+    if (asked)
+        m_platform->expectYesNo(clearQuestion, answer);
+    go(mode)->click();
+    QCOMPARE(boxLines(*results()), resultLines);
+}
+
+void TestDrawWindow::drawAllEmptiesTheList()
+{
+    setBoxLines(*list(), {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
+    go(2)->click();
+    QVERIFY(list()->document()->isEmpty());
+    QStringList drawn = boxLines(*results());
+    drawn.sort();
+    QCOMPARE(drawn, (QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}));
+    QCOMPARE(drawCount()->count(), 0);
+    QVERIFY(!percent()->isVisible());
+}
+
+void TestDrawWindow::teamsOfTwo()
+{
+    setBoxLines(*list(), entries(5));
+    teamSize()->setCurrentIndex(0);
+    go(3)->click();
+    const QStringList lines = boxLines(*results());
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines[0].split(QStringLiteral(" - ")).size(), 2);
+    QCOMPARE(lines[1].split(QStringLiteral(" - ")).size(), 2);
+    QCOMPARE(lines[2].split(QStringLiteral(" - ")).size(), 1);
+}
+
+void TestDrawWindow::teamsWithoutSizeAreSingles()
+{
+    setBoxLines(*list(), entries(4));
+    go(3)->click();
+    QCOMPARE(boxLines(*results()).size(), 4);
+    QVERIFY(!results()->toPlainText().contains(QStringLiteral(" - ")));
+}
+
+void TestDrawWindow::chosenNumberNeedsAChoice()
+{
+    // Nothing chosen: nothing drawn, but the list is rewritten in its tidy form.
+    setBoxLines(*list(), {QString(), QStringLiteral("A"), QString(), QStringLiteral("B")});
+    go(0)->click();
+    QCOMPARE(boxLines(*list()), (QStringList{QStringLiteral("A"), QString(), QStringLiteral("B")}));
+    QVERIFY(results()->document()->isEmpty());
+    QCOMPARE(comboItems(*drawCount()), numberTexts(1, 4));
+    QCOMPARE(drawCount()->currentIndex(), -1);
+
+    setBoxLines(*list(), entries(4));
+    drawCount()->setCurrentIndex(1);
+    go(0)->click();
+    QCOMPARE(boxLines(*results()).size(), 2);
+    QCOMPARE(boxLines(*list()).size(), 2);
+    QCOMPARE(comboItems(*drawCount()), numberTexts(1, 2));
+}
+
+void TestDrawWindow::progressForManyDraws()
+{
+    loadList(entries(500));
+    drawCount()->setCurrentIndex(299);
+    go(0)->click();
+    QVERIFY(percent()->isVisible());
+    QCOMPARE(percent()->text(), QStringLiteral("100%"));
+    QVERIFY(!stopButton()->isVisible());
+    QCOMPARE(boxLines(*results()).size(), 300);
+    QCOMPARE(boxLines(*list()).size(), 200);
+    QCOMPARE(comboItems(*drawCount()), numberTexts(1, 200));
+
+    // Typing afterwards hides the stale percentage.
+    list()->appendPlainText(QStringLiteral("x"));
+    QVERIFY(!percent()->isVisible());
+}
+
+void TestDrawWindow::noProgressForOneDraw()
+{
+    setBoxLines(*list(), entries(2000));
+    go(1)->click();
+    QVERIFY(!percent()->isVisible());
+    QVERIFY(!stopButton()->isVisible());
+    QCOMPARE(boxLines(*results()).size(), 1);
+    QCOMPARE(boxLines(*list()).size(), 1999);
+}
+
+void TestDrawWindow::stopKeepsWhatWasDrawn()
+{
+    const QStringList original = entries(200000);
+    setBoxLines(*list(), original);
+    bool stopWasShown = false;
+    QTimer::singleShot(0, this, [&] {
+        stopWasShown = stopButton()->isVisible();
+        stopButton()->click();
+        stopButton()->click();
+    });
+    go(2)->click();
+    QVERIFY(stopWasShown);
+    const QStringList drawn = boxLines(*results());
+    const QStringList rest = boxLines(*list());
+    QVERIFY(!drawn.isEmpty());
+    QVERIFY(!rest.isEmpty());
+    QCOMPARE(drawn.size() + rest.size(), original.size());
+    QCOMPARE(drawCount()->count(), rest.size());
+    QCOMPARE(drawCount()->itemText(rest.size() - 1), QString::number(rest.size()));
+    QVERIFY(!stopButton()->isVisible());
+    // The rest keep their order.
+    QVERIFY(std::is_sorted(rest.begin(), rest.end(), [](const QString& a, const QString& b) {
+        return a.mid(4).toInt() < b.mid(4).toInt();
+    }));
+}
+
+void TestDrawWindow::requestsDuringARunAreIgnored()
+{
+    const QStringList original = entries(100000);
+    setBoxLines(*list(), original);
+    QTimer::singleShot(0, this, [&] {
+        for (int mode = 0; mode < 4; ++mode)
+            go(mode)->click();
+    });
+    go(2)->click();
+    QStringList all = boxLines(*results()) + boxLines(*list());
+    QCOMPARE(all.size(), original.size());
+    all.sort();
+    QStringList sortedOriginal = original;
+    sortedOriginal.sort();
+    QCOMPARE(all, sortedOriginal);
+}
+
+void TestDrawWindow::closingDuringARunEndsIt()
+{
+    setBoxLines(*list(), entries(200000));
+    QTimer::singleShot(0, this, [&] { m_window->close(); });
+    go(2)->click();
+    QVERIFY(!m_window->isVisible());
+    QVERIFY(!list()->document()->isEmpty());
+}
+
+QTEST_MAIN(TestDrawWindow)
+#include "test_drawwindow.moc"

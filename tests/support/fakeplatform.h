@@ -1,0 +1,72 @@
+#pragma once
+
+#include "app/platform.h"
+
+#include <QList>
+
+#include <deque>
+#include <functional>
+
+// A platform whose every dialog answer is scripted by the test. A call that the script does
+// not expect, or one with other words than expected, fails the running test.
+class FakePlatform final : public Platform {
+public:
+    void expectYesNo(const QString& text, bool answer);
+    void expectInformation(const QString& title, const QString& text);
+    // The warning's text must contain every fragment (a file's path, say).
+    void expectWarning(const QString& title, const QStringList& fragments);
+    void expectText(const QString& title, const QString& prompt, const QString& defaultText,
+                    std::optional<QString> answer);
+    // `check` sees the proposed path; the dialog then answers `answer` ("" = cancelled).
+    void expectOpenFile(const QString& answer,
+                        std::function<void(const QString& proposed)> check = {});
+    void expectSaveFile(const QString& answer,
+                        std::function<void(const QString& proposed)> check = {});
+    void expectPrinter(std::function<bool(QPrinter&)> answer);
+    void expectModal(std::function<void(QDialog&)> action);
+    // `start` decides what happens; the default pretends the program started.
+    void expectStart(std::function<bool(const QString&, const QStringList&)> start = {});
+
+    // True when every scripted call came and nothing else did.
+    bool done() const { return m_script.empty() && !m_failed; }
+    bool busy() const { return m_busy; }
+    int busyChanges() const { return m_busyChanges; }
+
+    bool askYesNo(QWidget* parent, const QString& text) override;
+    void showInformation(QWidget* parent, const QString& title, const QString& text) override;
+    void showWarning(QWidget* parent, const QString& title, const QString& text) override;
+    std::optional<QString> askText(QWidget* parent, const QString& title, const QString& prompt,
+                                   const QString& defaultText) override;
+    QString askOpenFileName(QWidget* parent, const QString& proposedPath,
+                            const QString& nameFilter) override;
+    QString askSaveFileName(QWidget* parent, const QString& proposedPath,
+                            const QString& nameFilter) override;
+    bool askPrinter(QWidget* parent, QPrinter& printer) override;
+    void runModal(QDialog& dialog) override;
+    bool startProgram(const QString& program, const QStringList& arguments) override;
+    void setBusyCursor(bool busy) override;
+
+private:
+    enum class Kind { YesNo, Information, Warning, Text, OpenFile, SaveFile, Printer, Modal, Start };
+    struct Step {
+        Kind kind = Kind::YesNo;
+        QStringList words;
+        bool yes = false;
+        std::optional<QString> answer;
+        std::function<void(const QString&)> checkPath;
+        std::function<bool(QPrinter&)> printer;
+        std::function<void(QDialog&)> modal;
+        std::function<bool(const QString&, const QStringList&)> start;
+    };
+
+    static Step makeStep(Kind kind, QStringList words = {});
+    // The next step if it is of `kind`; otherwise fails the test and returns nothing.
+    std::optional<Step> next(Kind kind, const QString& what);
+    void fail(const QString& message);
+    void checkWords(const Step& step, const QStringList& words);
+
+    std::deque<Step> m_script;
+    bool m_failed = false;
+    bool m_busy = false;
+    int m_busyChanges = 0;
+};

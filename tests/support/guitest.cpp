@@ -1,0 +1,35 @@
+#include "support/guitest.h"
+
+#include <QTextBlock>
+#include <QTextDocument>
+
+QStringList comboItems(const QComboBox& combo)
+{
+    QStringList items;
+    for (int i = 0; i < combo.count(); ++i)
+        items << combo.itemText(i);
+    return items;
+}
+
+QStringList numberTexts(int first, int last)
+{
+    QStringList texts;
+    for (int i = first; i <= last; ++i)
+        texts << QString::number(i);
+    return texts;
+}
+
+QStringList boxLines(const QPlainTextEdit& box)
+{
+    if (box.document()->isEmpty())
+        return {};
+    QStringList lines;
+    for (QTextBlock block = box.document()->begin(); block.isValid(); block = block.next())
+        lines << block.text();
+    return lines;
+}
+
+void setBoxLines(QPlainTextEdit& box, const QStringList& lines)
+{
+    box.setPlainText(lines.join(QLatin1Char('\n')));
+}

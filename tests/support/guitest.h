@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStringList>
+#include <QWidget>
+
+// Finds a control of a window by its name, as users and the code name it: "cmdGo(2)".
+template <typename T> T* control(QWidget& window, const QString& name)
+{
+    T* found = window.findChild<T*>(name);
+    if (!found)
+        qFatal("no control named %s", qPrintable(name));
+    return found;
+}
+
+QStringList comboItems(const QComboBox& combo);
+QStringList numberTexts(int first, int last);
+// The lines of a text box as the user sees them.
+QStringList boxLines(const QPlainTextEdit& box);
+void setBoxLines(QPlainTextEdit& box, const QStringList& lines);

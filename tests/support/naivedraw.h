@@ -1,0 +1,31 @@
+#pragma once
+
+#include "core/drawrandom.h"
+#include "core/entrylist.h"
+#include "core/resulttext.h"
+
+#include <string>
+#include <vector>
+
+// The draw as first written: erase the drawn entry and let the rest shift down. Slow, and
+// obviously right; the fast engine must give the very same texts for the same seed.
+struct NaiveDrawResult {
+    std::string resultText;
+    std::string listText;
+};
+
+inline NaiveDrawResult naiveDraw(const sortivo::EntryList& list, std::string resultText,
+                                 int drawCount, int teamSize, sortivo::DrawRng& rng)
+{
+    std::vector<std::string_view> entries;
+    entries.reserve(list.size());
+    for (std::size_t i = 0; i < list.size(); ++i)
+        entries.push_back(list.at(i));
+    sortivo::ResultText result(std::move(resultText), teamSize);
+    for (int i = 0; i < drawCount && !entries.empty(); ++i) {
+        const auto p = sortivo::uniformBelow(rng, std::uint32_t(entries.size()));
+        result.append(entries[p]);
+        entries.erase(entries.begin() + p);
+    }
+    return {result.release(), sortivo::joinListText(entries)};
+}
