@@ -2,7 +2,8 @@
 
 #include <cassert>
 
-namespace sortivo {
+namespace sortivo
+{
 
 DrawPool::DrawPool(std::size_t count) : m_tree(count + 1), m_taken(count), m_remaining(count)
 {

@@ -4,12 +4,14 @@
 #include <cstdint>
 #include <vector>
 
-namespace sortivo {
+namespace sortivo
+{
 
 // The entries still in the list, by original index. Taking the k-th remaining entry is what
 // erasing it from an array would do (the rest keep their order), in O(log n) instead of O(n):
 // a Fenwick tree of "still here" counts, searched top-down.
-class DrawPool {
+class DrawPool
+{
 public:
     explicit DrawPool(std::size_t count);
 

@@ -2,7 +2,8 @@
 
 #include <array>
 
-namespace sortivo {
+namespace sortivo
+{
 
 DrawRng seededFromSystem()
 {

@@ -3,7 +3,8 @@
 #include <cstdint>
 #include <random>
 
-namespace sortivo {
+namespace sortivo
+{
 
 // mt19937's output sequence is fixed by the C++ standard, so a seed gives the same draw with
 // every standard library; the seed itself comes from the operating system, once.

@@ -4,7 +4,8 @@
 #include <utility>
 #include <vector>
 
-namespace sortivo {
+namespace sortivo
+{
 
 DrawRun::DrawRun(EntryList entries, std::string resultText, std::int32_t drawCount, int teamSize)
     : m_entries(std::move(entries)), m_pool(m_entries.size()),

@@ -8,12 +8,14 @@
 #include <cstdint>
 #include <string>
 
-namespace sortivo {
+namespace sortivo
+{
 
 // One draw request from its first to its last draw: takes entries at random out of the list
 // and appends them to the result text. The window drives it one draw at a time so that it
 // can repaint and hear the stop button in between.
-class DrawRun {
+class DrawRun
+{
 public:
     // drawCount may exceed the entries: the run then ends when the list is empty.
     DrawRun(EntryList entries, std::string resultText, std::int32_t drawCount, int teamSize);

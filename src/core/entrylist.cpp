@@ -2,7 +2,8 @@
 
 #include <utility>
 
-namespace sortivo {
+namespace sortivo
+{
 
 EntryList::EntryList(std::string chars, std::vector<Span> spans)
     : m_chars(std::move(chars)), m_spans(std::move(spans))

@@ -5,11 +5,13 @@
 #include <string_view>
 #include <vector>
 
-namespace sortivo {
+namespace sortivo
+{
 
 // The entries of a list text. The characters live once in `chars`; each entry is a span of
 // it, so a list of a million lines is two allocations, not a million.
-class EntryList {
+class EntryList
+{
 public:
     struct Span {
         std::size_t offset;

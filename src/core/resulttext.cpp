@@ -2,7 +2,8 @@
 
 #include <utility>
 
-namespace sortivo {
+namespace sortivo
+{
 
 ResultText::ResultText(std::string initialText, int teamSize)
     : m_text(std::move(initialText)), m_teamSize(teamSize)

@@ -3,11 +3,13 @@
 #include <string>
 #include <string_view>
 
-namespace sortivo {
+namespace sortivo
+{
 
 // Appends drawn entries to a result text: one per line, or, with a team size, one team per
 // line with its members joined by " - ".
-class ResultText {
+class ResultText
+{
 public:
     // teamSize 0 means no teams.
     ResultText(std::string initialText, int teamSize);

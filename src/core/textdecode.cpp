@@ -1,0 +1,193 @@
+#include "core/textdecode.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+namespace sortivo
+{
+
+namespace
+{
+
+// A byte of a Windows-1252 file, already as UTF-8.
+struct Cp1252Char {
+    std::array<char, 3> bytes;
+    std::uint8_t length;
+};
+
+constexpr std::array<char32_t, 32> cp1252High = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, // 80-87
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F, // 88-8F
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, // 90-97
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178, // 98-9F
+};
+
+constexpr Cp1252Char encodeUtf8(char32_t c)
+{
+    Cp1252Char out{};
+    if (c < 0x80) {
+        out.bytes = {static_cast<char>(c), 0, 0};
+        out.length = 1;
+    } else if (c < 0x800) {
+        out.bytes = {static_cast<char>(0xC0 | (c >> 6)), static_cast<char>(0x80 | (c & 0x3F)), 0};
+        out.length = 2;
+    } else {
+        out.bytes = {static_cast<char>(0xE0 | (c >> 12)),
+                     static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
+                     static_cast<char>(0x80 | (c & 0x3F))};
+        out.length = 3;
+    }
+    return out;
+}
+
+constexpr std::array<Cp1252Char, 256> makeCp1252Table()
+{
+    std::array<Cp1252Char, 256> table{};
+    for (char32_t b = 0; b < 256; ++b)
+        table[b] = encodeUtf8(b >= 0x80 && b < 0xA0 ? cp1252High[b - 0x80] : b);
+    return table;
+}
+
+constexpr std::array<Cp1252Char, 256> cp1252Table = makeCp1252Table();
+
+// Controls other than TAB, LF, VT, FF and CR do not occur in a list someone typed; a file
+// holding them is a binary file opened by mistake, and showing it as a list would be garbage.
+constexpr bool isRefusedControl(unsigned char b)
+{
+    return b < 0x09 || (b > 0x0D && b < 0x20);
+}
+
+struct Scan {
+    bool text = true;
+    bool utf8 = true;
+    std::size_t highBytes = 0; // bytes >= 0x80, which grow when read as Windows-1252
+    std::size_t loneEnds = 0;  // lone CRs and LFs, which grow into CR LF
+};
+
+bool isContinuation(unsigned char b)
+{
+    return (b & 0xC0) == 0x80;
+}
+
+// Length of the well-formed UTF-8 sequence starting at `i`, or 0. Overlong forms, surrogates
+// and code points above U+10FFFF are refused so that such a file falls back to Windows-1252
+// instead of being read as text no editor would have written.
+std::size_t utf8SequenceLength(std::string_view s, std::size_t i)
+{
+    const auto at = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+    const unsigned char lead = at(i);
+    const std::size_t left = s.size() - i;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        return left >= 2 && isContinuation(at(i + 1)) ? 2 : 0;
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        if (left < 3)
+            return 0;
+        const unsigned char b1 = at(i + 1);
+        const unsigned char lo = lead == 0xE0 ? 0xA0 : 0x80;
+        const unsigned char hi = lead == 0xED ? 0x9F : 0xBF;
+        return b1 >= lo && b1 <= hi && isContinuation(at(i + 2)) ? 3 : 0;
+    }
+    if (lead >= 0xF0 && lead <= 0xF4) {
+        if (left < 4)
+            return 0;
+        const unsigned char b1 = at(i + 1);
+        const unsigned char lo = lead == 0xF0 ? 0x90 : 0x80;
+        const unsigned char hi = lead == 0xF4 ? 0x8F : 0xBF;
+        return b1 >= lo && b1 <= hi && isContinuation(at(i + 2)) && isContinuation(at(i + 3)) ? 4
+                                                                                              : 0;
+    }
+    return 0;
+}
+
+Scan scan(std::string_view bytes)
+{
+    Scan result;
+    const std::size_t n = bytes.size();
+    std::size_t i = 0;
+    while (i < n) {
+        const unsigned char b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x80) {
+            if (b < 0x20) {
+                if (isRefusedControl(b)) {
+                    result.text = false;
+                    return result;
+                }
+                if ((b == '\n' && (i == 0 || bytes[i - 1] != '\r')) ||
+                    (b == '\r' && (i + 1 == n || bytes[i + 1] != '\n')))
+                    ++result.loneEnds;
+            }
+            ++i;
+            continue;
+        }
+        ++result.highBytes;
+        if (result.utf8) {
+            const std::size_t len = utf8SequenceLength(bytes, i);
+            if (len != 0) {
+                // Continuation bytes are never controls, so they need no look of their own.
+                result.highBytes += len - 1;
+                i += len;
+                continue;
+            }
+            result.utf8 = false;
+        }
+        ++i;
+    }
+    return result;
+}
+
+} // namespace
+
+DecodedList decodeListFile(std::string_view bytes)
+{
+    const Scan s = scan(bytes);
+    if (!s.text)
+        return {DecodedList::Status::NotText, {}};
+
+    if (s.utf8 && bytes.substr(0, 3) == "\xEF\xBB\xBF")
+        bytes.remove_prefix(3);
+
+    DecodedList result;
+    std::string& out = result.listText;
+    // Enough for the whole file, so the text never moves while it grows: a lone CR or LF
+    // becomes a CR LF, and a Windows-1252 byte takes at most three bytes in UTF-8.
+    out.reserve(bytes.size() + s.loneEnds + (s.utf8 ? 0 : 2 * s.highBytes));
+
+    const std::size_t n = bytes.size();
+    std::size_t pos = 0;
+    while (pos < n) {
+        std::size_t end = pos;
+        while (end < n && bytes[end] != '\r' && bytes[end] != '\n')
+            ++end;
+        if (end == pos)
+            break;
+        if (!out.empty())
+            out += "\r\n";
+        if (s.utf8) {
+            out.append(bytes.data() + pos, end - pos);
+        } else {
+            for (std::size_t k = pos; k < end; ++k) {
+                const Cp1252Char& c = cp1252Table[static_cast<unsigned char>(bytes[k])];
+                out.append(c.bytes.data(), c.length);
+            }
+        }
+        if (end == n)
+            break;
+        pos = end + (bytes[end] == '\r' && end + 1 < n && bytes[end + 1] == '\n' ? 2 : 1);
+    }
+    // A big file with a blank line near the top leaves most of the reserve unused.
+    if (out.capacity() > 2 * out.size() + 4096)
+        out.shrink_to_fit();
+    return result;
+}
+
+std::string encodeResultFile(std::string_view resultText)
+{
+    std::string bytes;
+    bytes.reserve(resultText.size() + 2);
+    bytes.append(resultText);
+    bytes += "\r\n";
+    return bytes;
+}
+
+} // namespace sortivo
