@@ -5,6 +5,8 @@
 #include "app/makeraddress.h"
 #include "draw/drawcontroller.h"
 #include "listtools/listeditor.h"
+#include "listtools/numberingcommand.h"
+#include "listtools/textfilecommands.h"
 
 #include <QCloseEvent>
 #include <QPushButton>
@@ -32,6 +34,8 @@ MainWindow::MainWindow(Platform& platform, const QString& documentsFolder, QWidg
 
     m_draw = new DrawController(this, m_ui, m_state, m_platform);
     m_listEditor = new ListEditor(m_ui, m_state, this);
+    m_numbering = new NumberingCommand(this, m_ui, m_state, m_platform);
+    m_files = new TextFileCommands(this, m_ui, m_state, m_platform, *m_listEditor);
     connectCommands();
 }
 
@@ -43,6 +47,10 @@ void MainWindow::connectCommands()
     connect(m_ui.cmdStopProcess, &QPushButton::clicked, m_draw, &DrawController::stop);
     connect(m_ui.cmdClearResult, &QPushButton::clicked, m_draw, &DrawController::clearResults);
     connect(m_draw, &DrawController::runFinished, this, &MainWindow::closeIfAsked);
+    connect(m_ui.cmdNumList, &QPushButton::clicked, m_numbering, &NumberingCommand::run);
+    connect(m_numbering, &NumberingCommand::finished, this, &MainWindow::closeIfAsked);
+    connect(m_ui.cmdOpen, &QPushButton::clicked, m_files, &TextFileCommands::open);
+    connect(m_ui.cmdSave, &QPushButton::clicked, m_files, &TextFileCommands::save);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

@@ -7,6 +7,8 @@
 
 class DrawController;
 class ListEditor;
+class NumberingCommand;
+class TextFileCommands;
 class Platform;
 
 // frmMain: the program's one working window.
@@ -29,4 +31,6 @@ private:
     WindowState m_state;
     DrawController* m_draw = nullptr;
     ListEditor* m_listEditor = nullptr;
+    NumberingCommand* m_numbering = nullptr;
+    TextFileCommands* m_files = nullptr;
 };

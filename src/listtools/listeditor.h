@@ -7,7 +7,8 @@ struct WindowState;
 
 // Keeps the window in step with the list text: a change hides the stale percentage, and
 // leaving the box reloads the entries and the choice of how many to draw.
-class ListEditor : public QObject {
+class ListEditor : public QObject
+{
     Q_OBJECT
 public:
     ListEditor(MainWindowUi& ui, WindowState& state, QObject* parent);
