@@ -1,14 +1,32 @@
 #include "core/entrylist.h"
 
+#include <cstring>
 #include <utility>
 
 namespace sortivo
 {
 
-EntryList::EntryList(std::string chars, std::vector<Span> spans)
-    : m_chars(std::move(chars)), m_spans(std::move(spans))
+EntryList::EntryList(std::string chars, std::vector<std::size_t> bounds)
+    : m_chars(std::move(chars)), m_bounds(std::move(bounds))
 {
 }
+
+namespace
+{
+
+// Appends text without its CR characters.
+void appendWithoutCr(std::string& out, std::string_view text)
+{
+    while (!text.empty()) {
+        const void* cr = std::memchr(text.data(), '\r', text.size());
+        const std::size_t keep =
+            cr ? std::size_t(static_cast<const char*>(cr) - text.data()) : text.size();
+        out.append(text.substr(0, keep));
+        text.remove_prefix(cr ? keep + 1 : keep);
+    }
+}
+
+} // namespace
 
 EntryList loadEntries(std::string_view text)
 {
@@ -17,25 +35,24 @@ EntryList loadEntries(std::string_view text)
 
     std::string chars;
     chars.reserve(text.size());
-    std::vector<EntryList::Span> spans;
-    std::size_t entryStart = 0;
-    std::size_t runStart = 0; // first character not yet copied into `chars`
-    const std::size_t n = text.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        const char c = text[i];
-        if (c != '\r' && c != '\n')
-            continue;
-        chars.append(text.substr(runStart, i - runStart));
-        if (c == '\r' && i + 1 < n && text[i + 1] == '\n') {
-            spans.push_back({entryStart, chars.size() - entryStart});
-            entryStart = chars.size();
-            ++i;
+    std::vector<std::size_t> bounds{0};
+    // Lines end in LF, so memchr finds the candidates fast; an LF is a separator only when a
+    // CR stands right before it, and any other CR or LF is dropped.
+    while (!text.empty()) {
+        const void* lf = std::memchr(text.data(), '\n', text.size());
+        if (!lf) {
+            appendWithoutCr(chars, text);
+            break;
         }
-        runStart = i + 1;
+        const auto lineLength = std::size_t(static_cast<const char*>(lf) - text.data());
+        const bool separator = lineLength > 0 && text[lineLength - 1] == '\r';
+        appendWithoutCr(chars, text.substr(0, separator ? lineLength - 1 : lineLength));
+        if (separator)
+            bounds.push_back(chars.size());
+        text.remove_prefix(lineLength + 1);
     }
-    chars.append(text.substr(runStart));
-    spans.push_back({entryStart, chars.size() - entryStart});
-    return EntryList(std::move(chars), std::move(spans));
+    bounds.push_back(chars.size());
+    return EntryList(std::move(chars), std::move(bounds));
 }
 
 } // namespace sortivo
