@@ -7,6 +7,7 @@
 #include "listtools/listeditor.h"
 #include "listtools/numberingcommand.h"
 #include "listtools/textfilecommands.h"
+#include "print/printcommand.h"
 
 #include <QCloseEvent>
 #include <QPushButton>
@@ -36,6 +37,7 @@ MainWindow::MainWindow(Platform& platform, const QString& documentsFolder, QWidg
     m_listEditor = new ListEditor(m_ui, m_state, this);
     m_numbering = new NumberingCommand(this, m_ui, m_state, m_platform);
     m_files = new TextFileCommands(this, m_ui, m_state, m_platform, *m_listEditor);
+    m_print = new PrintCommand(this, m_ui, m_platform);
     connectCommands();
 }
 
@@ -47,6 +49,7 @@ void MainWindow::connectCommands()
     connect(m_ui.cmdStopProcess, &QPushButton::clicked, m_draw, &DrawController::stop);
     connect(m_ui.cmdClearResult, &QPushButton::clicked, m_draw, &DrawController::clearResults);
     connect(m_draw, &DrawController::runFinished, this, &MainWindow::closeIfAsked);
+    connect(m_ui.cmdPrint, &QPushButton::clicked, m_print, &PrintCommand::run);
     connect(m_ui.cmdNumList, &QPushButton::clicked, m_numbering, &NumberingCommand::run);
     connect(m_numbering, &NumberingCommand::finished, this, &MainWindow::closeIfAsked);
     connect(m_ui.cmdOpen, &QPushButton::clicked, m_files, &TextFileCommands::open);

@@ -10,6 +10,7 @@ class ListEditor;
 class NumberingCommand;
 class TextFileCommands;
 class Platform;
+class PrintCommand;
 
 // frmMain: the program's one working window.
 class MainWindow : public QWidget {
@@ -33,4 +34,5 @@ private:
     ListEditor* m_listEditor = nullptr;
     NumberingCommand* m_numbering = nullptr;
     TextFileCommands* m_files = nullptr;
+    PrintCommand* m_print = nullptr;
 };

@@ -1,0 +1,116 @@
+#include "print/printjob.h"
+
+#include "core/linewrap.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPrinter>
+#include <QString>
+
+#include <cmath>
+#include <limits>
+
+namespace
+{
+
+constexpr double twipsPerInch = 1440;
+
+std::int32_t wholeTwips(double twips)
+{
+    constexpr double low = std::numeric_limits<std::int32_t>::min();
+    constexpr double high = std::numeric_limits<std::int32_t>::max();
+    // An absurd size must still come out as one that the layout refuses, not as a wrapped one.
+    if (!(twips >= low))
+        return std::numeric_limits<std::int32_t>::min();
+    if (!(twips <= high))
+        return std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(std::lround(twips));
+}
+
+QString fromUtf8(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+} // namespace
+
+SheetTwips sheetTwips(const QPrinter& printer)
+{
+    // Device pixels, so that the printable area is the one the device really has, and the
+    // print position that is later mapped back lands on the same pixels.
+    const double perPixel = twipsPerInch / printer.resolution();
+    const QRectF paper = printer.paperRect(QPrinter::DevicePixel);
+    const QRectF printable = printer.pageRect(QPrinter::DevicePixel);
+    SheetTwips sheet;
+    sheet.width = wholeTwips(paper.width() * perPixel);
+    sheet.height = wholeTwips(paper.height() * perPixel);
+    sheet.printableWidth = float(printable.width() * perPixel);
+    sheet.printableHeight = float(printable.height() * perPixel);
+    return sheet;
+}
+
+QFont printFont(const QFont& boxFont, qreal boxDpiY)
+{
+    QFont font(boxFont.family());
+    font.setBold(boxFont.bold());
+    qreal points = boxFont.pointSizeF();
+    if (points <= 0 && boxFont.pixelSize() > 0 && boxDpiY > 0)
+        points = boxFont.pixelSize() * 72.0 / boxDpiY;
+    if (points > 0)
+        font.setPointSizeF(points);
+    font.setItalic(boxFont.italic());
+    font.setUnderline(boxFont.underline());
+    return font;
+}
+
+std::optional<PrintPlan> planPrint(QPrinter& printer, const QFont& font, std::string_view text)
+{
+    const SheetTwips sheet = sheetTwips(printer);
+    const auto layout = sortivo::computePrintLayout(sheet.width, sheet.height, sheet.printableWidth,
+                                                    sheet.printableHeight);
+    if (!layout)
+        return std::nullopt;
+
+    PrintPlan plan;
+    plan.layout = *layout;
+    plan.font = QFont(font, &printer);
+    const QFontMetricsF metrics(plan.font, &printer);
+    const double perPixel = twipsPerInch / printer.resolution();
+    plan.lineHeight = float(metrics.lineSpacing() * perPixel);
+    plan.lines = sortivo::wrapLines(text, layout->lineWidth, [&](std::string_view piece) {
+        return float(metrics.horizontalAdvance(fromUtf8(piece)) * perPixel);
+    });
+    plan.places = sortivo::placeLines(plan.lines.size(), plan.lineHeight, plan.layout);
+    return plan;
+}
+
+bool printPlan(QPrinter& printer, const PrintPlan& plan)
+{
+    // The PDF writer creates its file here and a printer takes the job here: with no lines
+    // there must be no document at all.
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return false;
+    painter.setFont(plan.font);
+    const QFontMetricsF metrics(plan.font, &printer);
+    const double perTwip = printer.resolution() / twipsPerInch;
+    const double left = plan.layout.leftMargin * perTwip;
+    std::size_t page = 0;
+    for (std::size_t i = 0; i < plan.lines.size(); ++i) {
+        const sortivo::LinePlace& place = plan.places[i];
+        while (page < place.page) {
+            if (!printer.newPage()) {
+                // Half a job should not come out looking like the whole one; where the
+                // driver cannot drop it, the warning that follows still says it failed.
+                printer.abort();
+                return false;
+            }
+            ++page;
+        }
+        painter.drawText(QPointF(left, place.top * perTwip + metrics.ascent()),
+                         fromUtf8(plan.lines[i]));
+    }
+    if (!painter.end())
+        return false;
+    return printer.printerState() != QPrinter::Error;
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "core/printlayout.h"
+
+#include <QFont>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class QPrinter;
+
+// The sheet and its printable area as the printer reports them, in twips.
+struct SheetTwips {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    float printableWidth = 0;
+    float printableHeight = 0;
+};
+
+SheetTwips sheetTwips(const QPrinter& printer);
+
+// The font to print in: face, bold, size in points, italic and underline of the result box's
+// font and nothing else, so that strikeout or spacing set on the box stay off the paper. A
+// font sized in pixels is converted to points at the box's resolution.
+QFont printFont(const QFont& boxFont, qreal boxDpiY);
+
+// Everything the job needs, measured on the printer that will print it.
+struct PrintPlan {
+    sortivo::PrintLayout layout;
+    // The font for the printer's resolution.
+    QFont font;
+    float lineHeight = 0;
+    std::vector<std::string> lines;
+    std::vector<sortivo::LinePlace> places;
+};
+
+// Nothing when the sheet's margins cannot be laid out. text is UTF-8 with CR LF between lines.
+std::optional<PrintPlan> planPrint(QPrinter& printer, const QFont& font, std::string_view text);
+
+// Prints a plan with lines on the printer and ends the document. False when the printer
+// refused the document or failed during it.
+bool printPlan(QPrinter& printer, const PrintPlan& plan);
