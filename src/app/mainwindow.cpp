@@ -1,16 +1,22 @@
 #include "app/mainwindow.h"
 
+#include "app/appicons.h"
 #include "app/apptitle.h"
 #include "app/linklabel.h"
+#include "app/mainwindowlayout.h"
 #include "app/makeraddress.h"
+#include "app/platform.h"
 #include "draw/drawcontroller.h"
 #include "listtools/listeditor.h"
 #include "listtools/numberingcommand.h"
 #include "listtools/textfilecommands.h"
 #include "print/printcommand.h"
+#include "web/browserlauncher.h"
+#include "web/infodialog.h"
 
 #include <QCloseEvent>
 #include <QPushButton>
+#include <QShortcut>
 
 namespace {
 // The design's client area, 13125 x 7515 twips.
@@ -26,6 +32,8 @@ MainWindow::MainWindow(Platform& platform, const QString& documentsFolder, QWidg
     pal.setColor(QPalette::Window, QColor(192, 255, 192));
     setPalette(pal);
     setAutoFillBackground(true);
+    setWindowIcon(programIcon());
+    setMinimumSize(minimumClientSize());
     resize(designClientSize);
 
     m_state.documentsFolder = documentsFolder;
@@ -39,6 +47,8 @@ MainWindow::MainWindow(Platform& platform, const QString& documentsFolder, QWidg
     m_files = new TextFileCommands(this, m_ui, m_state, m_platform, *m_listEditor);
     m_print = new PrintCommand(this, m_ui, m_platform);
     connectCommands();
+    m_browser = new BrowserLauncher(m_platform, this);
+    connectWebAndKeys();
 }
 
 void MainWindow::connectCommands()
@@ -73,4 +83,50 @@ void MainWindow::closeIfAsked()
 {
     if (m_state.closeRequested)
         close();
+}
+
+void MainWindow::connectWebAndKeys()
+{
+    connect(m_ui.Command1, &QPushButton::clicked, this, &MainWindow::showInfo);
+    connect(m_ui.lblVelmora, &LinkLabel::clicked, m_browser,
+            [this] { m_browser->openInBrowser(makerAddress()); });
+
+    // The toolbar buttons show only icons; these keys reach them without the mouse.
+    const std::pair<QKeyCombination, QPushButton*> keys[] = {
+        {Qt::CTRL | Qt::Key_O, m_ui.cmdOpen},
+        {Qt::CTRL | Qt::Key_S, m_ui.cmdSave},
+        {Qt::CTRL | Qt::Key_P, m_ui.cmdPrint},
+    };
+    for (const auto& [key, button] : keys)
+        connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, button,
+                &QPushButton::click);
+}
+
+void MainWindow::showInfo()
+{
+    InfoDialog box(*m_browser, this);
+    m_platform.runModal(box);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    applyLayout();
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    // Coming back from the taskbar, the window may have been given another size meanwhile.
+    if (event->type() == QEvent::WindowStateChange)
+        applyLayout();
+}
+
+void MainWindow::applyLayout()
+{
+    // A minimised window keeps its controls where they were. The controls do not exist yet
+    // while the constructor sizes the window.
+    if (isMinimized() || !m_ui.fraBas)
+        return;
+    applyWindowLayout(m_ui, size());
 }

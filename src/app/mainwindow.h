@@ -5,6 +5,7 @@
 
 #include <QWidget>
 
+class BrowserLauncher;
 class DrawController;
 class ListEditor;
 class NumberingCommand;
@@ -22,17 +23,23 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void connectCommands();
     void closeIfAsked();
+    void connectWebAndKeys();
+    void showInfo();
+    void applyLayout();
 
     Platform& m_platform;
     MainWindowUi m_ui;
     WindowState m_state;
     DrawController* m_draw = nullptr;
     ListEditor* m_listEditor = nullptr;
+    PrintCommand* m_print = nullptr;
     NumberingCommand* m_numbering = nullptr;
     TextFileCommands* m_files = nullptr;
-    PrintCommand* m_print = nullptr;
+    BrowserLauncher* m_browser = nullptr;
 };
