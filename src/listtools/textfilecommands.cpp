@@ -74,8 +74,19 @@ void TextFileCommands::refuse(const QString& text, const QString& path)
 void TextFileCommands::readIntoList(const QString& path)
 {
     const QFileInfo info(path);
+    if (!info.exists()) {
+        refuse(QStringLiteral("Impossible d'ouvrir le fichier."), path);
+        return;
+    }
     if (info.isDir()) {
         refuse(QStringLiteral("Impossible d'ouvrir le fichier : c'est un dossier."), path);
+        return;
+    }
+    // A pipe would wait for a writer and a device may never end: only a plain file is a list.
+    if (!info.isFile()) {
+        refuse(
+            QStringLiteral("Impossible d'ouvrir le fichier : ce n'est pas un fichier ordinaire."),
+            path);
         return;
     }
     if (info.size() > largestListFile) {

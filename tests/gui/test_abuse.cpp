@@ -1,0 +1,512 @@
+#include "app/mainwindow.h"
+#include "support/fakeplatform.h"
+#include "support/guitest.h"
+
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+// An impatient user during a long draw: every button, edits of both boxes, the stop button
+// pressed twice, the window closed. Whatever is clicked, no entry may be lost or doubled.
+
+namespace
+{
+
+const QString clearQuestion = QStringLiteral("Effacer d'abord les résultats ?");
+const QStringList oldResults{QStringLiteral("ancien 1"), QStringLiteral("ancien 2")};
+// Long enough that the run lets events in several times in any build.
+constexpr int longList = 200000;
+
+QStringList names(int count)
+{
+    QStringList lines;
+    lines.reserve(count);
+    for (int i = 1; i <= count; ++i)
+        lines << QStringLiteral("Nom %1").arg(i);
+    return lines;
+}
+
+// The entries a result text holds: one line per draw or per team, members joined by " - ".
+QStringList drawnEntries(const QStringList& resultLines)
+{
+    QStringList entries;
+    for (const QString& line : resultLines)
+        entries += line.split(QStringLiteral(" - "));
+    return entries;
+}
+
+QStringList sorted(QStringList list)
+{
+    list.sort();
+    return list;
+}
+
+// The entries of names() left in the list are still in their list order.
+bool inListOrder(const QStringList& rest)
+{
+    int previous = 0;
+    for (const QString& line : rest) {
+        bool ok = false;
+        const int number = line.mid(4).toInt(&ok);
+        if (!line.startsWith(QLatin1String("Nom ")) || !ok || number <= previous)
+            return false;
+        previous = number;
+    }
+    return true;
+}
+
+QByteArray readBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestAbuse : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void buttonsDuringARun_data();
+    void buttonsDuringARun();
+    void editsDuringARun_data();
+    void editsDuringARun();
+    void closingDuringARun_data();
+    void closingDuringARun();
+    void fiftyDrawsInARow();
+
+private:
+    QPushButton* button(const QString& name) { return control<QPushButton>(*m_window, name); }
+    QPushButton* go(int mode) { return button(QStringLiteral("cmdGo(%1)").arg(mode)); }
+    QPushButton* stopButton() { return button(QStringLiteral("cmdStopProcess")); }
+    QPlainTextEdit* list()
+    {
+        return control<QPlainTextEdit>(*m_window, QStringLiteral("txtListe"));
+    }
+    QPlainTextEdit* results()
+    {
+        return control<QPlainTextEdit>(*m_window, QStringLiteral("txtResult"));
+    }
+    QComboBox* drawCount() { return control<QComboBox>(*m_window, QStringLiteral("cmbNbTirage")); }
+    QComboBox* teamSize() { return control<QComboBox>(*m_window, QStringLiteral("cmbEquipe")); }
+    QLabel* percent() { return control<QLabel>(*m_window, QStringLiteral("lblPourCent")); }
+
+    // Runs `action` the `round`-th time the program lets events in from now on (1: the first).
+    // A run that has already ended leaves it to settle().
+    void atEventRound(int round, std::function<void()> action);
+    // Lets every scheduled action happen, for runs that ended before their round came.
+    void settle();
+    // Fills the list and the choice of how many to draw, as leaving the list would.
+    void loadList(const QStringList& lines);
+    // Clicks a draw button and waits for whatever was scheduled during the run.
+    void runDraw(int mode);
+    // Nothing lost, nothing doubled, nothing foreign: the old results as they were, then the
+    // drawn entries, and the rest of the list, make up `original`.
+    void checkNothingLost(const QStringList& original);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<FakePlatform> m_platform;
+    std::unique_ptr<MainWindow> m_window;
+    int m_scheduled = 0;
+    // Actions left over from a failed test would touch its finished stack frame.
+    int m_generation = 0;
+};
+
+void TestAbuse::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_platform = std::make_unique<FakePlatform>();
+    m_window = std::make_unique<MainWindow>(*m_platform, m_dir->path());
+    m_window->show();
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+}
+
+void TestAbuse::cleanup()
+{
+    ++m_generation;
+    settle();
+    m_window.reset();
+    QVERIFY(m_platform->done());
+    QVERIFY(!m_platform->busy());
+}
+
+void TestAbuse::atEventRound(int round, std::function<void()> action)
+{
+    ++m_scheduled;
+    // A zero timer posted while events are being handled waits for the next round.
+    QTimer::singleShot(0, this,
+                       [this, round, generation = m_generation, action = std::move(action)] {
+                           --m_scheduled;
+                           if (generation != m_generation)
+                               return;
+                           if (round <= 1)
+                               action();
+                           else
+                               atEventRound(round - 1, action);
+                       });
+}
+
+void TestAbuse::settle()
+{
+    while (m_scheduled > 0)
+        QCoreApplication::processEvents();
+}
+
+void TestAbuse::loadList(const QStringList& lines)
+{
+    setBoxLines(*list(), lines);
+    list()->setFocus(Qt::MouseFocusReason);
+    go(0)->setFocus(Qt::MouseFocusReason);
+    QCOMPARE(drawCount()->count(), lines.size());
+}
+
+void TestAbuse::runDraw(int mode)
+{
+    go(mode)->click();
+    settle();
+    QVERIFY(!stopButton()->isVisible());
+    QVERIFY(!m_window->state().drawRunning);
+}
+
+void TestAbuse::checkNothingLost(const QStringList& original)
+{
+    const QStringList resultLines = boxLines(*results());
+    QCOMPARE(resultLines.mid(0, oldResults.size()), oldResults);
+    const QStringList drawn = drawnEntries(resultLines.mid(oldResults.size()));
+    const QStringList rest = boxLines(*list());
+    QCOMPARE(drawn.size() + rest.size(), original.size());
+    QCOMPARE(sorted(drawn + rest), sorted(original));
+    QVERIFY(inListOrder(rest));
+    QCOMPARE(comboItems(*drawCount()), numberTexts(1, int(rest.size())));
+    QCOMPARE(drawCount()->currentIndex(), -1);
+}
+
+void TestAbuse::buttonsDuringARun_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QStringList>("clicked"); // in the run's first round of events
+    QTest::addColumn<bool>("stopTwice");      // in its second round
+
+    const QStringList draws{QStringLiteral("cmdGo(0)"), QStringLiteral("cmdGo(1)"),
+                            QStringLiteral("cmdGo(2)"), QStringLiteral("cmdGo(3)")};
+    // Save before clear, so that the saved file shows what the results box held.
+    const QStringList everything =
+        draws + QStringList{QStringLiteral("cmdNumList"),     QStringLiteral("cmdOpen"),
+                            QStringLiteral("cmdSave"),        QStringLiteral("cmdPrint"),
+                            QStringLiteral("cmdClearResult"), QStringLiteral("Command1")};
+
+    for (const int mode : {0, 2, 3}) {
+        QTest::addRow("draw buttons, mode %d", mode) << mode << draws << false;
+        QTest::addRow("numbering, mode %d", mode) << mode << QStringList{"cmdNumList"} << false;
+        QTest::addRow("open, mode %d", mode) << mode << QStringList{"cmdOpen"} << false;
+        QTest::addRow("save, mode %d", mode) << mode << QStringList{"cmdSave"} << false;
+        QTest::addRow("print, mode %d", mode) << mode << QStringList{"cmdPrint"} << false;
+        QTest::addRow("clear, mode %d", mode) << mode << QStringList{"cmdClearResult"} << false;
+        QTest::addRow("info, mode %d", mode) << mode << QStringList{"Command1"} << false;
+        QTest::addRow("stop twice, mode %d", mode) << mode << QStringList{} << true;
+        QTest::addRow("everything, mode %d", mode) << mode << everything << true;
+    }
+    QTest::newRow("everything twice over")
+        << 2 << everything + everything + QStringList{"cmdStopProcess"} << true;
+}
+
+void TestAbuse::buttonsDuringARun()
+{
+    QFETCH(int, mode);
+    QFETCH(QStringList, clicked);
+    QFETCH(bool, stopTwice);
+
+    const QStringList original = names(longList);
+    loadList(original);
+    setBoxLines(*results(), oldResults);
+    // Mode 0 draws most of the list, so a run that was not stopped leaves a known rest.
+    const int chosen = longList - 1000;
+    drawCount()->setCurrentIndex(chosen - 1);
+    teamSize()->setCurrentIndex(1);
+
+    // The old results are kept. Requests that reach a dialog are served (a second save is
+    // cancelled); the others must not even ask.
+    m_platform->expectYesNo(clearQuestion, false);
+    const QString savedPath = m_dir->filePath(QStringLiteral("pendant.txt"));
+    int saves = 0;
+    for (const QString& name : clicked) {
+        if (name == QLatin1String("cmdSave"))
+            m_platform->expectSaveFile(saves++ == 0 ? savedPath : QString());
+        else if (name == QLatin1String("cmdPrint"))
+            m_platform->expectPrinter([](QPrinter&) { return false; });
+        else if (name == QLatin1String("Command1"))
+            m_platform->expectModal({});
+    }
+
+    bool sawStopButton = false;
+    atEventRound(1, [&] {
+        QVERIFY(m_window->state().drawRunning);
+        sawStopButton = stopButton()->isVisible();
+        for (const QString& name : clicked)
+            button(name)->click();
+    });
+    if (stopTwice)
+        atEventRound(2, [&] {
+            stopButton()->click();
+            stopButton()->click();
+        });
+    runDraw(mode);
+
+    QVERIFY(sawStopButton);
+    checkNothingLost(original);
+    if (QTest::currentTestFailed())
+        return;
+    const int left = int(boxLines(*list()).size());
+    QVERIFY(left < longList);
+    if (!stopTwice && !clicked.contains(QLatin1String("cmdStopProcess"))) {
+        // Nothing but the stop button may cut a run short or change what it draws.
+        QCOMPARE(left, mode == 0 ? longList - chosen : 0);
+        QCOMPARE(percent()->text(), QStringLiteral("100%"));
+    }
+    QVERIFY(percent()->isVisible());
+    if (saves > 0)
+        QCOMPARE(readBytes(savedPath), oldResults.join(QStringLiteral("\r\n")).toUtf8() + "\r\n");
+    if (mode == 3) {
+        // Team lines of the chosen size, only the last one short.
+        const QStringList teams = boxLines(*results()).mid(oldResults.size());
+        for (qsizetype i = 0; i + 1 < teams.size(); ++i)
+            QCOMPARE(teams[i].count(QStringLiteral(" - ")), 2);
+    }
+
+    // The window is ready for the next run, whatever was clicked.
+    setBoxLines(*list(), {QStringLiteral("seul")});
+    go(1)->click();
+    QCOMPARE(boxLines(*results()).constLast(), QStringLiteral("seul"));
+    QVERIFY(list()->document()->isEmpty());
+}
+
+void TestAbuse::editsDuringARun_data()
+{
+    QTest::addColumn<QString>("edit");
+    QTest::newRow("typing in the list") << QStringLiteral("typeList");
+    QTest::newRow("list replaced") << QStringLiteral("replaceList");
+    QTest::newRow("list emptied with the keys") << QStringLiteral("eraseList");
+    QTest::newRow("focus in and out of the list") << QStringLiteral("focusList");
+    QTest::newRow("file dropped on the list") << QStringLiteral("dropOnList");
+    QTest::newRow("typing in the results") << QStringLiteral("typeResults");
+    QTest::newRow("results replaced") << QStringLiteral("replaceResults");
+    QTest::newRow("results emptied with the keys") << QStringLiteral("eraseResults");
+    QTest::newRow("both boxes, twice") << QStringLiteral("all");
+}
+
+void TestAbuse::editsDuringARun()
+{
+    QFETCH(QString, edit);
+
+    const QStringList original = names(longList);
+    loadList(original);
+    setBoxLines(*results(), oldResults);
+    const int chosen = longList / 2;
+    drawCount()->setCurrentIndex(chosen - 1);
+
+    const QString dropped = m_dir->filePath(QStringLiteral("dropped.txt"));
+    {
+        QFile file(dropped);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("intrus 1\r\nintrus 2\r\n");
+    }
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(dropped)});
+
+    const auto type = [](QPlainTextEdit* box) {
+        box->setFocus(Qt::MouseFocusReason);
+        box->moveCursor(QTextCursor::End);
+        QTest::keyClick(box, Qt::Key_Return);
+        QTest::keyClicks(box, QStringLiteral("intrus"));
+    };
+    const auto erase = [](QPlainTextEdit* box) {
+        box->setFocus(Qt::MouseFocusReason);
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(box, Qt::Key_Delete);
+    };
+    const auto doEdit = [&](const QString& what) {
+        const bool all = what == QLatin1String("all");
+        if (all || what == QLatin1String("typeList"))
+            type(list());
+        if (all || what == QLatin1String("replaceList"))
+            setBoxLines(*list(), {QStringLiteral("intrus")});
+        if (all || what == QLatin1String("eraseList"))
+            erase(list());
+        if (all || what == QLatin1String("focusList")) {
+            list()->setFocus(Qt::MouseFocusReason);
+            teamSize()->setFocus(Qt::MouseFocusReason);
+        }
+        if (all || what == QLatin1String("dropOnList")) {
+            QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(list()->viewport(), &drop);
+        }
+        if (all || what == QLatin1String("typeResults"))
+            type(results());
+        if (all || what == QLatin1String("replaceResults"))
+            setBoxLines(*results(), {QStringLiteral("intrus")});
+        if (all || what == QLatin1String("eraseResults"))
+            erase(results());
+    };
+    atEventRound(1, [&] { doEdit(edit); });
+    if (edit == QLatin1String("all"))
+        atEventRound(2, [&] { doEdit(edit); });
+    m_platform->expectYesNo(clearQuestion, false);
+    runDraw(0);
+
+    // Both boxes are rewritten from the run, as if never touched; the edits are gone.
+    checkNothingLost(original);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(boxLines(*list()).size(), longList - chosen);
+    QVERIFY(!list()->toPlainText().contains(QLatin1String("intrus")));
+    QVERIFY(!results()->toPlainText().contains(QLatin1String("intrus")));
+    // The program's own writing of the list is no user edit: the percentage stays.
+    QVERIFY(percent()->isVisible());
+    QCOMPARE(percent()->text(), QStringLiteral("100%"));
+}
+
+void TestAbuse::closingDuringARun_data()
+{
+    QTest::addColumn<bool>("numbering"); // else a draw
+    QTest::addColumn<int>("closes");     // one per round of events, from the first
+
+    QTest::newRow("draw, closed once") << false << 1;
+    QTest::newRow("draw, closed twice") << false << 2;
+    QTest::newRow("draw, closed in three rounds") << false << 3;
+    QTest::newRow("numbering, closed once") << true << 1;
+    QTest::newRow("numbering, closed twice") << true << 2;
+}
+
+void TestAbuse::closingDuringARun()
+{
+    QFETCH(bool, numbering);
+    QFETCH(int, closes);
+
+    const QStringList original = names(longList);
+    if (!numbering)
+        loadList(original);
+    setBoxLines(*results(), oldResults);
+
+    bool closedWhileRunning = true;
+    // The program ends when its last window closes, which Qt tells only inside the
+    // application's own event loop: the run is started from there, as a click would be.
+    QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
+    QTimer::singleShot(0, this, [&] {
+        for (int round = 1; round <= closes; ++round)
+            atEventRound(round, [&, round] {
+                if (round == 1)
+                    closedWhileRunning = m_window->state().drawRunning;
+                m_window->close();
+            });
+        if (numbering) {
+            m_platform->expectText(QStringLiteral("Numérotation"),
+                                   QStringLiteral("Numéroter jusqu'à"), QStringLiteral("100"),
+                                   QStringLiteral("10000"));
+            button(QStringLiteral("cmdNumList"))->click();
+            settle();
+        } else {
+            m_platform->expectYesNo(clearQuestion, false);
+            runDraw(2);
+        }
+        // Closing what is already closed changes nothing.
+        m_window->close();
+        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(); });
+    });
+    QApplication::exec();
+
+    QVERIFY(closedWhileRunning);
+    QVERIFY(!m_window->isVisible());
+    QVERIFY(!m_window->state().drawRunning);
+    QCOMPARE(lastClosed.count(), 1);
+    if (numbering) {
+        QCOMPARE(boxLines(*list()), numberTexts(1, 10000));
+        QCOMPARE(boxLines(*results()), oldResults);
+    } else {
+        checkNothingLost(original);
+        // The run stopped at the close rather than drawing on for a window that is gone.
+        QVERIFY(!list()->document()->isEmpty());
+    }
+}
+
+void TestAbuse::fiftyDrawsInARow()
+{
+    // Entries that a careless round trip through the text boxes would change or split.
+    QStringList original{QStringLiteral("Élodie"),
+                         QStringLiteral("Zoë"),
+                         QStringLiteral("Œdipe"),
+                         QStringLiteral("nbsp\u00a0inside"),
+                         QStringLiteral("  two leading blanks"),
+                         QStringLiteral("trailing blank "),
+                         QStringLiteral("tab\tinside"),
+                         QStringLiteral("\U0001F3B2 dé"),
+                         QStringLiteral("e\u0301"),
+                         QStringLiteral("\u0645\u0631\u062D\u0628\u0627"),
+                         QStringLiteral("Jean-Pierre"),
+                         QStringLiteral("-"),
+                         QStringLiteral("Marie"),
+                         QStringLiteral("Marie"),
+                         QStringLiteral("Marie"),
+                         QString(500, QLatin1Char('w'))};
+    for (int i = 1; original.size() < 1500; ++i)
+        original << QStringLiteral("Nom %1").arg(i % 700);
+
+    loadList(original);
+    QStringList before;
+    for (int draw = 1; draw <= 50; ++draw) {
+        // Modes 0 and 1 most of the time, a team draw every third, all now and then; the
+        // user stops those at once, so the list lasts to the end.
+        int mode = draw % 3 == 0 ? 3 : draw % 2;
+        if (draw % 10 == 5)
+            mode = 2;
+        const bool last = draw == 50;
+        if (last)
+            mode = 3;
+        if (mode == 0)
+            drawCount()->setCurrentIndex(draw % 7 == 0 ? -1 : draw % 5);
+        if (mode == 3)
+            teamSize()->setCurrentIndex(last ? 2 : draw % 9);
+
+        bool stopSeen = false;
+        if ((mode == 2 || mode == 3) && !last)
+            atEventRound(1, [&] {
+                stopSeen = stopButton()->isVisible();
+                stopButton()->click();
+            });
+        if (mode != 1 && !before.isEmpty())
+            m_platform->expectYesNo(clearQuestion, false);
+        go(mode)->click();
+        settle();
+
+        const QString where = QStringLiteral("draw %1, mode %2").arg(draw).arg(mode);
+        const QStringList resultLines = boxLines(*results());
+        const QStringList rest = boxLines(*list());
+        QVERIFY2(resultLines.mid(0, before.size()) == before, qPrintable(where));
+        QVERIFY2(sorted(drawnEntries(resultLines) + rest) == sorted(original), qPrintable(where));
+        QVERIFY2(comboItems(*drawCount()) == numberTexts(1, int(rest.size())), qPrintable(where));
+        QVERIFY2(!stopButton()->isVisible(), qPrintable(where));
+        QVERIFY2(m_platform->done(), qPrintable(where));
+        if ((mode == 2 || mode == 3) && !last)
+            QVERIFY2(stopSeen && !rest.isEmpty(), qPrintable(where));
+        if (last) {
+            QVERIFY(rest.isEmpty());
+            const QStringList teams = resultLines.mid(before.size());
+            QVERIFY(!teams.isEmpty());
+            for (qsizetype i = 0; i + 1 < teams.size(); ++i)
+                QVERIFY2(teams[i].split(QStringLiteral(" - ")).size() == 4, qPrintable(teams[i]));
+        }
+        before = resultLines;
+    }
+}
+
+QTEST_MAIN(TestAbuse)
+#include "test_abuse.moc"

@@ -1,0 +1,450 @@
+#include "app/mainwindow.h"
+#include "support/fakeplatform.h"
+#include "support/guitest.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <fcntl.h>
+#include <sys/fsuid.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <memory>
+#include <stop_token>
+#include <thread>
+#include <vector>
+
+// Files that are not what the user thinks they chose, and disks that let the program down.
+// A failure is told in French and names the file; the list and the results stay as they were.
+
+namespace
+{
+
+const QString title = QStringLiteral("Sortivo");
+const QString overwriteQuestion =
+    QStringLiteral("Ce fichier existe déjà, voulez-vous le remplacer ?");
+const QString cannotOpen = QStringLiteral("Impossible d'ouvrir le fichier");
+const QString cannotSave = QStringLiteral("Impossible d'enregistrer");
+
+QByteArray readBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Root reads any file whatever its mode. Taking an ordinary user's identity for file access,
+// in this thread only, makes the mode count again.
+class FileAccessAs
+{
+public:
+    explicit FileAccessAs(uid_t uid) : m_previous(uid_t(::setfsuid(uid))) {}
+    ~FileAccessAs() { ::setfsuid(m_previous); }
+    FileAccessAs(const FileAccessAs&) = delete;
+    FileAccessAs& operator=(const FileAccessAs&) = delete;
+
+private:
+    uid_t m_previous;
+};
+
+// Opening a pipe for reading waits for a writer. Should the program ever do that, this opens
+// the other end and closes it, so the test fails on what the program then shows instead of
+// hanging.
+class PipeUnblocker
+{
+public:
+    explicit PipeUnblocker(const QString& pipe)
+        : m_thread([path = QFile::encodeName(pipe)](std::stop_token stop) {
+              while (!stop.stop_requested()) {
+                  // Succeeds only while somebody waits at the reading end.
+                  const int fd = ::open(path.constData(), O_WRONLY | O_NONBLOCK);
+                  if (fd >= 0) {
+                      ::close(fd);
+                      return;
+                  }
+                  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+              }
+          })
+    {
+    }
+
+private:
+    std::jthread m_thread;
+};
+
+class Unmount
+{
+public:
+    explicit Unmount(QString mountPoint) : m_mountPoint(std::move(mountPoint)) {}
+    ~Unmount() { QProcess::execute(QStringLiteral("umount"), {m_mountPoint}); }
+    Unmount(const Unmount&) = delete;
+    Unmount& operator=(const Unmount&) = delete;
+
+private:
+    QString m_mountPoint;
+};
+
+QStringList windows1252Lines(int count, int badLine)
+{
+    QStringList lines;
+    lines.reserve(count);
+    for (int i = 1; i <= count; ++i)
+        lines << (i == badLine ? QStringLiteral("André") : QStringLiteral("ZoÃ« %1").arg(i));
+    return lines;
+}
+
+QByteArray utf8FileWithOneBadLine(int count, int badLine)
+{
+    QByteArray bytes;
+    for (int i = 1; i <= count; ++i)
+        bytes += i == badLine ? QByteArray("Andr\xe9\r\n")
+                              : "Zo\xc3\xab " + QByteArray::number(i) + "\r\n";
+    return bytes;
+}
+
+} // namespace
+
+class TestBadFiles : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void refusedOpen_data();
+    void refusedOpen();
+    void oddButReadable_data();
+    void oddButReadable();
+    void twoMillionLines();
+    void failedSave_data();
+    void failedSave();
+    void fullDisk();
+
+private:
+    QPlainTextEdit* list()
+    {
+        return control<QPlainTextEdit>(*m_window, QStringLiteral("txtListe"));
+    }
+    QPlainTextEdit* results()
+    {
+        return control<QPlainTextEdit>(*m_window, QStringLiteral("txtResult"));
+    }
+    QComboBox* drawCount() { return control<QComboBox>(*m_window, QStringLiteral("cmbNbTirage")); }
+    QPushButton* button(const char* name)
+    {
+        return control<QPushButton>(*m_window, QLatin1String(name));
+    }
+    QString path(const QString& name) const { return m_dir->filePath(name); }
+
+    // What a failure must leave as it was.
+    struct Shown {
+        QStringList list;
+        QStringList results;
+        QStringList counts;
+        bool operator==(const Shown&) const = default;
+    };
+    Shown shown() { return {boxLines(*list()), boxLines(*results()), comboItems(*drawCount())}; }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<FakePlatform> m_platform;
+    std::unique_ptr<MainWindow> m_window;
+};
+
+void TestBadFiles::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_platform = std::make_unique<FakePlatform>();
+    m_window = std::make_unique<MainWindow>(*m_platform, m_dir->path());
+    m_window->show();
+
+    // A list the window has loaded, and earlier results.
+    setBoxLines(*list(), {QStringLiteral("Élodie"), QStringLiteral("Zoë"), QStringLiteral("Marc")});
+    button("cmdGo(0)")->click();
+    QCOMPARE(comboItems(*drawCount()), numberTexts(1, 3));
+    setBoxLines(*results(), {QStringLiteral("Gagnant 1"), QStringLiteral("Gagnant 2")});
+}
+
+void TestBadFiles::cleanup()
+{
+    m_window.reset();
+    QVERIFY(m_platform->done());
+    QVERIFY(!m_platform->busy());
+    if (m_dir)
+        QFile::setPermissions(m_dir->path(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+void TestBadFiles::refusedOpen_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("reason");
+
+    const QByteArray none;
+    QTest::newRow("a folder chosen as a file")
+        << "folder" << none << QStringList{QStringLiteral("c'est un dossier")};
+    QTest::newRow("a file removed between dialog and read")
+        << "removed" << none << QStringList{cannotOpen};
+    QTest::newRow("a file without read permission")
+        << "unreadable" << none << QStringList{cannotOpen};
+    QTest::newRow("a link to nowhere") << "dangling" << none << QStringList{cannotOpen};
+    QTest::newRow("a binary file")
+        << "bytes" << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)
+        << QStringList{QStringLiteral("Ce fichier n'est pas un fichier texte.")};
+    QByteArray nulInText;
+    for (int i = 0; i < 5000; ++i)
+        nulInText += "Nom " + QByteArray::number(i) + "\r\n";
+    nulInText += QByteArray(1, '\0') + "Nom\r\n";
+    QTest::newRow("a text file with a NUL byte far down")
+        << "bytes" << nulInText
+        << QStringList{QStringLiteral("Ce fichier n'est pas un fichier texte.")};
+    QTest::newRow("a file that fails while read")
+        << "readError" << none << QStringList{QStringLiteral("Impossible de lire le fichier")};
+    QTest::newRow("a file over 256 MiB")
+        << "huge" << none << QStringList{cannotOpen, QStringLiteral("256 Mo")};
+    QTest::newRow("a named pipe") << "pipe" << none
+                                  << QStringList{cannotOpen, QStringLiteral("fichier ordinaire")};
+    QTest::newRow("a device without end")
+        << "device" << none << QStringList{cannotOpen, QStringLiteral("fichier ordinaire")};
+}
+
+void TestBadFiles::refusedOpen()
+{
+    QFETCH(QString, kind);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, reason);
+
+    const QString chosen = path(QStringLiteral("liste à tirer.txt"));
+    std::function<void(const QString&)> duringDialog;
+    std::unique_ptr<FileAccessAs> ordinaryUser;
+    std::unique_ptr<PipeUnblocker> unblocker;
+    if (kind == QLatin1String("folder")) {
+        QVERIFY(QDir().mkdir(chosen));
+    } else if (kind == QLatin1String("removed")) {
+        QVERIFY(writeBytes(chosen, "Anne\r\nBob\r\n"));
+        duringDialog = [chosen](const QString&) { QVERIFY(QFile::remove(chosen)); };
+    } else if (kind == QLatin1String("unreadable")) {
+        QVERIFY(writeBytes(chosen, "Anne\r\nBob\r\n"));
+        QVERIFY(QFile::setPermissions(chosen, QFileDevice::WriteOwner));
+        // The folder open to all, so that only the file's own mode is in the way.
+        QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                         QFile::ExeOwner | QFile::ReadOther |
+                                                         QFile::ExeOther));
+        if (::geteuid() == 0)
+            ordinaryUser = std::make_unique<FileAccessAs>(65534);
+        if (QFile probe(chosen); probe.open(QIODevice::ReadOnly))
+            QSKIP("this system lets the test read a file of mode 0200 (root without a way to "
+                  "drop its file access rights)");
+    } else if (kind == QLatin1String("dangling")) {
+        QVERIFY(QFile::link(path(QStringLiteral("nowhere/list.txt")), chosen));
+    } else if (kind == QLatin1String("bytes")) {
+        QVERIFY(writeBytes(chosen, bytes));
+    } else if (kind == QLatin1String("readError")) {
+        // The program's own memory from address 0 opens, then fails on the first read.
+        QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"), chosen));
+    } else if (kind == QLatin1String("huge")) {
+        QFile file(chosen);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        // Sparse: it takes no room on disk.
+        QVERIFY(file.resize(qint64(257) * 1024 * 1024));
+    } else if (kind == QLatin1String("pipe")) {
+        QCOMPARE(::mkfifo(QFile::encodeName(chosen).constData(), 0600), 0);
+        unblocker = std::make_unique<PipeUnblocker>(chosen);
+    } else if (kind == QLatin1String("device")) {
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), chosen));
+    }
+
+    const Shown before = shown();
+    m_platform->expectOpenFile(chosen, duringDialog);
+    m_platform->expectWarning(title, reason + QStringList{chosen});
+    button("cmdOpen")->click();
+    ordinaryUser.reset();
+    QVERIFY(shown() == before);
+}
+
+void TestBadFiles::oddButReadable_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("lines");
+
+    QTest::newRow("0 bytes empties the list") << QByteArray() << QStringList{};
+    // One byte that is not UTF-8 makes the whole file Windows-1252, the UTF-8 lines included.
+    QTest::newRow("Latin-1 byte between UTF-8 lines")
+        << QByteArray("Zo\xc3\xab\r\nAndr\xe9\r\nChlo\xc3\xa9\r\n")
+        << QStringList{"ZoÃ«", "André", "ChloÃ©"};
+    QTest::newRow("sequence cut by the line end")
+        << QByteArray("Zo\xc3\r\n\xab\r\nfin") << QStringList{"ZoÃ", "«", "fin"};
+    QTest::newRow("sequence cut by the end of the file")
+        << QByteArray("Zo\xc3\xab\ncaf\xc3") << QStringList{"ZoÃ«", "cafÃ"};
+    QTest::newRow("stray continuation byte")
+        << QByteArray("a\n\x80\nb") << QStringList{"a", "€", "b"};
+    QTest::newRow("overlong slash") << QByteArray("a\n\xc0\xaf"
+                                                  "b\nc")
+                                    << QStringList{"a", "À¯b", "c"};
+    QTest::newRow("encoded surrogate")
+        << QByteArray("a\r\n\xed\xa0\x80\r\nb") << QStringList{"a", "í\u00a0€", "b"};
+    QTest::newRow("beyond U+10FFFF")
+        << QByteArray("\xf4\x90\x80\x80\nz") << QStringList{"ô\u0090€€", "z"};
+    QTest::newRow("bytes Windows-1252 leaves undefined")
+        << QByteArray("x\x81\x8d\x8f\x90\x9dy\n\xff")
+        << QStringList{"x\u0081\u008d\u008f\u0090\u009dy", "ÿ"};
+    QTest::newRow("one bad line among 100000")
+        << utf8FileWithOneBadLine(100000, 54321) << windows1252Lines(100000, 54321);
+}
+
+void TestBadFiles::oddButReadable()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, lines);
+
+    const QString chosen = path(QStringLiteral("liste.txt"));
+    QVERIFY(writeBytes(chosen, bytes));
+    const QStringList resultsBefore = boxLines(*results());
+    m_platform->expectOpenFile(chosen);
+    button("cmdOpen")->click();
+    QCOMPARE(boxLines(*list()), lines);
+    QCOMPARE(comboItems(*drawCount()), numberTexts(1, int(lines.size())));
+    QCOMPARE(boxLines(*results()), resultsBefore);
+}
+
+void TestBadFiles::twoMillionLines()
+{
+    constexpr int count = 2000000;
+    QByteArray bytes;
+    bytes.reserve(count * 11);
+    for (int i = 1; i <= count; ++i)
+        bytes.append("n").append(QByteArray::number(i)).append("\n");
+    const QString chosen = path(QStringLiteral("deux millions.txt"));
+    QVERIFY(writeBytes(chosen, bytes));
+    bytes.clear();
+
+    results()->clear();
+    m_platform->expectOpenFile(chosen);
+    button("cmdOpen")->click();
+    QCOMPARE(list()->document()->blockCount(), count);
+    QCOMPARE(drawCount()->count(), count);
+    QCOMPARE(drawCount()->itemText(count - 1), QString::number(count));
+
+    button("cmdGo(2)")->click();
+    QVERIFY(list()->document()->isEmpty());
+    QCOMPARE(drawCount()->count(), 0);
+    QCOMPARE(results()->document()->blockCount(), count);
+
+    const QString saved = path(QStringLiteral("tirage.txt"));
+    m_platform->expectSaveFile(saved);
+    button("cmdSave")->click();
+    const QByteArray written = readBytes(saved);
+    QVERIFY(written.endsWith("\r\n"));
+    QCOMPARE(written.count("\r\n"), qsizetype(count));
+    // Every line once, each of the list's lines.
+    std::vector<bool> seen(count + 1, false);
+    qsizetype start = 0;
+    while (start < written.size()) {
+        const qsizetype end = written.indexOf("\r\n", start);
+        const QByteArray line = written.mid(start, end - start);
+        bool ok = false;
+        const int n = line.startsWith('n') ? line.mid(1).toInt(&ok) : 0;
+        QVERIFY2(ok && n >= 1 && n <= count && !seen[n], line.constData());
+        seen[n] = true;
+        start = end + 2;
+    }
+}
+
+void TestBadFiles::failedSave_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QStringList>("reason");
+
+    QTest::newRow("folder removed between dialog and write")
+        << "folderRemoved" << QStringList{cannotSave};
+    QTest::newRow("folder replaced by a file") << "folderIsFile" << QStringList{cannotSave};
+    QTest::newRow("name taken by a new folder")
+        << "targetIsFolder" << QStringList{cannotSave, QStringLiteral("c'est un dossier")};
+}
+
+void TestBadFiles::failedSave()
+{
+    QFETCH(QString, kind);
+    QFETCH(QStringList, reason);
+
+    const QString folder = path(QStringLiteral("résultats"));
+    const QString target = folder + QStringLiteral("/tirage.txt");
+    QVERIFY(QDir().mkdir(folder));
+    m_platform->expectSaveFile(target, [&](const QString&) {
+        if (kind == QLatin1String("folderRemoved")) {
+            QVERIFY(QDir(folder).removeRecursively());
+        } else if (kind == QLatin1String("folderIsFile")) {
+            QVERIFY(QDir(folder).removeRecursively());
+            QVERIFY(writeBytes(folder, "pas un dossier\n"));
+        } else {
+            QVERIFY(QDir().mkdir(target));
+        }
+    });
+    m_platform->expectWarning(title, reason + QStringList{target});
+    const Shown before = shown();
+    button("cmdSave")->click();
+    QVERIFY(shown() == before);
+    // Nothing made up for what went away.
+    if (kind == QLatin1String("folderRemoved"))
+        QVERIFY(!QFileInfo::exists(folder));
+    if (kind == QLatin1String("folderIsFile"))
+        QCOMPARE(readBytes(folder), QByteArray("pas un dossier\n"));
+    if (kind == QLatin1String("targetIsFolder"))
+        QVERIFY(QDir(target).isEmpty());
+}
+
+void TestBadFiles::fullDisk()
+{
+    if (::geteuid() != 0)
+        QSKIP("a full disk is a small tmpfs, and mounting one needs root");
+    const QString disk = path(QStringLiteral("petit disque"));
+    QVERIFY(QDir().mkdir(disk));
+    QProcess mount;
+    mount.start(QStringLiteral("mount"),
+                {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                 QStringLiteral("size=64k"), QStringLiteral("tmpfs"), disk});
+    if (!mount.waitForFinished() || mount.exitStatus() != QProcess::NormalExit ||
+        mount.exitCode() != 0)
+        QSKIP(qPrintable(QStringLiteral("cannot mount a small tmpfs here: ") +
+                         QString::fromLocal8Bit(mount.readAllStandardError()).trimmed() +
+                         QStringLiteral(" (") + mount.errorString() + QStringLiteral(")")));
+    const Unmount unmount(disk);
+
+    const QString target = disk + QStringLiteral("/tirage.txt");
+    QByteArray old;
+    for (int i = 0; i < 1000; ++i)
+        old += "ancien " + QByteArray::number(i) + "\r\n";
+    QVERIFY(writeBytes(target, old));
+
+    QStringList many;
+    for (int i = 0; i < 20000; ++i)
+        many << QStringLiteral("Gagnant numéro %1").arg(i);
+    setBoxLines(*results(), many);
+    m_platform->expectSaveFile(target);
+    m_platform->expectYesNo(overwriteQuestion, true);
+    m_platform->expectWarning(title, {cannotSave, target});
+    const Shown before = shown();
+    button("cmdSave")->click();
+    QVERIFY(shown() == before);
+    QCOMPARE(readBytes(target), old);
+    QCOMPARE(QDir(disk).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("tirage.txt")});
+
+    // The failed attempt gave its room back: a result that fits is saved.
+    setBoxLines(*results(), {QStringLiteral("petit")});
+    m_platform->expectSaveFile(target);
+    m_platform->expectYesNo(overwriteQuestion, true);
+    button("cmdSave")->click();
+    QCOMPARE(readBytes(target), QByteArray("petit\r\n"));
+}
+
+QTEST_MAIN(TestBadFiles)
+#include "test_badfiles.moc"
