@@ -5,7 +5,8 @@
 
 #include <benchmark/benchmark.h>
 
-namespace {
+namespace
+{
 
 // Parse, draw every entry, and build both texts the window receives.
 void BM_DrawAll(benchmark::State& state)

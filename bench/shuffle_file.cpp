@@ -5,10 +5,9 @@
 #include "core/textdecode.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <iterator>
-#include <sstream>
 
 int main(int argc, char* argv[])
 {
@@ -21,9 +20,10 @@ int main(int argc, char* argv[])
         std::cerr << "cannot open " << argv[1] << "\n";
         return 1;
     }
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    const sortivo::DecodedList decoded = sortivo::decodeListFile(bytes.str());
+    // One read into a buffer of the file's size, as the window does.
+    std::string bytes(std::size_t(std::filesystem::file_size(argv[1])), '\0');
+    in.read(bytes.data(), std::streamsize(bytes.size()));
+    const sortivo::DecodedList decoded = sortivo::decodeListFile(bytes);
     if (decoded.status != sortivo::DecodedList::Status::Ok) {
         std::cerr << argv[1] << " is not a text file\n";
         return 1;

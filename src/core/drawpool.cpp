@@ -10,15 +10,7 @@ namespace sortivo
 namespace
 {
 
-// Bit counts and in-byte bit positions by table: std::popcount compiles to a library call on
-// processors the build may not assume have the instruction.
-constexpr std::array<std::uint8_t, 256> byteCounts = [] {
-    std::array<std::uint8_t, 256> counts{};
-    for (unsigned b = 0; b < 256; ++b)
-        for (unsigned v = b; v != 0; v &= v - 1)
-            ++counts[b];
-    return counts;
-}();
+constexpr std::uint64_t everyByte = 0x0101010101010101;
 
 constexpr std::array<std::array<std::uint8_t, 8>, 256> bytePositions = [] {
     std::array<std::array<std::uint8_t, 8>, 256> positions{};
@@ -31,23 +23,33 @@ constexpr std::array<std::array<std::uint8_t, 8>, 256> bytePositions = [] {
     return positions;
 }();
 
-unsigned countBits(std::uint64_t word)
+// The bit count of each byte, in that byte. Done with shifts and masks: std::popcount becomes
+// a library call on processors the build may not assume have the instruction.
+std::uint64_t byteCounts(std::uint64_t word)
 {
-    unsigned count = 0;
-    for (; word != 0; word >>= 8)
-        count += byteCounts[word & 0xff];
-    return count;
+    word -= (word >> 1) & 0x5555555555555555;
+    word = (word & 0x3333333333333333) + ((word >> 2) & 0x3333333333333333);
+    return (word + (word >> 4)) & 0x0f0f0f0f0f0f0f0f;
 }
 
-// Position of the set bit of 0-based rank `rank` in `word`.
+std::uint32_t countBits(std::uint64_t word)
+{
+    return std::uint32_t((byteCounts(word) * everyByte) >> 56);
+}
+
+// Position of the set bit of 0-based rank `rank` in `word`, without branches: the byte that
+// holds it is found from the running byte counts, the bit within it by table.
 unsigned selectBit(std::uint64_t word, unsigned rank)
 {
-    for (unsigned base = 0;; base += 8, word >>= 8) {
-        const auto byte = unsigned(word & 0xff);
-        if (rank < byteCounts[byte])
-            return base + bytePositions[byte][rank];
-        rank -= byteCounts[byte];
-    }
+    const std::uint64_t totals = byteCounts(word) * everyByte; // byte i: bits in bytes 0..i
+    // High bit of byte i set when the totals up to byte i do not reach past `rank`; all values
+    // stay under 0x80, so no byte borrows from the next.
+    const std::uint64_t passed =
+        (((rank * everyByte) | 0x8080808080808080) - totals) & 0x8080808080808080;
+    const unsigned byteIndex = unsigned(((passed >> 7) * everyByte) >> 56);
+    const unsigned before = unsigned(((totals << 8) >> (8 * byteIndex)) & 0xff);
+    const unsigned byte = unsigned(word >> (8 * byteIndex)) & 0xff;
+    return 8 * byteIndex + bytePositions[byte][rank - before];
 }
 
 } // namespace
@@ -59,42 +61,62 @@ DrawPool::DrawPool(std::size_t count) : m_bits((count + 63) / 64), m_remaining(c
         const std::size_t inWord = std::min<std::size_t>(64, count - w * 64);
         m_bits[w] = inWord == 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << inWord) - 1;
     }
-    // The tree spans a power of two of words, the ones past the end empty, so the search
-    // never has to check that a node exists.
-    while (m_topStep < words)
-        m_topStep *= 2;
-    m_tree.assign(m_topStep + 1, 0);
-    // Linear-time build: each node adds itself to its parent.
-    for (std::size_t i = 1; i <= m_topStep; ++i) {
-        if (i <= words)
-            m_tree[i] += std::uint32_t(countBits(m_bits[i - 1]));
-        const std::size_t parent = i + (i & (~i + 1));
-        if (parent <= m_topStep)
-            m_tree[parent] += m_tree[i];
+
+    // Levels from the words up: a level has one node per fanout children below it.
+    std::vector<std::vector<std::uint32_t>> levels;
+    std::vector<std::uint32_t> childCounts(words);
+    for (std::size_t w = 0; w < words; ++w)
+        childCounts[w] = countBits(m_bits[w]);
+    do {
+        const std::size_t nodes =
+            std::max<std::size_t>(1, (childCounts.size() + fanout - 1) / fanout);
+        std::vector<std::uint32_t> level(nodes * fanout);
+        std::vector<std::uint32_t> nodeCounts(nodes);
+        for (std::size_t node = 0; node < nodes; ++node) {
+            std::uint32_t total = 0;
+            for (std::size_t j = 0; j < fanout; ++j) {
+                const std::size_t child = node * fanout + j;
+                total += child < childCounts.size() ? childCounts[child] : 0;
+                level[node * fanout + j] = total;
+            }
+            nodeCounts[node] = total;
+        }
+        levels.push_back(std::move(level));
+        childCounts = std::move(nodeCounts);
+    } while (childCounts.size() > 1);
+
+    m_totals.push_back(0);
+    for (auto level = levels.rbegin(); level != levels.rend(); ++level) {
+        m_levelStart.push_back(m_totals.size());
+        for (const std::uint32_t total : *level)
+            m_totals.push_back(std::int32_t(total));
     }
 }
 
 std::size_t DrawPool::takeAt(std::size_t rank)
 {
     assert(rank < m_remaining);
-    std::size_t wanted = rank + 1;
-    std::size_t pos = 0;
-    // The nodes the search does not step over are exactly the ones whose range holds the
-    // target word, so the count update rides along with the search. Written without branches:
-    // which way a random draw goes cannot be predicted.
-    for (std::size_t step = m_topStep; step > 0; step >>= 1) {
-        const std::size_t node = pos + step;
-        const std::uint32_t nodeCount = m_tree[node];
-        const std::size_t right =
-            ~std::size_t(0) * std::size_t(nodeCount < wanted); // all ones or 0
-        pos += step & right;
-        wanted -= nodeCount & right;
-        m_tree[node] = nodeCount - std::uint32_t(~right & 1);
+    auto wanted = std::int32_t(rank + 1);
+    std::size_t node = 0;
+    for (const std::size_t start : m_levelStart) {
+        std::int32_t* totals = m_totals.data() + start + node * fanout;
+        // Totals rise along the node, so the children passed over are those whose total
+        // falls short; written as a count, not a search, so that no branch has to guess.
+        int child = 0;
+        for (int j = 0; j < int(fanout); ++j)
+            child += int(totals[j] < wanted);
+        // For the first child this reads the word before the node (the padding in front of
+        // the root) and masks it out.
+        const std::int32_t before = totals[child - 1] & -std::int32_t(child != 0);
+        for (int j = 0; j < int(fanout); ++j)
+            totals[j] -= std::int32_t(j >= child);
+        wanted -= before;
+        node = node * fanout + child;
     }
-    const unsigned bit = selectBit(m_bits[pos], unsigned(wanted - 1));
-    m_bits[pos] &= ~(std::uint64_t(1) << bit);
+    const unsigned bit = selectBit(m_bits[node], unsigned(wanted - 1));
+    m_bits[node] &= ~(std::uint64_t(1) << bit);
     --m_remaining;
-    return pos * 64 + bit;
+    return node * 64 + bit;
 }
 
 } // namespace sortivo

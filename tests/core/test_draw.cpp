@@ -7,7 +7,8 @@
 
 using namespace std::string_literals;
 
-namespace {
+namespace
+{
 
 std::string numberedList(int count)
 {
@@ -42,12 +43,15 @@ double chiSquare(const std::vector<long>& observed, double expected)
 
 } // namespace
 
-class TestDraw : public QObject {
+class TestDraw : public QObject
+{
     Q_OBJECT
 private slots:
     void sameAsErasingDraw_data();
     void sameAsErasingDraw();
     void nothingLostNothingDuplicated();
+    void poolTakesLikeErasing_data();
+    void poolTakesLikeErasing();
     void separators_data();
     void separators();
     void drawCountBeyondEntriesStopsAtEmpty();
@@ -73,10 +77,15 @@ void TestDraw::sameAsErasingDraw_data()
     QTest::newRow("one of 5") << numberedList(5) << "old"s << 1 << 0 << 3u;
     QTest::newRow("teams of 3 of 100") << numberedList(100) << ""s << 100 << 3 << 4u;
     QTest::newRow("teams after old results") << numberedList(10) << "x\r\ny"s << 10 << 4 << 5u;
-    QTest::newRow("empties and duplicates") << "\r\na\r\n\r\na\r\n"s << ""s << 5 << 2 << 6u;
+    QTest::newRow("empties and duplicates") << "\r\na\r\n\r\na\r\n"s
+                                            << ""s << 5 << 2 << 6u;
     QTest::newRow("odd size 1023") << numberedList(1023) << ""s << 1023 << 0 << 7u;
     QTest::newRow("power of two 1024") << numberedList(1024) << ""s << 1000 << 0 << 8u;
-    QTest::newRow("single entry") << "only"s << ""s << 1 << 0 << 9u;
+    QTest::newRow("single entry") << "only"s
+                                  << ""s << 1 << 0 << 9u;
+    QTest::newRow("one word and one bit") << numberedList(65) << ""s << 65 << 0 << 10u;
+    QTest::newRow("two levels and one") << numberedList(16385) << ""s << 16385 << 0 << 11u;
+    QTest::newRow("four levels, some drawn") << numberedList(262145) << ""s << 400 << 0 << 12u;
 }
 
 void TestDraw::sameAsErasingDraw()
@@ -125,6 +134,54 @@ void TestDraw::nothingLostNothingDuplicated()
     }
 }
 
+void TestDraw::poolTakesLikeErasing_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("ranks");
+
+    // Sizes at the edges of a word (64 entries) and of each tree level (16 children a node).
+    for (int count : {1, 63, 64, 65, 1023, 1024, 1025, 16384, 16385, 262145}) {
+        for (const char* ranks : {"first", "last", "middle", "random"}) {
+            if (count > 20000 && QByteArray(ranks) != "last" && QByteArray(ranks) != "random")
+                continue; // erasing at the front of so long an array is what is slow
+            QTest::addRow("%d, %s", count, ranks) << count << QString::fromLatin1(ranks);
+        }
+    }
+}
+
+void TestDraw::poolTakesLikeErasing()
+{
+    QFETCH(int, count);
+    QFETCH(QString, ranks);
+
+    std::vector<std::size_t> array(std::size_t(count), 0);
+    for (std::size_t i = 0; i < array.size(); ++i)
+        array[i] = i;
+    sortivo::DrawPool pool{std::size_t(count)};
+    sortivo::DrawRng rng{std::uint32_t(count)};
+    const std::size_t takes = count > 20000 ? 3000 : std::size_t(count);
+    for (std::size_t n = 0; n < takes; ++n) {
+        const std::size_t left = array.size();
+        std::size_t rank = 0;
+        if (ranks == QLatin1String("last"))
+            rank = left - 1;
+        else if (ranks == QLatin1String("middle"))
+            rank = left / 2;
+        else if (ranks == QLatin1String("random"))
+            rank = sortivo::uniformBelow(rng, std::uint32_t(left));
+        const std::size_t index = pool.takeAt(rank);
+        QCOMPARE(index, array[rank]);
+        QVERIFY(pool.isTaken(index));
+        array.erase(array.begin() + std::ptrdiff_t(rank));
+        QCOMPARE(pool.remaining(), array.size());
+    }
+    for (std::size_t i = 0, next = 0; i < std::size_t(count); ++i) {
+        const bool left = next < array.size() && array[next] == i;
+        QCOMPARE(pool.isTaken(i), !left);
+        next += left;
+    }
+}
+
 void TestDraw::separators_data()
 {
     QTest::addColumn<std::string>("initial");
@@ -144,7 +201,8 @@ void TestDraw::separators_data()
         << ""s << 3 << V{"a", "b", "c", "d", "e", "f"} << "a - b - c\r\nd - e - f"s;
     QTest::newRow("team size one") << ""s << 1 << V{"a", "b", "c"} << "a\r\nb\r\nc"s;
     QTest::newRow("first team below old results") << "old"s << 2 << V{"a", "b"} << "old\r\na - b"s;
-    QTest::newRow("empty first member keeps the dash") << ""s << 2 << V{"", "b", "c"} << " - b\r\nc"s;
+    QTest::newRow("empty first member keeps the dash")
+        << ""s << 2 << V{"", "b", "c"} << " - b\r\nc"s;
     QTest::newRow("team larger than the list") << ""s << 10 << V{"a", "b"} << "a - b"s;
 }
 
