@@ -18,7 +18,8 @@
 #include <QPushButton>
 #include <QShortcut>
 
-namespace {
+namespace
+{
 // The design's client area, 13125 x 7515 twips.
 constexpr QSize designClientSize(875, 501);
 } // namespace
@@ -49,6 +50,14 @@ MainWindow::MainWindow(Platform& platform, const QString& documentsFolder, QWidg
     connectCommands();
     m_browser = new BrowserLauncher(m_platform, this);
     connectWebAndKeys();
+}
+
+MainWindow::~MainWindow()
+{
+    // These watch the list box's events. They go before the boxes, so that none of them sees
+    // the focus leave a box that is already half torn down.
+    delete m_files;
+    delete m_listEditor;
 }
 
 void MainWindow::connectCommands()

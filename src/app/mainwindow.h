@@ -14,10 +14,12 @@ class Platform;
 class PrintCommand;
 
 // frmMain: the program's one working window.
-class MainWindow : public QWidget {
+class MainWindow : public QWidget
+{
     Q_OBJECT
 public:
     MainWindow(Platform& platform, const QString& documentsFolder, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     const WindowState& state() const { return m_state; }
 
