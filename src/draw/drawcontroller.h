@@ -5,13 +5,16 @@
 #include <QElapsedTimer>
 #include <QObject>
 
+#include <chrono>
+
 class Platform;
 class QWidget;
 struct MainWindowUi;
 struct WindowState;
 
 // The four draw buttons, the stop button and the clear button of the main window.
-class DrawController : public QObject {
+class DrawController : public QObject
+{
     Q_OBJECT
 public:
     enum Mode { DrawChosen = 0, DrawOne = 1, DrawAll = 2, DrawTeams = 3 };
@@ -22,6 +25,10 @@ public:
     void stop();
     void clearResults();
 
+    // How long a run draws between two rounds of events. Zero lets events in before every
+    // draw, so that a test can act at a chosen draw whatever the machine's speed.
+    void setEventInterval(std::chrono::milliseconds interval) { m_eventInterval = interval; }
+
 signals:
     // A run has ended and the window shows its outcome.
     void runFinished();
@@ -29,7 +36,8 @@ signals:
 private:
     int chosenDrawCount() const;
     int chosenTeamSize() const;
-    void letEventsIn(bool force);
+    // Returns whether events were let in.
+    bool letEventsIn(bool force);
 
     QWidget* m_window;
     MainWindowUi& m_ui;
@@ -37,4 +45,7 @@ private:
     Platform& m_platform;
     sortivo::DrawRng m_rng;
     QElapsedTimer m_sinceEvents;
+    // Repainting and hearing the stop button cost more than a draw; a few times a frame
+    // keeps the window lively without slowing a long run.
+    std::chrono::milliseconds m_eventInterval{15};
 };
