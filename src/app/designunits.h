@@ -20,7 +20,8 @@ inline QRect twipsRect(double left, double top, double width, double height)
                  twipsToPixels(height));
 }
 
-namespace palette {
+namespace palette
+{
 inline const QColor lightGreen(192, 255, 192);
 inline const QColor darkGreen(0, 128, 0);
 inline const QColor blue(0, 0, 255);

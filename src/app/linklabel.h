@@ -3,7 +3,8 @@
 #include <QLabel>
 
 // A caption that acts as a web link: pointing hand, and a click anywhere on it.
-class LinkLabel : public QLabel {
+class LinkLabel : public QLabel
+{
     Q_OBJECT
 public:
     explicit LinkLabel(QWidget* parent = nullptr);

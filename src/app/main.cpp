@@ -6,7 +6,8 @@
 #include <QDir>
 #include <QStandardPaths>
 
-namespace {
+namespace
+{
 
 // Where the open dialog starts; empty when the desktop knows no documents folder.
 QString documentsFolderPath()

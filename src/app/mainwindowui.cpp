@@ -14,7 +14,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-namespace {
+namespace
+{
 
 QString indexedName(const char* base, int index)
 {
@@ -60,7 +61,8 @@ QWidget* panel(QWidget* parent, const QString& name, QRect geometry)
 
 QPushButton* toolButton(QWidget* toolbar, const char* name, double left, const QString& tip)
 {
-    auto* button = place(new QPushButton(toolbar), QLatin1String(name), twipsRect(left, 0, 375, 375));
+    auto* button =
+        place(new QPushButton(toolbar), QLatin1String(name), twipsRect(left, 0, 375, 375));
     button->setToolTip(tip);
     button->setAccessibleName(tip);
     return button;
@@ -141,15 +143,15 @@ void buildMainWindowUi(QWidget* w, MainWindowUi& ui)
     ui.Image1->setAlignment(Qt::AlignCenter);
     ui.Image1->setPixmap(logoPixmap(w->devicePixelRatioF()));
     // The arrow lies partly under the single-draw button, which is drawn over it.
-    ui.Label3 = caption(c, "Label3", QStringLiteral("=>"), twipsRect(195, 1080, 1935, 1695),
-                        comicFont(72));
+    ui.Label3 =
+        caption(c, "Label3", QStringLiteral("=>"), twipsRect(195, 1080, 1935, 1695), comicFont(72));
     ui.Label3->setAlignment(Qt::AlignCenter);
     ui.Label3->setAttribute(Qt::WA_TransparentForMouseEvents);
     setTextColour(ui.Label3, palette::darkGreen);
     ui.cmdGo[1] = place(new WrappingButton(QStringLiteral("Tirer un élément au hasard"), c),
                         indexedName("cmdGo", 1), twipsRect(240, 960, 1815, 735));
-    ui.Label5 = caption(c, "Label5", QStringLiteral("Tirer"), twipsRect(75, 2805, 495, 255),
-                        panelFont);
+    ui.Label5 =
+        caption(c, "Label5", QStringLiteral("Tirer"), twipsRect(75, 2805, 495, 255), panelFont);
     ui.cmbNbTirage = dropDownList(c, "cmbNbTirage", twipsRect(615, 2760, 855, 315));
     ui.cmdGo[0] = place(new QPushButton(QStringLiteral("Go"), c), indexedName("cmdGo", 0),
                         twipsRect(1560, 2760, 495, 315));
@@ -189,9 +191,9 @@ void buildMainWindowUi(QWidget* w, MainWindowUi& ui)
                         twipsRect(11160, 120, 1695, 255));
 
     const QList<QWidget*> tabOrder = {
-        ui.cmdOpen,  ui.cmdNumList,     ui.cmdGo[1], ui.cmbNbTirage, ui.cmdGo[0],
-        ui.cmdGo[2], ui.cmdStopProcess, ui.cmdSave,  ui.cmdPrint,    ui.cmdClearResult,
-        ui.Command1, ui.cmdGo[3],       ui.cmbEquipe, ui.txtListe,   ui.txtResult};
+        ui.cmdOpen,  ui.cmdNumList,     ui.cmdGo[1],  ui.cmbNbTirage, ui.cmdGo[0],
+        ui.cmdGo[2], ui.cmdStopProcess, ui.cmdSave,   ui.cmdPrint,    ui.cmdClearResult,
+        ui.Command1, ui.cmdGo[3],       ui.cmbEquipe, ui.txtListe,    ui.txtResult};
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
 }

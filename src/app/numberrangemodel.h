@@ -6,7 +6,8 @@ class QComboBox;
 
 // The whole numbers first..last as list items, computed on demand: refilling the choice of how
 // many entries to draw stays instant even for a list of a million entries.
-class NumberRangeModel : public QAbstractListModel {
+class NumberRangeModel : public QAbstractListModel
+{
     Q_OBJECT
 public:
     using QAbstractListModel::QAbstractListModel;

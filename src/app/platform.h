@@ -11,7 +11,8 @@ class QWidget;
 
 // Everything that stops and asks the user, or reaches outside the program, goes through here:
 // the program shows Qt's own dialogs, and tests script the answers.
-class Platform {
+class Platform
+{
 public:
     virtual ~Platform() = default;
 

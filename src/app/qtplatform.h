@@ -2,7 +2,8 @@
 
 #include "app/platform.h"
 
-class QtPlatform final : public Platform {
+class QtPlatform final : public Platform
+{
 public:
     ~QtPlatform() override;
 

@@ -12,6 +12,6 @@ void WrappingButton::paintEvent(QPaintEvent*)
     option.text.clear();
     painter.drawControl(QStyle::CE_PushButton, option);
     const QRect textArea = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
-    painter.drawItemText(textArea, Qt::AlignCenter | Qt::TextWordWrap, option.palette,
-                         isEnabled(), caption, QPalette::ButtonText);
+    painter.drawItemText(textArea, Qt::AlignCenter | Qt::TextWordWrap, option.palette, isEnabled(),
+                         caption, QPalette::ButtonText);
 }

@@ -3,7 +3,8 @@
 #include <QPushButton>
 
 // A push button whose caption wraps onto several lines when the button is too narrow for it.
-class WrappingButton : public QPushButton {
+class WrappingButton : public QPushButton
+{
     Q_OBJECT
 public:
     using QPushButton::QPushButton;

@@ -8,7 +8,8 @@
 #include <algorithm>
 #include <memory>
 
-namespace {
+namespace
+{
 
 const QString clearQuestion = QStringLiteral("Effacer d'abord les résultats ?");
 
@@ -22,7 +23,8 @@ QStringList entries(int count)
 
 } // namespace
 
-class TestDrawWindow : public QObject {
+class TestDrawWindow : public QObject
+{
     Q_OBJECT
 private slots:
     void init();
@@ -42,13 +44,25 @@ private slots:
     void closingDuringARunEndsIt();
 
 private:
-    QPushButton* go(int mode) { return control<QPushButton>(*m_window, QStringLiteral("cmdGo(%1)").arg(mode)); }
-    QPlainTextEdit* list() { return control<QPlainTextEdit>(*m_window, QStringLiteral("txtListe")); }
-    QPlainTextEdit* results() { return control<QPlainTextEdit>(*m_window, QStringLiteral("txtResult")); }
+    QPushButton* go(int mode)
+    {
+        return control<QPushButton>(*m_window, QStringLiteral("cmdGo(%1)").arg(mode));
+    }
+    QPlainTextEdit* list()
+    {
+        return control<QPlainTextEdit>(*m_window, QStringLiteral("txtListe"));
+    }
+    QPlainTextEdit* results()
+    {
+        return control<QPlainTextEdit>(*m_window, QStringLiteral("txtResult"));
+    }
     QComboBox* drawCount() { return control<QComboBox>(*m_window, QStringLiteral("cmbNbTirage")); }
     QComboBox* teamSize() { return control<QComboBox>(*m_window, QStringLiteral("cmbEquipe")); }
     QLabel* percent() { return control<QLabel>(*m_window, QStringLiteral("lblPourCent")); }
-    QPushButton* stopButton() { return control<QPushButton>(*m_window, QStringLiteral("cmdStopProcess")); }
+    QPushButton* stopButton()
+    {
+        return control<QPushButton>(*m_window, QStringLiteral("cmdStopProcess"));
+    }
 
     // Draws nothing, but the window reloads the list and offers 1..n to draw.
     void loadList(const QStringList& lines)
@@ -112,10 +126,10 @@ void TestDrawWindow::clearPrompt_data()
     QTest::newRow("single draw never asks")
         << one << 1 << false << false << QStringList{QStringLiteral("old"), QStringLiteral("A")};
     QTest::newRow("teams ask too") << one << 3 << true << true << one;
-    QTest::newRow("empty list still asks, yes clears") << QStringList{} << 2 << true << true
-                                                       << QStringList{};
-    QTest::newRow("empty list, no keeps") << QStringList{} << 0 << true << false
-                                          << QStringList{QStringLiteral("old")};
+    QTest::newRow("empty list still asks, yes clears")
+        << QStringList{} << 2 << true << true << QStringList{};
+    QTest::newRow("empty list, no keeps")
+        << QStringList{} << 0 << true << false << QStringList{QStringLiteral("old")};
 }
 
 void TestDrawWindow::clearPrompt()

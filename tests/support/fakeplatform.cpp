@@ -36,8 +36,7 @@ void FakePlatform::expectText(const QString& title, const QString& prompt,
     m_script.push_back(std::move(step));
 }
 
-void FakePlatform::expectOpenFile(const QString& answer,
-                                  std::function<void(const QString&)> check)
+void FakePlatform::expectOpenFile(const QString& answer, std::function<void(const QString&)> check)
 {
     Step step = makeStep(Kind::OpenFile, {});
     step.answer = answer;
@@ -45,8 +44,7 @@ void FakePlatform::expectOpenFile(const QString& answer,
     m_script.push_back(std::move(step));
 }
 
-void FakePlatform::expectSaveFile(const QString& answer,
-                                  std::function<void(const QString&)> check)
+void FakePlatform::expectSaveFile(const QString& answer, std::function<void(const QString&)> check)
 {
     Step step = makeStep(Kind::SaveFile, {});
     step.answer = answer;
@@ -127,8 +125,8 @@ void FakePlatform::showWarning(QWidget*, const QString& title, const QString& te
             fail(QStringLiteral("warning \"%1\" lacks \"%2\"").arg(text, step->words[i]));
 }
 
-std::optional<QString> FakePlatform::askText(QWidget*, const QString& title,
-                                             const QString& prompt, const QString& defaultText)
+std::optional<QString> FakePlatform::askText(QWidget*, const QString& title, const QString& prompt,
+                                             const QString& defaultText)
 {
     const auto step = next(Kind::Text, QStringLiteral("input box \"%1\"").arg(prompt));
     if (!step)

@@ -9,7 +9,8 @@
 
 // A platform whose every dialog answer is scripted by the test. A call that the script does
 // not expect, or one with other words than expected, fails the running test.
-class FakePlatform final : public Platform {
+class FakePlatform final : public Platform
+{
 public:
     void expectYesNo(const QString& text, bool answer);
     void expectInformation(const QString& title, const QString& text);
@@ -47,7 +48,17 @@ public:
     void setBusyCursor(bool busy) override;
 
 private:
-    enum class Kind { YesNo, Information, Warning, Text, OpenFile, SaveFile, Printer, Modal, Start };
+    enum class Kind {
+        YesNo,
+        Information,
+        Warning,
+        Text,
+        OpenFile,
+        SaveFile,
+        Printer,
+        Modal,
+        Start
+    };
     struct Step {
         Kind kind = Kind::YesNo;
         QStringList words;

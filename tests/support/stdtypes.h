@@ -9,7 +9,8 @@
 Q_DECLARE_METATYPE(std::string)
 Q_DECLARE_METATYPE(std::vector<std::string>)
 
-namespace QTest {
+namespace QTest
+{
 // Failure messages show the strings that differ, escapes and all.
 template <> inline char* toString(const std::string& s)
 {
