@@ -62,12 +62,6 @@ bool inListOrder(const QStringList& rest)
     return true;
 }
 
-QByteArray readBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
 
 class TestAbuse : public QObject

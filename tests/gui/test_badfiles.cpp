@@ -28,18 +28,6 @@ const QString overwriteQuestion =
 const QString cannotOpen = QStringLiteral("Impossible d'ouvrir le fichier");
 const QString cannotSave = QStringLiteral("Impossible d'enregistrer");
 
-QByteArray readBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 // Root reads any file whatever its mode. Taking an ordinary user's identity for file access,
 // in this thread only, makes the mode count again.
 class FileAccessAs

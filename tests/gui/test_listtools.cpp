@@ -17,19 +17,6 @@ const QString overwriteQuestion =
 const QString numberingTitle = QStringLiteral("Numérotation");
 const QString numberingPrompt = QStringLiteral("Numéroter jusqu'à");
 
-QByteArray readBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
 } // namespace
 
 class TestListTools : public QObject
@@ -144,7 +131,7 @@ void TestListTools::openReadsLinesUpToTheFirstEmptyOne()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, lines);
-    writeBytes(path("list.txt"), bytes);
+    QVERIFY(writeBytes(path("list.txt"), bytes));
     setBoxLines(*list(), {QStringLiteral("old")});
     m_platform->expectOpenFile(path("list.txt"));
     button("cmdOpen")->click();
@@ -154,7 +141,7 @@ void TestListTools::openReadsLinesUpToTheFirstEmptyOne()
 
 void TestListTools::openProposesDocumentsThenLastFile()
 {
-    writeBytes(path("names.txt"), "x\r\n");
+    QVERIFY(writeBytes(path("names.txt"), "x\r\n"));
     m_platform->expectOpenFile(path("names.txt"),
                                [&](const QString& proposed) { QCOMPARE(proposed, m_dir->path()); });
     button("cmdOpen")->click();
@@ -183,7 +170,7 @@ void TestListTools::unreadableFileKeepsTheList()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, reason);
     if (!bytes.isEmpty())
-        writeBytes(path(name), bytes);
+        QVERIFY(writeBytes(path(name), bytes));
     if (name == QLatin1String("folder"))
         QVERIFY(QDir(m_dir->path()).mkdir(name));
     setBoxLines(*list(), {QStringLiteral("kept")});
@@ -195,7 +182,7 @@ void TestListTools::unreadableFileKeepsTheList()
 
 void TestListTools::droppedFileOpens()
 {
-    writeBytes(path("dropped.txt"), "un\ndeux\n");
+    QVERIFY(writeBytes(path("dropped.txt"), "un\ndeux\n"));
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(path("dropped.txt"))});
     QWidget* target = list()->viewport();
@@ -236,7 +223,7 @@ void TestListTools::saveOverExistingFileAsks()
     QFETCH(bool, replace);
     QFETCH(QString, name);
     const QByteArray old("previous content\r\nwith two lines\r\n");
-    writeBytes(path(name), old);
+    QVERIFY(writeBytes(path(name), old));
     setBoxLines(*results(), {QStringLiteral("new")});
     m_platform->expectSaveFile(path(name));
     m_platform->expectYesNo(overwriteQuestion, replace);
@@ -253,7 +240,7 @@ void TestListTools::saveIntoUnwritablePlaceReports()
     const QString target = folder + QStringLiteral("/results.txt");
     if (!root) {
         QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("locked")));
-        writeBytes(target, "old\r\n");
+        QVERIFY(writeBytes(target, "old\r\n"));
         QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
         QVERIFY(QFile::setPermissions(target, QFile::ReadOwner));
         m_platform->expectSaveFile(target);

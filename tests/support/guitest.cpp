@@ -1,5 +1,6 @@
 #include "support/guitest.h"
 
+#include <QFile>
 #include <QTextBlock>
 #include <QTextDocument>
 
@@ -32,4 +33,16 @@ QStringList boxLines(const QPlainTextEdit& box)
 void setBoxLines(QPlainTextEdit& box, const QStringList& lines)
 {
     box.setPlainText(lines.join(QLatin1Char('\n')));
+}
+
+QByteArray readBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }

@@ -21,3 +21,7 @@ QStringList numberTexts(int first, int last);
 // The lines of a text box as the user sees them.
 QStringList boxLines(const QPlainTextEdit& box);
 void setBoxLines(QPlainTextEdit& box, const QStringList& lines);
+
+// A file's bytes, or none when it cannot be read.
+QByteArray readBytes(const QString& path);
+bool writeBytes(const QString& path, const QByteArray& bytes);
