@@ -110,14 +110,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t entryCount = sortivo::loadEntries(listText).size();
     const Request r = readRequest(data, size, entryCount);
 
-    // Driven one draw at a time, the way the window does it between event checks, and then
-    // possibly in one go, which takes a batched path of its own.
+    // Driven one draw at a time, as the window does right after letting events in, and then
+    // possibly in one go, which takes the batched path.
     sortivo::DrawRun run(sortivo::loadEntries(r.listText), r.initialResult, r.drawCount,
                          r.teamSize);
     sortivo::DrawRng rng(r.seed);
     const bool stops = r.stopAfter != 0 || r.finishAtOnce;
     while (!run.finished() && !(stops && run.drawsDone() >= r.stopAfter)) {
-        run.drawOne(rng);
+        run.drawMany(rng, 1);
         FUZZ_CHECK(run.remainingCount() + std::size_t(run.drawsDone()) == entryCount);
         if (r.drawCount > 0) {
             const std::int64_t percent = sortivo::percentOf(run.drawsDone(), r.drawCount);

@@ -21,13 +21,6 @@ DrawRun::DrawRun(EntryList entries, std::string resultText, std::int32_t drawCou
     }
 }
 
-void DrawRun::drawOne(DrawRng& rng)
-{
-    const auto rank = uniformBelow(rng, std::uint32_t(m_pool.remaining()));
-    m_result.append(m_entries.at(m_pool.takeAt(rank)));
-    ++m_drawsDone;
-}
-
 void DrawRun::drawMany(DrawRng& rng, std::int32_t maxDraws)
 {
     // Positions are chosen a batch ahead so that the entries' memory is fetched for the whole

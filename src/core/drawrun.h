@@ -12,7 +12,7 @@ namespace sortivo
 {
 
 // One draw request from its first to its last draw: takes entries at random out of the list
-// and appends them to the result text. The window drives it one draw at a time so that it
+// and appends them to the result text. The window drives it a few draws at a time so that it
 // can repaint and hear the stop button in between.
 class DrawRun
 {
@@ -21,8 +21,7 @@ public:
     DrawRun(EntryList entries, std::string resultText, std::int32_t drawCount, int teamSize);
 
     bool finished() const { return m_drawsDone >= m_drawCount || m_pool.remaining() == 0; }
-    void drawOne(DrawRng& rng);
-    // Up to `maxDraws` draws, the same as as many drawOne() calls, only faster.
+    // Up to `maxDraws` draws; their outcome does not depend on how a run is cut into calls.
     void drawMany(DrawRng& rng, std::int32_t maxDraws);
     void drawAll(DrawRng& rng);
 

@@ -105,6 +105,14 @@ void TestDraw::sameAsErasingDraw()
     run.drawAll(rng);
     QCOMPARE(run.resultText(), expected.resultText);
     QCOMPARE(run.remainingListText(), expected.listText);
+
+    // Cut into uneven calls, as the window cuts a run between rounds of events.
+    sortivo::DrawRng cutRng(seed);
+    sortivo::DrawRun cut(sortivo::loadEntries(listText), resultText, drawCount, teamSize);
+    for (std::int32_t calls = 0; !cut.finished(); ++calls)
+        cut.drawMany(cutRng, calls % 3 == 0 ? 1 : 37);
+    QCOMPARE(cut.resultText(), expected.resultText);
+    QCOMPARE(cut.remainingListText(), expected.listText);
 }
 
 void TestDraw::nothingLostNothingDuplicated()
@@ -239,7 +247,7 @@ void TestDraw::firstDrawnIsUniform()
     sortivo::DrawRng rng(20261207);
     for (int t = 0; t < trials; ++t) {
         sortivo::DrawRun run(base, std::string(), 1, 0);
-        run.drawOne(rng);
+        run.drawMany(rng, 1);
         ++counts[std::size_t(std::stoi(run.resultText().substr(1)) - 1)];
     }
     // Critical value of chi-square with 9 degrees of freedom at p = 0.001.
