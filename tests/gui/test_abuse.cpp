@@ -2,6 +2,7 @@
 #include "draw/drawcontroller.h"
 #include "support/fakeplatform.h"
 #include "support/guitest.h"
+#include "support/mainwindowcontrols.h"
 
 #include <QMimeData>
 #include <QSignalSpy>
@@ -64,7 +65,7 @@ bool inListOrder(const QStringList& rest)
 
 } // namespace
 
-class TestAbuse : public QObject
+class TestAbuse : public QObject, public MainWindowControls
 {
     Q_OBJECT
 private slots:
@@ -80,20 +81,7 @@ private slots:
     void fiftyDrawsInARow();
 
 private:
-    QPushButton* button(const QString& name) { return control<QPushButton>(*m_window, name); }
-    QPushButton* go(int mode) { return button(QStringLiteral("cmdGo(%1)").arg(mode)); }
-    QPushButton* stopButton() { return button(QStringLiteral("cmdStopProcess")); }
-    QPlainTextEdit* list()
-    {
-        return control<QPlainTextEdit>(*m_window, QStringLiteral("txtListe"));
-    }
-    QPlainTextEdit* results()
-    {
-        return control<QPlainTextEdit>(*m_window, QStringLiteral("txtResult"));
-    }
-    QComboBox* drawCount() { return control<QComboBox>(*m_window, QStringLiteral("cmbNbTirage")); }
-    QComboBox* teamSize() { return control<QComboBox>(*m_window, QStringLiteral("cmbEquipe")); }
-    QLabel* percent() { return control<QLabel>(*m_window, QStringLiteral("lblPourCent")); }
+    QWidget& drivenWindow() const override { return *m_window; }
 
     // Runs `action` the `round`-th time the program lets events in from now on (1: the first).
     // A run that has already ended leaves it to settle().

@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 #include "support/fakeplatform.h"
 #include "support/guitest.h"
+#include "support/mainwindowcontrols.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -99,7 +100,7 @@ QByteArray utf8FileWithOneBadLine(int count, int badLine)
 
 } // namespace
 
-class TestBadFiles : public QObject
+class TestBadFiles : public QObject, public MainWindowControls
 {
     Q_OBJECT
 private slots:
@@ -116,19 +117,7 @@ private slots:
     void fullDisk();
 
 private:
-    QPlainTextEdit* list()
-    {
-        return control<QPlainTextEdit>(*m_window, QStringLiteral("txtListe"));
-    }
-    QPlainTextEdit* results()
-    {
-        return control<QPlainTextEdit>(*m_window, QStringLiteral("txtResult"));
-    }
-    QComboBox* drawCount() { return control<QComboBox>(*m_window, QStringLiteral("cmbNbTirage")); }
-    QPushButton* button(const char* name)
-    {
-        return control<QPushButton>(*m_window, QLatin1String(name));
-    }
+    QWidget& drivenWindow() const override { return *m_window; }
     QString path(const QString& name) const { return m_dir->filePath(name); }
 
     // What a failure must leave as it was.

@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 #include "support/fakeplatform.h"
 #include "support/guitest.h"
+#include "support/mainwindowcontrols.h"
 
 #include <QTimer>
 #include <QtTest>
@@ -23,7 +24,7 @@ QStringList entries(int count)
 
 } // namespace
 
-class TestDrawWindow : public QObject
+class TestDrawWindow : public QObject, public MainWindowControls
 {
     Q_OBJECT
 private slots:
@@ -44,25 +45,7 @@ private slots:
     void closingDuringARunEndsIt();
 
 private:
-    QPushButton* go(int mode)
-    {
-        return control<QPushButton>(*m_window, QStringLiteral("cmdGo(%1)").arg(mode));
-    }
-    QPlainTextEdit* list()
-    {
-        return control<QPlainTextEdit>(*m_window, QStringLiteral("txtListe"));
-    }
-    QPlainTextEdit* results()
-    {
-        return control<QPlainTextEdit>(*m_window, QStringLiteral("txtResult"));
-    }
-    QComboBox* drawCount() { return control<QComboBox>(*m_window, QStringLiteral("cmbNbTirage")); }
-    QComboBox* teamSize() { return control<QComboBox>(*m_window, QStringLiteral("cmbEquipe")); }
-    QLabel* percent() { return control<QLabel>(*m_window, QStringLiteral("lblPourCent")); }
-    QPushButton* stopButton()
-    {
-        return control<QPushButton>(*m_window, QStringLiteral("cmdStopProcess"));
-    }
+    QWidget& drivenWindow() const override { return *m_window; }
 
     // Draws nothing, but the window reloads the list and offers 1..n to draw.
     void loadList(const QStringList& lines)

@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 #include "support/fakeplatform.h"
 #include "support/guitest.h"
+#include "support/mainwindowcontrols.h"
 
 #include <QMimeData>
 #include <QTemporaryDir>
@@ -19,7 +20,7 @@ const QString numberingPrompt = QStringLiteral("Numéroter jusqu'à");
 
 } // namespace
 
-class TestListTools : public QObject
+class TestListTools : public QObject, public MainWindowControls
 {
     Q_OBJECT
 private slots:
@@ -43,20 +44,7 @@ private slots:
     void numbering();
 
 private:
-    QPlainTextEdit* list()
-    {
-        return control<QPlainTextEdit>(*m_window, QStringLiteral("txtListe"));
-    }
-    QPlainTextEdit* results()
-    {
-        return control<QPlainTextEdit>(*m_window, QStringLiteral("txtResult"));
-    }
-    QComboBox* drawCount() { return control<QComboBox>(*m_window, QStringLiteral("cmbNbTirage")); }
-    QLabel* percent() { return control<QLabel>(*m_window, QStringLiteral("lblPourCent")); }
-    QPushButton* button(const char* name)
-    {
-        return control<QPushButton>(*m_window, QLatin1String(name));
-    }
+    QWidget& drivenWindow() const override { return *m_window; }
     QString path(const QString& name) const { return m_dir->filePath(name); }
 
     std::unique_ptr<QTemporaryDir> m_dir;

@@ -4,6 +4,7 @@
 #include "print/printjob.h"
 #include "support/fakeplatform.h"
 #include "support/guitest.h"
+#include "support/mainwindowcontrols.h"
 
 #include <QFile>
 #include <QPrinter>
@@ -140,7 +141,7 @@ QStringList resultLines(const QString& wideWord = QString(60, QLatin1Char('W')))
 
 } // namespace
 
-class TestPrint : public QObject
+class TestPrint : public QObject, public MainWindowControls
 {
     Q_OBJECT
 private slots:
@@ -157,14 +158,8 @@ private slots:
     void fontCopiesFiveAttributes();
 
 private:
-    QPlainTextEdit* results()
-    {
-        return control<QPlainTextEdit>(*m_window, QStringLiteral("txtResult"));
-    }
-    QPushButton* printButton()
-    {
-        return control<QPushButton>(*m_window, QStringLiteral("cmdPrint"));
-    }
+    QWidget& drivenWindow() const override { return *m_window; }
+    QPushButton* printButton() const { return button(QStringLiteral("cmdPrint")); }
     QString pdfPath() const { return m_dir->filePath(QStringLiteral("out.pdf")); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
