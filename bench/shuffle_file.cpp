@@ -23,12 +23,12 @@ int main(int argc, char* argv[])
     // One read into a buffer of the file's size, as the window does.
     std::string bytes(std::size_t(std::filesystem::file_size(argv[1])), '\0');
     in.read(bytes.data(), std::streamsize(bytes.size()));
-    const sortivo::DecodedList decoded = sortivo::decodeListFile(bytes);
+    sortivo::DecodedList decoded = sortivo::decodeListFile(bytes);
     if (decoded.status != sortivo::DecodedList::Status::Ok) {
         std::cerr << argv[1] << " is not a text file\n";
         return 1;
     }
-    sortivo::EntryList entries = sortivo::loadEntries(decoded.listText);
+    sortivo::EntryList entries = sortivo::loadEntries(std::move(decoded.listText));
     const auto count = std::int32_t(entries.size());
     sortivo::DrawRun run(std::move(entries), std::string(), count, 0);
     sortivo::DrawRng rng = sortivo::seededFromSystem();

@@ -107,13 +107,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     const std::string_view listText(reinterpret_cast<const char*>(data + headerSize),
                                     size - headerSize);
-    const std::size_t entryCount = sortivo::loadEntries(listText).size();
+    const std::size_t entryCount = sortivo::loadEntries(std::string(listText)).size();
     const Request r = readRequest(data, size, entryCount);
 
     // Driven one draw at a time, as the window does right after letting events in, and then
     // possibly in one go, which takes the batched path.
-    sortivo::DrawRun run(sortivo::loadEntries(r.listText), r.initialResult, r.drawCount,
-                         r.teamSize);
+    sortivo::DrawRun run(sortivo::loadEntries(std::string(r.listText)), r.initialResult,
+                         r.drawCount, r.teamSize);
     sortivo::DrawRng rng(r.seed);
     const bool stops = r.stopAfter != 0 || r.finishAtOnce;
     while (!run.finished() && !(stops && run.drawsDone() >= r.stopAfter)) {
@@ -134,8 +134,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkPool(entryCount, draws, r.seed);
 
     sortivo::DrawRng naiveRng(r.seed);
-    const NaiveDrawResult expected =
-        naiveDraw(sortivo::loadEntries(r.listText), r.initialResult, draws, r.teamSize, naiveRng);
+    const NaiveDrawResult expected = naiveDraw(sortivo::loadEntries(std::string(r.listText)),
+                                               r.initialResult, draws, r.teamSize, naiveRng);
     FUZZ_CHECK(run.resultText() == expected.resultText);
     FUZZ_CHECK(run.remainingListText() == expected.listText);
     return 0;

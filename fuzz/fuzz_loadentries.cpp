@@ -43,7 +43,7 @@ std::vector<std::string_view> viewsOf(const sortivo::EntryList& list)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const sortivo::EntryList list = sortivo::loadEntries(text);
+    const sortivo::EntryList list = sortivo::loadEntries(std::string(text));
 
     std::size_t crlf = 0;
     std::size_t lineEndBytes = 0;

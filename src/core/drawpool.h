@@ -1,5 +1,6 @@
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -21,6 +22,14 @@ public:
     bool isTaken(std::size_t index) const
     {
         return ((m_bits[index / 64] >> (index % 64)) & 1) == 0;
+    }
+
+    // Calls visit(index) for each entry left, in list order.
+    template <typename Visit> void forEachRemaining(Visit visit) const
+    {
+        for (std::size_t w = 0; w < m_bits.size(); ++w)
+            for (std::uint64_t word = m_bits[w]; word != 0; word &= word - 1)
+                visit(w * 64 + std::size_t(std::countr_zero(word)));
     }
 
     // Removes the remaining entry of 0-based rank `rank` (< remaining()) and returns its

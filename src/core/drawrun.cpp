@@ -54,9 +54,7 @@ std::string DrawRun::remainingListText() const
 {
     std::vector<std::string_view> rest;
     rest.reserve(m_pool.remaining());
-    for (std::size_t i = 0; i < m_entries.size(); ++i)
-        if (!m_pool.isTaken(i))
-            rest.push_back(m_entries.at(i));
+    m_pool.forEachRemaining([&](std::size_t i) { rest.push_back(m_entries.at(i)); });
     return joinListText(rest);
 }
 

@@ -8,30 +8,33 @@
 namespace sortivo
 {
 
-// The entries of a list text. Their characters lie end to end in one string and entry i is
-// chars[bounds[i], bounds[i + 1]): a list of a million lines is two allocations, not a million.
+// The entries of a list text. The text itself is kept, its lines ending in CR LF, and entry i
+// is the line that starts at starts[i]: a list of a million lines is two allocations, not a
+// million, and loading it copies nothing line by line.
 class EntryList
 {
 public:
     EntryList() = default;
-    // `bounds` holds one more offset than there are entries; the last is chars.size().
-    EntryList(std::string chars, std::vector<std::size_t> bounds);
+    // `lines` holds the entries with a CR LF after each but the last. `starts` holds where
+    // each entry begins and, last, where one more would begin: lines.size() + 2.
+    EntryList(std::string lines, std::vector<std::size_t> starts);
 
-    std::size_t size() const { return m_bounds.empty() ? 0 : m_bounds.size() - 1; }
+    std::size_t size() const { return m_starts.empty() ? 0 : m_starts.size() - 1; }
     bool empty() const { return size() == 0; }
-    std::size_t charCount() const { return m_chars.size(); }
+    // The characters of all entries, line breaks not counted.
+    std::size_t charCount() const { return empty() ? 0 : m_lines.size() - 2 * (size() - 1); }
     // 0-based, unlike the 1-based positions the draw talks about.
     std::string_view at(std::size_t index) const
     {
-        return std::string_view(m_chars).substr(m_bounds[index],
-                                                m_bounds[index + 1] - m_bounds[index]);
+        return std::string_view(m_lines).substr(m_starts[index],
+                                                m_starts[index + 1] - m_starts[index] - 2);
     }
 
-    // Hints that entry `index` will be read soon: first its bounds, then its characters. A
-    // draw reads entries in random order, and overlapping those memory fetches is what makes
-    // a million-entry draw fast.
-    void prefetchBounds(std::size_t index) const { prefetch(&m_bounds[index]); }
-    void prefetchChars(std::size_t index) const { prefetch(m_chars.data() + m_bounds[index]); }
+    // Hints that entry `index` will be read soon: first where it starts, then its characters.
+    // A draw reads entries in random order, and overlapping those memory fetches is what
+    // makes a million-entry draw fast.
+    void prefetchBounds(std::size_t index) const { prefetch(&m_starts[index]); }
+    void prefetchChars(std::size_t index) const { prefetch(m_lines.data() + m_starts[index]); }
 
 private:
     static void prefetch([[maybe_unused]] const void* address)
@@ -41,13 +44,14 @@ private:
 #endif
     }
 
-    std::string m_chars;
-    std::vector<std::size_t> m_bounds;
+    std::string m_lines;
+    std::vector<std::size_t> m_starts;
 };
 
 // Cuts a list text at every CR LF; a lone CR or LF inside a line is dropped and the text on
-// both sides joins. Nothing is trimmed and empty lines are entries.
-EntryList loadEntries(std::string_view listText);
+// both sides joins. Nothing is trimmed and empty lines are entries. Taken by value so that a
+// caller done with its text can hand the buffer over.
+EntryList loadEntries(std::string listText);
 
 // Joins entries into a list text. Empty entries at the head vanish because a CR LF is written
 // only once the text is not empty; users rely on that to tidy a list by drawing nothing.

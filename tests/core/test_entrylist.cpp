@@ -39,6 +39,10 @@ void TestEntryList::loadEntries_data()
     QTest::newRow("blanks kept") << "   \r\n x \r\n\t"s << V{"   ", " x ", "\t"};
     QTest::newRow("same line twice") << "x\r\nx"s << V{"x", "x"};
     QTest::newRow("only a lone CR") << "\r"s << V{""};
+    QTest::newRow("lone LF after good lines") << "a\r\nb\r\nc\nd"s << V{"a", "b", "cd"};
+    QTest::newRow("lone CR at the very end") << "a\r\nb\r"s << V{"a", "b"};
+    QTest::newRow("LF first") << "\na\r\nb"s << V{"a", "b"};
+    QTest::newRow("CR LF then lone CR") << "\r\n\r"s << V{"", ""};
     QTest::newRow("UTF-8 untouched") << "É\u00a0é\r\nœ€"s << V{"É\u00a0é", "œ€"};
 }
 
