@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <random>
 
 using namespace std::string_literals;
 
@@ -58,6 +59,8 @@ private slots:
     void firstDrawnIsUniform();
     void shufflePositionsAreUniform();
     void seedsGiveDifferentDraws();
+    void generatorIsStandardMt19937_data();
+    void generatorIsStandardMt19937();
     void boundedNumbersStayInRange_data();
     void boundedNumbersStayInRange();
     void percent_data();
@@ -283,6 +286,33 @@ void TestDraw::seedsGiveDifferentDraws()
     QCOMPARE(shuffled(sortivo::DrawRng(1)), shuffled(sortivo::DrawRng(1)));
     QVERIFY(shuffled(sortivo::DrawRng(1)) != shuffled(sortivo::DrawRng(2)));
     QVERIFY(shuffled(sortivo::seededFromSystem()) != shuffled(sortivo::seededFromSystem()));
+}
+
+void TestDraw::generatorIsStandardMt19937_data()
+{
+    QTest::addColumn<std::vector<std::uint32_t>>("seedWords"); // empty: the default seed
+    QTest::newRow("default seed") << std::vector<std::uint32_t>{};
+    QTest::newRow("seed sequence, as from the system")
+        << std::vector<std::uint32_t>{0xdeadbeef, 0, 1, 0xffffffff, 7, 8, 9, 10};
+}
+
+// Saved seeds and the tests above rely on the draw's generator giving std::mt19937's numbers.
+void TestDraw::generatorIsStandardMt19937()
+{
+    QFETCH(std::vector<std::uint32_t>, seedWords);
+    std::seed_seq ours(seedWords.begin(), seedWords.end());
+    std::seed_seq standards(seedWords.begin(), seedWords.end());
+    sortivo::DrawRng rng = seedWords.empty() ? sortivo::DrawRng() : sortivo::DrawRng(ours);
+    std::mt19937 reference = seedWords.empty() ? std::mt19937() : std::mt19937(standards);
+    // Several refills of the 624-word state.
+    std::uint32_t last = 0;
+    for (int i = 0; i < 10000; ++i) {
+        last = rng();
+        QCOMPARE(last, std::uint32_t(reference()));
+    }
+    // The value the C++ standard itself gives for the 10000th number.
+    if (seedWords.empty())
+        QCOMPARE(last, 4123659995u);
 }
 
 void TestDraw::boundedNumbersStayInRange_data()
