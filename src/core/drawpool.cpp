@@ -52,6 +52,38 @@ unsigned selectBit(std::uint64_t word, unsigned rank)
     return 8 * byteIndex + bytePositions[byte][rank - before];
 }
 
+// One take on its way down: the node reached and the rank still wanted under it, 1-based.
+struct Descent {
+    std::size_t node;
+    std::int32_t wanted;
+};
+
+// Goes down one level, whose first node is at `levelTotals`, and counts the take there.
+inline void descend(std::int32_t* levelTotals, Descent& d)
+{
+    std::int32_t* totals = levelTotals + d.node * DrawPool::fanout;
+    // Totals rise along the node, so the children passed over are those whose total falls
+    // short; written as a count, not a search, so that no branch has to guess.
+    int child = 0;
+    for (int j = 0; j < int(DrawPool::fanout); ++j)
+        child += int(totals[j] < d.wanted);
+    // For the first child this reads the word before the node (the padding in front of the
+    // root) and masks it out.
+    const std::int32_t before = totals[child - 1] & -std::int32_t(child != 0);
+    for (int j = 0; j < int(DrawPool::fanout); ++j)
+        totals[j] -= std::int32_t(j >= child);
+    d.wanted -= before;
+    d.node = d.node * DrawPool::fanout + std::size_t(child);
+}
+
+// Clears the bit a descent ends on and returns the index of its entry.
+inline std::size_t takeBit(std::vector<std::uint64_t>& bits, const Descent& d)
+{
+    const unsigned bit = selectBit(bits[d.node], unsigned(d.wanted - 1));
+    bits[d.node] &= ~(std::uint64_t(1) << bit);
+    return d.node * 64 + bit;
+}
+
 } // namespace
 
 DrawPool::DrawPool(std::size_t count) : m_bits((count + 63) / 64), m_remaining(count)
@@ -96,27 +128,40 @@ DrawPool::DrawPool(std::size_t count) : m_bits((count + 63) / 64), m_remaining(c
 std::size_t DrawPool::takeAt(std::size_t rank)
 {
     assert(rank < m_remaining);
-    auto wanted = std::int32_t(rank + 1);
-    std::size_t node = 0;
-    for (const std::size_t start : m_levelStart) {
-        std::int32_t* totals = m_totals.data() + start + node * fanout;
-        // Totals rise along the node, so the children passed over are those whose total
-        // falls short; written as a count, not a search, so that no branch has to guess.
-        int child = 0;
-        for (int j = 0; j < int(fanout); ++j)
-            child += int(totals[j] < wanted);
-        // For the first child this reads the word before the node (the padding in front of
-        // the root) and masks it out.
-        const std::int32_t before = totals[child - 1] & -std::int32_t(child != 0);
-        for (int j = 0; j < int(fanout); ++j)
-            totals[j] -= std::int32_t(j >= child);
-        wanted -= before;
-        node = node * fanout + child;
-    }
-    const unsigned bit = selectBit(m_bits[node], unsigned(wanted - 1));
-    m_bits[node] &= ~(std::uint64_t(1) << bit);
+    Descent d{0, std::int32_t(rank + 1)};
+    for (const std::size_t start : m_levelStart)
+        descend(m_totals.data() + start, d);
     --m_remaining;
-    return node * 64 + bit;
+    return takeBit(m_bits, d);
+}
+
+void DrawPool::takeInOrder(std::span<const std::uint32_t> ranks, std::span<std::size_t> indexes)
+{
+    assert(indexes.size() >= ranks.size());
+    std::size_t k = 0;
+    // Four at a time, level by level: each descent still sees the counts exactly as the
+    // draws before it left them, since those went down that level first, but the
+    // processor works on the four side by side instead of waiting on one after another.
+    for (; k + 4 <= ranks.size(); k += 4) {
+        Descent a{0, std::int32_t(ranks[k] + 1)};
+        Descent b{0, std::int32_t(ranks[k + 1] + 1)};
+        Descent c{0, std::int32_t(ranks[k + 2] + 1)};
+        Descent d{0, std::int32_t(ranks[k + 3] + 1)};
+        for (const std::size_t start : m_levelStart) {
+            std::int32_t* level = m_totals.data() + start;
+            descend(level, a);
+            descend(level, b);
+            descend(level, c);
+            descend(level, d);
+        }
+        indexes[k] = takeBit(m_bits, a);
+        indexes[k + 1] = takeBit(m_bits, b);
+        indexes[k + 2] = takeBit(m_bits, c);
+        indexes[k + 3] = takeBit(m_bits, d);
+        m_remaining -= 4;
+    }
+    for (; k < ranks.size(); ++k)
+        indexes[k] = takeAt(ranks[k]);
 }
 
 } // namespace sortivo

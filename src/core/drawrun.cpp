@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -25,23 +26,31 @@ void DrawRun::drawMany(DrawRng& rng, std::int32_t maxDraws)
 {
     // Positions are chosen a batch ahead so that the entries' memory is fetched for the whole
     // batch at once rather than one cache miss after another.
-    constexpr std::int32_t batchSize = 32;
+    constexpr std::size_t batchSize = 32;
+    // Taken a few at a time, so that where each entry starts is asked for as soon as it is
+    // known and has come in by the time its characters are asked for.
+    constexpr std::size_t takeChunk = 4;
+    std::array<std::uint32_t, batchSize> ranks{};
     std::array<std::size_t, batchSize> picked{};
     while (maxDraws > 0 && !finished()) {
-        const std::int32_t batch =
-            std::min({batchSize, maxDraws, m_drawCount - m_drawsDone,
-                      std::int32_t(std::min<std::size_t>(m_pool.remaining(), batchSize))});
-        for (std::int32_t i = 0; i < batch; ++i) {
-            const auto rank = uniformBelow(rng, std::uint32_t(m_pool.remaining()));
-            picked[i] = m_pool.takeAt(rank);
-            m_entries.prefetchBounds(picked[i]);
+        const auto batch =
+            std::size_t(std::min({std::int32_t(batchSize), maxDraws, m_drawCount - m_drawsDone,
+                                  std::int32_t(std::min(m_pool.remaining(), batchSize))}));
+        const auto left = std::uint32_t(m_pool.remaining());
+        for (std::size_t i = 0; i < batch; ++i)
+            ranks[i] = uniformBelow(rng, left - std::uint32_t(i));
+        for (std::size_t i = 0; i < batch; i += takeChunk) {
+            const std::size_t n = std::min(takeChunk, batch - i);
+            m_pool.takeInOrder(std::span(ranks).subspan(i, n), std::span(picked).subspan(i, n));
+            for (std::size_t j = i; j < i + n; ++j)
+                m_entries.prefetchBounds(picked[j]);
         }
-        for (std::int32_t i = 0; i < batch; ++i)
+        for (std::size_t i = 0; i < batch; ++i)
             m_entries.prefetchChars(picked[i]);
-        for (std::int32_t i = 0; i < batch; ++i)
+        for (std::size_t i = 0; i < batch; ++i)
             m_result.append(m_entries.at(picked[i]));
-        m_drawsDone += batch;
-        maxDraws -= batch;
+        m_drawsDone += std::int32_t(batch);
+        maxDraws -= std::int32_t(batch);
     }
 }
 

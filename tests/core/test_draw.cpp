@@ -149,13 +149,18 @@ void TestDraw::poolTakesLikeErasing_data()
 {
     QTest::addColumn<int>("count");
     QTest::addColumn<QString>("ranks");
+    QTest::addColumn<int>("perCall"); // 1: takeAt; more: takeInOrder with that many ranks
 
     // Sizes at the edges of a word (64 entries) and of each tree level (16 children a node).
     for (int count : {1, 63, 64, 65, 1023, 1024, 1025, 16384, 16385, 262145}) {
         for (const char* ranks : {"first", "last", "middle", "random"}) {
             if (count > 20000 && QByteArray(ranks) != "last" && QByteArray(ranks) != "random")
                 continue; // erasing at the front of so long an array is what is slow
-            QTest::addRow("%d, %s", count, ranks) << count << QString::fromLatin1(ranks);
+            // Four at a time walk the tree side by side; three and seven leave some over.
+            for (int perCall : {1, 3, 4, 7}) {
+                QTest::addRow("%d, %s, %d a call", count, ranks, perCall)
+                    << count << QString::fromLatin1(ranks) << perCall;
+            }
         }
     }
 }
@@ -164,6 +169,7 @@ void TestDraw::poolTakesLikeErasing()
 {
     QFETCH(int, count);
     QFETCH(QString, ranks);
+    QFETCH(int, perCall);
 
     std::vector<std::size_t> array(std::size_t(count), 0);
     for (std::size_t i = 0; i < array.size(); ++i)
@@ -171,19 +177,31 @@ void TestDraw::poolTakesLikeErasing()
     sortivo::DrawPool pool{std::size_t(count)};
     sortivo::DrawRng rng{std::uint32_t(count)};
     const std::size_t takes = count > 20000 ? 3000 : std::size_t(count);
-    for (std::size_t n = 0; n < takes; ++n) {
-        const std::size_t left = array.size();
-        std::size_t rank = 0;
-        if (ranks == QLatin1String("last"))
-            rank = left - 1;
-        else if (ranks == QLatin1String("middle"))
-            rank = left / 2;
-        else if (ranks == QLatin1String("random"))
-            rank = sortivo::uniformBelow(rng, std::uint32_t(left));
-        const std::size_t index = pool.takeAt(rank);
-        QCOMPARE(index, array[rank]);
-        QVERIFY(pool.isTaken(index));
-        array.erase(array.begin() + std::ptrdiff_t(rank));
+    for (std::size_t n = 0; n < takes;) {
+        const std::size_t calls = std::min(std::size_t(perCall), takes - n);
+        std::vector<std::uint32_t> callRanks;
+        std::vector<std::size_t> expected;
+        for (std::size_t k = 0; k < calls; ++k, ++n) {
+            const std::size_t left = array.size();
+            std::size_t rank = 0;
+            if (ranks == QLatin1String("last"))
+                rank = left - 1;
+            else if (ranks == QLatin1String("middle"))
+                rank = left / 2;
+            else if (ranks == QLatin1String("random"))
+                rank = sortivo::uniformBelow(rng, std::uint32_t(left));
+            callRanks.push_back(std::uint32_t(rank));
+            expected.push_back(array[rank]);
+            array.erase(array.begin() + std::ptrdiff_t(rank));
+        }
+        std::vector<std::size_t> indexes(calls);
+        if (perCall == 1)
+            indexes[0] = pool.takeAt(callRanks[0]);
+        else
+            pool.takeInOrder(callRanks, indexes);
+        QCOMPARE(indexes, expected);
+        for (const std::size_t index : indexes)
+            QVERIFY(pool.isTaken(index));
         QCOMPARE(pool.remaining(), array.size());
     }
     for (std::size_t i = 0, next = 0; i < std::size_t(count); ++i) {
