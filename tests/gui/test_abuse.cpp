@@ -25,15 +25,6 @@ const QStringList oldResults{QStringLiteral("ancien 1"), QStringLiteral("ancien 
 // rounds for the test to act in.
 constexpr int longList = 20000;
 
-QStringList names(int count)
-{
-    QStringList lines;
-    lines.reserve(count);
-    for (int i = 1; i <= count; ++i)
-        lines << QStringLiteral("Nom %1").arg(i);
-    return lines;
-}
-
 // The entries a result text holds: one line per draw or per team, members joined by " - ".
 QStringList drawnEntries(const QStringList& resultLines)
 {
@@ -49,7 +40,7 @@ QStringList sorted(QStringList list)
     return list;
 }
 
-// The entries of names() left in the list are still in their list order.
+// The entries of numberedNames() left in the list are still in their list order.
 bool inListOrder(const QStringList& rest)
 {
     int previous = 0;
@@ -211,7 +202,7 @@ void TestAbuse::buttonsDuringARun()
     QFETCH(QStringList, clicked);
     QFETCH(bool, stopTwice);
 
-    const QStringList original = names(longList);
+    const QStringList original = numberedNames(longList);
     loadList(original);
     setBoxLines(*results(), oldResults);
     // Mode 0 draws most of the list, so a run that was not stopped leaves a known rest.
@@ -293,7 +284,7 @@ void TestAbuse::editsDuringARun()
 {
     QFETCH(QString, edit);
 
-    const QStringList original = names(longList);
+    const QStringList original = numberedNames(longList);
     loadList(original);
     setBoxLines(*results(), oldResults);
     const int chosen = longList / 2;
@@ -377,7 +368,7 @@ void TestAbuse::closingDuringARun()
     QFETCH(bool, numbering);
     QFETCH(int, closes);
 
-    const QStringList original = names(longList);
+    const QStringList original = numberedNames(longList);
     if (!numbering)
         loadList(original);
     setBoxLines(*results(), oldResults);

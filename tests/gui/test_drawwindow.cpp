@@ -14,14 +14,6 @@ namespace
 
 const QString clearQuestion = QStringLiteral("Effacer d'abord les résultats ?");
 
-QStringList entries(int count)
-{
-    QStringList lines;
-    for (int i = 1; i <= count; ++i)
-        lines << QStringLiteral("Nom %1").arg(i);
-    return lines;
-}
-
 } // namespace
 
 class TestDrawWindow : public QObject, public MainWindowControls
@@ -145,7 +137,7 @@ void TestDrawWindow::drawAllEmptiesTheList()
 
 void TestDrawWindow::teamsOfTwo()
 {
-    setBoxLines(*list(), entries(5));
+    setBoxLines(*list(), numberedNames(5));
     teamSize()->setCurrentIndex(0);
     go(3)->click();
     const QStringList lines = boxLines(*results());
@@ -157,7 +149,7 @@ void TestDrawWindow::teamsOfTwo()
 
 void TestDrawWindow::teamsWithoutSizeAreSingles()
 {
-    setBoxLines(*list(), entries(4));
+    setBoxLines(*list(), numberedNames(4));
     go(3)->click();
     QCOMPARE(boxLines(*results()).size(), 4);
     QVERIFY(!results()->toPlainText().contains(QStringLiteral(" - ")));
@@ -173,7 +165,7 @@ void TestDrawWindow::chosenNumberNeedsAChoice()
     QCOMPARE(comboItems(*drawCount()), numberTexts(1, 4));
     QCOMPARE(drawCount()->currentIndex(), -1);
 
-    setBoxLines(*list(), entries(4));
+    setBoxLines(*list(), numberedNames(4));
     drawCount()->setCurrentIndex(1);
     go(0)->click();
     QCOMPARE(boxLines(*results()).size(), 2);
@@ -183,7 +175,7 @@ void TestDrawWindow::chosenNumberNeedsAChoice()
 
 void TestDrawWindow::progressForManyDraws()
 {
-    loadList(entries(500));
+    loadList(numberedNames(500));
     drawCount()->setCurrentIndex(299);
     go(0)->click();
     QVERIFY(percent()->isVisible());
@@ -200,7 +192,7 @@ void TestDrawWindow::progressForManyDraws()
 
 void TestDrawWindow::noProgressForOneDraw()
 {
-    setBoxLines(*list(), entries(2000));
+    setBoxLines(*list(), numberedNames(2000));
     go(1)->click();
     QVERIFY(!percent()->isVisible());
     QVERIFY(!stopButton()->isVisible());
@@ -210,7 +202,7 @@ void TestDrawWindow::noProgressForOneDraw()
 
 void TestDrawWindow::stopKeepsWhatWasDrawn()
 {
-    const QStringList original = entries(200000);
+    const QStringList original = numberedNames(200000);
     setBoxLines(*list(), original);
     bool stopWasShown = false;
     QTimer::singleShot(0, this, [&] {
@@ -236,7 +228,7 @@ void TestDrawWindow::stopKeepsWhatWasDrawn()
 
 void TestDrawWindow::requestsDuringARunAreIgnored()
 {
-    const QStringList original = entries(100000);
+    const QStringList original = numberedNames(100000);
     setBoxLines(*list(), original);
     QTimer::singleShot(0, this, [&] {
         for (int mode = 0; mode < 4; ++mode)
@@ -253,7 +245,7 @@ void TestDrawWindow::requestsDuringARunAreIgnored()
 
 void TestDrawWindow::closingDuringARunEndsIt()
 {
-    setBoxLines(*list(), entries(200000));
+    setBoxLines(*list(), numberedNames(200000));
     QTimer::singleShot(0, this, [&] { m_window->close(); });
     go(2)->click();
     QVERIFY(!m_window->isVisible());

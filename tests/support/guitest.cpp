@@ -20,6 +20,15 @@ QStringList numberTexts(int first, int last)
     return texts;
 }
 
+QStringList numberedNames(int count)
+{
+    QStringList lines;
+    lines.reserve(count);
+    for (int i = 1; i <= count; ++i)
+        lines << QStringLiteral("Nom %1").arg(i);
+    return lines;
+}
+
 QStringList boxLines(const QPlainTextEdit& box)
 {
     if (box.document()->isEmpty())

@@ -18,6 +18,8 @@ template <typename T> T* control(QWidget& window, const QString& name)
 
 QStringList comboItems(const QComboBox& combo);
 QStringList numberTexts(int first, int last);
+// A list of `count` entries, all different: "Nom 1" .. "Nom count".
+QStringList numberedNames(int count);
 // The lines of a text box as the user sees them.
 QStringList boxLines(const QPlainTextEdit& box);
 void setBoxLines(QPlainTextEdit& box, const QStringList& lines);
