@@ -49,6 +49,8 @@ QLabel* caption(QWidget* parent, const char* name, const QString& text, QRect ge
 {
     auto* label = place(new QLabel(text, parent), QLatin1String(name), geometry);
     label->setFont(font);
+    // Drawn from the top as designed: centred, a heading's descenders sink under its text box.
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
 }
 
@@ -94,6 +96,8 @@ QPlainTextEdit* textBox(QWidget* parent, const char* name, QRect geometry)
     box->setFont(sansFont(12));
     // One entry per line: wrapping would make a long entry look like several.
     box->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Tab walks the window's controls; an entry has no use for a tab character.
+    box->setTabChangesFocus(true);
     return box;
 }
 
@@ -196,4 +200,6 @@ void buildMainWindowUi(QWidget* w, MainWindowUi& ui)
         ui.Command1, ui.cmdGo[3],       ui.cmbEquipe, ui.txtListe,    ui.txtResult};
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    // The first control of the tab order, so that a key pressed at start lands in no list.
+    ui.cmdOpen->setFocus();
 }

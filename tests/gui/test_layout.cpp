@@ -113,6 +113,11 @@ private slots:
     void pictures();
     void keyboardShortcuts_data();
     void keyboardShortcuts();
+    void focusStartsOnOpen();
+    void tabLeavesTextBoxes_data();
+    void tabLeavesTextBoxes();
+    void headingsShowWholeLetters_data();
+    void headingsShowWholeLetters();
 
 private:
     QWidget* widget(const QString& name) { return control<QWidget>(*m_window, name); }
@@ -538,6 +543,69 @@ void TestLayout::keyboardShortcuts()
     QTest::keyClick(widget(QStringLiteral("txtListe")), Qt::Key(key), Qt::ControlModifier);
     for (const auto& [name, spy] : spies)
         QCOMPARE(spy->count(), name == button ? 1 : 0);
+}
+
+void TestLayout::focusStartsOnOpen()
+{
+    QApplication::setActiveWindow(m_window.get());
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QCOMPARE(QApplication::focusWidget(), widget(QStringLiteral("cmdOpen")));
+}
+
+void TestLayout::tabLeavesTextBoxes_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("next");
+
+    QTest::newRow("list") << QStringLiteral("txtListe") << QStringLiteral("txtResult");
+    QTest::newRow("results") << QStringLiteral("txtResult") << QStringLiteral("cmdOpen");
+}
+
+void TestLayout::tabLeavesTextBoxes()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, next);
+
+    auto* edit = control<QPlainTextEdit>(*m_window, box);
+    setBoxLines(*edit, {QStringLiteral("Anne"), QStringLiteral("Paul")});
+    QApplication::setActiveWindow(m_window.get());
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), widget(next));
+    QCOMPARE(boxLines(*edit), (QStringList{QStringLiteral("Anne"), QStringLiteral("Paul")}));
+}
+
+void TestLayout::headingsShowWholeLetters_data()
+{
+    QTest::addColumn<QString>("heading");
+    QTest::addColumn<QString>("box");
+
+    QTest::newRow("list") << QStringLiteral("lblListe") << QStringLiteral("txtListe");
+    QTest::newRow("results") << QStringLiteral("lblResult") << QStringLiteral("txtResult");
+}
+
+void TestLayout::headingsShowWholeLetters()
+{
+    QFETCH(QString, heading);
+    QFETCH(QString, box);
+
+    // The text box covers the heading's lower part: every row of ink must lie above it.
+    QWidget* label = widget(heading);
+    const int visibleRows = widget(box)->y() - label->y();
+    QVERIFY(visibleRows > 0 && visibleRows < label->height());
+    const QImage image = label->grab().toImage();
+    int lowestInk = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.green() - c.red() > 40 && c.red() < 150)
+                lowestInk = y;
+        }
+    QVERIFY(lowestInk >= 0);
+    QVERIFY2(lowestInk < visibleRows,
+             qPrintable(
+                 QStringLiteral("ink down to row %1, box at %2").arg(lowestInk).arg(visibleRows)));
 }
 
 QTEST_MAIN(TestLayout)
