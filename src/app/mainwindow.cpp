@@ -60,6 +60,11 @@ MainWindow::~MainWindow()
     delete m_listEditor;
 }
 
+void MainWindow::openListFile(const QString& path)
+{
+    m_files->openFile(path);
+}
+
 void MainWindow::connectCommands()
 {
     for (int mode = 0; mode < int(m_ui.cmdGo.size()); ++mode)

@@ -22,6 +22,8 @@ public:
     ~MainWindow() override;
 
     const WindowState& state() const { return m_state; }
+    // A file named on the command line or given by the desktop: read as Open reads it.
+    void openListFile(const QString& path);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -1,0 +1,91 @@
+#include "cli/commandline.h"
+
+#include "core/buildversion.h"
+#include "core/version.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include <cstdio>
+
+namespace
+{
+
+constexpr int usageError = 2;
+
+// The window system's own options (-platform xcb, -style fusion, -session id when the desktop
+// restarts a session, ...) are for the QApplication made later: let them through unlisted.
+void allowWindowSystemOptions(QCommandLineParser& parser)
+{
+    const char* const withValue[] = {
+        "platform",        "platformpluginpath", "platformtheme", "plugin", "display", "geometry",
+        "qwindowgeometry", "qwindowicon",        "qwindowtitle",  "title",  "name",    "session",
+        "style",           "stylesheet"};
+    for (const char* name : withValue) {
+        QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("x"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    for (const char* name : {"reverse", "widgetcount", "nograb", "dograb", "sync"}) {
+        QCommandLineOption option(QString::fromLatin1(name));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+}
+
+void print(std::FILE* stream, const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+StartRequest refuse(const QCommandLineParser& parser, const QString& reason)
+{
+    print(stderr, reason + QStringLiteral("\n\n") + parser.helpText());
+    return {usageError, {}};
+}
+
+} // namespace
+
+QString versionLine()
+{
+    namespace b = sortivo::build;
+    return QStringLiteral("Sortivo, version ") +
+           QString::fromStdString(
+               sortivo::versionString(b::versionMajor, b::versionMinor, b::versionPatch));
+}
+
+StartRequest readCommandLine(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(
+        QStringLiteral("Sortivo tire au sort les éléments d'une liste, un par ligne : un nombre "
+                       "choisi,\nun seul, tous dans un ordre au hasard, ou tous en équipes."));
+    // Qt's own help option would describe itself in English and offer Qt's options too.
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Afficher cette aide."));
+    parser.addOption(help);
+    const QCommandLineOption version = parser.addVersionOption();
+    parser.addPositionalArgument(
+        QStringLiteral("fichier"),
+        QStringLiteral("Fichier texte à ouvrir dans la liste au démarrage."),
+        QStringLiteral("[fichier]"));
+    allowWindowSystemOptions(parser);
+
+    if (!parser.parse(arguments))
+        return refuse(parser, parser.errorText());
+    if (parser.isSet(help)) {
+        print(stdout, parser.helpText());
+        return {0, {}};
+    }
+    if (parser.isSet(version)) {
+        print(stdout, versionLine() + QStringLiteral("\n"));
+        return {0, {}};
+    }
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1)
+        return refuse(parser, QStringLiteral("Un seul fichier à la fois."));
+    return {std::nullopt, files.value(0)};
+}

@@ -1,0 +1,100 @@
+#include <QProcess>
+#include <QtTest>
+
+// The answers that need no window: they come without a display, before any window exists.
+
+namespace
+{
+
+struct Run {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+Run runProgram(const QStringList& arguments)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    // The answers are French whatever language the user's desktop speaks.
+    env.insert(QStringLiteral("LANG"), QStringLiteral("en_US.UTF-8"));
+    env.insert(QStringLiteral("LANGUAGE"), QStringLiteral("en"));
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(SORTIVO_PROGRAM), arguments);
+    if (!process.waitForFinished(20000)) {
+        process.kill();
+        process.waitForFinished();
+        return {};
+    }
+    Run run;
+    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+} // namespace
+
+class TestCommandLine : public QObject
+{
+    Q_OBJECT
+private slots:
+    void answersWithoutDisplay_data();
+    void answersWithoutDisplay();
+};
+
+void TestCommandLine::answersWithoutDisplay_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    // The whole standard output when not null; else fragments of it, or of the standard error
+    // when the status is not 0 (the standard output then stays empty).
+    QTest::addColumn<QString>("exactOut");
+    QTest::addColumn<QStringList>("fragments");
+
+    const QString usage = QStringLiteral("Utilisation : ");
+    const QStringList help{
+        usage, QStringLiteral("[fichier]"), QStringLiteral("Afficher cette aide."),
+        QStringLiteral("Afficher les informations de version."), QStringLiteral("tire au sort")};
+    const QString version = QStringLiteral("Sortivo, version 1.30\n");
+    QTest::newRow("version") << QStringList{QStringLiteral("--version")} << 0 << version
+                             << QStringList{};
+    QTest::newRow("version, short")
+        << QStringList{QStringLiteral("-v")} << 0 << version << QStringList{};
+    QTest::newRow("help") << QStringList{QStringLiteral("--help")} << 0 << QString() << help;
+    QTest::newRow("help, short") << QStringList{QStringLiteral("-h")} << 0 << QString() << help;
+    QTest::newRow("unknown option")
+        << QStringList{QStringLiteral("--couleur")} << 2 << QString()
+        << QStringList{QStringLiteral("couleur"), usage, QStringLiteral("--version")};
+    QTest::newRow("unknown short option")
+        << QStringList{QStringLiteral("-z"), QStringLiteral("liste.txt")} << 2 << QString()
+        << QStringList{QStringLiteral("z"), usage};
+    QTest::newRow("two files") << QStringList{QStringLiteral("a.txt"), QStringLiteral("b.txt")} << 2
+                               << QString()
+                               << QStringList{QStringLiteral("Un seul fichier"), usage};
+}
+
+void TestCommandLine::answersWithoutDisplay()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, exactOut);
+    QFETCH(QStringList, fragments);
+
+    const Run run = runProgram(arguments);
+    QCOMPARE(run.status, status);
+    if (status == 0)
+        QCOMPARE(run.err, QString());
+    else
+        QCOMPARE(run.out, QString());
+    if (!exactOut.isNull())
+        QCOMPARE(run.out, exactOut);
+    const QString& checked = status == 0 ? run.out : run.err;
+    for (const QString& fragment : fragments)
+        QVERIFY2(checked.contains(fragment), qPrintable(checked));
+}
+
+QTEST_GUILESS_MAIN(TestCommandLine)
+#include "test_commandline.moc"
