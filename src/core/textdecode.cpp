@@ -63,6 +63,7 @@ struct Scan {
     bool utf8 = true;
     std::size_t highBytes = 0; // bytes >= 0x80, which grow when read as Windows-1252
     std::size_t loneEnds = 0;  // lone CRs and LFs, which grow into CR LF
+    bool boxBreaks = false;    // UTF-8 characters that a text box would not keep in a line
 };
 
 bool isContinuation(unsigned char b)
@@ -100,6 +101,87 @@ std::size_t utf8SequenceLength(std::string_view s, std::size_t i)
     return 0;
 }
 
+// U+2028 and U+2029 break a text box's line, and it drops U+FDD0 and U+FDD1, its frame marks.
+bool isBoxBreak(std::string_view c)
+{
+    return c == "\u2028" || c == "\u2029" || c == "\uFDD0" || c == "\uFDD1";
+}
+
+// Appends a line of valid UTF-8 with each box break turned into a space.
+void appendWithoutBoxBreaks(std::string& out, std::string_view line)
+{
+    std::size_t start = 0;
+    for (std::size_t i = 0; i + 3 <= line.size(); ++i) {
+        if ((line[i] == '\xE2' || line[i] == '\xEF') && isBoxBreak(line.substr(i, 3))) {
+            out.append(line.substr(start, i - start));
+            out += ' ';
+            start = i + 3;
+            i += 2;
+        }
+    }
+    out.append(line.substr(start));
+}
+
+void appendUtf8(std::string& out, char32_t c)
+{
+    if (c < 0x10000) {
+        const Cp1252Char e = encodeUtf8(c);
+        out.append(e.bytes.data(), e.length);
+        return;
+    }
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+}
+
+// The byte order of a file that opens with a UTF-16 byte-order mark.
+enum class Utf16 { None, LittleEndian, BigEndian };
+
+Utf16 utf16Order(std::string_view bytes)
+{
+    if (bytes.starts_with("\xFF\xFE"))
+        return Utf16::LittleEndian;
+    if (bytes.starts_with("\xFE\xFF"))
+        return Utf16::BigEndian;
+    return Utf16::None;
+}
+
+// The whole file, mark included, as UTF-8. A surrogate without its partner becomes U+FFFD
+// rather than costing the entry; an odd byte at the end is no UTF-16 at all.
+bool utf16ToUtf8(std::string_view bytes, Utf16 order, std::string& out)
+{
+    if (bytes.size() % 2 != 0)
+        return false;
+    const auto unit = [&](std::size_t i) -> char32_t {
+        const auto lo = static_cast<unsigned char>(bytes[order == Utf16::LittleEndian ? i : i + 1]);
+        const auto hi = static_cast<unsigned char>(bytes[order == Utf16::LittleEndian ? i + 1 : i]);
+        return char32_t(hi) << 8 | lo;
+    };
+    out.reserve(bytes.size() / 2 * 3);
+    for (std::size_t i = 0; i < bytes.size(); i += 2) {
+        const char32_t u = unit(i);
+        if (u >= 0xD800 && u <= 0xDBFF && i + 2 < bytes.size()) {
+            const char32_t low = unit(i + 2);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                appendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+                i += 2;
+                continue;
+            }
+        }
+        appendUtf8(out, u >= 0xD800 && u <= 0xDFFF ? char32_t(0xFFFD) : u);
+    }
+    return true;
+}
+
+std::size_t utf8Length(std::string_view s)
+{
+    std::size_t n = 0;
+    for (const char c : s)
+        n += !isContinuation(static_cast<unsigned char>(c));
+    return n;
+}
+
 Scan scan(std::string_view bytes)
 {
     Scan result;
@@ -123,6 +205,8 @@ Scan scan(std::string_view bytes)
         ++result.highBytes;
         if (result.utf8) {
             const std::size_t len = utf8SequenceLength(bytes, i);
+            if (len == 3 && isBoxBreak(bytes.substr(i, 3)))
+                result.boxBreaks = true;
             if (len != 0) {
                 // Continuation bytes are never controls, so they need no look of their own.
                 result.highBytes += len - 1;
@@ -138,8 +222,17 @@ Scan scan(std::string_view bytes)
 
 } // namespace
 
-DecodedList decodeListFile(std::string_view bytes)
+DecodedList decodeListFile(std::string_view bytes, const DecodeLimits& limits)
 {
+    std::string widened;
+    if (const Utf16 order = utf16Order(bytes); order != Utf16::None) {
+        if (!utf16ToUtf8(bytes, order, widened))
+            return {DecodedList::Status::NotText, {}};
+        bytes = widened;
+    }
+    if (bytes.ends_with('\x1A'))
+        bytes.remove_suffix(1);
+
     const Scan s = scan(bytes);
     if (!s.text)
         return {DecodedList::Status::NotText, {}};
@@ -155,16 +248,25 @@ DecodedList decodeListFile(std::string_view bytes)
 
     const std::size_t n = bytes.size();
     std::size_t pos = 0;
+    std::size_t lines = 0;
     while (pos < n) {
         std::size_t end = pos;
         while (end < n && bytes[end] != '\r' && bytes[end] != '\n')
             ++end;
         if (end == pos)
             break;
+        if (++lines > limits.maxLines)
+            return {DecodedList::Status::TooManyLines, {}};
+        const std::string_view line = bytes.substr(pos, end - pos);
+        if (line.size() > limits.maxLineChars &&
+            (s.utf8 ? utf8Length(line) : line.size()) > limits.maxLineChars)
+            return {DecodedList::Status::LineTooLong, {}};
         if (!out.empty())
             out += "\r\n";
-        if (s.utf8) {
-            out.append(bytes.data() + pos, end - pos);
+        if (s.utf8 && s.boxBreaks) {
+            appendWithoutBoxBreaks(out, line);
+        } else if (s.utf8) {
+            out.append(line);
         } else {
             for (std::size_t k = pos; k < end; ++k) {
                 const Cp1252Char& c = cp1252Table[static_cast<unsigned char>(bytes[k])];

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -7,15 +9,24 @@ namespace sortivo
 {
 
 struct DecodedList {
-    enum class Status { Ok, NotText } status = Status::Ok;
+    enum class Status { Ok, NotText, TooManyLines, LineTooLong } status = Status::Ok;
     std::string listText; // UTF-8, lines joined by CR LF, none after the last
 };
 
-// Reads the bytes of an opened file into a list text. UTF-8 when every byte of the file is
-// valid UTF-8, Windows-1252 otherwise: old lists were saved by Notepad in the ANSI code page,
-// and one stray byte must not turn a whole list into replacement characters. Reading stops at
-// the first empty line, so notes kept below a blank line are not drawn.
-DecodedList decodeListFile(std::string_view bytes);
+// What the caller can show: a list past these is refused before its text is built.
+struct DecodeLimits {
+    std::size_t maxLines = std::numeric_limits<std::size_t>::max();
+    std::size_t maxLineChars = std::numeric_limits<std::size_t>::max(); // code points
+};
+
+// Reads the bytes of an opened file into a list text. UTF-16 when the file opens with a UTF-16
+// byte-order mark (Notepad's "Unicode"), else UTF-8 when every byte of the file is valid UTF-8,
+// Windows-1252 otherwise: old lists were saved by Notepad in the ANSI code page, and one stray
+// byte must not turn a whole list into replacement characters. Reading stops at the first empty
+// line, so notes kept below a blank line are not drawn. A DOS end-of-file mark as the very last
+// character is not part of the list. Line and paragraph separators and the two characters that
+// text boxes take for frame marks become spaces, so that a line of the file stays one entry.
+DecodedList decodeListFile(std::string_view bytes, const DecodeLimits& limits = {});
 
 // The bytes Save writes for a result text: the text and one final CR LF, without a BOM so
 // that other tools see the first entry as it is.

@@ -37,6 +37,8 @@ private slots:
     void notText();
     void bigFile_data();
     void bigFile();
+    void limits_data();
+    void limits();
     void encodeResult_data();
     void encodeResult();
     void savedResultReadsBack_data();
@@ -114,6 +116,54 @@ void TestTextDecode::encodings_data()
         << bytes("\xF0\x90\x80\x80") << bytes("\xF0\x90\x80\x80");
     QTest::newRow("U+10FFFF, highest") << bytes("\xF4\x8F\xBF\xBF") << bytes("\xF4\x8F\xBF\xBF");
     QTest::newRow("emoji") << bytes("d\xC3\xA9 \xF0\x9F\x8E\xB2") << bytes("dé 🎲");
+
+    // UTF-16 with its mark, as Notepad saves "Unicode" and "Unicode big endian".
+    QTest::newRow("UTF-16 LE") << bytes("\xFF\xFE"
+                                        "Z\0o\0\xE9\0\r\0\n\0R\x01")
+                               << bytes("Zoé\r\nŒ");
+    QTest::newRow("UTF-16 BE") << bytes("\xFE\xFF"
+                                        "\0Z\0o\0\xE9\0\r\0\n\x01R")
+                               << bytes("Zoé\r\nŒ");
+    QTest::newRow("UTF-16 LE, lines end with LF") << bytes("\xFF\xFE"
+                                                           "a\0\n\0b\0\n\0")
+                                                  << bytes("a\r\nb");
+    QTest::newRow("UTF-16 LE, blank line stops") << bytes("\xFF\xFE"
+                                                          "a\0\r\0\n\0\r\0\n\0c\0")
+                                                 << bytes("a");
+    QTest::newRow("UTF-16 LE, mark only") << bytes("\xFF\xFE") << bytes("");
+    QTest::newRow("UTF-16 LE, surrogate pair") << bytes("\xFF\xFE"
+                                                        "\x3C\xD8\xB2\xDF")
+                                               << bytes("🎲");
+    QTest::newRow("UTF-16 BE, surrogate pair") << bytes("\xFE\xFF"
+                                                        "\xD8\x3C\xDF\xB2")
+                                               << bytes("🎲");
+    QTest::newRow("UTF-16 LE, lone high surrogate") << bytes("\xFF\xFE"
+                                                             "\x3C\xD8x\0")
+                                                    << bytes("\uFFFDx");
+    QTest::newRow("UTF-16 LE, lone low surrogate at the end") << bytes("\xFF\xFE"
+                                                                       "x\0\xB2\xDF")
+                                                              << bytes("x\uFFFD");
+    QTest::newRow("UTF-16 LE, Ctrl-Z at the end") << bytes("\xFF\xFE"
+                                                           "a\0\r\0\n\0\x1A\0")
+                                                  << bytes("a");
+
+    // A DOS end-of-file mark as the file's last byte.
+    QTest::newRow("Ctrl-Z after the last line end") << bytes("a\r\nb\r\n\x1A") << bytes("a\r\nb");
+    QTest::newRow("Ctrl-Z right after the last line") << bytes("a\r\nb\x1A") << bytes("a\r\nb");
+    QTest::newRow("Ctrl-Z alone") << bytes("\x1A") << bytes("");
+    QTest::newRow("Ctrl-Z after Windows-1252") << bytes("\xE9t\xE9\x1A") << bytes("été");
+
+    // A text box would split a line at these or drop them: one line stays one entry.
+    QTest::newRow("line separator") << bytes("a\u2028b\r\nc") << bytes("a b\r\nc");
+    QTest::newRow("paragraph separator") << bytes("a\u2029b") << bytes("a b");
+    QTest::newRow("frame marks") << bytes("\uFDD0x\uFDD1") << bytes(" x ");
+    QTest::newRow("separators side by side") << bytes("\u2028\u2029") << bytes("  ");
+    QTest::newRow("neighbours are kept")
+        << bytes("\u2027\u202A\uFDCF\uFDD2") << bytes("\u2027\u202A\uFDCF\uFDD2");
+    QTest::newRow("UTF-16 LE, line separator") << bytes("\xFF\xFE"
+                                                        "a\0\x28\x20"
+                                                        "b\0")
+                                               << bytes("a b");
 
     // Windows-1252.
     QTest::newRow("e acute") << bytes("\xE9t\xE9") << bytes("été");
@@ -225,14 +275,20 @@ void TestTextDecode::notText_data()
     QTest::newRow("NUL alone") << bytes("\0");
     QTest::newRow("NUL at the end") << bytes("a\r\nb\0");
     QTest::newRow("NUL after the blank line") << bytes("a\r\n\r\n\0");
-    QTest::newRow("UTF-16 text") << bytes("\xFF\xFE"
-                                          "a\0b\0");
+    QTest::newRow("UTF-16 without its mark") << bytes("a\0b\0");
+    QTest::newRow("UTF-16 LE, odd byte at the end") << bytes("\xFF\xFE"
+                                                             "a\0b");
+    QTest::newRow("UTF-16 LE, NUL character") << bytes("\xFF\xFE"
+                                                       "a\0\0\0");
+    QTest::newRow("Ctrl-Z inside a line") << bytes("a\x1A"
+                                                   "b");
+    QTest::newRow("Ctrl-Z before the last line end") << bytes("a\x1A\r\n");
+    QTest::newRow("two Ctrl-Z at the end") << bytes("a\x1A\x1A");
     QTest::newRow("SOH") << bytes("a\x01");
     QTest::newRow("BEL") << bytes("ding\a");
     QTest::newRow("backspace") << bytes("a\bb");
     QTest::newRow("SO") << bytes("a\x0E");
     QTest::newRow("ESC") << bytes("\x1B[0m");
-    QTest::newRow("Ctrl-Z end of file mark") << bytes("a\r\n\x1A");
     QTest::newRow("unit separator") << bytes("\x1F");
     QTest::newRow("control in a Windows-1252 file") << bytes("\xE9\x02");
     QTest::newRow("PNG header") << bytes("\x89PNG\r\n\x1A\n\0\0\0\rIHDR");
@@ -279,6 +335,45 @@ void TestTextDecode::bigFile()
     const DecodedList d = decodeListFile(file);
     QCOMPARE(d.status, DecodedList::Status::Ok);
     QVERIFY(d.listText == expected);
+}
+
+void TestTextDecode::limits_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<int>("maxLines");
+    QTest::addColumn<int>("maxLineChars");
+    QTest::addColumn<int>("status");
+
+    using enum DecodedList::Status;
+    QTest::newRow("lines at the limit") << bytes("a\nb\nc\n") << 3 << 9 << int(Ok);
+    QTest::newRow("one line too many") << bytes("a\nb\nc\nd") << 3 << 9 << int(TooManyLines);
+    QTest::newRow("lines below the blank line do not count")
+        << bytes("a\nb\nc\n\nd\ne") << 3 << 9 << int(Ok);
+    QTest::newRow("line at the limit") << bytes("abcde\r\nx") << 9 << 5 << int(Ok);
+    QTest::newRow("line one character too long")
+        << bytes("x\r\nabcdef") << 9 << 5 << int(LineTooLong);
+    QTest::newRow("characters, not bytes")
+        << bytes("\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9") << 9 << 5 << int(Ok);
+    QTest::newRow("Windows-1252 line too long")
+        << bytes("\xE9\xE9\xE9\xE9\xE9\xE9") << 9 << 5 << int(LineTooLong);
+    QTest::newRow("UTF-16 line at the limit") << bytes("\xFF\xFE"
+                                                       "a\0b\0c\0")
+                                              << 9 << 3 << int(Ok);
+    QTest::newRow("long line below the blank line")
+        << bytes("a\r\n\r\nabcdefgh") << 9 << 5 << int(Ok);
+}
+
+void TestTextDecode::limits()
+{
+    QFETCH(QByteArray, input);
+    QFETCH(int, maxLines);
+    QFETCH(int, maxLineChars);
+    QFETCH(int, status);
+
+    const DecodedList d =
+        decodeListFile(view(input), {std::size_t(maxLines), std::size_t(maxLineChars)});
+    QCOMPARE(int(d.status), status);
+    QCOMPARE(d.listText.empty(), status != int(DecodedList::Status::Ok));
 }
 
 void TestTextDecode::encodeResult_data()
