@@ -14,9 +14,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLocale>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QSaveFile>
+
+#include <algorithm>
+#include <optional>
 
 namespace
 {
@@ -24,6 +28,29 @@ namespace
 const QString nameFilter = QStringLiteral("Fichiers Texte (*.txt)");
 // A list is names, not a disk image: past this a file is refused rather than read into memory.
 constexpr qint64 largestListFile = qint64(256) * 1024 * 1024;
+constexpr sortivo::DecodeLimits listLimits{TextFileCommands::maxListLines,
+                                           TextFileCommands::maxLineChars};
+
+// The file's bytes, stopping once more than `limit` have come, so that a file streaming
+// without end costs no more than the limit. Read in whole pieces: some files of the system
+// take reads only in multiples of their record size. Nothing when a read fails.
+std::optional<QByteArray> readPastLimit(QFile& file, qint64 limit, qint64 sizeHint)
+{
+    constexpr qint64 piece = qint64(1) << 20;
+    QByteArray bytes;
+    bytes.reserve(qsizetype(std::clamp(sizeHint + piece, qint64(0), limit + piece)));
+    while (bytes.size() <= limit) {
+        const qsizetype had = bytes.size();
+        bytes.resize(had + qsizetype(piece));
+        const qint64 got = file.read(bytes.data() + had, piece);
+        if (got < 0)
+            return std::nullopt;
+        bytes.resize(had + qsizetype(got));
+        if (got == 0)
+            break;
+    }
+    return bytes;
+}
 
 QString droppedFile(const QMimeData* mime)
 {
@@ -50,8 +77,11 @@ void TextFileCommands::open()
     m_ui.lblPourCent->hide();
     const QString proposed = m_lastPath.isEmpty() ? m_state.documentsFolder : m_lastPath;
     const QString path = m_platform.askOpenFileName(m_window, proposed, nameFilter);
-    if (path.isEmpty())
+    if (path.isEmpty()) {
+        // The list stays, but a numbering may have left the choice of counts behind it.
+        m_listEditor.refreshList();
         return;
+    }
     m_lastPath = path;
     readIntoList(path);
 }
@@ -65,53 +95,69 @@ void TextFileCommands::openFile(const QString& path)
     readIntoList(path);
 }
 
-void TextFileCommands::refuse(const QString& text, const QString& path)
+void TextFileCommands::refuse(const QString& text, const QString& path, const QString& reason)
 {
-    m_platform.showWarning(m_window, appTitle(),
-                           text + QStringLiteral("\n") + QDir::toNativeSeparators(path));
+    m_platform.setBusyCursor(false);
+    // Whatever stopped the reading, the choice of counts must match the list the user sees.
+    m_listEditor.refreshList();
+    QString message = text + QStringLiteral("\n") + QDir::toNativeSeparators(path);
+    if (!reason.isEmpty())
+        message += QStringLiteral("\n") + reason;
+    m_platform.showWarning(m_window, appTitle(), message);
 }
 
 void TextFileCommands::readIntoList(const QString& path)
 {
+    const QString cannotOpen = QStringLiteral("Impossible d'ouvrir le fichier");
     const QFileInfo info(path);
-    if (!info.exists()) {
-        refuse(QStringLiteral("Impossible d'ouvrir le fichier."), path);
-        return;
-    }
     if (info.isDir()) {
-        refuse(QStringLiteral("Impossible d'ouvrir le fichier : c'est un dossier."), path);
+        refuse(cannotOpen + QStringLiteral(" : c'est un dossier."), path);
         return;
     }
     // A pipe would wait for a writer and a device may never end: only a plain file is a list.
-    if (!info.isFile()) {
-        refuse(
-            QStringLiteral("Impossible d'ouvrir le fichier : ce n'est pas un fichier ordinaire."),
-            path);
+    if (info.exists() && !info.isFile()) {
+        refuse(cannotOpen + QStringLiteral(" : ce n'est pas un fichier ordinaire."), path);
         return;
     }
+    const QString tooBig = cannotOpen + QStringLiteral(" : il dépasse 256 Mo.");
     if (info.size() > largestListFile) {
-        refuse(QStringLiteral("Impossible d'ouvrir le fichier : il dépasse 256 Mo."), path);
+        refuse(tooBig, path);
         return;
     }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        refuse(QStringLiteral("Impossible d'ouvrir le fichier."), path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        refuse(cannotOpen + QStringLiteral("."), path, file.errorString());
         return;
     }
     m_platform.setBusyCursor(true);
-    const QByteArray bytes = file.readAll();
-    const bool readFailed = file.error() != QFileDevice::NoError;
-    file.close();
-    if (readFailed) {
-        m_platform.setBusyCursor(false);
-        refuse(QStringLiteral("Impossible de lire le fichier."), path);
+    // Some files report a size they do not have (0 for those of /proc) and stream without end.
+    const std::optional<QByteArray> bytes = readPastLimit(file, largestListFile, info.size());
+    if (!bytes) {
+        refuse(QStringLiteral("Impossible de lire le fichier."), path, file.errorString());
         return;
     }
-    const sortivo::DecodedList decoded =
-        sortivo::decodeListFile(std::string_view(bytes.constData(), std::size_t(bytes.size())));
-    if (decoded.status != sortivo::DecodedList::Status::Ok) {
-        m_platform.setBusyCursor(false);
+    file.close();
+    if (bytes->size() > largestListFile) {
+        refuse(tooBig, path);
+        return;
+    }
+    const sortivo::DecodedList decoded = sortivo::decodeListFile(
+        std::string_view(bytes->constData(), std::size_t(bytes->size())), listLimits);
+    switch (decoded.status) {
+    case sortivo::DecodedList::Status::Ok:
+        break;
+    case sortivo::DecodedList::Status::NotText:
         refuse(QStringLiteral("Ce fichier n'est pas un fichier texte."), path);
+        return;
+    case sortivo::DecodedList::Status::TooManyLines:
+        refuse(cannotOpen + QStringLiteral(" : la liste dépasse %1 lignes.")
+                                .arg(QLocale(QLocale::French).toString(maxListLines)),
+               path);
+        return;
+    case sortivo::DecodedList::Status::LineTooLong:
+        refuse(cannotOpen + QStringLiteral(" : une ligne dépasse %1 caractères.")
+                                .arg(QLocale(QLocale::French).toString(maxLineChars)),
+               path);
         return;
     }
     setBoxText(*m_ui.txtListe, decoded.listText);

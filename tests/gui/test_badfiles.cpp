@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "listtools/textfilecommands.h"
 #include "support/fakeplatform.h"
 #include "support/guitest.h"
 #include "support/mainwindowcontrols.h"
@@ -7,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/fsuid.h>
 #include <sys/stat.h>
@@ -80,6 +83,12 @@ private:
     QString m_mountPoint;
 };
 
+// The system's words for an error, as file messages give them under the path.
+QString systemReason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
 QStringList windows1252Lines(int count, int badLine)
 {
     QStringList lines;
@@ -111,7 +120,7 @@ private slots:
     void refusedOpen();
     void oddButReadable_data();
     void oddButReadable();
-    void twoMillionLines();
+    void linesAtTheLimit();
     void failedSave_data();
     void failedSave();
     void fullDisk();
@@ -169,10 +178,11 @@ void TestBadFiles::refusedOpen_data()
     QTest::newRow("a folder chosen as a file")
         << "folder" << none << QStringList{QStringLiteral("c'est un dossier")};
     QTest::newRow("a file removed between dialog and read")
-        << "removed" << none << QStringList{cannotOpen};
+        << "removed" << none << QStringList{cannotOpen, systemReason(ENOENT)};
     QTest::newRow("a file without read permission")
-        << "unreadable" << none << QStringList{cannotOpen};
-    QTest::newRow("a link to nowhere") << "dangling" << none << QStringList{cannotOpen};
+        << "unreadable" << none << QStringList{cannotOpen, systemReason(EACCES)};
+    QTest::newRow("a link to nowhere")
+        << "dangling" << none << QStringList{cannotOpen, systemReason(ENOENT)};
     QTest::newRow("a binary file")
         << "bytes" << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)
         << QStringList{QStringLiteral("Ce fichier n'est pas un fichier texte.")};
@@ -184,9 +194,22 @@ void TestBadFiles::refusedOpen_data()
         << "bytes" << nulInText
         << QStringList{QStringLiteral("Ce fichier n'est pas un fichier texte.")};
     QTest::newRow("a file that fails while read")
-        << "readError" << none << QStringList{QStringLiteral("Impossible de lire le fichier")};
+        << "readError" << none
+        << QStringList{QStringLiteral("Impossible de lire le fichier"), systemReason(EIO)};
     QTest::newRow("a file over 256 MiB")
         << "huge" << none << QStringList{cannotOpen, QStringLiteral("256 Mo")};
+    QTest::newRow("a file that says it is empty and never ends")
+        << "pagemap" << none << QStringList{cannotOpen, QStringLiteral("256 Mo")};
+    const QLocale french(QLocale::French);
+    QTest::newRow("one line too many")
+        << "bytes" << QByteArray("x\r\n").repeated(qsizetype(TextFileCommands::maxListLines) + 1)
+        << QStringList{cannotOpen,
+                       french.toString(qulonglong(TextFileCommands::maxListLines)) + " lignes"};
+    QTest::newRow("a line one character too long")
+        << "bytes"
+        << "Anne\r\n" + QByteArray(qsizetype(TextFileCommands::maxLineChars) + 1, 'x') + "\r\nBob"
+        << QStringList{cannotOpen,
+                       french.toString(qulonglong(TextFileCommands::maxLineChars)) + " caractères"};
     QTest::newRow("a named pipe") << "pipe" << none
                                   << QStringList{cannotOpen, QStringLiteral("fichier ordinaire")};
     QTest::newRow("a device without end")
@@ -227,6 +250,8 @@ void TestBadFiles::refusedOpen()
     } else if (kind == QLatin1String("readError")) {
         // The program's own memory from address 0 opens, then fails on the first read.
         QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"), chosen));
+    } else if (kind == QLatin1String("pagemap")) {
+        QVERIFY(QFile::link(QStringLiteral("/proc/self/pagemap"), chosen));
     } else if (kind == QLatin1String("huge")) {
         QFile file(chosen);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -292,14 +317,14 @@ void TestBadFiles::oddButReadable()
     QCOMPARE(boxLines(*results()), resultsBefore);
 }
 
-void TestBadFiles::twoMillionLines()
+void TestBadFiles::linesAtTheLimit()
 {
-    constexpr int count = 2000000;
+    constexpr int count = int(TextFileCommands::maxListLines);
     QByteArray bytes;
     bytes.reserve(count * 11);
     for (int i = 1; i <= count; ++i)
         bytes.append("n").append(QByteArray::number(i)).append("\n");
-    const QString chosen = path(QStringLiteral("deux millions.txt"));
+    const QString chosen = path(QStringLiteral("un million.txt"));
     QVERIFY(writeBytes(chosen, bytes));
     bytes.clear();
 

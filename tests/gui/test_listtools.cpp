@@ -30,6 +30,8 @@ private slots:
 
     void leavingTheListOffersItsCount();
     void cancelledOpenKeepsTheList();
+    void openLeavesTheCountsInStep_data();
+    void openLeavesTheCountsInStep();
     void openReadsLinesUpToTheFirstEmptyOne_data();
     void openReadsLinesUpToTheFirstEmptyOne();
     void openProposesDocumentsThenLastFile();
@@ -94,6 +96,33 @@ void TestListTools::cancelledOpenKeepsTheList()
     m_platform->expectOpenFile(QString());
     button("cmdOpen")->click();
     QCOMPARE(boxLines(*list()), (QStringList{QStringLiteral("typed"), QStringLiteral("by hand")}));
+}
+
+void TestListTools::openLeavesTheCountsInStep_data()
+{
+    QTest::addColumn<QString>("chosen");
+    QTest::newRow("cancelled") << QString();
+    QTest::newRow("refused") << QStringLiteral("missing.txt");
+}
+
+void TestListTools::openLeavesTheCountsInStep()
+{
+    QFETCH(QString, chosen);
+
+    // A numbering offers its own counts without reloading the list.
+    m_platform->expectText(numberingTitle, numberingPrompt, QStringLiteral("100"),
+                           QStringLiteral("5"));
+    button("cmdNumList")->click();
+    QCOMPARE(boxLines(*list()), numberTexts(1, 5));
+    QCOMPARE(comboItems(*drawCount()), numberTexts(2, 5));
+
+    m_platform->expectOpenFile(chosen.isEmpty() ? QString() : path(chosen));
+    if (!chosen.isEmpty())
+        m_platform->expectWarning(QStringLiteral("Sortivo"),
+                                  {QStringLiteral("Impossible d'ouvrir le fichier")});
+    button("cmdOpen")->click();
+    QCOMPARE(boxLines(*list()), numberTexts(1, 5));
+    QCOMPARE(comboItems(*drawCount()), numberTexts(1, 5));
 }
 
 void TestListTools::openReadsLinesUpToTheFirstEmptyOne_data()
