@@ -1,6 +1,7 @@
 #include "listtools/textfilecommands.h"
 
 #include "app/apptitle.h"
+#include "app/filereplacement.h"
 #include "app/mainwindowui.h"
 #include "app/platform.h"
 #include "app/textboxtext.h"
@@ -17,7 +18,6 @@
 #include <QLocale>
 #include <QMimeData>
 #include <QPlainTextEdit>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <optional>
@@ -172,45 +172,55 @@ void TextFileCommands::save()
         return;
     m_lastPath = path;
 
+    const QString cannotSave = QStringLiteral("Impossible d'enregistrer");
+    const auto warn = [&](const QString& text, const QString& reason = {}) {
+        QString message = text + QStringLiteral("\n") + QDir::toNativeSeparators(path);
+        if (!reason.isEmpty())
+            message += QStringLiteral("\n") + reason;
+        m_platform.showWarning(m_window, appTitle(), message);
+    };
+    // A link at the name is itself what gets replaced, so only what stands there counts.
     const QFileInfo info(path);
-    if (info.exists()) {
-        if (info.isDir()) {
-            m_platform.showWarning(
-                m_window, appTitle(),
-                QStringLiteral("Impossible d'enregistrer : c'est un dossier.\n") +
-                    QDir::toNativeSeparators(path));
-            return;
-        }
+    const bool link = info.isSymLink();
+    if (!link && info.isDir()) {
+        warn(cannotSave + QStringLiteral(" : c'est un dossier."));
+        return;
+    }
+    if (!link && info.exists() && !info.isFile()) {
+        warn(cannotSave + QStringLiteral(" : ce n'est pas un fichier ordinaire."));
+        return;
+    }
+    if (link || info.exists()) {
         if (!m_platform.askYesNo(
                 m_window, QStringLiteral("Ce fichier existe déjà, voulez-vous le remplacer ?")))
             return;
     }
+    // A read-only file stays as it is, even where its folder would let a new file replace it,
+    // and even for root, whom the system lets write anywhere.
+    constexpr auto writeBits =
+        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    if (!link && info.exists() && (!info.isWritable() || !(info.permissions() & writeBits))) {
+        warn(cannotSave + QStringLiteral(" le fichier : il est en lecture seule."));
+        return;
+    }
     m_platform.setBusyCursor(true);
-    const bool saved = writeResults(path);
+    const std::optional<QString> failure = writeResults(path);
     m_platform.setBusyCursor(false);
-    if (!saved)
-        m_platform.showWarning(m_window, appTitle(),
-                               QStringLiteral("Impossible d'enregistrer le fichier.\n") +
-                                   QDir::toNativeSeparators(path));
+    if (failure)
+        warn(cannotSave + QStringLiteral(" le fichier."), *failure);
 }
 
-bool TextFileCommands::writeResults(const QString& path)
+std::optional<QString> TextFileCommands::writeResults(const QString& path)
 {
-    // A read-only file stays as it is, even where its folder would let a new file replace it.
-    const QFileInfo info(path);
-    if (info.exists() && !info.isWritable())
-        return false;
-    // The new content goes to a new file that replaces the old one only once complete, so a
-    // full disk never leaves the user with neither.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
+    FileReplacement file(path);
+    if (!file.open())
+        return file.errorString();
     const std::string bytes = sortivo::encodeResultFile(boxText(*m_ui.txtResult));
-    if (file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size())) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    if (file.device().write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()))
+        return file.device().errorString();
+    if (!file.commit())
+        return file.errorString();
+    return std::nullopt;
 }
 
 bool TextFileCommands::eventFilter(QObject* watched, QEvent* event)

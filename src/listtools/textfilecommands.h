@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <cstddef>
+#include <optional>
 
 class ListEditor;
 class Platform;
@@ -36,7 +37,8 @@ protected:
 
 private:
     void readIntoList(const QString& path);
-    bool writeResults(const QString& path);
+    // Nothing when the file was written, else the system's reason.
+    std::optional<QString> writeResults(const QString& path);
     void refuse(const QString& text, const QString& path, const QString& reason = {});
 
     QWidget* m_window;

@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <sys/fsuid.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <memory>
@@ -123,6 +124,8 @@ private slots:
     void linesAtTheLimit();
     void failedSave_data();
     void failedSave();
+    void saveReplacesWhatStandsAtTheName_data();
+    void saveReplacesWhatStandsAtTheName();
     void fullDisk();
 
 private:
@@ -401,6 +404,86 @@ void TestBadFiles::failedSave()
         QCOMPARE(readBytes(folder), QByteArray("pas un dossier\n"));
     if (kind == QLatin1String("targetIsFolder"))
         QVERIFY(QDir(target).isEmpty());
+}
+
+void TestBadFiles::saveReplacesWhatStandsAtTheName_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QStringList>("refusal"); // empty: the results replace what stood there
+
+    QTest::newRow("a link to a file in another folder") << "link" << QStringList{};
+    QTest::newRow("a link to a missing file in another folder") << "dangling" << QStringList{};
+    QTest::newRow("a file of mode 0604 keeps it") << "mode0604" << QStringList{};
+    QTest::newRow("a named pipe") << "pipe"
+                                  << QStringList{cannotSave,
+                                                 QStringLiteral("pas un fichier ordinaire")};
+    QTest::newRow("a device node")
+        << "device" << QStringList{cannotSave, QStringLiteral("pas un fichier ordinaire")};
+    QTest::newRow("a read-only file")
+        << "readOnly" << QStringList{cannotSave, QStringLiteral("lecture seule")};
+}
+
+void TestBadFiles::saveReplacesWhatStandsAtTheName()
+{
+    QFETCH(QString, kind);
+    QFETCH(QStringList, refusal);
+
+    const QString target = path(QStringLiteral("tirage.txt"));
+    const QString elsewhere = path(QStringLiteral("ailleurs"));
+    const QString victim = elsewhere + QStringLiteral("/victime.txt");
+    QVERIFY(QDir().mkdir(elsewhere));
+    const QByteArray old("ancien\r\n");
+    QFile::Permissions mode;
+    if (kind == QLatin1String("link")) {
+        QVERIFY(writeBytes(victim, old));
+        QVERIFY(QFile::link(victim, target));
+    } else if (kind == QLatin1String("dangling")) {
+        QVERIFY(QFile::link(victim, target));
+    } else if (kind == QLatin1String("mode0604") || kind == QLatin1String("readOnly")) {
+        QVERIFY(writeBytes(target, old));
+        mode = kind == QLatin1String("readOnly")
+                   ? QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther
+                   : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther;
+        QVERIFY(QFile::setPermissions(target, mode));
+    } else if (kind == QLatin1String("pipe")) {
+        QCOMPARE(::mkfifo(QFile::encodeName(target).constData(), 0600), 0);
+    } else if (kind == QLatin1String("device")) {
+        if (::mknod(QFile::encodeName(target).constData(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+            QSKIP("making a device node needs root");
+    }
+
+    setBoxLines(*results(), {QStringLiteral("nouveau")});
+    m_platform->expectSaveFile(target);
+    if (kind != QLatin1String("pipe") && kind != QLatin1String("device"))
+        m_platform->expectYesNo(overwriteQuestion, true);
+    if (!refusal.isEmpty())
+        m_platform->expectWarning(title, refusal + QStringList{target});
+    button("cmdSave")->click();
+
+    const QFileInfo saved(target);
+    if (refusal.isEmpty()) {
+        QVERIFY(!saved.isSymLink());
+        QCOMPARE(readBytes(target), QByteArray("nouveau\r\n"));
+    }
+    // Nothing written through the link, nothing made at its far end.
+    if (kind == QLatin1String("link"))
+        QCOMPARE(readBytes(victim), old);
+    if (kind == QLatin1String("dangling"))
+        QVERIFY(!QFileInfo::exists(victim));
+    if (kind == QLatin1String("mode0604"))
+        QCOMPARE(saved.permissions() & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser),
+                 mode);
+    if (kind == QLatin1String("readOnly")) {
+        QCOMPARE(readBytes(target), old);
+        QCOMPARE(saved.permissions() & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser),
+                 mode);
+    }
+    if (kind == QLatin1String("pipe"))
+        QVERIFY(!saved.isFile() && saved.exists());
+    // No temporary file left behind.
+    QCOMPARE(QDir(m_dir->path())
+                 .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+             (QStringList{QStringLiteral("ailleurs"), QStringLiteral("tirage.txt")}));
 }
 
 void TestBadFiles::fullDisk()
