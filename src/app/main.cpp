@@ -39,7 +39,7 @@ int main(int argc, char* argv[])
     installQtFrench(app);
     QApplication::setApplicationName(appTitle());
     QApplication::setApplicationVersion(QStringLiteral(SORTIVO_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("sortivo"));
+    QApplication::setDesktopFileName(QStringLiteral("example.velmora.Sortivo"));
 
     QtPlatform platform;
     const auto window = startMainWindow(platform, documentsFolderPath(), request.listFile);
