@@ -2,22 +2,28 @@
 #include "support/naivedraw.h"
 
 #include "core/drawrun.h"
+#include "core/proofrecord.h"
+#include "core/proofsession.h"
+#include "core/proofverify.h"
 
 #include <benchmark/benchmark.h>
 
 namespace
 {
 
-// Parse, draw every entry, and build both texts the window receives.
+// Parse, draw every entry as a provable run, and build both texts the window receives and
+// what the record keeps of the run.
 void BM_DrawAll(benchmark::State& state)
 {
     const std::string listText = makeListText(int(state.range(0)));
-    sortivo::DrawRng rng(42);
     for (auto _ : state) {
+        sortivo::ProofSession session(sortivo::sha256("bench"));
         sortivo::EntryList entries = sortivo::loadEntries(listText);
         const auto count = std::int32_t(entries.size());
-        sortivo::DrawRun run(std::move(entries), std::string(), count, 0);
-        run.drawAll(rng);
+        sortivo::DrawRun run = session.beginRun(std::move(entries), std::string(),
+                                                {sortivo::DrawMode::All, count, 0}, "");
+        run.drawAll();
+        session.endRun(run);
         std::string rest = run.remainingListText();
         std::string result = run.releaseResultText();
         benchmark::DoNotOptimize(rest);
@@ -29,12 +35,55 @@ void BM_DrawAll(benchmark::State& state)
 void BM_DrawAllNaive(benchmark::State& state)
 {
     const std::string listText = makeListText(int(state.range(0)));
-    sortivo::DrawRng rng(42);
+    unsigned label = 0;
     for (auto _ : state) {
         sortivo::EntryList entries = sortivo::loadEntries(listText);
         const auto count = int(entries.size());
-        NaiveDrawResult out = naiveDraw(entries, std::string(), count, 0, rng);
+        NaiveDrawResult out = naiveDraw(entries, std::string(), count, 0, testWords(++label));
         benchmark::DoNotOptimize(out);
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+// The words alone: what the protocol's hashing costs a draw.
+void BM_Words(benchmark::State& state)
+{
+    sortivo::DrawWords words = testWords(1);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(words.next());
+    state.SetItemsProcessed(state.iterations());
+}
+
+// A session whose one run drew every entry, as saving the record of a long draw starts from.
+sortivo::ProofSession drawnSession(int count)
+{
+    sortivo::ProofSession session(sortivo::sha256("bench"));
+    sortivo::DrawRun run =
+        session.beginRun(sortivo::loadEntries(makeListText(count)), std::string(),
+                         {sortivo::DrawMode::All, count, 0}, "2026-12-07T20:00:00Z");
+    run.drawAll();
+    session.endRun(run);
+    return session;
+}
+
+void BM_WriteRecord(benchmark::State& state)
+{
+    const sortivo::ProofSession session = drawnSession(int(state.range(0)));
+    for (auto _ : state) {
+        std::string json = sortivo::recordJson(session, "Sortivo");
+        benchmark::DoNotOptimize(json);
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+void BM_VerifyRecord(benchmark::State& state)
+{
+    const std::string json = sortivo::recordJson(drawnSession(int(state.range(0))), "Sortivo");
+    for (auto _ : state) {
+        sortivo::VerifyResult result = sortivo::verifyRecord(json);
+        if (!result.conforming)
+            state.SkipWithError(result.message.c_str());
+        benchmark::DoNotOptimize(result);
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
@@ -43,3 +92,6 @@ void BM_DrawAllNaive(benchmark::State& state)
 
 BENCHMARK(BM_DrawAll)->RangeMultiplier(10)->Range(1000, 1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DrawAllNaive)->RangeMultiplier(10)->Range(1000, 100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Words);
+BENCHMARK(BM_WriteRecord)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_VerifyRecord)->Arg(1000000)->Unit(benchmark::kMillisecond);

@@ -2,6 +2,7 @@
 // Reads FILE as the program opens a list, draws every entry and writes the result text, one
 // entry per line, to standard output: a whole run to time beside `shuf FILE`.
 #include "core/drawrun.h"
+#include "core/proofsession.h"
 #include "core/textdecode.h"
 
 #include <cstdio>
@@ -30,9 +31,11 @@ int main(int argc, char* argv[])
     }
     sortivo::EntryList entries = sortivo::loadEntries(std::move(decoded.listText));
     const auto count = std::int32_t(entries.size());
-    sortivo::DrawRun run(std::move(entries), std::string(), count, 0);
-    sortivo::DrawRng rng = sortivo::seededFromSystem();
-    run.drawAll(rng);
+    sortivo::ProofSession session(sortivo::freshSeed());
+    sortivo::DrawRun run =
+        session.beginRun(std::move(entries), std::string(), {sortivo::DrawMode::All, count, 0}, "");
+    run.drawAll();
+    session.endRun(run);
     const std::string result = sortivo::encodeResultFile(run.resultText());
     std::fwrite(result.data(), 1, result.size(), stdout);
     return 0;

@@ -1,6 +1,6 @@
 #include "core/drawpool.h"
-#include "core/drawrandom.h"
 #include "core/drawrun.h"
+#include "core/drawwords.h"
 #include "core/entrylist.h"
 #include "fuzzcheck.h"
 #include "support/naivedraw.h"
@@ -30,8 +30,8 @@ struct Request {
     std::string_view listText;
 };
 
-// Bytes 0-3 seed the draw, byte 4 is the button, bytes 5-6 the chosen count, byte 7 the team
-// size, byte 8 the draw after which stop is pressed, bit 0 of byte 9 whether results are
+// Bytes 0-3 pick the draw's words, byte 4 is the button, bytes 5-6 the chosen count, byte 7 the
+// team size, byte 8 the draw after which stop is pressed, bit 0 of byte 9 whether results are
 // already there, bit 1 of byte 9 whether the run then goes on at once through drawAll; the
 // rest is the list.
 Request readRequest(const std::uint8_t* data, std::size_t size, std::size_t entryCount)
@@ -72,9 +72,9 @@ void checkPool(std::size_t n, std::int32_t draws, std::uint32_t seed)
     std::iota(left.begin(), left.end(), std::size_t(0));
     sortivo::DrawPool pool(n);
     std::vector<std::size_t> drawn;
-    sortivo::DrawRng rng(seed);
+    sortivo::DrawWords words = testWords(seed);
     for (std::int32_t i = 0; i < draws && !left.empty(); ++i) {
-        const auto rank = sortivo::uniformBelow(rng, std::uint32_t(left.size()));
+        const auto rank = sortivo::uniformBelow(words, std::uint32_t(left.size()));
         const std::size_t index = pool.takeAt(rank);
         FUZZ_CHECK(index == left[rank]);
         FUZZ_CHECK(pool.isTaken(index));
@@ -113,11 +113,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Driven one draw at a time, as the window does right after letting events in, and then
     // possibly in one go, which takes the batched path.
     sortivo::DrawRun run(sortivo::loadEntries(std::string(r.listText)), r.initialResult,
-                         r.drawCount, r.teamSize);
-    sortivo::DrawRng rng(r.seed);
+                         r.drawCount, r.teamSize, testWords(r.seed));
     const bool stops = r.stopAfter != 0 || r.finishAtOnce;
     while (!run.finished() && !(stops && run.drawsDone() >= r.stopAfter)) {
-        run.drawMany(rng, 1);
+        run.drawMany(1);
         FUZZ_CHECK(run.remainingCount() + std::size_t(run.drawsDone()) == entryCount);
         if (r.drawCount > 0) {
             const std::int64_t percent = sortivo::percentOf(run.drawsDone(), r.drawCount);
@@ -125,7 +124,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     if (r.finishAtOnce)
-        run.drawAll(rng);
+        run.drawAll();
     const std::int32_t draws = run.drawsDone();
     const std::int32_t wanted =
         r.stopAfter != 0 && !r.finishAtOnce ? std::min(r.drawCount, r.stopAfter) : r.drawCount;
@@ -133,9 +132,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     checkPool(entryCount, draws, r.seed);
 
-    sortivo::DrawRng naiveRng(r.seed);
-    const NaiveDrawResult expected = naiveDraw(sortivo::loadEntries(std::string(r.listText)),
-                                               r.initialResult, draws, r.teamSize, naiveRng);
+    const NaiveDrawResult expected =
+        naiveDraw(sortivo::loadEntries(std::string(r.listText)), r.initialResult, draws, r.teamSize,
+                  testWords(r.seed));
     FUZZ_CHECK(run.resultText() == expected.resultText);
     FUZZ_CHECK(run.remainingListText() == expected.listText);
     return 0;

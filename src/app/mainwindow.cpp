@@ -25,7 +25,7 @@ constexpr QSize designClientSize(875, 501);
 } // namespace
 
 MainWindow::MainWindow(Platform& platform, const QString& documentsFolder, QWidget* parent)
-    : QWidget(parent), m_platform(platform)
+    : QWidget(parent), m_platform(platform), m_proof(sortivo::freshSeed())
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(appTitle());
@@ -42,7 +42,7 @@ MainWindow::MainWindow(Platform& platform, const QString& documentsFolder, QWidg
     m_ui.lblVelmora->setText(QStringLiteral("by Velmora - ") + makerAddress());
     m_ui.Command1->setText(QStringLiteral("Info"));
 
-    m_draw = new DrawController(this, m_ui, m_state, m_platform);
+    m_draw = new DrawController(this, m_ui, m_state, m_platform, m_proof);
     m_listEditor = new ListEditor(m_ui, m_state, this);
     m_numbering = new NumberingCommand(this, m_ui, m_state, m_platform);
     m_files = new TextFileCommands(this, m_ui, m_state, m_platform, *m_listEditor);

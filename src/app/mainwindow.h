@@ -2,6 +2,7 @@
 
 #include "app/mainwindowui.h"
 #include "app/windowstate.h"
+#include "core/proofsession.h"
 
 #include <QWidget>
 
@@ -40,6 +41,8 @@ private:
     Platform& m_platform;
     MainWindowUi m_ui;
     WindowState m_state;
+    // The draws' seed and the runs made from it, shared by the draw and the proof.
+    sortivo::ProofSession m_proof;
     DrawController* m_draw = nullptr;
     ListEditor* m_listEditor = nullptr;
     PrintCommand* m_print = nullptr;

@@ -10,19 +10,29 @@
 namespace sortivo
 {
 
-DrawRun::DrawRun(EntryList entries, std::string resultText, std::int32_t drawCount, int teamSize)
-    : m_entries(std::move(entries)), m_pool(m_entries.size()),
-      m_result(std::move(resultText), teamSize), m_drawCount(drawCount)
+DrawRun::DrawRun(EntryList entries, std::string resultText, std::int32_t drawCount, int teamSize,
+                 DrawWords words)
+    : DrawRun(std::make_shared<const EntryList>(std::move(entries)), std::move(resultText),
+              drawCount, teamSize, std::move(words))
+{
+}
+
+DrawRun::DrawRun(std::shared_ptr<const EntryList> entries, std::string resultText,
+                 std::int32_t drawCount, int teamSize, DrawWords words)
+    : m_entries(std::move(entries)), m_pool(m_entries->size()),
+      m_result(std::move(resultText), teamSize), m_words(std::move(words)), m_drawCount(drawCount)
 {
     // Room for what this run will append, estimated from the average entry, so that a long
     // run does not copy its growing result over and over.
-    if (const std::size_t n = m_entries.size(); n > 0 && drawCount > 0) {
+    if (const std::size_t n = m_entries->size(); n > 0 && drawCount > 0) {
         const std::size_t draws = std::min<std::size_t>(n, std::size_t(drawCount));
-        m_result.reserve(draws * (m_entries.charCount() / n + 3));
+        const std::size_t averageEntry = m_entries->charCount() / n;
+        m_result.reserve(draws * (averageEntry + 3));
+        m_drawn.reserve(draws, draws * (averageEntry + 1));
     }
 }
 
-void DrawRun::drawMany(DrawRng& rng, std::int32_t maxDraws)
+void DrawRun::drawMany(std::int32_t maxDraws)
 {
     // Positions are chosen a batch ahead so that the entries' memory is fetched for the whole
     // batch at once rather than one cache miss after another.
@@ -38,32 +48,35 @@ void DrawRun::drawMany(DrawRng& rng, std::int32_t maxDraws)
                                   std::int32_t(std::min(m_pool.remaining(), batchSize))}));
         const auto left = std::uint32_t(m_pool.remaining());
         for (std::size_t i = 0; i < batch; ++i)
-            ranks[i] = uniformBelow(rng, left - std::uint32_t(i));
+            ranks[i] = uniformBelow(m_words, left - std::uint32_t(i));
         for (std::size_t i = 0; i < batch; i += takeChunk) {
             const std::size_t n = std::min(takeChunk, batch - i);
             m_pool.takeInOrder(std::span(ranks).subspan(i, n), std::span(picked).subspan(i, n));
             for (std::size_t j = i; j < i + n; ++j)
-                m_entries.prefetchBounds(picked[j]);
+                m_entries->prefetchBounds(picked[j]);
         }
         for (std::size_t i = 0; i < batch; ++i)
-            m_entries.prefetchChars(picked[i]);
-        for (std::size_t i = 0; i < batch; ++i)
-            m_result.append(m_entries.at(picked[i]));
+            m_entries->prefetchChars(picked[i]);
+        for (std::size_t i = 0; i < batch; ++i) {
+            const std::string_view entry = m_entries->at(picked[i]);
+            m_result.append(entry);
+            m_drawn.append(entry);
+        }
         m_drawsDone += std::int32_t(batch);
         maxDraws -= std::int32_t(batch);
     }
 }
 
-void DrawRun::drawAll(DrawRng& rng)
+void DrawRun::drawAll()
 {
-    drawMany(rng, m_drawCount);
+    drawMany(m_drawCount);
 }
 
 std::string DrawRun::remainingListText() const
 {
     std::vector<std::string_view> rest;
     rest.reserve(m_pool.remaining());
-    m_pool.forEachRemaining([&](std::size_t i) { rest.push_back(m_entries.at(i)); });
+    forEachRemaining([&](std::string_view entry) { rest.push_back(entry); });
     return joinListText(rest);
 }
 

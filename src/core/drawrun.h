@@ -1,11 +1,13 @@
 #pragma once
 
 #include "core/drawpool.h"
-#include "core/drawrandom.h"
+#include "core/drawwords.h"
 #include "core/entrylist.h"
 #include "core/resulttext.h"
+#include "core/stringlist.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace sortivo
@@ -17,17 +19,32 @@ namespace sortivo
 class DrawRun
 {
 public:
-    // drawCount may exceed the entries: the run then ends when the list is empty.
-    DrawRun(EntryList entries, std::string resultText, std::int32_t drawCount, int teamSize);
+    // drawCount may exceed the entries: the run then ends when the list is empty. Every
+    // position comes from `words`, so the run's key decides the whole draw.
+    DrawRun(std::shared_ptr<const EntryList> entries, std::string resultText,
+            std::int32_t drawCount, int teamSize, DrawWords words);
+    DrawRun(EntryList entries, std::string resultText, std::int32_t drawCount, int teamSize,
+            DrawWords words);
 
     bool finished() const { return m_drawsDone >= m_drawCount || m_pool.remaining() == 0; }
     // Up to `maxDraws` draws; their outcome does not depend on how a run is cut into calls.
-    void drawMany(DrawRng& rng, std::int32_t maxDraws);
-    void drawAll(DrawRng& rng);
+    void drawMany(std::int32_t maxDraws);
+    void drawAll();
 
     std::int32_t drawCount() const { return m_drawCount; }
     std::int32_t drawsDone() const { return m_drawsDone; }
     std::size_t remainingCount() const { return m_pool.remaining(); }
+
+    const EntryList& entries() const { return *m_entries; }
+    // The entries drawn so far, in draw order; kept as they are drawn, while their
+    // characters are at hand, since gathering them afterwards is a cache miss each.
+    const StringList& drawn() const { return m_drawn; }
+    StringList releaseDrawn() { return std::move(m_drawn); }
+    // Calls visit(entry) for each entry left, in list order.
+    template <typename Visit> void forEachRemaining(Visit visit) const
+    {
+        m_pool.forEachRemaining([&](std::size_t i) { visit(m_entries->at(i)); });
+    }
 
     // The entries left, in their list order, as a list text.
     std::string remainingListText() const;
@@ -35,9 +52,12 @@ public:
     std::string releaseResultText() { return m_result.release(); }
 
 private:
-    EntryList m_entries;
+    // Shared with the record of the run, which may have to write them out.
+    std::shared_ptr<const EntryList> m_entries;
     DrawPool m_pool;
     ResultText m_result;
+    DrawWords m_words;
+    StringList m_drawn;
     std::int32_t m_drawCount;
     std::int32_t m_drawsDone = 0;
 };

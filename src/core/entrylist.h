@@ -23,6 +23,8 @@ public:
     bool empty() const { return size() == 0; }
     // The characters of all entries, line breaks not counted.
     std::size_t charCount() const { return empty() ? 0 : m_lines.size() - 2 * (size() - 1); }
+    // The entries with a CR LF between each two, as they were loaded.
+    std::string_view joinedText() const { return m_lines; }
     // 0-based, unlike the 1-based positions the draw talks about.
     std::string_view at(std::size_t index) const
     {

@@ -6,6 +6,7 @@
 #include "app/textboxtext.h"
 #include "app/windowstate.h"
 #include "core/drawrun.h"
+#include "core/proofsession.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -23,9 +24,9 @@ constexpr int progressDrawThreshold = 300;
 } // namespace
 
 DrawController::DrawController(QWidget* window, MainWindowUi& ui, WindowState& state,
-                               Platform& platform)
+                               Platform& platform, sortivo::ProofSession& proof)
     : QObject(window), m_window(window), m_ui(ui), m_state(state), m_platform(platform),
-      m_rng(sortivo::seededFromSystem())
+      m_proof(proof)
 {
 }
 
@@ -83,7 +84,9 @@ void DrawController::request(int mode)
     m_ui.lblPourCent->setVisible(showProgress);
     m_ui.cmdStopProcess->setVisible(showProgress);
 
-    sortivo::DrawRun run(std::move(entries), boxText(*m_ui.txtResult), drawCount, teamSize);
+    sortivo::DrawRun run = m_proof.beginRun(std::move(entries), boxText(*m_ui.txtResult),
+                                            {sortivo::DrawMode(mode), drawCount, teamSize},
+                                            sortivo::isoTimeUtc(std::chrono::system_clock::now()));
     bool firstDraw = true;
     std::int64_t shownPercent = -1;
     while (!run.finished() && !m_state.stopRequested) {
@@ -93,7 +96,7 @@ void DrawController::request(int mode)
         // A stop clicked during those events still completes the one draw that follows. With
         // no events let in nothing can have changed, and a batch between two looks at the
         // clock lets the engine fetch entries ahead.
-        run.drawMany(m_rng, eventsSeen ? 1 : drawsBetweenClockChecks);
+        run.drawMany(eventsSeen ? 1 : drawsBetweenClockChecks);
         if (showProgress) {
             const std::int64_t percent = sortivo::percentOf(run.drawsDone(), drawCount);
             if (percent != shownPercent) {
@@ -102,6 +105,7 @@ void DrawController::request(int mode)
             }
         }
     }
+    m_proof.endRun(run);
     if (m_state.stopRequested)
         m_platform.setBusyCursor(true);
 

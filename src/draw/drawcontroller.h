@@ -1,7 +1,5 @@
 #pragma once
 
-#include "core/drawrandom.h"
-
 #include <QElapsedTimer>
 #include <QObject>
 
@@ -11,6 +9,10 @@ class Platform;
 class QWidget;
 struct MainWindowUi;
 struct WindowState;
+namespace sortivo
+{
+class ProofSession;
+}
 
 // The four draw buttons, the stop button and the clear button of the main window.
 class DrawController : public QObject
@@ -19,7 +21,9 @@ class DrawController : public QObject
 public:
     enum Mode { DrawChosen = 0, DrawOne = 1, DrawAll = 2, DrawTeams = 3 };
 
-    DrawController(QWidget* window, MainWindowUi& ui, WindowState& state, Platform& platform);
+    // Every run is drawn from `proof`, the session whose record can prove it.
+    DrawController(QWidget* window, MainWindowUi& ui, WindowState& state, Platform& platform,
+                   sortivo::ProofSession& proof);
 
     void request(int mode);
     void stop();
@@ -43,7 +47,7 @@ private:
     MainWindowUi& m_ui;
     WindowState& m_state;
     Platform& m_platform;
-    sortivo::DrawRng m_rng;
+    sortivo::ProofSession& m_proof;
     QElapsedTimer m_sinceEvents;
     // Repainting and hearing the stop button cost more than a draw; a few times a frame
     // keeps the window lively without slowing a long run.

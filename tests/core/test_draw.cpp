@@ -1,10 +1,10 @@
 #include "core/drawrun.h"
+#include "core/proofprotocol.h"
 #include "support/naivedraw.h"
 #include "support/stdtypes.h"
 
 #include <algorithm>
 #include <array>
-#include <random>
 
 using namespace std::string_literals;
 
@@ -58,9 +58,7 @@ private slots:
     void drawCountBeyondEntriesStopsAtEmpty();
     void firstDrawnIsUniform();
     void shufflePositionsAreUniform();
-    void seedsGiveDifferentDraws();
-    void generatorIsStandardMt19937_data();
-    void generatorIsStandardMt19937();
+    void keysGiveDifferentDraws();
     void boundedNumbersStayInRange_data();
     void boundedNumbersStayInRange();
     void percent_data();
@@ -73,7 +71,7 @@ void TestDraw::sameAsErasingDraw_data()
     QTest::addColumn<std::string>("resultText");
     QTest::addColumn<int>("drawCount");
     QTest::addColumn<int>("teamSize");
-    QTest::addColumn<unsigned>("seed");
+    QTest::addColumn<unsigned>("label");
 
     QTest::newRow("draw all of 1000") << numberedList(1000) << ""s << 1000 << 0 << 1u;
     QTest::newRow("draw some of 1000") << numberedList(1000) << ""s << 137 << 0 << 2u;
@@ -97,23 +95,22 @@ void TestDraw::sameAsErasingDraw()
     QFETCH(std::string, resultText);
     QFETCH(int, drawCount);
     QFETCH(int, teamSize);
-    QFETCH(unsigned, seed);
+    QFETCH(unsigned, label);
 
-    sortivo::DrawRng naiveRng(seed);
-    const NaiveDrawResult expected =
-        naiveDraw(sortivo::loadEntries(listText), resultText, drawCount, teamSize, naiveRng);
+    const NaiveDrawResult expected = naiveDraw(sortivo::loadEntries(listText), resultText,
+                                               drawCount, teamSize, testWords(label));
 
-    sortivo::DrawRng rng(seed);
-    sortivo::DrawRun run(sortivo::loadEntries(listText), resultText, drawCount, teamSize);
-    run.drawAll(rng);
+    sortivo::DrawRun run(sortivo::loadEntries(listText), resultText, drawCount, teamSize,
+                         testWords(label));
+    run.drawAll();
     QCOMPARE(run.resultText(), expected.resultText);
     QCOMPARE(run.remainingListText(), expected.listText);
 
     // Cut into uneven calls, as the window cuts a run between rounds of events.
-    sortivo::DrawRng cutRng(seed);
-    sortivo::DrawRun cut(sortivo::loadEntries(listText), resultText, drawCount, teamSize);
+    sortivo::DrawRun cut(sortivo::loadEntries(listText), resultText, drawCount, teamSize,
+                         testWords(label));
     for (std::int32_t calls = 0; !cut.finished(); ++calls)
-        cut.drawMany(cutRng, calls % 3 == 0 ? 1 : 37);
+        cut.drawMany(calls % 3 == 0 ? 1 : 37);
     QCOMPARE(cut.resultText(), expected.resultText);
     QCOMPARE(cut.remainingListText(), expected.listText);
 }
@@ -122,9 +119,9 @@ void TestDraw::nothingLostNothingDuplicated()
 {
     const std::string listText = numberedList(5000);
     for (int drawCount : {0, 1, 2500, 4999, 5000}) {
-        sortivo::DrawRng rng(unsigned(drawCount) + 11);
-        sortivo::DrawRun run(sortivo::loadEntries(listText), std::string(), drawCount, 0);
-        run.drawAll(rng);
+        sortivo::DrawRun run(sortivo::loadEntries(listText), std::string(), drawCount, 0,
+                             testWords(unsigned(drawCount)));
+        run.drawAll();
         const auto drawn = splitLines(run.resultText(), "\r\n");
         const auto rest = splitLines(run.remainingListText(), "\r\n");
         QCOMPARE(int(drawn.size()), drawCount);
@@ -175,7 +172,7 @@ void TestDraw::poolTakesLikeErasing()
     for (std::size_t i = 0; i < array.size(); ++i)
         array[i] = i;
     sortivo::DrawPool pool{std::size_t(count)};
-    sortivo::DrawRng rng{std::uint32_t(count)};
+    sortivo::DrawWords words = testWords(unsigned(count));
     const std::size_t takes = count > 20000 ? 3000 : std::size_t(count);
     for (std::size_t n = 0; n < takes;) {
         const std::size_t calls = std::min(std::size_t(perCall), takes - n);
@@ -189,7 +186,7 @@ void TestDraw::poolTakesLikeErasing()
             else if (ranks == QLatin1String("middle"))
                 rank = left / 2;
             else if (ranks == QLatin1String("random"))
-                rank = sortivo::uniformBelow(rng, std::uint32_t(left));
+                rank = sortivo::uniformBelow(words, std::uint32_t(left));
             callRanks.push_back(std::uint32_t(rank));
             expected.push_back(array[rank]);
             array.erase(array.begin() + std::ptrdiff_t(rank));
@@ -249,9 +246,8 @@ void TestDraw::separators()
 
 void TestDraw::drawCountBeyondEntriesStopsAtEmpty()
 {
-    sortivo::DrawRng rng(5);
-    sortivo::DrawRun run(sortivo::loadEntries("a\r\nb\r\nc"), std::string(), 1000, 0);
-    run.drawAll(rng);
+    sortivo::DrawRun run(sortivo::loadEntries("a\r\nb\r\nc"), std::string(), 1000, 0, testWords(5));
+    run.drawAll();
     QVERIFY(run.finished());
     QCOMPARE(run.drawsDone(), 3);
     QCOMPARE(run.remainingCount(), std::size_t(0));
@@ -259,16 +255,19 @@ void TestDraw::drawCountBeyondEntriesStopsAtEmpty()
     QCOMPARE(splitLines(run.resultText(), "\r\n").size(), std::size_t(3));
 }
 
+// The fairness tests draw as a session does: one run after another from one seed, each with
+// the key of its number, so they check the words that real runs get.
 void TestDraw::firstDrawnIsUniform()
 {
-    const std::string listText = numberedList(10);
-    const sortivo::EntryList base = sortivo::loadEntries(listText);
+    const sortivo::EntryList base = sortivo::loadEntries(numberedList(10));
+    const std::string fingerprint = sortivo::entriesFingerprint(base);
+    const sortivo::Seed seed = sortivo::sha256("fairness, first drawn");
     constexpr int trials = 50000;
     std::vector<long> counts(10);
-    sortivo::DrawRng rng(20261207);
-    for (int t = 0; t < trials; ++t) {
-        sortivo::DrawRun run(base, std::string(), 1, 0);
-        run.drawMany(rng, 1);
+    for (int t = 1; t <= trials; ++t) {
+        sortivo::DrawRun run(base, std::string(), 1, 0,
+                             sortivo::DrawWords(sortivo::runKey(seed, t, fingerprint, "")));
+        run.drawMany(1);
         ++counts[std::size_t(std::stoi(run.resultText().substr(1)) - 1)];
     }
     // Critical value of chi-square with 9 degrees of freedom at p = 0.001.
@@ -280,11 +279,13 @@ void TestDraw::shufflePositionsAreUniform()
     constexpr int size = 6;
     constexpr int trials = 30000;
     const sortivo::EntryList base = sortivo::loadEntries(numberedList(size));
+    const std::string fingerprint = sortivo::entriesFingerprint(base);
+    const sortivo::Seed seed = sortivo::sha256("fairness, shuffle");
     std::vector<long> counts(size * size); // entry x position
-    sortivo::DrawRng rng(777);
-    for (int t = 0; t < trials; ++t) {
-        sortivo::DrawRun run(base, std::string(), size, 0);
-        run.drawAll(rng);
+    for (int t = 1; t <= trials; ++t) {
+        sortivo::DrawRun run(base, std::string(), size, 0,
+                             sortivo::DrawWords(sortivo::runKey(seed, t, fingerprint, "")));
+        run.drawAll();
         const auto drawn = splitLines(run.resultText(), "\r\n");
         for (int pos = 0; pos < size; ++pos)
             ++counts[std::size_t((std::stoi(drawn[pos].substr(1)) - 1) * size + pos)];
@@ -293,44 +294,19 @@ void TestDraw::shufflePositionsAreUniform()
     QVERIFY2(chiSquare(counts, double(trials) / size) < 52.620, "shuffle positions not uniform");
 }
 
-void TestDraw::seedsGiveDifferentDraws()
+void TestDraw::keysGiveDifferentDraws()
 {
     const std::string listText = numberedList(100);
-    auto shuffled = [&](sortivo::DrawRng rng) {
-        sortivo::DrawRun run(sortivo::loadEntries(listText), std::string(), 100, 0);
-        run.drawAll(rng);
+    auto shuffled = [&](sortivo::DrawWords words) {
+        sortivo::DrawRun run(sortivo::loadEntries(listText), std::string(), 100, 0,
+                             std::move(words));
+        run.drawAll();
         return run.resultText();
     };
-    QCOMPARE(shuffled(sortivo::DrawRng(1)), shuffled(sortivo::DrawRng(1)));
-    QVERIFY(shuffled(sortivo::DrawRng(1)) != shuffled(sortivo::DrawRng(2)));
-    QVERIFY(shuffled(sortivo::seededFromSystem()) != shuffled(sortivo::seededFromSystem()));
-}
-
-void TestDraw::generatorIsStandardMt19937_data()
-{
-    QTest::addColumn<std::vector<std::uint32_t>>("seedWords"); // empty: the default seed
-    QTest::newRow("default seed") << std::vector<std::uint32_t>{};
-    QTest::newRow("seed sequence, as from the system")
-        << std::vector<std::uint32_t>{0xdeadbeef, 0, 1, 0xffffffff, 7, 8, 9, 10};
-}
-
-// Saved seeds and the tests above rely on the draw's generator giving std::mt19937's numbers.
-void TestDraw::generatorIsStandardMt19937()
-{
-    QFETCH(std::vector<std::uint32_t>, seedWords);
-    std::seed_seq ours(seedWords.begin(), seedWords.end());
-    std::seed_seq standards(seedWords.begin(), seedWords.end());
-    sortivo::DrawRng rng = seedWords.empty() ? sortivo::DrawRng() : sortivo::DrawRng(ours);
-    std::mt19937 reference = seedWords.empty() ? std::mt19937() : std::mt19937(standards);
-    // Several refills of the 624-word state.
-    std::uint32_t last = 0;
-    for (int i = 0; i < 10000; ++i) {
-        last = rng();
-        QCOMPARE(last, std::uint32_t(reference()));
-    }
-    // The value the C++ standard itself gives for the 10000th number.
-    if (seedWords.empty())
-        QCOMPARE(last, 4123659995u);
+    QCOMPARE(shuffled(testWords(1)), shuffled(testWords(1)));
+    QVERIFY(shuffled(testWords(1)) != shuffled(testWords(2)));
+    QVERIFY(shuffled(sortivo::DrawWords(sortivo::freshSeed())) !=
+            shuffled(sortivo::DrawWords(sortivo::freshSeed())));
 }
 
 void TestDraw::boundedNumbersStayInRange_data()
@@ -345,10 +321,10 @@ void TestDraw::boundedNumbersStayInRange_data()
 void TestDraw::boundedNumbersStayInRange()
 {
     QFETCH(quint32, bound);
-    sortivo::DrawRng rng(bound);
+    sortivo::DrawWords words = testWords(bound);
     std::uint32_t highest = 0;
     for (int i = 0; i < 10000; ++i) {
-        const auto v = sortivo::uniformBelow(rng, bound);
+        const auto v = sortivo::uniformBelow(words, bound);
         QVERIFY(v < bound);
         highest = std::max(highest, v);
     }

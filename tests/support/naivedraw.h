@@ -1,21 +1,28 @@
 #pragma once
 
-#include "core/drawrandom.h"
+#include "core/drawwords.h"
 #include "core/entrylist.h"
 #include "core/resulttext.h"
 
 #include <string>
 #include <vector>
 
+// Words for tests that need many different draws but no session: the key is the hash of a
+// label.
+inline sortivo::DrawWords testWords(unsigned label)
+{
+    return sortivo::DrawWords(sortivo::sha256("test words " + std::to_string(label)));
+}
+
 // The draw as first written: erase the drawn entry and let the rest shift down. Slow, and
-// obviously right; the fast engine must give the very same texts for the same seed.
+// obviously right; the fast engine must give the very same texts for the same words.
 struct NaiveDrawResult {
     std::string resultText;
     std::string listText;
 };
 
 inline NaiveDrawResult naiveDraw(const sortivo::EntryList& list, std::string resultText,
-                                 int drawCount, int teamSize, sortivo::DrawRng& rng)
+                                 int drawCount, int teamSize, sortivo::DrawWords words)
 {
     std::vector<std::string_view> entries;
     entries.reserve(list.size());
@@ -23,7 +30,7 @@ inline NaiveDrawResult naiveDraw(const sortivo::EntryList& list, std::string res
         entries.push_back(list.at(i));
     sortivo::ResultText result(std::move(resultText), teamSize);
     for (int i = 0; i < drawCount && !entries.empty(); ++i) {
-        const auto p = sortivo::uniformBelow(rng, std::uint32_t(entries.size()));
+        const auto p = sortivo::uniformBelow(words, std::uint32_t(entries.size()));
         result.append(entries[p]);
         entries.erase(entries.begin() + p);
     }

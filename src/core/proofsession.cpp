@@ -1,0 +1,71 @@
+#include "core/proofsession.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <utility>
+
+namespace sortivo
+{
+
+ProofSession::ProofSession(const Seed& seed) : m_seed(seed), m_commitment(commitmentOf(seed)) {}
+
+bool ProofSession::setPublicValue(std::string value)
+{
+    if (publicValueLocked())
+        return false;
+    m_publicValue = std::move(value);
+    return true;
+}
+
+void ProofSession::noteCommunicated(const std::string& time)
+{
+    if (!m_communicatedAt)
+        m_communicatedAt = time;
+}
+
+DrawRun ProofSession::beginRun(EntryList entries, std::string resultText,
+                               const DrawRequest& request, std::string date)
+{
+    if (m_openRun)
+        throw std::logic_error("a run is already in progress");
+    RunRecord record{std::int64_t(m_runs.size()) + 1,
+                     std::move(date),
+                     request,
+                     !m_communicatedAt.has_value(),
+                     nullptr,
+                     entries.size(),
+                     entriesFingerprint(entries),
+                     {},
+                     false};
+    auto shared = std::make_shared<const EntryList>(std::move(entries));
+    // Equal digests stand for equal lists, as everywhere in the protocol.
+    if (m_runs.empty() || record.fingerprint != m_leftoverFingerprint)
+        record.entries = shared;
+    const Digest key = runKey(m_seed, record.number, record.fingerprint, m_publicValue);
+    m_openRun = std::move(record);
+    return DrawRun(std::move(shared), std::move(resultText), request.drawCount, request.teamSize,
+                   DrawWords(key));
+}
+
+void ProofSession::endRun(DrawRun& run)
+{
+    if (!m_openRun)
+        return;
+    RunRecord record = std::move(*m_openRun);
+    m_openRun.reset();
+    record.stopped = !run.finished();
+    record.results = run.releaseDrawn();
+
+    EntriesFingerprint leftover;
+    run.forEachRemaining([&](std::string_view entry) { leftover.add(entry); });
+    m_leftoverFingerprint = leftover.finishHex();
+    m_runs.push_back(std::move(record));
+}
+
+bool ProofSession::hasRunsSinceCommunication() const
+{
+    return std::any_of(m_runs.begin(), m_runs.end(),
+                       [](const RunRecord& run) { return !run.beforeCommunication; });
+}
+
+} // namespace sortivo

@@ -1,0 +1,355 @@
+#include "core/drawwords.h"
+#include "core/proofprotocol.h"
+#include "core/proofrecord.h"
+#include "core/proofsession.h"
+#include "core/proofverify.h"
+#include "support/proofsamples.h"
+#include "support/stdtypes.h"
+
+using namespace std::string_literals;
+using sortivo::DrawMode;
+
+namespace
+{
+
+std::vector<std::string> resultsOf(const sortivo::RunRecord& run)
+{
+    std::vector<std::string> results;
+    for (std::size_t i = 0; i < run.results.size(); ++i)
+        results.emplace_back(run.results.at(i));
+    return results;
+}
+
+} // namespace
+
+// The known answers below were computed once with docs/verifier_pv.py, the reference checker
+// that third parties read; the engine must give the same to the bit.
+class TestProof : public QObject
+{
+    Q_OBJECT
+private slots:
+    void knownAnswers();
+    void knownWords();
+    void knownPositions();
+    void knownDraws();
+    void fingerprintOfLoadedList_data();
+    void fingerprintOfLoadedList();
+    void publicValueLockedByFirstRun();
+    void communication();
+    void stoppedRun();
+    void entriesWrittenOnlyWhenChanged();
+    void oneRunAtATime();
+    void freshSeeds();
+    void recordBytes();
+    void acceptsRecords_data();
+    void acceptsRecords();
+    void rejectsRecords_data();
+    void rejectsRecords();
+};
+
+void TestProof::knownAnswers()
+{
+    const sortivo::Seed seed = proofsamples::sampleSeed();
+    QCOMPARE(sortivo::commitmentOf(seed),
+             "630dcd2966c4336691125448bbb25b4ff412a49c732db2c8abc1b8581bd710dd"s);
+    const std::string fingerprint =
+        sortivo::entriesFingerprint(sortivo::loadEntries("Alice\r\nBob\r\n\r\nZoé  "));
+    QCOMPARE(fingerprint, "f118e30bb8bd16f5ce0e11e23bff0a31a4183d18477431eef2f0acab1e1c54e3"s);
+    QCOMPARE(sortivo::entriesFingerprint(sortivo::loadEntries("")),
+             "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"s);
+    QCOMPARE(sortivo::toHex(sortivo::runKey(seed, 7, fingerprint, "Dés : 3 5 6")),
+             "d7fab2f336a05a105980839ea4980d0b30fe30f0c35e88616c7c0f71db1777bb"s);
+}
+
+void TestProof::knownWords()
+{
+    // Two and a half blocks: the block number goes into the hash, and words are read in order.
+    const std::vector<std::uint32_t> expected{
+        0xf176db35, 0xd241391f, 0x20cfa075, 0xcdad0ded, 0x4d09c252, 0x48e43114, 0xba98a095,
+        0x7ceebcaa, 0x03f621fe, 0x6f176c49, 0x5026014c, 0xa304ca91, 0x5e7d31e8, 0x332d4fad,
+        0x0808124b, 0x74217ccb, 0xb0937cc3, 0xcdf65211, 0x68ce41c1, 0xdf5baecf};
+    sortivo::DrawWords words(*sortivo::digestFromHex(
+        "d7fab2f336a05a105980839ea4980d0b30fe30f0c35e88616c7c0f71db1777bb"));
+    for (const std::uint32_t word : expected)
+        QCOMPARE(words.next(), word);
+}
+
+void TestProof::knownPositions()
+{
+    // Bounds near 2^32 make rejections common: the sixth and tenth positions each throw two
+    // words away, and every later position shows that exactly those were skipped.
+    const std::vector<std::pair<std::uint32_t, std::uint32_t>> expected{{10, 9},
+                                                                        {3000000000, 2463923177},
+                                                                        {3000000000, 384504399},
+                                                                        {3000000000, 2410265551},
+                                                                        {3000000000, 902790484},
+                                                                        {3000000000, 854195787},
+                                                                        {3000000000, 46423314},
+                                                                        {1, 0},
+                                                                        {4294967295, 1344667979},
+                                                                        {2147483649, 429303766},
+                                                                        {2147483649, 67373349},
+                                                                        {2147483649, 974175845},
+                                                                        {7, 4}};
+    sortivo::DrawWords words(*sortivo::digestFromHex(
+        "d7fab2f336a05a105980839ea4980d0b30fe30f0c35e88616c7c0f71db1777bb"));
+    for (const auto& [bound, position] : expected)
+        QCOMPARE(sortivo::uniformBelow(words, bound), position);
+}
+
+void TestProof::knownDraws()
+{
+    sortivo::ProofSession session(proofsamples::sampleSeed());
+    QVERIFY(session.setPublicValue("Dés : 3 5 6"));
+    const std::string left =
+        proofsamples::click(session, proofsamples::numbered(10, "e"), DrawMode::Chosen, 3);
+    QCOMPARE(left, "e1\r\ne2\r\ne3\r\ne4\r\ne5\r\ne7\r\ne8"s);
+    proofsamples::click(session, left, DrawMode::All);
+    QCOMPARE(resultsOf(session.runs()[0]), (std::vector<std::string>{"e6", "e10", "e9"}));
+    QCOMPARE(resultsOf(session.runs()[1]),
+             (std::vector<std::string>{"e3", "e7", "e4", "e5", "e1", "e8", "e2"}));
+}
+
+void TestProof::fingerprintOfLoadedList_data()
+{
+    QTest::addColumn<std::string>("listText");
+    QTest::newRow("empty") << ""s;
+    QTest::newRow("one empty line") << "\r\n"s;
+    QTest::newRow("lone CR and LF dropped") << "a\rb\r\nc\nd"s;
+    QTest::newRow("trailing empty entry") << "a\r\nb\r\n"s;
+    // More than the fingerprint buffers before it hashes.
+    QTest::newRow("70000 entries") << proofsamples::numbered(70000, "entrée ");
+}
+
+// The fast path hashes the loaded text in one piece; it must agree with hashing entry by
+// entry, which is what checkers do.
+void TestProof::fingerprintOfLoadedList()
+{
+    QFETCH(std::string, listText);
+    const sortivo::EntryList entries = sortivo::loadEntries(listText);
+    sortivo::EntriesFingerprint byEntry;
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        byEntry.add(entries.at(i));
+    QCOMPARE(sortivo::entriesFingerprint(entries), byEntry.finishHex());
+}
+
+void TestProof::publicValueLockedByFirstRun()
+{
+    sortivo::ProofSession session(proofsamples::sampleSeed());
+    QVERIFY(session.setPublicValue("4 2"));
+    QVERIFY(session.setPublicValue("4 2 6"));
+    sortivo::DrawRun run =
+        session.beginRun(sortivo::loadEntries("a\r\nb"), std::string(), {DrawMode::One, 1, 0}, "t");
+    // Locked from the start of the run, so a value typed during a long run cannot change it.
+    QVERIFY(!session.setPublicValue("1"));
+    run.drawAll();
+    session.endRun(run);
+    QVERIFY(!session.setPublicValue("1"));
+    QCOMPARE(session.publicValue(), "4 2 6"s);
+}
+
+void TestProof::communication()
+{
+    sortivo::ProofSession session(proofsamples::sampleSeed());
+    proofsamples::click(session, "a\r\nb", DrawMode::One);
+    QVERIFY(!session.hasRunsSinceCommunication());
+    session.noteCommunicated("2026-12-07T20:00:00Z");
+    session.noteCommunicated("2026-12-07T21:00:00Z");
+    QCOMPARE(session.communicatedAt(), std::optional<std::string>("2026-12-07T20:00:00Z"));
+    QVERIFY(!session.hasRunsSinceCommunication());
+    proofsamples::click(session, "a\r\nb", DrawMode::One);
+    QVERIFY(session.hasRunsSinceCommunication());
+    QVERIFY(session.runs()[0].beforeCommunication);
+    QVERIFY(!session.runs()[1].beforeCommunication);
+    QCOMPARE(session.runs()[1].number, std::int64_t(2));
+}
+
+void TestProof::stoppedRun()
+{
+    sortivo::ProofSession session(proofsamples::sampleSeed());
+    const std::string list = proofsamples::numbered(50, "x");
+    proofsamples::click(session, list, DrawMode::All, 0, 0, 20);
+    // Stop clicked during the last draw: the run completed, so it was not cut short.
+    proofsamples::click(session, "a\r\nb", DrawMode::Chosen, 2, 0, 2);
+    QVERIFY(session.runs()[0].stopped);
+    QCOMPARE(session.runs()[0].results.size(), std::size_t(20));
+    QVERIFY(!session.runs()[1].stopped);
+}
+
+void TestProof::entriesWrittenOnlyWhenChanged()
+{
+    sortivo::ProofSession session(proofsamples::sampleSeed());
+    std::string list = proofsamples::click(session, "\r\na\r\nb\r\nc\r\nd", DrawMode::Chosen, 0);
+    // The list box lost the leading empty line, so the list differs from what was left.
+    list = proofsamples::click(session, list, DrawMode::One);
+    list = proofsamples::click(session, list, DrawMode::One);
+    list = proofsamples::click(session, list + "\r\ne", DrawMode::One);
+    proofsamples::click(session, list, DrawMode::All);
+    std::vector<bool> written;
+    for (const sortivo::RunRecord& run : session.runs())
+        written.push_back(run.entries != nullptr);
+    QCOMPARE(written, (std::vector<bool>{true, true, false, true, false}));
+    // A new session writes its first run's entries whatever came before.
+    sortivo::ProofSession next(sortivo::sha256("next"));
+    proofsamples::click(next, "a", DrawMode::One);
+    QVERIFY(next.runs()[0].entries != nullptr);
+}
+
+void TestProof::oneRunAtATime()
+{
+    sortivo::ProofSession session(proofsamples::sampleSeed());
+    sortivo::DrawRun run =
+        session.beginRun(sortivo::loadEntries("a"), std::string(), {DrawMode::One, 1, 0}, "t");
+    QVERIFY(session.runInProgress());
+    QVERIFY_THROWS_EXCEPTION(
+        std::logic_error,
+        session.beginRun(sortivo::loadEntries("a"), std::string(), {DrawMode::One, 1, 0}, "t"));
+    // The session was replaced during the run: the new one has not begun it.
+    sortivo::ProofSession replaced(sortivo::sha256("replaced"));
+    replaced.endRun(run);
+    QVERIFY(replaced.runs().empty());
+    session.endRun(run);
+    QCOMPARE(session.runs().size(), std::size_t(1));
+    QVERIFY(!session.runInProgress());
+}
+
+void TestProof::freshSeeds()
+{
+    const sortivo::Seed a = sortivo::freshSeed();
+    const sortivo::Seed b = sortivo::freshSeed();
+    QVERIFY(a != b);
+    sortivo::ProofSession session(a);
+    QCOMPARE(session.commitment(), sortivo::toHex(sortivo::sha256(std::string_view(
+                                       reinterpret_cast<const char*>(a.data()), a.size()))));
+}
+
+void TestProof::recordBytes()
+{
+    sortivo::ProofSession session(proofsamples::sampleSeed());
+    QVERIFY(session.setPublicValue("\"4\" \\ 2\x01"));
+    session.noteCommunicated("2026-12-07T19:58:00Z");
+    std::string list = proofsamples::click(session, "b\r\n\ta\r\nc", DrawMode::Chosen, 1);
+    proofsamples::click(session, list, DrawMode::Teams, 0, 2);
+    const std::string expected = R"({
+  "protocole": "sortivo-preuve-1",
+  "logiciel": "Sortivo 1.30",
+  "engagement": "630dcd2966c4336691125448bbb25b4ff412a49c732db2c8abc1b8581bd710dd",
+  "engagement_communique": "2026-12-07T19:58:00Z",
+  "graine": "000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f",
+  "valeur_publique": "\"4\" \\ 2\u0001",
+  "tirages": [
+    {
+      "numero": 1,
+      "date": "2026-12-07T20:00:00Z",
+      "mode": "nombre",
+      "demande": 1,
+      "equipe": null,
+      "entrees": [
+        "b",
+        "\ta",
+        "c"
+      ],
+      "liste_sha256": "e4ed4a2e1173ae415a4db322fab1eb0d9f1b60b18028bbacd8e04196561de6b8",
+      "resultats": [
+        "b"
+      ],
+      "interrompu": false
+    },
+    {
+      "numero": 2,
+      "date": "2026-12-07T20:00:00Z",
+      "mode": "equipes",
+      "demande": null,
+      "equipe": 2,
+      "entrees": null,
+      "liste_sha256": "8732db17245c2514cd8d46dd2650edcbb23e69df35d2b4dd0fc7b8f8aaffd22c",
+      "resultats": [
+        "\ta",
+        "c"
+      ],
+      "interrompu": false
+    }
+  ]
+}
+)";
+    QCOMPARE(proofsamples::json(session), expected);
+}
+
+void TestProof::acceptsRecords_data()
+{
+    QTest::addColumn<std::string>("json");
+    for (const SampleRecord& record : proofsamples::acceptedRecords())
+        QTest::newRow(record.name.c_str()) << record.json;
+}
+
+void TestProof::acceptsRecords()
+{
+    QFETCH(std::string, json);
+    const sortivo::VerifyResult result = sortivo::verifyRecord(json);
+    QVERIFY2(result.conforming, result.message.c_str());
+    QVERIFY(result.message.starts_with("CONFORME : "));
+}
+
+void TestProof::rejectsRecords_data()
+{
+    QTest::addColumn<std::string>("json");
+    QTest::addColumn<std::string>("reason");
+    const std::vector<std::string> reasons{"la graine ne correspond pas à l'engagement",
+                                           "la graine ne correspond pas à l'engagement",
+                                           "n° 1 : le résultat n° 1 n'est pas celui",
+                                           "n° 4 : le résultat n° 1 n'est pas celui",
+                                           "n° 1 : l'empreinte de la liste",
+                                           "n° 1 : le résultat",
+                                           "ne sont pas numérotés 1, 2, …",
+                                           "n° 1 : l'empreinte de la liste"};
+    const std::vector<SampleRecord> changed = proofsamples::oneByteChanges();
+    QCOMPARE(changed.size(), reasons.size());
+    for (std::size_t i = 0; i < changed.size(); ++i)
+        QTest::addRow("one byte: %s", changed[i].name.c_str()) << changed[i].json << reasons[i];
+
+    const std::string good = proofsamples::acceptedRecords()[1].json; // the stopped runs
+    auto edited = [&](const std::string& from, const std::string& to) {
+        std::string json = good;
+        const std::size_t at = json.find(from);
+        if (at == std::string::npos)
+            qFatal("not in the sample: %s", from.c_str());
+        return json.replace(at, from.size(), to);
+    };
+    QTest::newRow("not JSON") << "{\"protocole\": "s
+                              << "pas un JSON valide"s;
+    QTest::newRow("not an object") << "[1, 2]"s
+                                   << "n'est pas un procès-verbal"s;
+    QTest::newRow("another protocol")
+        << edited("sortivo-preuve-1", "sortivo-preuve-2") << "protocole inconnu"s;
+    QTest::newRow("seed in capitals")
+        << edited("\"graine\": \"", "\"graine\": \"A") << "64 chiffres hexadécimaux"s;
+    QTest::newRow("no earlier run for null entries")
+        << edited("\"entrees\": [", "\"entrees\": null, \"x\": [") << "sans tirage précédent"s;
+    QTest::newRow("complete run marked stopped")
+        << edited("\"interrompu\": false", "\"interrompu\": true") << "(tirage interrompu)"s;
+    QTest::newRow("stopped run marked complete")
+        << edited("\"interrompu\": true", "\"interrompu\": false") << "résultats pour"s;
+    QTest::newRow("unknown mode") << edited("\"mode\": \"tous\"", "\"mode\": \"tout\"")
+                                  << "mode « tout » inconnu"s;
+    QTest::newRow("run number as text")
+        << edited("\"numero\": 1,", "\"numero\": \"1\",") << "numérotés 1, 2"s;
+    QTest::newRow("negative request")
+        << edited("\"demande\": 400", "\"demande\": -4") << "« demande »"s;
+    QTest::newRow("line break inside an entry")
+        << edited("\"n1\",", "\"n1\\r\\nn1b\",") << "saut de ligne"s;
+    QTest::newRow("results missing")
+        << edited("\"resultats\"", "\"resultat\"") << "champ « resultats » absent"s;
+}
+
+void TestProof::rejectsRecords()
+{
+    QFETCH(std::string, json);
+    QFETCH(std::string, reason);
+    const sortivo::VerifyResult result = sortivo::verifyRecord(json);
+    QVERIFY(!result.conforming);
+    QVERIFY(result.message.starts_with("NON CONFORME : "));
+    QVERIFY2(result.message.find(reason) != std::string::npos, result.message.c_str());
+}
+
+QTEST_APPLESS_MAIN(TestProof)
+#include "test_proof.moc"

@@ -1,0 +1,30 @@
+// Usage: write_proof_samples FOLDER
+// Writes the sample records into FOLDER, those that must pass as accepted-NAME.json and those
+// with one byte changed as rejected-NAME.json, for a checker other than the program's own.
+#include "support/proofsamples.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+
+int main(int argc, char* argv[])
+{
+    if (argc != 2) {
+        std::cerr << "usage: write_proof_samples FOLDER\n";
+        return 2;
+    }
+    const std::filesystem::path folder = argv[1];
+    std::filesystem::create_directories(folder);
+    auto write = [&](const std::string& kind, const SampleRecord& record) {
+        std::ofstream out(folder / (kind + "-" + record.name + ".json"), std::ios::binary);
+        out << record.json;
+        return bool(out);
+    };
+    for (const SampleRecord& record : proofsamples::acceptedRecords())
+        if (!write("accepted", record))
+            return 1;
+    for (const SampleRecord& record : proofsamples::oneByteChanges())
+        if (!write("rejected", record))
+            return 1;
+    return 0;
+}

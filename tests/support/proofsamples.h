@@ -1,0 +1,154 @@
+#pragma once
+
+#include "core/proofrecord.h"
+#include "core/proofsession.h"
+
+#include <cctype>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// Records made the way the window makes them, and copies with one byte changed, shared by the
+// core tests and by the program that hands them to the reference checker.
+struct SampleRecord {
+    std::string name;
+    std::string json;
+};
+
+namespace proofsamples
+{
+
+inline sortivo::Seed sampleSeed()
+{
+    sortivo::Seed seed{};
+    for (std::size_t i = 0; i < seed.size(); ++i)
+        seed[i] = std::uint8_t(i);
+    return seed;
+}
+
+// One click, as the window makes it: the list is loaded from its text, and what is left goes
+// back into the list box as a list text. `stopAfter` draws, when not negative, end it as the
+// stop button does.
+inline std::string click(sortivo::ProofSession& session, const std::string& listText,
+                         sortivo::DrawMode mode, std::int32_t chosen = 0, int teamSize = 0,
+                         std::int32_t stopAfter = -1)
+{
+    sortivo::EntryList entries = sortivo::loadEntries(listText);
+    std::int32_t drawCount = std::int32_t(entries.size());
+    if (mode == sortivo::DrawMode::Chosen)
+        drawCount = chosen;
+    else if (mode == sortivo::DrawMode::One)
+        drawCount = 1;
+    sortivo::DrawRun run = session.beginRun(std::move(entries), std::string(),
+                                            {mode, drawCount, teamSize}, "2026-12-07T20:00:00Z");
+    if (stopAfter >= 0)
+        run.drawMany(stopAfter);
+    else
+        run.drawAll();
+    session.endRun(run);
+    return run.remainingListText();
+}
+
+inline std::string numbered(int count, const std::string& prefix)
+{
+    std::string text;
+    for (int i = 1; i <= count; ++i)
+        text += (i > 1 ? "\r\n" : "") + prefix + std::to_string(i);
+    return text;
+}
+
+inline std::string json(const sortivo::ProofSession& session)
+{
+    return sortivo::recordJson(session, "Sortivo 1.30");
+}
+
+inline std::vector<SampleRecord> acceptedRecords()
+{
+    using sortivo::DrawMode;
+    std::vector<SampleRecord> records;
+
+    {
+        // Every mode one after another on what the previous run left, then a new list.
+        sortivo::ProofSession s(sampleSeed());
+        s.setPublicValue("Dés : 3 5 6, « salle » \\ \"B\"\t!");
+        s.noteCommunicated("2026-12-07T19:58:00Z");
+        std::string list = "Alice\r\nBob\r\n\r\nZoé  \r\n\"cité\" \\ x\r\ntab\there\r\n\x01"
+                           "ctl\r\n" +
+                           numbered(40, "Joueur ");
+        list = click(s, list, DrawMode::Chosen, 5);
+        list = click(s, list, DrawMode::One);
+        list = click(s, list, DrawMode::Chosen, 0);
+        list = click(s, list, DrawMode::Teams, 0, 3);
+        click(s, numbered(12, "Lot "), DrawMode::All);
+        click(s, numbered(7, "Équipe "), DrawMode::Teams, 0, 1);
+        records.push_back({"every-mode", json(s)});
+    }
+    {
+        // Stopped after some draws, stopped before the first, then carried on.
+        sortivo::ProofSession s(sortivo::sha256("stopped"));
+        std::string list = click(s, numbered(1500, "n"), DrawMode::All, 0, 0, 37);
+        list = click(s, list, DrawMode::Chosen, 400, 0, 0);
+        list = click(s, list, DrawMode::Teams, 0, 10, 5);
+        click(s, list, DrawMode::One);
+        records.push_back({"stopped", json(s)});
+    }
+    {
+        // Lists changed between runs: leading empty lines that the written-back list loses,
+        // an entry added, then an unchanged list again, and a draw from an empty leftover.
+        sortivo::ProofSession s(sortivo::sha256("edited"));
+        s.noteCommunicated("2026-12-07T20:01:00Z");
+        std::string list = click(s, "\r\n\r\na\r\nb\r\n\r\nc\r\nd\r\n", DrawMode::Chosen, 1);
+        list = click(s, list, DrawMode::One);
+        list = click(s, list + "\r\najout", DrawMode::One);
+        list = click(s, list, DrawMode::All);
+        click(s, "seul", DrawMode::One);
+        records.push_back({"edited-lists", json(s)});
+    }
+    records.push_back({"no-run", json(sortivo::ProofSession(sortivo::sha256("none")))});
+    return records;
+}
+
+// The first byte of the first string after `marker` that starts with a letter or digit.
+inline std::size_t plainStringStart(const std::string& json, const std::string& marker)
+{
+    std::size_t at = json.find(marker);
+    if (at == std::string::npos)
+        throw std::logic_error("marker not found: " + marker);
+    for (at = json.find('"', at + marker.size()); at != std::string::npos;
+         at = json.find('"', json.find('"', at + 1) + 1)) {
+        if (std::isalnum(static_cast<unsigned char>(json[at + 1])))
+            return at + 1;
+    }
+    throw std::logic_error("no plain string after " + marker);
+}
+
+// The accepted "every-mode" record with one byte changed in each of the places a forger
+// would want to touch; every one must be rejected.
+inline std::vector<SampleRecord> oneByteChanges()
+{
+    const std::string base = acceptedRecords().front().json;
+    auto changed = [&](const char* name, std::size_t at, char to) {
+        std::string json = base;
+        if (json[at] == to)
+            throw std::logic_error("the change changes nothing");
+        json[at] = to;
+        return SampleRecord{name, json};
+    };
+    const std::size_t seed = base.find("\"graine\": \"") + 11;
+    const std::size_t number = base.find("\"numero\": 2") + 10;
+    return {
+        changed("seed", seed, base[seed] == '0' ? '1' : '0'),
+        changed("commitment", base.find("\"engagement\": \"") + 15, 'z'),
+        changed("result", plainStringStart(base, "\"resultats\": ["), '#'),
+        changed("result-of-a-later-run",
+                plainStringStart(base.substr(base.find("\"numero\": 4")), "\"resultats\": [") +
+                    base.find("\"numero\": 4"),
+                '#'),
+        changed("entry", plainStringStart(base, "\"entrees\": ["), '#'),
+        changed("public-value", base.find("\"valeur_publique\": \"") + 20, 'd'),
+        changed("run-number", number, '3'),
+        changed("fingerprint", base.find("\"liste_sha256\": \"") + 17, 'g'),
+    };
+}
+
+} // namespace proofsamples
