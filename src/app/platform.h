@@ -16,7 +16,8 @@ class Platform
 public:
     virtual ~Platform() = default;
 
-    // Yes/No question, Yes the default button, no icon, titled with the program's name.
+    // Yes/No question, Yes the default button, no icon, titled with the program's name. Mouse
+    // clicks within a double-click interval of its appearing do not answer it.
     virtual bool askYesNo(QWidget* parent, const QString& text) = 0;
     virtual void showInformation(QWidget* parent, const QString& title, const QString& text) = 0;
     // Exclamation icon: a failure the user must know of.

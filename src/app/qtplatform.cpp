@@ -1,6 +1,7 @@
 #include "app/qtplatform.h"
 
 #include "app/apptitle.h"
+#include "app/earlyclickguard.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -20,6 +21,8 @@ bool QtPlatform::askYesNo(QWidget* parent, const QString& text)
     QMessageBox box(QMessageBox::NoIcon, appTitle(), text, QMessageBox::Yes | QMessageBox::No,
                     parent);
     box.setDefaultButton(QMessageBox::Yes);
+    // The question may open under the pointer of a double click on the button that asks it.
+    new EarlyClickGuard(box, std::chrono::milliseconds(QApplication::doubleClickInterval()));
     return box.exec() == QMessageBox::Yes;
 }
 
