@@ -31,7 +31,10 @@ public:
     QString askSaveFileName(QWidget*, const QString&, const QString&) override { unexpected(); }
     bool askPrinter(QWidget*, QPrinter&) override { unexpected(); }
     void runModal(QDialog&) override { unexpected(); }
-    bool startProgram(const QString&, const QStringList&) override { unexpected(); }
+    bool launchApplication(const QString&, const QString&, std::function<void()>) override
+    {
+        unexpected();
+    }
     void setBusyCursor(bool) override {}
 
 private:

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 class QDialog;
@@ -34,8 +35,11 @@ public:
     virtual bool askPrinter(QWidget* parent, QPrinter& printer) = 0;
     // Runs one of the program's own dialogs modally.
     virtual void runModal(QDialog& dialog) = 0;
-    // Starts a program without a shell and without waiting for it.
-    virtual bool startProgram(const QString& program, const QStringList& arguments) = 0;
+    // Starts the application of a desktop entry file on an address, as the desktop would,
+    // without waiting for it; false when it cannot start. `failedLater` runs afterwards if the
+    // application ends with an error at once.
+    virtual bool launchApplication(const QString& entryFile, const QString& url,
+                                   std::function<void()> failedLater) = 0;
     // Busy pointer on or off for the whole application; repeated calls do not stack.
     virtual void setBusyCursor(bool busy) = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "app/apptitle.h"
 #include "app/earlyclickguard.h"
+#include "web/desktoplaunch.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -9,7 +10,6 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QProcess>
 
 QtPlatform::~QtPlatform()
 {
@@ -72,9 +72,10 @@ void QtPlatform::runModal(QDialog& dialog)
     dialog.exec();
 }
 
-bool QtPlatform::startProgram(const QString& program, const QStringList& arguments)
+bool QtPlatform::launchApplication(const QString& entryFile, const QString& url,
+                                   std::function<void()> failedLater)
 {
-    return QProcess::startDetached(program, arguments);
+    return launchDesktopEntry(entryFile, url, std::move(failedLater));
 }
 
 void QtPlatform::setBusyCursor(bool busy)

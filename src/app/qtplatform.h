@@ -18,7 +18,8 @@ public:
                             const QString& nameFilter) override;
     bool askPrinter(QWidget* parent, QPrinter& printer) override;
     void runModal(QDialog& dialog) override;
-    bool startProgram(const QString& program, const QStringList& arguments) override;
+    bool launchApplication(const QString& entryFile, const QString& url,
+                           std::function<void()> failedLater) override;
     void setBusyCursor(bool busy) override;
 
 private:

@@ -4,6 +4,7 @@
 #include "web/defaultbrowser.h"
 
 #include <QDir>
+#include <QPointer>
 #include <QWidget>
 
 QString tempFolderPath()
@@ -30,7 +31,12 @@ void BrowserLauncher::openInBrowser(const QString& url)
                                QStringLiteral("Could not find associated Browser"));
         return;
     }
-    if (!m_platform.startProgram(m_browserPath, {url}))
-        m_platform.showWarning(m_window, QStringLiteral("URL erreur"),
-                               QStringLiteral("La page n'a pas pu être ouverte"));
+    const QPointer<BrowserLauncher> self(this);
+    const auto failed = [self] {
+        if (self)
+            self->m_platform.showWarning(self->m_window, QStringLiteral("URL erreur"),
+                                         QStringLiteral("La page n'a pas pu être ouverte"));
+    };
+    if (!m_platform.launchApplication(m_browserPath, url, failed))
+        failed();
 }

@@ -11,13 +11,13 @@ class QWidget;
 // The system's folder for temporary files; never empty.
 QString tempFolderPath();
 
-// Opens web addresses in the user's browser: the program that the desktop associates with web
-// pages, started with the address as its only argument.
+// Opens web addresses in the user's browser: the application that the desktop associates with
+// web pages, started on the address as the desktop starts it.
 class BrowserLauncher : public QObject
 {
     Q_OBJECT
 public:
-    // Finds the browser's program for an address; empty when there is none.
+    // Finds the browser's desktop entry for an address; empty when there is none.
     using Lookup = std::function<QString(const QString& url)>;
 
     // `window` owns the messages; `lookup` asks the desktop unless a test says otherwise.
@@ -26,7 +26,7 @@ public:
     // Reports every failure to the user itself; callers have nothing left to do.
     void openInBrowser(const QString& url);
 
-    // The browser found for this run; empty until a lookup succeeds.
+    // The browser's desktop entry found for this run; empty until a lookup succeeds.
     const QString& browserPath() const { return m_browserPath; }
 
 private:

@@ -1,4 +1,5 @@
 // GLib names a structure member "signals", which Qt defines as a macro: GIO comes first.
+#include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
 
 #include "web/defaultbrowser.h"
@@ -31,18 +32,20 @@ QByteArray programName(GAppInfo* info)
     return executable ? QByteArray(executable) : QByteArray();
 }
 
-// The application's program as a full path. A desktop entry may name it bare, to be found on
-// the search path, or name one that has since gone.
-QString programPath(const AppInfo& info)
+// The application's desktop entry file, when the program that its command line starts is
+// there to run: an entry may name it bare, to be found on the search path, or name one that
+// has since gone.
+QString entryFile(const AppInfo& info)
 {
-    if (!info)
+    if (!info || !G_IS_DESKTOP_APP_INFO(info.get()))
         return {};
     const QByteArray name = programName(info.get());
     if (name.isEmpty())
         return {};
     std::unique_ptr<gchar, decltype(&g_free)> found(g_find_program_in_path(name.constData()),
                                                     g_free);
-    return found ? QFile::decodeName(found.get()) : QString();
+    const char* file = g_desktop_app_info_get_filename(G_DESKTOP_APP_INFO(info.get()));
+    return found && file ? QFile::decodeName(file) : QString();
 }
 
 } // namespace
@@ -53,9 +56,9 @@ QString findDefaultBrowser(const QString& url)
     const QByteArray scheme = QUrl(url).scheme().toUtf8();
     if (!scheme.isEmpty()) {
         const QString path =
-            programPath(AppInfo(g_app_info_get_default_for_uri_scheme(scheme.constData())));
+            entryFile(AppInfo(g_app_info_get_default_for_uri_scheme(scheme.constData())));
         if (!path.isEmpty())
             return path;
     }
-    return programPath(AppInfo(g_app_info_get_default_for_type("text/html", FALSE)));
+    return entryFile(AppInfo(g_app_info_get_default_for_type("text/html", FALSE)));
 }

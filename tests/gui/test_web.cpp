@@ -5,6 +5,7 @@
 #include "support/guitest.h"
 #include "web/browserlauncher.h"
 #include "web/defaultbrowser.h"
+#include "web/desktoplaunch.h"
 #include "web/infodialog.h"
 
 #include <QApplication>
@@ -67,10 +68,16 @@ public:
         // unusable changes nothing but the answer to the next question.
         addProgram(browser(), browserRecord());
         addProgram(viewer(), viewerRecord());
-        writeFile(path("data/applications/fakebrowser.desktop"),
-                  desktopEntry("Fake Browser", browser(), "x-scheme-handler/https;text/html;"));
-        writeFile(path("data/applications/htmlviewer.desktop"),
-                  desktopEntry("HTML Viewer", viewer(), "text/html;"));
+        // Installed browsers often start through a wrapper that sets options and environment.
+        writeFile(
+            browserEntry(),
+            desktopEntry(
+                "Fake Browser",
+                QStringLiteral("env SORTIVO_WRAPPED=oui \"%1\" --new-window %u").arg(browser()),
+                "x-scheme-handler/https;text/html;"));
+        writeFile(
+            viewerEntry(),
+            desktopEntry("HTML Viewer", QStringLiteral("\"%1\" %u").arg(viewer()), "text/html;"));
         writeFile(path("config/mimeapps.list"), QStringLiteral("[Default Applications]\n"
                                                                "x-scheme-handler/https="
                                                                "fakebrowser.desktop\n"
@@ -83,8 +90,10 @@ public:
     }
     QString browser() const { return path("bin/fakebrowser"); }
     QString viewer() const { return path("bin/htmlviewer"); }
+    QString browserEntry() const { return path("data/applications/fakebrowser.desktop"); }
+    QString viewerEntry() const { return path("data/applications/htmlviewer.desktop"); }
     // What each program was started with: per start, the argument count, then one argument a
-    // line.
+    // line, the first being the wrapper's variable.
     QString browserRecord() const { return path("browser-starts.txt"); }
     QString viewerRecord() const { return path("viewer-starts.txt"); }
 
@@ -105,37 +114,32 @@ public:
 private:
     void addProgram(const QString& program, const QString& record) const
     {
-        writeFile(program, QStringLiteral("#!/bin/sh\necho \"$#\" >> '%1'\n"
+        writeFile(program, QStringLiteral("#!/bin/sh\nset -- \"$SORTIVO_WRAPPED\" \"$@\"\n"
+                                          "echo \"$#\" >> '%1'\n"
                                           "printf '%s\\n' \"$@\" >> '%1'\n")
                                .arg(record));
         setRunnable(program, true);
     }
 
-    static QString desktopEntry(const char* name, const QString& program, const char* types)
+    static QString desktopEntry(const char* name, const QString& exec, const char* types)
     {
-        return QStringLiteral("[Desktop Entry]\nType=Application\nName=%1\nExec=\"%2\" %u\n"
+        return QStringLiteral("[Desktop Entry]\nType=Application\nName=%1\nExec=%2\n"
                               "MimeType=%3\n")
-            .arg(QLatin1String(name), program, QLatin1String(types));
+            .arg(QLatin1String(name), exec, QLatin1String(types));
     }
 
     QTemporaryDir m_root;
 };
 
 struct Start {
-    QString program;
-    QStringList arguments;
+    QString entry;
+    QString url;
 };
 
-// Runs a started program to its end, so that what it recorded can be read at once.
-bool runToEnd(const QString& program, const QStringList& arguments)
+// What the browser records for one start through its wrapper.
+QString wrappedStart(const QString& url)
 {
-    return QProcess::execute(program, arguments) == 0;
-}
-
-// Runs a program that may have lost its execute permission.
-bool runThroughShell(const QString& program, const QStringList& arguments)
-{
-    return QProcess::execute(QStringLiteral("/bin/sh"), QStringList{program} + arguments) == 0;
+    return QStringLiteral("3\noui\n--new-window\n") + url + '\n';
 }
 
 // Changes an environment variable for one test and puts it back afterwards.
@@ -179,6 +183,8 @@ private slots:
     void secondClickUsesTheBrowserFound();
     void failedStartKeepsTheBrowser();
     void noDefaultApplication();
+    void launchAsTheDesktopDoes_data();
+    void launchAsTheDesktopDoes();
 
     void launcherRemembersOnlySuccess_data();
     void launcherRemembersOnlySuccess();
@@ -194,13 +200,14 @@ private slots:
 
 private:
     LinkLabel* link() { return control<LinkLabel>(*m_window, QStringLiteral("lblVelmora")); }
-    // A start that the fake platform passes on to the system, recorded here.
-    void expectStart(bool (*run)(const QString&, const QStringList&))
+    // A launch recorded here, and passed on to the desktop when `real`.
+    void expectLaunch(bool real)
     {
-        m_platform->expectStart([this, run](const QString& program, const QStringList& args) {
-            m_starts.append({program, args});
-            return run(program, args);
-        });
+        m_platform->expectLaunch(
+            [this, real](const QString& entry, const QString& url, std::function<void()> failed) {
+                m_starts.append({entry, url});
+                return !real || launchDesktopEntry(entry, url, std::move(failed));
+            });
     }
     void expectInfoBox(std::function<void(QDialog&)> action)
     {
@@ -253,7 +260,8 @@ void TestWeb::desktopNamesTheBrowser()
     QFETCH(QString, url);
     QFETCH(bool, byScheme);
 
-    QCOMPARE(findDefaultBrowser(url), byScheme ? m_desktop.browser() : m_desktop.viewer());
+    QCOMPARE(findDefaultBrowser(url),
+             byScheme ? m_desktop.browserEntry() : m_desktop.viewerEntry());
 }
 
 void TestWeb::clickStartsTheBrowserWithTheAddress()
@@ -263,53 +271,113 @@ void TestWeb::clickStartsTheBrowserWithTheAddress()
     QVERIFY(temp.isValid());
     const ScopedEnv tmpdir("TMPDIR", QFile::encodeName(temp.path()));
 
-    expectStart(runToEnd);
+    expectLaunch(true);
     QTest::mouseClick(link(), Qt::LeftButton);
 
     QCOMPARE(m_starts.size(), 1);
-    QCOMPARE(m_starts[0].program, m_desktop.browser());
-    QCOMPARE(m_starts[0].arguments, QStringList{makerAddress()});
-    QCOMPARE(readFile(m_desktop.browserRecord()), QStringLiteral("1\n") + makerAddress() + '\n');
+    QCOMPARE(m_starts[0].entry, m_desktop.browserEntry());
+    QCOMPARE(m_starts[0].url, makerAddress());
+    QTRY_COMPARE(readFile(m_desktop.browserRecord()), wrappedStart(makerAddress()));
     QVERIFY(QDir(temp.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
 }
 
 void TestWeb::secondClickUsesTheBrowserFound()
 {
-    expectStart(runToEnd);
+    expectLaunch(true);
     QTest::mouseClick(link(), Qt::LeftButton);
+    QTRY_COMPARE(readFile(m_desktop.browserRecord()), wrappedStart(makerAddress()));
 
-    // From now on, asking the desktop again would name the HTML viewer.
-    m_desktop.setRunnable(m_desktop.browser(), false);
-    QCOMPARE(findDefaultBrowser(makerAddress()), m_desktop.viewer());
-
-    expectStart(runThroughShell);
+    expectLaunch(true);
     QTest::mouseClick(link(), Qt::LeftButton);
 
     QCOMPARE(m_starts.size(), 2);
-    QCOMPARE(m_starts[1].program, m_desktop.browser());
-    QCOMPARE(m_starts[1].arguments, QStringList{makerAddress()});
-    QCOMPARE(readFile(m_desktop.browserRecord()),
-             QStringLiteral("1\n%1\n1\n%1\n").arg(makerAddress()));
+    QCOMPARE(m_starts[1].entry, m_desktop.browserEntry());
+    QCOMPARE(m_starts[1].url, makerAddress());
+    QTRY_COMPARE(readFile(m_desktop.browserRecord()),
+                 wrappedStart(makerAddress()) + wrappedStart(makerAddress()));
     QVERIFY(readFile(m_desktop.viewerRecord()).isEmpty());
 }
 
 void TestWeb::failedStartKeepsTheBrowser()
 {
-    m_platform->expectStart([this](const QString& program, const QStringList& args) {
-        m_starts.append({program, args});
-        return false;
-    });
+    // The browser found, then unable to run when its wrapper starts it: the wrapper ends at
+    // once with an error, which is told when it comes.
+    m_platform->expectLaunch(
+        [this](const QString& entry, const QString& url, std::function<void()> failed) {
+            m_desktop.setRunnable(m_desktop.browser(), false);
+            m_starts.append({entry, url});
+            return launchDesktopEntry(entry, url, std::move(failed));
+        });
     m_platform->expectWarning(startFailedTitle, {startFailedText});
     QTest::mouseClick(link(), Qt::LeftButton);
+    QTRY_VERIFY(m_platform->done());
 
-    m_desktop.setRunnable(m_desktop.browser(), false);
-    expectStart(runThroughShell);
+    m_desktop.setRunnable(m_desktop.browser(), true);
+    expectLaunch(true);
     QTest::mouseClick(link(), Qt::LeftButton);
 
     QCOMPARE(m_starts.size(), 2);
-    QCOMPARE(m_starts[0].program, m_desktop.browser());
-    QCOMPARE(m_starts[1].program, m_desktop.browser());
-    QCOMPARE(readFile(m_desktop.browserRecord()), QStringLiteral("1\n%1\n").arg(makerAddress()));
+    QCOMPARE(m_starts[0].entry, m_desktop.browserEntry());
+    QCOMPARE(m_starts[1].entry, m_desktop.browserEntry());
+    QTRY_COMPARE(readFile(m_desktop.browserRecord()), wrappedStart(makerAddress()));
+}
+
+void TestWeb::launchAsTheDesktopDoes_data()
+{
+    QTest::addColumn<QString>("exec");
+    QTest::addColumn<bool>("starts");
+    QTest::addColumn<bool>("failsLater");
+    QTest::addColumn<QString>("recorded"); // what the browser records; empty: nothing
+
+    const QString url = makerAddress() + QStringLiteral("?a=1&b='2' $(x)");
+    QTest::newRow("wrapper with options and environment")
+        << QStringLiteral("env SORTIVO_WRAPPED=oui \"%1\" --new-window %u") << true << false
+        << wrappedStart(url);
+    QTest::newRow("shell command line") << QStringLiteral("sh -c '\"%1\" \"$1\"' sh %u") << true
+                                        << false << QStringLiteral("2\n\n") + url + '\n';
+    QTest::newRow("program ending at once with an error")
+        << QStringLiteral("sh -c 'exit 3' sh %u") << true << true << QString();
+    QTest::newRow("program ending at once without error")
+        << QStringLiteral("sh -c 'exit 0' sh %u") << true << false << QString();
+    QTest::newRow("program that is not there")
+        << QStringLiteral("\"%1.absent\" %u") << false << false << QString();
+}
+
+void TestWeb::launchAsTheDesktopDoes()
+{
+    QFETCH(QString, exec);
+    QFETCH(bool, starts);
+    QFETCH(bool, failsLater);
+    QFETCH(QString, recorded);
+
+    // A file the address would name if it were taken for a path in the current folder.
+    QTemporaryDir here;
+    QVERIFY(here.isValid());
+    const QString planted = here.filePath(QStringLiteral("https:/www.velmora.example"));
+    const QString marker = here.filePath(QStringLiteral("planted-ran"));
+    writeFile(planted, QStringLiteral("#!/bin/sh\ntouch '%1'\n").arg(marker));
+    QFile::setPermissions(planted, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(here.path()));
+
+    const QString entry = m_desktop.path("entries/test.desktop");
+    writeFile(entry,
+              QStringLiteral("[Desktop Entry]\nType=Application\nName=Test\nExec=%1\n")
+                  .arg(exec.contains(QLatin1String("%1")) ? exec.arg(m_desktop.browser()) : exec));
+    const QString url = makerAddress() + QStringLiteral("?a=1&b='2' $(x)");
+    int failures = 0;
+    const bool started = launchDesktopEntry(entry, url, [&] { ++failures; });
+    QDir::setCurrent(previous);
+
+    QCOMPARE(started, starts);
+    if (!recorded.isEmpty())
+        QTRY_COMPARE(readFile(m_desktop.browserRecord()), recorded);
+    if (failsLater)
+        QTRY_COMPARE(failures, 1);
+    else
+        QTest::qWait(300);
+    QCOMPARE(failures, failsLater ? 1 : 0);
+    QVERIFY(!QFileInfo::exists(marker));
 }
 
 void TestWeb::noDefaultApplication()
@@ -367,10 +435,11 @@ void TestWeb::launcherRemembersOnlySuccess()
             continue;
         }
         const bool starts = outcome == QLatin1String("started");
-        m_platform->expectStart([this, starts](const QString& program, const QStringList& args) {
-            m_starts.append({program, args});
-            return starts;
-        });
+        m_platform->expectLaunch(
+            [this, starts](const QString& entry, const QString& url, std::function<void()>) {
+                m_starts.append({entry, url});
+                return starts;
+            });
         if (!starts)
             m_platform->expectWarning(startFailedTitle, {startFailedText});
     }
@@ -380,8 +449,8 @@ void TestWeb::launcherRemembersOnlySuccess()
 
     QCOMPARE(asked, QStringList(lookups, url));
     for (const Start& start : std::as_const(m_starts)) {
-        QCOMPARE(start.program, kept);
-        QCOMPARE(start.arguments, QStringList{url});
+        QCOMPARE(start.entry, kept);
+        QCOMPARE(start.url, url);
     }
     QCOMPARE(launcher.browserPath(), kept);
 }
@@ -509,22 +578,23 @@ void TestWeb::infoBoxLinkOpensTheSite()
     bool stillOpen = false;
     expectInfoBox([&](QDialog& box) {
         box.show();
-        expectStart(runToEnd);
+        expectLaunch(true);
         QTest::mouseClick(control<LinkLabel>(box, QStringLiteral("lblVelmora")), Qt::LeftButton);
         stillOpen = box.isVisible();
     });
     openInfoBox();
     QVERIFY(stillOpen);
     QCOMPARE(m_starts.size(), 1);
-    QCOMPARE(m_starts[0].program, m_desktop.browser());
-    QCOMPARE(m_starts[0].arguments, QStringList{makerAddress()});
+    QCOMPARE(m_starts[0].entry, m_desktop.browserEntry());
+    QCOMPARE(m_starts[0].url, makerAddress());
+    QTRY_COMPARE(readFile(m_desktop.browserRecord()), wrappedStart(makerAddress()));
 
     // The box and the window share what was found.
     m_desktop.setRunnable(m_desktop.browser(), false);
-    expectStart(runThroughShell);
+    expectLaunch(false);
     QTest::mouseClick(link(), Qt::LeftButton);
     QCOMPARE(m_starts.size(), 2);
-    QCOMPARE(m_starts[1].program, m_desktop.browser());
+    QCOMPARE(m_starts[1].entry, m_desktop.browserEntry());
 }
 
 // Run with no application for web pages at all.

@@ -66,10 +66,10 @@ void FakePlatform::expectModal(std::function<void(QDialog&)> action)
     m_script.push_back(std::move(step));
 }
 
-void FakePlatform::expectStart(std::function<bool(const QString&, const QStringList&)> start)
+void FakePlatform::expectLaunch(Launch launch)
 {
-    Step step = makeStep(Kind::Start, {});
-    step.start = std::move(start);
+    Step step = makeStep(Kind::Launch, {});
+    step.launch = std::move(launch);
     m_script.push_back(std::move(step));
 }
 
@@ -168,12 +168,13 @@ void FakePlatform::runModal(QDialog& dialog)
         step->modal(dialog);
 }
 
-bool FakePlatform::startProgram(const QString& program, const QStringList& arguments)
+bool FakePlatform::launchApplication(const QString& entryFile, const QString& url,
+                                     std::function<void()> failedLater)
 {
-    const auto step = next(Kind::Start, QStringLiteral("start of %1").arg(program));
+    const auto step = next(Kind::Launch, QStringLiteral("launch of %1").arg(entryFile));
     if (!step)
         return false;
-    return step->start ? step->start(program, arguments) : true;
+    return step->launch ? step->launch(entryFile, url, std::move(failedLater)) : true;
 }
 
 void FakePlatform::setBusyCursor(bool busy)

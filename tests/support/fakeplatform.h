@@ -25,8 +25,10 @@ public:
                         std::function<void(const QString& proposed)> check = {});
     void expectPrinter(std::function<bool(QPrinter&)> answer);
     void expectModal(std::function<void(QDialog&)> action);
-    // `start` decides what happens; the default pretends the program started.
-    void expectStart(std::function<bool(const QString&, const QStringList&)> start = {});
+    // `launch` sees the desktop entry, the address and what to call on a later failure, and
+    // decides what happens; the default pretends the application started.
+    using Launch = std::function<bool(const QString&, const QString&, std::function<void()>)>;
+    void expectLaunch(Launch launch = {});
 
     // True when every scripted call came and nothing else did.
     bool done() const { return m_script.empty() && !m_failed; }
@@ -44,7 +46,8 @@ public:
                             const QString& nameFilter) override;
     bool askPrinter(QWidget* parent, QPrinter& printer) override;
     void runModal(QDialog& dialog) override;
-    bool startProgram(const QString& program, const QStringList& arguments) override;
+    bool launchApplication(const QString& entryFile, const QString& url,
+                           std::function<void()> failedLater) override;
     void setBusyCursor(bool busy) override;
 
 private:
@@ -57,7 +60,7 @@ private:
         SaveFile,
         Printer,
         Modal,
-        Start
+        Launch
     };
     struct Step {
         Kind kind = Kind::YesNo;
@@ -67,7 +70,7 @@ private:
         std::function<void(const QString&)> checkPath;
         std::function<bool(QPrinter&)> printer;
         std::function<void(QDialog&)> modal;
-        std::function<bool(const QString&, const QStringList&)> start;
+        Launch launch;
     };
 
     static Step makeStep(Kind kind, QStringList words = {});
