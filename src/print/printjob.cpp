@@ -1,13 +1,17 @@
 #include "print/printjob.h"
 
+#include "app/filereplacement.h"
 #include "core/linewrap.h"
 
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QString>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 
 namespace
@@ -51,7 +55,8 @@ SheetTwips sheetTwips(const QPrinter& printer)
 
 QFont printFont(const QFont& boxFont, qreal boxDpiY)
 {
-    QFont font(boxFont.family());
+    // The face the box shows, not the first it asks for: that one may not be installed.
+    QFont font(QFontInfo(boxFont).family());
     font.setBold(boxFont.bold());
     qreal points = boxFont.pointSizeF();
     if (points <= 0 && boxFont.pixelSize() > 0 && boxDpiY > 0)
@@ -84,33 +89,67 @@ std::optional<PrintPlan> planPrint(QPrinter& printer, const QFont& font, std::st
     return plan;
 }
 
-bool printPlan(QPrinter& printer, const PrintPlan& plan)
+namespace
 {
-    // The PDF writer creates its file here and a printer takes the job here: with no lines
-    // there must be no document at all.
+
+// Paints the plan's lines on a paged device of `resolution` dots per inch. `newPage` turns
+// the page and says whether it could.
+bool paintPlan(QPaintDevice& device, int resolution, const PrintPlan& plan,
+               const std::function<bool()>& newPage)
+{
+    // The PDF writer creates its document here and a printer takes the job here: with no
+    // lines there must be no document at all.
     QPainter painter;
-    if (!painter.begin(&printer))
+    if (!painter.begin(&device))
         return false;
     painter.setFont(plan.font);
-    const QFontMetricsF metrics(plan.font, &printer);
-    const double perTwip = printer.resolution() / twipsPerInch;
+    const QFontMetricsF metrics(plan.font, &device);
+    const double perTwip = resolution / twipsPerInch;
     const double left = plan.layout.leftMargin * perTwip;
     std::size_t page = 0;
     for (std::size_t i = 0; i < plan.lines.size(); ++i) {
         const sortivo::LinePlace& place = plan.places[i];
         while (page < place.page) {
-            if (!printer.newPage()) {
-                // Half a job should not come out looking like the whole one; where the
-                // driver cannot drop it, the warning that follows still says it failed.
-                printer.abort();
+            if (!newPage())
                 return false;
-            }
             ++page;
         }
         painter.drawText(QPointF(left, place.top * perTwip + metrics.ascent()),
                          fromUtf8(plan.lines[i]));
     }
-    if (!painter.end())
+    return painter.end();
+}
+
+} // namespace
+
+bool printPlan(QPrinter& printer, const PrintPlan& plan)
+{
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
+        return printPlanToFile(printer, plan, printer.outputFileName());
+    const bool painted = paintPlan(printer, printer.resolution(), plan, [&printer] {
+        if (printer.newPage())
+            return true;
+        // Half a job should not come out looking like the whole one; where the driver cannot
+        // drop it, the warning that follows still says it failed.
+        printer.abort();
         return false;
-    return printer.printerState() != QPrinter::Error;
+    });
+    return painted && printer.printerState() != QPrinter::Error;
+}
+
+bool printPlanToFile(const QPrinter& printer, const PrintPlan& plan, const QString& path)
+{
+    // The PDF writer does not tell when its file fails to be written: it goes to a file that
+    // takes the target's place only once complete, and whose every write is checked.
+    FileReplacement file(path);
+    if (!file.open())
+        return false;
+    QPdfWriter writer(&file.device());
+    writer.setResolution(printer.resolution());
+    writer.setPageLayout(printer.pageLayout());
+    writer.setTitle(printer.docName());
+    writer.setCreator(printer.creator());
+    if (!paintPlan(writer, printer.resolution(), plan, [&writer] { return writer.newPage(); }))
+        return false;
+    return file.commit();
 }

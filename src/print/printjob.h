@@ -3,6 +3,7 @@
 #include "core/printlayout.h"
 
 #include <QFont>
+#include <QString>
 
 #include <cstdint>
 #include <optional>
@@ -22,8 +23,8 @@ struct SheetTwips {
 
 SheetTwips sheetTwips(const QPrinter& printer);
 
-// The font to print in: face, bold, size in points, italic and underline of the result box's
-// font and nothing else, so that strikeout or spacing set on the box stay off the paper. A
+// The font to print in: the face the result box shows, its bold, size in points, italic and
+// underline, and nothing else, so that strikeout or spacing set on the box stay off the paper. A
 // font sized in pixels is converted to points at the box's resolution.
 QFont printFont(const QFont& boxFont, qreal boxDpiY);
 
@@ -41,5 +42,10 @@ struct PrintPlan {
 std::optional<PrintPlan> planPrint(QPrinter& printer, const QFont& font, std::string_view text);
 
 // Prints a plan with lines on the printer and ends the document. False when the printer
-// refused the document or failed during it.
+// refused the document or failed during it. A printer that prints to a PDF file prints
+// through printPlanToFile.
 bool printPlan(QPrinter& printer, const PrintPlan& plan);
+
+// Writes the plan as a PDF of the printer's page layout and resolution into `path`, which
+// keeps what it held unless the whole document was written.
+bool printPlanToFile(const QPrinter& printer, const PrintPlan& plan, const QString& path);

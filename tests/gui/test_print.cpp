@@ -7,9 +7,11 @@
 #include "support/mainwindowcontrols.h"
 
 #include <QFile>
+#include <QFontInfo>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
@@ -17,6 +19,7 @@
 
 #include <functional>
 #include <memory>
+#include <unistd.h>
 
 namespace
 {
@@ -156,6 +159,9 @@ private slots:
     void failingPrinter_data();
     void failingPrinter();
     void fontCopiesFiveAttributes();
+    void fontIsTheFaceShown();
+    void fullDiskKeepsTheEarlierFile_data();
+    void fullDiskKeepsTheEarlierFile();
 
 private:
     QWidget& drivenWindow() const override { return *m_window; }
@@ -255,6 +261,8 @@ void TestPrint::printsToPdf()
         QSKIP("pdfinfo, pdftotext and pdffonts (poppler-utils) are needed to read the PDF");
 
     QPlainTextEdit& box = *results();
+    if (family.isEmpty())
+        pdfFont = QFontInfo(box.font()).family().remove(QLatin1Char(' '));
     if (!family.isEmpty()) {
         QFont font(family);
         font.setBold(bold);
@@ -372,7 +380,7 @@ void TestPrint::failingPrinter_data()
 
     // The PDF writer cannot create its file, so the document cannot begin.
     QTest::newRow("folder does not exist")
-        << QStringLiteral("missing/folder/out.pdf") << QSizeF(8.5, 11) << 0.25 << true;
+        << QStringLiteral("missing/folder/out.pdf") << QSizeF(8.5, 11) << 0.25 << false;
     // Half the unprintable width plus 120 twips is more than twice 16 bits can hold.
     QTest::newRow("margins too wide for 16 bits")
         << QStringLiteral("out.pdf") << QSizeF(30, 30) << 11.5 << false;
@@ -433,6 +441,74 @@ void TestPrint::fontCopiesFiveAttributes()
     QFont pixelFont(QStringLiteral("DejaVu Sans"));
     pixelFont.setPixelSize(32);
     QCOMPARE(printFont(pixelFont, 192).pointSizeF(), 12.0);
+}
+
+void TestPrint::fontIsTheFaceShown()
+{
+    // The box asks for a face that Linux does not have; the page must use the one it shows.
+    const QFont boxFont = results()->font();
+    const QString shown = QFontInfo(boxFont).family();
+    QVERIFY(shown != boxFont.families().value(0));
+    QCOMPARE(printFont(boxFont, 96).family(), shown);
+}
+
+void TestPrint::fullDiskKeepsTheEarlierFile_data()
+{
+    QTest::addColumn<int>("lineCount");
+    QTest::addColumn<bool>("earlierFile");
+
+    QTest::newRow("one page, no earlier file") << 3 << false;
+    QTest::newRow("one page over an earlier file") << 3 << true;
+    QTest::newRow("many pages over an earlier file") << 3000 << true;
+}
+
+void TestPrint::fullDiskKeepsTheEarlierFile()
+{
+    QFETCH(int, lineCount);
+    QFETCH(bool, earlierFile);
+
+    if (::geteuid() != 0)
+        QSKIP("a full disk is a small tmpfs, and mounting one needs root");
+    const QString disk = m_dir->filePath(QStringLiteral("petit disque"));
+    QVERIFY(QDir().mkdir(disk));
+    if (QProcess::execute(QStringLiteral("mount"),
+                          {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                           QStringLiteral("size=64k"), QStringLiteral("tmpfs"), disk}) != 0)
+        QSKIP("cannot mount a small tmpfs here");
+    const auto unmount = qScopeGuard([&] { QProcess::execute(QStringLiteral("umount"), {disk}); });
+
+    // An earlier document, then the disk filled but for a few kilobytes.
+    const QString target = disk + QStringLiteral("/tirage.pdf");
+    const QByteArray earlier = "%PDF-1.4 earlier document\n" + QByteArray(6000, 'x') + "\n%%EOF\n";
+    if (earlierFile)
+        QVERIFY(writeBytes(target, earlier));
+    {
+        QFile filler(disk + QStringLiteral("/remplissage"));
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        const QByteArray block(1024, 'f');
+        while (filler.write(block) == block.size() && filler.flush()) {
+        }
+    }
+    QVERIFY(QFile::resize(disk + QStringLiteral("/remplissage"),
+                          QFileInfo(disk + QStringLiteral("/remplissage")).size() - 4096));
+
+    QStringList lines;
+    for (int i = 0; i < lineCount; ++i)
+        lines << QStringLiteral("Gagnant numéro %1").arg(i);
+    setBoxLines(*results(), lines);
+    m_platform->expectPrinter([&](QPrinter& printer) {
+        setUpLetter(printer, target);
+        return true;
+    });
+    m_platform->expectWarning(failureTitle, {failureText, target});
+    printButton()->click();
+    QVERIFY(m_platform->done());
+    if (earlierFile)
+        QCOMPARE(readBytes(target), earlier);
+    else
+        QVERIFY(!QFileInfo::exists(target));
+    QCOMPARE(QDir(disk).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(),
+             earlierFile ? 2 : 1);
 }
 
 QTEST_MAIN(TestPrint)
