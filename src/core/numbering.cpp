@@ -82,11 +82,20 @@ public:
             out += m_s[m_pos++];
 
         bool anyDigit = false;
+        // Groups are of three digits after the first: where "," groups, "2,5" is not 25 and
+        // "1,2,3" not 123 but a slip of the keyboard, and a guess would draw the wrong count.
+        bool grouped = false;
+        std::size_t groupDigits = 0;
         while (m_pos < m_s.size()) {
             if (isDigit(m_s[m_pos])) {
                 out += m_s[m_pos++];
                 anyDigit = true;
+                ++groupDigits;
             } else if (anyDigit && skipGroupSeparator()) {
+                if (grouped ? groupDigits != 3 : groupDigits > 3)
+                    return false;
+                grouped = true;
+                groupDigits = 0;
                 // A separator counts only between two digits, so "1 000" is a thousand but
                 // "1 " followed by a word, ",000" or "1,,000" is not a number.
                 if (m_pos >= m_s.size() || !isDigit(m_s[m_pos]))
@@ -95,6 +104,8 @@ public:
                 break;
             }
         }
+        if (grouped && groupDigits != 3)
+            return false;
         // The decimal separator is looked for after the digits, so where a locale's group and
         // decimal separators are the same the group reading wins between digits; no real
         // locale does that, but the answer must still read one way.

@@ -144,9 +144,17 @@ void TestNumbering::answer_data()
     QTest::newRow("1,000 English") << "1,000" << en << 1000;
     QTest::newRow("1,000.5 English") << "1,000.5" << en << 1000;
     QTest::newRow("1,001.5 English") << "1,001.5" << en << 1002;
-    QTest::newRow("groups of any size") << "1,5" << en << 15;
-    QTest::newRow("1,2,3 English") << "1,2,3" << en << 123;
-    QTest::newRow("1,2,3 Arabic") << "1\u066C2\u066C3" << QStringLiteral("ar") << 123;
+    QTest::newRow("12,345,678 English") << "12,345,678" << en << 12345678;
+    QTest::newRow("0,001 English") << "0,001" << en << 1;
+    QTest::newRow("group of one digit, English") << "2,5" << en << none;
+    QTest::newRow("groups of one digit, English") << "1,2,3" << en << none;
+    QTest::newRow("groups of one digit, Arabic")
+        << "1\u066C2\u066C3" << QStringLiteral("ar") << none;
+    QTest::newRow("group of four digits") << "1,0000" << en << none;
+    QTest::newRow("first group of four digits") << "1000,000" << en << none;
+    QTest::newRow("middle group of two digits") << "1,00,000" << en << none;
+    QTest::newRow("typed space before two digits") << "1 00" << fr << none;
+    QTest::newRow("group of two before decimals") << "1,00.5" << en << none;
     QTest::newRow("typed space in English") << "1 000" << en << none;
     QTest::newRow("two spaces") << "1  000" << fr << none;
     QTest::newRow("two group separators") << "1,,000" << en << none;
