@@ -301,6 +301,15 @@ void TestBadFiles::oddButReadable_data()
     QTest::newRow("bytes Windows-1252 leaves undefined")
         << QByteArray("x\x81\x8d\x8f\x90\x9dy\n\xff")
         << QStringList{"x\u0081\u008d\u008f\u0090\u009dy", "ÿ"};
+    QTest::newRow("Notepad's Unicode, UTF-16 LE")
+        << QByteArray("\xff\xfeZ\0o\0\xeb\0\r\0\n\0R\x01\r\0\n\0", 18) << QStringList{"Zoë", "Œ"};
+    QTest::newRow("UTF-16 BE") << QByteArray("\xfe\xff\0Z\0o\0\xeb\0\n\x01R", 12)
+                               << QStringList{"Zoë", "Œ"};
+    QTest::newRow("DOS end-of-file mark")
+        << QByteArray("Anne\r\nBob\r\n\x1a") << QStringList{"Anne", "Bob"};
+    QTest::newRow("line and paragraph separators inside lines")
+        << QByteArray("Anne\xe2\x80\xa8Marie\r\nBob\xe2\x80\xa9Jean\r\n\xef\xb7\x90Zo\xc3\xab")
+        << QStringList{"Anne Marie", "Bob Jean", " Zoë"};
     QTest::newRow("one bad line among 100000")
         << utf8FileWithOneBadLine(100000, 54321) << windows1252Lines(100000, 54321);
 }
