@@ -5,8 +5,8 @@
 namespace sortivo
 {
 
-ResultText::ResultText(std::string initialText, int teamSize)
-    : m_text(std::move(initialText)), m_teamSize(teamSize)
+ResultText::ResultText(std::string initialText, int teamSize, std::string_view lineBreak)
+    : m_text(std::move(initialText)), m_lineBreak(lineBreak), m_teamSize(teamSize)
 {
 }
 
@@ -17,8 +17,8 @@ void ResultText::append(std::string_view entry)
         m_members = 1;
         // Keyed on the text, not on the draw count: an empty entry drawn into an empty
         // result leaves no stray line break in front of the next one.
-        if (!m_text.empty())
-            m_text += "\r\n";
+        if (!m_text.empty() || m_written)
+            m_text += m_lineBreak;
     } else {
         ++m_members;
         m_text += " - ";

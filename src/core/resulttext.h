@@ -11,18 +11,27 @@ namespace sortivo
 class ResultText
 {
 public:
-    // teamSize 0 means no teams.
-    ResultText(std::string initialText, int teamSize);
+    // teamSize 0 means no teams. Lines are separated by `lineBreak`, a literal.
+    ResultText(std::string initialText, int teamSize, std::string_view lineBreak = "\r\n");
 
     void append(std::string_view entry);
     void reserve(std::size_t extra) { m_text.reserve(m_text.size() + extra); }
 
     const std::string& text() const { return m_text; }
     std::string release() { return std::move(m_text); }
+    // Forgets the text so far but not where the current line stands: for results written out
+    // block by block.
+    void clearWritten()
+    {
+        m_written = m_written || !m_text.empty();
+        m_text.clear();
+    }
 
 private:
     std::string m_text;
+    std::string_view m_lineBreak;
     int m_teamSize;
+    bool m_written = false;
     int m_members = 0; // members of the current team so far; 0 before the first draw
 };
 

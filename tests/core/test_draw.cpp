@@ -242,6 +242,16 @@ void TestDraw::separators()
     for (const auto& entry : drawn)
         text.append(entry);
     QCOMPARE(text.text(), result);
+
+    // Written out a piece at a time with LF line ends, as the command line writes it.
+    sortivo::ResultText pieces(initial, teamSize, "\n");
+    std::string written;
+    for (const auto& entry : drawn) {
+        pieces.append(entry);
+        written += pieces.text();
+        pieces.clearWritten();
+    }
+    QCOMPARE(written, QString::fromStdString(result).replace("\r\n", "\n").toStdString());
 }
 
 void TestDraw::drawCountBeyondEntriesStopsAtEmpty()

@@ -1,0 +1,139 @@
+#include "core/listfileentries.h"
+
+#include "core/textdecode.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace sortivo
+{
+
+namespace
+{
+
+bool isContinuation(unsigned char b)
+{
+    return (b & 0xC0) == 0x80;
+}
+
+// True when decodeListFile would keep `bytes` as they are but for the line ends: UTF-8 text
+// with no control other than TAB, LF, VT, FF and CR, every sequence well formed (no overlong
+// form, surrogate or code point above U+10FFFF), and none of the characters it turns into
+// spaces. Runs of eight plain ASCII bytes are passed over a word at a time.
+bool isKeptAsItIs(std::string_view bytes)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
+    constexpr std::uint64_t ones = 0x0101010101010101ULL;
+    constexpr std::uint64_t highs = 0x8080808080808080ULL;
+    std::size_t i = 0;
+    while (i < n) {
+        if (i + 8 <= n) {
+            std::uint64_t w;
+            std::memcpy(&w, p + i, 8);
+            // No byte at or above 0x80 and none below 0x20.
+            if (((w | (w - 0x20 * ones)) & highs) == 0) {
+                i += 8;
+                continue;
+            }
+        }
+        const unsigned char b = p[i];
+        if (b < 0x80) {
+            if (b < 0x09 || (b > 0x0D && b < 0x20))
+                return false;
+            ++i;
+            continue;
+        }
+        const std::size_t left = n - i;
+        if (b >= 0xC2 && b <= 0xDF) {
+            if (left < 2 || !isContinuation(p[i + 1]))
+                return false;
+            i += 2;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            const unsigned char lo = b == 0xE0 ? 0xA0 : 0x80;
+            const unsigned char hi = b == 0xED ? 0x9F : 0xBF;
+            if (left < 3 || p[i + 1] < lo || p[i + 1] > hi || !isContinuation(p[i + 2]))
+                return false;
+            // U+2028, U+2029, U+FDD0 and U+FDD1.
+            if ((b == 0xE2 && p[i + 1] == 0x80 && (p[i + 2] == 0xA8 || p[i + 2] == 0xA9)) ||
+                (b == 0xEF && p[i + 1] == 0xB7 && (p[i + 2] == 0x90 || p[i + 2] == 0x91)))
+                return false;
+            i += 3;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            const unsigned char lo = b == 0xF0 ? 0x90 : 0x80;
+            const unsigned char hi = b == 0xF4 ? 0x8F : 0xBF;
+            if (left < 4 || p[i + 1] < lo || p[i + 1] > hi || !isContinuation(p[i + 2]) ||
+                !isContinuation(p[i + 3]))
+                return false;
+            i += 4;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<ListFileEntries> ListFileEntries::read(std::string bytes)
+{
+    ListFileEntries entries;
+    if (isKeptAsItIs(bytes)) {
+        const bool mark = std::string_view(bytes).substr(0, 3) == "\xEF\xBB\xBF";
+        entries.cut(std::move(bytes), mark ? 3 : 0);
+        return entries;
+    }
+    DecodedList decoded = decodeListFile(bytes);
+    if (decoded.status != DecodedList::Status::Ok)
+        return std::nullopt;
+    bytes = std::string();
+    entries.cut(std::move(decoded.listText), 0);
+    return entries;
+}
+
+void ListFileEntries::cut(std::string text, std::size_t offset)
+{
+    const std::size_t n = text.size();
+    char* data = text.data();
+    // Where the next CR and LF lie, each looked for again only once passed, so a file with
+    // one kind of line end only is still read in one pass.
+    const auto findFrom = [&](char c, std::size_t from) {
+        const void* found = std::memchr(data + from, c, n - from);
+        return found ? std::size_t(static_cast<const char*>(found) - data) : n;
+    };
+    std::size_t nextLf = findFrom('\n', offset);
+    std::size_t nextCr = findFrom('\r', offset);
+    std::size_t write = offset;
+    std::size_t read = offset;
+    while (read < n) {
+        if (nextLf < read)
+            nextLf = findFrom('\n', read);
+        if (nextCr < read)
+            nextCr = findFrom('\r', read);
+        const std::size_t end = std::min(nextLf, nextCr);
+        // Reading stops at the first empty line.
+        if (end == read)
+            break;
+        const std::size_t length = end - read;
+        const std::size_t lineEnd =
+            end < n && data[end] == '\r' && end + 1 < n && data[end + 1] == '\n' ? 2 : 1;
+        if (write != read)
+            std::memmove(data + write, data + read, length);
+        m_starts.push_back(std::uint32_t(write));
+        write += length;
+        if (write == n) {
+            text.push_back('\n');
+            data = text.data();
+        } else {
+            data[write] = '\n';
+        }
+        ++write;
+        if (end == n)
+            break;
+        read = end + lineEnd;
+    }
+    m_starts.push_back(std::uint32_t(write));
+    m_text = std::move(text);
+}
+
+} // namespace sortivo

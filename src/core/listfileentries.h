@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sortivo
+{
+
+// The entries of a list file, read by the rules of decodeListFile, left where they lie in the
+// file's own bytes. A file that is already UTF-8 (nearly every list) is cut in place: its line
+// ends become one LF each, and nothing else moves or is copied. Others go through
+// decodeListFile. Meant for lists of millions of lines, where a copy per entry, or of the
+// whole text, would cost more than the draw.
+class ListFileEntries
+{
+public:
+    // Nothing when the bytes are not text (decodeListFile's NotText). At most 4 GiB.
+    static std::optional<ListFileEntries> read(std::string bytes);
+
+    std::size_t size() const { return m_starts.size() - 1; }
+    std::string_view at(std::size_t index) const
+    {
+        return std::string_view(m_text).substr(m_starts[index],
+                                               m_starts[index + 1] - m_starts[index] - 1);
+    }
+    void prefetch([[maybe_unused]] std::size_t index) const
+    {
+#if defined(__GNUC__)
+        __builtin_prefetch(m_text.data() + m_starts[index]);
+#endif
+    }
+    // Every entry followed by one LF.
+    std::string_view text() const
+    {
+        return std::string_view(m_text).substr(0, m_starts.back());
+    }
+
+private:
+    ListFileEntries() = default;
+    // `text` holds the entries, each followed by one line end of any kind, from `offset` on.
+    void cut(std::string text, std::size_t offset);
+
+    std::string m_text;
+    std::vector<std::uint32_t> m_starts; // where each entry starts, then one past the last LF
+};
+
+} // namespace sortivo
