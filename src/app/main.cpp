@@ -4,10 +4,14 @@
 #include "app/qtplatform.h"
 #include "app/startup.h"
 #include "cli/commandline.h"
+#include "cli/drawcommand.h"
+#include "cli/drawcommandline.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QStandardPaths>
+
+#include <string_view>
 
 namespace
 {
@@ -27,10 +31,25 @@ StartRequest readArguments(int& argc, char* argv[])
     return readCommandLine(QCoreApplication::arguments());
 }
 
+// `sortivo tirer`: no window at all; Qt only reads the options.
+int drawFromCommandLine(int& argc, char* argv[])
+{
+    std::optional<DrawCommandOptions> options;
+    int status = 0;
+    {
+        QCoreApplication app(argc, argv);
+        installQtFrench(app);
+        options = readDrawCommandLine(QCoreApplication::arguments(), status);
+    }
+    return options ? runDrawCommand(*options, softwareName().toStdString()) : status;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    if (argc > 1 && std::string_view(argv[1]) == "tirer")
+        return drawFromCommandLine(argc, argv);
     const StartRequest request = readArguments(argc, argv);
     if (request.exitStatus)
         return *request.exitStatus;

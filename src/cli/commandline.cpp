@@ -48,12 +48,26 @@ StartRequest refuse(const QCommandLineParser& parser, const QString& reason)
 
 } // namespace
 
-QString versionLine()
+namespace
+{
+
+QString shownVersion()
 {
     namespace b = sortivo::build;
-    return QStringLiteral("Sortivo, version ") +
-           QString::fromStdString(
-               sortivo::versionString(b::versionMajor, b::versionMinor, b::versionPatch));
+    return QString::fromStdString(
+        sortivo::versionString(b::versionMajor, b::versionMinor, b::versionPatch));
+}
+
+} // namespace
+
+QString versionLine()
+{
+    return QStringLiteral("Sortivo, version ") + shownVersion();
+}
+
+QString softwareName()
+{
+    return QStringLiteral("Sortivo ") + shownVersion();
 }
 
 StartRequest readCommandLine(const QStringList& arguments)
@@ -62,7 +76,8 @@ StartRequest readCommandLine(const QStringList& arguments)
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.setApplicationDescription(
         QStringLiteral("Sortivo tire au sort les éléments d'une liste, un par ligne : un nombre "
-                       "choisi,\nun seul, tous dans un ordre au hasard, ou tous en équipes."));
+                       "choisi,\nun seul, tous dans un ordre au hasard, ou tous en équipes.\n"
+                       "Sans fenêtre : sortivo tirer --help"));
     // Qt's own help option would describe itself in English and offer Qt's options too.
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Afficher cette aide."));

@@ -18,3 +18,5 @@ StartRequest readCommandLine(const QStringList& arguments);
 
 // "Sortivo, version 1.30"
 QString versionLine();
+// "Sortivo 1.30", as records name the program that wrote them.
+QString softwareName();

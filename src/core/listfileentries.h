@@ -27,12 +27,11 @@ public:
         return std::string_view(m_text).substr(m_starts[index],
                                                m_starts[index + 1] - m_starts[index] - 1);
     }
-    void prefetch([[maybe_unused]] std::size_t index) const
-    {
-#if defined(__GNUC__)
-        __builtin_prefetch(m_text.data() + m_starts[index]);
-#endif
-    }
+    // Hints that entry `index` will be read soon: first where it starts, then its characters.
+    // A draw reads entries in random order, and overlapping those fetches is what makes a
+    // million-entry draw fast.
+    void prefetchBounds(std::size_t index) const { prefetch(&m_starts[index]); }
+    void prefetchChars(std::size_t index) const { prefetch(m_text.data() + m_starts[index]); }
     // Every entry followed by one LF.
     std::string_view text() const
     {
@@ -41,6 +40,12 @@ public:
 
 private:
     ListFileEntries() = default;
+    static void prefetch([[maybe_unused]] const void* address)
+    {
+#if defined(__GNUC__)
+        __builtin_prefetch(address);
+#endif
+    }
     // `text` holds the entries, each followed by one line end of any kind, from `offset` on.
     void cut(std::string text, std::size_t offset);
 

@@ -1,0 +1,279 @@
+#include "cli/drawcommand.h"
+
+#include "cli/listinput.h"
+#include "cli/seedfile.h"
+#include "core/drawpool.h"
+#include "core/drawwords.h"
+#include "core/listfileentries.h"
+#include "core/proofprotocol.h"
+#include "core/proofrecord.h"
+#include "core/proofsession.h"
+#include "core/resulttext.h"
+
+#include <array>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+
+constexpr int done = 0;
+constexpr int badInput = 1;
+
+int refuse(const std::string& message, const std::string& path = {})
+{
+    std::string text = "sortivo tirer : " + message + "\n";
+    if (!path.empty())
+        text += path + "\n";
+    std::fputs(text.c_str(), stderr);
+    return badInput;
+}
+
+bool writeAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t wrote = ::write(fd, bytes.data(), bytes.size());
+        if (wrote < 0 && errno == EINTR)
+            continue;
+        if (wrote <= 0)
+            return false;
+        bytes.remove_prefix(std::size_t(wrote));
+    }
+    return true;
+}
+
+// The results as the window writes them (teams joined by " - "), each line ended, written
+// to the standard output a large block at a time.
+class ResultOutput
+{
+public:
+    ResultOutput(int teamSize, bool crlf)
+        : m_lineBreak(crlf ? "\r\n" : "\n"), m_text({}, teamSize, m_lineBreak)
+    {
+        m_text.reserve(blockSize + 4096);
+    }
+    void append(std::string_view entry)
+    {
+        m_text.append(entry);
+        m_any = true;
+        if (m_text.text().size() >= blockSize)
+            flush();
+    }
+    // Ends the last line too. False when any write failed (a full disk, a closed pipe).
+    bool finish()
+    {
+        flush();
+        if (m_any)
+            m_ok = m_ok && writeAll(STDOUT_FILENO, m_lineBreak);
+        return m_ok;
+    }
+
+private:
+    static constexpr std::size_t blockSize = std::size_t(1) << 20;
+    void flush()
+    {
+        m_ok = m_ok && writeAll(STDOUT_FILENO, m_text.text());
+        m_text.clearWritten();
+    }
+
+    std::string_view m_lineBreak;
+    sortivo::ResultText m_text;
+    bool m_any = false;
+    bool m_ok = true;
+};
+
+std::int32_t drawCountOf(const DrawCommandOptions& options, std::size_t entries)
+{
+    switch (options.mode) {
+    case DrawCommandOptions::Mode::Count:
+        return options.count;
+    case DrawCommandOptions::Mode::One:
+        return 1;
+    case DrawCommandOptions::Mode::All:
+    case DrawCommandOptions::Mode::Teams:
+        break;
+    }
+    return std::int32_t(entries);
+}
+
+sortivo::DrawMode drawModeOf(DrawCommandOptions::Mode mode)
+{
+    switch (mode) {
+    case DrawCommandOptions::Mode::Count:
+        return sortivo::DrawMode::Chosen;
+    case DrawCommandOptions::Mode::One:
+        return sortivo::DrawMode::One;
+    case DrawCommandOptions::Mode::All:
+        break;
+    case DrawCommandOptions::Mode::Teams:
+        return sortivo::DrawMode::Teams;
+    }
+    return sortivo::DrawMode::All;
+}
+
+std::string fingerprintOf(const sortivo::ListFileEntries& entries)
+{
+    sortivo::EntriesFingerprint fingerprint;
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        fingerprint.add(entries.at(i));
+    return fingerprint.finishHex();
+}
+
+// The protocol's draw, straight from the file's bytes to the output: the same positions from
+// the same words as the window's run, without building a list text or a result text.
+bool drawToOutput(const sortivo::ListFileEntries& entries, sortivo::DrawWords words,
+                  std::int32_t drawCount, ResultOutput& output)
+{
+    constexpr std::size_t batchSize = 128;
+    constexpr std::size_t takeChunk = 4;
+    sortivo::DrawPool pool(entries.size());
+    std::array<std::uint32_t, batchSize> ranks{};
+    std::array<std::size_t, batchSize> picked{};
+    std::size_t left = std::min(std::size_t(drawCount), entries.size());
+    while (left > 0) {
+        const std::size_t batch = std::min(batchSize, left);
+        const auto remaining = std::uint32_t(pool.remaining());
+        for (std::size_t i = 0; i < batch; ++i)
+            ranks[i] = sortivo::uniformBelow(words, remaining - std::uint32_t(i));
+        for (std::size_t i = 0; i < batch; i += takeChunk) {
+            const std::size_t n = std::min(takeChunk, batch - i);
+            pool.takeInOrder(std::span(ranks).subspan(i, n), std::span(picked).subspan(i, n));
+            for (std::size_t j = i; j < i + n; ++j)
+                entries.prefetchBounds(picked[j]);
+        }
+        for (std::size_t i = 0; i < batch; ++i)
+            entries.prefetchChars(picked[i]);
+        for (std::size_t i = 0; i < batch; ++i)
+            output.append(entries.at(picked[i]));
+        left -= batch;
+    }
+    return output.finish();
+}
+
+// Written beside the target under a fresh name and renamed over it once complete: a record is
+// whole or absent. A link at the target is replaced, never followed; anything but a plain
+// file there (a device, a pipe, a folder) is refused, since renaming over it would replace it.
+// The French reason on failure, else empty.
+std::string writeRecord(const std::string& path, std::string_view json)
+{
+    struct stat info;
+    if (::lstat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode))
+        return "Impossible d'enregistrer le procès-verbal : ce n'est pas un fichier ordinaire.";
+    std::string temporary = path + ".XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0)
+        return "Impossible d'enregistrer le procès-verbal.";
+    // A record is made to be shown: readable by all, as a new file would be.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    bool ok = ::fchmod(fd, 0666 & ~mask) == 0 && writeAll(fd, json);
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
+    if (ok)
+        return {};
+    ::unlink(temporary.c_str());
+    return "Impossible d'enregistrer le procès-verbal.";
+}
+
+// With a record: the session of the window's own draws, so that the record is the very one
+// the window would save.
+int drawWithRecord(const DrawCommandOptions& options, const sortivo::ListFileEntries& entries,
+                   const KeptSeed& seed, const std::string& software)
+{
+    std::string listText;
+    listText.reserve(entries.text().size() + entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (i != 0)
+            listText += "\r\n";
+        listText += entries.at(i);
+    }
+    sortivo::ProofSession session(seed.seed);
+    if (!seed.communicatedAt.empty())
+        session.noteCommunicated(seed.communicatedAt);
+    session.setPublicValue(options.publicValue);
+    const sortivo::DrawRequest request{drawModeOf(options.mode),
+                                       drawCountOf(options, entries.size()), options.teamSize};
+    sortivo::DrawRun run = session.beginRun(sortivo::loadEntries(std::move(listText)), {}, request,
+                                            sortivo::isoTimeUtc(std::chrono::system_clock::now()));
+    run.drawAll();
+    session.endRun(run);
+    const std::string error =
+        writeRecord(options.recordPath, sortivo::recordJson(session, software));
+    if (!error.empty())
+        return refuse(error, options.recordPath);
+
+    const sortivo::RunRecord& record = session.runs().back();
+    ResultOutput output(options.teamSize, options.crlf);
+    for (std::size_t i = 0; i < record.results.size(); ++i)
+        output.append(record.results.at(i));
+    if (!output.finish())
+        return refuse("Impossible d'écrire les résultats.");
+    return done;
+}
+
+int commit(const DrawCommandOptions& options)
+{
+    const KeptSeed kept{sortivo::freshSeed(),
+                        sortivo::isoTimeUtc(std::chrono::system_clock::now())};
+    const std::string error = writeSeedFile(options.seedFile, kept);
+    if (!error.empty())
+        return refuse(error, options.seedFile);
+    const std::string line = sortivo::commitmentOf(kept.seed) + "\n";
+    if (!writeAll(STDOUT_FILENO, line))
+        return refuse("Impossible d'écrire l'engagement.");
+    return done;
+}
+
+} // namespace
+
+int runDrawCommand(const DrawCommandOptions& options, const std::string& software)
+{
+    if (options.commitOnly)
+        return commit(options);
+
+    ListInput input = readListInput(options.listPath);
+    const std::string shownPath = options.listPath == "-" ? "(entrée standard)" : options.listPath;
+    if (!input.error.empty())
+        return refuse(input.error, shownPath);
+    const std::optional<sortivo::ListFileEntries> entries =
+        sortivo::ListFileEntries::read(std::move(input.bytes));
+    if (!entries)
+        return refuse("Ce fichier n'est pas un fichier texte.", shownPath);
+    if (entries->size() == 0)
+        return refuse("La liste est vide.", shownPath);
+    if (options.mode == DrawCommandOptions::Mode::Count &&
+        std::size_t(options.count) > entries->size())
+        return refuse("La liste n'a que " + std::to_string(entries->size()) +
+                          " éléments : impossible d'en tirer " + std::to_string(options.count) +
+                          ".",
+                      shownPath);
+
+    KeptSeed seed;
+    if (!options.seedHex.empty()) {
+        seed.seed = *sortivo::digestFromHex(options.seedHex);
+    } else if (!options.seedFile.empty()) {
+        std::string error;
+        const std::optional<KeptSeed> kept = readSeedFile(options.seedFile, error);
+        if (!kept)
+            return refuse(error, options.seedFile);
+        seed = *kept;
+    } else {
+        seed.seed = sortivo::freshSeed();
+    }
+
+    if (!options.recordPath.empty())
+        return drawWithRecord(options, *entries, seed, software);
+
+    const sortivo::Digest key =
+        sortivo::runKey(seed.seed, 1, fingerprintOf(*entries), options.publicValue);
+    ResultOutput output(options.teamSize, options.crlf);
+    if (!drawToOutput(*entries, sortivo::DrawWords(key), drawCountOf(options, entries->size()),
+                      output))
+        return refuse("Impossible d'écrire les résultats.");
+    return done;
+}

@@ -1,0 +1,150 @@
+#include "cli/drawcommandline.h"
+
+#include <QCommandLineParser>
+#include <QRegularExpression>
+
+#include <cstdio>
+
+namespace
+{
+
+constexpr int usageError = 2;
+
+void print(std::FILE* stream, const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+struct Options {
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
+                            QStringLiteral("Afficher cette aide.")};
+    QCommandLineOption count{{QStringLiteral("n"), QStringLiteral("nombre")},
+                             QStringLiteral("Tirer N éléments (par défaut : tous)."),
+                             QStringLiteral("N")};
+    QCommandLineOption one{{QStringLiteral("u"), QStringLiteral("un")},
+                           QStringLiteral("Tirer un seul élément.")};
+    QCommandLineOption teams{{QStringLiteral("e"), QStringLiteral("equipes")},
+                             QStringLiteral("Tirer tous les éléments en équipes de K (2 à 10)."),
+                             QStringLiteral("K")};
+    QCommandLineOption publicValue{
+        {QStringLiteral("p"), QStringLiteral("valeur-publique")},
+        QStringLiteral("Valeur publique fournie par l'assistance après l'engagement."),
+        QStringLiteral("TEXTE")};
+    QCommandLineOption seed{{QStringLiteral("g"), QStringLiteral("graine")},
+                            QStringLiteral("Rejouer le tirage d'une graine connue (64 chiffres "
+                                           "hexadécimaux), pour vérifier."),
+                            QStringLiteral("HEX")};
+    QCommandLineOption seedFile{
+        {QStringLiteral("f"), QStringLiteral("graine-fichier")},
+        QStringLiteral("Fichier où --engagement garde la graine, et d'où un tirage la reprend."),
+        QStringLiteral("FICHIER")};
+    QCommandLineOption commit{
+        {QStringLiteral("E"), QStringLiteral("engagement")},
+        QStringLiteral("Afficher l'engagement d'une graine neuve, gardée dans --graine-fichier, "
+                       "sans tirer.")};
+    QCommandLineOption record{{QStringLiteral("o"), QStringLiteral("pv")},
+                              QStringLiteral("Écrire le procès-verbal du tirage (JSON)."),
+                              QStringLiteral("FICHIER.json")};
+    QCommandLineOption crlf{QStringLiteral("crlf"),
+                            QStringLiteral("Finir les lignes par CR LF au lieu de LF.")};
+};
+
+std::optional<int> wholeNumber(const QString& text)
+{
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,9}$"));
+    if (!digits.match(text).hasMatch())
+        return std::nullopt;
+    return text.toInt();
+}
+
+} // namespace
+
+std::optional<DrawCommandOptions> readDrawCommandLine(const QStringList& arguments, int& exitStatus)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Tire au sort les éléments d'une liste (un par ligne) et écrit les résultats sur la\n"
+        "sortie standard, un par ligne, ou une équipe par ligne. FICHIER « - » : l'entrée\n"
+        "standard. Codes de retour : 0 fait, 1 entrée incorrecte, 2 mauvais usage."));
+    Options o;
+    for (const QCommandLineOption* option : {&o.help, &o.count, &o.one, &o.teams, &o.publicValue,
+                                             &o.seed, &o.seedFile, &o.commit, &o.record, &o.crlf})
+        parser.addOption(*option);
+    parser.addPositionalArgument(QStringLiteral("tirer"), QStringLiteral("La commande."),
+                                 QStringLiteral("tirer"));
+    parser.addPositionalArgument(QStringLiteral("FICHIER"),
+                                 QStringLiteral("La liste, ou « - » pour l'entrée standard."),
+                                 QStringLiteral("FICHIER|-"));
+
+    const auto refuse = [&](const QString& reason) -> std::optional<DrawCommandOptions> {
+        print(stderr, QStringLiteral("sortivo tirer : ") + reason + QStringLiteral("\n\n") +
+                          parser.helpText());
+        exitStatus = usageError;
+        return std::nullopt;
+    };
+    if (!parser.parse(arguments))
+        return refuse(parser.errorText());
+    if (parser.isSet(o.help)) {
+        print(stdout, parser.helpText());
+        exitStatus = 0;
+        return std::nullopt;
+    }
+
+    DrawCommandOptions request;
+    const QStringList positional = parser.positionalArguments().mid(1);
+    request.commitOnly = parser.isSet(o.commit);
+    if (request.commitOnly) {
+        if (!positional.isEmpty())
+            return refuse(QStringLiteral("--engagement ne tire pas : pas de liste avec lui."));
+        for (const QCommandLineOption* option :
+             {&o.count, &o.one, &o.teams, &o.publicValue, &o.seed, &o.record, &o.crlf})
+            if (parser.isSet(*option))
+                return refuse(QStringLiteral("--engagement ne tire pas : pas de --%1 avec lui.")
+                                  .arg(option->names().constLast()));
+        if (!parser.isSet(o.seedFile))
+            return refuse(
+                QStringLiteral("--engagement demande --graine-fichier, où garder la graine."));
+    } else {
+        if (positional.size() != 1)
+            return refuse(positional.isEmpty() ? QStringLiteral("il manque le fichier de la liste.")
+                                               : QStringLiteral("une seule liste à la fois."));
+        request.listPath = positional.constFirst().toStdString();
+    }
+
+    const int modes =
+        int(parser.isSet(o.count)) + int(parser.isSet(o.one)) + int(parser.isSet(o.teams));
+    if (modes > 1)
+        return refuse(QStringLiteral("--nombre, --un et --equipes s'excluent."));
+    if (parser.isSet(o.count)) {
+        const std::optional<int> n = wholeNumber(parser.value(o.count));
+        if (!n || *n < 1)
+            return refuse(QStringLiteral("--nombre attend un nombre entier positif."));
+        request.mode = DrawCommandOptions::Mode::Count;
+        request.count = *n;
+    } else if (parser.isSet(o.one)) {
+        request.mode = DrawCommandOptions::Mode::One;
+    } else if (parser.isSet(o.teams)) {
+        const std::optional<int> k = wholeNumber(parser.value(o.teams));
+        if (!k || *k < 2 || *k > 10)
+            return refuse(QStringLiteral("--equipes attend une taille d'équipe de 2 à 10."));
+        request.mode = DrawCommandOptions::Mode::Teams;
+        request.teamSize = *k;
+    }
+
+    if (parser.isSet(o.seed) && parser.isSet(o.seedFile))
+        return refuse(QStringLiteral("--graine et --graine-fichier s'excluent."));
+    if (parser.isSet(o.seed)) {
+        static const QRegularExpression hex(QStringLiteral("^[0-9a-fA-F]{64}$"));
+        const QString seed = parser.value(o.seed);
+        if (!hex.match(seed).hasMatch())
+            return refuse(QStringLiteral("--graine attend 64 chiffres hexadécimaux."));
+        request.seedHex = seed.toLower().toStdString();
+    }
+    request.seedFile = parser.value(o.seedFile).toStdString();
+    request.publicValue = parser.value(o.publicValue).toStdString();
+    request.recordPath = parser.value(o.record).toStdString();
+    request.crlf = parser.isSet(o.crlf);
+    return request;
+}

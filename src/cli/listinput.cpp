@@ -1,0 +1,77 @@
+#include "cli/listinput.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+
+// As Open: a list is names, not a disk image.
+constexpr std::size_t largestListFile = std::size_t(256) * 1024 * 1024;
+
+// Reads to the end, but never more than one byte past the limit: a file may report any size
+// (those of /proc report 0) and a pipe none.
+bool readAtMost(int fd, std::string& bytes, std::size_t expected)
+{
+    std::size_t size = 0;
+    bytes.resize(std::min(expected, largestListFile) + 1);
+    for (;;) {
+        if (size == bytes.size()) {
+            if (size > largestListFile)
+                break;
+            bytes.resize(std::min(size * 2 + 65536, largestListFile + 1));
+        }
+        const ssize_t got = ::read(fd, bytes.data() + size, bytes.size() - size);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return false;
+        if (got == 0)
+            break;
+        size += std::size_t(got);
+    }
+    bytes.resize(size);
+    return true;
+}
+
+ListInput failure(const char* message)
+{
+    return {{}, message};
+}
+
+} // namespace
+
+ListInput readListInput(const std::string& path)
+{
+    const bool standardInput = path == "-";
+    int fd = STDIN_FILENO;
+    std::size_t expected = 0;
+    if (!standardInput) {
+        struct stat info;
+        if (::stat(path.c_str(), &info) != 0)
+            return failure("Impossible d'ouvrir le fichier.");
+        if (S_ISDIR(info.st_mode))
+            return failure("Impossible d'ouvrir le fichier : c'est un dossier.");
+        // A pipe would wait for a writer and a device may never end: only a plain file is a
+        // list; a pipe is given as "-".
+        if (!S_ISREG(info.st_mode))
+            return failure("Impossible d'ouvrir le fichier : ce n'est pas un fichier ordinaire.");
+        if (std::size_t(info.st_size) > largestListFile)
+            return failure("Impossible d'ouvrir le fichier : il dépasse 256 Mo.");
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return failure("Impossible d'ouvrir le fichier.");
+        expected = std::size_t(info.st_size);
+    }
+    ListInput input;
+    const bool read = readAtMost(fd, input.bytes, expected);
+    if (!standardInput)
+        ::close(fd);
+    if (!read)
+        return failure("Impossible de lire le fichier.");
+    if (input.bytes.size() > largestListFile)
+        return failure("Impossible d'ouvrir le fichier : il dépasse 256 Mo.");
+    return input;
+}

@@ -1,0 +1,79 @@
+#include "cli/seedfile.h"
+
+#include "core/proofprotocol.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sstream>
+#include <unistd.h>
+
+namespace
+{
+
+constexpr std::string_view header = "sortivo-graine-1";
+
+} // namespace
+
+std::string writeSeedFile(const std::string& path, const KeptSeed& kept)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return errno == EEXIST ? "Le fichier de graine existe déjà ; une graine engagée n'est "
+                                 "jamais remplacée."
+                               : "Impossible de créer le fichier de graine.";
+    const std::string text = std::string(header) + "\ngraine " + sortivo::toHex(kept.seed) +
+                             "\nengagement " + sortivo::commitmentOf(kept.seed) + "\ncommunique " +
+                             kept.communicatedAt + "\n";
+    std::size_t done = 0;
+    bool ok = true;
+    while (ok && done < text.size()) {
+        const ssize_t wrote = ::write(fd, text.data() + done, text.size() - done);
+        if (wrote < 0 && errno == EINTR)
+            continue;
+        ok = wrote > 0;
+        done += ok ? std::size_t(wrote) : 0;
+    }
+    ok = ::fsync(fd) == 0 && ok;
+    ok = ::close(fd) == 0 && ok;
+    if (ok)
+        return {};
+    ::unlink(path.c_str());
+    return "Impossible d'écrire le fichier de graine.";
+}
+
+std::optional<KeptSeed> readSeedFile(const std::string& path, std::string& error)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = "Impossible d'ouvrir le fichier de graine.";
+        return std::nullopt;
+    }
+    std::string text(4096, '\0');
+    std::size_t size = 0;
+    for (;;) {
+        const ssize_t got = ::read(fd, text.data() + size, text.size() - size);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0 || (size += std::size_t(got)) == text.size())
+            break;
+    }
+    ::close(fd);
+    text.resize(size);
+
+    std::istringstream lines(text);
+    std::string first, seedKey, seedHex, commitKey, commitment, timeKey, time;
+    std::getline(lines, first);
+    lines >> seedKey >> seedHex >> commitKey >> commitment >> timeKey >> time;
+    const std::optional<sortivo::Digest> seed = sortivo::digestFromHex(seedHex);
+    if (first != header || seedKey != "graine" || commitKey != "engagement" ||
+        timeKey != "communique" || !seed || time.empty()) {
+        error = "Ce fichier n'est pas un fichier de graine de Sortivo.";
+        return std::nullopt;
+    }
+    // A seed that does not give the commitment shown would make the record fail its check.
+    if (sortivo::commitmentOf(*seed) != commitment) {
+        error = "Le fichier de graine est abîmé : la graine ne donne pas son engagement.";
+        return std::nullopt;
+    }
+    return KeptSeed{*seed, time};
+}

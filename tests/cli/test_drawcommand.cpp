@@ -1,0 +1,387 @@
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+// `sortivo tirer`, run as a script runs it: what it prints, what it writes, how it ends.
+
+namespace
+{
+
+struct Run {
+    int status = -1;
+    QByteArray out;
+    QString err;
+};
+
+Run runProgram(const QString& program, const QStringList& arguments, const QByteArray& input = {})
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    process.setProcessEnvironment(env);
+    process.start(program, arguments);
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished();
+        return {};
+    }
+    Run run;
+    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = process.readAllStandardOutput();
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+Run tirer(const QStringList& arguments, const QByteArray& input = {})
+{
+    return runProgram(QStringLiteral(SORTIVO_PROGRAM),
+                      QStringList{QStringLiteral("tirer")} + arguments, input);
+}
+
+QStringList outputLines(const QByteArray& out, const QByteArray& lineEnd = "\n")
+{
+    if (out.isEmpty())
+        return {};
+    if (!out.endsWith(lineEnd))
+        return {QStringLiteral("<output without a final line end>")};
+    QStringList lines =
+        QString::fromUtf8(out.left(out.size() - lineEnd.size())).split(QString::fromUtf8(lineEnd));
+    return lines;
+}
+
+const QStringList five{QStringLiteral("Anne"), QStringLiteral("Béatrice"), QStringLiteral("Chloé"),
+                       QStringLiteral("Denis"), QStringLiteral("Émile")};
+const QByteArray fiveFile = "Anne\nB\xc3\xa9"
+                            "atrice\r\nChlo\xc3\xa9\nDenis\n\xc3\x89mile\n";
+const QString seed = QStringLiteral("00112233445566778899aabbccddeeff"
+                                    "00112233445566778899aabbccddeeff");
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QJsonObject readRecord(const QString& path)
+{
+    return QJsonDocument::fromJson(readAll(path)).object();
+}
+
+} // namespace
+
+class TestDrawCommand : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+
+    void refusals_data();
+    void refusals();
+    void modes_data();
+    void modes();
+    void standardInput();
+    void readsFilesAsOpen();
+    void replayGivesTheSameDraw_data();
+    void replayGivesTheSameDraw();
+    void recordPassesBothCheckers_data();
+    void recordPassesBothCheckers();
+    void commitFirstDrawLater();
+    void recordNeverReplacesWhatIsNotAFile();
+
+private:
+    QString path(const QString& name) const { return m_dir->filePath(name); }
+    QString listFile() const { return path(QStringLiteral("liste.txt")); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestDrawCommand::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    QFile file(listFile());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(fiveFile);
+}
+
+void TestDrawCommand::refusals_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("message");
+
+    const QString list = QStringLiteral("@liste");
+    const auto row = [](const char* name, QStringList arguments, int status, const char* message) {
+        QTest::newRow(name) << arguments << status << QString::fromUtf8(message);
+    };
+    // Bad usage: 2, with the usage.
+    row("no list", {}, 2, "il manque le fichier");
+    row("two lists", {list, list}, 2, "une seule liste");
+    row("unknown option", {list, "--vite"}, 2, "vite");
+    row("count zero", {list, "--nombre", "0"}, 2, "--nombre attend");
+    row("count not a number", {list, "-n", "trois"}, 2, "--nombre attend");
+    row("team of one", {list, "--equipes", "1"}, 2, "--equipes attend");
+    row("team of eleven", {list, "-e", "11"}, 2, "--equipes attend");
+    row("two modes", {list, "--un", "--nombre", "2"}, 2, "s'excluent");
+    row("short seed", {list, "--graine", "abcd"}, 2, "--graine attend");
+    row("seed and seed file", {list, "-g", seed.toLatin1().constData(), "-f", "@graine"}, 2,
+        "s'excluent");
+    row("commitment with a list", {"--engagement", "-f", "@graine", list}, 2, "pas de liste");
+    row("commitment without seed file", {"-E"}, 2, "--graine-fichier");
+    row("commitment with a draw option", {"-E", "-f", "@graine", "-n", "2"}, 2, "--nombre");
+    // Bad input: 1, with Open's French message.
+    row("missing file", {"@absent.txt"}, 1, "Impossible d'ouvrir le fichier.");
+    row("folder", {"@"}, 1, "c'est un dossier");
+    row("binary file", {"@binaire.txt"}, 1, "Ce fichier n'est pas un fichier texte.");
+    row("empty list", {"@vide.txt"}, 1, "La liste est vide.");
+    row("more than the list", {list, "--nombre", "6"}, 1, "n'a que 5 éléments");
+    row("missing seed file", {list, "-f", "@graine"}, 1,
+        "Impossible d'ouvrir le fichier de graine");
+    row("not a seed file", {list, "-f", "@liste"}, 1, "pas un fichier de graine");
+}
+
+void TestDrawCommand::refusals()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, message);
+    QFile binary(path(QStringLiteral("binaire.txt")));
+    QVERIFY(binary.open(QIODevice::WriteOnly));
+    binary.write(QByteArray("PNG\0\x01\x02", 6));
+    binary.close();
+    QFile empty(path(QStringLiteral("vide.txt")));
+    QVERIFY(empty.open(QIODevice::WriteOnly));
+    empty.write("\n\nnotes\n");
+    empty.close();
+    for (QString& argument : arguments)
+        if (argument == QLatin1String("@liste"))
+            argument = listFile();
+        else if (argument.startsWith(QLatin1Char('@')))
+            argument = path(argument.mid(1));
+
+    const Run run = tirer(arguments);
+    QCOMPARE(run.status, status);
+    QCOMPARE(run.out, QByteArray());
+    QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    QCOMPARE(run.err.contains(QStringLiteral("Utilisation")), status == 2);
+}
+
+void TestDrawCommand::modes_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<int>("teamSize");
+    QTest::addColumn<QByteArray>("lineEnd");
+
+    QTest::newRow("all, by default") << QStringList{} << 5 << 1 << QByteArray("\n");
+    QTest::newRow("a number") << QStringList{"--nombre", "3"} << 3 << 1 << QByteArray("\n");
+    QTest::newRow("the whole list by number")
+        << QStringList{"-n", "5"} << 5 << 1 << QByteArray("\n");
+    QTest::newRow("one") << QStringList{"--un"} << 1 << 1 << QByteArray("\n");
+    QTest::newRow("teams of two") << QStringList{"--equipes", "2"} << 3 << 2 << QByteArray("\n");
+    QTest::newRow("teams of ten") << QStringList{"-e", "10"} << 1 << 10 << QByteArray("\n");
+    QTest::newRow("CR LF") << QStringList{"--crlf", "-u"} << 1 << 1 << QByteArray("\r\n");
+    QTest::newRow("teams, CR LF") << QStringList{"--crlf", "-e", "3"} << 2 << 3
+                                  << QByteArray("\r\n");
+}
+
+void TestDrawCommand::modes()
+{
+    QFETCH(QStringList, options);
+    QFETCH(int, lines);
+    QFETCH(int, teamSize);
+    QFETCH(QByteArray, lineEnd);
+
+    const Run run = tirer(options + QStringList{listFile()});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.err, QString());
+    if (lineEnd == "\n")
+        QVERIFY(!run.out.contains('\r'));
+    const QStringList drawn = outputLines(run.out, lineEnd);
+    QCOMPARE(drawn.size(), lines);
+    // Teams as the window writes them: full teams first, members joined by " - ".
+    QStringList members;
+    for (int i = 0; i < drawn.size(); ++i) {
+        const QStringList team = drawn[i].split(QStringLiteral(" - "));
+        if (i + 1 < drawn.size())
+            QCOMPARE(team.size(), teamSize);
+        members += team;
+    }
+    QCOMPARE(members.removeDuplicates(), qsizetype(0));
+    for (const QString& member : members)
+        QVERIFY2(five.contains(member), qPrintable(member));
+    if (teamSize > 1)
+        QCOMPARE(members.size(), five.size());
+}
+
+void TestDrawCommand::standardInput()
+{
+    const Run run = tirer({QStringLiteral("-")}, fiveFile);
+    QCOMPARE(run.status, 0);
+    QStringList drawn = outputLines(run.out);
+    drawn.sort();
+    QStringList expected = five;
+    expected.sort();
+    QCOMPARE(drawn, expected);
+
+    const Run binary = tirer({QStringLiteral("-")}, QByteArray("\x7f"
+                                                               "ELF\0\0",
+                                                               6));
+    QCOMPARE(binary.status, 1);
+    QVERIFY(binary.err.contains(QStringLiteral("pas un fichier texte")));
+}
+
+// Windows-1252, a byte-order mark, UTF-16, a blank line ending the list: the entries Open reads.
+void TestDrawCommand::readsFilesAsOpen()
+{
+    const QList<QPair<QByteArray, QStringList>> files{
+        {"\xc9lodie\r\n\x9cuf\r\n", {"Élodie", "œuf"}},
+        {"\xef\xbb\xbfZo\xc3\xab\nY\n\nnotes\n", {"Y", "Zoë"}},
+        {QByteArray("\xff\xfe"
+                    "a\0\r\0\n\0b\0",
+                    10),
+         {"a", "b"}},
+    };
+    for (const auto& [bytes, entries] : files) {
+        const Run run = tirer({QStringLiteral("-")}, bytes);
+        QCOMPARE(run.status, 0);
+        QStringList drawn = outputLines(run.out);
+        drawn.sort();
+        QCOMPARE(drawn, entries);
+    }
+}
+
+void TestDrawCommand::replayGivesTheSameDraw_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::newRow("all") << QStringList{};
+    QTest::newRow("number") << QStringList{"-n", "2"};
+    QTest::newRow("teams, public value") << QStringList{"-e", "2", "-p", "dés : 3, 5"};
+}
+
+void TestDrawCommand::replayGivesTheSameDraw()
+{
+    QFETCH(QStringList, options);
+    const QStringList arguments = options + QStringList{listFile(), "--graine", seed.toUpper()};
+    const Run first = tirer(arguments);
+    QCOMPARE(first.status, 0);
+    QCOMPARE(tirer(arguments).out, first.out);
+    // The same draw when the record is written, and from the standard input.
+    const Run recorded = tirer(arguments + QStringList{"--pv", path("pv.json")});
+    QCOMPARE(recorded.out, first.out);
+    QStringList fromInput = arguments;
+    fromInput.replace(fromInput.indexOf(listFile()), QStringLiteral("-"));
+    QCOMPARE(tirer(fromInput, fiveFile).out, first.out);
+    // Another seed, another draw (the chance of the same one is 1 in 120 at most; this seed
+    // pair is known to differ).
+    QStringList other = arguments;
+    other.last() = QString(64, QLatin1Char('7'));
+    QVERIFY(tirer(other).out != first.out);
+}
+
+void TestDrawCommand::recordPassesBothCheckers_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("mode");
+    QTest::newRow("all") << QStringList{} << QStringLiteral("tous");
+    QTest::newRow("number") << QStringList{"--nombre", "2"} << QStringLiteral("nombre");
+    QTest::newRow("one") << QStringList{"--un"} << QStringLiteral("un");
+    QTest::newRow("teams") << QStringList{"--equipes", "4", "--valeur-publique", "42 \"x\""}
+                           << QStringLiteral("equipes");
+}
+
+void TestDrawCommand::recordPassesBothCheckers()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QString, mode);
+    const QString record = path(QStringLiteral("pv.json"));
+    const Run run = tirer(options + QStringList{listFile(), "--pv", record});
+    QCOMPARE(run.status, 0);
+
+    const QJsonObject pv = readRecord(record);
+    const QJsonArray runs = pv.value(QStringLiteral("tirages")).toArray();
+    QCOMPARE(runs.size(), 1);
+    const QJsonObject first = runs.first().toObject();
+    QCOMPARE(first.value(QStringLiteral("mode")).toString(), mode);
+    QCOMPARE(first.value(QStringLiteral("entrees")).toVariant().toStringList(), five);
+    QStringList results = first.value(QStringLiteral("resultats")).toVariant().toStringList();
+    QCOMPARE(results.join(QStringLiteral(" ")),
+             outputLines(run.out)
+                 .join(QStringLiteral(" "))
+                 .replace(QStringLiteral(" - "), QStringLiteral(" ")));
+    QVERIFY(pv.value(QStringLiteral("engagement_communique")).isNull());
+
+    const Run reference =
+        runProgram(QStringLiteral("python3"), {QStringLiteral(SORTIVO_REFERENCE_CHECKER), record});
+    QCOMPARE(reference.status, 0);
+    QVERIFY2(reference.out.startsWith("CONFORME : "), reference.out.constData());
+
+    // The seed the record reveals replays what was printed.
+    const Run replay = tirer(options + QStringList{listFile(), "--graine",
+                                                   pv.value(QStringLiteral("graine")).toString()});
+    QCOMPARE(replay.out, run.out);
+}
+
+void TestDrawCommand::commitFirstDrawLater()
+{
+    const QString seedFile = path(QStringLiteral("graine"));
+    const Run commit = tirer({"--engagement", "--graine-fichier", seedFile});
+    QCOMPARE(commit.status, 0);
+    QVERIFY2(QRegularExpression(QStringLiteral("^[0-9a-f]{64}\n$"))
+                 .match(QString::fromLatin1(commit.out))
+                 .hasMatch(),
+             commit.out.constData());
+    QCOMPARE(QFileInfo(seedFile).permissions() &
+                 (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther),
+             QFile::Permissions());
+    const QByteArray kept = readAll(seedFile);
+
+    // A committed seed is never replaced.
+    const Run again = tirer({"-E", "-f", seedFile});
+    QCOMPARE(again.status, 1);
+    QVERIFY(again.err.contains(QStringLiteral("existe déjà")));
+    QCOMPARE(readAll(seedFile), kept);
+
+    const QString record = path(QStringLiteral("pv.json"));
+    const QStringList draw{listFile(), "-f", seedFile, "-p", "dés 4 et 6", "--pv", record};
+    const Run run = tirer(draw);
+    QCOMPARE(run.status, 0);
+    const QJsonObject pv = readRecord(record);
+    QCOMPARE(pv.value(QStringLiteral("engagement")).toString().toLatin1() + '\n', commit.out);
+    QVERIFY(!pv.value(QStringLiteral("engagement_communique")).toString().isEmpty());
+    QCOMPARE(pv.value(QStringLiteral("valeur_publique")).toString(), QStringLiteral("dés 4 et 6"));
+    QCOMPARE(
+        runProgram(QStringLiteral("python3"), {QStringLiteral(SORTIVO_REFERENCE_CHECKER), record})
+            .status,
+        0);
+    // The same seed file and public value draw the same again.
+    QCOMPARE(tirer(draw).out, run.out);
+}
+
+void TestDrawCommand::recordNeverReplacesWhatIsNotAFile()
+{
+    const QString fifo = path(QStringLiteral("tube"));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const Run run = tirer({listFile(), "--pv", fifo});
+    QCOMPARE(run.status, 1);
+    QVERIFY(run.err.contains(QStringLiteral("pas un fichier ordinaire")));
+    QVERIFY(QFileInfo(fifo).isSymLink() == false);
+    struct stat info;
+    QCOMPARE(::stat(QFile::encodeName(fifo).constData(), &info), 0);
+    QVERIFY(S_ISFIFO(info.st_mode));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::System).size(), 2);
+}
+
+QTEST_GUILESS_MAIN(TestDrawCommand)
+#include "test_drawcommand.moc"
