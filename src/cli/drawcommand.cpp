@@ -7,7 +7,6 @@
 #include "core/listfileentries.h"
 #include "core/proofprotocol.h"
 #include "core/proofrecord.h"
-#include "core/proofsession.h"
 #include "core/resulttext.h"
 
 #include <array>
@@ -16,8 +15,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace
 {
@@ -124,10 +125,12 @@ std::string fingerprintOf(const sortivo::ListFileEntries& entries)
     return fingerprint.finishHex();
 }
 
-// The protocol's draw, straight from the file's bytes to the output: the same positions from
-// the same words as the window's run, without building a list text or a result text.
-bool drawToOutput(const sortivo::ListFileEntries& entries, sortivo::DrawWords words,
-                  std::int32_t drawCount, ResultOutput& output)
+// The protocol's draw, straight from the file's bytes: the same positions from the same words
+// as the window's run, without building a list text or a result text. Calls take(index) for
+// each entry drawn, in draw order, its characters fetched or on their way.
+template <typename Take>
+void drawEntries(const sortivo::ListFileEntries& entries, sortivo::DrawWords words,
+                 std::int32_t drawCount, Take take)
 {
     constexpr std::size_t batchSize = 128;
     constexpr std::size_t takeChunk = 4;
@@ -149,17 +152,18 @@ bool drawToOutput(const sortivo::ListFileEntries& entries, sortivo::DrawWords wo
         for (std::size_t i = 0; i < batch; ++i)
             entries.prefetchChars(picked[i]);
         for (std::size_t i = 0; i < batch; ++i)
-            output.append(entries.at(picked[i]));
+            take(picked[i]);
         left -= batch;
     }
-    return output.finish();
 }
 
 // Written beside the target under a fresh name and renamed over it once complete: a record is
 // whole or absent. A link at the target is replaced, never followed; anything but a plain
 // file there (a device, a pipe, a folder) is refused, since renaming over it would replace it.
-// The French reason on failure, else empty.
-std::string writeRecord(const std::string& path, std::string_view json)
+// `produce` is handed the function that writes. The French reason on failure, else empty.
+std::string
+writeRecord(const std::string& path,
+            const std::function<void(const std::function<void(std::string_view)>&)>& produce)
 {
     struct stat info;
     if (::lstat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode))
@@ -171,7 +175,8 @@ std::string writeRecord(const std::string& path, std::string_view json)
     // A record is made to be shown: readable by all, as a new file would be.
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    bool ok = ::fchmod(fd, 0666 & ~mask) == 0 && writeAll(fd, json);
+    bool ok = ::fchmod(fd, 0666 & ~mask) == 0;
+    produce([&](std::string_view text) { ok = ok && writeAll(fd, text); });
     ok = ::close(fd) == 0 && ok;
     ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
     if (ok)
@@ -180,37 +185,52 @@ std::string writeRecord(const std::string& path, std::string_view json)
     return "Impossible d'enregistrer le procès-verbal.";
 }
 
-// With a record: the session of the window's own draws, so that the record is the very one
-// the window would save.
+// With a record: the record is written first, so that no result is shown without it, then
+// the results. The record is the one the window writes, through the same writer.
 int drawWithRecord(const DrawCommandOptions& options, const sortivo::ListFileEntries& entries,
                    const KeptSeed& seed, const std::string& software)
 {
-    std::string listText;
-    listText.reserve(entries.text().size() + entries.size());
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (i != 0)
-            listText += "\r\n";
-        listText += entries.at(i);
-    }
-    sortivo::ProofSession session(seed.seed);
-    if (!seed.communicatedAt.empty())
-        session.noteCommunicated(seed.communicatedAt);
-    session.setPublicValue(options.publicValue);
-    const sortivo::DrawRequest request{drawModeOf(options.mode),
-                                       drawCountOf(options, entries.size()), options.teamSize};
-    sortivo::DrawRun run = session.beginRun(sortivo::loadEntries(std::move(listText)), {}, request,
-                                            sortivo::isoTimeUtc(std::chrono::system_clock::now()));
-    run.drawAll();
-    session.endRun(run);
+    const std::string date = sortivo::isoTimeUtc(std::chrono::system_clock::now());
+    const std::string fingerprint = fingerprintOf(entries);
+    const std::int32_t drawCount = drawCountOf(options, entries.size());
+    std::vector<std::uint32_t> drawn;
+    drawn.reserve(std::size_t(drawCount));
+    drawEntries(entries,
+                sortivo::DrawWords(sortivo::runKey(seed.seed, 1, fingerprint, options.publicValue)),
+                drawCount, [&](std::size_t index) { drawn.push_back(std::uint32_t(index)); });
+
+    const auto entryAt = [&](std::size_t i) { return entries.at(i); };
+    const sortivo::RecordRun run{
+        1,
+        date,
+        sortivo::DrawRequest{drawModeOf(options.mode), drawCount, options.teamSize},
+        sortivo::RecordStrings{entries.size(), entryAt},
+        fingerprint,
+        sortivo::RecordStrings{drawn.size(),
+                               [&](std::size_t i) {
+                                   // Read in draw order, so scattered: fetched ahead.
+                                   if (i + 16 < drawn.size())
+                                       entries.prefetchChars(drawn[i + 16]);
+                                   return entries.at(drawn[i]);
+                               }},
+        false};
+    const std::optional<std::string> communicatedAt =
+        seed.communicatedAt.empty() ? std::nullopt : std::optional(seed.communicatedAt);
     const std::string error =
-        writeRecord(options.recordPath, sortivo::recordJson(session, software));
+        writeRecord(options.recordPath, [&](const std::function<void(std::string_view)>& write) {
+            sortivo::writeRecordJson({software, seed.seed, communicatedAt, options.publicValue},
+                                     std::span(&run, 1), write);
+        });
     if (!error.empty())
         return refuse(error, options.recordPath);
 
-    const sortivo::RunRecord& record = session.runs().back();
     ResultOutput output(options.teamSize, options.crlf);
-    for (std::size_t i = 0; i < record.results.size(); ++i)
-        output.append(record.results.at(i));
+    constexpr std::size_t ahead = 16;
+    for (std::size_t i = 0; i < drawn.size(); ++i) {
+        if (i + ahead < drawn.size())
+            entries.prefetchChars(drawn[i + ahead]);
+        output.append(entries.at(drawn[i]));
+    }
     if (!output.finish())
         return refuse("Impossible d'écrire les résultats.");
     return done;
@@ -272,8 +292,9 @@ int runDrawCommand(const DrawCommandOptions& options, const std::string& softwar
     const sortivo::Digest key =
         sortivo::runKey(seed.seed, 1, fingerprintOf(*entries), options.publicValue);
     ResultOutput output(options.teamSize, options.crlf);
-    if (!drawToOutput(*entries, sortivo::DrawWords(key), drawCountOf(options, entries->size()),
-                      output))
+    drawEntries(*entries, sortivo::DrawWords(key), drawCountOf(options, entries->size()),
+                [&](std::size_t index) { output.append(entries->at(index)); });
+    if (!output.finish())
         return refuse("Impossible d'écrire les résultats.");
     return done;
 }
