@@ -185,6 +185,17 @@ writeRecord(const std::string& path,
     return "Impossible d'enregistrer le procès-verbal.";
 }
 
+// Drawn entries are read in draw order, so scattered over the list: where one starts is
+// fetched well ahead, its characters a little ahead, so that neither is waited for.
+void prefetchAhead(const sortivo::ListFileEntries& entries, const std::vector<std::uint32_t>& drawn,
+                   std::size_t i)
+{
+    if (i + 32 < drawn.size())
+        entries.prefetchBounds(drawn[i + 32]);
+    if (i + 16 < drawn.size())
+        entries.prefetchChars(drawn[i + 16]);
+}
+
 // With a record: the record is written first, so that no result is shown without it, then
 // the results. The record is the one the window writes, through the same writer.
 int drawWithRecord(const DrawCommandOptions& options, const sortivo::ListFileEntries& entries,
@@ -208,9 +219,7 @@ int drawWithRecord(const DrawCommandOptions& options, const sortivo::ListFileEnt
         fingerprint,
         sortivo::RecordStrings{drawn.size(),
                                [&](std::size_t i) {
-                                   // Read in draw order, so scattered: fetched ahead.
-                                   if (i + 16 < drawn.size())
-                                       entries.prefetchChars(drawn[i + 16]);
+                                   prefetchAhead(entries, drawn, i);
                                    return entries.at(drawn[i]);
                                }},
         false};
@@ -225,10 +234,8 @@ int drawWithRecord(const DrawCommandOptions& options, const sortivo::ListFileEnt
         return refuse(error, options.recordPath);
 
     ResultOutput output(options.teamSize, options.crlf);
-    constexpr std::size_t ahead = 16;
     for (std::size_t i = 0; i < drawn.size(); ++i) {
-        if (i + ahead < drawn.size())
-            entries.prefetchChars(drawn[i + ahead]);
+        prefetchAhead(entries, drawn, i);
         output.append(entries.at(drawn[i]));
     }
     if (!output.finish())
