@@ -251,8 +251,11 @@ int commit(const DrawCommandOptions& options)
     if (!error.empty())
         return refuse(error, options.seedFile);
     const std::string line = sortivo::commitmentOf(kept.seed) + "\n";
-    if (!writeAll(STDOUT_FILENO, line))
+    // A seed whose commitment nobody saw is of no use, and would block its file for ever.
+    if (!writeAll(STDOUT_FILENO, line)) {
+        ::unlink(options.seedFile.c_str());
         return refuse("Impossible d'écrire l'engagement.");
+    }
     return done;
 }
 

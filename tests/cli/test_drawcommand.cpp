@@ -99,6 +99,7 @@ private slots:
     void recordPassesBothCheckers();
     void commitFirstDrawLater();
     void recordNeverReplacesWhatIsNotAFile();
+    void fullOutputIsAnError();
 
 private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
@@ -386,6 +387,30 @@ void TestDrawCommand::recordNeverReplacesWhatIsNotAFile()
     QCOMPARE(::stat(QFile::encodeName(fifo).constData(), &info), 0);
     QVERIFY(S_ISFIFO(info.st_mode));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::System).size(), 2);
+}
+
+// Results that cannot all be written are a failure, not a draw done.
+void TestDrawCommand::fullOutputIsAnError()
+{
+    const auto runIntoFullDisk = [](const QStringList& arguments) {
+        QProcess process;
+        process.setStandardOutputFile(QStringLiteral("/dev/full"));
+        process.start(QStringLiteral(SORTIVO_PROGRAM), QStringList{"tirer"} + arguments);
+        process.waitForFinished(60000);
+        return Run{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                   {},
+                   QString::fromUtf8(process.readAllStandardError())};
+    };
+    const Run draw = runIntoFullDisk({listFile()});
+    QCOMPARE(draw.status, 1);
+    QVERIFY(draw.err.contains(QStringLiteral("Impossible d'écrire les résultats.")));
+
+    // A commitment nobody could see leaves no seed file behind to block the name.
+    const QString seedFile = path(QStringLiteral("graine"));
+    const Run commit = runIntoFullDisk({"-E", "-f", seedFile});
+    QCOMPARE(commit.status, 1);
+    QVERIFY(commit.err.contains(QStringLiteral("Impossible d'écrire l'engagement.")));
+    QVERIFY(!QFile::exists(seedFile));
 }
 
 QTEST_GUILESS_MAIN(TestDrawCommand)
