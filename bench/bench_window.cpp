@@ -23,6 +23,7 @@ class NoDialogPlatform final : public Platform
 {
 public:
     bool askYesNo(QWidget*, const QString&) override { unexpected(); }
+    Answer askYesNoCancel(QWidget*, const QString&) override { unexpected(); }
     void showInformation(QWidget*, const QString&, const QString&) override { unexpected(); }
     void showWarning(QWidget*, const QString&, const QString&) override { unexpected(); }
     std::optional<QString> askText(QWidget*, const QString&, const QString&,

@@ -11,6 +11,8 @@
 #include "listtools/numberingcommand.h"
 #include "listtools/textfilecommands.h"
 #include "print/printcommand.h"
+#include "proof/proofbutton.h"
+#include "proof/proofcontroller.h"
 #include "web/browserlauncher.h"
 #include "web/infodialog.h"
 
@@ -47,6 +49,9 @@ MainWindow::MainWindow(Platform& platform, const QString& documentsFolder, QWidg
     m_numbering = new NumberingCommand(this, m_ui, m_state, m_platform);
     m_files = new TextFileCommands(this, m_ui, m_state, m_platform, *m_listEditor);
     m_print = new PrintCommand(this, m_ui, m_platform);
+    m_proofController =
+        new ProofController(this, addProofButton(m_ui.fraBas, m_ui.lblVelmora, m_ui.Command1),
+                            m_proof, m_platform, documentsFolder);
     connectCommands();
     m_browser = new BrowserLauncher(m_platform, this);
     connectWebAndKeys();
@@ -87,6 +92,11 @@ void MainWindow::closeEvent(QCloseEvent* event)
     if (m_state.drawRunning) {
         m_state.stopRequested = true;
         m_state.closeRequested = true;
+        event->ignore();
+        return;
+    }
+    if (!m_proofController->allowQuit()) {
+        m_state.closeRequested = false;
         event->ignore();
         return;
     }

@@ -13,6 +13,7 @@ class NumberingCommand;
 class TextFileCommands;
 class Platform;
 class PrintCommand;
+class ProofController;
 
 // frmMain: the program's one working window.
 class MainWindow : public QWidget
@@ -49,4 +50,5 @@ private:
     NumberingCommand* m_numbering = nullptr;
     TextFileCommands* m_files = nullptr;
     BrowserLauncher* m_browser = nullptr;
+    ProofController* m_proofController = nullptr;
 };

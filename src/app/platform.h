@@ -20,6 +20,10 @@ public:
     // Yes/No question, Yes the default button, no icon, titled with the program's name. Mouse
     // clicks within a double-click interval of its appearing do not answer it.
     virtual bool askYesNo(QWidget* parent, const QString& text) = 0;
+    enum class Answer { Yes, No, Cancel };
+    // Yes/No/Cancel question, Yes the default and Escape cancelling, titled with the program's
+    // name.
+    virtual Answer askYesNoCancel(QWidget* parent, const QString& text) = 0;
     virtual void showInformation(QWidget* parent, const QString& title, const QString& text) = 0;
     // Exclamation icon: a failure the user must know of.
     virtual void showWarning(QWidget* parent, const QString& title, const QString& text) = 0;

@@ -26,6 +26,22 @@ bool QtPlatform::askYesNo(QWidget* parent, const QString& text)
     return box.exec() == QMessageBox::Yes;
 }
 
+Platform::Answer QtPlatform::askYesNoCancel(QWidget* parent, const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, appTitle(), text,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    default:
+        return Answer::Cancel;
+    }
+}
+
 void QtPlatform::showInformation(QWidget* parent, const QString& title, const QString& text)
 {
     QMessageBox::information(parent, title, text);

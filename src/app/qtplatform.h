@@ -8,6 +8,7 @@ public:
     ~QtPlatform() override;
 
     bool askYesNo(QWidget* parent, const QString& text) override;
+    Answer askYesNoCancel(QWidget* parent, const QString& text) override;
     void showInformation(QWidget* parent, const QString& title, const QString& text) override;
     void showWarning(QWidget* parent, const QString& title, const QString& text) override;
     std::optional<QString> askText(QWidget* parent, const QString& title, const QString& prompt,

@@ -1,6 +1,7 @@
 #include "core/drawwords.h"
 #include "core/proofprotocol.h"
 #include "core/proofrecord.h"
+#include "core/proofreport.h"
 #include "core/proofsession.h"
 #include "core/proofverify.h"
 #include "support/proofsamples.h"
@@ -41,6 +42,7 @@ private slots:
     void oneRunAtATime();
     void freshSeeds();
     void recordBytes();
+    void readableRecord();
     void acceptsRecords_data();
     void acceptsRecords();
     void rejectsRecords_data();
@@ -273,6 +275,38 @@ void TestProof::recordBytes()
 }
 )";
     QCOMPARE(proofsamples::json(session), expected);
+}
+
+void TestProof::readableRecord()
+{
+    sortivo::ProofSession session(proofsamples::sampleSeed());
+    QVERIFY(session.setPublicValue("Dés : 3 5 6"));
+    std::string list =
+        proofsamples::click(session, proofsamples::numbered(10, "e"), DrawMode::Chosen, 3);
+    session.noteCommunicated("2026-12-07T19:58:00Z");
+    proofsamples::click(session, list, DrawMode::Teams, 0, 3, 5);
+    const std::string text = sortivo::recordReport(session, "Sortivo 1.30", "2026-12-07T21:00:00Z");
+    for (const std::string& part : {
+             "Imprimé le 2026-12-07 à 21:00:00 UTC"s,
+             "Engagement : 630dcd2966c4336691125448bbb25b4ff412a49c732db2c8abc1b8581bd710dd"s,
+             "Engagement communiqué le 2026-12-07 à 19:58:00 UTC"s,
+             "Valeur publique : « Dés : 3 5 6 »"s,
+             // The known draw of the first run.
+             "Tirage n° 1, 2026-12-07 à 20:00:00 UTC : tirer 3 éléments, 10 entrées, 3 éléments "
+             "tirés (avant la communication de l'engagement)\r\n"s,
+             "    1. e6\r\n    2. e10\r\n    3. e9\r\n"s,
+             "équipes de 3, 7 entrées, 5 éléments tirés, interrompu\r\n"s,
+             "(les entrées laissées par le tirage précédent)"s,
+             "    Équipe 1 : e3 - e7 - e4\r\n    Équipe 2 : "s,
+             "Graine : 000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f"s,
+             "sortivo --verifier FICHIER"s,
+         })
+        QVERIFY2(text.find(part) != std::string::npos, part.c_str());
+    const std::string sheet =
+        sortivo::commitmentSheet(session.commitment(), "2026-12-07T19:58:00Z");
+    QVERIFY(sheet.find(session.commitment()) != std::string::npos);
+    QVERIFY(sheet.find("Date : 2026-12-07 à 19:58:00 UTC") != std::string::npos);
+    QVERIFY(sheet.find(sortivo::toHex(session.seed())) == std::string::npos);
 }
 
 void TestProof::acceptsRecords_data()

@@ -481,7 +481,8 @@ void TestLayout::tabOrder_data()
 
     const QStringList before = {"cmdOpen",     "cmdNumList", "cmdGo(1)",
                                 "cmbNbTirage", "cmdGo(0)",   "cmdGo(2)"};
-    const QStringList after = {"cmdSave",  "cmdPrint",  "cmdClearResult", "Command1",
+    // The proof button sits in the bottom bar before "Info", as the bar reads.
+    const QStringList after = {"cmdSave",  "cmdPrint",  "cmdClearResult", "cmdPreuve", "Command1",
                                "cmdGo(3)", "cmbEquipe", "txtListe",       "txtResult"};
     QTest::newRow("stop hidden") << false << before + after;
     QTest::newRow("stop shown") << true << before + QStringList{"cmdStopProcess"} + after;

@@ -18,6 +18,13 @@ void FakePlatform::expectYesNo(const QString& text, bool answer)
     m_script.push_back(std::move(step));
 }
 
+void FakePlatform::expectYesNoCancel(const QString& text, Answer answer)
+{
+    Step step = makeStep(Kind::YesNoCancel, {text});
+    step.threeWay = answer;
+    m_script.push_back(std::move(step));
+}
+
 void FakePlatform::expectInformation(const QString& title, const QString& text)
 {
     m_script.push_back(makeStep(Kind::Information, {title, text}));
@@ -104,6 +111,15 @@ bool FakePlatform::askYesNo(QWidget*, const QString& text)
         return false;
     checkWords(*step, {text});
     return step->yes;
+}
+
+Platform::Answer FakePlatform::askYesNoCancel(QWidget*, const QString& text)
+{
+    const auto step = next(Kind::YesNoCancel, QStringLiteral("question \"%1\"").arg(text));
+    if (!step)
+        return Answer::Cancel;
+    checkWords(*step, {text});
+    return step->threeWay;
 }
 
 void FakePlatform::showInformation(QWidget*, const QString& title, const QString& text)

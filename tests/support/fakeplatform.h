@@ -13,6 +13,7 @@ class FakePlatform final : public Platform
 {
 public:
     void expectYesNo(const QString& text, bool answer);
+    void expectYesNoCancel(const QString& text, Answer answer);
     void expectInformation(const QString& title, const QString& text);
     // The warning's text must contain every fragment (a file's path, say).
     void expectWarning(const QString& title, const QStringList& fragments);
@@ -36,6 +37,7 @@ public:
     int busyChanges() const { return m_busyChanges; }
 
     bool askYesNo(QWidget* parent, const QString& text) override;
+    Answer askYesNoCancel(QWidget* parent, const QString& text) override;
     void showInformation(QWidget* parent, const QString& title, const QString& text) override;
     void showWarning(QWidget* parent, const QString& title, const QString& text) override;
     std::optional<QString> askText(QWidget* parent, const QString& title, const QString& prompt,
@@ -53,6 +55,7 @@ public:
 private:
     enum class Kind {
         YesNo,
+        YesNoCancel,
         Information,
         Warning,
         Text,
@@ -66,6 +69,7 @@ private:
         Kind kind = Kind::YesNo;
         QStringList words;
         bool yes = false;
+        Answer threeWay = Answer::Cancel;
         std::optional<QString> answer;
         std::function<void(const QString&)> checkPath;
         std::function<bool(QPrinter&)> printer;

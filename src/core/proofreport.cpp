@@ -1,0 +1,147 @@
+#include "core/proofreport.h"
+
+#include <algorithm>
+
+namespace sortivo
+{
+
+namespace
+{
+
+constexpr std::string_view crlf = "\r\n";
+
+// "2026-12-07T19:58:00Z" as "2026-12-07 à 19:58:00 UTC".
+std::string readableTime(std::string_view iso)
+{
+    if (iso.size() != 20 || iso[10] != 'T' || iso[19] != 'Z')
+        return std::string(iso);
+    return std::string(iso.substr(0, 10)) + " à " + std::string(iso.substr(11, 8)) + " UTC";
+}
+
+std::string modeText(const DrawRequest& request)
+{
+    switch (request.mode) {
+    case DrawMode::Chosen:
+        return request.drawCount == 1 ? "tirer 1 élément"
+                                      : "tirer " + std::to_string(request.drawCount) + " éléments";
+    case DrawMode::One:
+        return "un élément au hasard";
+    case DrawMode::All:
+        return "tous les éléments";
+    case DrawMode::Teams:
+        return "équipes de " + std::to_string(request.teamSize);
+    }
+    return {};
+}
+
+std::string plural(std::size_t count, std::string_view one, std::string_view many)
+{
+    return std::to_string(count) + " " + std::string(count > 1 ? many : one);
+}
+
+void appendResults(std::string& text, const RunRecord& run)
+{
+    const std::size_t teamSize =
+        run.request.mode == DrawMode::Teams ? std::size_t(std::max(run.request.teamSize, 1)) : 1;
+    for (std::size_t i = 0; i < run.results.size(); i += teamSize) {
+        text += "    ";
+        if (run.request.mode == DrawMode::Teams) {
+            text += "Équipe " + std::to_string(i / teamSize + 1) + " : ";
+            for (std::size_t k = i; k < std::min(i + teamSize, run.results.size()); ++k) {
+                if (k > i)
+                    text += " - ";
+                text += run.results.at(k);
+            }
+        } else {
+            text += std::to_string(i + 1) + ". ";
+            text += run.results.at(i);
+        }
+        text += crlf;
+    }
+}
+
+} // namespace
+
+std::string commitmentSheet(std::string_view commitment, std::string_view printedAt)
+{
+    std::string text;
+    text += "Engagement de tirage - Sortivo";
+    text += crlf;
+    text += crlf;
+    text += "Date : " + readableTime(printedAt);
+    text += crlf;
+    text += crlf;
+    text += "Engagement (empreinte SHA-256 de la graine secrète des tirages) :";
+    text += crlf;
+    text += crlf;
+    text += commitment;
+    text += crlf;
+    text += crlf;
+    text += "Ce nombre scelle, avant les tirages, la graine dont ils découleront. Après les "
+            "tirages, le procès-verbal révélera la graine : chacun pourra vérifier qu'elle "
+            "redonne cet engagement et rejouer tous les tirages, avec Sortivo "
+            "(sortivo --verifier FICHIER) ou sans lui (python3 verifier_pv.py FICHIER).";
+    text += crlf;
+    text += crlf;
+    text += "Valeur publique fournie par l'assistance avant le premier tirage : "
+            "______________________________";
+    return text;
+}
+
+std::string runSummary(const RunRecord& run)
+{
+    std::string line = "Tirage n° " + std::to_string(run.number) + ", " + readableTime(run.date) +
+                       " : " + modeText(run.request) + ", " +
+                       plural(run.entryCount, "entrée", "entrées") + ", " +
+                       plural(run.results.size(), "élément tiré", "éléments tirés");
+    if (run.stopped)
+        line += ", interrompu";
+    if (run.beforeCommunication)
+        line += " (avant la communication de l'engagement)";
+    return line;
+}
+
+std::string recordReport(const ProofSession& session, std::string_view software,
+                         std::string_view printedAt)
+{
+    std::string text;
+    auto line = [&](std::string_view s) {
+        text += s;
+        text += crlf;
+    };
+    line("Procès-verbal de tirage - " + std::string(software));
+    line("Imprimé le " + readableTime(printedAt));
+    line("Protocole : " + std::string(proofProtocolName));
+    line("");
+    line("Engagement : " + session.commitment());
+    line(session.communicatedAt()
+             ? "Engagement communiqué le " + readableTime(*session.communicatedAt())
+             : std::string("Engagement jamais communiqué : ces tirages ne prouvent rien au "
+                           "public."));
+    line(session.publicValue().empty() ? std::string("Valeur publique : aucune")
+                                       : "Valeur publique : « " + session.publicValue() + " »");
+    line("");
+    if (session.runs().empty())
+        line("Aucun tirage.");
+    for (const RunRecord& run : session.runs()) {
+        line(runSummary(run));
+        line("  Empreinte de la liste : " + run.fingerprint +
+             (run.entries ? "" : " (les entrées laissées par le tirage précédent)"));
+        if (run.results.empty())
+            line("  Aucun résultat.");
+        else
+            line("  Résultats :");
+        appendResults(text, run);
+        line("");
+    }
+    line("Graine : " + toHex(session.seed()));
+    line("");
+    line("Vérification : la graine doit redonner l'engagement (SHA-256), et chaque tirage rejoué "
+         "à partir de la graine, de son numéro, de l'empreinte de sa liste et de la valeur "
+         "publique doit redonner ses résultats. Le procès-verbal enregistré (fichier JSON) se "
+         "vérifie avec « sortivo --verifier FICHIER », ou sans Sortivo avec « python3 "
+         "verifier_pv.py FICHIER », le vérificateur de référence fourni avec Sortivo.");
+    return text;
+}
+
+} // namespace sortivo

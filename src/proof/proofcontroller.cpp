@@ -1,0 +1,217 @@
+#include "proof/proofcontroller.h"
+
+#include "app/platform.h"
+#include "core/buildversion.h"
+#include "core/proofrecord.h"
+#include "core/proofreport.h"
+#include "core/version.h"
+#include "print/printjob.h"
+#include "proof/proofdialog.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QPushButton>
+#include <QSaveFile>
+
+#include <chrono>
+
+namespace
+{
+
+std::string now()
+{
+    return sortivo::isoTimeUtc(std::chrono::system_clock::now());
+}
+
+std::string software()
+{
+    namespace b = sortivo::build;
+    return "Sortivo " + sortivo::versionString(b::versionMajor, b::versionMinor, b::versionPatch);
+}
+
+QString fromUtf8(const std::string& text)
+{
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+} // namespace
+
+ProofController::ProofController(QWidget* window, QPushButton* cmdPreuve,
+                                 sortivo::ProofSession& session, Platform& platform,
+                                 QString documentsFolder)
+    : QObject(window), m_window(window), m_session(session), m_platform(platform),
+      m_documentsFolder(std::move(documentsFolder))
+{
+    connect(cmdPreuve, &QPushButton::clicked, this, &ProofController::openDialog);
+}
+
+sortivo::ProofSession& ProofController::recordSession()
+{
+    return m_revealed && m_session.runs().empty() && !m_session.runInProgress() ? *m_revealed
+                                                                                : m_session;
+}
+
+void ProofController::noteShown()
+{
+    m_session.noteCommunicated(now());
+}
+
+void ProofController::fill(ProofDialog& dialog)
+{
+    dialog.txtEngagement->setText(QString::fromStdString(m_session.commitment()));
+    dialog.txtValeurPublique->setText(fromUtf8(m_session.publicValue()));
+    dialog.txtValeurPublique->setReadOnly(m_session.publicValueLocked());
+    QStringList runs;
+    for (const sortivo::RunRecord& run : m_session.runs())
+        runs << fromUtf8(sortivo::runSummary(run));
+    dialog.txtTirages->setPlainText(runs.join(QLatin1Char('\n')));
+    QString state;
+    if (&recordSession() != &m_session)
+        state = QStringLiteral("Le procès-verbal de l'engagement précédent (%1…) peut encore être "
+                               "enregistré ou imprimé, jusqu'au prochain tirage.")
+                    .arg(QString::fromStdString(m_revealed->commitment().substr(0, 16)));
+    else if (m_session.runs().empty())
+        state = QStringLiteral("Aucun tirage depuis cet engagement.");
+    if (m_session.publicValueLocked())
+        state = QStringLiteral("La valeur publique est fixée : un tirage a été fait. ") + state;
+    dialog.lblEtat->setText(state);
+}
+
+void ProofController::openDialog()
+{
+    ProofDialog dialog(m_window);
+    // The dialog shows the commitment: from now on the audience may have seen it.
+    noteShown();
+    fill(dialog);
+    connect(dialog.txtValeurPublique, &QLineEdit::textEdited, &dialog,
+            [this, &dialog](const QString& text) {
+                if (!m_session.setPublicValue(text.toStdString()))
+                    fill(dialog);
+            });
+    connect(dialog.cmdCopierEngagement, &QPushButton::clicked, &dialog, [this] {
+        QGuiApplication::clipboard()->setText(QString::fromStdString(m_session.commitment()));
+        noteShown();
+    });
+    connect(dialog.cmdImprimerEngagement, &QPushButton::clicked, &dialog,
+            [this, &dialog] { printCommitment(&dialog); });
+    connect(dialog.cmdEnregistrerPV, &QPushButton::clicked, &dialog, [this, &dialog] {
+        saveRecord(&dialog);
+        fill(dialog);
+    });
+    connect(dialog.cmdImprimerPV, &QPushButton::clicked, &dialog, [this, &dialog] {
+        printRecord(&dialog);
+        fill(dialog);
+    });
+    m_platform.runModal(dialog);
+}
+
+bool ProofController::canReveal(QWidget* parent)
+{
+    if (&recordSession() == &m_session && m_session.runInProgress()) {
+        m_platform.showWarning(parent, QStringLiteral("Procès-verbal"),
+                               QStringLiteral("Un tirage est en cours : le procès-verbal pourra "
+                                              "être enregistré à sa fin."));
+        return false;
+    }
+    return true;
+}
+
+void ProofController::revealed(sortivo::ProofSession& session)
+{
+    if (&session != &m_session)
+        return;
+    m_revealed = std::move(m_session);
+    m_session = sortivo::ProofSession(sortivo::freshSeed());
+}
+
+bool ProofController::saveRecord(QWidget* parent)
+{
+    if (!canReveal(parent))
+        return false;
+    sortivo::ProofSession& session = recordSession();
+    const QString proposed =
+        QDir(m_documentsFolder)
+            .filePath(QStringLiteral("proces-verbal-%1.json")
+                          .arg(QString::fromStdString(session.commitment().substr(0, 8))));
+    const QString path =
+        m_platform.askSaveFileName(parent, proposed, QStringLiteral("Procès-verbal (*.json)"));
+    if (path.isEmpty())
+        return false;
+    if (QFileInfo::exists(path) &&
+        !m_platform.askYesNo(parent,
+                             QStringLiteral("Ce fichier existe déjà, voulez-vous le remplacer ?")))
+        return false;
+
+    m_platform.setBusyCursor(true);
+    const std::string json = sortivo::recordJson(session, software());
+    QSaveFile file(path);
+    const bool written = file.open(QIODevice::WriteOnly) &&
+                         file.write(json.data(), qint64(json.size())) == qint64(json.size()) &&
+                         file.commit();
+    m_platform.setBusyCursor(false);
+    if (!written) {
+        m_platform.showWarning(
+            parent, QStringLiteral("Procès-verbal"),
+            QStringLiteral("Le procès-verbal n'a pas pu être enregistré.\n%1\n%2")
+                .arg(QDir::toNativeSeparators(path), file.errorString()));
+        return false;
+    }
+    revealed(session);
+    return true;
+}
+
+void ProofController::printRecord(QWidget* parent)
+{
+    if (!canReveal(parent))
+        return;
+    sortivo::ProofSession& session = recordSession();
+    if (printText(parent, sortivo::recordReport(session, software(), now())))
+        revealed(session);
+}
+
+void ProofController::printCommitment(QWidget* parent)
+{
+    const std::string sheet = sortivo::commitmentSheet(m_session.commitment(), now());
+    if (printText(parent, sheet))
+        noteShown();
+}
+
+bool ProofController::printText(QWidget* parent, const std::string& text)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    if (!m_platform.askPrinter(parent, printer))
+        return false;
+    m_platform.setBusyCursor(true);
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPointSizeF(10);
+    const auto plan = planPrint(printer, font, text);
+    const bool printed = plan && printPlan(printer, *plan);
+    m_platform.setBusyCursor(false);
+    if (!printed)
+        m_platform.showWarning(parent, QStringLiteral("Impression"),
+                               QStringLiteral("L'impression a échoué."));
+    return printed;
+}
+
+bool ProofController::allowQuit()
+{
+    if (!m_session.hasRunsSinceCommunication())
+        return true;
+    switch (m_platform.askYesNoCancel(
+        m_window, QStringLiteral("Enregistrer le procès-verbal avant de quitter ?"))) {
+    case Platform::Answer::Yes:
+        return saveRecord(m_window);
+    case Platform::Answer::No:
+        return true;
+    case Platform::Answer::Cancel:
+        break;
+    }
+    return false;
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "core/proofsession.h"
+
+#include <QObject>
+#include <QString>
+
+#include <optional>
+#include <string>
+
+class Platform;
+class ProofDialog;
+class QPushButton;
+class QWidget;
+
+// The "Preuve du tirage" button and its dialog: showing the commitment, taking the public
+// value, saving and printing the record. Revealing the seed ends the session: the next draws
+// get a fresh seed, as nobody may know a seed before its draws.
+class ProofController : public QObject
+{
+    Q_OBJECT
+public:
+    // `session` is the one the draws are made from; this replaces it when the seed is revealed.
+    ProofController(QWidget* window, QPushButton* cmdPreuve, sortivo::ProofSession& session,
+                    Platform& platform, QString documentsFolder);
+
+    void openDialog();
+    // Asked when the window closes: false when the user chose to stay.
+    bool allowQuit();
+
+private:
+    // The session whose record the buttons save and print: the current one, or, until the
+    // current one has a run, the one whose seed was just revealed.
+    sortivo::ProofSession& recordSession();
+    bool canReveal(QWidget* parent);
+    void revealed(sortivo::ProofSession& session);
+    bool saveRecord(QWidget* parent);
+    void printRecord(QWidget* parent);
+    void printCommitment(QWidget* parent);
+    bool printText(QWidget* parent, const std::string& text);
+    void noteShown();
+    void fill(ProofDialog& dialog);
+
+    QWidget* m_window;
+    sortivo::ProofSession& m_session;
+    Platform& m_platform;
+    QString m_documentsFolder;
+    std::optional<sortivo::ProofSession> m_revealed;
+};

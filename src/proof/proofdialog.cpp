@@ -1,0 +1,97 @@
+#include "proof/proofdialog.h"
+
+#include "app/appicons.h"
+
+#include <QDialogButtonBox>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace
+{
+
+template <typename W> W* named(W* widget, const char* name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+QLabel* wrapped(const QString& text, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setWordWrap(true);
+    return label;
+}
+
+} // namespace
+
+ProofDialog::ProofDialog(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmPreuve"));
+    setWindowTitle(QStringLiteral("Preuve du tirage"));
+    setWindowIcon(programIcon());
+    setModal(true);
+
+    txtEngagement = named(new QLineEdit(this), "txtEngagement");
+    txtEngagement->setReadOnly(true);
+    txtEngagement->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    txtEngagement->setMinimumWidth(
+        txtEngagement->fontMetrics().horizontalAdvance(QString(66, QLatin1Char('0'))));
+    cmdCopierEngagement =
+        named(new QPushButton(QStringLiteral("Copier"), this), "cmdCopierEngagement");
+    cmdImprimerEngagement = named(new QPushButton(QStringLiteral("Imprimer l'engagement…"), this),
+                                  "cmdImprimerEngagement");
+
+    txtValeurPublique = named(new QLineEdit(this), "txtValeurPublique");
+    txtValeurPublique->setPlaceholderText(QStringLiteral("par exemple : dés 3, 5 et 6"));
+
+    txtTirages = named(new QPlainTextEdit(this), "txtTirages");
+    txtTirages->setReadOnly(true);
+    txtTirages->setLineWrapMode(QPlainTextEdit::NoWrap);
+    lblEtat = named(wrapped(QString(), this), "lblEtat");
+
+    cmdEnregistrerPV = named(new QPushButton(QStringLiteral("Enregistrer le procès-verbal…"), this),
+                             "cmdEnregistrerPV");
+    cmdImprimerPV =
+        named(new QPushButton(QStringLiteral("Imprimer le procès-verbal…"), this), "cmdImprimerPV");
+    cmdFermer = named(new QPushButton(QStringLiteral("Fermer"), this), "cmdFermer");
+    cmdFermer->setDefault(true);
+    connect(cmdFermer, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto* grid = new QGridLayout(this);
+    int row = 0;
+    grid->addWidget(
+        wrapped(QStringLiteral(
+                    "Montrez cet engagement à l'assistance avant le premier tirage : lisez-le, "
+                    "copiez-le ou imprimez-le. Il scelle la graine secrète d'où découleront les "
+                    "tirages. Le procès-verbal, enregistré après les tirages, révélera la graine, "
+                    "et chacun pourra vérifier que les tirages n'ont été ni truqués ni "
+                    "recommencés."),
+                this),
+        row++, 0, 1, 3);
+    grid->addWidget(new QLabel(QStringLiteral("Engagement :"), this), row, 0);
+    grid->addWidget(txtEngagement, row++, 1, 1, 2);
+    grid->addWidget(cmdCopierEngagement, row, 1, Qt::AlignRight);
+    grid->addWidget(cmdImprimerEngagement, row++, 2);
+    grid->addWidget(
+        wrapped(QStringLiteral("Valeur publique : un texte que l'assistance fournit après avoir vu "
+                               "l'engagement et avant le premier tirage (des dés lancés dans la "
+                               "salle, un numéro de loto). Elle ne change plus ensuite."),
+                this),
+        row++, 0, 1, 3);
+    grid->addWidget(new QLabel(QStringLiteral("Valeur publique :"), this), row, 0);
+    grid->addWidget(txtValeurPublique, row++, 1, 1, 2);
+    grid->addWidget(new QLabel(QStringLiteral("Tirages enregistrés :"), this), row++, 0, 1, 3);
+    grid->addWidget(txtTirages, row++, 0, 1, 3);
+    grid->addWidget(lblEtat, row++, 0, 1, 3);
+    auto* buttons = new QDialogButtonBox(this);
+    buttons->addButton(cmdEnregistrerPV, QDialogButtonBox::ActionRole);
+    buttons->addButton(cmdImprimerPV, QDialogButtonBox::ActionRole);
+    buttons->addButton(cmdFermer, QDialogButtonBox::AcceptRole);
+    grid->addWidget(buttons, row++, 0, 1, 3);
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(row - 3, 1);
+}

@@ -1,0 +1,356 @@
+#include "app/mainwindow.h"
+#include "core/proofverify.h"
+#include "support/fakeplatform.h"
+#include "support/guitest.h"
+#include "support/mainwindowcontrols.h"
+
+#include <QClipboard>
+#include <QDialog>
+#include <QGuiApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+namespace
+{
+
+const QString saveBeforeQuitting =
+    QStringLiteral("Enregistrer le procès-verbal avant de quitter ?");
+const QRegularExpression commitmentForm(QStringLiteral("^[0-9a-f]{64}$"));
+
+// What a test sees of the proof dialog while it is open.
+struct ProofView {
+    QDialog& dialog;
+    QLineEdit* commitment() const
+    {
+        return control<QLineEdit>(dialog, QStringLiteral("txtEngagement"));
+    }
+    QLineEdit* publicValue() const
+    {
+        return control<QLineEdit>(dialog, QStringLiteral("txtValeurPublique"));
+    }
+    QPlainTextEdit* runs() const
+    {
+        return control<QPlainTextEdit>(dialog, QStringLiteral("txtTirages"));
+    }
+    QLabel* state() const { return control<QLabel>(dialog, QStringLiteral("lblEtat")); }
+    QPushButton* button(const char* name) const
+    {
+        return control<QPushButton>(dialog, QLatin1String(name));
+    }
+};
+
+// Typed as keys, so the box hears it as the user's own edit; QTest::keyClicks takes ASCII only.
+void type(QWidget* widget, const QString& text)
+{
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+QJsonObject readRecord(const QString& path)
+{
+    return QJsonDocument::fromJson(readBytes(path)).object();
+}
+
+} // namespace
+
+class TestProofWindow : public QObject, public MainWindowControls
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void buttonSitsBetweenLinkAndInfo();
+    void buttonNeverCoversTheBar();
+    void commitmentShown();
+    void publicValueLockedByFirstRun();
+    void recordSavedThenNewCommitment();
+    void savingAskedBeforeReplacing();
+    void printedRecordRevealsTheSeed();
+    void commitmentSheetPrinted();
+    void quitQuestion_data();
+    void quitQuestion();
+
+private:
+    QWidget& drivenWindow() const override { return *m_window; }
+
+    // Opens the proof dialog and lets `act` work in it while it is up.
+    void inProofDialog(const std::function<void(ProofView&)>& act)
+    {
+        m_platform->expectModal([act](QDialog& dialog) {
+            QCOMPARE(dialog.objectName(), QStringLiteral("frmPreuve"));
+            QCOMPARE(dialog.windowTitle(), QStringLiteral("Preuve du tirage"));
+            ProofView view{dialog};
+            act(view);
+        });
+        button(QStringLiteral("cmdPreuve"))->click();
+    }
+    QString shownCommitment()
+    {
+        QString shown;
+        inProofDialog([&](ProofView& v) { shown = v.commitment()->text(); });
+        return shown;
+    }
+    void drawOne(const QStringList& lines)
+    {
+        setBoxLines(*list(), lines);
+        go(1)->click();
+    }
+    QString recordPath(const char* name) const { return m_dir->filePath(QLatin1String(name)); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<FakePlatform> m_platform;
+    std::unique_ptr<MainWindow> m_window;
+};
+
+void TestProofWindow::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_platform = std::make_unique<FakePlatform>();
+    m_window = std::make_unique<MainWindow>(*m_platform, QString());
+    m_window->show();
+}
+
+void TestProofWindow::cleanup()
+{
+    m_window.reset();
+    QVERIFY(m_platform->done());
+    QVERIFY(!m_platform->busy());
+}
+
+void TestProofWindow::buttonSitsBetweenLinkAndInfo()
+{
+    QPushButton* proof = button(QStringLiteral("cmdPreuve"));
+    QWidget* info = button(QStringLiteral("Command1"));
+    QWidget* link = control<QWidget>(*m_window, QStringLiteral("lblVelmora"));
+    QCOMPARE(proof->text(), QStringLiteral("Preuve du tirage"));
+    QCOMPARE(proof->parentWidget()->objectName(), QStringLiteral("fraBas"));
+    for (const QSize size : {QSize(875, 501), QSize(1200, 700), QSize(600, 400)}) {
+        m_window->resize(size);
+        QVERIFY(proof->isVisible());
+        QCOMPARE(proof->y(), info->y());
+        QCOMPARE(proof->geometry().right() + 1 + 8, info->x());
+        QVERIFY(proof->x() > link->geometry().right() + 1);
+        // The whole caption fits.
+        QVERIFY(proof->width() >= proof->sizeHint().width());
+    }
+}
+
+void TestProofWindow::buttonNeverCoversTheBar()
+{
+    QPushButton* proof = button(QStringLiteral("cmdPreuve"));
+    QWidget* link = control<QWidget>(*m_window, QStringLiteral("lblVelmora"));
+    m_window->resize(m_window->minimumSize());
+    QVERIFY(!proof->isVisible());
+    QVERIFY(link->isVisible());
+    m_window->resize(875, 501);
+    QVERIFY(proof->isVisible());
+}
+
+void TestProofWindow::commitmentShown()
+{
+    QString first;
+    inProofDialog([&](ProofView& v) {
+        first = v.commitment()->text();
+        QVERIFY(first.contains(commitmentForm));
+        QVERIFY(v.commitment()->isReadOnly());
+        QVERIFY(!v.publicValue()->isReadOnly());
+        QVERIFY(v.publicValue()->text().isEmpty());
+        QVERIFY(v.runs()->toPlainText().isEmpty());
+        v.button("cmdCopierEngagement")->click();
+        QCOMPARE(QGuiApplication::clipboard()->text(), first);
+        v.button("cmdFermer")->click();
+    });
+    // The same session until its record is saved, whatever is drawn meanwhile.
+    drawOne({QStringLiteral("Anne"), QStringLiteral("Paul")});
+    QCOMPARE(shownCommitment(), first);
+    // Each program start commits to a seed of its own.
+    FakePlatform other;
+    MainWindow second(other, QString());
+    other.expectModal([&](QDialog& dialog) {
+        QVERIFY(control<QLineEdit>(dialog, QStringLiteral("txtEngagement"))->text() != first);
+    });
+    control<QPushButton>(second, QStringLiteral("cmdPreuve"))->click();
+    QVERIFY(other.done());
+}
+
+void TestProofWindow::publicValueLockedByFirstRun()
+{
+    inProofDialog([](ProofView& v) { type(v.publicValue(), QStringLiteral("dés 4 2")); });
+    drawOne({QStringLiteral("Anne"), QStringLiteral("Paul"), QStringLiteral("Zoé")});
+    inProofDialog([this](ProofView& v) {
+        QCOMPARE(v.publicValue()->text(), QStringLiteral("dés 4 2"));
+        QVERIFY(v.publicValue()->isReadOnly());
+        QVERIFY(v.state()->text().contains(QStringLiteral("valeur publique est fixée")));
+        type(v.publicValue(), QStringLiteral(" 6"));
+        QCOMPARE(v.publicValue()->text(), QStringLiteral("dés 4 2"));
+        m_platform->expectSaveFile(recordPath("pv.json"));
+        v.button("cmdEnregistrerPV")->click();
+    });
+    const QJsonObject record = readRecord(recordPath("pv.json"));
+    QCOMPARE(record[QLatin1String("valeur_publique")].toString(), QStringLiteral("dés 4 2"));
+    const auto verdict = sortivo::verifyRecord(readBytes(recordPath("pv.json")).toStdString());
+    QVERIFY2(verdict.conforming, verdict.message.c_str());
+}
+
+void TestProofWindow::recordSavedThenNewCommitment()
+{
+    const QString before = shownCommitment();
+    const QStringList names = numberedNames(8);
+    drawOne(names);
+    m_platform->expectYesNo(QStringLiteral("Effacer d'abord les résultats ?"), false);
+    go(2)->click();
+    const QString shownResults = results()->toPlainText();
+
+    inProofDialog([&](ProofView& v) {
+        QCOMPARE(v.runs()->toPlainText().count(QLatin1Char('\n')), 1); // two runs
+        m_platform->expectSaveFile(recordPath("pv.json"), [](const QString& proposed) {
+            QVERIFY(proposed.endsWith(QLatin1String(".json")));
+        });
+        v.button("cmdEnregistrerPV")->click();
+        QVERIFY(v.commitment()->text().contains(commitmentForm));
+        QVERIFY(v.commitment()->text() != before);
+        QVERIFY(v.runs()->toPlainText().isEmpty());
+        QVERIFY(!v.publicValue()->isReadOnly());
+    });
+
+    const QByteArray bytes = readBytes(recordPath("pv.json"));
+    const auto verdict = sortivo::verifyRecord(bytes.toStdString());
+    QVERIFY2(verdict.conforming, verdict.message.c_str());
+    const QJsonObject record = QJsonDocument::fromJson(bytes).object();
+    QCOMPARE(record[QLatin1String("engagement")].toString(), before);
+    QVERIFY(record[QLatin1String("engagement_communique")].isString());
+    const QJsonArray runs = record[QLatin1String("tirages")].toArray();
+    QCOMPARE(runs.size(), 2);
+    QCOMPARE(runs[0].toObject()[QLatin1String("mode")].toString(), QStringLiteral("un"));
+    QCOMPARE(runs[0].toObject()[QLatin1String("entrees")].toArray().size(), 8);
+    QCOMPARE(runs[1].toObject()[QLatin1String("mode")].toString(), QStringLiteral("tous"));
+    QVERIFY(runs[1].toObject()[QLatin1String("entrees")].isNull());
+    // The record holds exactly what the window showed, in draw order.
+    QStringList drawn;
+    for (const auto& run : runs)
+        for (const auto& result : run.toObject()[QLatin1String("resultats")].toArray())
+            drawn << result.toString();
+    QCOMPARE(drawn.join(QLatin1Char('\n')), shownResults);
+
+    // The new session numbers its runs from 1 again, under the new commitment.
+    drawOne({QStringLiteral("Anne")});
+    inProofDialog([this](ProofView& v) {
+        m_platform->expectSaveFile(recordPath("pv2.json"));
+        v.button("cmdEnregistrerPV")->click();
+    });
+    const QJsonObject next = readRecord(recordPath("pv2.json"));
+    QVERIFY(next[QLatin1String("engagement")].toString() != before);
+    QCOMPARE(
+        next[QLatin1String("tirages")].toArray()[0].toObject()[QLatin1String("numero")].toInt(), 1);
+}
+
+void TestProofWindow::savingAskedBeforeReplacing()
+{
+    drawOne({QStringLiteral("Anne")});
+    QVERIFY(writeBytes(recordPath("pv.json"), "ancien"));
+    QString kept;
+    inProofDialog([&](ProofView& v) {
+        kept = v.commitment()->text();
+        m_platform->expectSaveFile(recordPath("pv.json"));
+        m_platform->expectYesNo(
+            QStringLiteral("Ce fichier existe déjà, voulez-vous le remplacer ?"), false);
+        v.button("cmdEnregistrerPV")->click();
+        // Nothing saved, so the seed is still secret and the session goes on.
+        QCOMPARE(v.commitment()->text(), kept);
+    });
+    QCOMPARE(readBytes(recordPath("pv.json")), QByteArray("ancien"));
+}
+
+void TestProofWindow::printedRecordRevealsTheSeed()
+{
+    drawOne({QStringLiteral("Anne"), QStringLiteral("Paul")});
+    const QString pdf = recordPath("pv.pdf");
+    QString printed;
+    inProofDialog([&](ProofView& v) {
+        printed = v.commitment()->text();
+        m_platform->expectPrinter([&](QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            return true;
+        });
+        m_platform->expectSaveFile(recordPath("pv.json"));
+        v.button("cmdImprimerPV")->click();
+        // The seed is on paper: the draws to come need another.
+        QVERIFY(v.commitment()->text() != printed);
+        QVERIFY(v.state()->text().contains(printed.left(16)));
+        // Until the next run, the record that was printed can still be saved.
+        v.button("cmdEnregistrerPV")->click();
+    });
+    QVERIFY(QFileInfo(pdf).size() > 0);
+    const QJsonObject record = readRecord(recordPath("pv.json"));
+    QCOMPARE(record[QLatin1String("engagement")].toString(), printed);
+    QCOMPARE(record[QLatin1String("tirages")].toArray().size(), 1);
+}
+
+void TestProofWindow::commitmentSheetPrinted()
+{
+    const QString pdf = recordPath("engagement.pdf");
+    QString shown;
+    inProofDialog([&](ProofView& v) {
+        shown = v.commitment()->text();
+        m_platform->expectPrinter([&](QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            return true;
+        });
+        v.button("cmdImprimerEngagement")->click();
+        QCOMPARE(v.commitment()->text(), shown);
+    });
+    QVERIFY(QFileInfo(pdf).size() > 0);
+}
+
+void TestProofWindow::quitQuestion_data()
+{
+    QTest::addColumn<bool>("shown");      // the proof dialog was opened before the run
+    QTest::addColumn<int>("answer");      // -1: no question
+    QTest::addColumn<QString>("savedAs"); // the save dialog's answer, when it comes
+    QTest::addColumn<bool>("closes");
+
+    using A = Platform::Answer;
+    QTest::newRow("commitment never shown") << false << -1 << QString() << true;
+    QTest::newRow("yes saves, then quits") << true << int(A::Yes) << "pv.json" << true;
+    QTest::newRow("yes, save cancelled, stays") << true << int(A::Yes) << "" << false;
+    QTest::newRow("no quits unsaved") << true << int(A::No) << QString() << true;
+    QTest::newRow("cancel stays") << true << int(A::Cancel) << QString() << false;
+}
+
+void TestProofWindow::quitQuestion()
+{
+    QFETCH(bool, shown);
+    QFETCH(int, answer);
+    QFETCH(QString, savedAs);
+    QFETCH(bool, closes);
+
+    if (shown)
+        shownCommitment();
+    drawOne({QStringLiteral("Anne"), QStringLiteral("Paul")});
+    if (answer >= 0)
+        m_platform->expectYesNoCancel(saveBeforeQuitting, Platform::Answer(answer));
+    if (answer == int(Platform::Answer::Yes))
+        m_platform->expectSaveFile(savedAs.isEmpty() ? QString() : recordPath("pv.json"));
+    QCOMPARE(m_window->close(), closes);
+    QCOMPARE(QFileInfo::exists(recordPath("pv.json")), !savedAs.isEmpty());
+    if (!closes) {
+        // Asked again on the next try, as nothing was saved.
+        m_platform->expectYesNoCancel(saveBeforeQuitting, Platform::Answer::No);
+        QVERIFY(m_window->close());
+    }
+}
+
+QTEST_MAIN(TestProofWindow)
+#include "test_proofwindow.moc"
