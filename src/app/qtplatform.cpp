@@ -32,6 +32,7 @@ Platform::Answer QtPlatform::askYesNoCancel(QWidget* parent, const QString& text
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::Cancel);
+    new EarlyClickGuard(box, std::chrono::milliseconds(QApplication::doubleClickInterval()));
     switch (box.exec()) {
     case QMessageBox::Yes:
         return Answer::Yes;
