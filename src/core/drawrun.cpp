@@ -29,6 +29,7 @@ DrawRun::DrawRun(std::shared_ptr<const EntryList> entries, std::string resultTex
         const std::size_t averageEntry = m_entries->charCount() / n;
         m_result.reserve(draws * (averageEntry + 3));
         m_drawn.reserve(draws, draws * (averageEntry + 1));
+        m_drawnIndexes.reserve(draws);
     }
 }
 
@@ -61,6 +62,7 @@ void DrawRun::drawMany(std::int32_t maxDraws)
             const std::string_view entry = m_entries->at(picked[i]);
             m_result.append(entry);
             m_drawn.append(entry);
+            m_drawnIndexes.push_back(picked[i]);
         }
         m_drawsDone += std::int32_t(batch);
         maxDraws -= std::int32_t(batch);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace sortivo
 {
@@ -50,6 +51,12 @@ public:
     std::string remainingListText() const;
     const std::string& resultText() const { return m_result.text(); }
     std::string releaseResultText() { return m_result.release(); }
+    // Hands over the result text so far; the entries drawn later are appended to it where it
+    // went, with the separators that text calls for. A window showing the results takes them
+    // this way as they come.
+    std::string takeResultText() { return m_result.take(); }
+    // The 0-based list positions of the entries drawn so far, in draw order.
+    const std::vector<std::size_t>& drawnIndexes() const { return m_drawnIndexes; }
 
 private:
     // Shared with the record of the run, which may have to write them out.
@@ -58,6 +65,7 @@ private:
     ResultText m_result;
     DrawWords m_words;
     StringList m_drawn;
+    std::vector<std::size_t> m_drawnIndexes;
     std::int32_t m_drawCount;
     std::int32_t m_drawsDone = 0;
 };

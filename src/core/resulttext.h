@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace sortivo
 {
@@ -25,6 +26,12 @@ public:
     {
         m_written = m_written || !m_text.empty();
         m_text.clear();
+    }
+    // What was appended since the last take, forgetting it as clearWritten() does.
+    std::string take()
+    {
+        m_written = m_written || !m_text.empty();
+        return std::exchange(m_text, std::string());
     }
 
 private:
