@@ -7,6 +7,7 @@
 #include "app/makeraddress.h"
 #include "app/platform.h"
 #include "draw/drawcontroller.h"
+#include "draw/entryblocks.h"
 #include "listtools/listeditor.h"
 #include "listtools/numberingcommand.h"
 #include "listtools/textfilecommands.h"
@@ -17,6 +18,7 @@
 #include "web/infodialog.h"
 
 #include <QCloseEvent>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
 
@@ -44,8 +46,9 @@ MainWindow::MainWindow(Platform& platform, const QString& documentsFolder, QWidg
     m_ui.lblVelmora->setText(QStringLiteral("by Velmora - ") + makerAddress());
     m_ui.Command1->setText(QStringLiteral("Info"));
 
-    m_draw = new DrawController(this, m_ui, m_state, m_platform, m_proof);
-    m_listEditor = new ListEditor(m_ui, m_state, this);
+    m_listEntries = new EntryBlocks(*m_ui.txtListe->document(), this);
+    m_draw = new DrawController(this, m_ui, m_state, m_platform, m_proof, *m_listEntries);
+    m_listEditor = new ListEditor(m_ui, m_state, *m_listEntries, this);
     m_numbering = new NumberingCommand(this, m_ui, m_state, m_platform);
     m_files = new TextFileCommands(this, m_ui, m_state, m_platform, *m_listEditor);
     m_print = new PrintCommand(this, m_ui, m_platform);
@@ -63,6 +66,8 @@ MainWindow::~MainWindow()
     // the focus leave a box that is already half torn down.
     delete m_files;
     delete m_listEditor;
+    delete m_draw;
+    delete m_listEntries;
 }
 
 void MainWindow::openListFile(const QString& path)

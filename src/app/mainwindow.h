@@ -8,6 +8,7 @@
 
 class BrowserLauncher;
 class DrawController;
+class EntryBlocks;
 class ListEditor;
 class NumberingCommand;
 class TextFileCommands;
@@ -44,6 +45,7 @@ private:
     WindowState m_state;
     // The draws' seed and the runs made from it, shared by the draw and the proof.
     sortivo::ProofSession m_proof;
+    EntryBlocks* m_listEntries = nullptr;
     DrawController* m_draw = nullptr;
     ListEditor* m_listEditor = nullptr;
     PrintCommand* m_print = nullptr;

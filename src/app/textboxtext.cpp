@@ -3,17 +3,51 @@
 #include "core/boxlinebreaks.h"
 
 #include <QPlainTextEdit>
+#include <QTextCursor>
 #include <QTextDocument>
 
-std::string boxText(const QPlainTextEdit& box)
+std::string boxText(const QTextDocument& document)
 {
     // Raw text keeps no-break spaces as they are; plain text would turn them into spaces and
     // change the entries.
-    return sortivo::listTextFromBox(box.document()->toRawText().toStdString());
+    return sortivo::listTextFromBox(document.toRawText().toStdString());
+}
+
+std::string boxText(const QPlainTextEdit& box)
+{
+    return boxText(*box.document());
 }
 
 void setBoxText(QPlainTextEdit& box, std::string_view text)
 {
     const std::string lines = sortivo::boxTextFromList(text);
     box.setPlainText(QString::fromUtf8(lines.data(), qsizetype(lines.size())));
+}
+
+void appendBoxText(QTextDocument& document, std::string_view text)
+{
+    if (text.empty())
+        return;
+    const std::string lines = sortivo::boxTextFromList(text);
+    QTextCursor cursor(&document);
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(QString::fromUtf8(lines.data(), qsizetype(lines.size())));
+}
+
+void BoxTextFeed::feed(QTextDocument& document, std::size_t bytes)
+{
+    if (done())
+        return;
+    // A piece ends before a CR LF, so that the next one starts with the line break; one that
+    // ended inside a pair would split it into two breaks.
+    std::size_t end = m_text.size();
+    if (m_text.size() - m_fed > bytes) {
+        end = m_text.find("\r\n", m_fed + std::max<std::size_t>(bytes, 2));
+        if (end == std::string::npos)
+            end = m_text.size();
+    }
+    appendBoxText(document, std::string_view(m_text).substr(m_fed, end - m_fed));
+    m_fed = end;
+    if (done())
+        std::string().swap(m_text);
 }

@@ -2,12 +2,8 @@
 
 #include <QString>
 
-#include <cstdint>
-
 // What the main window's commands share while the program runs.
 struct WindowState {
-    // Entries in the list as last loaded, less the ones drawn since.
-    std::int32_t entryCount = 0;
     // Set while a draw or a numbering runs; their loops let other events in, and this tells
     // the other handlers that the program itself is writing the list.
     bool drawRunning = false;

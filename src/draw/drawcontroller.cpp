@@ -7,27 +7,45 @@
 #include "app/windowstate.h"
 #include "core/drawrun.h"
 #include "core/proofsession.h"
+#include "draw/boxdraw.h"
+#include "draw/entryblocks.h"
 
 #include <QComboBox>
-#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace
 {
 
-constexpr std::int32_t drawsBetweenClockChecks = 256;
 constexpr int progressEntryThreshold = 1000;
 constexpr int progressDrawThreshold = 300;
+constexpr std::int32_t firstSliceDraws = 1000;
+constexpr qint64 flushIntervalMs = 20;
+// Text written back into the list per slice at first; adjusted like the draws.
+constexpr std::size_t firstSliceBytes = 256 * 1024;
 
 } // namespace
 
 DrawController::DrawController(QWidget* window, MainWindowUi& ui, WindowState& state,
-                               Platform& platform, sortivo::ProofSession& proof)
+                               Platform& platform, sortivo::ProofSession& proof,
+                               const EntryBlocks& listEntries)
     : QObject(window), m_window(window), m_ui(ui), m_state(state), m_platform(platform),
-      m_proof(proof)
+      m_proof(proof), m_listEntries(listEntries)
 {
+    m_slices.setSingleShot(true);
+    m_slices.setInterval(0);
+    connect(&m_slices, &QTimer::timeout, this, &DrawController::nextSlice);
+}
+
+// A window torn down in the middle of a run takes the boxes with it; only the pointer is left.
+DrawController::~DrawController()
+{
+    if (m_run)
+        m_platform.setBusyCursor(false);
 }
 
 int DrawController::chosenDrawCount() const
@@ -42,18 +60,9 @@ int DrawController::chosenTeamSize() const
     return index < 0 ? 1 : index + 2;
 }
 
-bool DrawController::letEventsIn(bool force)
-{
-    if (!force && std::chrono::milliseconds(m_sinceEvents.elapsed()) < m_eventInterval)
-        return false;
-    QCoreApplication::processEvents();
-    m_sinceEvents.restart();
-    return true;
-}
-
 void DrawController::request(int mode)
 {
-    // Requests clicked during a run's event processing would rebuild the list under it.
+    // Requests clicked during a run would rebuild the list under it.
     if (m_state.drawRunning)
         return;
 
@@ -67,9 +76,10 @@ void DrawController::request(int mode)
     m_platform.setBusyCursor(true);
     m_state.drawRunning = true;
     m_state.stopRequested = false;
+
+    // The run's entries are what its record proves: the whole list, read as it stands.
     sortivo::EntryList entries = sortivo::loadEntries(boxText(*m_ui.txtListe));
     const auto entryCount = std::int32_t(entries.size());
-
     std::int32_t drawCount = entryCount;
     int teamSize = 0;
     if (mode == DrawChosen)
@@ -79,46 +89,132 @@ void DrawController::request(int mode)
     else if (mode == DrawTeams)
         teamSize = chosenTeamSize();
 
-    const bool showProgress = (mode != DrawOne && entryCount >= progressEntryThreshold) ||
-                              drawCount >= progressDrawThreshold;
-    m_ui.lblPourCent->setVisible(showProgress);
-    m_ui.cmdStopProcess->setVisible(showProgress);
+    // The boxes stay as the run leaves them: what is typed meanwhile would be overwritten at the
+    // end, and the drawn entries are found where they stand.
+    setBoxesEditable(false);
+    // Only whether the results are empty matters to the run; their text stays in the box.
+    std::string resultsStart(m_ui.txtResult->document()->isEmpty() ? 0 : 1, '\n');
+    m_run = std::make_unique<BoxDraw>(
+        *m_ui.txtListe->document(), *m_ui.txtResult->document(), m_listEntries,
+        m_proof.beginRun(std::move(entries), std::move(resultsStart),
+                         {sortivo::DrawMode(mode), drawCount, teamSize},
+                         sortivo::isoTimeUtc(std::chrono::system_clock::now())));
 
-    sortivo::DrawRun run = m_proof.beginRun(std::move(entries), boxText(*m_ui.txtResult),
-                                            {sortivo::DrawMode(mode), drawCount, teamSize},
-                                            sortivo::isoTimeUtc(std::chrono::system_clock::now()));
-    bool firstDraw = true;
-    std::int64_t shownPercent = -1;
-    while (!run.finished() && !m_state.stopRequested) {
-        // A short run lets events in before every draw, so a stop click is heard at once.
-        const bool eventsSeen = letEventsIn(firstDraw || !showProgress);
-        firstDraw = false;
-        // A stop clicked during those events still completes the one draw that follows. With
-        // no events let in nothing can have changed, and a batch between two looks at the
-        // clock lets the engine fetch entries ahead.
-        run.drawMany(eventsSeen ? 1 : drawsBetweenClockChecks);
-        if (showProgress) {
-            const std::int64_t percent = sortivo::percentOf(run.drawsDone(), drawCount);
-            if (percent != shownPercent) {
-                shownPercent = percent;
-                m_ui.lblPourCent->setText(QString::fromStdString(sortivo::percentText(percent)));
-            }
-        }
+    m_showProgress = (mode != DrawOne && entryCount >= progressEntryThreshold) ||
+                     drawCount >= progressDrawThreshold;
+    m_ui.lblPourCent->setVisible(m_showProgress);
+    m_ui.cmdStopProcess->setVisible(m_showProgress);
+    m_shownPercent = -1;
+
+    if (!m_showProgress) {
+        // A short run: no stop button to hear, the whole of it at once.
+        m_run->draw(drawCount);
+        endDraws();
+        m_run->writeBackList(std::size_t(-1));
+        finish();
+        return;
     }
-    m_proof.endRun(run);
-    if (m_state.stopRequested)
-        m_platform.setBusyCursor(true);
+    m_drawsPerSlice = m_eventInterval.count() == 0 ? 1 : firstSliceDraws;
+    m_writingBack = false;
+    m_sinceFlush.start();
+    m_slices.start();
+}
 
-    setBoxText(*m_ui.txtListe, run.remainingListText());
-    setBoxText(*m_ui.txtResult, run.resultText());
-    m_state.entryCount = std::int32_t(run.remainingCount());
-    offerNumbers(*m_ui.cmbNbTirage, 1, m_state.entryCount);
+void DrawController::nextSlice()
+{
+    if (m_writingBack)
+        writeBackSlice();
+    else
+        drawSlice();
+}
+
+void DrawController::drawSlice()
+{
+    QElapsedTimer clock;
+    clock.start();
+    // A stop clicked during the events before this slice still completes this one draw.
+    const std::int32_t draws = m_state.stopRequested ? 1 : m_drawsPerSlice;
+    m_run->draw(draws);
+    // Slices that draw one entry each (for tests) would make the results box repaint after
+    // every one: they hand their entries over a few times a frame.
+    if (m_eventInterval.count() > 0 || m_sinceFlush.elapsed() >= flushIntervalMs) {
+        m_run->flushResults();
+        m_sinceFlush.restart();
+    }
+    showProgress();
+    if (m_state.stopRequested || m_run->run().finished()) {
+        endDraws();
+        if (m_state.stopRequested)
+            m_platform.setBusyCursor(true);
+        m_writingBack = true;
+        m_bytesPerSlice = firstSliceBytes;
+        m_slices.start();
+        return;
+    }
+    if (m_eventInterval.count() > 0) {
+        const double spent = std::max<double>(1.0, double(clock.nsecsElapsed()) / 1e6);
+        const double ratio = std::clamp(double(m_eventInterval.count()) / spent, 0.5, 2.0);
+        m_drawsPerSlice = std::max<std::int32_t>(1, std::int32_t(m_drawsPerSlice * ratio));
+    }
+    m_slices.start();
+}
+
+void DrawController::endDraws()
+{
+    m_proof.endRun(m_run->run());
+}
+
+void DrawController::writeBackSlice()
+{
+    // A window that is closing wants the run over now, not in slices.
+    const bool now = m_state.closeRequested;
+    QElapsedTimer clock;
+    clock.start();
+    if (!m_run->writeBackList(now ? std::size_t(-1) : m_bytesPerSlice)) {
+        const double spent = std::max<double>(1.0, double(clock.nsecsElapsed()) / 1e6);
+        const double ratio =
+            std::clamp(double(std::max<qint64>(m_eventInterval.count(), 15)) / spent, 0.5, 2.0);
+        m_bytesPerSlice = std::max<std::size_t>(4096, std::size_t(double(m_bytesPerSlice) * ratio));
+        m_slices.start();
+        return;
+    }
+    finish();
+}
+
+void DrawController::showProgress()
+{
+    if (!m_showProgress)
+        return;
+    const sortivo::DrawRun& run = m_run->run();
+    const std::int64_t percent = sortivo::percentOf(run.drawsDone(), run.drawCount());
+    if (percent != m_shownPercent) {
+        m_shownPercent = percent;
+        m_ui.lblPourCent->setText(QString::fromStdString(sortivo::percentText(percent)));
+    }
+}
+
+void DrawController::finish()
+{
+    const auto left = int(m_run->run().remainingCount());
+    m_run.reset();
+    setBoxesEditable(true);
+    offerNumbers(*m_ui.cmbNbTirage, 1, left);
     m_ui.cmdStopProcess->hide();
 
     m_state.stopRequested = false;
     m_state.drawRunning = false;
     m_platform.setBusyCursor(false);
     emit runFinished();
+}
+
+void DrawController::setBoxesEditable(bool editable)
+{
+    for (QPlainTextEdit* box : {m_ui.txtListe, m_ui.txtResult}) {
+        box->setReadOnly(!editable);
+        // Each program-made edit would be one more step to undo; the rewrite that these edits
+        // stand for never left any.
+        box->document()->setUndoRedoEnabled(editable);
+    }
 }
 
 void DrawController::stop()
@@ -129,5 +225,8 @@ void DrawController::stop()
 
 void DrawController::clearResults()
 {
+    // The run appends to the results as it goes: clearing them now would lose drawn entries.
+    if (m_state.drawRunning)
+        return;
     m_ui.txtResult->clear();
 }

@@ -2,9 +2,13 @@
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <QTimer>
 
 #include <chrono>
+#include <memory>
 
+class BoxDraw;
+class EntryBlocks;
 class Platform;
 class QWidget;
 struct MainWindowUi;
@@ -14,7 +18,8 @@ namespace sortivo
 class ProofSession;
 }
 
-// The four draw buttons, the stop button and the clear button of the main window.
+// The four draw buttons, the stop button and the clear button of the main window. A long run
+// goes on in slices from a timer, the window serving its events in between.
 class DrawController : public QObject
 {
     Q_OBJECT
@@ -23,14 +28,15 @@ public:
 
     // Every run is drawn from `proof`, the session whose record can prove it.
     DrawController(QWidget* window, MainWindowUi& ui, WindowState& state, Platform& platform,
-                   sortivo::ProofSession& proof);
+                   sortivo::ProofSession& proof, const EntryBlocks& listEntries);
+    ~DrawController() override;
 
     void request(int mode);
     void stop();
     void clearResults();
 
-    // How long a run draws between two rounds of events. Zero lets events in before every
-    // draw, so that a test can act at a chosen draw whatever the machine's speed.
+    // How long a slice of a run lasts. Zero makes one draw per slice, so that a test can act
+    // at a chosen draw whatever the machine's speed.
     void setEventInterval(std::chrono::milliseconds interval) { m_eventInterval = interval; }
 
 signals:
@@ -40,16 +46,29 @@ signals:
 private:
     int chosenDrawCount() const;
     int chosenTeamSize() const;
-    // Returns whether events were let in.
-    bool letEventsIn(bool force);
+    void nextSlice();
+    void drawSlice();
+    void endDraws();
+    void writeBackSlice();
+    void showProgress();
+    void finish();
+    void setBoxesEditable(bool editable);
 
     QWidget* m_window;
     MainWindowUi& m_ui;
     WindowState& m_state;
     Platform& m_platform;
     sortivo::ProofSession& m_proof;
-    QElapsedTimer m_sinceEvents;
-    // Repainting and hearing the stop button cost more than a draw; a few times a frame
-    // keeps the window lively without slowing a long run.
-    std::chrono::milliseconds m_eventInterval{15};
+    const EntryBlocks& m_listEntries;
+    std::unique_ptr<BoxDraw> m_run;
+    bool m_showProgress = false;
+    std::int64_t m_shownPercent = -1;
+    bool m_writingBack = false;
+    // Draws, then bytes of list text, per slice, adjusted to what the last slice cost.
+    std::int32_t m_drawsPerSlice = 1;
+    std::size_t m_bytesPerSlice = 0;
+    QTimer m_slices;
+    QElapsedTimer m_sinceFlush;
+    // A slice of a few times a frame keeps the window lively without slowing a long run.
+    std::chrono::milliseconds m_eventInterval{25};
 };

@@ -2,16 +2,16 @@
 
 #include "app/mainwindowui.h"
 #include "app/numberrangemodel.h"
-#include "app/textboxtext.h"
 #include "app/windowstate.h"
-#include "core/entrylist.h"
+#include "draw/entryblocks.h"
 
 #include <QFocusEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 
-ListEditor::ListEditor(MainWindowUi& ui, WindowState& state, QObject* parent)
-    : QObject(parent), m_ui(ui), m_state(state)
+ListEditor::ListEditor(MainWindowUi& ui, WindowState& state, const EntryBlocks& listEntries,
+                       QObject* parent)
+    : QObject(parent), m_ui(ui), m_state(state), m_listEntries(listEntries)
 {
     connect(m_ui.txtListe, &QPlainTextEdit::textChanged, this, &ListEditor::listChanged);
     m_ui.txtListe->installEventFilter(this);
@@ -28,8 +28,7 @@ void ListEditor::refreshList()
     // A run refills the choice itself when it ends.
     if (m_state.drawRunning)
         return;
-    m_state.entryCount = std::int32_t(sortivo::loadEntries(boxText(*m_ui.txtListe)).size());
-    offerNumbers(*m_ui.cmbNbTirage, 1, m_state.entryCount);
+    offerNumbers(*m_ui.cmbNbTirage, 1, m_listEntries.entryCount());
 }
 
 bool ListEditor::eventFilter(QObject* watched, QEvent* event)

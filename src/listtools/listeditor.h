@@ -2,6 +2,7 @@
 
 #include <QObject>
 
+class EntryBlocks;
 struct MainWindowUi;
 struct WindowState;
 
@@ -11,7 +12,8 @@ class ListEditor : public QObject
 {
     Q_OBJECT
 public:
-    ListEditor(MainWindowUi& ui, WindowState& state, QObject* parent);
+    ListEditor(MainWindowUi& ui, WindowState& state, const EntryBlocks& listEntries,
+               QObject* parent);
 
     void refreshList();
 
@@ -23,4 +25,5 @@ private:
 
     MainWindowUi& m_ui;
     WindowState& m_state;
+    const EntryBlocks& m_listEntries;
 };

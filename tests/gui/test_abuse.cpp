@@ -4,6 +4,7 @@
 #include "support/guitest.h"
 #include "support/mainwindowcontrols.h"
 
+#include <QClipboard>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -77,7 +78,8 @@ private:
     // Runs `action` the `round`-th time the program lets events in from now on (1: the first).
     // A run that has already ended leaves it to settle().
     void atEventRound(int round, std::function<void()> action);
-    // Lets every scheduled action happen, for runs that ended before their round came.
+    // Lets every scheduled action happen, for runs that ended before their round came, and
+    // the run in progress end.
     void settle();
     // Fills the list and the choice of how many to draw, as leaving the list would.
     void loadList(const QStringList& lines);
@@ -134,7 +136,7 @@ void TestAbuse::atEventRound(int round, std::function<void()> action)
 
 void TestAbuse::settle()
 {
-    while (m_scheduled > 0)
+    while (m_scheduled > 0 || m_window->state().drawRunning)
         QCoreApplication::processEvents();
 }
 
@@ -305,6 +307,13 @@ void TestAbuse::editsDuringARun()
         QTest::keyClick(box, Qt::Key_Return);
         QTest::keyClicks(box, QStringLiteral("intrus"));
     };
+    // As a user replaces a box's text: all selected, then pasted over.
+    const auto replace = [](QPlainTextEdit* box) {
+        QGuiApplication::clipboard()->setText(QStringLiteral("intrus"));
+        box->setFocus(Qt::MouseFocusReason);
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    };
     const auto erase = [](QPlainTextEdit* box) {
         box->setFocus(Qt::MouseFocusReason);
         QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
@@ -315,7 +324,7 @@ void TestAbuse::editsDuringARun()
         if (all || what == QLatin1String("typeList"))
             type(list());
         if (all || what == QLatin1String("replaceList"))
-            setBoxLines(*list(), {QStringLiteral("intrus")});
+            replace(list());
         if (all || what == QLatin1String("eraseList"))
             erase(list());
         if (all || what == QLatin1String("focusList")) {
@@ -329,7 +338,7 @@ void TestAbuse::editsDuringARun()
         if (all || what == QLatin1String("typeResults"))
             type(results());
         if (all || what == QLatin1String("replaceResults"))
-            setBoxLines(*results(), {QStringLiteral("intrus")});
+            replace(results());
         if (all || what == QLatin1String("eraseResults"))
             erase(results());
     };

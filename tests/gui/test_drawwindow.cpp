@@ -33,11 +33,18 @@ private slots:
     void progressForManyDraws();
     void noProgressForOneDraw();
     void stopKeepsWhatWasDrawn();
+    void stopDuringTheFillOfTheResults();
     void requestsDuringARunAreIgnored();
     void closingDuringARunEndsIt();
 
 private:
     QWidget& drivenWindow() const override { return *m_window; }
+
+    // A long run goes on after the click returns; the window serves events meanwhile.
+    bool runEnds() const
+    {
+        return QTest::qWaitFor([&] { return !m_window->state().drawRunning; }, 30000);
+    }
 
     // Draws nothing, but the window reloads the list and offers 1..n to draw.
     void loadList(const QStringList& lines)
@@ -178,6 +185,7 @@ void TestDrawWindow::progressForManyDraws()
     loadList(numberedNames(500));
     drawCount()->setCurrentIndex(299);
     go(0)->click();
+    QVERIFY(runEnds());
     QVERIFY(percent()->isVisible());
     QCOMPARE(percent()->text(), QStringLiteral("100%"));
     QVERIFY(!stopButton()->isVisible());
@@ -211,6 +219,7 @@ void TestDrawWindow::stopKeepsWhatWasDrawn()
         stopButton()->click();
     });
     go(2)->click();
+    QVERIFY(runEnds());
     QVERIFY(stopWasShown);
     const QStringList drawn = boxLines(*results());
     const QStringList rest = boxLines(*list());
@@ -226,6 +235,36 @@ void TestDrawWindow::stopKeepsWhatWasDrawn()
     }));
 }
 
+void TestDrawWindow::stopDuringTheFillOfTheResults()
+{
+    // Drawn entries reach the results while the run goes on; a stop at any point keeps them
+    // all, the rest in the list in order, and the window answers all along.
+    const QStringList original = numberedNames(300000);
+    setBoxLines(*list(), original);
+    go(2)->click();
+    QVERIFY(m_window->state().drawRunning);
+    QVERIFY(QTest::qWaitFor([&] { return results()->blockCount() > 20000; }, 30000));
+    QVERIFY(m_window->state().drawRunning);
+    stopButton()->click();
+    QVERIFY(runEnds());
+
+    const QStringList drawn = boxLines(*results());
+    const QStringList rest = boxLines(*list());
+    QVERIFY(drawn.size() > 20000);
+    QVERIFY(rest.size() > 0);
+    QStringList all = drawn + rest;
+    all.sort();
+    QStringList sortedOriginal = original;
+    sortedOriginal.sort();
+    QCOMPARE(all, sortedOriginal);
+    QVERIFY(std::is_sorted(rest.begin(), rest.end(), [](const QString& a, const QString& b) {
+        return a.mid(4).toInt() < b.mid(4).toInt();
+    }));
+    QCOMPARE(drawCount()->count(), rest.size());
+    QVERIFY(!list()->isReadOnly());
+    QVERIFY(!results()->isReadOnly());
+}
+
 void TestDrawWindow::requestsDuringARunAreIgnored()
 {
     const QStringList original = numberedNames(100000);
@@ -235,6 +274,7 @@ void TestDrawWindow::requestsDuringARunAreIgnored()
             go(mode)->click();
     });
     go(2)->click();
+    QVERIFY(runEnds());
     QStringList all = boxLines(*results()) + boxLines(*list());
     QCOMPARE(all.size(), original.size());
     all.sort();
@@ -245,11 +285,17 @@ void TestDrawWindow::requestsDuringARunAreIgnored()
 
 void TestDrawWindow::closingDuringARunEndsIt()
 {
-    setBoxLines(*list(), numberedNames(200000));
-    QTimer::singleShot(0, this, [&] { m_window->close(); });
+    // Closed while the results fill: the window goes once the run has put every entry in one
+    // box or the other.
+    const QStringList original = numberedNames(300000);
+    setBoxLines(*list(), original);
     go(2)->click();
+    QVERIFY(QTest::qWaitFor([&] { return results()->blockCount() > 20000; }, 30000));
+    m_window->close();
+    QVERIFY(runEnds());
     QVERIFY(!m_window->isVisible());
     QVERIFY(!list()->document()->isEmpty());
+    QCOMPARE(boxLines(*results()).size() + boxLines(*list()).size(), original.size());
 }
 
 QTEST_MAIN(TestDrawWindow)

@@ -1,0 +1,76 @@
+#include "draw/boxdraw.h"
+
+#include "draw/entryblocks.h"
+
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <functional>
+
+namespace
+{
+
+void removeRange(QTextDocument& document, int from, int to)
+{
+    QTextCursor cursor(&document);
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+}
+
+// Removes a line with one of the breaks beside it; the last line of all leaves nothing.
+void removeLine(QTextDocument& document, const QTextBlock& block)
+{
+    const int textEnd = block.position() + block.length() - 1;
+    if (const QTextBlock next = block.next(); next.isValid())
+        removeRange(document, block.position(), next.position());
+    else if (const QTextBlock previous = block.previous(); previous.isValid())
+        removeRange(document, block.position() - 1, textEnd);
+    else
+        removeRange(document, block.position(), textEnd);
+}
+
+} // namespace
+
+BoxDraw::BoxDraw(QTextDocument& list, QTextDocument& results, const EntryBlocks& blocks,
+                 sortivo::DrawRun run)
+    : m_list(list), m_results(results), m_blocksAreEntries(blocks.blocksAreEntries()),
+      m_run(std::move(run))
+{
+    // The text the run starts from is in the box already.
+    m_run.takeResultText();
+}
+
+void BoxDraw::flushResults()
+{
+    appendBoxText(m_results, m_run.takeResultText());
+}
+
+bool BoxDraw::writeBackList(std::size_t bytes)
+{
+    if (!m_rewrite) {
+        flushResults();
+        if (m_blocksAreEntries && m_run.drawnIndexes().size() <= inPlaceLimit) {
+            removeDrawnLines();
+            return true;
+        }
+        m_rewrite.emplace(m_run.remainingListText());
+        m_list.clear();
+    }
+    m_rewrite->feed(m_list, bytes);
+    return m_rewrite->done();
+}
+
+void BoxDraw::removeDrawnLines()
+{
+    // From the last line up, so that the line numbers still to visit stay where they were.
+    std::vector<std::size_t> drawn = m_run.drawnIndexes();
+    std::sort(drawn.begin(), drawn.end(), std::greater<>());
+    for (const std::size_t index : drawn)
+        removeLine(m_list, m_list.findBlockByNumber(int(index)));
+    // A rewrite starts writing line breaks at the first entry that is not empty.
+    while (m_list.blockCount() > 1 && m_list.firstBlock().length() == 1)
+        removeLine(m_list, m_list.firstBlock());
+}

@@ -1,0 +1,63 @@
+#include "draw/entryblocks.h"
+
+#include "app/textboxtext.h"
+#include "core/entrylist.h"
+
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <algorithm>
+
+namespace
+{
+
+bool holdsLineBreak(QStringView text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) {
+        return c == QChar::LineSeparator || c == u'\r' || c == u'\n';
+    });
+}
+
+// Looks at the text between two positions a piece at a time, so that a whole new list is not
+// copied at once.
+bool rangeHoldsLineBreak(QTextDocument& document, int from, int to)
+{
+    constexpr int piece = 1 << 20;
+    QTextCursor cursor(&document);
+    for (int start = from; start < to; start += piece) {
+        cursor.setPosition(start);
+        cursor.setPosition(std::min(to, start + piece), QTextCursor::KeepAnchor);
+        if (holdsLineBreak(cursor.selectedText()))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+EntryBlocks::EntryBlocks(QTextDocument& list, QObject* parent) : QObject(parent), m_list(list)
+{
+    m_blocksAreEntries = !rangeHoldsLineBreak(m_list, 0, m_list.characterCount() - 1);
+    connect(&m_list, &QTextDocument::contentsChange, this, &EntryBlocks::contentsChanged);
+}
+
+void EntryBlocks::contentsChanged(int position, int /*removed*/, int added)
+{
+    // The last position holds the document's own closing separator.
+    const int end = std::min(position + added, m_list.characterCount() - 1);
+    const bool wholeText = position == 0 && end >= m_list.characterCount() - 1;
+    // A break, once in, is not looked for again on removals: only a new text clears it.
+    if (wholeText)
+        m_blocksAreEntries = !rangeHoldsLineBreak(m_list, 0, end);
+    else if (m_blocksAreEntries && added > 0)
+        m_blocksAreEntries = !rangeHoldsLineBreak(m_list, position, end);
+}
+
+std::int32_t EntryBlocks::entryCount() const
+{
+    if (m_list.isEmpty())
+        return 0;
+    if (m_blocksAreEntries)
+        return m_list.blockCount();
+    return std::int32_t(sortivo::loadEntries(boxText(m_list)).size());
+}

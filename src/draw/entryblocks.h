@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QObject>
+
+#include <cstdint>
+
+class QTextDocument;
+
+// The list box's lines as entries. Each line of the box is one entry as long as no line holds
+// a line break of its own (a line separator typed with Shift+Enter, a pasted CR or LF), which
+// the document's change notifications tell as text comes in: a draw can then count and read
+// the entries where they stand instead of copying the whole list.
+class EntryBlocks : public QObject
+{
+    Q_OBJECT
+public:
+    EntryBlocks(QTextDocument& list, QObject* parent);
+
+    // Whether block i of the box is entry i.
+    bool blocksAreEntries() const { return m_blocksAreEntries; }
+    // The entries a draw would find, reading the whole text only when a line holds a break.
+    std::int32_t entryCount() const;
+
+private:
+    void contentsChanged(int position, int removed, int added);
+
+    QTextDocument& m_list;
+    bool m_blocksAreEntries = true;
+};

@@ -1,0 +1,191 @@
+// The draw edits the boxes where they stand; these compare what it leaves with what the
+// rewrite of both texts leaves, on the same seeds.
+#include "app/textboxtext.h"
+#include "core/drawrun.h"
+#include "core/sha256.h"
+#include "draw/boxdraw.h"
+#include "draw/entryblocks.h"
+#include "support/guitest.h"
+
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QtTest>
+
+#include <string>
+
+namespace
+{
+
+sortivo::DrawWords wordsFor(quint32 seed)
+{
+    return sortivo::DrawWords(sortivo::sha256(std::to_string(seed)));
+}
+
+QString listOf(const QStringList& lines)
+{
+    return lines.join(QLatin1Char('\n'));
+}
+
+QStringList manyWithBlanks(int count)
+{
+    QStringList lines;
+    for (int i = 0; i < count; ++i)
+        lines << (i % 17 == 0 ? QString() : QStringLiteral("Nom %1").arg(i % 400));
+    return lines;
+}
+
+} // namespace
+
+class TestBoxDraw : public QObject
+{
+    Q_OBJECT
+private slots:
+    void sameAsRewrite_data();
+    void sameAsRewrite();
+    void linesWithBreaksAreSeen();
+};
+
+void TestBoxDraw::sameAsRewrite_data()
+{
+    QTest::addColumn<QString>("boxText");      // what the list box holds, lines joined by LF
+    QTest::addColumn<QString>("typedAfter");   // then typed at the start of the second line
+    QTest::addColumn<QString>("resultBefore"); // the results box before the run
+    QTest::addColumn<int>("drawCount");        // -1: every entry
+    QTest::addColumn<int>("teamSize");
+    QTest::addColumn<int>("stopAfter"); // -1: no stop
+    QTest::addColumn<quint32>("seed");
+
+    const QString abc = listOf({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"),
+                                QStringLiteral("D"), QStringLiteral("E")});
+    const QString blanks =
+        listOf({QString(), QString(), QStringLiteral("a"), QString(), QStringLiteral(" b "),
+                QStringLiteral("a"), QString(), QStringLiteral("a"), QString(), QString()});
+    const QString onlyBlanks = listOf({QString(), QString(), QString(), QString()});
+    const QString big = listOf(manyWithBlanks(5000));
+    const QString separator = QString(QChar::LineSeparator);
+    const QString withSeparator = QStringLiteral("x") + separator + QStringLiteral("y\nz\n\nw");
+
+    for (quint32 seed : {1u, 7u, 4242u}) {
+        const QString s = QString::number(seed);
+        QTest::newRow(qPrintable("one " + s))
+            << abc << QString() << QString() << 1 << 0 << -1 << seed;
+        QTest::newRow(qPrintable("one after results " + s))
+            << abc << QString() << QStringLiteral("old") << 1 << 0 << -1 << seed;
+        QTest::newRow(qPrintable("three " + s))
+            << abc << QString() << QString() << 3 << 0 << -1 << seed;
+        QTest::newRow(qPrintable("all " + s))
+            << abc << QString() << QString() << -1 << 0 << -1 << seed;
+        QTest::newRow(qPrintable("teams of two " + s))
+            << abc << QString() << QStringLiteral("old") << -1 << 2 << -1 << seed;
+        QTest::newRow(qPrintable("teams of one " + s))
+            << abc << QString() << QString() << -1 << 1 << -1 << seed;
+        QTest::newRow(qPrintable("blanks, one " + s))
+            << blanks << QString() << QString() << 1 << 0 << -1 << seed;
+        QTest::newRow(qPrintable("blanks, four " + s))
+            << blanks << QString() << QString() << 4 << 0 << -1 << seed;
+        QTest::newRow(qPrintable("blanks, all " + s))
+            << blanks << QString() << QString() << -1 << 0 << -1 << seed;
+        QTest::newRow(qPrintable("blanks, teams of three " + s))
+            << blanks << QString() << QString() << -1 << 3 << -1 << seed;
+        QTest::newRow(qPrintable("blanks, stopped " + s))
+            << blanks << QString() << QString() << -1 << 0 << 3 << seed;
+        QTest::newRow(qPrintable("only blanks, two " + s))
+            << onlyBlanks << QString() << QString() << 2 << 0 << -1 << seed;
+        QTest::newRow(qPrintable("big, ten " + s))
+            << big << QString() << QStringLiteral("old") << 10 << 0 << -1 << seed;
+        QTest::newRow(qPrintable("big, all, stopped early " + s))
+            << big << QString() << QString() << -1 << 0 << 1500 << seed;
+        QTest::newRow(qPrintable("big, all, stopped late " + s))
+            << big << QString() << QString() << -1 << 0 << 4000 << seed;
+        QTest::newRow(qPrintable("big, teams " + s))
+            << big << QString() << QString() << -1 << 4 << -1 << seed;
+        QTest::newRow(qPrintable("line separator inside, two " + s))
+            << withSeparator << QString() << QString() << 2 << 0 << -1 << seed;
+        QTest::newRow(qPrintable("line separator typed later, one " + s))
+            << abc << separator << QString() << 1 << 0 << -1 << seed;
+        QTest::newRow(qPrintable("line separator typed later, stopped " + s))
+            << big << separator + QStringLiteral("k") << QString() << -1 << 0 << 100 << seed;
+    }
+    QTest::newRow("nothing chosen tidies the list")
+        << blanks << QString() << QString() << 0 << 0 << -1 << 1u;
+}
+
+void TestBoxDraw::sameAsRewrite()
+{
+    QFETCH(QString, boxText);
+    QFETCH(QString, typedAfter);
+    QFETCH(QString, resultBefore);
+    QFETCH(int, drawCount);
+    QFETCH(int, teamSize);
+    QFETCH(int, stopAfter);
+    QFETCH(quint32, seed);
+
+    QPlainTextEdit list;
+    QPlainTextEdit results;
+    EntryBlocks blocks(*list.document(), nullptr);
+    list.setPlainText(boxText);
+    if (!typedAfter.isEmpty()) {
+        QTextCursor cursor(list.document()->findBlockByNumber(1));
+        cursor.insertText(typedAfter);
+    }
+    results.setPlainText(resultBefore);
+
+    // The rewrite, as the window did it before it edited the boxes in place.
+    const std::string listBefore = ::boxText(list);
+    QCOMPARE(std::size_t(blocks.entryCount()), sortivo::loadEntries(listBefore).size());
+    sortivo::EntryList entries = sortivo::loadEntries(listBefore);
+    const auto count = drawCount < 0 ? std::int32_t(entries.size()) : drawCount;
+    sortivo::DrawRun rewrite(std::move(entries), ::boxText(results), count, teamSize,
+                             wordsFor(seed));
+    rewrite.drawMany(stopAfter < 0 ? count : stopAfter);
+
+    // The window's run has only to know whether the results are empty.
+    BoxDraw run(*list.document(), *results.document(), blocks,
+                sortivo::DrawRun(sortivo::loadEntries(listBefore),
+                                 results.document()->isEmpty() ? std::string() : "\n", count,
+                                 teamSize, wordsFor(seed)));
+    const sortivo::DrawRun& drawn = run.run();
+    // In uneven slices, as the window's timer cuts a run.
+    for (std::int32_t slice = 1;
+         !drawn.finished() && (stopAfter < 0 || drawn.drawsDone() < stopAfter);
+         slice = slice % 5 + 1)
+        run.draw(stopAfter < 0 ? slice : std::min(slice, stopAfter - drawn.drawsDone()));
+    while (!run.writeBackList(700)) {
+    }
+
+    QCOMPARE(drawn.drawsDone(), rewrite.drawsDone());
+    QCOMPARE(drawn.remainingCount(), rewrite.remainingCount());
+    QCOMPARE(::boxText(list), rewrite.remainingListText());
+    QCOMPARE(::boxText(results), rewrite.resultText());
+    // Line by line as well: the same text could hide a line break of another kind.
+    QPlainTextEdit expectedList;
+    QPlainTextEdit expectedResults;
+    setBoxText(expectedList, rewrite.remainingListText());
+    setBoxText(expectedResults, rewrite.resultText());
+    QCOMPARE(boxLines(list), boxLines(expectedList));
+    QCOMPARE(boxLines(results), boxLines(expectedResults));
+}
+
+void TestBoxDraw::linesWithBreaksAreSeen()
+{
+    QPlainTextEdit list;
+    EntryBlocks blocks(*list.document(), nullptr);
+    QVERIFY(blocks.blocksAreEntries());
+    QCOMPARE(blocks.entryCount(), 0);
+    list.setPlainText(QStringLiteral("a\nb\n"));
+    QVERIFY(blocks.blocksAreEntries());
+    QCOMPARE(blocks.entryCount(), 3);
+
+    list.moveCursor(QTextCursor::Start);
+    list.insertPlainText(QString(QChar::LineSeparator));
+    QVERIFY(!blocks.blocksAreEntries());
+    QCOMPARE(blocks.entryCount(), 4);
+    // Removing the break is not looked into; a new text is.
+    list.setPlainText(QStringLiteral("c"));
+    QVERIFY(blocks.blocksAreEntries());
+    QCOMPARE(blocks.entryCount(), 1);
+}
+
+QTEST_MAIN(TestBoxDraw)
+#include "test_boxdraw.moc"
