@@ -8,6 +8,7 @@
 #include "core/proofprotocol.h"
 #include "core/proofrecord.h"
 #include "core/resulttext.h"
+#include "core/stringlist.h"
 
 #include <array>
 #include <cerrno>
@@ -185,17 +186,6 @@ writeRecord(const std::string& path,
     return "Impossible d'enregistrer le procès-verbal.";
 }
 
-// Drawn entries are read in draw order, so scattered over the list: where one starts is
-// fetched well ahead, its characters a little ahead, so that neither is waited for.
-void prefetchAhead(const sortivo::ListFileEntries& entries, const std::vector<std::uint32_t>& drawn,
-                   std::size_t i)
-{
-    if (i + 32 < drawn.size())
-        entries.prefetchBounds(drawn[i + 32]);
-    if (i + 16 < drawn.size())
-        entries.prefetchChars(drawn[i + 16]);
-}
-
 // With a record: the record is written first, so that no result is shown without it, then
 // the results. The record is the one the window writes, through the same writer.
 int drawWithRecord(const DrawCommandOptions& options, const sortivo::ListFileEntries& entries,
@@ -204,24 +194,22 @@ int drawWithRecord(const DrawCommandOptions& options, const sortivo::ListFileEnt
     const std::string date = sortivo::isoTimeUtc(std::chrono::system_clock::now());
     const std::string fingerprint = fingerprintOf(entries);
     const std::int32_t drawCount = drawCountOf(options, entries.size());
-    std::vector<std::uint32_t> drawn;
-    drawn.reserve(std::size_t(drawCount));
+    // Both the record and the output read the results in draw order: kept end to end as they
+    // are drawn, while their characters are at hand, they are read twice in one sweep each
+    // instead of twice scattered over the list.
+    sortivo::StringList drawn;
+    drawn.reserve(std::size_t(drawCount), entries.text().size());
     drawEntries(entries,
                 sortivo::DrawWords(sortivo::runKey(seed.seed, 1, fingerprint, options.publicValue)),
-                drawCount, [&](std::size_t index) { drawn.push_back(std::uint32_t(index)); });
+                drawCount, [&](std::size_t index) { drawn.append(entries.at(index)); });
 
-    const auto entryAt = [&](std::size_t i) { return entries.at(i); };
     const sortivo::RecordRun run{
         1,
         date,
         sortivo::DrawRequest{drawModeOf(options.mode), drawCount, options.teamSize},
-        sortivo::RecordStrings{entries.size(), entryAt},
+        sortivo::RecordStrings{entries.size(), [&](std::size_t i) { return entries.at(i); }},
         fingerprint,
-        sortivo::RecordStrings{drawn.size(),
-                               [&](std::size_t i) {
-                                   prefetchAhead(entries, drawn, i);
-                                   return entries.at(drawn[i]);
-                               }},
+        sortivo::RecordStrings{drawn.size(), [&](std::size_t i) { return drawn.at(i); }},
         false};
     const std::optional<std::string> communicatedAt =
         seed.communicatedAt.empty() ? std::nullopt : std::optional(seed.communicatedAt);
@@ -234,10 +222,8 @@ int drawWithRecord(const DrawCommandOptions& options, const sortivo::ListFileEnt
         return refuse(error, options.recordPath);
 
     ResultOutput output(options.teamSize, options.crlf);
-    for (std::size_t i = 0; i < drawn.size(); ++i) {
-        prefetchAhead(entries, drawn, i);
-        output.append(entries.at(drawn[i]));
-    }
+    for (std::size_t i = 0; i < drawn.size(); ++i)
+        output.append(drawn.at(i));
     if (!output.finish())
         return refuse("Impossible d'écrire les résultats.");
     return done;
