@@ -17,10 +17,10 @@
 #include "web/browserlauncher.h"
 #include "web/infodialog.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QShortcut>
 
 namespace
 {
@@ -121,14 +121,18 @@ void MainWindow::connectWebAndKeys()
             [this] { m_browser->openInBrowser(makerAddress()); });
 
     // The toolbar buttons show only icons; these keys reach them without the mouse.
-    const std::pair<QKeyCombination, QPushButton*> keys[] = {
-        {Qt::CTRL | Qt::Key_O, m_ui.cmdOpen},
-        {Qt::CTRL | Qt::Key_S, m_ui.cmdSave},
-        {Qt::CTRL | Qt::Key_P, m_ui.cmdPrint},
+    const std::pair<QKeySequence::StandardKey, QPushButton*> keys[] = {
+        {QKeySequence::Open, m_ui.cmdOpen},
+        {QKeySequence::Save, m_ui.cmdSave},
+        {QKeySequence::Print, m_ui.cmdPrint},
     };
-    for (const auto& [key, button] : keys)
-        connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, button,
-                &QPushButton::click);
+    for (const auto& [key, button] : keys) {
+        auto* action = new QAction(button->toolTip(), this);
+        action->setShortcuts(key);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, button, &QPushButton::click);
+        addAction(action);
+    }
 }
 
 void MainWindow::showInfo()

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <span>
 #include <utility>
 #include <vector>
@@ -80,16 +79,6 @@ std::string DrawRun::remainingListText() const
     rest.reserve(m_pool.remaining());
     forEachRemaining([&](std::string_view entry) { rest.push_back(entry); });
     return joinListText(rest);
-}
-
-std::int64_t percentOf(std::int64_t done, std::int64_t total)
-{
-    return std::llround(double(done) / double(total) * 100.0);
-}
-
-std::string percentText(std::int64_t percent)
-{
-    return std::to_string(percent) + "%";
 }
 
 } // namespace sortivo

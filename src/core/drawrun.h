@@ -70,8 +70,4 @@ private:
     std::int32_t m_drawsDone = 0;
 };
 
-// Progress as users read it: a whole percentage, halves away from zero, then "%".
-std::int64_t percentOf(std::int64_t done, std::int64_t total);
-std::string percentText(std::int64_t percent);
-
 } // namespace sortivo

@@ -6,6 +6,7 @@
 #include "app/textboxtext.h"
 #include "app/windowstate.h"
 #include "core/drawrun.h"
+#include "core/percent.h"
 #include "core/proofsession.h"
 #include "draw/boxdraw.h"
 #include "draw/entryblocks.h"

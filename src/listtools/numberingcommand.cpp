@@ -6,8 +6,8 @@
 #include "app/platform.h"
 #include "app/textboxtext.h"
 #include "app/windowstate.h"
-#include "core/drawrun.h"
 #include "core/numbering.h"
+#include "core/percent.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

@@ -3,15 +3,8 @@
 #include "app/platform.h"
 #include "web/defaultbrowser.h"
 
-#include <QDir>
 #include <QPointer>
 #include <QWidget>
-
-QString tempFolderPath()
-{
-    const QString path = QDir::toNativeSeparators(QDir::tempPath());
-    return path.isEmpty() ? QDir::rootPath() : path;
-}
 
 BrowserLauncher::BrowserLauncher(Platform& platform, QWidget* window, Lookup lookup)
     : QObject(window), m_platform(platform), m_window(window),

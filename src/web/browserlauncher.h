@@ -8,9 +8,6 @@
 class Platform;
 class QWidget;
 
-// The system's folder for temporary files; never empty.
-QString tempFolderPath();
-
 // Opens web addresses in the user's browser: the application that the desktop associates with
 // web pages, started on the address as the desktop starts it.
 class BrowserLauncher : public QObject

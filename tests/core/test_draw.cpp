@@ -1,4 +1,5 @@
 #include "core/drawrun.h"
+#include "core/percent.h"
 #include "core/proofprotocol.h"
 #include "support/naivedraw.h"
 #include "support/stdtypes.h"

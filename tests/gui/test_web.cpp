@@ -188,8 +188,6 @@ private slots:
 
     void launcherRemembersOnlySuccess_data();
     void launcherRemembersOnlySuccess();
-    void tempFolderPath_data();
-    void tempFolderPath();
 
     void infoBoxShowsNameAndVersion();
     void infoBoxGeometry_data();
@@ -453,30 +451,6 @@ void TestWeb::launcherRemembersOnlySuccess()
         QCOMPARE(start.url, url);
     }
     QCOMPARE(launcher.browserPath(), kept);
-}
-
-void TestWeb::tempFolderPath_data()
-{
-    QTest::addColumn<bool>("ownFolder");
-    QTest::addColumn<QByteArray>("tmpdir");
-
-    QTest::newRow("the user's own") << true << QByteArray();
-    QTest::newRow("empty setting") << false << QByteArray("");
-}
-
-void TestWeb::tempFolderPath()
-{
-    QFETCH(bool, ownFolder);
-    QFETCH(QByteArray, tmpdir);
-
-    QTemporaryDir own;
-    QVERIFY(own.isValid());
-    const ScopedEnv env("TMPDIR", ownFolder ? QFile::encodeName(own.path()) : tmpdir);
-    const QString path = ::tempFolderPath();
-    QVERIFY(!path.isEmpty());
-    if (ownFolder)
-        QCOMPARE(path, own.path());
-    QVERIFY(QFileInfo(path).isDir());
 }
 
 void TestWeb::infoBoxShowsNameAndVersion()
