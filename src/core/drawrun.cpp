@@ -27,7 +27,6 @@ DrawRun::DrawRun(std::shared_ptr<const EntryList> entries, std::string resultTex
         const std::size_t draws = std::min<std::size_t>(n, std::size_t(drawCount));
         const std::size_t averageEntry = m_entries->charCount() / n;
         m_result.reserve(draws * (averageEntry + 3));
-        m_drawn.reserve(draws, draws * (averageEntry + 1));
         m_drawnIndexes.reserve(draws);
     }
 }
@@ -60,7 +59,6 @@ void DrawRun::drawMany(std::int32_t maxDraws)
         for (std::size_t i = 0; i < batch; ++i) {
             const std::string_view entry = m_entries->at(picked[i]);
             m_result.append(entry);
-            m_drawn.append(entry);
             m_drawnIndexes.push_back(picked[i]);
         }
         m_drawsDone += std::int32_t(batch);

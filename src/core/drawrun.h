@@ -4,7 +4,6 @@
 #include "core/drawwords.h"
 #include "core/entrylist.h"
 #include "core/resulttext.h"
-#include "core/stringlist.h"
 
 #include <cstdint>
 #include <memory>
@@ -37,10 +36,6 @@ public:
     std::size_t remainingCount() const { return m_pool.remaining(); }
 
     const EntryList& entries() const { return *m_entries; }
-    // The entries drawn so far, in draw order; kept as they are drawn, while their
-    // characters are at hand, since gathering them afterwards is a cache miss each.
-    const StringList& drawn() const { return m_drawn; }
-    StringList releaseDrawn() { return std::move(m_drawn); }
     // Calls visit(entry) for each entry left, in list order.
     template <typename Visit> void forEachRemaining(Visit visit) const
     {
@@ -64,7 +59,6 @@ private:
     DrawPool m_pool;
     ResultText m_result;
     DrawWords m_words;
-    StringList m_drawn;
     std::vector<std::size_t> m_drawnIndexes;
     std::int32_t m_drawCount;
     std::int32_t m_drawsDone = 0;

@@ -47,14 +47,24 @@ DrawRun ProofSession::beginRun(EntryList entries, std::string resultText,
                    DrawWords(key));
 }
 
-void ProofSession::endRun(DrawRun& run)
+void ProofSession::endRun(const DrawRun& run)
 {
     if (!m_openRun)
         return;
     RunRecord record = std::move(*m_openRun);
     m_openRun.reset();
     record.stopped = !run.finished();
-    record.results = run.releaseDrawn();
+    if (record.entries) {
+        const auto& drawn = run.drawnIndexes();
+        record.results =
+            RunResults(record.entries, std::vector<std::uint32_t>(drawn.begin(), drawn.end()));
+    } else {
+        // The list is not kept for the record: copy out what was drawn from it.
+        StringList copies;
+        for (const std::uint32_t i : run.drawnIndexes())
+            copies.append(run.entries().at(i));
+        record.results = RunResults(std::move(copies));
+    }
 
     EntriesFingerprint leftover;
     run.forEachRemaining([&](std::string_view entry) { leftover.add(entry); });

@@ -26,6 +26,31 @@ struct DrawRequest {
     int teamSize;
 };
 
+// The entries a run drew, in draw order: where they are in the run's list when the record
+// keeps that list anyway, or their own copies when it does not.
+class RunResults
+{
+public:
+    RunResults() = default;
+    RunResults(std::shared_ptr<const EntryList> list, std::vector<std::uint32_t> indexes)
+        : m_list(std::move(list)), m_indexes(std::move(indexes))
+    {
+    }
+    explicit RunResults(StringList copies) : m_copies(std::move(copies)) {}
+
+    std::size_t size() const { return m_list ? m_indexes.size() : m_copies.size(); }
+    bool empty() const { return size() == 0; }
+    std::string_view at(std::size_t i) const
+    {
+        return m_list ? m_list->at(m_indexes[i]) : m_copies.at(i);
+    }
+
+private:
+    std::shared_ptr<const EntryList> m_list;
+    std::vector<std::uint32_t> m_indexes;
+    StringList m_copies;
+};
+
 // One run as the record keeps it.
 struct RunRecord {
     std::int64_t number;
@@ -38,7 +63,7 @@ struct RunRecord {
     std::shared_ptr<const EntryList> entries;
     std::size_t entryCount;
     std::string fingerprint;
-    StringList results;
+    RunResults results;
     bool stopped;
 };
 
@@ -66,9 +91,9 @@ public:
     // Starts the next run and gives it the words its key yields. `date` is when it starts.
     DrawRun beginRun(EntryList entries, std::string resultText, const DrawRequest& request,
                      std::string date);
-    // Records what `run` drew, however far it got, taking its list of drawn entries. A run
+    // Records what `run` drew, however far it got. A run
     // the session did not begin (the session was replaced meanwhile) is ignored.
-    void endRun(DrawRun& run);
+    void endRun(const DrawRun& run);
     bool runInProgress() const { return m_openRun.has_value(); }
 
     // The runs ended so far, numbered from 1.
