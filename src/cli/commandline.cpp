@@ -1,5 +1,6 @@
 #include "cli/commandline.h"
 
+#include "cli/verifycommand.h"
 #include "core/buildversion.h"
 #include "core/version.h"
 
@@ -83,6 +84,12 @@ StartRequest readCommandLine(const QStringList& arguments)
                                   QStringLiteral("Afficher cette aide."));
     parser.addOption(help);
     const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption verify(
+        QStringLiteral("verifier"),
+        QStringLiteral("Vérifier le procès-verbal d'un tirage (fichier JSON), sans fenêtre :\n"
+                       "CONFORME (code 0) ou NON CONFORME et la raison (code 1)."),
+        QStringLiteral("FICHIER"));
+    parser.addOption(verify);
     parser.addPositionalArgument(
         QStringLiteral("fichier"),
         QStringLiteral("Fichier texte à ouvrir dans la liste au démarrage."),
@@ -100,6 +107,11 @@ StartRequest readCommandLine(const QStringList& arguments)
         return {0, {}};
     }
     const QStringList files = parser.positionalArguments();
+    if (parser.isSet(verify)) {
+        if (!files.isEmpty())
+            return refuse(parser, QStringLiteral("--verifier ne prend pas de liste à ouvrir."));
+        return {verifyRecordFile(parser.value(verify)), {}};
+    }
     if (files.size() > 1)
         return refuse(parser, QStringLiteral("Un seul fichier à la fois."));
     return {std::nullopt, files.value(0)};

@@ -1,4 +1,7 @@
+#include "support/proofsamples.h"
+
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
 
 // The answers that need no window: they come without a display, before any window exists.
@@ -43,6 +46,8 @@ class TestCommandLine : public QObject
 private slots:
     void answersWithoutDisplay_data();
     void answersWithoutDisplay();
+    void verifiesRecords_data();
+    void verifiesRecords();
 };
 
 void TestCommandLine::answersWithoutDisplay_data()
@@ -94,6 +99,47 @@ void TestCommandLine::answersWithoutDisplay()
     const QString& checked = status == 0 ? run.out : run.err;
     for (const QString& fragment : fragments)
         QVERIFY2(checked.contains(fragment), qPrintable(checked));
+}
+
+void TestCommandLine::verifiesRecords_data()
+{
+    QTest::addColumn<QByteArray>("record"); // null: no such file
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("start");
+
+    const QString conforming = QStringLiteral("CONFORME : ");
+    const QString rejected = QStringLiteral("NON CONFORME : ");
+    for (const SampleRecord& r : proofsamples::acceptedRecords())
+        QTest::addRow("%s", r.name.c_str()) << QByteArray::fromStdString(r.json) << 0 << conforming;
+    for (const SampleRecord& r : proofsamples::oneByteChanges())
+        QTest::addRow("one byte: %s", r.name.c_str())
+            << QByteArray::fromStdString(r.json) << 1 << rejected;
+    QTest::newRow("not JSON") << QByteArray("Tirage du 7 décembre") << 1
+                              << rejected + QStringLiteral("le fichier n'est pas un JSON valide");
+    QTest::newRow("no such file") << QByteArray() << 1
+                                  << rejected + QStringLiteral("le fichier n'a pas pu être lu");
+}
+
+// A record is checked without a display, one line on the standard output, the status telling.
+void TestCommandLine::verifiesRecords()
+{
+    QFETCH(QByteArray, record);
+    QFETCH(int, status);
+    QFETCH(QString, start);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("pv.json"));
+    if (!record.isNull()) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(record);
+    }
+    const Run run = runProgram({QStringLiteral("--verifier"), path});
+    QCOMPARE(run.status, status);
+    QVERIFY2(run.out.startsWith(start), qPrintable(run.out));
+    QVERIFY(run.out.endsWith(QLatin1Char('\n')));
+    QCOMPARE(run.out.count(QLatin1Char('\n')), 1);
+    QCOMPARE(run.err, QString());
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)
