@@ -4,8 +4,8 @@
 
 // What the main window's commands share while the program runs.
 struct WindowState {
-    // Set while a draw or a numbering runs; their loops let other events in, and this tells
-    // the other handlers that the program itself is writing the list.
+    // Set while a draw or a numbering runs; they go on in slices between the window's events, and
+    // this tells the other handlers that the program itself is writing the list.
     bool drawRunning = false;
     bool stopRequested = false;
     // The window was closed during a run: it closes once the run has ended.

@@ -10,8 +10,6 @@
 #include "core/percent.h"
 
 #include <QComboBox>
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLocale>
 #include <QPlainTextEdit>
@@ -24,7 +22,8 @@ namespace
 constexpr std::int32_t progressThreshold = 1000;
 // The choice of how many to draw stops here; nobody scrolls further in a drop-down list.
 constexpr std::int32_t highestOffered = 1000;
-constexpr qint64 eventIntervalMs = 15;
+// Numbers whose progress is shown per slice: a long list still crosses a few slices.
+constexpr std::int32_t numbersPerSlice = 500;
 
 std::optional<std::int32_t> readAnswer(const QString& answer)
 {
@@ -39,6 +38,16 @@ NumberingCommand::NumberingCommand(QWidget* window, MainWindowUi& ui, WindowStat
                                    Platform& platform)
     : QObject(window), m_window(window), m_ui(ui), m_state(state), m_platform(platform)
 {
+    m_slices.setSingleShot(true);
+    m_slices.setInterval(0);
+    connect(&m_slices, &QTimer::timeout, this, &NumberingCommand::nextSlice);
+}
+
+// A window torn down in the middle of a run takes the boxes with it; only the pointer is left.
+NumberingCommand::~NumberingCommand()
+{
+    if (m_running)
+        m_platform.setBusyCursor(false);
 }
 
 void NumberingCommand::run()
@@ -58,33 +67,49 @@ void NumberingCommand::run()
         return;
     }
     m_platform.setBusyCursor(true);
+    m_running = true;
 
-    const bool truncated = *asked > sortivo::highestNumber;
-    const std::int32_t n = std::min(*asked, sortivo::highestNumber);
-    if (n >= progressThreshold) {
-        // The text itself takes no time to build; the percentage is shown as it always was,
-        // and events are let in so the window stays drawn.
-        m_ui.lblPourCent->show();
-        QElapsedTimer sinceEvents;
-        std::int64_t shown = -1;
-        for (std::int32_t i = 2; i <= n; ++i) {
-            if (i == 2 || sinceEvents.elapsed() >= eventIntervalMs) {
-                QCoreApplication::processEvents();
-                sinceEvents.start();
-            }
-            const std::int64_t percent = sortivo::percentOf(i, n);
-            if (percent != shown) {
-                shown = percent;
-                m_ui.lblPourCent->setText(QString::fromStdString(sortivo::percentText(percent)));
-            }
-        }
+    m_truncated = *asked > sortivo::highestNumber;
+    m_last = std::min(*asked, sortivo::highestNumber);
+    m_next = 2;
+    m_shownPercent = -1;
+    if (m_last < progressThreshold) {
+        finish();
+        return;
     }
-    offerNumbers(*m_ui.cmbNbTirage, 2, std::min(n, highestOffered));
-    setBoxText(*m_ui.txtListe, sortivo::numberingText(n));
+    // The text itself takes no time to build; the percentage is shown as it always was, the
+    // window drawn and served between slices.
+    m_ui.lblPourCent->show();
+    m_slices.start();
+}
 
+void NumberingCommand::nextSlice()
+{
+    // A window that is closing wants the run over now, not in slices.
+    const std::int32_t end =
+        m_state.closeRequested ? m_last : std::min(m_last, m_next + numbersPerSlice - 1);
+    const std::int64_t percent = sortivo::percentOf(end, m_last);
+    if (percent != m_shownPercent) {
+        m_shownPercent = percent;
+        m_ui.lblPourCent->setText(QString::fromStdString(sortivo::percentText(percent)));
+    }
+    m_next = end + 1;
+    if (m_next <= m_last) {
+        m_slices.start();
+        return;
+    }
+    finish();
+}
+
+void NumberingCommand::finish()
+{
+    offerNumbers(*m_ui.cmbNbTirage, 2, std::min(m_last, highestOffered));
+    setBoxText(*m_ui.txtListe, sortivo::numberingText(m_last));
+
+    m_running = false;
     m_platform.setBusyCursor(false);
     m_state.drawRunning = false;
-    if (truncated)
+    if (m_truncated)
         m_platform.showInformation(
             m_window, appTitle(),
             QStringLiteral("La liste a été tronquée à 65535 caractères\ndernier élément de la "
