@@ -328,6 +328,9 @@ void TestDrawCommand::recordPassesBothCheckers()
                  .replace(QStringLiteral(" - "), QStringLiteral(" ")));
     QVERIFY(pv.value(QStringLiteral("engagement_communique")).isNull());
 
+    const Run ours = runProgram(QStringLiteral(SORTIVO_PROGRAM), {"--verifier", record});
+    QCOMPARE(ours.status, 0);
+    QVERIFY2(ours.out.startsWith("CONFORME : "), ours.out.constData());
     const Run reference =
         runProgram(QStringLiteral("python3"), {QStringLiteral(SORTIVO_REFERENCE_CHECKER), record});
     QCOMPARE(reference.status, 0);
@@ -371,6 +374,7 @@ void TestDrawCommand::commitFirstDrawLater()
         runProgram(QStringLiteral("python3"), {QStringLiteral(SORTIVO_REFERENCE_CHECKER), record})
             .status,
         0);
+    QCOMPARE(runProgram(QStringLiteral(SORTIVO_PROGRAM), {"--verifier", record}).status, 0);
     // The same seed file and public value draw the same again.
     QCOMPARE(tirer(draw).out, run.out);
 }
