@@ -88,6 +88,8 @@ void MainWindow::connectCommands()
     connect(m_numbering, &NumberingCommand::finished, this, &MainWindow::closeIfAsked);
     connect(m_ui.cmdOpen, &QPushButton::clicked, m_files, &TextFileCommands::open);
     connect(m_ui.cmdSave, &QPushButton::clicked, m_files, &TextFileCommands::save);
+    connect(m_ui.txtListe, &LineLimitedTextEdit::lineTooLongRefused, m_files,
+            &TextFileCommands::refuseLongPastedLine);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

@@ -3,8 +3,10 @@
 #include "app/appicons.h"
 #include "app/designunits.h"
 #include "app/iconholder.h"
+#include "app/linelimitedtextedit.h"
 #include "app/linklabel.h"
 #include "app/wrappingbutton.h"
+#include "listtools/textfilecommands.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -90,9 +92,9 @@ QComboBox* dropDownList(QWidget* parent, const char* name, QRect geometry)
     return combo;
 }
 
-QPlainTextEdit* textBox(QWidget* parent, const char* name, QRect geometry)
+template <typename Box> Box* textBox(Box* box, const char* name, QRect geometry)
 {
-    auto* box = place(new QPlainTextEdit(parent), QLatin1String(name), geometry);
+    place(box, QLatin1String(name), geometry);
     box->setFont(sansFont(12));
     // One entry per line: wrapping would make a long entry look like several.
     box->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -118,10 +120,11 @@ void buildMainWindowUi(QWidget* w, MainWindowUi& ui)
     setTextColour(ui.lblResult, palette::darkGreen);
     ui.picMnu[0] = panel(w, indexedName("picMnu", 0), twipsRect(4560, 340, 855, 375));
     ui.picMnu[1] = panel(w, indexedName("picMnu", 1), twipsRect(11760, 340, 1215, 375));
-    ui.txtListe = textBox(w, "txtListe", twipsRect(60, 720, 5200, 5535));
+    ui.txtListe = textBox(new LineLimitedTextEdit(TextFileCommands::maxLineChars, w), "txtListe",
+                          twipsRect(60, 720, 5200, 5535));
     ui.fraCentre = panel(w, QStringLiteral("fraCentre"), twipsRect(5400, 240, 2270, 6255));
     // Created after the centre panel: the results box lies over the panel's last 60 twips.
-    ui.txtResult = textBox(w, "txtResult", twipsRect(7800, 720, 5205, 5535));
+    ui.txtResult = textBox(new QPlainTextEdit(w), "txtResult", twipsRect(7800, 720, 5205, 5535));
     ui.fraMenu = place(new QFrame(w), QStringLiteral("fraMenu"), twipsRect(120, 6645, 12855, 255));
     fillBackground(ui.fraMenu, palette::lightGreen);
     ui.fraBas = place(new QWidget(w), QStringLiteral("fraBas"), twipsRect(0, 6960, 13095, 495));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/linelimitedtextedit.h"
+
 #include <array>
 
 class QComboBox;
@@ -17,7 +19,7 @@ struct MainWindowUi {
     QLabel* lblListe = nullptr;
     QLabel* lblResult = nullptr;
     std::array<QWidget*, 2> picMnu{};
-    QPlainTextEdit* txtListe = nullptr;
+    LineLimitedTextEdit* txtListe = nullptr;
     QWidget* fraCentre = nullptr;
     QPlainTextEdit* txtResult = nullptr;
     QFrame* fraMenu = nullptr;

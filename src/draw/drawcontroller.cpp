@@ -210,7 +210,7 @@ void DrawController::finish()
 
 void DrawController::setBoxesEditable(bool editable)
 {
-    for (QPlainTextEdit* box : {m_ui.txtListe, m_ui.txtResult}) {
+    for (QPlainTextEdit* box : {static_cast<QPlainTextEdit*>(m_ui.txtListe), m_ui.txtResult}) {
         box->setReadOnly(!editable);
         // Each program-made edit would be one more step to undo; the rewrite that these edits
         // stand for never left any.

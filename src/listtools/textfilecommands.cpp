@@ -165,6 +165,14 @@ void TextFileCommands::readIntoList(const QString& path)
     m_platform.setBusyCursor(false);
 }
 
+void TextFileCommands::refuseLongPastedLine()
+{
+    m_platform.showWarning(m_window, appTitle(),
+                           QStringLiteral("Impossible de coller ce texte : une ligne dépasse %1 "
+                                          "caractères.")
+                               .arg(QLocale(QLocale::French).toString(maxLineChars)));
+}
+
 void TextFileCommands::save()
 {
     const QString path = m_platform.askSaveFileName(m_window, m_lastPath, nameFilter);

@@ -32,6 +32,8 @@ public:
     void open();
     void openFile(const QString& path);
     void save();
+    // A paste or drop into the list held a line past maxLineChars, and was not taken.
+    void refuseLongPastedLine();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -4,6 +4,7 @@
 #include "support/guitest.h"
 #include "support/mainwindowcontrols.h"
 
+#include <QClipboard>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -122,6 +123,8 @@ private slots:
     void oddButReadable_data();
     void oddButReadable();
     void linesAtTheLimit();
+    void pastedLongLine_data();
+    void pastedLongLine();
     void failedSave_data();
     void failedSave();
     void saveReplacesWhatStandsAtTheName_data();
@@ -327,6 +330,46 @@ void TestBadFiles::oddButReadable()
     QCOMPARE(boxLines(*list()), lines);
     QCOMPARE(comboItems(*drawCount()), numberTexts(1, int(lines.size())));
     QCOMPARE(boxLines(*results()), resultsBefore);
+}
+
+void TestBadFiles::pastedLongLine_data()
+{
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<bool>("taken");
+
+    const auto line = [](std::size_t length) { return QString(qsizetype(length), u'x'); };
+    constexpr std::size_t limit = TextFileCommands::maxLineChars;
+    QTest::newRow("a line at the limit") << line(limit) << true;
+    QTest::newRow("two lines at the limit")
+        << line(limit) + QStringLiteral("\n") + line(limit) << true;
+    QTest::newRow("a line one character too long") << line(limit + 1) << false;
+    QTest::newRow("too long after short lines")
+        << QStringLiteral("Anne\r\nBob\n") + line(limit + 1) << false;
+    QTest::newRow("two lines joined by a tab, too long together")
+        << line(limit / 2) + QStringLiteral("\t") + line(limit / 2) << false;
+    QTest::newRow("a paragraph separator ends a line")
+        << line(limit) + QChar(QChar::ParagraphSeparator) + line(limit) << true;
+}
+
+// Pasting, dropping or middle-clicking text into the list all end in the same insertion: the
+// box would freeze for seconds per key with a line of megabytes in it.
+void TestBadFiles::pastedLongLine()
+{
+    QFETCH(QString, pasted);
+    QFETCH(bool, taken);
+
+    const QString before = list()->toPlainText();
+    QApplication::clipboard()->setText(pasted);
+    if (!taken)
+        m_platform->expectWarning(
+            title, {QStringLiteral("Impossible de coller ce texte"),
+                    QLocale(QLocale::French).toString(qulonglong(TextFileCommands::maxLineChars)) +
+                        QStringLiteral(" caractères")});
+    list()->moveCursor(QTextCursor::End);
+    list()->paste();
+    QCOMPARE(list()->toPlainText().size(), taken ? before.size() + pasted.size() : before.size());
+    if (!taken)
+        QCOMPARE(list()->toPlainText(), before);
 }
 
 void TestBadFiles::linesAtTheLimit()
