@@ -3,7 +3,7 @@
 //     bench_window_memory [lines]          both sides and their ratio (default 5,000,000 lines)
 //     bench_window_memory bare|window FILE one side; prints its peak in kB
 #include "app/mainwindow.h"
-#include "app/platform.h"
+#include "benchplatform.h"
 
 #include <QApplication>
 #include <QFile>
@@ -18,40 +18,6 @@
 
 namespace
 {
-
-class OpenOnlyPlatform final : public Platform
-{
-public:
-    explicit OpenOnlyPlatform(QString path) : m_path(std::move(path)) {}
-    bool busy = false;
-
-    bool askYesNo(QWidget*, const QString&) override { unexpected(); }
-    Answer askYesNoCancel(QWidget*, const QString&) override { unexpected(); }
-    void showInformation(QWidget*, const QString&, const QString&) override { unexpected(); }
-    void showWarning(QWidget*, const QString&, const QString&) override { unexpected(); }
-    std::optional<QString> askText(QWidget*, const QString&, const QString&,
-                                   const QString&) override
-    {
-        unexpected();
-    }
-    QString askOpenFileName(QWidget*, const QString&, const QString&) override { return m_path; }
-    QString askSaveFileName(QWidget*, const QString&, const QString&) override { unexpected(); }
-    bool askPrinter(QWidget*, QPrinter&) override { unexpected(); }
-    void runModal(QDialog&) override { unexpected(); }
-    bool launchApplication(const QString&, const QString&, std::function<void()>) override
-    {
-        unexpected();
-    }
-    void setBusyCursor(bool on) override { busy = on; }
-
-private:
-    [[noreturn]] static void unexpected()
-    {
-        qFatal("the benchmark's window asked for a dialog");
-        std::abort();
-    }
-    QString m_path;
-};
 
 long peakKilobytes()
 {
@@ -81,7 +47,8 @@ int runBare(const QString& path)
 
 int runWindow(const QString& path)
 {
-    OpenOnlyPlatform platform(path);
+    BenchPlatform platform;
+    platform.openPath = path;
     MainWindow window(platform, QString());
     window.show();
     QCoreApplication::processEvents();

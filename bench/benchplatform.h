@@ -1,0 +1,43 @@
+#pragma once
+
+#include "app/platform.h"
+
+#include <QString>
+#include <QtGlobal>
+
+#include <cstdlib>
+
+// Answers the clear prompt with Yes and the open dialog with the file it was given; any other
+// dialog is a fault of the setup.
+class BenchPlatform final : public Platform
+{
+public:
+    QString openPath;
+    bool busy = false;
+
+    bool askYesNo(QWidget*, const QString&) override { return true; }
+    Answer askYesNoCancel(QWidget*, const QString&) override { unexpected(); }
+    void showInformation(QWidget*, const QString&, const QString&) override { unexpected(); }
+    void showWarning(QWidget*, const QString&, const QString&) override { unexpected(); }
+    std::optional<QString> askText(QWidget*, const QString&, const QString&,
+                                   const QString&) override
+    {
+        unexpected();
+    }
+    QString askOpenFileName(QWidget*, const QString&, const QString&) override { return openPath; }
+    QString askSaveFileName(QWidget*, const QString&, const QString&) override { unexpected(); }
+    bool askPrinter(QWidget*, QPrinter&) override { unexpected(); }
+    void runModal(QDialog&) override { unexpected(); }
+    bool launchApplication(const QString&, const QString&, std::function<void()>) override
+    {
+        unexpected();
+    }
+    void setBusyCursor(bool on) override { busy = on; }
+
+private:
+    [[noreturn]] static void unexpected()
+    {
+        qFatal("the benchmark's window asked for a dialog");
+        std::abort();
+    }
+};
