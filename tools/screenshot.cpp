@@ -1,8 +1,7 @@
-#include "app/apptitle.h"
 #include "app/mainwindow.h"
 #include "app/qtplatform.h"
-#include "web/browserlauncher.h"
-#include "web/infodialog.h"
+#include "common/apptitle.h"
+#include "info/infodialog.h"
 
 #include <QApplication>
 #include <QDir>
@@ -48,8 +47,7 @@ int main(int argc, char* argv[])
     window.show();
     QApplication::processEvents();
 
-    BrowserLauncher browser(platform, &window);
-    InfoDialog info(browser, &window);
+    InfoDialog info(&window);
     info.show();
     QApplication::processEvents();
 

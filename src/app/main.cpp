@@ -1,4 +1,4 @@
-#include "app/apptitle.h"
+#include "common/apptitle.h"
 #include "app/mainwindow.h"
 #include "app/qtfrench.h"
 #include "app/qtplatform.h"

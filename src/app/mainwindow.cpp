@@ -1,13 +1,14 @@
 #include "app/mainwindow.h"
 
-#include "app/appicons.h"
-#include "app/apptitle.h"
-#include "app/linklabel.h"
 #include "app/mainwindowlayout.h"
-#include "app/makeraddress.h"
-#include "app/platform.h"
+#include "common/appicons.h"
+#include "common/apptitle.h"
+#include "common/linklabel.h"
+#include "common/makeraddress.h"
+#include "common/platform.h"
 #include "draw/drawcontroller.h"
 #include "draw/entryblocks.h"
+#include "info/infodialog.h"
 #include "listtools/listeditor.h"
 #include "listtools/numberingcommand.h"
 #include "listtools/textfilecommands.h"
@@ -15,7 +16,6 @@
 #include "proof/proofbutton.h"
 #include "proof/proofcontroller.h"
 #include "web/browserlauncher.h"
-#include "web/infodialog.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -139,7 +139,8 @@ void MainWindow::connectWebAndKeys()
 
 void MainWindow::showInfo()
 {
-    InfoDialog box(*m_browser, this);
+    InfoDialog box(this);
+    connect(&box, &InfoDialog::linkClicked, m_browser, &BrowserLauncher::openInBrowser);
     m_platform.runModal(box);
 }
 

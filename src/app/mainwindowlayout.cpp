@@ -1,6 +1,6 @@
 #include "app/mainwindowlayout.h"
 
-#include "app/designunits.h"
+#include "common/designunits.h"
 #include "app/mainwindowui.h"
 #include "core/windowlayout.h"
 

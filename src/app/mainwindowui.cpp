@@ -1,10 +1,10 @@
 #include "app/mainwindowui.h"
 
-#include "app/appicons.h"
-#include "app/designunits.h"
+#include "common/appicons.h"
+#include "common/designunits.h"
 #include "app/iconholder.h"
 #include "app/linelimitedtextedit.h"
-#include "app/linklabel.h"
+#include "common/linklabel.h"
 #include "app/wrappingbutton.h"
 #include "listtools/textfilecommands.h"
 

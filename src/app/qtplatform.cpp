@@ -1,6 +1,6 @@
 #include "app/qtplatform.h"
 
-#include "app/apptitle.h"
+#include "common/apptitle.h"
 #include "app/earlyclickguard.h"
 #include "web/desktoplaunch.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/platform.h"
+#include "common/platform.h"
 
 class QtPlatform final : public Platform
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/textboxtext.h"
+#include "common/textboxtext.h"
 #include "core/drawrun.h"
 
 #include <cstdint>

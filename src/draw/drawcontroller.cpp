@@ -1,9 +1,9 @@
 #include "draw/drawcontroller.h"
 
 #include "app/mainwindowui.h"
-#include "app/numberrangemodel.h"
-#include "app/platform.h"
-#include "app/textboxtext.h"
+#include "common/numberrangemodel.h"
+#include "common/platform.h"
+#include "common/textboxtext.h"
 #include "app/windowstate.h"
 #include "core/drawrun.h"
 #include "core/percent.h"

@@ -1,6 +1,6 @@
 #include "draw/entryblocks.h"
 
-#include "app/textboxtext.h"
+#include "common/textboxtext.h"
 #include "core/entrylist.h"
 
 #include <QTextCursor>

@@ -1,7 +1,7 @@
 #include "listtools/listeditor.h"
 
 #include "app/mainwindowui.h"
-#include "app/numberrangemodel.h"
+#include "common/numberrangemodel.h"
 #include "app/windowstate.h"
 #include "draw/entryblocks.h"
 

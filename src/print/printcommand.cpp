@@ -1,8 +1,8 @@
 #include "print/printcommand.h"
 
 #include "app/mainwindowui.h"
-#include "app/platform.h"
-#include "app/textboxtext.h"
+#include "common/platform.h"
+#include "common/textboxtext.h"
 #include "print/printjob.h"
 
 #include <QPlainTextEdit>

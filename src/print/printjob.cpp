@@ -1,6 +1,6 @@
 #include "print/printjob.h"
 
-#include "app/filereplacement.h"
+#include "common/filereplacement.h"
 #include "core/linewrap.h"
 
 #include <QFontInfo>

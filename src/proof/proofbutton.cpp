@@ -1,6 +1,6 @@
 #include "proof/proofbutton.h"
 
-#include "app/designunits.h"
+#include "common/designunits.h"
 
 #include <QEvent>
 #include <QPushButton>

@@ -1,6 +1,6 @@
 #include "proof/proofcontroller.h"
 
-#include "app/platform.h"
+#include "common/platform.h"
 #include "core/buildversion.h"
 #include "core/proofrecord.h"
 #include "core/proofreport.h"

@@ -1,6 +1,6 @@
 #include "proof/proofdialog.h"
 
-#include "app/appicons.h"
+#include "common/appicons.h"
 
 #include <QDialogButtonBox>
 #include <QFontDatabase>

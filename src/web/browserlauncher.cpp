@@ -1,6 +1,6 @@
 #include "web/browserlauncher.h"
 
-#include "app/platform.h"
+#include "common/platform.h"
 #include "web/defaultbrowser.h"
 
 #include <QPointer>

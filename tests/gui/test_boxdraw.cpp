@@ -1,6 +1,6 @@
 // The draw edits the boxes where they stand; these compare what it leaves with what the
 // rewrite of both texts leaves, on the same seeds.
-#include "app/textboxtext.h"
+#include "common/textboxtext.h"
 #include "core/drawrun.h"
 #include "core/sha256.h"
 #include "draw/boxdraw.h"

@@ -1,7 +1,7 @@
 #include "app/iconholder.h"
-#include "app/linklabel.h"
+#include "common/linklabel.h"
 #include "app/mainwindow.h"
-#include "app/makeraddress.h"
+#include "common/makeraddress.h"
 #include "support/fakeplatform.h"
 #include "support/guitest.h"
 

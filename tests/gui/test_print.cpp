@@ -1,5 +1,5 @@
 #include "app/mainwindow.h"
-#include "app/textboxtext.h"
+#include "common/textboxtext.h"
 #include "core/printlayout.h"
 #include "print/printjob.h"
 #include "support/fakeplatform.h"

@@ -1,12 +1,12 @@
-#include "app/linklabel.h"
+#include "common/linklabel.h"
 #include "app/mainwindow.h"
-#include "app/makeraddress.h"
+#include "common/makeraddress.h"
 #include "support/fakeplatform.h"
 #include "support/guitest.h"
 #include "web/browserlauncher.h"
 #include "web/defaultbrowser.h"
 #include "web/desktoplaunch.h"
-#include "web/infodialog.h"
+#include "info/infodialog.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,4 +1,4 @@
-#include "app/filereplacement.h"
+#include "common/filereplacement.h"
 
 #include <QFileInfo>
 

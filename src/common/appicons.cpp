@@ -1,4 +1,4 @@
-#include "app/appicons.h"
+#include "common/appicons.h"
 
 // The pictures live in a static library: nothing refers to its resource table by name, so the
 // linker would leave the table out unless it is registered explicitly. The macro declares a

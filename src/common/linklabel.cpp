@@ -1,4 +1,4 @@
-#include "app/linklabel.h"
+#include "common/linklabel.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -1,4 +1,4 @@
-#include "app/numberrangemodel.h"
+#include "common/numberrangemodel.h"
 
 #include <QComboBox>
 

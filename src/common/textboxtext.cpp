@@ -1,4 +1,4 @@
-#include "app/textboxtext.h"
+#include "common/textboxtext.h"
 
 #include "core/boxlinebreaks.h"
 

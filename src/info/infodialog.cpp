@@ -1,12 +1,11 @@
-#include "web/infodialog.h"
+#include "info/infodialog.h"
 
-#include "app/appicons.h"
-#include "app/designunits.h"
-#include "app/linklabel.h"
-#include "app/makeraddress.h"
+#include "common/appicons.h"
+#include "common/designunits.h"
+#include "common/linklabel.h"
+#include "common/makeraddress.h"
 #include "core/buildversion.h"
 #include "core/version.h"
-#include "web/browserlauncher.h"
 
 #include <QPushButton>
 
@@ -37,7 +36,7 @@ QString versionText()
 
 } // namespace
 
-InfoDialog::InfoDialog(BrowserLauncher& browser, QWidget* parent) : QDialog(parent)
+InfoDialog::InfoDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmInfo"));
     setWindowTitle(QStringLiteral("Info"));
@@ -63,8 +62,7 @@ InfoDialog::InfoDialog(BrowserLauncher& browser, QWidget* parent) : QDialog(pare
     link->setAlignment(Qt::AlignCenter);
     setColour(link, QPalette::WindowText, palette::purple);
     link->setText(QStringLiteral("Velmora (") + makerAddress() + QStringLiteral(") "));
-    connect(link, &LinkLabel::clicked, &browser,
-            [&browser] { browser.openInBrowser(makerAddress()); });
+    connect(link, &LinkLabel::clicked, this, [this] { emit linkClicked(makerAddress()); });
 
     auto* ok = place(new QPushButton(QStringLiteral("Ok"), this), "cmdOk",
                      twipsRect(3120, 1920, 1215, 495));
