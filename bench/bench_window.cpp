@@ -92,7 +92,7 @@ struct Window {
 
     Window() { window.show(); }
     QPushButton* button(const QString& name) { return window.findChild<QPushButton*>(name); }
-    bool idle() const { return !platform.busy && !window.state().drawRunning; }
+    bool idle() const { return !platform.busy && !window.runState().running(); }
 };
 
 void report(benchmark::State& state, double total, double longestGap, const QString& text)

@@ -3,9 +3,11 @@
 #include "app/mainwindowlayout.h"
 #include "common/appicons.h"
 #include "common/apptitle.h"
+#include "common/drawcountchoice.h"
 #include "common/linklabel.h"
 #include "common/makeraddress.h"
 #include "common/platform.h"
+#include "common/progresslabel.h"
 #include "draw/drawcontroller.h"
 #include "draw/entryblocks.h"
 #include "info/infodialog.h"
@@ -41,17 +43,23 @@ MainWindow::MainWindow(Platform& platform, const QString& documentsFolder, QWidg
     setMinimumSize(minimumClientSize());
     resize(designClientSize);
 
-    m_state.documentsFolder = documentsFolder;
     buildMainWindowUi(this, m_ui);
     m_ui.lblVelmora->setText(QStringLiteral("by Velmora - ") + makerAddress());
     m_ui.Command1->setText(QStringLiteral("Info"));
 
     m_listEntries = new EntryBlocks(*m_ui.txtListe->document(), this);
-    m_draw = new DrawController(this, m_ui, m_state, m_platform, m_proof, *m_listEntries);
-    m_listEditor = new ListEditor(m_ui, m_state, *m_listEntries, this);
-    m_numbering = new NumberingCommand(this, m_ui, m_state, m_platform);
-    m_files = new TextFileCommands(this, m_ui, m_state, m_platform, *m_listEditor);
-    m_print = new PrintCommand(this, m_ui, m_platform);
+    m_drawCount = new DrawCountChoice(*m_ui.cmbNbTirage);
+    m_progress = new ProgressLabel(*m_ui.lblPourCent);
+    m_draw = new DrawController(
+        this, {*m_ui.txtListe, *m_ui.txtResult, *m_ui.cmdStopProcess, *m_ui.cmbEquipe},
+        *m_drawCount, *m_progress, m_runState, m_platform, m_proof, *m_listEntries);
+    m_listEditor =
+        new ListEditor(*m_ui.txtListe, *m_listEntries, *m_drawCount, *m_progress, m_runState, this);
+    m_numbering = new NumberingCommand(this, *m_ui.txtListe, *m_drawCount, *m_progress, m_runState,
+                                       m_platform);
+    m_files = new TextFileCommands(this, *m_ui.txtListe, *m_ui.txtResult, *m_progress, m_runState,
+                                   m_platform, *m_listEditor, documentsFolder);
+    m_print = new PrintCommand(this, *m_ui.txtResult, m_platform);
     m_proofController =
         new ProofController(this, addProofButton(m_ui.fraBas, m_ui.lblVelmora, m_ui.Command1),
                             m_proof, m_platform, documentsFolder);
@@ -82,10 +90,9 @@ void MainWindow::connectCommands()
                 [this, mode] { m_draw->request(mode); });
     connect(m_ui.cmdStopProcess, &QPushButton::clicked, m_draw, &DrawController::stop);
     connect(m_ui.cmdClearResult, &QPushButton::clicked, m_draw, &DrawController::clearResults);
-    connect(m_draw, &DrawController::runFinished, this, &MainWindow::closeIfAsked);
+    connect(&m_runState, &RunState::ended, this, &MainWindow::closeIfAsked);
     connect(m_ui.cmdPrint, &QPushButton::clicked, m_print, &PrintCommand::run);
     connect(m_ui.cmdNumList, &QPushButton::clicked, m_numbering, &NumberingCommand::run);
-    connect(m_numbering, &NumberingCommand::finished, this, &MainWindow::closeIfAsked);
     connect(m_ui.cmdOpen, &QPushButton::clicked, m_files, &TextFileCommands::open);
     connect(m_ui.cmdSave, &QPushButton::clicked, m_files, &TextFileCommands::save);
     connect(m_ui.txtListe, &LineLimitedTextEdit::lineTooLongRefused, m_files,
@@ -96,14 +103,13 @@ void MainWindow::closeEvent(QCloseEvent* event)
 {
     // A run in progress is inside this window's event processing: end it first, and close
     // when it has unwound.
-    if (m_state.drawRunning) {
-        m_state.stopRequested = true;
-        m_state.closeRequested = true;
+    if (m_runState.running()) {
+        m_runState.requestStop();
+        m_runState.requestClose();
         event->ignore();
         return;
     }
     if (!m_proofController->allowQuit()) {
-        m_state.closeRequested = false;
         event->ignore();
         return;
     }
@@ -112,7 +118,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
 
 void MainWindow::closeIfAsked()
 {
-    if (m_state.closeRequested)
+    if (m_runState.takeCloseRequest())
         close();
 }
 

@@ -1,19 +1,21 @@
 #pragma once
 
 #include "app/mainwindowui.h"
-#include "app/windowstate.h"
+#include "common/runstate.h"
 #include "core/proofsession.h"
 
 #include <QWidget>
 
 class BrowserLauncher;
 class DrawController;
+class DrawCountChoice;
 class EntryBlocks;
 class ListEditor;
 class NumberingCommand;
 class TextFileCommands;
 class Platform;
 class PrintCommand;
+class ProgressLabel;
 class ProofController;
 
 // frmMain: the program's one working window.
@@ -24,7 +26,7 @@ public:
     MainWindow(Platform& platform, const QString& documentsFolder, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    const WindowState& state() const { return m_state; }
+    const RunState& runState() const { return m_runState; }
     // A file named on the command line or given by the desktop: read as Open reads it.
     void openListFile(const QString& path);
 
@@ -42,10 +44,12 @@ private:
 
     Platform& m_platform;
     MainWindowUi m_ui;
-    WindowState m_state;
+    RunState m_runState;
     // The draws' seed and the runs made from it, shared by the draw and the proof.
     sortivo::ProofSession m_proof;
     EntryBlocks* m_listEntries = nullptr;
+    DrawCountChoice* m_drawCount = nullptr;
+    ProgressLabel* m_progress = nullptr;
     DrawController* m_draw = nullptr;
     ListEditor* m_listEditor = nullptr;
     PrintCommand* m_print = nullptr;

@@ -1,7 +1,5 @@
 #include "common/numberrangemodel.h"
 
-#include <QComboBox>
-
 void NumberRangeModel::setRange(int first, int last)
 {
     beginResetModel();
@@ -22,15 +20,4 @@ QVariant NumberRangeModel::data(const QModelIndex& index, int role) const
     if (role == Qt::DisplayRole || role == Qt::EditRole)
         return QString::number(m_first + index.row());
     return {};
-}
-
-void offerNumbers(QComboBox& combo, int first, int last)
-{
-    auto* model = qobject_cast<NumberRangeModel*>(combo.model());
-    if (!model) {
-        model = new NumberRangeModel(&combo);
-        combo.setModel(model);
-    }
-    model->setRange(first, last);
-    combo.setCurrentIndex(-1);
 }

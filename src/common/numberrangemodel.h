@@ -2,8 +2,6 @@
 
 #include <QAbstractListModel>
 
-class QComboBox;
-
 // The whole numbers first..last as list items, computed on demand: refilling the choice of how
 // many entries to draw stays instant even for a list of a million entries.
 class NumberRangeModel : public QAbstractListModel
@@ -21,6 +19,3 @@ private:
     int m_first = 1;
     int m_count = 0;
 };
-
-// Offers first..last (none when last < first) in the combo box, with nothing selected.
-void offerNumbers(QComboBox& combo, int first, int last);

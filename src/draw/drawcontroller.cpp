@@ -1,19 +1,17 @@
 #include "draw/drawcontroller.h"
 
-#include "app/mainwindowui.h"
-#include "common/numberrangemodel.h"
+#include "common/drawcountchoice.h"
 #include "common/platform.h"
+#include "common/progresslabel.h"
+#include "common/runstate.h"
 #include "common/textboxtext.h"
-#include "app/windowstate.h"
 #include "core/drawrun.h"
-#include "core/percent.h"
 #include "core/proofsession.h"
 #include "draw/boxdraw.h"
 #include "draw/entryblocks.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>
-#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -31,11 +29,13 @@ constexpr std::size_t firstSliceBytes = 256 * 1024;
 
 } // namespace
 
-DrawController::DrawController(QWidget* window, MainWindowUi& ui, WindowState& state,
-                               Platform& platform, sortivo::ProofSession& proof,
+DrawController::DrawController(QWidget* window, const Controls& controls,
+                               DrawCountChoice& drawCount, ProgressLabel& progress,
+                               RunState& runState, Platform& platform, sortivo::ProofSession& proof,
                                const EntryBlocks& listEntries)
-    : QObject(window), m_window(window), m_ui(ui), m_state(state), m_platform(platform),
-      m_proof(proof), m_listEntries(listEntries)
+    : QObject(window), m_window(window), m_controls(controls), m_drawCount(drawCount),
+      m_progress(progress), m_runState(runState), m_platform(platform), m_proof(proof),
+      m_listEntries(listEntries)
 {
     m_slices.setSingleShot(true);
     m_slices.setInterval(0);
@@ -49,42 +49,33 @@ DrawController::~DrawController()
         m_platform.setBusyCursor(false);
 }
 
-int DrawController::chosenDrawCount() const
-{
-    const int index = m_ui.cmbNbTirage->currentIndex();
-    return index < 0 ? 0 : m_ui.cmbNbTirage->itemText(index).toInt();
-}
-
 int DrawController::chosenTeamSize() const
 {
-    const int index = m_ui.cmbEquipe->currentIndex();
+    const int index = m_controls.teamSize.currentIndex();
     return index < 0 ? 1 : index + 2;
 }
 
 void DrawController::request(int mode)
 {
     // Requests clicked during a run would rebuild the list under it.
-    if (m_state.drawRunning)
+    if (m_runState.running())
         return;
 
-    if (!m_ui.txtResult->document()->isEmpty() && mode != DrawOne &&
+    if (!m_controls.results.document()->isEmpty() && mode != DrawOne &&
         m_platform.askYesNo(m_window, QStringLiteral("Effacer d'abord les résultats ?")))
-        m_ui.txtResult->clear();
+        m_controls.results.clear();
 
-    if (m_ui.txtListe->document()->isEmpty())
+    if (m_controls.list.document()->isEmpty() || !m_runState.begin())
         return;
-
     m_platform.setBusyCursor(true);
-    m_state.drawRunning = true;
-    m_state.stopRequested = false;
 
     // The run's entries are what its record proves: the whole list, read as it stands.
-    sortivo::EntryList entries = sortivo::loadEntries(boxText(*m_ui.txtListe));
+    sortivo::EntryList entries = sortivo::loadEntries(boxText(m_controls.list));
     const auto entryCount = std::int32_t(entries.size());
     std::int32_t drawCount = entryCount;
     int teamSize = 0;
     if (mode == DrawChosen)
-        drawCount = chosenDrawCount();
+        drawCount = m_drawCount.chosen();
     else if (mode == DrawOne)
         drawCount = 1;
     else if (mode == DrawTeams)
@@ -94,18 +85,20 @@ void DrawController::request(int mode)
     // end, and the drawn entries are found where they stand.
     setBoxesEditable(false);
     // Only whether the results are empty matters to the run; their text stays in the box.
-    std::string resultsStart(m_ui.txtResult->document()->isEmpty() ? 0 : 1, '\n');
+    std::string resultsStart(m_controls.results.document()->isEmpty() ? 0 : 1, '\n');
     m_run = std::make_unique<BoxDraw>(
-        *m_ui.txtListe->document(), *m_ui.txtResult->document(), m_listEntries,
+        *m_controls.list.document(), *m_controls.results.document(), m_listEntries,
         m_proof.beginRun(std::move(entries), std::move(resultsStart),
                          {sortivo::DrawMode(mode), drawCount, teamSize},
                          sortivo::isoTimeUtc(std::chrono::system_clock::now())));
 
     m_showProgress = (mode != DrawOne && entryCount >= progressEntryThreshold) ||
                      drawCount >= progressDrawThreshold;
-    m_ui.lblPourCent->setVisible(m_showProgress);
-    m_ui.cmdStopProcess->setVisible(m_showProgress);
-    m_shownPercent = -1;
+    if (m_showProgress)
+        m_progress.start();
+    else
+        m_progress.hide();
+    m_controls.stop.setVisible(m_showProgress);
 
     if (!m_showProgress) {
         // A short run: no stop button to hear, the whole of it at once.
@@ -134,7 +127,7 @@ void DrawController::drawSlice()
     QElapsedTimer clock;
     clock.start();
     // A stop clicked during the events before this slice still completes this one draw.
-    const std::int32_t draws = m_state.stopRequested ? 1 : m_drawsPerSlice;
+    const std::int32_t draws = m_runState.stopRequested() ? 1 : m_drawsPerSlice;
     m_run->draw(draws);
     // Slices that draw one entry each (for tests) would make the results box repaint after
     // every one: they hand their entries over a few times a frame.
@@ -143,9 +136,9 @@ void DrawController::drawSlice()
         m_sinceFlush.restart();
     }
     showProgress();
-    if (m_state.stopRequested || m_run->run().finished()) {
+    if (m_runState.stopRequested() || m_run->run().finished()) {
         endDraws();
-        if (m_state.stopRequested)
+        if (m_runState.stopRequested())
             m_platform.setBusyCursor(true);
         m_writingBack = true;
         m_bytesPerSlice = firstSliceBytes;
@@ -168,7 +161,7 @@ void DrawController::endDraws()
 void DrawController::writeBackSlice()
 {
     // A window that is closing wants the run over now, not in slices.
-    const bool now = m_state.closeRequested;
+    const bool now = m_runState.closeRequested();
     QElapsedTimer clock;
     clock.start();
     if (!m_run->writeBackList(now ? std::size_t(-1) : m_bytesPerSlice)) {
@@ -187,11 +180,7 @@ void DrawController::showProgress()
     if (!m_showProgress)
         return;
     const sortivo::DrawRun& run = m_run->run();
-    const std::int64_t percent = sortivo::percentOf(run.drawsDone(), run.drawCount());
-    if (percent != m_shownPercent) {
-        m_shownPercent = percent;
-        m_ui.lblPourCent->setText(QString::fromStdString(sortivo::percentText(percent)));
-    }
+    m_progress.report(run.drawsDone(), run.drawCount());
 }
 
 void DrawController::finish()
@@ -199,18 +188,15 @@ void DrawController::finish()
     const auto left = int(m_run->run().remainingCount());
     m_run.reset();
     setBoxesEditable(true);
-    offerNumbers(*m_ui.cmbNbTirage, 1, left);
-    m_ui.cmdStopProcess->hide();
-
-    m_state.stopRequested = false;
-    m_state.drawRunning = false;
+    m_drawCount.offerEntries(left);
+    m_controls.stop.hide();
     m_platform.setBusyCursor(false);
-    emit runFinished();
+    m_runState.end();
 }
 
 void DrawController::setBoxesEditable(bool editable)
 {
-    for (QPlainTextEdit* box : {static_cast<QPlainTextEdit*>(m_ui.txtListe), m_ui.txtResult}) {
+    for (QPlainTextEdit* box : {&m_controls.list, &m_controls.results}) {
         box->setReadOnly(!editable);
         // Each program-made edit would be one more step to undo; the rewrite that these edits
         // stand for never left any.
@@ -220,14 +206,14 @@ void DrawController::setBoxesEditable(bool editable)
 
 void DrawController::stop()
 {
-    m_state.stopRequested = true;
+    m_runState.requestStop();
     m_platform.setBusyCursor(false);
 }
 
 void DrawController::clearResults()
 {
     // The run appends to the results as it goes: clearing them now would lose drawn entries.
-    if (m_state.drawRunning)
+    if (m_runState.running())
         return;
-    m_ui.txtResult->clear();
+    m_controls.results.clear();
 }

@@ -8,11 +8,15 @@
 #include <memory>
 
 class BoxDraw;
+class DrawCountChoice;
 class EntryBlocks;
 class Platform;
+class ProgressLabel;
+class QComboBox;
+class QPlainTextEdit;
+class QPushButton;
 class QWidget;
-struct MainWindowUi;
-struct WindowState;
+class RunState;
 namespace sortivo
 {
 class ProofSession;
@@ -26,8 +30,16 @@ class DrawController : public QObject
 public:
     enum Mode { DrawChosen = 0, DrawOne = 1, DrawAll = 2, DrawTeams = 3 };
 
+    // The controls that only the draws use.
+    struct Controls {
+        QPlainTextEdit& list;
+        QPlainTextEdit& results;
+        QPushButton& stop;
+        QComboBox& teamSize;
+    };
     // Every run is drawn from `proof`, the session whose record can prove it.
-    DrawController(QWidget* window, MainWindowUi& ui, WindowState& state, Platform& platform,
+    DrawController(QWidget* window, const Controls& controls, DrawCountChoice& drawCount,
+                   ProgressLabel& progress, RunState& runState, Platform& platform,
                    sortivo::ProofSession& proof, const EntryBlocks& listEntries);
     ~DrawController() override;
 
@@ -39,12 +51,7 @@ public:
     // at a chosen draw whatever the machine's speed.
     void setEventInterval(std::chrono::milliseconds interval) { m_eventInterval = interval; }
 
-signals:
-    // A run has ended and the window shows its outcome.
-    void runFinished();
-
 private:
-    int chosenDrawCount() const;
     int chosenTeamSize() const;
     void nextSlice();
     void drawSlice();
@@ -55,14 +62,15 @@ private:
     void setBoxesEditable(bool editable);
 
     QWidget* m_window;
-    MainWindowUi& m_ui;
-    WindowState& m_state;
+    Controls m_controls;
+    DrawCountChoice& m_drawCount;
+    ProgressLabel& m_progress;
+    RunState& m_runState;
     Platform& m_platform;
     sortivo::ProofSession& m_proof;
     const EntryBlocks& m_listEntries;
     std::unique_ptr<BoxDraw> m_run;
     bool m_showProgress = false;
-    std::int64_t m_shownPercent = -1;
     bool m_writingBack = false;
     // Draws, then bytes of list text, per slice, adjusted to what the last slice cost.
     std::int32_t m_drawsPerSlice = 1;

@@ -1,39 +1,41 @@
 #include "listtools/listeditor.h"
 
-#include "app/mainwindowui.h"
-#include "common/numberrangemodel.h"
-#include "app/windowstate.h"
+#include "common/drawcountchoice.h"
+#include "common/progresslabel.h"
+#include "common/runstate.h"
 #include "draw/entryblocks.h"
 
 #include <QFocusEvent>
-#include <QLabel>
 #include <QPlainTextEdit>
 
-ListEditor::ListEditor(MainWindowUi& ui, WindowState& state, const EntryBlocks& listEntries,
-                       QObject* parent)
-    : QObject(parent), m_ui(ui), m_state(state), m_listEntries(listEntries)
+ListEditor::ListEditor(QPlainTextEdit& list, const EntryBlocks& listEntries,
+                       DrawCountChoice& drawCount, ProgressLabel& progress,
+                       const RunState& runState, QObject* parent)
+    : QObject(parent), m_list(list), m_listEntries(listEntries), m_drawCount(drawCount),
+      m_progress(progress), m_runState(runState)
 {
-    connect(m_ui.txtListe, &QPlainTextEdit::textChanged, this, &ListEditor::listChanged);
-    m_ui.txtListe->installEventFilter(this);
+    connect(&m_list, &QPlainTextEdit::textChanged, this, &ListEditor::listChanged);
+    m_list.installEventFilter(this);
 }
 
 void ListEditor::listChanged()
 {
-    if (!m_state.drawRunning)
-        m_ui.lblPourCent->hide();
+    // The program's own writing of the list during a run is no user edit.
+    if (!m_runState.running())
+        m_progress.hide();
 }
 
 void ListEditor::refreshList()
 {
-    // A run refills the choice itself when it ends.
-    if (m_state.drawRunning)
+    // A run offers the counts itself when it ends.
+    if (m_runState.running())
         return;
-    offerNumbers(*m_ui.cmbNbTirage, 1, m_listEntries.entryCount());
+    m_drawCount.offerEntries(m_listEntries.entryCount());
 }
 
 bool ListEditor::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_ui.txtListe && event->type() == QEvent::FocusOut) {
+    if (watched == &m_list && event->type() == QEvent::FocusOut) {
         // Only a move to another control of this window counts; switching windows or opening
         // the box's context menu leaves the list as it was.
         const auto reason = static_cast<QFocusEvent*>(event)->reason();

@@ -2,18 +2,20 @@
 
 #include <QObject>
 
+class DrawCountChoice;
 class EntryBlocks;
-struct MainWindowUi;
-struct WindowState;
+class ProgressLabel;
+class QPlainTextEdit;
+class RunState;
 
-// Keeps the window in step with the list text: a change hides the stale percentage, and
-// leaving the box reloads the entries and the choice of how many to draw.
+// Keeps the window in step with what the user does to the list: an edit hides the stale
+// percentage, and leaving the box offers counts for the entries it now holds.
 class ListEditor : public QObject
 {
     Q_OBJECT
 public:
-    ListEditor(MainWindowUi& ui, WindowState& state, const EntryBlocks& listEntries,
-               QObject* parent);
+    ListEditor(QPlainTextEdit& list, const EntryBlocks& listEntries, DrawCountChoice& drawCount,
+               ProgressLabel& progress, const RunState& runState, QObject* parent);
 
     void refreshList();
 
@@ -23,7 +25,9 @@ protected:
 private:
     void listChanged();
 
-    MainWindowUi& m_ui;
-    WindowState& m_state;
+    QPlainTextEdit& m_list;
     const EntryBlocks& m_listEntries;
+    DrawCountChoice& m_drawCount;
+    ProgressLabel& m_progress;
+    const RunState& m_runState;
 };

@@ -1,16 +1,13 @@
 #include "listtools/numberingcommand.h"
 
 #include "common/apptitle.h"
-#include "app/mainwindowui.h"
-#include "common/numberrangemodel.h"
+#include "common/drawcountchoice.h"
 #include "common/platform.h"
+#include "common/progresslabel.h"
+#include "common/runstate.h"
 #include "common/textboxtext.h"
-#include "app/windowstate.h"
 #include "core/numbering.h"
-#include "core/percent.h"
 
-#include <QComboBox>
-#include <QLabel>
 #include <QLocale>
 #include <QPlainTextEdit>
 
@@ -20,8 +17,6 @@ namespace
 {
 
 constexpr std::int32_t progressThreshold = 1000;
-// The choice of how many to draw stops here; nobody scrolls further in a drop-down list.
-constexpr std::int32_t highestOffered = 1000;
 // Numbers whose progress is shown per slice: a long list still crosses a few slices.
 constexpr std::int32_t numbersPerSlice = 500;
 
@@ -34,9 +29,11 @@ std::optional<std::int32_t> readAnswer(const QString& answer)
 
 } // namespace
 
-NumberingCommand::NumberingCommand(QWidget* window, MainWindowUi& ui, WindowState& state,
-                                   Platform& platform)
-    : QObject(window), m_window(window), m_ui(ui), m_state(state), m_platform(platform)
+NumberingCommand::NumberingCommand(QWidget* window, QPlainTextEdit& list,
+                                   DrawCountChoice& drawCount, ProgressLabel& progress,
+                                   RunState& runState, Platform& platform)
+    : QObject(window), m_window(window), m_list(list), m_drawCount(drawCount), m_progress(progress),
+      m_runState(runState), m_platform(platform)
 {
     m_slices.setSingleShot(true);
     m_slices.setInterval(0);
@@ -52,18 +49,17 @@ NumberingCommand::~NumberingCommand()
 
 void NumberingCommand::run()
 {
-    if (m_state.drawRunning)
+    // The question is part of the run: a draw clicked behind it would change the list.
+    if (!m_runState.begin())
         return;
-    m_state.drawRunning = true;
-    m_ui.lblPourCent->hide();
+    m_progress.hide();
 
     const std::optional<QString> answer =
         m_platform.askText(m_window, QStringLiteral("Numérotation"),
                            QStringLiteral("Numéroter jusqu'à"), QStringLiteral("100"));
     const std::optional<std::int32_t> asked = answer ? readAnswer(*answer) : std::nullopt;
     if (!asked) {
-        m_state.drawRunning = false;
-        emit finished();
+        m_runState.end();
         return;
     }
     m_platform.setBusyCursor(true);
@@ -72,14 +68,13 @@ void NumberingCommand::run()
     m_truncated = *asked > sortivo::highestNumber;
     m_last = std::min(*asked, sortivo::highestNumber);
     m_next = 2;
-    m_shownPercent = -1;
     if (m_last < progressThreshold) {
         finish();
         return;
     }
     // The text itself takes no time to build; the percentage is shown as it always was, the
     // window drawn and served between slices.
-    m_ui.lblPourCent->show();
+    m_progress.start();
     m_slices.start();
 }
 
@@ -87,12 +82,8 @@ void NumberingCommand::nextSlice()
 {
     // A window that is closing wants the run over now, not in slices.
     const std::int32_t end =
-        m_state.closeRequested ? m_last : std::min(m_last, m_next + numbersPerSlice - 1);
-    const std::int64_t percent = sortivo::percentOf(end, m_last);
-    if (percent != m_shownPercent) {
-        m_shownPercent = percent;
-        m_ui.lblPourCent->setText(QString::fromStdString(sortivo::percentText(percent)));
-    }
+        m_runState.closeRequested() ? m_last : std::min(m_last, m_next + numbersPerSlice - 1);
+    m_progress.report(end, m_last);
     m_next = end + 1;
     if (m_next <= m_last) {
         m_slices.start();
@@ -103,17 +94,16 @@ void NumberingCommand::nextSlice()
 
 void NumberingCommand::finish()
 {
-    offerNumbers(*m_ui.cmbNbTirage, 2, std::min(m_last, highestOffered));
-    setBoxText(*m_ui.txtListe, sortivo::numberingText(m_last));
+    m_drawCount.offerNumbers(m_last);
+    setBoxText(m_list, sortivo::numberingText(m_last));
 
     m_running = false;
     m_platform.setBusyCursor(false);
-    m_state.drawRunning = false;
     if (m_truncated)
         m_platform.showInformation(
             m_window, appTitle(),
             QStringLiteral("La liste a été tronquée à 65535 caractères\ndernier élément de la "
                            "liste : %1")
                 .arg(sortivo::highestNumber));
-    emit finished();
+    m_runState.end();
 }

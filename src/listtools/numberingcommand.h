@@ -5,10 +5,12 @@
 
 #include <cstdint>
 
+class DrawCountChoice;
 class Platform;
+class ProgressLabel;
+class QPlainTextEdit;
 class QWidget;
-struct MainWindowUi;
-struct WindowState;
+class RunState;
 
 // Fills the list with the numbers 1 to N, for draws among numbers. A long list shows its
 // progress in slices from a timer, the window serving its events in between.
@@ -16,21 +18,21 @@ class NumberingCommand : public QObject
 {
     Q_OBJECT
 public:
-    NumberingCommand(QWidget* window, MainWindowUi& ui, WindowState& state, Platform& platform);
+    NumberingCommand(QWidget* window, QPlainTextEdit& list, DrawCountChoice& drawCount,
+                     ProgressLabel& progress, RunState& runState, Platform& platform);
     ~NumberingCommand() override;
 
     void run();
-
-signals:
-    void finished();
 
 private:
     void nextSlice();
     void finish();
 
     QWidget* m_window;
-    MainWindowUi& m_ui;
-    WindowState& m_state;
+    QPlainTextEdit& m_list;
+    DrawCountChoice& m_drawCount;
+    ProgressLabel& m_progress;
+    RunState& m_runState;
     Platform& m_platform;
     QTimer m_slices;
     bool m_running = false;
@@ -38,5 +40,4 @@ private:
     std::int32_t m_last = 0;
     // The next number whose progress is to be shown.
     std::int32_t m_next = 0;
-    std::int64_t m_shownPercent = -1;
 };

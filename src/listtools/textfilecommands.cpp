@@ -2,10 +2,10 @@
 
 #include "common/apptitle.h"
 #include "common/filereplacement.h"
-#include "app/mainwindowui.h"
 #include "common/platform.h"
+#include "common/progresslabel.h"
+#include "common/runstate.h"
 #include "common/textboxtext.h"
-#include "app/windowstate.h"
 #include "core/textdecode.h"
 #include "listtools/listeditor.h"
 
@@ -14,7 +14,6 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
-#include <QLabel>
 #include <QLocale>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -62,20 +61,23 @@ QString droppedFile(const QMimeData* mime)
 
 } // namespace
 
-TextFileCommands::TextFileCommands(QWidget* window, MainWindowUi& ui, WindowState& state,
-                                   Platform& platform, ListEditor& listEditor)
-    : QObject(window), m_window(window), m_ui(ui), m_state(state), m_platform(platform),
-      m_listEditor(listEditor)
+TextFileCommands::TextFileCommands(QWidget* window, QPlainTextEdit& list,
+                                   const QPlainTextEdit& results, ProgressLabel& progress,
+                                   const RunState& runState, Platform& platform,
+                                   ListEditor& listEditor, QString documentsFolder)
+    : QObject(window), m_window(window), m_list(list), m_results(results), m_progress(progress),
+      m_runState(runState), m_platform(platform), m_listEditor(listEditor),
+      m_documentsFolder(std::move(documentsFolder))
 {
-    m_ui.txtListe->viewport()->installEventFilter(this);
+    m_list.viewport()->installEventFilter(this);
 }
 
 void TextFileCommands::open()
 {
-    if (m_state.drawRunning)
+    if (m_runState.running())
         return;
-    m_ui.lblPourCent->hide();
-    const QString proposed = m_lastPath.isEmpty() ? m_state.documentsFolder : m_lastPath;
+    m_progress.hide();
+    const QString proposed = m_lastPath.isEmpty() ? m_documentsFolder : m_lastPath;
     const QString path = m_platform.askOpenFileName(m_window, proposed, nameFilter);
     if (path.isEmpty()) {
         // The list stays, but a numbering may have left the choice of counts behind it.
@@ -88,9 +90,9 @@ void TextFileCommands::open()
 
 void TextFileCommands::openFile(const QString& path)
 {
-    if (m_state.drawRunning)
+    if (m_runState.running())
         return;
-    m_ui.lblPourCent->hide();
+    m_progress.hide();
     m_lastPath = path;
     readIntoList(path);
 }
@@ -160,7 +162,7 @@ void TextFileCommands::readIntoList(const QString& path)
                path);
         return;
     }
-    setBoxText(*m_ui.txtListe, decoded.listText);
+    setBoxText(m_list, decoded.listText);
     m_listEditor.refreshList();
     m_platform.setBusyCursor(false);
 }
@@ -223,7 +225,7 @@ std::optional<QString> TextFileCommands::writeResults(const QString& path)
     FileReplacement file(path);
     if (!file.open())
         return file.errorString();
-    const std::string bytes = sortivo::encodeResultFile(boxText(*m_ui.txtResult));
+    const std::string bytes = sortivo::encodeResultFile(boxText(m_results));
     if (file.device().write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()))
         return file.device().errorString();
     if (!file.commit())
@@ -233,7 +235,7 @@ std::optional<QString> TextFileCommands::writeResults(const QString& path)
 
 bool TextFileCommands::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != m_ui.txtListe->viewport())
+    if (watched != m_list.viewport())
         return QObject::eventFilter(watched, event);
     if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
         auto* drag = static_cast<QDragMoveEvent*>(event);

@@ -8,9 +8,10 @@
 
 class ListEditor;
 class Platform;
+class ProgressLabel;
+class QPlainTextEdit;
 class QWidget;
-struct MainWindowUi;
-struct WindowState;
+class RunState;
 
 // Open a text file into the list (from the toolbar, or dropped on the list), and save the
 // results to one.
@@ -26,8 +27,11 @@ public:
     static constexpr std::size_t maxListLines = 1'000'000;
     static constexpr std::size_t maxLineChars = 100'000;
 
-    TextFileCommands(QWidget* window, MainWindowUi& ui, WindowState& state, Platform& platform,
-                     ListEditor& listEditor);
+    // The open dialog starts in `documentsFolder` (empty when the system names none) until a
+    // file has been chosen.
+    TextFileCommands(QWidget* window, QPlainTextEdit& list, const QPlainTextEdit& results,
+                     ProgressLabel& progress, const RunState& runState, Platform& platform,
+                     ListEditor& listEditor, QString documentsFolder);
 
     void open();
     void openFile(const QString& path);
@@ -45,10 +49,13 @@ private:
     void refuse(const QString& text, const QString& path, const QString& reason = {});
 
     QWidget* m_window;
-    MainWindowUi& m_ui;
-    WindowState& m_state;
+    QPlainTextEdit& m_list;
+    const QPlainTextEdit& m_results;
+    ProgressLabel& m_progress;
+    const RunState& m_runState;
     Platform& m_platform;
     ListEditor& m_listEditor;
+    QString m_documentsFolder;
     // Both dialogs propose the file last chosen in either.
     QString m_lastPath;
 };

@@ -1,6 +1,5 @@
 #include "print/printcommand.h"
 
-#include "app/mainwindowui.h"
 #include "common/platform.h"
 #include "common/textboxtext.h"
 #include "print/printjob.h"
@@ -8,8 +7,8 @@
 #include <QPlainTextEdit>
 #include <QPrinter>
 
-PrintCommand::PrintCommand(QWidget* window, MainWindowUi& ui, Platform& platform)
-    : QObject(window), m_window(window), m_ui(ui), m_platform(platform)
+PrintCommand::PrintCommand(QWidget* window, const QPlainTextEdit& results, Platform& platform)
+    : QObject(window), m_window(window), m_results(results), m_platform(platform)
 {
 }
 
@@ -21,7 +20,7 @@ void PrintCommand::run()
     if (!m_platform.askPrinter(m_window, printer))
         return;
 
-    QPlainTextEdit& box = *m_ui.txtResult;
+    const QPlainTextEdit& box = m_results;
     const auto plan = planPrint(printer, printFont(box.font(), box.logicalDpiY()), boxText(box));
     if (!plan) {
         reportFailure(printer);

@@ -3,16 +3,16 @@
 #include <QObject>
 
 class Platform;
+class QPlainTextEdit;
 class QPrinter;
 class QWidget;
-struct MainWindowUi;
 
 // The "Imprimer" button: prints the result text on the printer the user confirms.
 class PrintCommand : public QObject
 {
     Q_OBJECT
 public:
-    PrintCommand(QWidget* window, MainWindowUi& ui, Platform& platform);
+    PrintCommand(QWidget* window, const QPlainTextEdit& results, Platform& platform);
 
     void run();
 
@@ -20,6 +20,6 @@ private:
     void reportFailure(const QPrinter& printer);
 
     QWidget* m_window;
-    MainWindowUi& m_ui;
+    const QPlainTextEdit& m_results;
     Platform& m_platform;
 };

@@ -136,7 +136,7 @@ void TestAbuse::atEventRound(int round, std::function<void()> action)
 
 void TestAbuse::settle()
 {
-    while (m_scheduled > 0 || m_window->state().drawRunning)
+    while (m_scheduled > 0 || m_window->runState().running())
         QCoreApplication::processEvents();
 }
 
@@ -153,7 +153,7 @@ void TestAbuse::runDraw(int mode)
     go(mode)->click();
     settle();
     QVERIFY(!stopButton()->isVisible());
-    QVERIFY(!m_window->state().drawRunning);
+    QVERIFY(!m_window->runState().running());
 }
 
 void TestAbuse::checkNothingLost(const QStringList& original)
@@ -228,7 +228,7 @@ void TestAbuse::buttonsDuringARun()
 
     bool sawStopButton = false;
     atEventRound(1, [&] {
-        QVERIFY(m_window->state().drawRunning);
+        QVERIFY(m_window->runState().running());
         sawStopButton = stopButton()->isVisible();
         for (const QString& name : clicked)
             button(name)->click();
@@ -390,7 +390,7 @@ void TestAbuse::closingDuringARun()
         for (int round = 1; round <= closes; ++round)
             atEventRound(round, [&, round] {
                 if (round == 1)
-                    closedWhileRunning = m_window->state().drawRunning;
+                    closedWhileRunning = m_window->runState().running();
                 m_window->close();
             });
         if (numbering) {
@@ -411,7 +411,7 @@ void TestAbuse::closingDuringARun()
 
     QVERIFY(closedWhileRunning);
     QVERIFY(!m_window->isVisible());
-    QVERIFY(!m_window->state().drawRunning);
+    QVERIFY(!m_window->runState().running());
     QCOMPARE(lastClosed.count(), 1);
     if (numbering) {
         QCOMPARE(boxLines(*list()), numberTexts(1, 10000));

@@ -391,7 +391,7 @@ void TestBadFiles::linesAtTheLimit()
     QCOMPARE(drawCount()->itemText(count - 1), QString::number(count));
 
     button("cmdGo(2)")->click();
-    QVERIFY(QTest::qWaitFor([&] { return !m_window->state().drawRunning; }, 120000));
+    QVERIFY(QTest::qWaitFor([&] { return !m_window->runState().running(); }, 120000));
     QVERIFY(list()->document()->isEmpty());
     QCOMPARE(drawCount()->count(), 0);
     QCOMPARE(results()->document()->blockCount(), count);

@@ -43,7 +43,7 @@ private:
     // A long run goes on after the click returns; the window serves events meanwhile.
     bool runEnds() const
     {
-        return QTest::qWaitFor([&] { return !m_window->state().drawRunning; }, 30000);
+        return QTest::qWaitFor([&] { return !m_window->runState().running(); }, 30000);
     }
 
     // Draws nothing, but the window reloads the list and offers 1..n to draw.
@@ -242,9 +242,9 @@ void TestDrawWindow::stopDuringTheFillOfTheResults()
     const QStringList original = numberedNames(300000);
     setBoxLines(*list(), original);
     go(2)->click();
-    QVERIFY(m_window->state().drawRunning);
+    QVERIFY(m_window->runState().running());
     QVERIFY(QTest::qWaitFor([&] { return results()->blockCount() > 20000; }, 30000));
-    QVERIFY(m_window->state().drawRunning);
+    QVERIFY(m_window->runState().running());
     stopButton()->click();
     QVERIFY(runEnds());
 
