@@ -8,8 +8,8 @@
 #include "core/proofprotocol.h"
 #include "core/proofrecord.h"
 #include "core/resulttext.h"
-#include "core/stringlist.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <functional>
+#include <span>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -186,30 +187,67 @@ writeRecord(const std::string& path,
     return "Impossible d'enregistrer le procès-verbal.";
 }
 
+// Entries read in draw order, one after the other, each asked for ahead of its turn: where
+// the entry `boundsAhead` further on starts, then the characters of the one `charsAhead` on,
+// whose start has arrived by then. A million scattered reads then overlap instead of each
+// waiting for memory in turn.
+class DrawnEntries
+{
+public:
+    DrawnEntries(const sortivo::ListFileEntries& entries, std::span<const std::uint32_t> order)
+        : m_entries(entries), m_order(order)
+    {
+    }
+    std::size_t size() const { return m_order.size(); }
+    std::string_view at(std::size_t k) const
+    {
+        if (k + boundsAhead < m_order.size())
+            m_entries.prefetchBounds(m_order[k + boundsAhead]);
+        if (k + charsAhead < m_order.size())
+            m_entries.prefetchChars(m_order[k + charsAhead]);
+        return m_entries.at(m_order[k]);
+    }
+    // The first ones, which no earlier read asked for.
+    void prefetchStart() const
+    {
+        for (std::size_t k = 0; k < std::min(boundsAhead, m_order.size()); ++k)
+            m_entries.prefetchBounds(m_order[k]);
+        for (std::size_t k = 0; k < std::min(charsAhead, m_order.size()); ++k)
+            m_entries.prefetchChars(m_order[k]);
+    }
+
+private:
+    static constexpr std::size_t boundsAhead = 64;
+    static constexpr std::size_t charsAhead = 32;
+    const sortivo::ListFileEntries& m_entries;
+    std::span<const std::uint32_t> m_order;
+};
+
 // With a record: the record is written first, so that no result is shown without it, then
-// the results. The record is the one the window writes, through the same writer.
+// the results. The record is the one the window writes, through the same writer. Only the
+// order of the draw is kept between the two: a copy of the results would double the memory
+// a large list takes.
 int drawWithRecord(const DrawCommandOptions& options, const sortivo::ListFileEntries& entries,
                    const KeptSeed& seed, const std::string& software)
 {
     const std::string date = sortivo::isoTimeUtc(std::chrono::system_clock::now());
     const std::string fingerprint = fingerprintOf(entries);
     const std::int32_t drawCount = drawCountOf(options, entries.size());
-    // Both the record and the output read the results in draw order: kept end to end as they
-    // are drawn, while their characters are at hand, they are read twice in one sweep each
-    // instead of twice scattered over the list.
-    sortivo::StringList drawn;
-    drawn.reserve(std::size_t(drawCount), entries.text().size());
+    std::vector<std::uint32_t> order;
+    order.reserve(std::size_t(drawCount));
     drawEntries(entries,
                 sortivo::DrawWords(sortivo::runKey(seed.seed, 1, fingerprint, options.publicValue)),
-                drawCount, [&](std::size_t index) { drawn.append(entries.at(index)); });
+                drawCount, [&](std::size_t index) { order.push_back(std::uint32_t(index)); });
+    const DrawnEntries drawn(entries, order);
 
+    drawn.prefetchStart();
     const sortivo::RecordRun run{
         1,
         date,
         sortivo::DrawRequest{drawModeOf(options.mode), drawCount, options.teamSize},
         sortivo::RecordStrings{entries.size(), [&](std::size_t i) { return entries.at(i); }},
         fingerprint,
-        sortivo::RecordStrings{drawn.size(), [&](std::size_t i) { return drawn.at(i); }},
+        sortivo::RecordStrings{drawn.size(), [&](std::size_t k) { return drawn.at(k); }},
         false};
     const std::optional<std::string> communicatedAt =
         seed.communicatedAt.empty() ? std::nullopt : std::optional(seed.communicatedAt);
@@ -222,8 +260,9 @@ int drawWithRecord(const DrawCommandOptions& options, const sortivo::ListFileEnt
         return refuse(error, options.recordPath);
 
     ResultOutput output(options.teamSize, options.crlf);
-    for (std::size_t i = 0; i < drawn.size(); ++i)
-        output.append(drawn.at(i));
+    drawn.prefetchStart();
+    for (std::size_t k = 0; k < drawn.size(); ++k)
+        output.append(drawn.at(k));
     if (!output.finish())
         return refuse("Impossible d'écrire les résultats.");
     return done;
