@@ -97,6 +97,8 @@ private slots:
     void replayGivesTheSameDraw();
     void recordPassesBothCheckers_data();
     void recordPassesBothCheckers();
+    void longListRecordAndOutputAgree_data();
+    void longListRecordAndOutputAgree();
     void commitFirstDrawLater();
     void recordNeverReplacesWhatIsNotAFile();
     void fullOutputIsAnError();
@@ -340,6 +342,52 @@ void TestDrawCommand::recordPassesBothCheckers()
     const Run replay = tirer(options + QStringList{listFile(), "--graine",
                                                    pv.value(QStringLiteral("graine")).toString()});
     QCOMPARE(replay.out, run.out);
+}
+
+void TestDrawCommand::longListRecordAndOutputAgree_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::newRow("all") << QStringList{};
+    QTest::newRow("number") << QStringList{"-n", "250"};
+    QTest::newRow("teams") << QStringList{"-e", "3"};
+}
+
+// Long enough for the draw to go in several batches and for its results to be read well
+// ahead of their turn: each one printed, and recorded, in its place.
+void TestDrawCommand::longListRecordAndOutputAgree()
+{
+    QFETCH(QStringList, options);
+    QByteArray bytes;
+    QStringList entries;
+    for (int i = 0; i < 700; ++i) {
+        // Lengths that vary, so that a result taken for its neighbour shows.
+        const QString entry = QStringLiteral("Participant %1 ").arg(i) + QString(i % 13, u'é');
+        entries += entry;
+        bytes += entry.toUtf8() + (i % 2 ? "\r\n" : "\n");
+    }
+    const QString list = path(QStringLiteral("longue.txt"));
+    QFile file(list);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+
+    const QStringList arguments = options + QStringList{list, "--graine", seed};
+    const Run plain = tirer(arguments);
+    QCOMPARE(plain.status, 0);
+    const QString record = path(QStringLiteral("pv.json"));
+    const Run recorded = tirer(arguments + QStringList{"--pv", record});
+    QCOMPARE(recorded.status, 0);
+    QCOMPARE(recorded.out, plain.out);
+
+    const QJsonObject run = readRecord(record).value(QStringLiteral("tirages"))[0].toObject();
+    QCOMPARE(run.value(QStringLiteral("entrees")).toVariant().toStringList(), entries);
+    QStringList members;
+    for (const QString& line : outputLines(plain.out))
+        members += line.split(QStringLiteral(" - "));
+    QCOMPARE(run.value(QStringLiteral("resultats")).toVariant().toStringList(), members);
+    QCOMPARE(members.size(), options.isEmpty() || options.first() == "-e" ? 700 : 250);
+    QCOMPARE(members.removeDuplicates(), qsizetype(0));
+    QCOMPARE(runProgram(QStringLiteral(SORTIVO_PROGRAM), {"--verifier", record}).status, 0);
 }
 
 void TestDrawCommand::commitFirstDrawLater()
