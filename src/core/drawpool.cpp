@@ -164,4 +164,19 @@ void DrawPool::takeInOrder(std::span<const std::uint32_t> ranks, std::span<std::
         indexes[k] = takeAt(ranks[k]);
 }
 
+std::vector<std::size_t> DrawPool::ranksOf(std::span<const std::size_t> ascending) const
+{
+    std::vector<std::size_t> ranks;
+    ranks.reserve(ascending.size());
+    std::size_t word = 0;
+    std::size_t before = 0;
+    for (const std::size_t index : ascending) {
+        for (; word < index / 64; ++word)
+            before += std::size_t(std::popcount(m_bits[word]));
+        const std::uint64_t lower = (std::uint64_t(1) << (index % 64)) - 1;
+        ranks.push_back(before + std::size_t(std::popcount(m_bits[word] & lower)));
+    }
+    return ranks;
+}
+
 } // namespace sortivo

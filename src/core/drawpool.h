@@ -33,6 +33,10 @@ public:
                 visit(w * 64 + std::size_t(std::countr_zero(word)));
     }
 
+    // For each of `ascending`, indexes of entries left in increasing order, how many entries
+    // left come before it: where it stands in the list of the entries left.
+    std::vector<std::size_t> ranksOf(std::span<const std::size_t> ascending) const;
+
     // Removes the remaining entry of 0-based rank `rank` (< remaining()) and returns its
     // original 0-based index.
     std::size_t takeAt(std::size_t rank);

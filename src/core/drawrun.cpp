@@ -21,11 +21,24 @@ DrawRun::DrawRun(std::shared_ptr<const EntryList> entries, std::string resultTex
     : m_entries(std::move(entries)), m_pool(m_entries->size()),
       m_result(std::move(resultText), teamSize), m_words(std::move(words)), m_drawCount(drawCount)
 {
+    reserveForDraws();
+}
+
+DrawRun::DrawRun(std::shared_ptr<const EntryList> entries, DrawPool left, std::string resultText,
+                 std::int32_t drawCount, int teamSize, DrawWords words)
+    : m_entries(std::move(entries)), m_pool(std::move(left)), m_startPool(m_pool),
+      m_result(std::move(resultText), teamSize), m_words(std::move(words)), m_drawCount(drawCount)
+{
+    reserveForDraws();
+}
+
+void DrawRun::reserveForDraws()
+{
     // Room for what this run will append, estimated from the average entry, so that a long
     // run does not copy its growing result over and over.
-    if (const std::size_t n = m_entries->size(); n > 0 && drawCount > 0) {
-        const std::size_t draws = std::min<std::size_t>(n, std::size_t(drawCount));
-        const std::size_t averageEntry = m_entries->charCount() / n;
+    if (const std::size_t n = m_pool.remaining(); n > 0 && m_drawCount > 0) {
+        const std::size_t draws = std::min<std::size_t>(n, std::size_t(m_drawCount));
+        const std::size_t averageEntry = m_entries->charCount() / m_entries->size();
         m_result.reserve(draws * (averageEntry + 3));
         m_drawnIndexes.reserve(draws);
     }
@@ -69,6 +82,13 @@ void DrawRun::drawMany(std::int32_t maxDraws)
 void DrawRun::drawAll()
 {
     drawMany(m_drawCount);
+}
+
+std::vector<std::size_t> DrawRun::drawnPlaces() const
+{
+    std::vector<std::size_t> drawn = m_drawnIndexes;
+    std::sort(drawn.begin(), drawn.end());
+    return m_startPool ? m_startPool->ranksOf(drawn) : drawn;
 }
 
 std::string DrawRun::remainingListText() const

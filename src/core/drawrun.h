@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,9 @@ public:
             std::int32_t drawCount, int teamSize, DrawWords words);
     DrawRun(EntryList entries, std::string resultText, std::int32_t drawCount, int teamSize,
             DrawWords words);
+    // Draws from what `left` still holds of `entries`: the entries another run left.
+    DrawRun(std::shared_ptr<const EntryList> entries, DrawPool left, std::string resultText,
+            std::int32_t drawCount, int teamSize, DrawWords words);
 
     bool finished() const { return m_drawsDone >= m_drawCount || m_pool.remaining() == 0; }
     // Up to `maxDraws` draws; their outcome does not depend on how a run is cut into calls.
@@ -36,6 +40,9 @@ public:
     std::size_t remainingCount() const { return m_pool.remaining(); }
 
     const EntryList& entries() const { return *m_entries; }
+    const std::shared_ptr<const EntryList>& sharedEntries() const { return m_entries; }
+    // Which entries are left.
+    const DrawPool& pool() const { return m_pool; }
     // Calls visit(entry) for each entry left, in list order.
     template <typename Visit> void forEachRemaining(Visit visit) const
     {
@@ -52,11 +59,18 @@ public:
     std::string takeResultText() { return m_result.take(); }
     // The 0-based list positions of the entries drawn so far, in draw order.
     const std::vector<std::size_t>& drawnIndexes() const { return m_drawnIndexes; }
+    // Where the entries drawn so far stood among the entries the run started from, in list
+    // order: the lines they are on in a box that shows those entries.
+    std::vector<std::size_t> drawnPlaces() const;
 
 private:
+    void reserveForDraws();
+
     // Shared with the record of the run, which may have to write them out.
     std::shared_ptr<const EntryList> m_entries;
     DrawPool m_pool;
+    // What was left when the run started, for a run on the entries another run left.
+    std::optional<DrawPool> m_startPool;
     ResultText m_result;
     DrawWords m_words;
     std::vector<std::size_t> m_drawnIndexes;

@@ -39,12 +39,42 @@ DrawRun ProofSession::beginRun(EntryList entries, std::string resultText,
                      false};
     auto shared = std::make_shared<const EntryList>(std::move(entries));
     // Equal digests stand for equal lists, as everywhere in the protocol.
-    if (m_runs.empty() || record.fingerprint != m_leftoverFingerprint)
+    if (!m_leftover || record.fingerprint != m_leftover->fingerprint)
         record.entries = shared;
     const Digest key = runKey(m_seed, record.number, record.fingerprint, m_publicValue);
     m_openRun = std::move(record);
     return DrawRun(std::move(shared), std::move(resultText), request.drawCount, request.teamSize,
                    DrawWords(key));
+}
+
+std::optional<std::size_t> ProofSession::leftoverCount() const
+{
+    if (!m_leftover)
+        return std::nullopt;
+    return m_leftover->left.remaining();
+}
+
+DrawRun ProofSession::beginRunOnLeftover(std::string resultText, const DrawRequest& request,
+                                         std::string date)
+{
+    if (m_openRun)
+        throw std::logic_error("a run is already in progress");
+    if (!m_leftover)
+        throw std::logic_error("no run has left entries yet");
+    // The entries are those the last run left, which its record or an earlier one holds.
+    RunRecord record{std::int64_t(m_runs.size()) + 1,
+                     std::move(date),
+                     request,
+                     !m_communicatedAt.has_value(),
+                     nullptr,
+                     m_leftover->left.remaining(),
+                     m_leftover->fingerprint,
+                     {},
+                     false};
+    const Digest key = runKey(m_seed, record.number, record.fingerprint, m_publicValue);
+    m_openRun = std::move(record);
+    return DrawRun(m_leftover->entries, m_leftover->left, std::move(resultText), request.drawCount,
+                   request.teamSize, DrawWords(key));
 }
 
 void ProofSession::endRun(const DrawRun& run)
@@ -68,7 +98,7 @@ void ProofSession::endRun(const DrawRun& run)
 
     EntriesFingerprint leftover;
     run.forEachRemaining([&](std::string_view entry) { leftover.add(entry); });
-    m_leftoverFingerprint = leftover.finishHex();
+    m_leftover = Leftover{run.sharedEntries(), run.pool(), leftover.finishHex()};
     m_runs.push_back(std::move(record));
 }
 

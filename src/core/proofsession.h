@@ -91,6 +91,12 @@ public:
     // Starts the next run and gives it the words its key yields. `date` is when it starts.
     DrawRun beginRun(EntryList entries, std::string resultText, const DrawRequest& request,
                      std::string date);
+    // How many entries the last ended run left; nothing before the first run ends.
+    std::optional<std::size_t> leftoverCount() const;
+    // Starts the next run on exactly the entries the last ended run left, as beginRun would
+    // with them, without reading or hashing a list again. Only after a run has ended.
+    DrawRun beginRunOnLeftover(std::string resultText, const DrawRequest& request,
+                               std::string date);
     // Records what `run` drew, however far it got. A run
     // the session did not begin (the session was replaced meanwhile) is ignored.
     void endRun(const DrawRun& run);
@@ -108,9 +114,14 @@ private:
     std::optional<std::string> m_communicatedAt;
     std::vector<RunRecord> m_runs;
     std::optional<RunRecord> m_openRun;
-    // Of the entries the last ended run left, to know the next run's entries without
-    // comparing a whole list.
-    std::string m_leftoverFingerprint;
+    // The entries the last ended run left, and their fingerprint, to know the next run's
+    // entries without comparing a whole list.
+    struct Leftover {
+        std::shared_ptr<const EntryList> entries;
+        DrawPool left;
+        std::string fingerprint;
+    };
+    std::optional<Leftover> m_leftover;
 };
 
 } // namespace sortivo

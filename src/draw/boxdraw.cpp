@@ -66,10 +66,9 @@ bool BoxDraw::writeBackList(std::size_t bytes)
 void BoxDraw::removeDrawnLines()
 {
     // From the last line up, so that the line numbers still to visit stay where they were.
-    std::vector<std::size_t> drawn = m_run.drawnIndexes();
-    std::sort(drawn.begin(), drawn.end(), std::greater<>());
-    for (const std::size_t index : drawn)
-        removeLine(m_list, m_list.findBlockByNumber(int(index)));
+    const std::vector<std::size_t> lines = m_run.drawnPlaces();
+    for (auto line = lines.rbegin(); line != lines.rend(); ++line)
+        removeLine(m_list, m_list.findBlockByNumber(int(*line)));
     // A rewrite starts writing line breaks at the first entry that is not empty.
     while (m_list.blockCount() > 1 && m_list.firstBlock().length() == 1)
         removeLine(m_list, m_list.firstBlock());

@@ -14,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
 
 #include <algorithm>
 
@@ -40,6 +41,11 @@ DrawController::DrawController(QWidget* window, const Controls& controls,
     m_slices.setSingleShot(true);
     m_slices.setInterval(0);
     connect(&m_slices, &QTimer::timeout, this, &DrawController::nextSlice);
+    // Any change but a run's own: typing, pasting, an open, a numbering.
+    connect(m_controls.list.document(), &QTextDocument::contentsChange, this, [this] {
+        if (!m_run)
+            m_listTouched = true;
+    });
 }
 
 // A window torn down in the middle of a run takes the boxes with it; only the pointer is left.
@@ -69,9 +75,15 @@ void DrawController::request(int mode)
         return;
     m_platform.setBusyCursor(true);
 
-    // The run's entries are what its record proves: the whole list, read as it stands.
-    sortivo::EntryList entries = sortivo::loadEntries(boxText(m_controls.list));
-    const auto entryCount = std::int32_t(entries.size());
+    // The run's entries are what its record proves: the whole list as it stands. When nothing
+    // touched the list since the last run, it shows exactly the entries that run left, and
+    // they need not be read, copied and hashed again; a count that differs (leading blank
+    // lines that the list lost) means the box must be read.
+    const bool untouched = !m_listTouched && m_listEntries.blocksAreEntries() &&
+                           m_proof.leftoverCount() == std::size_t(m_listEntries.entryCount());
+    sortivo::EntryList entries =
+        untouched ? sortivo::EntryList() : sortivo::loadEntries(boxText(m_controls.list));
+    const auto entryCount = std::int32_t(untouched ? *m_proof.leftoverCount() : entries.size());
     std::int32_t drawCount = entryCount;
     int teamSize = 0;
     if (mode == DrawChosen)
@@ -86,11 +98,13 @@ void DrawController::request(int mode)
     setBoxesEditable(false);
     // Only whether the results are empty matters to the run; their text stays in the box.
     std::string resultsStart(m_controls.results.document()->isEmpty() ? 0 : 1, '\n');
+    const sortivo::DrawRequest request{sortivo::DrawMode(mode), drawCount, teamSize};
+    std::string date = sortivo::isoTimeUtc(std::chrono::system_clock::now());
     m_run = std::make_unique<BoxDraw>(
         *m_controls.list.document(), *m_controls.results.document(), m_listEntries,
-        m_proof.beginRun(std::move(entries), std::move(resultsStart),
-                         {sortivo::DrawMode(mode), drawCount, teamSize},
-                         sortivo::isoTimeUtc(std::chrono::system_clock::now())));
+        untouched ? m_proof.beginRunOnLeftover(std::move(resultsStart), request, std::move(date))
+                  : m_proof.beginRun(std::move(entries), std::move(resultsStart), request,
+                                     std::move(date)));
 
     m_showProgress = (mode != DrawOne && entryCount >= progressEntryThreshold) ||
                      drawCount >= progressDrawThreshold;
@@ -190,6 +204,7 @@ void DrawController::finish()
     setBoxesEditable(true);
     m_drawCount.offerEntries(left);
     m_controls.stop.hide();
+    m_listTouched = false;
     m_platform.setBusyCursor(false);
     m_runState.end();
 }

@@ -71,6 +71,9 @@ private:
     const EntryBlocks& m_listEntries;
     std::unique_ptr<BoxDraw> m_run;
     bool m_showProgress = false;
+    // Whether the list changed since the last run ended; it then shows other entries than the
+    // ones that run left.
+    bool m_listTouched = true;
     bool m_writingBack = false;
     // Draws, then bytes of list text, per slice, adjusted to what the last slice cost.
     std::int32_t m_drawsPerSlice = 1;

@@ -39,6 +39,8 @@ private slots:
     void communication();
     void stoppedRun();
     void entriesWrittenOnlyWhenChanged();
+    void leftoverRunsAsReread_data();
+    void leftoverRunsAsReread();
     void oneRunAtATime();
     void freshSeeds();
     void recordBytes();
@@ -195,6 +197,74 @@ void TestProof::entriesWrittenOnlyWhenChanged()
     sortivo::ProofSession next(sortivo::sha256("next"));
     proofsamples::click(next, "a", DrawMode::One);
     QVERIFY(next.runs()[0].entries != nullptr);
+}
+
+void TestProof::leftoverRunsAsReread_data()
+{
+    QTest::addColumn<std::string>("list");
+    // Each click: mode, count chosen, team size, draws before a stop (-1: none).
+    QTest::addColumn<QList<QList<int>>>("clicks");
+    const int one = int(DrawMode::One);
+    const int chosen = int(DrawMode::Chosen);
+    const int all = int(DrawMode::All);
+    const int teams = int(DrawMode::Teams);
+    QTest::newRow("ones") << proofsamples::numbered(10, "n")
+                          << QList<QList<int>>{{one, 0, 0, -1}, {one, 0, 0, -1}, {one, 0, 0, -1}};
+    QTest::newRow("chosen, then all")
+        << proofsamples::numbered(50, "n")
+        << QList<QList<int>>{{chosen, 7, 0, -1}, {chosen, 3, 0, -1}, {all, 0, 0, -1}};
+    QTest::newRow("teams") << proofsamples::numbered(23, "n")
+                           << QList<QList<int>>{{chosen, 5, 0, -1}, {teams, 0, 3, -1}};
+    QTest::newRow("stopped") << proofsamples::numbered(100, "n")
+                             << QList<QList<int>>{{all, 0, 0, 10},
+                                                  {one, 0, 0, -1},
+                                                  {all, 0, 0, 0},
+                                                  {chosen, 4, 0, -1}};
+    QTest::newRow("blank entries")
+        << "a\r\n\r\nb\r\n\r\n\r\nc"s
+        << QList<QList<int>>{{one, 0, 0, -1}, {one, 0, 0, -1}, {one, 0, 0, -1}, {all, 0, 0, -1}};
+    QTest::newRow("duplicates") << "x\r\nx\r\ny\r\nx"s
+                                << QList<QList<int>>{{one, 0, 0, -1}, {one, 0, 0, -1}};
+    QTest::newRow("trailing blank")
+        << "a\r\nb\r\nc\r\n"s << QList<QList<int>>{{one, 0, 0, -1}, {one, 0, 0, -1}};
+}
+
+// A run on the entries the last run left, as the window starts it when the list was not touched
+// since, must be the run that reading the list box again would give, to the record's byte.
+void TestProof::leftoverRunsAsReread()
+{
+    QFETCH(std::string, list);
+    QFETCH(QList<QList<int>>, clicks);
+    const std::string date = "2026-12-07T20:00:00Z";
+    sortivo::ProofSession reread(proofsamples::sampleSeed());
+    sortivo::ProofSession onLeftover(proofsamples::sampleSeed());
+    std::string rereadList = list;
+    std::string leftoverList = list;
+    int runsOnLeftover = 0;
+    for (const QList<int>& c : clicks) {
+        const auto mode = DrawMode(c[0]);
+        rereadList = proofsamples::click(reread, rereadList, mode, c[1], c[2], c[3]);
+        // The window's guard: what the box shows has as many entries as the run left.
+        const std::size_t shown = sortivo::loadEntries(leftoverList).size();
+        if (onLeftover.leftoverCount() != shown) {
+            leftoverList = proofsamples::click(onLeftover, leftoverList, mode, c[1], c[2], c[3]);
+            continue;
+        }
+        ++runsOnLeftover;
+        const std::int32_t count = mode == DrawMode::Chosen ? c[1]
+                                   : mode == DrawMode::One  ? 1
+                                                            : std::int32_t(shown);
+        sortivo::DrawRun run = onLeftover.beginRunOnLeftover({}, {mode, count, c[2]}, date);
+        if (c[3] >= 0)
+            run.drawMany(c[3]);
+        else
+            run.drawAll();
+        onLeftover.endRun(run);
+        leftoverList = run.remainingListText();
+    }
+    QVERIFY(runsOnLeftover > 0);
+    QCOMPARE(leftoverList, rereadList);
+    QCOMPARE(proofsamples::json(onLeftover), proofsamples::json(reread));
 }
 
 void TestProof::oneRunAtATime()

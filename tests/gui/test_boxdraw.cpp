@@ -12,6 +12,7 @@
 #include <QTextCursor>
 #include <QtTest>
 
+#include <optional>
 #include <string>
 
 namespace
@@ -55,6 +56,9 @@ void TestBoxDraw::sameAsRewrite_data()
     QTest::addColumn<int>("teamSize");
     QTest::addColumn<int>("stopAfter"); // -1: no stop
     QTest::addColumn<quint32>("seed");
+    // Drawn first by a run of their own; the run under test then draws from the entries that
+    // run left, as the window does when the list was not touched in between.
+    QTest::addColumn<int>("drawnBefore");
 
     const QString abc = listOf({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"),
                                 QStringLiteral("D"), QStringLiteral("E")});
@@ -63,52 +67,64 @@ void TestBoxDraw::sameAsRewrite_data()
                 QStringLiteral("a"), QString(), QStringLiteral("a"), QString(), QString()});
     const QString onlyBlanks = listOf({QString(), QString(), QString(), QString()});
     const QString big = listOf(manyWithBlanks(5000));
+    // A list that starts with a blank line loses it at the first draw, and is read again.
+    const QString bigWithoutLeadingBlank = listOf(manyWithBlanks(5001).mid(1));
     const QString separator = QString(QChar::LineSeparator);
     const QString withSeparator = QStringLiteral("x") + separator + QStringLiteral("y\nz\n\nw");
 
     for (quint32 seed : {1u, 7u, 4242u}) {
         const QString s = QString::number(seed);
         QTest::newRow(qPrintable("one " + s))
-            << abc << QString() << QString() << 1 << 0 << -1 << seed;
+            << abc << QString() << QString() << 1 << 0 << -1 << seed << 0;
         QTest::newRow(qPrintable("one after results " + s))
-            << abc << QString() << QStringLiteral("old") << 1 << 0 << -1 << seed;
+            << abc << QString() << QStringLiteral("old") << 1 << 0 << -1 << seed << 0;
         QTest::newRow(qPrintable("three " + s))
-            << abc << QString() << QString() << 3 << 0 << -1 << seed;
+            << abc << QString() << QString() << 3 << 0 << -1 << seed << 0;
         QTest::newRow(qPrintable("all " + s))
-            << abc << QString() << QString() << -1 << 0 << -1 << seed;
+            << abc << QString() << QString() << -1 << 0 << -1 << seed << 0;
         QTest::newRow(qPrintable("teams of two " + s))
-            << abc << QString() << QStringLiteral("old") << -1 << 2 << -1 << seed;
+            << abc << QString() << QStringLiteral("old") << -1 << 2 << -1 << seed << 0;
         QTest::newRow(qPrintable("teams of one " + s))
-            << abc << QString() << QString() << -1 << 1 << -1 << seed;
+            << abc << QString() << QString() << -1 << 1 << -1 << seed << 0;
         QTest::newRow(qPrintable("blanks, one " + s))
-            << blanks << QString() << QString() << 1 << 0 << -1 << seed;
+            << blanks << QString() << QString() << 1 << 0 << -1 << seed << 0;
         QTest::newRow(qPrintable("blanks, four " + s))
-            << blanks << QString() << QString() << 4 << 0 << -1 << seed;
+            << blanks << QString() << QString() << 4 << 0 << -1 << seed << 0;
         QTest::newRow(qPrintable("blanks, all " + s))
-            << blanks << QString() << QString() << -1 << 0 << -1 << seed;
+            << blanks << QString() << QString() << -1 << 0 << -1 << seed << 0;
         QTest::newRow(qPrintable("blanks, teams of three " + s))
-            << blanks << QString() << QString() << -1 << 3 << -1 << seed;
+            << blanks << QString() << QString() << -1 << 3 << -1 << seed << 0;
         QTest::newRow(qPrintable("blanks, stopped " + s))
-            << blanks << QString() << QString() << -1 << 0 << 3 << seed;
+            << blanks << QString() << QString() << -1 << 0 << 3 << seed << 0;
         QTest::newRow(qPrintable("only blanks, two " + s))
-            << onlyBlanks << QString() << QString() << 2 << 0 << -1 << seed;
+            << onlyBlanks << QString() << QString() << 2 << 0 << -1 << seed << 0;
         QTest::newRow(qPrintable("big, ten " + s))
-            << big << QString() << QStringLiteral("old") << 10 << 0 << -1 << seed;
+            << big << QString() << QStringLiteral("old") << 10 << 0 << -1 << seed << 0;
         QTest::newRow(qPrintable("big, all, stopped early " + s))
-            << big << QString() << QString() << -1 << 0 << 1500 << seed;
+            << big << QString() << QString() << -1 << 0 << 1500 << seed << 0;
         QTest::newRow(qPrintable("big, all, stopped late " + s))
-            << big << QString() << QString() << -1 << 0 << 4000 << seed;
+            << big << QString() << QString() << -1 << 0 << 4000 << seed << 0;
         QTest::newRow(qPrintable("big, teams " + s))
-            << big << QString() << QString() << -1 << 4 << -1 << seed;
+            << big << QString() << QString() << -1 << 4 << -1 << seed << 0;
         QTest::newRow(qPrintable("line separator inside, two " + s))
-            << withSeparator << QString() << QString() << 2 << 0 << -1 << seed;
+            << withSeparator << QString() << QString() << 2 << 0 << -1 << seed << 0;
         QTest::newRow(qPrintable("line separator typed later, one " + s))
-            << abc << separator << QString() << 1 << 0 << -1 << seed;
+            << abc << separator << QString() << 1 << 0 << -1 << seed << 0;
         QTest::newRow(qPrintable("line separator typed later, stopped " + s))
-            << big << separator + QStringLiteral("k") << QString() << -1 << 0 << 100 << seed;
+            << big << separator + QStringLiteral("k") << QString() << -1 << 0 << 100 << seed << 0;
+        QTest::newRow(qPrintable("one, on what a run left " + s))
+            << abc << QString() << QString() << 1 << 0 << -1 << seed << 1;
+        QTest::newRow(qPrintable("all, on what a run left " + s))
+            << abc << QString() << QStringLiteral("old") << -1 << 0 << -1 << seed << 2;
+        QTest::newRow(qPrintable("big, ten, on what a run left " + s))
+            << bigWithoutLeadingBlank << QString() << QString() << 10 << 0 << -1 << seed << 100;
+        QTest::newRow(qPrintable("big, stopped, on what a run left " + s))
+            << bigWithoutLeadingBlank << QString() << QString() << -1 << 0 << 1500 << seed << 50;
+        QTest::newRow(qPrintable("big, teams, on what a long run left " + s))
+            << bigWithoutLeadingBlank << QString() << QString() << -1 << 3 << -1 << seed << 2500;
     }
     QTest::newRow("nothing chosen tidies the list")
-        << blanks << QString() << QString() << 0 << 0 << -1 << 1u;
+        << blanks << QString() << QString() << 0 << 0 << -1 << 1u << 0;
 }
 
 void TestBoxDraw::sameAsRewrite()
@@ -120,6 +136,7 @@ void TestBoxDraw::sameAsRewrite()
     QFETCH(int, teamSize);
     QFETCH(int, stopAfter);
     QFETCH(quint32, seed);
+    QFETCH(int, drawnBefore);
 
     QPlainTextEdit list;
     QPlainTextEdit results;
@@ -128,6 +145,18 @@ void TestBoxDraw::sameAsRewrite()
     if (!typedAfter.isEmpty()) {
         QTextCursor cursor(list.document()->findBlockByNumber(1));
         cursor.insertText(typedAfter);
+    }
+    std::optional<BoxDraw> before;
+    if (drawnBefore > 0) {
+        before.emplace(*list.document(), *results.document(), blocks,
+                       sortivo::DrawRun(sortivo::loadEntries(::boxText(list)), std::string(),
+                                        drawnBefore, 0, wordsFor(seed + 1)));
+        before->draw(drawnBefore);
+        while (!before->writeBackList(700)) {
+        }
+        // What the window checks before it draws on what a run left.
+        QVERIFY(blocks.blocksAreEntries());
+        QCOMPARE(before->run().remainingCount(), std::size_t(blocks.entryCount()));
     }
     results.setPlainText(resultBefore);
 
@@ -141,10 +170,12 @@ void TestBoxDraw::sameAsRewrite()
     rewrite.drawMany(stopAfter < 0 ? count : stopAfter);
 
     // The window's run has only to know whether the results are empty.
+    std::string resultsStart = results.document()->isEmpty() ? std::string() : "\n";
     BoxDraw run(*list.document(), *results.document(), blocks,
-                sortivo::DrawRun(sortivo::loadEntries(listBefore),
-                                 results.document()->isEmpty() ? std::string() : "\n", count,
-                                 teamSize, wordsFor(seed)));
+                before ? sortivo::DrawRun(before->run().sharedEntries(), before->run().pool(),
+                                          std::move(resultsStart), count, teamSize, wordsFor(seed))
+                       : sortivo::DrawRun(sortivo::loadEntries(listBefore), std::move(resultsStart),
+                                          count, teamSize, wordsFor(seed)));
     const sortivo::DrawRun& drawn = run.run();
     // In uneven slices, as the window's timer cuts a run.
     for (std::int32_t slice = 1;

@@ -36,6 +36,8 @@ private slots:
     void stopDuringTheFillOfTheResults();
     void requestsDuringARunAreIgnored();
     void closingDuringARunEndsIt();
+    void drawReadsAChangedList_data();
+    void drawReadsAChangedList();
 
 private:
     QWidget& drivenWindow() const override { return *m_window; }
@@ -300,3 +302,46 @@ void TestDrawWindow::closingDuringARunEndsIt()
 
 QTEST_MAIN(TestDrawWindow)
 #include "test_drawwindow.moc"
+
+void TestDrawWindow::drawReadsAChangedList_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::newRow("untouched") << QString();
+    QTest::newRow("replaced") << QStringLiteral("replaced");
+    QTest::newRow("typed") << QStringLiteral("typed");
+    QTest::newRow("numbered") << QStringLiteral("numbered");
+}
+
+// A draw after another may start from the entries the last one left without reading the box;
+// any change to the list in between, even one that keeps the number of entries, must be read.
+void TestDrawWindow::drawReadsAChangedList()
+{
+    QFETCH(QString, change);
+    setBoxLines(*list(), {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"),
+                          QStringLiteral("D"), QStringLiteral("E")});
+    go(1)->click();
+    QCOMPARE(list()->blockCount(), 4);
+    if (change == QLatin1String("replaced")) {
+        setBoxLines(*list(), {QStringLiteral("P"), QStringLiteral("Q"), QStringLiteral("R"),
+                              QStringLiteral("S")});
+    } else if (change == QLatin1String("typed")) {
+        list()->setFocus();
+        QTest::keyClick(list(), Qt::Key_Home, Qt::ControlModifier);
+        QTest::keyClick(list(), Qt::Key_End, Qt::ShiftModifier);
+        QTest::keyClicks(list(), QStringLiteral("Z"));
+    } else if (change == QLatin1String("numbered")) {
+        m_platform->expectText(QStringLiteral("Numérotation"), QStringLiteral("Numéroter jusqu'à"),
+                               QStringLiteral("100"), QStringLiteral("4"));
+        button(QStringLiteral("cmdNumList"))->click();
+    }
+    QStringList before = boxLines(*list());
+    go(1)->click();
+    QVERIFY(runEnds());
+
+    // The drawn entry is one the list showed, and the only one it lost.
+    QStringList after = boxLines(*list());
+    after << boxLines(*results()).constLast();
+    before.sort();
+    after.sort();
+    QCOMPARE(after, before);
+}
