@@ -62,7 +62,7 @@ MainWindow::MainWindow(Platform& platform, const QString& documentsFolder, QWidg
     m_print = new PrintCommand(this, *m_ui.txtResult, m_platform);
     m_proofController =
         new ProofController(this, addProofButton(m_ui.fraBas, m_ui.lblVelmora, m_ui.Command1),
-                            m_proof, m_platform, documentsFolder);
+                            m_proof, m_runState, m_platform, documentsFolder);
     connectCommands();
     m_browser = new BrowserLauncher(m_platform, this);
     connectWebAndKeys();

@@ -1,6 +1,7 @@
 #include "proof/proofcontroller.h"
 
 #include "common/platform.h"
+#include "common/runstate.h"
 #include "core/buildversion.h"
 #include "core/proofrecord.h"
 #include "core/proofreport.h"
@@ -44,10 +45,10 @@ QString fromUtf8(const std::string& text)
 } // namespace
 
 ProofController::ProofController(QWidget* window, QPushButton* cmdPreuve,
-                                 sortivo::ProofSession& session, Platform& platform,
-                                 QString documentsFolder)
-    : QObject(window), m_window(window), m_session(session), m_platform(platform),
-      m_documentsFolder(std::move(documentsFolder))
+                                 sortivo::ProofSession& session, const RunState& runState,
+                                 Platform& platform, QString documentsFolder)
+    : QObject(window), m_window(window), m_session(session), m_runState(runState),
+      m_platform(platform), m_documentsFolder(std::move(documentsFolder))
 {
     connect(cmdPreuve, &QPushButton::clicked, this, &ProofController::openDialog);
 }
@@ -109,6 +110,8 @@ void ProofController::openDialog()
         printRecord(&dialog);
         fill(dialog);
     });
+    // A long draw goes on behind the dialog; the run it made belongs in the list.
+    connect(&m_runState, &RunState::ended, &dialog, [this, &dialog] { fill(dialog); });
     m_platform.runModal(dialog);
 }
 

@@ -12,6 +12,7 @@ class Platform;
 class ProofDialog;
 class QPushButton;
 class QWidget;
+class RunState;
 
 // The "Preuve du tirage" button and its dialog: showing the commitment, taking the public
 // value, saving and printing the record. Revealing the seed ends the session: the next draws
@@ -21,8 +22,9 @@ class ProofController : public QObject
     Q_OBJECT
 public:
     // `session` is the one the draws are made from; this replaces it when the seed is revealed.
+    // A run that ends while the dialog is up shows in it at once (`runState`).
     ProofController(QWidget* window, QPushButton* cmdPreuve, sortivo::ProofSession& session,
-                    Platform& platform, QString documentsFolder);
+                    const RunState& runState, Platform& platform, QString documentsFolder);
 
     void openDialog();
     // Asked when the window closes: false when the user chose to stay.
@@ -43,6 +45,7 @@ private:
 
     QWidget* m_window;
     sortivo::ProofSession& m_session;
+    const RunState& m_runState;
     Platform& m_platform;
     QString m_documentsFolder;
     std::optional<sortivo::ProofSession> m_revealed;

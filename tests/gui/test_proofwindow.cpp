@@ -73,6 +73,7 @@ private slots:
     void buttonNeverCoversTheBar();
     void commitmentShown();
     void publicValueLockedByFirstRun();
+    void runEndingBehindTheDialogShows();
     void recordSavedThenNewCommitment();
     void savingAskedBeforeReplacing();
     void printedRecordRevealsTheSeed();
@@ -200,6 +201,19 @@ void TestProofWindow::publicValueLockedByFirstRun()
     QCOMPARE(record[QLatin1String("valeur_publique")].toString(), QStringLiteral("dés 4 2"));
     const auto verdict = sortivo::verifyRecord(readBytes(recordPath("pv.json")).toStdString());
     QVERIFY2(verdict.conforming, verdict.message.c_str());
+}
+
+void TestProofWindow::runEndingBehindTheDialogShows()
+{
+    setBoxLines(*list(), numberedNames(3000));
+    go(2)->click();
+    QVERIFY(m_window->runState().running());
+    inProofDialog([this](ProofView& v) {
+        QVERIFY(v.runs()->toPlainText().isEmpty());
+        QTRY_VERIFY(!m_window->runState().running());
+        QVERIFY(!v.runs()->toPlainText().isEmpty());
+        QVERIFY(v.publicValue()->isReadOnly());
+    });
 }
 
 void TestProofWindow::recordSavedThenNewCommitment()
