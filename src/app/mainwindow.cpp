@@ -106,6 +106,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
     if (m_runState.running()) {
         m_runState.requestStop();
         m_runState.requestClose();
+        m_files->cancelOpen();
         event->ignore();
         return;
     }

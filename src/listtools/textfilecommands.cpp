@@ -7,6 +7,7 @@
 #include "common/runstate.h"
 #include "common/textboxtext.h"
 #include "core/textdecode.h"
+#include "listtools/listboxfiller.h"
 #include "listtools/listeditor.h"
 
 #include <QDir>
@@ -18,38 +19,18 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 
-#include <algorithm>
 #include <optional>
 
 namespace
 {
 
 const QString nameFilter = QStringLiteral("Fichiers Texte (*.txt)");
+const QString cannotOpen = QStringLiteral("Impossible d'ouvrir le fichier");
+const QString tooBig = cannotOpen + QStringLiteral(" : il dépasse 256 Mo.");
 // A list is names, not a disk image: past this a file is refused rather than read into memory.
 constexpr qint64 largestListFile = qint64(256) * 1024 * 1024;
 constexpr sortivo::DecodeLimits listLimits{TextFileCommands::maxListLines,
                                            TextFileCommands::maxLineChars};
-
-// The file's bytes, stopping once more than `limit` have come, so that a file streaming
-// without end costs no more than the limit. Read in whole pieces: some files of the system
-// take reads only in multiples of their record size. Nothing when a read fails.
-std::optional<QByteArray> readPastLimit(QFile& file, qint64 limit, qint64 sizeHint)
-{
-    constexpr qint64 piece = qint64(1) << 20;
-    QByteArray bytes;
-    bytes.reserve(qsizetype(std::clamp(sizeHint + piece, qint64(0), limit + piece)));
-    while (bytes.size() <= limit) {
-        const qsizetype had = bytes.size();
-        bytes.resize(had + qsizetype(piece));
-        const qint64 got = file.read(bytes.data() + had, piece);
-        if (got < 0)
-            return std::nullopt;
-        bytes.resize(had + qsizetype(got));
-        if (got == 0)
-            break;
-    }
-    return bytes;
-}
 
 QString droppedFile(const QMimeData* mime)
 {
@@ -63,13 +44,26 @@ QString droppedFile(const QMimeData* mime)
 
 TextFileCommands::TextFileCommands(QWidget* window, QPlainTextEdit& list,
                                    const QPlainTextEdit& results, ProgressLabel& progress,
-                                   const RunState& runState, Platform& platform,
-                                   ListEditor& listEditor, QString documentsFolder)
+                                   RunState& runState, Platform& platform, ListEditor& listEditor,
+                                   QString documentsFolder)
     : QObject(window), m_window(window), m_list(list), m_results(results), m_progress(progress),
       m_runState(runState), m_platform(platform), m_listEditor(listEditor),
-      m_documentsFolder(std::move(documentsFolder))
+      m_documentsFolder(std::move(documentsFolder)),
+      m_reader(new ListFileReader(largestListFile, listLimits, this)),
+      m_filler(new ListBoxFiller(m_list, this))
 {
     m_list.viewport()->installEventFilter(this);
+    connect(m_reader, &ListFileReader::finished, this, &TextFileCommands::fileRead);
+    connect(m_filler, &ListBoxFiller::progressed, this, &TextFileCommands::showProgress);
+    connect(m_filler, &ListBoxFiller::finished, this, &TextFileCommands::endOpen);
+}
+
+// A window torn down in the middle of an open takes the box with it, and the reading thread
+// is stopped and waited for with the reader; only the pointer is left.
+TextFileCommands::~TextFileCommands()
+{
+    if (m_reader->running() || m_filler->running())
+        m_platform.setBusyCursor(false);
 }
 
 void TextFileCommands::open()
@@ -110,7 +104,6 @@ void TextFileCommands::refuse(const QString& text, const QString& path, const QS
 
 void TextFileCommands::readIntoList(const QString& path)
 {
-    const QString cannotOpen = QStringLiteral("Impossible d'ouvrir le fichier");
     const QFileInfo info(path);
     if (info.isDir()) {
         refuse(cannotOpen + QStringLiteral(" : c'est un dossier."), path);
@@ -121,50 +114,85 @@ void TextFileCommands::readIntoList(const QString& path)
         refuse(cannotOpen + QStringLiteral(" : ce n'est pas un fichier ordinaire."), path);
         return;
     }
-    const QString tooBig = cannotOpen + QStringLiteral(" : il dépasse 256 Mo.");
     if (info.size() > largestListFile) {
         refuse(tooBig, path);
         return;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        refuse(cannotOpen + QStringLiteral("."), path, file.errorString());
+    // The rest goes on after the click, a run that other requests wait for.
+    if (!m_runState.begin())
         return;
-    }
     m_platform.setBusyCursor(true);
+    m_openingPath = path;
+    m_progressShown = false;
     // Some files report a size they do not have (0 for those of /proc) and stream without end.
-    const std::optional<QByteArray> bytes = readPastLimit(file, largestListFile, info.size());
-    if (!bytes) {
-        refuse(QStringLiteral("Impossible de lire le fichier."), path, file.errorString());
+    m_reader->start(path, info.size());
+}
+
+void TextFileCommands::cancelOpen()
+{
+    m_reader->cancel();
+    m_filler->cancel();
+}
+
+void TextFileCommands::fileRead(const std::shared_ptr<ListFileReader::Outcome>& outcome)
+{
+    using Status = ListFileReader::Outcome::Status;
+    if (outcome->status == Status::Ok || outcome->status == Status::Cancelled) {
+        if (outcome->status == Status::Ok)
+            m_filler->start(std::move(outcome->listText));
+        else
+            endOpen();
         return;
     }
-    file.close();
-    if (bytes->size() > largestListFile) {
-        refuse(tooBig, path);
-        return;
-    }
-    const sortivo::DecodedList decoded = sortivo::decodeListFile(
-        std::string_view(bytes->constData(), std::size_t(bytes->size())), listLimits);
-    switch (decoded.status) {
-    case sortivo::DecodedList::Status::Ok:
+    // A refusal tells of the list that stays, which the other commands may use again.
+    m_runState.end();
+    const QString& path = m_openingPath;
+    switch (outcome->status) {
+    case Status::Ok:
+    case Status::Cancelled:
         break;
-    case sortivo::DecodedList::Status::NotText:
+    case Status::CannotOpen:
+        refuse(cannotOpen + QStringLiteral("."), path, outcome->reason);
+        break;
+    case Status::CannotRead:
+        refuse(QStringLiteral("Impossible de lire le fichier."), path, outcome->reason);
+        break;
+    case Status::TooBig:
+        refuse(tooBig, path);
+        break;
+    case Status::NotText:
         refuse(QStringLiteral("Ce fichier n'est pas un fichier texte."), path);
-        return;
-    case sortivo::DecodedList::Status::TooManyLines:
+        break;
+    case Status::TooManyLines:
         refuse(cannotOpen + QStringLiteral(" : la liste dépasse %1 lignes.")
                                 .arg(QLocale(QLocale::French).toString(maxListLines)),
                path);
-        return;
-    case sortivo::DecodedList::Status::LineTooLong:
+        break;
+    case Status::LineTooLong:
         refuse(cannotOpen + QStringLiteral(" : une ligne dépasse %1 caractères.")
                                 .arg(QLocale(QLocale::French).toString(maxLineChars)),
                path);
-        return;
+        break;
     }
-    setBoxText(m_list, decoded.listText);
-    m_listEditor.refreshList();
+}
+
+void TextFileCommands::showProgress(std::int64_t done, std::int64_t total)
+{
+    // Only an open that takes more than one slice shows it.
+    if (!m_progressShown) {
+        m_progressShown = true;
+        m_progress.start();
+    }
+    m_progress.report(done, total);
+}
+
+void TextFileCommands::endOpen()
+{
+    // The percentage told of this open only.
+    m_progress.hide();
     m_platform.setBusyCursor(false);
+    m_runState.end();
+    m_listEditor.refreshList();
 }
 
 void TextFileCommands::refuseLongPastedLine()

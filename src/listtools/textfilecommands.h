@@ -1,11 +1,16 @@
 #pragma once
 
+#include "listtools/listfilereader.h"
+
 #include <QObject>
 #include <QString>
 
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <optional>
 
+class ListBoxFiller;
 class ListEditor;
 class Platform;
 class ProgressLabel;
@@ -30,11 +35,15 @@ public:
     // The open dialog starts in `documentsFolder` (empty when the system names none) until a
     // file has been chosen.
     TextFileCommands(QWidget* window, QPlainTextEdit& list, const QPlainTextEdit& results,
-                     ProgressLabel& progress, const RunState& runState, Platform& platform,
+                     ProgressLabel& progress, RunState& runState, Platform& platform,
                      ListEditor& listEditor, QString documentsFolder);
+    ~TextFileCommands() override;
 
     void open();
     void openFile(const QString& path);
+    // An open in progress ends at its next step, leaving the list as it was before it or, once
+    // the box has started to take the new list, empty.
+    void cancelOpen();
     void save();
     // A paste or drop into the list held a line past maxLineChars, and was not taken.
     void refuseLongPastedLine();
@@ -44,6 +53,9 @@ protected:
 
 private:
     void readIntoList(const QString& path);
+    void fileRead(const std::shared_ptr<ListFileReader::Outcome>& outcome);
+    void showProgress(std::int64_t done, std::int64_t total);
+    void endOpen();
     // Nothing when the file was written, else the system's reason.
     std::optional<QString> writeResults(const QString& path);
     void refuse(const QString& text, const QString& path, const QString& reason = {});
@@ -52,10 +64,15 @@ private:
     QPlainTextEdit& m_list;
     const QPlainTextEdit& m_results;
     ProgressLabel& m_progress;
-    const RunState& m_runState;
+    RunState& m_runState;
     Platform& m_platform;
     ListEditor& m_listEditor;
     QString m_documentsFolder;
+    ListFileReader* m_reader;
+    ListBoxFiller* m_filler;
+    // The file being opened, for the messages of a refusal that comes once it is read.
+    QString m_openingPath;
+    bool m_progressShown = false;
     // Both dialogs propose the file last chosen in either.
     QString m_lastPath;
 };

@@ -274,6 +274,7 @@ void TestBadFiles::refusedOpen()
     m_platform->expectOpenFile(chosen, duringDialog);
     m_platform->expectWarning(title, reason + QStringList{chosen});
     button("cmdOpen")->click();
+    QVERIFY(waitForRun(*m_window));
     ordinaryUser.reset();
     QVERIFY(shown() == before);
 }
@@ -327,6 +328,7 @@ void TestBadFiles::oddButReadable()
     const QStringList resultsBefore = boxLines(*results());
     m_platform->expectOpenFile(chosen);
     button("cmdOpen")->click();
+    QVERIFY(waitForRun(*m_window));
     QCOMPARE(boxLines(*list()), lines);
     QCOMPARE(comboItems(*drawCount()), numberTexts(1, int(lines.size())));
     QCOMPARE(boxLines(*results()), resultsBefore);
@@ -386,6 +388,7 @@ void TestBadFiles::linesAtTheLimit()
     results()->clear();
     m_platform->expectOpenFile(chosen);
     button("cmdOpen")->click();
+    QVERIFY(waitForRun(*m_window, 120000));
     QCOMPARE(list()->document()->blockCount(), count);
     QCOMPARE(drawCount()->count(), count);
     QCOMPARE(drawCount()->itemText(count - 1), QString::number(count));

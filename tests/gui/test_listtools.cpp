@@ -121,6 +121,7 @@ void TestListTools::openLeavesTheCountsInStep()
         m_platform->expectWarning(QStringLiteral("Sortivo"),
                                   {QStringLiteral("Impossible d'ouvrir le fichier")});
     button("cmdOpen")->click();
+    QVERIFY(waitForRun(*m_window));
     QCOMPARE(boxLines(*list()), numberTexts(1, 5));
     QCOMPARE(comboItems(*drawCount()), numberTexts(1, 5));
 }
@@ -152,6 +153,7 @@ void TestListTools::openReadsLinesUpToTheFirstEmptyOne()
     setBoxLines(*list(), {QStringLiteral("old")});
     m_platform->expectOpenFile(path("list.txt"));
     button("cmdOpen")->click();
+    QVERIFY(waitForRun(*m_window));
     QCOMPARE(boxLines(*list()), lines);
     QCOMPARE(comboItems(*drawCount()), numberTexts(1, int(lines.size())));
 }
@@ -162,6 +164,7 @@ void TestListTools::openProposesDocumentsThenLastFile()
     m_platform->expectOpenFile(path("names.txt"),
                                [&](const QString& proposed) { QCOMPARE(proposed, m_dir->path()); });
     button("cmdOpen")->click();
+    QVERIFY(waitForRun(*m_window));
     m_platform->expectSaveFile(
         QString(), [&](const QString& proposed) { QCOMPARE(proposed, path("names.txt")); });
     button("cmdSave")->click();
@@ -194,6 +197,7 @@ void TestListTools::unreadableFileKeepsTheList()
     m_platform->expectOpenFile(path(name));
     m_platform->expectWarning(QStringLiteral("Sortivo"), {reason, path(name)});
     button("cmdOpen")->click();
+    QVERIFY(waitForRun(*m_window));
     QCOMPARE(boxLines(*list()), QStringList{QStringLiteral("kept")});
 }
 
@@ -208,6 +212,7 @@ void TestListTools::droppedFileOpens()
     QVERIFY(enter.isAccepted());
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &drop);
+    QVERIFY(waitForRun(*m_window));
     QCOMPARE(boxLines(*list()), (QStringList{QStringLiteral("un"), QStringLiteral("deux")}));
     QCOMPARE(comboItems(*drawCount()), numberTexts(1, 2));
 }
@@ -223,6 +228,7 @@ void TestListTools::saveThenOpenRoundTrips()
 
     m_platform->expectOpenFile(path("results.txt"));
     button("cmdOpen")->click();
+    QVERIFY(waitForRun(*m_window));
     QCOMPARE(boxLines(*list()), drawn);
 }
 

@@ -61,6 +61,7 @@ void TestStartup::fileArgumentOpensIntoTheList()
                                              "atrice\r\nChlo\xe9\r\n"));
     start(path("inscrits.txt"));
     QVERIFY(m_window->isVisible());
+    QVERIFY(waitForRun(*m_window));
     QCOMPARE(boxLines(*list()), (QStringList{QStringLiteral("Anne"), QStringLiteral("Béatrice"),
                                              QStringLiteral("Chloé")}));
     QCOMPARE(comboItems(*drawCount()), numberTexts(1, 3));
@@ -92,6 +93,7 @@ void TestStartup::badFileArgumentStartsWithEmptyList()
     m_platform->expectWarning(QStringLiteral("Sortivo"), {reason, path(name)});
     start(path(name));
     QVERIFY(m_window->isVisible());
+    QVERIFY(waitForRun(*m_window));
     QCOMPARE(boxLines(*list()), QStringList{});
     QCOMPARE(drawCount()->count(), 0);
 }

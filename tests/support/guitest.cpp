@@ -1,6 +1,9 @@
 #include "support/guitest.h"
 
+#include "app/mainwindow.h"
+
 #include <QFile>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
 
@@ -54,4 +57,9 @@ bool writeBytes(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+bool waitForRun(const MainWindow& window, int timeoutMs)
+{
+    return QTest::qWaitFor([&] { return !window.runState().running(); }, timeoutMs);
 }

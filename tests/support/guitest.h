@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QWidget>
 
+class MainWindow;
+
 // Finds a control of a window by its name, as users and the code name it: "cmdGo(2)".
 template <typename T> T* control(QWidget& window, const QString& name)
 {
@@ -23,6 +25,10 @@ QStringList numberedNames(int count);
 // The lines of a text box as the user sees them.
 QStringList boxLines(const QPlainTextEdit& box);
 void setBoxLines(QPlainTextEdit& box, const QStringList& lines);
+
+// Serves events until the window's run in progress (a draw, a numbering, an open) has ended;
+// false when it has not within `timeoutMs`.
+bool waitForRun(const MainWindow& window, int timeoutMs = 5000);
 
 // A file's bytes, or none when it cannot be read.
 QByteArray readBytes(const QString& path);

@@ -1,0 +1,118 @@
+#include "listtools/listfilereader.h"
+
+#include <QFile>
+#include <QThread>
+
+#include <algorithm>
+#include <optional>
+
+namespace
+{
+
+using Outcome = ListFileReader::Outcome;
+
+// The file's bytes, stopping once more than `limit` have come, so that a file streaming
+// without end costs no more than the limit. Read in whole pieces: some files of the system
+// take reads only in multiples of their record size. Nothing when a read fails or the reading
+// was cancelled, which is looked at between pieces.
+std::optional<QByteArray> readPastLimit(QFile& file, qint64 limit, qint64 sizeHint,
+                                        const std::atomic<bool>& cancelled)
+{
+    constexpr qint64 piece = qint64(1) << 20;
+    QByteArray bytes;
+    bytes.reserve(qsizetype(std::clamp(sizeHint + piece, qint64(0), limit + piece)));
+    while (bytes.size() <= limit) {
+        if (cancelled.load(std::memory_order_relaxed))
+            return std::nullopt;
+        const qsizetype had = bytes.size();
+        bytes.resize(had + qsizetype(piece));
+        const qint64 got = file.read(bytes.data() + had, piece);
+        if (got < 0)
+            return std::nullopt;
+        bytes.resize(had + qsizetype(got));
+        if (got == 0)
+            break;
+    }
+    return bytes;
+}
+
+void readListFile(const QString& path, qint64 sizeHint, qint64 largestFile,
+                  const sortivo::DecodeLimits& limits, const std::atomic<bool>& cancelled,
+                  Outcome& outcome)
+{
+    std::optional<QByteArray> bytes;
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+            outcome.status = Outcome::Status::CannotOpen;
+            outcome.reason = file.errorString();
+            return;
+        }
+        bytes = readPastLimit(file, largestFile, sizeHint, cancelled);
+        if (!bytes) {
+            outcome.status = cancelled ? Outcome::Status::Cancelled : Outcome::Status::CannotRead;
+            outcome.reason = file.errorString();
+            return;
+        }
+    }
+    if (bytes->size() > largestFile) {
+        outcome.status = Outcome::Status::TooBig;
+        return;
+    }
+    sortivo::DecodedList decoded = sortivo::decodeListFile(
+        std::string_view(bytes->constData(), std::size_t(bytes->size())), limits);
+    // The decoded text alone goes on: the file's bytes would double what the open holds.
+    bytes.reset();
+    if (decoded.status != sortivo::DecodedList::Status::Ok) {
+        outcome.status = decoded.status == sortivo::DecodedList::Status::NotText
+                             ? Outcome::Status::NotText
+                         : decoded.status == sortivo::DecodedList::Status::TooManyLines
+                             ? Outcome::Status::TooManyLines
+                             : Outcome::Status::LineTooLong;
+        return;
+    }
+    outcome.status = cancelled ? Outcome::Status::Cancelled : Outcome::Status::Ok;
+    if (outcome.status == Outcome::Status::Ok)
+        outcome.listText = std::move(decoded.listText);
+}
+
+} // namespace
+
+ListFileReader::ListFileReader(qint64 largestFile, sortivo::DecodeLimits limits, QObject* parent)
+    : QObject(parent), m_largestFile(largestFile), m_limits(limits)
+{
+}
+
+ListFileReader::~ListFileReader()
+{
+    cancel();
+    if (m_thread)
+        m_thread->wait();
+}
+
+void ListFileReader::start(const QString& path, qint64 sizeHint)
+{
+    if (m_thread)
+        return;
+    m_cancelled.store(false, std::memory_order_relaxed);
+    m_outcome = std::make_shared<Outcome>();
+    m_thread.reset(QThread::create(readListFile, path, sizeHint, m_largestFile, m_limits,
+                                   std::cref(m_cancelled), std::ref(*m_outcome)));
+    // Emitted on the reading thread as it ends; this object hears it on its own thread.
+    connect(m_thread.get(), &QThread::finished, this, &ListFileReader::threadEnded,
+            Qt::QueuedConnection);
+    m_thread->start();
+}
+
+void ListFileReader::threadEnded()
+{
+    m_thread->wait();
+    m_thread.reset();
+    std::shared_ptr<Outcome> outcome = std::move(m_outcome);
+    if (m_cancelled.load(std::memory_order_relaxed)) {
+        outcome->status = Outcome::Status::Cancelled;
+        outcome->listText.clear();
+        outcome->listText.shrink_to_fit();
+    }
+    emit finished(std::move(outcome));
+}

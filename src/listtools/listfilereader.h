@@ -1,0 +1,59 @@
+#pragma once
+
+#include "core/textdecode.h"
+
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <memory>
+#include <string>
+
+class QThread;
+
+// Reads and decodes a list file on a thread of its own, so that the window keeps answering
+// while a large file comes in; the outcome is handed back on the window's thread.
+class ListFileReader : public QObject
+{
+    Q_OBJECT
+public:
+    struct Outcome {
+        enum class Status {
+            Ok,
+            Cancelled,
+            CannotOpen,
+            CannotRead,
+            TooBig,
+            NotText,
+            TooManyLines,
+            LineTooLong
+        } status = Status::Ok;
+        // The system's reason when the file could not be opened or read.
+        QString reason;
+        std::string listText;
+    };
+
+    // Files past `largestFile` bytes are refused without being read whole.
+    ListFileReader(qint64 largestFile, sortivo::DecodeLimits limits, QObject* parent);
+    // Waits for the reading thread, which stops at its next piece.
+    ~ListFileReader() override;
+
+    bool running() const { return m_thread != nullptr; }
+    // `sizeHint` is what the file says it holds, which some files of the system get wrong.
+    void start(const QString& path, qint64 sizeHint);
+    // The reading stops at its next piece and ends as Cancelled.
+    void cancel() { m_cancelled.store(true, std::memory_order_relaxed); }
+
+signals:
+    void finished(std::shared_ptr<ListFileReader::Outcome> outcome);
+
+private:
+    void threadEnded();
+
+    const qint64 m_largestFile;
+    const sortivo::DecodeLimits m_limits;
+    std::unique_ptr<QThread> m_thread;
+    std::atomic<bool> m_cancelled{false};
+    // Written by the reading thread only, read here once it has ended.
+    std::shared_ptr<Outcome> m_outcome;
+};
