@@ -1,8 +1,10 @@
 #include "core/proofrecord.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace sortivo
@@ -10,43 +12,6 @@ namespace sortivo
 
 namespace
 {
-
-// Written by hand rather than built as a document: a record of a million entries is then
-// one pass over them and no copy. The text goes to `write` a block at a time.
-class JsonOut
-{
-public:
-    explicit JsonOut(const std::function<void(std::string_view)>& write) : m_write(write)
-    {
-        m_text.reserve(blockSize + 4096);
-    }
-    void raw(std::string_view text)
-    {
-        m_text += text;
-        if (m_text.size() >= blockSize)
-            flush();
-    }
-    void string(std::string_view s);
-    void number(std::int64_t n) { raw(std::to_string(n)); }
-    void optionalString(const std::optional<std::string>& s)
-    {
-        if (s)
-            string(*s);
-        else
-            raw("null");
-    }
-    void stringArray(const RecordStrings& list);
-    void flush()
-    {
-        m_write(m_text);
-        m_text.clear();
-    }
-
-private:
-    static constexpr std::size_t blockSize = std::size_t(1) << 20;
-    const std::function<void(std::string_view)>& m_write;
-    std::string m_text;
-};
 
 // Whether any of eight bytes is a control character, a quote or a backslash.
 bool needsEscape8(const char* p)
@@ -60,42 +25,128 @@ bool needsEscape8(const char* p)
     return (below20 | hasZero(w ^ ('"' * ones)) | hasZero(w ^ ('\\' * ones))) != 0;
 }
 
+bool needsEscape(char c)
+{
+    return c == '"' || c == '\\' || static_cast<unsigned char>(c) < 0x20;
+}
+
+// True when `s` goes into a JSON string as it is, which nearly every entry does. Looked over
+// eight bytes at a time, the last eight overlapping the ones before when the length is not a
+// multiple of eight.
+bool isPlain(std::string_view s)
+{
+    const char* p = s.data();
+    const std::size_t n = s.size();
+    if (n < 8)
+        return std::none_of(s.begin(), s.end(), needsEscape);
+    for (std::size_t i = 0; i + 8 <= n; i += 8)
+        if (needsEscape8(p + i))
+            return false;
+    return !needsEscape8(p + n - 8);
+}
+
+// Written by hand rather than built as a document: a record of a million entries is then
+// one pass over them and no copy. The text is put straight into a block of fixed size, which
+// goes to `write` whenever it is nearly full: a million short strings then cost a few moves
+// each rather than as many appends to a growing string.
+class JsonOut
+{
+public:
+    explicit JsonOut(const std::function<void(std::string_view)>& write)
+        : m_write(write), m_block(std::make_unique_for_overwrite<char[]>(blockSize))
+    {
+    }
+    void raw(std::string_view text)
+    {
+        std::memcpy(room(text.size()), text.data(), text.size());
+        m_used += text.size();
+    }
+    void string(std::string_view s);
+    void number(std::int64_t n) { raw(std::to_string(n)); }
+    void optionalString(const std::optional<std::string>& s)
+    {
+        if (s)
+            string(*s);
+        else
+            raw("null");
+    }
+    void stringArray(const RecordStrings& list);
+    void flush()
+    {
+        m_write(std::string_view(m_block.get(), m_used));
+        m_used = 0;
+    }
+
+private:
+    static constexpr std::size_t blockSize = std::size_t(1) << 20;
+    // A longer string is escaped a piece at a time: at six bytes for one, escaping it whole
+    // could need six times its length at once.
+    static constexpr std::size_t pieceSize = 4096;
+    static_assert(6 * pieceSize < blockSize);
+
+    // Where the next `n` bytes go (n at most blockSize).
+    char* room(std::size_t n)
+    {
+        if (m_used + n > blockSize)
+            flush();
+        return m_block.get() + m_used;
+    }
+    void escaped(std::string_view s);
+
+    const std::function<void(std::string_view)>& m_write;
+    // Left uninitialised: a small record never touches most of it.
+    std::unique_ptr<char[]> m_block;
+    std::size_t m_used = 0;
+};
+
 void JsonOut::string(std::string_view s)
 {
-    m_text += '"';
-    // Runs of characters that need no escape go in whole, looked over eight at a time.
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        while (i + 8 <= s.size() && !needsEscape8(s.data() + i))
-            i += 8;
-        if (i == s.size())
-            break;
-        const char c = s[i];
-        if (c != '"' && c != '\\' && static_cast<unsigned char>(c) >= 0x20)
+    raw("\"");
+    if (isPlain(s)) {
+        while (!s.empty()) {
+            const std::size_t n = std::min(s.size(), blockSize);
+            raw(s.substr(0, n));
+            s.remove_prefix(n);
+        }
+    } else {
+        while (!s.empty()) {
+            const std::size_t n = std::min(s.size(), pieceSize);
+            escaped(s.substr(0, n));
+            s.remove_prefix(n);
+        }
+    }
+    raw("\"");
+}
+
+// Writes `s` (at most pieceSize bytes) with its quotes, backslashes and control characters
+// escaped.
+void JsonOut::escaped(std::string_view s)
+{
+    char* const start = room(6 * s.size());
+    char* out = start;
+    for (const char c : s) {
+        if (!needsEscape(c)) {
+            *out++ = c;
             continue;
-        m_text.append(s.substr(start, i - start));
-        start = i + 1;
+        }
         switch (c) {
         case '"':
-            m_text += "\\\"";
+            out = std::copy_n("\\\"", 2, out);
             break;
         case '\\':
-            m_text += "\\\\";
+            out = std::copy_n("\\\\", 2, out);
             break;
         case '\t':
-            m_text += "\\t";
+            out = std::copy_n("\\t", 2, out);
             break;
         default: {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", unsigned(c));
-            m_text += escaped;
+            char code[8];
+            std::snprintf(code, sizeof code, "\\u%04x", unsigned(c));
+            out = std::copy_n(code, 6, out);
         }
         }
     }
-    m_text.append(s.substr(start));
-    m_text += '"';
-    if (m_text.size() >= blockSize)
-        flush();
+    m_used += std::size_t(out - start);
 }
 
 void JsonOut::stringArray(const RecordStrings& list)

@@ -7,6 +7,10 @@
 #include "support/proofsamples.h"
 #include "support/stdtypes.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
 using namespace std::string_literals;
 using sortivo::DrawMode;
 
@@ -44,6 +48,8 @@ private slots:
     void oneRunAtATime();
     void freshSeeds();
     void recordBytes();
+    void recordStringsRoundTrip_data();
+    void recordStringsRoundTrip();
     void readableRecord();
     void acceptsRecords_data();
     void acceptsRecords();
@@ -345,6 +351,55 @@ void TestProof::recordBytes()
 }
 )";
     QCOMPARE(proofsamples::json(session), expected);
+}
+
+void TestProof::recordStringsRoundTrip_data()
+{
+    QTest::addColumn<std::string>("text");
+    std::string controls;
+    for (char c = 1; c < 0x20; ++c)
+        controls += c;
+    // Escapes at both ends of the eight-byte words the writer looks over, and in strings
+    // longer than what it escapes at once or writes in one block.
+    QTest::newRow("empty") << ""s;
+    QTest::newRow("quote ending 8") << "abcdefg\""s;
+    QTest::newRow("backslash after 8") << "abcdefgh\\"s;
+    QTest::newRow("quote opening 16") << "\"bcdefghijklmnop"s;
+    QTest::newRow("tab ending 15") << "abcdefghijklmn\t"s;
+    QTest::newRow("line end after 20") << "abcdefghijklmnopqrst\n"s;
+    QTest::newRow("controls and DEL") << controls + "\x7f"s;
+    QTest::newRow("UTF-8") << "Zoë Éléonore — 日本 🎲 \u00a0"s;
+    std::string quoted;
+    for (int i = 0; i < 3000; ++i)
+        quoted += "ab\"cd\\e";
+    QTest::newRow("long, escaped") << quoted;
+    QTest::newRow("longer than a block") << std::string(3 << 20, 'x') + "\"";
+}
+
+// Read back by another JSON reader, every string is what was written, whatever it holds.
+void TestProof::recordStringsRoundTrip()
+{
+    QFETCH(std::string, text);
+    const std::vector<std::string> strings{text, "plain", text + text};
+    const sortivo::RecordStrings list{
+        strings.size(), [&](std::size_t i) -> std::string_view { return strings[i]; }};
+    const sortivo::RecordRun run{1, text, {DrawMode::All, 3, 0}, list, "f", list, false};
+    const std::optional<std::string> none;
+    std::string json;
+    sortivo::writeRecordJson({"Sortivo", proofsamples::sampleSeed(), none, text},
+                             std::span(&run, 1), [&](std::string_view block) { json += block; });
+
+    QJsonParseError error;
+    const QJsonObject record =
+        QJsonDocument::fromJson(QByteArray::fromStdString(json), &error).object();
+    QCOMPARE(error.error, QJsonParseError::NoError);
+    const QString expected = QString::fromStdString(text);
+    QCOMPARE(record.value("valeur_publique").toString(), expected);
+    const QJsonObject first = record.value("tirages")[0].toObject();
+    QCOMPARE(first.value("date").toString(), expected);
+    const QStringList all{expected, "plain", expected + expected};
+    QCOMPARE(first.value("entrees").toVariant().toStringList(), all);
+    QCOMPARE(first.value("resultats").toVariant().toStringList(), all);
 }
 
 void TestProof::readableRecord()
