@@ -32,6 +32,33 @@ constexpr qint64 largestListFile = qint64(256) * 1024 * 1024;
 constexpr sortivo::DecodeLimits listLimits{TextFileCommands::maxListLines,
                                            TextFileCommands::maxLineChars};
 
+// What a file read whole was refused for.
+QString refusalText(ListFileReader::Outcome::Status status)
+{
+    using Status = ListFileReader::Outcome::Status;
+    const QLocale french(QLocale::French);
+    switch (status) {
+    case Status::Ok:
+    case Status::Cancelled:
+        break;
+    case Status::CannotOpen:
+        return cannotOpen + QStringLiteral(".");
+    case Status::CannotRead:
+        return QStringLiteral("Impossible de lire le fichier.");
+    case Status::TooBig:
+        return tooBig;
+    case Status::NotText:
+        return QStringLiteral("Ce fichier n'est pas un fichier texte.");
+    case Status::TooManyLines:
+        return cannotOpen + QStringLiteral(" : la liste dépasse %1 lignes.")
+                                .arg(french.toString(TextFileCommands::maxListLines));
+    case Status::LineTooLong:
+        return cannotOpen + QStringLiteral(" : une ligne dépasse %1 caractères.")
+                                .arg(french.toString(TextFileCommands::maxLineChars));
+    }
+    return {};
+}
+
 QString droppedFile(const QMimeData* mime)
 {
     if (!mime || !mime->hasUrls() || mime->urls().size() != 1)
@@ -137,43 +164,17 @@ void TextFileCommands::cancelOpen()
 void TextFileCommands::fileRead(const std::shared_ptr<ListFileReader::Outcome>& outcome)
 {
     using Status = ListFileReader::Outcome::Status;
-    if (outcome->status == Status::Ok || outcome->status == Status::Cancelled) {
-        if (outcome->status == Status::Ok)
-            m_filler->start(std::move(outcome->listText));
-        else
-            endOpen();
+    if (outcome->status == Status::Ok) {
+        m_filler->start(std::move(outcome->listText));
         return;
     }
-    // A refusal tells of the list that stays, which the other commands may use again.
-    m_runState.end();
-    const QString& path = m_openingPath;
-    switch (outcome->status) {
-    case Status::Ok:
-    case Status::Cancelled:
-        break;
-    case Status::CannotOpen:
-        refuse(cannotOpen + QStringLiteral("."), path, outcome->reason);
-        break;
-    case Status::CannotRead:
-        refuse(QStringLiteral("Impossible de lire le fichier."), path, outcome->reason);
-        break;
-    case Status::TooBig:
-        refuse(tooBig, path);
-        break;
-    case Status::NotText:
-        refuse(QStringLiteral("Ce fichier n'est pas un fichier texte."), path);
-        break;
-    case Status::TooManyLines:
-        refuse(cannotOpen + QStringLiteral(" : la liste dépasse %1 lignes.")
-                                .arg(QLocale(QLocale::French).toString(maxListLines)),
-               path);
-        break;
-    case Status::LineTooLong:
-        refuse(cannotOpen + QStringLiteral(" : une ligne dépasse %1 caractères.")
-                                .arg(QLocale(QLocale::French).toString(maxLineChars)),
-               path);
-        break;
+    if (outcome->status == Status::Cancelled) {
+        endOpen();
+        return;
     }
+    // The list stays as it was, for the other commands to use again.
+    m_runState.end();
+    refuse(refusalText(outcome->status), m_openingPath, outcome->reason);
 }
 
 void TextFileCommands::showProgress(std::int64_t done, std::int64_t total)
