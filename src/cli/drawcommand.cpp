@@ -127,10 +127,14 @@ std::string fingerprintOf(const sortivo::ListFileEntries& entries)
     return fingerprint.finishHex();
 }
 
+// What take() reads of each entry drawn: all of it at once, or only where it starts.
+enum class Reads { Entry, Start };
+
 // The protocol's draw, straight from the file's bytes: the same positions from the same words
 // as the window's run, without building a list text or a result text. Calls take(index) for
-// each entry drawn, in draw order, its characters fetched or on their way.
-template <typename Take>
+// each entry drawn, in draw order, where it starts fetched or on its way, and with
+// Reads::Entry its characters too: fetches nobody reads would only crowd out those that count.
+template <Reads reads, typename Take>
 void drawEntries(const sortivo::ListFileEntries& entries, sortivo::DrawWords words,
                  std::int32_t drawCount, Take take)
 {
@@ -151,8 +155,9 @@ void drawEntries(const sortivo::ListFileEntries& entries, sortivo::DrawWords wor
             for (std::size_t j = i; j < i + n; ++j)
                 entries.prefetchBounds(picked[j]);
         }
-        for (std::size_t i = 0; i < batch; ++i)
-            entries.prefetchChars(picked[i]);
+        if constexpr (reads == Reads::Entry)
+            for (std::size_t i = 0; i < batch; ++i)
+                entries.prefetchChars(picked[i]);
         for (std::size_t i = 0; i < batch; ++i)
             take(picked[i]);
         left -= batch;
@@ -187,58 +192,53 @@ writeRecord(const std::string& path,
     return "Impossible d'enregistrer le procès-verbal.";
 }
 
-// Entries read in draw order, one after the other, each asked for ahead of its turn: where
-// the entry `boundsAhead` further on starts, then the characters of the one `charsAhead` on,
-// whose start has arrived by then. A million scattered reads then overlap instead of each
+// The entries drawn, kept by where they start and read in draw order, each asked for
+// `ahead` entries before its turn: a million scattered reads then overlap instead of each
 // waiting for memory in turn.
 class DrawnEntries
 {
 public:
-    DrawnEntries(const sortivo::ListFileEntries& entries, std::span<const std::uint32_t> order)
-        : m_entries(entries), m_order(order)
+    DrawnEntries(const sortivo::ListFileEntries& entries, std::span<const std::uint32_t> starts)
+        : m_entries(entries), m_starts(starts)
     {
     }
-    std::size_t size() const { return m_order.size(); }
+    std::size_t size() const { return m_starts.size(); }
     std::string_view at(std::size_t k) const
     {
-        if (k + boundsAhead < m_order.size())
-            m_entries.prefetchBounds(m_order[k + boundsAhead]);
-        if (k + charsAhead < m_order.size())
-            m_entries.prefetchChars(m_order[k + charsAhead]);
-        return m_entries.at(m_order[k]);
+        if (k + ahead < m_starts.size())
+            m_entries.prefetchAt(m_starts[k + ahead]);
+        return m_entries.entryAt(m_starts[k]);
     }
     // The first ones, which no earlier read asked for.
     void prefetchStart() const
     {
-        for (std::size_t k = 0; k < std::min(boundsAhead, m_order.size()); ++k)
-            m_entries.prefetchBounds(m_order[k]);
-        for (std::size_t k = 0; k < std::min(charsAhead, m_order.size()); ++k)
-            m_entries.prefetchChars(m_order[k]);
+        for (std::size_t k = 0; k < std::min(ahead, m_starts.size()); ++k)
+            m_entries.prefetchAt(m_starts[k]);
     }
 
 private:
-    static constexpr std::size_t boundsAhead = 64;
-    static constexpr std::size_t charsAhead = 32;
+    static constexpr std::size_t ahead = 32;
     const sortivo::ListFileEntries& m_entries;
-    std::span<const std::uint32_t> m_order;
+    std::span<const std::uint32_t> m_starts;
 };
 
 // With a record: the record is written first, so that no result is shown without it, then
-// the results. The record is the one the window writes, through the same writer. Only the
-// order of the draw is kept between the two: a copy of the results would double the memory
-// a large list takes.
+// the results. The record is the one the window writes, through the same writer. Only where
+// the entries drawn start is kept between the two: a copy of the results would double the
+// memory a large list takes.
 int drawWithRecord(const DrawCommandOptions& options, const sortivo::ListFileEntries& entries,
                    const KeptSeed& seed, const std::string& software)
 {
     const std::string date = sortivo::isoTimeUtc(std::chrono::system_clock::now());
     const std::string fingerprint = fingerprintOf(entries);
     const std::int32_t drawCount = drawCountOf(options, entries.size());
-    std::vector<std::uint32_t> order;
-    order.reserve(std::size_t(drawCount));
-    drawEntries(entries,
-                sortivo::DrawWords(sortivo::runKey(seed.seed, 1, fingerprint, options.publicValue)),
-                drawCount, [&](std::size_t index) { order.push_back(std::uint32_t(index)); });
-    const DrawnEntries drawn(entries, order);
+    std::vector<std::uint32_t> starts;
+    starts.reserve(std::size_t(drawCount));
+    drawEntries<Reads::Start>(
+        entries,
+        sortivo::DrawWords(sortivo::runKey(seed.seed, 1, fingerprint, options.publicValue)),
+        drawCount, [&](std::size_t index) { starts.push_back(entries.startOf(index)); });
+    const DrawnEntries drawn(entries, starts);
 
     drawn.prefetchStart();
     const sortivo::RecordRun run{
@@ -327,8 +327,9 @@ int runDrawCommand(const DrawCommandOptions& options, const std::string& softwar
     const sortivo::Digest key =
         sortivo::runKey(seed.seed, 1, fingerprintOf(*entries), options.publicValue);
     ResultOutput output(options.teamSize, options.crlf);
-    drawEntries(*entries, sortivo::DrawWords(key), drawCountOf(options, entries->size()),
-                [&](std::size_t index) { output.append(entries->at(index)); });
+    drawEntries<Reads::Entry>(*entries, sortivo::DrawWords(key),
+                              drawCountOf(options, entries->size()),
+                              [&](std::size_t index) { output.append(entries->at(index)); });
     if (!output.finish())
         return refuse("Impossible d'écrire les résultats.");
     return done;

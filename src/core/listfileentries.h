@@ -32,11 +32,18 @@ public:
     // million-entry draw fast.
     void prefetchBounds(std::size_t index) const { prefetch(&m_starts[index]); }
     void prefetchChars(std::size_t index) const { prefetch(m_text.data() + m_starts[index]); }
-    // Every entry followed by one LF.
-    std::string_view text() const
+    // Where entry `index` starts in text(). From there alone it can be read back, since it
+    // ends at the first LF: entries kept by their starts are then read with one fetch each
+    // instead of two, the bounds' and then the characters', for no more than an index.
+    std::uint32_t startOf(std::size_t index) const { return m_starts[index]; }
+    std::string_view entryAt(std::uint32_t start) const
     {
-        return std::string_view(m_text).substr(0, m_starts.back());
+        const std::string_view rest = std::string_view(m_text).substr(start);
+        return rest.substr(0, rest.find('\n'));
     }
+    void prefetchAt(std::uint32_t start) const { prefetch(m_text.data() + start); }
+    // Every entry followed by one LF.
+    std::string_view text() const { return std::string_view(m_text).substr(0, m_starts.back()); }
 
 private:
     ListFileEntries() = default;

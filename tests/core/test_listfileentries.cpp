@@ -28,11 +28,17 @@ std::vector<std::string> asOpenReads(const std::string& file)
     return entries;
 }
 
+// Each entry as read by its index, and as read again from its start alone.
 std::vector<std::string> inPlace(const ListFileEntries& read)
 {
     std::vector<std::string> entries;
-    for (std::size_t i = 0; i < read.size(); ++i)
-        entries.emplace_back(read.at(i));
+    for (std::size_t i = 0; i < read.size(); ++i) {
+        const std::string_view fromStart = read.entryAt(read.startOf(i));
+        if (fromStart == read.at(i))
+            entries.emplace_back(fromStart);
+        else
+            entries.push_back("<" + std::string(fromStart) + "> read from its start");
+    }
     return entries;
 }
 
