@@ -217,7 +217,8 @@ public:
     }
 
 private:
-    static constexpr std::size_t ahead = 32;
+    // Far enough for a fetch to arrive in time; 32 or 64 ahead measured slower than 8 or 16.
+    static constexpr std::size_t ahead = 16;
     const sortivo::ListFileEntries& m_entries;
     std::span<const std::uint32_t> m_starts;
 };
