@@ -1,7 +1,9 @@
 #include "cli/listinput.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,11 +13,29 @@ namespace
 // As Open: a list is names, not a disk image.
 constexpr std::size_t largestListFile = std::size_t(256) * 1024 * 1024;
 
+// Asks for the buffer of a large list to be held in huge pages where the system allows it:
+// reading it then takes a few page faults instead of one per 4 KiB, and the draw's scattered
+// reads miss the processor's address cache less often. Only advice: nothing changes if refused.
+void preferHugePages(std::string& bytes)
+{
+#ifdef MADV_HUGEPAGE
+    constexpr std::uintptr_t hugePage = std::uintptr_t(2) << 20;
+    const auto start = reinterpret_cast<std::uintptr_t>(bytes.data());
+    const std::uintptr_t first = (start + hugePage - 1) & ~(hugePage - 1);
+    const std::uintptr_t end = (start + bytes.capacity()) & ~(hugePage - 1);
+    if (end > first)
+        ::madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+#endif
+}
+
 // Reads to the end, but never more than one byte past the limit: a file may report any size
 // (those of /proc report 0) and a pipe none.
 bool readAtMost(int fd, std::string& bytes, std::size_t expected)
 {
     std::size_t size = 0;
+    // Advised before the first touch, which is what places the pages.
+    bytes.reserve(std::min(expected, largestListFile) + 1);
+    preferHugePages(bytes);
     bytes.resize(std::min(expected, largestListFile) + 1);
     for (;;) {
         if (size == bytes.size()) {
