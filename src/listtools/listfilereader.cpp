@@ -4,6 +4,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 
 namespace
@@ -14,9 +15,10 @@ using Outcome = ListFileReader::Outcome;
 // The file's bytes, stopping once more than `limit` have come, so that a file streaming
 // without end costs no more than the limit. Read in whole pieces: some files of the system
 // take reads only in multiples of their record size. Nothing when a read fails or the reading
-// was cancelled, which is looked at between pieces.
+// was cancelled, which is looked at between pieces. `pieceRead` hears of each whole piece.
 std::optional<QByteArray> readPastLimit(QFile& file, qint64 limit, qint64 sizeHint,
-                                        const std::atomic<bool>& cancelled)
+                                        const std::atomic<bool>& cancelled,
+                                        const std::function<void(qint64)>& pieceRead)
 {
     constexpr qint64 piece = qint64(1) << 20;
     QByteArray bytes;
@@ -32,13 +34,15 @@ std::optional<QByteArray> readPastLimit(QFile& file, qint64 limit, qint64 sizeHi
         bytes.resize(had + qsizetype(got));
         if (got == 0)
             break;
+        if (got == piece)
+            pieceRead(bytes.size());
     }
     return bytes;
 }
 
 void readListFile(const QString& path, qint64 sizeHint, qint64 largestFile,
                   const sortivo::DecodeLimits& limits, const std::atomic<bool>& cancelled,
-                  Outcome& outcome)
+                  const std::function<void(qint64)>& pieceRead, Outcome& outcome)
 {
     std::optional<QByteArray> bytes;
     {
@@ -48,7 +52,7 @@ void readListFile(const QString& path, qint64 sizeHint, qint64 largestFile,
             outcome.reason = file.errorString();
             return;
         }
-        bytes = readPastLimit(file, largestFile, sizeHint, cancelled);
+        bytes = readPastLimit(file, largestFile, sizeHint, cancelled, pieceRead);
         if (!bytes) {
             outcome.status = cancelled ? Outcome::Status::Cancelled : Outcome::Status::CannotRead;
             outcome.reason = file.errorString();
@@ -96,8 +100,9 @@ void ListFileReader::start(const QString& path, qint64 sizeHint)
         return;
     m_cancelled.store(false, std::memory_order_relaxed);
     m_outcome = std::make_shared<Outcome>();
+    const std::function<void(qint64)> pieceRead = [this](qint64 bytes) { emit progressed(bytes); };
     m_thread.reset(QThread::create(readListFile, path, sizeHint, m_largestFile, m_limits,
-                                   std::cref(m_cancelled), std::ref(*m_outcome)));
+                                   std::cref(m_cancelled), pieceRead, std::ref(*m_outcome)));
     // Emitted on the reading thread as it ends; this object hears it on its own thread.
     connect(m_thread.get(), &QThread::finished, this, &ListFileReader::threadEnded,
             Qt::QueuedConnection);

@@ -45,6 +45,9 @@ public:
     void cancel() { m_cancelled.store(true, std::memory_order_relaxed); }
 
 signals:
+    // Emitted on the reading thread after each whole piece of the file (a file that takes one
+    // piece tells nothing): the bytes read so far.
+    void progressed(qint64 bytesRead);
     void finished(std::shared_ptr<ListFileReader::Outcome> outcome);
 
 private:

@@ -19,6 +19,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 
+#include <algorithm>
 #include <optional>
 
 namespace
@@ -29,6 +30,7 @@ const QString cannotOpen = QStringLiteral("Impossible d'ouvrir le fichier");
 const QString tooBig = cannotOpen + QStringLiteral(" : il dépasse 256 Mo.");
 // A list is names, not a disk image: past this a file is refused rather than read into memory.
 constexpr qint64 largestListFile = qint64(256) * 1024 * 1024;
+constexpr qint64 readWorkDivisor = 8;
 constexpr sortivo::DecodeLimits listLimits{TextFileCommands::maxListLines,
                                            TextFileCommands::maxLineChars};
 
@@ -81,7 +83,9 @@ TextFileCommands::TextFileCommands(QWidget* window, QPlainTextEdit& list,
 {
     m_list.viewport()->installEventFilter(this);
     connect(m_reader, &ListFileReader::finished, this, &TextFileCommands::fileRead);
-    connect(m_filler, &ListBoxFiller::progressed, this, &TextFileCommands::showProgress);
+    connect(m_reader, &ListFileReader::progressed, this, &TextFileCommands::showReadProgress,
+            Qt::QueuedConnection);
+    connect(m_filler, &ListBoxFiller::progressed, this, &TextFileCommands::showFillProgress);
     connect(m_filler, &ListBoxFiller::finished, this, &TextFileCommands::endOpen);
 }
 
@@ -150,7 +154,10 @@ void TextFileCommands::readIntoList(const QString& path)
         return;
     m_platform.setBusyCursor(true);
     m_openingPath = path;
+    m_fileSize = std::max<qint64>(0, info.size());
+    m_readWork = 0;
     m_progressShown = false;
+    m_shownFraction = 0;
     // Some files report a size they do not have (0 for those of /proc) and stream without end.
     m_reader->start(path, info.size());
 }
@@ -177,9 +184,30 @@ void TextFileCommands::fileRead(const std::shared_ptr<ListFileReader::Outcome>& 
     refuse(refusalText(outcome->status), m_openingPath, outcome->reason);
 }
 
+// Reading and decoding a byte costs about an eighth of putting it into the box. The reading
+// counts only once it has been shown, so that a list read at once starts from 0%.
+void TextFileCommands::showReadProgress(qint64 bytesRead)
+{
+    if (m_fileSize <= 0)
+        return;
+    m_readWork = m_fileSize / readWorkDivisor;
+    showProgress(std::min(bytesRead, m_fileSize) / readWorkDivisor, m_readWork + m_fileSize);
+}
+
+void TextFileCommands::showFillProgress(std::int64_t done, std::int64_t total)
+{
+    showProgress(m_readWork + done, m_readWork + total);
+}
+
 void TextFileCommands::showProgress(std::int64_t done, std::int64_t total)
 {
-    // Only an open that takes more than one slice shows it.
+    // The list's text may be longer than the file was thought to make it: the figure waits
+    // rather than going back.
+    const double fraction = double(done) / double(total);
+    if (fraction < m_shownFraction)
+        return;
+    m_shownFraction = fraction;
+    // Only an open that takes more than one piece or one slice shows it.
     if (!m_progressShown) {
         m_progressShown = true;
         m_progress.start();

@@ -54,6 +54,8 @@ protected:
 private:
     void readIntoList(const QString& path);
     void fileRead(const std::shared_ptr<ListFileReader::Outcome>& outcome);
+    void showReadProgress(qint64 bytesRead);
+    void showFillProgress(std::int64_t done, std::int64_t total);
     void showProgress(std::int64_t done, std::int64_t total);
     void endOpen();
     // Nothing when the file was written, else the system's reason.
@@ -72,7 +74,11 @@ private:
     ListBoxFiller* m_filler;
     // The file being opened, for the messages of a refusal that comes once it is read.
     QString m_openingPath;
+    // What the file says it holds, and what reading it counts for in the open's progress.
+    qint64 m_fileSize = 0;
+    qint64 m_readWork = 0;
     bool m_progressShown = false;
+    double m_shownFraction = 0;
     // Both dialogs propose the file last chosen in either.
     QString m_lastPath;
 };
