@@ -209,7 +209,8 @@ public:
             m_entries.prefetchAt(m_starts[k + ahead]);
         return m_entries.entryAt(m_starts[k]);
     }
-    // The first ones, which no earlier read asked for.
+    // The first ones, which no earlier read asked for: just before the reads, as anything read
+    // in between (the record's whole list comes before its results) would push them out.
     void prefetchStart() const
     {
         for (std::size_t k = 0; k < std::min(ahead, m_starts.size()); ++k)
@@ -241,7 +242,6 @@ int drawWithRecord(const DrawCommandOptions& options, const sortivo::ListFileEnt
         drawCount, [&](std::size_t index) { starts.push_back(entries.startOf(index)); });
     const DrawnEntries drawn(entries, starts);
 
-    drawn.prefetchStart();
     const sortivo::RecordRun run{
         1,
         date,
