@@ -5,6 +5,7 @@
 #include "core/drawpool.h"
 #include "core/drawwords.h"
 #include "core/listfileentries.h"
+#include "core/listlimits.h"
 #include "core/proofprotocol.h"
 #include "core/proofrecord.h"
 #include "core/resulttext.h"
@@ -35,6 +36,16 @@ int refuse(const std::string& message, const std::string& path = {})
         text += path + "\n";
     std::fputs(text.c_str(), stderr);
     return badInput;
+}
+
+// A count as the window writes it in French: groups of three digits set apart by a narrow
+// no-break space.
+std::string frenchCount(std::size_t n)
+{
+    std::string digits = std::to_string(n);
+    for (auto at = std::ptrdiff_t(digits.size()) - 3; at > 0; at -= 3)
+        digits.insert(std::size_t(at), "\u202f");
+    return digits;
 }
 
 bool writeAll(int fd, std::string_view bytes)
@@ -300,6 +311,19 @@ int runDrawCommand(const DrawCommandOptions& options, const std::string& softwar
         sortivo::ListFileEntries::read(std::move(input.bytes));
     if (!entries)
         return refuse("Ce fichier n'est pas un fichier texte.", shownPath);
+    switch (entries->checkLimits(sortivo::listFileLimits)) {
+    case sortivo::DecodedList::Status::TooManyLines:
+        return refuse("Impossible d'ouvrir le fichier : la liste dépasse " +
+                          frenchCount(sortivo::listFileLimits.maxLines) + " lignes.",
+                      shownPath);
+    case sortivo::DecodedList::Status::LineTooLong:
+        return refuse("Impossible d'ouvrir le fichier : une ligne dépasse " +
+                          frenchCount(sortivo::listFileLimits.maxLineChars) + " caractères.",
+                      shownPath);
+    case sortivo::DecodedList::Status::Ok:
+    case sortivo::DecodedList::Status::NotText:
+        break;
+    }
     if (entries->size() == 0)
         return refuse("La liste est vide.", shownPath);
     if (options.mode == DrawCommandOptions::Mode::Count &&

@@ -1,5 +1,7 @@
 #include "cli/listinput.h"
 
+#include "core/listlimits.h"
+
 #include <cerrno>
 #include <cstdint>
 #include <fcntl.h>
@@ -10,8 +12,7 @@
 namespace
 {
 
-// As Open: a list is names, not a disk image.
-constexpr std::size_t largestListFile = std::size_t(256) * 1024 * 1024;
+using sortivo::largestListFile;
 
 // Asks for the buffer of a large list to be held in huge pages where the system allows it:
 // reading it then takes a few page faults instead of one per 4 KiB, and the draw's scattered

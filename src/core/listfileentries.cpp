@@ -91,6 +91,21 @@ std::optional<ListFileEntries> ListFileEntries::read(std::string bytes)
     return entries;
 }
 
+DecodedList::Status ListFileEntries::checkLimits(const DecodeLimits& limits) const
+{
+    const std::size_t lines = std::min(size(), limits.maxLines);
+    for (std::size_t i = 0; i < lines; ++i) {
+        const std::string_view entry = at(i);
+        // Characters are never more than bytes: only a long line is counted.
+        if (entry.size() > limits.maxLineChars &&
+            std::size_t(std::count_if(entry.begin(), entry.end(), [](char c) {
+                return (c & 0xC0) != 0x80;
+            })) > limits.maxLineChars)
+            return DecodedList::Status::LineTooLong;
+    }
+    return size() > limits.maxLines ? DecodedList::Status::TooManyLines : DecodedList::Status::Ok;
+}
+
 void ListFileEntries::cut(std::string text, std::size_t offset)
 {
     const std::size_t n = text.size();

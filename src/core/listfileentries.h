@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/textdecode.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -22,6 +24,9 @@ public:
     static std::optional<ListFileEntries> read(std::string bytes);
 
     std::size_t size() const { return m_starts.size() - 1; }
+    // Which of `limits` decodeListFile would have refused the file for, or Ok: the first line
+    // past one of them decides, as in decodeListFile.
+    DecodedList::Status checkLimits(const DecodeLimits& limits) const;
     std::string_view at(std::size_t index) const
     {
         return std::string_view(m_text).substr(m_starts[index],

@@ -28,11 +28,8 @@ namespace
 const QString nameFilter = QStringLiteral("Fichiers Texte (*.txt)");
 const QString cannotOpen = QStringLiteral("Impossible d'ouvrir le fichier");
 const QString tooBig = cannotOpen + QStringLiteral(" : il dépasse 256 Mo.");
-// A list is names, not a disk image: past this a file is refused rather than read into memory.
-constexpr qint64 largestListFile = qint64(256) * 1024 * 1024;
+constexpr auto largestListFile = qint64(sortivo::largestListFile);
 constexpr qint64 readWorkDivisor = 8;
-constexpr sortivo::DecodeLimits listLimits{TextFileCommands::maxListLines,
-                                           TextFileCommands::maxLineChars};
 
 // What a file read whole was refused for.
 QString refusalText(ListFileReader::Outcome::Status status)
@@ -78,7 +75,7 @@ TextFileCommands::TextFileCommands(QWidget* window, QPlainTextEdit& list,
     : QObject(window), m_window(window), m_list(list), m_results(results), m_progress(progress),
       m_runState(runState), m_platform(platform), m_listEditor(listEditor),
       m_documentsFolder(std::move(documentsFolder)),
-      m_reader(new ListFileReader(largestListFile, listLimits, this)),
+      m_reader(new ListFileReader(largestListFile, sortivo::listFileLimits, this)),
       m_filler(new ListBoxFiller(m_list, this))
 {
     m_list.viewport()->installEventFilter(this);

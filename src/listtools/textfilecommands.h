@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/listlimits.h"
 #include "listtools/listfilereader.h"
 
 #include <QObject>
@@ -24,13 +25,9 @@ class TextFileCommands : public QObject
 {
     Q_OBJECT
 public:
-    // Past these a list is refused on opening. Five million lines (about 100 MB) open in about
-    // 23 s, the window answering all along, and the list box keeps about 1 GB for them
-    // (bench_window BM_WindowOpen, bench_window_memory). A key typed in a line costs about 1 ms
-    // per thousand characters of the line, so at 100,000 characters the box still answers
-    // within a tenth of a second (bench_window BM_KeyInLongLine).
-    static constexpr std::size_t maxListLines = 5'000'000;
-    static constexpr std::size_t maxLineChars = 100'000;
+    // Past these a list is refused on opening.
+    static constexpr std::size_t maxListLines = sortivo::listFileLimits.maxLines;
+    static constexpr std::size_t maxLineChars = sortivo::listFileLimits.maxLineChars;
 
     // The open dialog starts in `documentsFolder` (empty when the system names none) until a
     // file has been chosen.

@@ -93,6 +93,8 @@ private slots:
     void modes();
     void standardInput();
     void readsFilesAsOpen();
+    void limitsAsOpen_data();
+    void limitsAsOpen();
     void replayGivesTheSameDraw_data();
     void replayGivesTheSameDraw();
     void recordPassesBothCheckers_data();
@@ -264,6 +266,50 @@ void TestDrawCommand::readsFilesAsOpen()
         drawn.sort();
         QCOMPARE(drawn, entries);
     }
+}
+
+void TestDrawCommand::limitsAsOpen_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("message"); // in the error output, with Open's own numbers
+
+    const QLocale french(QLocale::French);
+    const QString tooManyLines =
+        QStringLiteral("la liste dépasse %1 lignes.").arg(french.toString(5'000'000));
+    const QString lineTooLong =
+        QStringLiteral("une ligne dépasse %1 caractères.").arg(french.toString(100'000));
+    QTest::newRow("five million lines") << QByteArray("x\n").repeated(5'000'000) << 0 << QString();
+    QTest::newRow("one line more") << QByteArray("x\r\n").repeated(5'000'001) << 1 << tooManyLines;
+    QTest::newRow("lines past a blank one do not count")
+        << QByteArray("x\n").repeated(4'999'999) + "y\n\n" + QByteArray("z\n").repeated(10) << 0
+        << QString();
+    QTest::newRow("a line of the longest")
+        << "Anne\n" + QByteArray(100'000, 'a') + "\nBob" << 0 << QString();
+    QTest::newRow("a line one character longer")
+        << "Anne\n" + QByteArray(100'001, 'a') + "\nBob" << 1 << lineTooLong;
+    QTest::newRow("characters, not bytes")
+        << "Anne\n" + QByteArray("\xc3\xa9").repeated(100'000) << 0 << QString();
+    QTest::newRow("too long in Windows-1252")
+        << "Anne\r\n" + QByteArray(100'001, '\xe9') << 1 << lineTooLong;
+    QTest::newRow("the first line past a limit decides")
+        << QByteArray(100'001, 'a') + QByteArray("\nx").repeated(5'000'001) << 1 << lineTooLong;
+}
+
+// A list a script draws from is one the window could open, refused with the same words.
+void TestDrawCommand::limitsAsOpen()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, status);
+    QFETCH(QString, message);
+    QFile file(path(QStringLiteral("grande.txt")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+    const Run run = tirer({file.fileName(), QStringLiteral("--un")});
+    QCOMPARE(run.status, status);
+    QCOMPARE(run.out.isEmpty(), status != 0);
+    QVERIFY2(run.err.contains(message), qPrintable(run.err));
 }
 
 void TestDrawCommand::replayGivesTheSameDraw_data()

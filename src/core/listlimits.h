@@ -1,0 +1,20 @@
+#pragma once
+
+#include "core/textdecode.h"
+
+#include <cstddef>
+
+namespace sortivo
+{
+
+// What a list file may hold, for the window's Open and for `sortivo tirer` alike: a list read
+// by a script must be one the window could open. A list is names, not a disk image: past
+// 256 MiB a file is refused rather than read into memory. Five million lines (about 100 MB)
+// open in about 23 s, the window answering all along, and the list box keeps about 1 GB for
+// them (bench_window BM_WindowOpen, bench_window_memory). A key typed in a line costs about
+// 1 ms per thousand characters of the line, so at 100,000 characters the box still answers
+// within a tenth of a second (bench_window BM_KeyInLongLine).
+inline constexpr std::size_t largestListFile = std::size_t(256) * 1024 * 1024;
+inline constexpr DecodeLimits listFileLimits{5'000'000, 100'000};
+
+} // namespace sortivo
