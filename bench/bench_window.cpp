@@ -32,7 +32,7 @@ QString listOf(int count)
     QStringList lines;
     lines.reserve(count);
     for (int i = 0; i < count; ++i)
-        lines << QStringLiteral("Participant %1").arg(i * 7919 % 1000003);
+        lines << QStringLiteral("Participant %1").arg(qint64(i) * 7919 % 1000003);
     return lines.join(QLatin1Char('\n'));
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // A list text of `count` entries shaped like real names of varying length.
@@ -11,7 +12,7 @@ inline std::string makeListText(int count)
         if (i > 0)
             text += "\r\n";
         text += "Participant ";
-        text += std::to_string(i * 7919 % 1000003);
+        text += std::to_string(std::int64_t(i) * 7919 % 1000003);
     }
     return text;
 }

@@ -32,7 +32,7 @@ QByteArray participants(int count)
 {
     QByteArray bytes;
     for (int i = 1; i <= count; ++i)
-        bytes += "Participant " + QByteArray::number(i * 7919 % 1000003) + "\r\n";
+        bytes += "Participant " + QByteArray::number(qint64(i) * 7919 % 1000003) + "\r\n";
     return bytes;
 }
 
