@@ -2,6 +2,7 @@
 #include "core/drawrun.h"
 #include "core/drawwords.h"
 #include "core/entrylist.h"
+#include "core/percent.h"
 #include "fuzzcheck.h"
 #include "support/naivedraw.h"
 
