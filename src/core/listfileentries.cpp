@@ -1,6 +1,7 @@
 #include "core/listfileentries.h"
 
 #include "core/textdecode.h"
+#include "core/utf8.h"
 
 #include <algorithm>
 #include <cstring>
@@ -10,11 +11,6 @@ namespace sortivo
 
 namespace
 {
-
-bool isContinuation(unsigned char b)
-{
-    return (b & 0xC0) == 0x80;
-}
 
 // True when decodeListFile would keep `bytes` as they are but for the line ends: UTF-8 text
 // with no control other than TAB, LF, VT, FF and CR, every sequence well formed (no overlong
@@ -44,31 +40,10 @@ bool isKeptAsItIs(std::string_view bytes)
             ++i;
             continue;
         }
-        const std::size_t left = n - i;
-        if (b >= 0xC2 && b <= 0xDF) {
-            if (left < 2 || !isContinuation(p[i + 1]))
-                return false;
-            i += 2;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            const unsigned char lo = b == 0xE0 ? 0xA0 : 0x80;
-            const unsigned char hi = b == 0xED ? 0x9F : 0xBF;
-            if (left < 3 || p[i + 1] < lo || p[i + 1] > hi || !isContinuation(p[i + 2]))
-                return false;
-            // U+2028, U+2029, U+FDD0 and U+FDD1.
-            if ((b == 0xE2 && p[i + 1] == 0x80 && (p[i + 2] == 0xA8 || p[i + 2] == 0xA9)) ||
-                (b == 0xEF && p[i + 1] == 0xB7 && (p[i + 2] == 0x90 || p[i + 2] == 0x91)))
-                return false;
-            i += 3;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            const unsigned char lo = b == 0xF0 ? 0x90 : 0x80;
-            const unsigned char hi = b == 0xF4 ? 0x8F : 0xBF;
-            if (left < 4 || p[i + 1] < lo || p[i + 1] > hi || !isContinuation(p[i + 2]) ||
-                !isContinuation(p[i + 3]))
-                return false;
-            i += 4;
-        } else {
+        const std::size_t length = utf8SequenceLength(bytes, i);
+        if (length == 0 || (length == 3 && isBoxBreak(bytes.substr(i, 3))))
             return false;
-        }
+        i += length;
     }
     return true;
 }

@@ -1,5 +1,7 @@
 #include "core/textdecode.h"
 
+#include "core/utf8.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -65,47 +67,6 @@ struct Scan {
     std::size_t loneEnds = 0;  // lone CRs and LFs, which grow into CR LF
     bool boxBreaks = false;    // UTF-8 characters that a text box would not keep in a line
 };
-
-bool isContinuation(unsigned char b)
-{
-    return (b & 0xC0) == 0x80;
-}
-
-// Length of the well-formed UTF-8 sequence starting at `i`, or 0. Overlong forms, surrogates
-// and code points above U+10FFFF are refused so that such a file falls back to Windows-1252
-// instead of being read as text no editor would have written.
-std::size_t utf8SequenceLength(std::string_view s, std::size_t i)
-{
-    const auto at = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-    const unsigned char lead = at(i);
-    const std::size_t left = s.size() - i;
-    if (lead >= 0xC2 && lead <= 0xDF)
-        return left >= 2 && isContinuation(at(i + 1)) ? 2 : 0;
-    if (lead >= 0xE0 && lead <= 0xEF) {
-        if (left < 3)
-            return 0;
-        const unsigned char b1 = at(i + 1);
-        const unsigned char lo = lead == 0xE0 ? 0xA0 : 0x80;
-        const unsigned char hi = lead == 0xED ? 0x9F : 0xBF;
-        return b1 >= lo && b1 <= hi && isContinuation(at(i + 2)) ? 3 : 0;
-    }
-    if (lead >= 0xF0 && lead <= 0xF4) {
-        if (left < 4)
-            return 0;
-        const unsigned char b1 = at(i + 1);
-        const unsigned char lo = lead == 0xF0 ? 0x90 : 0x80;
-        const unsigned char hi = lead == 0xF4 ? 0x8F : 0xBF;
-        return b1 >= lo && b1 <= hi && isContinuation(at(i + 2)) && isContinuation(at(i + 3)) ? 4
-                                                                                              : 0;
-    }
-    return 0;
-}
-
-// U+2028 and U+2029 break a text box's line, and it drops U+FDD0 and U+FDD1, its frame marks.
-bool isBoxBreak(std::string_view c)
-{
-    return c == "\u2028" || c == "\u2029" || c == "\uFDD0" || c == "\uFDD1";
-}
 
 // Appends a line of valid UTF-8 with each box break turned into a space.
 void appendWithoutBoxBreaks(std::string& out, std::string_view line)
@@ -178,7 +139,7 @@ std::size_t utf8Length(std::string_view s)
 {
     std::size_t n = 0;
     for (const char c : s)
-        n += !isContinuation(static_cast<unsigned char>(c));
+        n += !isUtf8Continuation(static_cast<unsigned char>(c));
     return n;
 }
 
