@@ -87,7 +87,7 @@ void MainWindow::connectCommands()
 {
     for (int mode = 0; mode < int(m_ui.cmdGo.size()); ++mode)
         connect(m_ui.cmdGo[mode], &QPushButton::clicked, m_draw,
-                [this, mode] { m_draw->request(mode); });
+                [this, mode] { m_draw->request(sortivo::DrawMode(mode)); });
     connect(m_ui.cmdStopProcess, &QPushButton::clicked, m_draw, &DrawController::stop);
     connect(m_ui.cmdClearResult, &QPushButton::clicked, m_draw, &DrawController::clearResults);
     connect(&m_runState, &RunState::ended, this, &MainWindow::closeIfAsked);

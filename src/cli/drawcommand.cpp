@@ -2,6 +2,7 @@
 
 #include "cli/listinput.h"
 #include "cli/seedfile.h"
+#include "core/drawloop.h"
 #include "core/drawpool.h"
 #include "core/drawwords.h"
 #include "core/listfileentries.h"
@@ -11,7 +12,6 @@
 #include "core/resulttext.h"
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -104,30 +104,15 @@ private:
 std::int32_t drawCountOf(const DrawCommandOptions& options, std::size_t entries)
 {
     switch (options.mode) {
-    case DrawCommandOptions::Mode::Count:
+    case sortivo::DrawMode::Chosen:
         return options.count;
-    case DrawCommandOptions::Mode::One:
+    case sortivo::DrawMode::One:
         return 1;
-    case DrawCommandOptions::Mode::All:
-    case DrawCommandOptions::Mode::Teams:
+    case sortivo::DrawMode::All:
+    case sortivo::DrawMode::Teams:
         break;
     }
     return std::int32_t(entries);
-}
-
-sortivo::DrawMode drawModeOf(DrawCommandOptions::Mode mode)
-{
-    switch (mode) {
-    case DrawCommandOptions::Mode::Count:
-        return sortivo::DrawMode::Chosen;
-    case DrawCommandOptions::Mode::One:
-        return sortivo::DrawMode::One;
-    case DrawCommandOptions::Mode::All:
-        break;
-    case DrawCommandOptions::Mode::Teams:
-        return sortivo::DrawMode::Teams;
-    }
-    return sortivo::DrawMode::All;
 }
 
 std::string fingerprintOf(const sortivo::ListFileEntries& entries)
@@ -149,30 +134,14 @@ template <Reads reads, typename Take>
 void drawEntries(const sortivo::ListFileEntries& entries, sortivo::DrawWords words,
                  std::int32_t drawCount, Take take)
 {
-    constexpr std::size_t batchSize = 128;
-    constexpr std::size_t takeChunk = 4;
     sortivo::DrawPool pool(entries.size());
-    std::array<std::uint32_t, batchSize> ranks{};
-    std::array<std::size_t, batchSize> picked{};
-    std::size_t left = std::min(std::size_t(drawCount), entries.size());
-    while (left > 0) {
-        const std::size_t batch = std::min(batchSize, left);
-        const auto remaining = std::uint32_t(pool.remaining());
-        for (std::size_t i = 0; i < batch; ++i)
-            ranks[i] = sortivo::uniformBelow(words, remaining - std::uint32_t(i));
-        for (std::size_t i = 0; i < batch; i += takeChunk) {
-            const std::size_t n = std::min(takeChunk, batch - i);
-            pool.takeInOrder(std::span(ranks).subspan(i, n), std::span(picked).subspan(i, n));
-            for (std::size_t j = i; j < i + n; ++j)
-                entries.prefetchBounds(picked[j]);
-        }
-        if constexpr (reads == Reads::Entry)
-            for (std::size_t i = 0; i < batch; ++i)
-                entries.prefetchChars(picked[i]);
-        for (std::size_t i = 0; i < batch; ++i)
-            take(picked[i]);
-        left -= batch;
-    }
+    sortivo::drawFromPool<128>(
+        pool, words, std::size_t(drawCount), [&](std::size_t i) { entries.prefetchBounds(i); },
+        [&](std::size_t i) {
+            if constexpr (reads == Reads::Entry)
+                entries.prefetchChars(i);
+        },
+        take);
 }
 
 // Written beside the target under a fresh name and renamed over it once complete: a record is
@@ -256,7 +225,7 @@ int drawWithRecord(const DrawCommandOptions& options, const sortivo::ListFileEnt
     const sortivo::RecordRun run{
         1,
         date,
-        sortivo::DrawRequest{drawModeOf(options.mode), drawCount, options.teamSize},
+        sortivo::DrawRequest{options.mode, drawCount, options.teamSize},
         sortivo::RecordStrings{entries.size(), [&](std::size_t i) { return entries.at(i); }},
         fingerprint,
         sortivo::RecordStrings{drawn.size(), [&](std::size_t k) { return drawn.at(k); }},
@@ -326,8 +295,7 @@ int runDrawCommand(const DrawCommandOptions& options, const std::string& softwar
     }
     if (entries->size() == 0)
         return refuse("La liste est vide.", shownPath);
-    if (options.mode == DrawCommandOptions::Mode::Count &&
-        std::size_t(options.count) > entries->size())
+    if (options.mode == sortivo::DrawMode::Chosen && std::size_t(options.count) > entries->size())
         return refuse("La liste n'a que " + std::to_string(entries->size()) +
                           " éléments : impossible d'en tirer " + std::to_string(options.count) +
                           ".",

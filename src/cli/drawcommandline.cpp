@@ -121,15 +121,15 @@ std::optional<DrawCommandOptions> readDrawCommandLine(const QStringList& argumen
         const std::optional<int> n = wholeNumber(parser.value(o.count));
         if (!n || *n < 1)
             return refuse(QStringLiteral("--nombre attend un nombre entier positif."));
-        request.mode = DrawCommandOptions::Mode::Count;
+        request.mode = sortivo::DrawMode::Chosen;
         request.count = *n;
     } else if (parser.isSet(o.one)) {
-        request.mode = DrawCommandOptions::Mode::One;
+        request.mode = sortivo::DrawMode::One;
     } else if (parser.isSet(o.teams)) {
         const std::optional<int> k = wholeNumber(parser.value(o.teams));
         if (!k || *k < 2 || *k > 10)
             return refuse(QStringLiteral("--equipes attend une taille d'équipe de 2 à 10."));
-        request.mode = DrawCommandOptions::Mode::Teams;
+        request.mode = sortivo::DrawMode::Teams;
         request.teamSize = *k;
     }
 

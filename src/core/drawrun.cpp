@@ -1,8 +1,8 @@
 #include "core/drawrun.h"
 
+#include "core/drawloop.h"
+
 #include <algorithm>
-#include <array>
-#include <span>
 #include <utility>
 #include <vector>
 
@@ -46,37 +46,18 @@ void DrawRun::reserveForDraws()
 
 void DrawRun::drawMany(std::int32_t maxDraws)
 {
-    // Positions are chosen a batch ahead so that the entries' memory is fetched for the whole
-    // batch at once rather than one cache miss after another.
-    constexpr std::size_t batchSize = 32;
-    // Taken a few at a time, so that where each entry starts is asked for as soon as it is
-    // known and has come in by the time its characters are asked for.
-    constexpr std::size_t takeChunk = 4;
-    std::array<std::uint32_t, batchSize> ranks{};
-    std::array<std::size_t, batchSize> picked{};
-    while (maxDraws > 0 && !finished()) {
-        const auto batch =
-            std::size_t(std::min({std::int32_t(batchSize), maxDraws, m_drawCount - m_drawsDone,
-                                  std::int32_t(std::min(m_pool.remaining(), batchSize))}));
-        const auto left = std::uint32_t(m_pool.remaining());
-        for (std::size_t i = 0; i < batch; ++i)
-            ranks[i] = uniformBelow(m_words, left - std::uint32_t(i));
-        for (std::size_t i = 0; i < batch; i += takeChunk) {
-            const std::size_t n = std::min(takeChunk, batch - i);
-            m_pool.takeInOrder(std::span(ranks).subspan(i, n), std::span(picked).subspan(i, n));
-            for (std::size_t j = i; j < i + n; ++j)
-                m_entries->prefetchBounds(picked[j]);
-        }
-        for (std::size_t i = 0; i < batch; ++i)
-            m_entries->prefetchChars(picked[i]);
-        for (std::size_t i = 0; i < batch; ++i) {
-            const std::string_view entry = m_entries->at(picked[i]);
-            m_result.append(entry);
-            m_drawnIndexes.push_back(picked[i]);
-        }
-        m_drawsDone += std::int32_t(batch);
-        maxDraws -= std::int32_t(batch);
-    }
+    if (finished() || maxDraws <= 0)
+        return;
+    const auto draws = std::size_t(std::min(maxDraws, m_drawCount - m_drawsDone));
+    const std::size_t before = m_drawnIndexes.size();
+    drawFromPool<32>(
+        m_pool, m_words, draws, [&](std::size_t i) { m_entries->prefetchBounds(i); },
+        [&](std::size_t i) { m_entries->prefetchChars(i); },
+        [&](std::size_t i) {
+            m_result.append(m_entries->at(i));
+            m_drawnIndexes.push_back(i);
+        });
+    m_drawsDone += std::int32_t(m_drawnIndexes.size() - before);
 }
 
 void DrawRun::drawAll()

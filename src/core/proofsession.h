@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/drawmode.h"
 #include "core/drawrun.h"
 #include "core/entrylist.h"
 #include "core/proofprotocol.h"
@@ -13,9 +14,6 @@
 
 namespace sortivo
 {
-
-// The four draw buttons, by their index.
-enum class DrawMode { Chosen = 0, One = 1, All = 2, Teams = 3 };
 
 // What one click asks for.
 struct DrawRequest {

@@ -1,5 +1,6 @@
 #include "core/proofverify.h"
 
+#include "core/drawloop.h"
 #include "core/drawpool.h"
 #include "core/drawwords.h"
 #include "core/proofprotocol.h"
@@ -101,13 +102,15 @@ std::size_t replayRun(const json& run, const Seed& seed, const std::string& publ
 
     DrawWords words(runKey(seed, number, expected, publicValue));
     DrawPool pool(entries.size());
-    for (std::size_t k = 0; k < results.size(); ++k) {
-        const std::size_t index = pool.takeAt(uniformBelow(words, std::uint32_t(pool.remaining())));
+    std::size_t k = 0;
+    const auto nothing = [](std::size_t) {};
+    drawFromPool<32>(pool, words, results.size(), nothing, nothing, [&](std::size_t index) {
         if (!results[k].is_string() || results[k].get_ref<const std::string&>() != entries[index])
             throw Rejected{where + "le résultat n° " + std::to_string(k + 1) +
                            " n'est pas celui que donne la graine (attendu : « " + entries[index] +
                            " »)"};
-    }
+        ++k;
+    });
     std::vector<std::string> left;
     left.reserve(pool.remaining());
     pool.forEachRemaining([&](std::size_t i) { left.push_back(std::move(entries[i])); });

@@ -61,13 +61,13 @@ int DrawController::chosenTeamSize() const
     return index < 0 ? 1 : index + 2;
 }
 
-void DrawController::request(int mode)
+void DrawController::request(sortivo::DrawMode mode)
 {
     // Requests clicked during a run would rebuild the list under it.
     if (m_runState.running())
         return;
 
-    if (!m_controls.results.document()->isEmpty() && mode != DrawOne &&
+    if (!m_controls.results.document()->isEmpty() && mode != sortivo::DrawMode::One &&
         m_platform.askYesNo(m_window, QStringLiteral("Effacer d'abord les résultats ?")))
         m_controls.results.clear();
 
@@ -86,11 +86,11 @@ void DrawController::request(int mode)
     const auto entryCount = std::int32_t(untouched ? *m_proof.leftoverCount() : entries.size());
     std::int32_t drawCount = entryCount;
     int teamSize = 0;
-    if (mode == DrawChosen)
+    if (mode == sortivo::DrawMode::Chosen)
         drawCount = m_drawCount.chosen();
-    else if (mode == DrawOne)
+    else if (mode == sortivo::DrawMode::One)
         drawCount = 1;
-    else if (mode == DrawTeams)
+    else if (mode == sortivo::DrawMode::Teams)
         teamSize = chosenTeamSize();
 
     // The boxes stay as the run leaves them: what is typed meanwhile would be overwritten at the
@@ -98,7 +98,7 @@ void DrawController::request(int mode)
     setBoxesEditable(false);
     // Only whether the results are empty matters to the run; their text stays in the box.
     std::string resultsStart(m_controls.results.document()->isEmpty() ? 0 : 1, '\n');
-    const sortivo::DrawRequest request{sortivo::DrawMode(mode), drawCount, teamSize};
+    const sortivo::DrawRequest request{mode, drawCount, teamSize};
     std::string date = sortivo::isoTimeUtc(std::chrono::system_clock::now());
     m_run = std::make_unique<BoxDraw>(
         *m_controls.list.document(), *m_controls.results.document(), m_listEntries,
@@ -106,7 +106,7 @@ void DrawController::request(int mode)
                   : m_proof.beginRun(std::move(entries), std::move(resultsStart), request,
                                      std::move(date)));
 
-    m_showProgress = (mode != DrawOne && entryCount >= progressEntryThreshold) ||
+    m_showProgress = (mode != sortivo::DrawMode::One && entryCount >= progressEntryThreshold) ||
                      drawCount >= progressDrawThreshold;
     if (m_showProgress)
         m_progress.start();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/drawmode.h"
+
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
@@ -28,8 +30,6 @@ class DrawController : public QObject
 {
     Q_OBJECT
 public:
-    enum Mode { DrawChosen = 0, DrawOne = 1, DrawAll = 2, DrawTeams = 3 };
-
     // The controls that only the draws use.
     struct Controls {
         QPlainTextEdit& list;
@@ -43,7 +43,7 @@ public:
                    sortivo::ProofSession& proof, const EntryBlocks& listEntries);
     ~DrawController() override;
 
-    void request(int mode);
+    void request(sortivo::DrawMode mode);
     void stop();
     void clearResults();
 

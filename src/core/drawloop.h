@@ -1,0 +1,53 @@
+#pragma once
+
+#include "core/drawpool.h"
+#include "core/drawwords.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+namespace sortivo
+{
+
+// The protocol's draw: `draws` positions from `words`, each taken out of `pool`, the same
+// whoever draws, the window, the command line or the checker that replays a record. Calls
+// take(index) for each entry drawn, in draw order.
+//
+// Positions are chosen a batch ahead so that the entries' memory is fetched for the whole
+// batch at once rather than one cache miss after another: prefetchBounds(index) as soon as an
+// index is known, then prefetchChars(index) for the batch, before any take(). A list that
+// fetches nothing passes functions that do nothing. The outcome does not depend on the batch
+// size, nor on how a run is cut into calls.
+template <std::size_t batchSize, typename PrefetchBounds, typename PrefetchChars, typename Take>
+void drawFromPool(DrawPool& pool, DrawWords& words, std::size_t draws,
+                  PrefetchBounds prefetchBounds, PrefetchChars prefetchChars, Take take)
+{
+    // Taken a few at a time, so that where each entry starts is asked for as soon as it is
+    // known and has come in by the time its characters are asked for.
+    constexpr std::size_t takeChunk = 4;
+    std::array<std::uint32_t, batchSize> ranks{};
+    std::array<std::size_t, batchSize> picked{};
+    draws = std::min(draws, pool.remaining());
+    while (draws > 0) {
+        const std::size_t batch = std::min(batchSize, draws);
+        const auto left = std::uint32_t(pool.remaining());
+        for (std::size_t i = 0; i < batch; ++i)
+            ranks[i] = uniformBelow(words, left - std::uint32_t(i));
+        for (std::size_t i = 0; i < batch; i += takeChunk) {
+            const std::size_t n = std::min(takeChunk, batch - i);
+            pool.takeInOrder(std::span(ranks).subspan(i, n), std::span(picked).subspan(i, n));
+            for (std::size_t j = i; j < i + n; ++j)
+                prefetchBounds(picked[j]);
+        }
+        for (std::size_t i = 0; i < batch; ++i)
+            prefetchChars(picked[i]);
+        for (std::size_t i = 0; i < batch; ++i)
+            take(picked[i]);
+        draws -= batch;
+    }
+}
+
+} // namespace sortivo
