@@ -1,3 +1,4 @@
+#include "cli/drawcommandline.h"
 #include "support/proofsamples.h"
 
 #include <QProcess>
@@ -48,6 +49,8 @@ private slots:
     void answersWithoutDisplay();
     void verifiesRecords_data();
     void verifiesRecords();
+    void readsDrawRequests_data();
+    void readsDrawRequests();
 };
 
 void TestCommandLine::answersWithoutDisplay_data()
@@ -140,6 +143,50 @@ void TestCommandLine::verifiesRecords()
     QVERIFY(run.out.endsWith(QLatin1Char('\n')));
     QCOMPARE(run.out.count(QLatin1Char('\n')), 1);
     QCOMPARE(run.err, QString());
+}
+
+void TestCommandLine::readsDrawRequests_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("mode"); // -1: refused as a usage mistake
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("teamSize");
+
+    using sortivo::DrawMode;
+    QTest::newRow("all by default") << QStringList{} << int(DrawMode::All) << 0 << 0;
+    QTest::newRow("chosen number") << QStringList{QStringLiteral("-n"), QStringLiteral("3")}
+                                   << int(DrawMode::Chosen) << 3 << 0;
+    QTest::newRow("one") << QStringList{QStringLiteral("--un")} << int(DrawMode::One) << 0 << 0;
+    QTest::newRow("teams") << QStringList{QStringLiteral("--equipes"), QStringLiteral("4")}
+                           << int(DrawMode::Teams) << 0 << 4;
+    QTest::newRow("teams of eleven")
+        << QStringList{QStringLiteral("--equipes"), QStringLiteral("11")} << -1 << 0 << 0;
+}
+
+// The command line's own library, in this process: it links no widget, as scripts run it on
+// machines without a display.
+void TestCommandLine::readsDrawRequests()
+{
+    QFETCH(QStringList, options);
+    QFETCH(int, mode);
+    QFETCH(int, count);
+    QFETCH(int, teamSize);
+
+    int status = -1;
+    const std::optional<DrawCommandOptions> read = readDrawCommandLine(
+        QStringList{QStringLiteral("sortivo"), QStringLiteral("tirer"), QStringLiteral("l.txt")} +
+            options,
+        status);
+    if (mode < 0) {
+        QVERIFY(!read);
+        QCOMPARE(status, 2);
+        return;
+    }
+    QVERIFY(read);
+    QCOMPARE(int(read->mode), mode);
+    QCOMPARE(read->count, count);
+    QCOMPARE(read->teamSize, teamSize);
+    QCOMPARE(read->listPath, std::string("l.txt"));
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)
