@@ -2,7 +2,7 @@
 
 #include "common/designunits.h"
 #include "app/mainwindowui.h"
-#include "core/windowlayout.h"
+#include "app/windowlayout.h"
 
 #include <QFrame>
 #include <QLabel>

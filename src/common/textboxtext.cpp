@@ -1,6 +1,6 @@
 #include "common/textboxtext.h"
 
-#include "core/boxlinebreaks.h"
+#include "common/boxlinebreaks.h"
 
 #include <QPlainTextEdit>
 #include <QTextCursor>

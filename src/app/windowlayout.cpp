@@ -1,4 +1,4 @@
-#include "core/windowlayout.h"
+#include "app/windowlayout.h"
 
 namespace sortivo
 {

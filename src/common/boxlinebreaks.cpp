@@ -1,4 +1,4 @@
-#include "core/boxlinebreaks.h"
+#include "common/boxlinebreaks.h"
 
 #include <cstring>
 
