@@ -11,7 +11,7 @@
 #include "draw/drawcontroller.h"
 #include "draw/entryblocks.h"
 #include "info/infodialog.h"
-#include "listtools/listeditor.h"
+#include "listtools/listwatcher.h"
 #include "listtools/numberingcommand.h"
 #include "listtools/textfilecommands.h"
 #include "print/printcommand.h"
@@ -45,7 +45,7 @@ MainWindow::MainWindow(Platform& platform, const QString& documentsFolder, QWidg
 
     buildMainWindowUi(this, m_ui);
     m_ui.lblVelmora->setText(QStringLiteral("by Velmora - ") + makerAddress());
-    m_ui.Command1->setText(QStringLiteral("Info"));
+    m_ui.infoButton->setText(QStringLiteral("Info"));
 
     m_listEntries = new EntryBlocks(*m_ui.txtListe->document(), this);
     m_drawCount = new DrawCountChoice(*m_ui.cmbNbTirage);
@@ -53,15 +53,15 @@ MainWindow::MainWindow(Platform& platform, const QString& documentsFolder, QWidg
     m_draw = new DrawController(
         this, {*m_ui.txtListe, *m_ui.txtResult, *m_ui.cmdStopProcess, *m_ui.cmbEquipe},
         *m_drawCount, *m_progress, m_runState, m_platform, m_proof, *m_listEntries);
-    m_listEditor =
-        new ListEditor(*m_ui.txtListe, *m_listEntries, *m_drawCount, *m_progress, m_runState, this);
+    m_listWatcher =
+        new ListWatcher(*m_ui.txtListe, *m_listEntries, *m_drawCount, *m_progress, m_runState, this);
     m_numbering = new NumberingCommand(this, *m_ui.txtListe, *m_drawCount, *m_progress, m_runState,
                                        m_platform);
     m_files = new TextFileCommands(this, *m_ui.txtListe, *m_ui.txtResult, *m_progress, m_runState,
-                                   m_platform, *m_listEditor, documentsFolder);
+                                   m_platform, *m_listWatcher, documentsFolder);
     m_print = new PrintCommand(this, *m_ui.txtResult, m_platform);
     m_proofController =
-        new ProofController(this, addProofButton(m_ui.fraBas, m_ui.lblVelmora, m_ui.Command1),
+        new ProofController(this, addProofButton(m_ui.fraBas, m_ui.lblVelmora, m_ui.infoButton),
                             m_proof, m_runState, m_platform, documentsFolder);
     connectCommands();
     m_browser = new BrowserLauncher(m_platform, this);
@@ -73,7 +73,7 @@ MainWindow::~MainWindow()
     // These watch the list box's events. They go before the boxes, so that none of them sees
     // the focus leave a box that is already half torn down.
     delete m_files;
-    delete m_listEditor;
+    delete m_listWatcher;
     delete m_draw;
     delete m_listEntries;
 }
@@ -125,7 +125,7 @@ void MainWindow::closeIfAsked()
 
 void MainWindow::connectWebAndKeys()
 {
-    connect(m_ui.Command1, &QPushButton::clicked, this, &MainWindow::showInfo);
+    connect(m_ui.infoButton, &QPushButton::clicked, this, &MainWindow::showInfo);
     connect(m_ui.lblVelmora, &LinkLabel::clicked, m_browser,
             [this] { m_browser->openInBrowser(makerAddress()); });
 

@@ -10,7 +10,7 @@ class BrowserLauncher;
 class DrawController;
 class DrawCountChoice;
 class EntryBlocks;
-class ListEditor;
+class ListWatcher;
 class NumberingCommand;
 class TextFileCommands;
 class Platform;
@@ -51,7 +51,7 @@ private:
     DrawCountChoice* m_drawCount = nullptr;
     ProgressLabel* m_progress = nullptr;
     DrawController* m_draw = nullptr;
-    ListEditor* m_listEditor = nullptr;
+    ListWatcher* m_listWatcher = nullptr;
     PrintCommand* m_print = nullptr;
     NumberingCommand* m_numbering = nullptr;
     TextFileCommands* m_files = nullptr;

@@ -1,8 +1,8 @@
 #include "app/mainwindowlayout.h"
 
-#include "common/designunits.h"
 #include "app/mainwindowui.h"
 #include "app/windowlayout.h"
+#include "common/designunits.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -56,7 +56,7 @@ void applyWindowLayout(MainWindowUi& ui, QSize clientSize)
     ui.fraBas->setGeometry(ui.fraBas->x(), twipsToPixels(l.fraBasTop), twipsToPixels(l.fraBasWidth),
                            ui.fraBas->height());
     setTop(ui.fraMenu, l.fraMenuTop);
-    setLeft(ui.Command1, l.command1Left);
+    setLeft(ui.infoButton, l.command1Left);
     ui.txtListe->resize(twipsToPixels(l.txtListeWidth), twipsToPixels(l.txtListeHeight));
     setLeft(ui.fraCentre, l.fraCentreLeft);
     ui.txtResult->setGeometry(twipsToPixels(l.txtResultLeft), ui.txtResult->y(),

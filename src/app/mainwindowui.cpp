@@ -1,11 +1,11 @@
 #include "app/mainwindowui.h"
 
-#include "common/appicons.h"
-#include "common/designunits.h"
 #include "app/iconholder.h"
 #include "app/linelimitedtextedit.h"
-#include "common/linklabel.h"
 #include "app/wrappingbutton.h"
+#include "common/appicons.h"
+#include "common/designunits.h"
+#include "common/linklabel.h"
 #include "listtools/textfilecommands.h"
 
 #include <QApplication>
@@ -133,40 +133,42 @@ void buildMainWindowUi(QWidget* w, MainWindowUi& ui)
     // Toolbars.
     ui.cmdOpen = toolButton(ui.picMnu[0], "cmdOpen", 45, QStringLiteral("Ouvrir un fichier Texte"));
     ui.cmdNumList = toolButton(ui.picMnu[0], "cmdNumList", 465, QStringLiteral("Liste numérique"));
-    ui.Picture1[0] = iconHolder(ui.picMnu[0], 0, twipsRect(105, 50, 250, 250), ToolIcon::Open, 16);
-    ui.Picture1[1] =
+    ui.toolIcons[0] = iconHolder(ui.picMnu[0], 0, twipsRect(105, 50, 250, 250), ToolIcon::Open, 16);
+    ui.toolIcons[1] =
         iconHolder(ui.picMnu[0], 1, twipsRect(500, 30, 280, 280), ToolIcon::NumberedList, 20);
     ui.cmdSave =
         toolButton(ui.picMnu[1], "cmdSave", 0, QStringLiteral("Enregistrer au format Texte"));
     ui.cmdPrint = toolButton(ui.picMnu[1], "cmdPrint", 420, QStringLiteral("Imprimer"));
     ui.cmdClearResult = toolButton(ui.picMnu[1], "cmdClearResult", 840, QStringLiteral("Effacer"));
-    ui.Picture1[2] = iconHolder(ui.picMnu[1], 2, twipsRect(60, 50, 250, 250), ToolIcon::Save, 16);
-    ui.Picture1[3] = iconHolder(ui.picMnu[1], 3, twipsRect(480, 50, 250, 250), ToolIcon::Print, 16);
-    ui.Picture1[4] = iconHolder(ui.picMnu[1], 4, twipsRect(900, 50, 250, 250), ToolIcon::Clear, 16);
+    ui.toolIcons[2] = iconHolder(ui.picMnu[1], 2, twipsRect(60, 50, 250, 250), ToolIcon::Save, 16);
+    ui.toolIcons[3] =
+        iconHolder(ui.picMnu[1], 3, twipsRect(480, 50, 250, 250), ToolIcon::Print, 16);
+    ui.toolIcons[4] =
+        iconHolder(ui.picMnu[1], 4, twipsRect(900, 50, 250, 250), ToolIcon::Clear, 16);
 
     // Centre panel, top to bottom.
     QWidget* c = ui.fraCentre;
-    ui.Image1 = place(new QLabel(c), QStringLiteral("Image1"), twipsRect(720, 120, 750, 750));
-    ui.Image1->setAlignment(Qt::AlignCenter);
-    ui.Image1->setPixmap(logoPixmap(w->devicePixelRatioF()));
+    ui.logo = place(new QLabel(c), QStringLiteral("Image1"), twipsRect(720, 120, 750, 750));
+    ui.logo->setAlignment(Qt::AlignCenter);
+    ui.logo->setPixmap(logoPixmap(w->devicePixelRatioF()));
     // The arrow lies partly under the single-draw button, which is drawn over it.
-    ui.Label3 =
+    ui.arrow =
         caption(c, "Label3", QStringLiteral("=>"), twipsRect(195, 1080, 1935, 1695), comicFont(72));
-    ui.Label3->setAlignment(Qt::AlignCenter);
-    ui.Label3->setAttribute(Qt::WA_TransparentForMouseEvents);
-    setTextColour(ui.Label3, palette::darkGreen);
+    ui.arrow->setAlignment(Qt::AlignCenter);
+    ui.arrow->setAttribute(Qt::WA_TransparentForMouseEvents);
+    setTextColour(ui.arrow, palette::darkGreen);
     ui.cmdGo[1] = place(new WrappingButton(QStringLiteral("Tirer un élément au hasard"), c),
                         indexedName("cmdGo", 1), twipsRect(240, 960, 1815, 735));
-    ui.Label5 =
+    ui.drawCountCaption =
         caption(c, "Label5", QStringLiteral("Tirer"), twipsRect(75, 2805, 495, 255), panelFont);
     ui.cmbNbTirage = dropDownList(c, "cmbNbTirage", twipsRect(615, 2760, 855, 315));
     ui.cmdGo[0] = place(new QPushButton(QStringLiteral("Go"), c), indexedName("cmdGo", 0),
                         twipsRect(1560, 2760, 495, 315));
     ui.cmdGo[2] = place(new QPushButton(QStringLiteral("Tous"), c), indexedName("cmdGo", 2),
                         twipsRect(240, 3255, 1815, 375));
-    ui.Label1 = caption(c, "Label1", QStringLiteral("Former des équipes de"),
-                        twipsRect(120, 3945, 1935, 495), panelFont);
-    ui.Label1->setWordWrap(true);
+    ui.teamSizeCaption = caption(c, "Label1", QStringLiteral("Former des équipes de"),
+                                 twipsRect(120, 3945, 1935, 495), panelFont);
+    ui.teamSizeCaption->setWordWrap(true);
     ui.cmbEquipe = dropDownList(c, "cmbEquipe", twipsRect(615, 4200, 855, 315));
     for (int size = 2; size <= 10; ++size)
         ui.cmbEquipe->addItem(QString::number(size), 0);
@@ -194,13 +196,13 @@ void buildMainWindowUi(QWidget* w, MainWindowUi& ui)
     ui.lblVelmora->setFont(linkFont);
     setTextColour(ui.lblVelmora, palette::blue);
     fillBackground(ui.lblVelmora, QApplication::palette().color(QPalette::Button));
-    ui.Command1 = place(new QPushButton(ui.fraBas), QStringLiteral("Command1"),
-                        twipsRect(11160, 120, 1695, 255));
+    ui.infoButton = place(new QPushButton(ui.fraBas), QStringLiteral("Command1"),
+                          twipsRect(11160, 120, 1695, 255));
 
     const QList<QWidget*> tabOrder = {
-        ui.cmdOpen,  ui.cmdNumList,     ui.cmdGo[1],  ui.cmbNbTirage, ui.cmdGo[0],
-        ui.cmdGo[2], ui.cmdStopProcess, ui.cmdSave,   ui.cmdPrint,    ui.cmdClearResult,
-        ui.Command1, ui.cmdGo[3],       ui.cmbEquipe, ui.txtListe,    ui.txtResult};
+        ui.cmdOpen,    ui.cmdNumList,     ui.cmdGo[1],  ui.cmbNbTirage, ui.cmdGo[0],
+        ui.cmdGo[2],   ui.cmdStopProcess, ui.cmdSave,   ui.cmdPrint,    ui.cmdClearResult,
+        ui.infoButton, ui.cmdGo[3],       ui.cmbEquipe, ui.txtListe,    ui.txtResult};
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
     // The first control of the tab order, so that a key pressed at start lands in no list.

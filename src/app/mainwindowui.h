@@ -30,20 +30,20 @@ struct MainWindowUi {
     QPushButton* cmdSave = nullptr;
     QPushButton* cmdPrint = nullptr;
     QPushButton* cmdClearResult = nullptr;
-    std::array<QLabel*, 5> Picture1{};
+    std::array<QLabel*, 5> toolIcons{}; // Picture1(0) to Picture1(4)
 
-    QLabel* Image1 = nullptr;
+    QLabel* logo = nullptr; // Image1
     std::array<QPushButton*, 4> cmdGo{};
-    QLabel* Label3 = nullptr;
-    QLabel* Label5 = nullptr;
+    QLabel* arrow = nullptr;            // Label3, "=>"
+    QLabel* drawCountCaption = nullptr; // Label5, "Tirer"
     QComboBox* cmbNbTirage = nullptr;
-    QLabel* Label1 = nullptr;
+    QLabel* teamSizeCaption = nullptr; // Label1, "Former des équipes de"
     QComboBox* cmbEquipe = nullptr;
     QLabel* lblPourCent = nullptr;
     QPushButton* cmdStopProcess = nullptr;
 
     LinkLabel* lblVelmora = nullptr;
-    QPushButton* Command1 = nullptr;
+    QPushButton* infoButton = nullptr; // Command1, "Info"
 };
 
 void buildMainWindowUi(QWidget* window, MainWindowUi& ui);

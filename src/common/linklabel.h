@@ -2,7 +2,8 @@
 
 #include <QLabel>
 
-// A caption that acts as a web link: pointing hand, and a click anywhere on it.
+// A caption that acts as a web link: pointing hand, and a click anywhere on it. Like the
+// window's other captions it takes no focus, so it has no keys of its own.
 class LinkLabel : public QLabel
 {
     Q_OBJECT
@@ -14,5 +15,4 @@ signals:
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 };

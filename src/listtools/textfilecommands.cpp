@@ -8,7 +8,7 @@
 #include "common/textboxtext.h"
 #include "core/textdecode.h"
 #include "listtools/listboxfiller.h"
-#include "listtools/listeditor.h"
+#include "listtools/listwatcher.h"
 
 #include <QDir>
 #include <QDragEnterEvent>
@@ -70,10 +70,10 @@ QString droppedFile(const QMimeData* mime)
 
 TextFileCommands::TextFileCommands(QWidget* window, QPlainTextEdit& list,
                                    const QPlainTextEdit& results, ProgressLabel& progress,
-                                   RunState& runState, Platform& platform, ListEditor& listEditor,
+                                   RunState& runState, Platform& platform, ListWatcher& listWatcher,
                                    QString documentsFolder)
     : QObject(window), m_window(window), m_list(list), m_results(results), m_progress(progress),
-      m_runState(runState), m_platform(platform), m_listEditor(listEditor),
+      m_runState(runState), m_platform(platform), m_listWatcher(listWatcher),
       m_documentsFolder(std::move(documentsFolder)),
       m_reader(new ListFileReader(largestListFile, sortivo::listFileLimits, this)),
       m_filler(new ListBoxFiller(m_list, this))
@@ -103,7 +103,7 @@ void TextFileCommands::open()
     const QString path = m_platform.askOpenFileName(m_window, proposed, nameFilter);
     if (path.isEmpty()) {
         // The list stays, but a numbering may have left the choice of counts behind it.
-        m_listEditor.refreshList();
+        m_listWatcher.refreshList();
         return;
     }
     m_lastPath = path;
@@ -123,7 +123,7 @@ void TextFileCommands::refuse(const QString& text, const QString& path, const QS
 {
     m_platform.setBusyCursor(false);
     // Whatever stopped the reading, the choice of counts must match the list the user sees.
-    m_listEditor.refreshList();
+    m_listWatcher.refreshList();
     QString message = text + QStringLiteral("\n") + QDir::toNativeSeparators(path);
     if (!reason.isEmpty())
         message += QStringLiteral("\n") + reason;
@@ -218,7 +218,7 @@ void TextFileCommands::endOpen()
     m_progress.hide();
     m_platform.setBusyCursor(false);
     m_runState.end();
-    m_listEditor.refreshList();
+    m_listWatcher.refreshList();
 }
 
 void TextFileCommands::refuseLongPastedLine()

@@ -12,7 +12,7 @@
 #include <optional>
 
 class ListBoxFiller;
-class ListEditor;
+class ListWatcher;
 class Platform;
 class ProgressLabel;
 class QPlainTextEdit;
@@ -33,7 +33,7 @@ public:
     // file has been chosen.
     TextFileCommands(QWidget* window, QPlainTextEdit& list, const QPlainTextEdit& results,
                      ProgressLabel& progress, RunState& runState, Platform& platform,
-                     ListEditor& listEditor, QString documentsFolder);
+                     ListWatcher& listWatcher, QString documentsFolder);
     ~TextFileCommands() override;
 
     void open();
@@ -65,7 +65,7 @@ private:
     ProgressLabel& m_progress;
     RunState& m_runState;
     Platform& m_platform;
-    ListEditor& m_listEditor;
+    ListWatcher& m_listWatcher;
     QString m_documentsFolder;
     ListFileReader* m_reader;
     ListBoxFiller* m_filler;

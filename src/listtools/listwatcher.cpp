@@ -1,4 +1,4 @@
-#include "listtools/listeditor.h"
+#include "listtools/listwatcher.h"
 
 #include "common/drawcountchoice.h"
 #include "common/progresslabel.h"
@@ -8,24 +8,24 @@
 #include <QFocusEvent>
 #include <QPlainTextEdit>
 
-ListEditor::ListEditor(QPlainTextEdit& list, const EntryBlocks& listEntries,
+ListWatcher::ListWatcher(QPlainTextEdit& list, const EntryBlocks& listEntries,
                        DrawCountChoice& drawCount, ProgressLabel& progress,
                        const RunState& runState, QObject* parent)
     : QObject(parent), m_list(list), m_listEntries(listEntries), m_drawCount(drawCount),
       m_progress(progress), m_runState(runState)
 {
-    connect(&m_list, &QPlainTextEdit::textChanged, this, &ListEditor::listChanged);
+    connect(&m_list, &QPlainTextEdit::textChanged, this, &ListWatcher::listChanged);
     m_list.installEventFilter(this);
 }
 
-void ListEditor::listChanged()
+void ListWatcher::listChanged()
 {
     // The program's own writing of the list during a run is no user edit.
     if (!m_runState.running())
         m_progress.hide();
 }
 
-void ListEditor::refreshList()
+void ListWatcher::refreshList()
 {
     // A run offers the counts itself when it ends.
     if (m_runState.running())
@@ -33,7 +33,7 @@ void ListEditor::refreshList()
     m_drawCount.offerEntries(m_listEntries.entryCount());
 }
 
-bool ListEditor::eventFilter(QObject* watched, QEvent* event)
+bool ListWatcher::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == &m_list && event->type() == QEvent::FocusOut) {
         // Only a move to another control of this window counts; switching windows or opening

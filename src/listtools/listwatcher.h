@@ -10,11 +10,11 @@ class RunState;
 
 // Keeps the window in step with what the user does to the list: an edit hides the stale
 // percentage, and leaving the box offers counts for the entries it now holds.
-class ListEditor : public QObject
+class ListWatcher : public QObject
 {
     Q_OBJECT
 public:
-    ListEditor(QPlainTextEdit& list, const EntryBlocks& listEntries, DrawCountChoice& drawCount,
+    ListWatcher(QPlainTextEdit& list, const EntryBlocks& listEntries, DrawCountChoice& drawCount,
                ProgressLabel& progress, const RunState& runState, QObject* parent);
 
     void refreshList();
