@@ -355,6 +355,8 @@ void TestDraw::percent_data()
     QTest::newRow("half a percent") << 1 << 200 << "1%"s;
     QTest::newRow("just under half a percent") << 1 << 201 << "0%"s;
     QTest::newRow("done") << 300 << 300 << "100%"s;
+    // "Go" with no number chosen on a long list: a run of no draws is done at once.
+    QTest::newRow("nothing to draw") << 0 << 0 << "100%"s;
 }
 
 void TestDraw::percent()
