@@ -28,6 +28,7 @@ private slots:
     void init();
     void cleanup();
 
+    void leavingTheListOffersItsCount_data();
     void leavingTheListOffersItsCount();
     void cancelledOpenKeepsTheList();
     void openLeavesTheCountsInStep_data();
@@ -77,16 +78,30 @@ void TestListTools::cleanup()
     QVERIFY(!m_platform->busy());
 }
 
+void TestListTools::leavingTheListOffersItsCount_data()
+{
+    QTest::addColumn<Qt::FocusReason>("reason");
+    QTest::addColumn<bool>("offered");
+    QTest::newRow("a click elsewhere") << Qt::MouseFocusReason << true;
+    QTest::newRow("Tab") << Qt::TabFocusReason << true;
+    // The box's own context menu, or another window, takes the focus for a moment only.
+    QTest::newRow("right-click menu") << Qt::PopupFocusReason << false;
+    QTest::newRow("window switch") << Qt::ActiveWindowFocusReason << false;
+}
+
 void TestListTools::leavingTheListOffersItsCount()
 {
+    QFETCH(Qt::FocusReason, reason);
+    QFETCH(bool, offered);
+
     m_window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     list()->setFocus(Qt::MouseFocusReason);
     setBoxLines(*list(), {QStringLiteral("a"), QStringLiteral("b"), QString(), QStringLiteral("d"),
                           QStringLiteral("e")});
     QCOMPARE(drawCount()->count(), 0);
-    button("cmdGo(1)")->setFocus(Qt::MouseFocusReason);
-    QCOMPARE(comboItems(*drawCount()), numberTexts(1, 5));
+    button("cmdGo(1)")->setFocus(reason);
+    QCOMPARE(comboItems(*drawCount()), offered ? numberTexts(1, 5) : QStringList{});
     QCOMPARE(drawCount()->currentIndex(), -1);
 }
 
