@@ -26,15 +26,15 @@ bool hasLineLongerThan(const QString& text, std::size_t limit)
 } // namespace
 
 LineLimitedTextEdit::LineLimitedTextEdit(std::size_t maxLineChars, QWidget* parent)
-    : QPlainTextEdit(parent), m_maxLineChars(maxLineChars)
+    : PlainTextBox(parent), m_maxLineChars(maxLineChars)
 {
 }
 
 void LineLimitedTextEdit::insertFromMimeData(const QMimeData* source)
 {
-    if (source && source->hasText() && hasLineLongerThan(source->text(), m_maxLineChars)) {
+    if (source && hasLineLongerThan(plainTextOf(*source), m_maxLineChars)) {
         emit lineTooLongRefused();
         return;
     }
-    QPlainTextEdit::insertFromMimeData(source);
+    PlainTextBox::insertFromMimeData(source);
 }

@@ -1,13 +1,13 @@
 #pragma once
 
-#include <QPlainTextEdit>
+#include "common/plaintextbox.h"
 
 #include <cstddef>
 
 // A text box that will not take a pasted or dropped text holding a line longer than it can
 // lay out at typing speed: the box shapes a whole line at every cursor blink and key, so one
 // line of megabytes would freeze the window for seconds per key.
-class LineLimitedTextEdit : public QPlainTextEdit
+class LineLimitedTextEdit : public PlainTextBox
 {
     Q_OBJECT
 public:

@@ -6,6 +6,7 @@
 #include "common/appicons.h"
 #include "common/designunits.h"
 #include "common/linklabel.h"
+#include "common/plaintextbox.h"
 #include "listtools/textfilecommands.h"
 
 #include <QApplication>
@@ -124,7 +125,7 @@ void buildMainWindowUi(QWidget* w, MainWindowUi& ui)
                           twipsRect(60, 720, 5200, 5535));
     ui.fraCentre = panel(w, QStringLiteral("fraCentre"), twipsRect(5400, 240, 2270, 6255));
     // Created after the centre panel: the results box lies over the panel's last 60 twips.
-    ui.txtResult = textBox(new QPlainTextEdit(w), "txtResult", twipsRect(7800, 720, 5205, 5535));
+    ui.txtResult = textBox(new PlainTextBox(w), "txtResult", twipsRect(7800, 720, 5205, 5535));
     ui.fraMenu = place(new QFrame(w), QStringLiteral("fraMenu"), twipsRect(120, 6645, 12855, 255));
     fillBackground(ui.fraMenu, palette::lightGreen);
     ui.fraBas = place(new QWidget(w), QStringLiteral("fraBas"), twipsRect(0, 6960, 13095, 495));

@@ -11,10 +11,13 @@
 namespace
 {
 
+// A break within a line, or the mark where a frame or a table cell begins or ends: the box's
+// blocks are then no longer lines that can be taken out one by one.
 bool holdsLineBreak(QStringView text)
 {
     return std::any_of(text.begin(), text.end(), [](QChar c) {
-        return c == QChar::LineSeparator || c == u'\r' || c == u'\n';
+        return c == QChar::LineSeparator || c == u'\r' || c == u'\n' || c == u'\uFDD0' ||
+               c == u'\uFDD1';
     });
 }
 

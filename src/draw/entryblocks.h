@@ -7,9 +7,10 @@
 class QTextDocument;
 
 // The list box's lines as entries. Each line of the box is one entry as long as no line holds
-// a line break of its own (a line separator typed with Shift+Enter, a pasted CR or LF), which
-// the document's change notifications tell as text comes in: a draw can then count and read
-// the entries where they stand instead of copying the whole list.
+// a line break of its own (a line separator typed with Shift+Enter, a pasted CR or LF) and the
+// box holds no frame or table, which the document's change notifications tell as text comes
+// in: a draw can then count and read the entries where they stand instead of copying the
+// whole list.
 class EntryBlocks : public QObject
 {
     Q_OBJECT

@@ -8,6 +8,10 @@
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTextCursor>
+#include <QTextDocumentFragment>
+#include <QTextFrame>
+#include <QTextTable>
 #include <QTimer>
 #include <QtTest>
 
@@ -71,6 +75,8 @@ private slots:
     void closingDuringARun_data();
     void closingDuringARun();
     void fiftyDrawsInARow();
+    void structuredText_data();
+    void structuredText();
 
 private:
     QWidget& drivenWindow() const override { return *m_window; }
@@ -490,6 +496,100 @@ void TestAbuse::fiftyDrawsInARow()
                 QVERIFY2(teams[i].split(QStringLiteral(" - ")).size() == 4, qPrintable(teams[i]));
         }
         before = resultLines;
+    }
+}
+
+void TestAbuse::structuredText_data()
+{
+    QTest::addColumn<QString>("how");
+
+    // Pasted or dropped: what Markdown-aware editors and browsers put on the clipboard.
+    QTest::newRow("Markdown table pasted into the list") << QStringLiteral("pasteMarkdown");
+    QTest::newRow("Markdown table dropped on the list") << QStringLiteral("dropMarkdown");
+    QTest::newRow("HTML table pasted into the list") << QStringLiteral("pasteHtml");
+    QTest::newRow("HTML table alone dropped on the list") << QStringLiteral("dropHtmlOnly");
+    QTest::newRow("Markdown table pasted into the results") << QStringLiteral("pasteResults");
+    // Whatever a document may come to hold, however it got there.
+    QTest::newRow("table inserted by code") << QStringLiteral("table");
+    QTest::newRow("frame inserted by code") << QStringLiteral("frame");
+    QTest::newRow("bulleted list inserted by code") << QStringLiteral("list");
+}
+
+void TestAbuse::structuredText()
+{
+    QFETCH(QString, how);
+
+    const QString markdown = QStringLiteral("| Nom | Ville |\n|---|---|\n| Anne | Lyon |\n"
+                                            "| Paul | Nice |\n| Zoé | Caen |");
+    const QString html = QStringLiteral("<table><tr><td>Anne</td><td>Lyon</td></tr>"
+                                        "<tr><td>Paul</td><td>Nice</td></tr></table>");
+    auto mime = std::make_unique<QMimeData>();
+    QString pasted = QTextDocumentFragment::fromHtml(html).toPlainText();
+    if (how.contains(QLatin1String("Markdown")) || how == QLatin1String("pasteResults")) {
+        // Offered first, as those editors do; the plain text is the same source.
+        mime->setData(QStringLiteral("text/markdown"), markdown.toUtf8());
+        mime->setText(pasted = markdown);
+    } else if (how == QLatin1String("pasteHtml")) {
+        mime->setHtml(html);
+        mime->setText(pasted = QStringLiteral("Anne\tLyon\nPaul\tNice"));
+    } else {
+        mime->setHtml(html);
+    }
+
+    QStringList original = numberedNames(6);
+    loadList(original);
+    QPlainTextEdit* box = how == QLatin1String("pasteResults") ? results() : list();
+    box->setFocus(Qt::MouseFocusReason);
+    box->moveCursor(QTextCursor::End);
+    QTextCursor cursor(list()->document()->findBlockByNumber(2));
+    if (how.startsWith(QLatin1String("paste"))) {
+        QTest::keyClick(box, Qt::Key_Return);
+        QGuiApplication::clipboard()->setMimeData(mime.release());
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    } else if (how.startsWith(QLatin1String("drop"))) {
+        QTest::keyClick(box, Qt::Key_Return);
+        const QPoint end = box->cursorRect().center();
+        QDragEnterEvent enter(end, Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(box->viewport(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(end), Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(box->viewport(), &drop);
+    } else if (how == QLatin1String("table")) {
+        QTextTable* table = cursor.insertTable(2, 2);
+        for (int cell = 0; cell < 4; ++cell)
+            table->cellAt(cell / 2, cell % 2)
+                .firstCursorPosition()
+                .insertText(QStringLiteral("Case %1").arg(cell));
+    } else if (how == QLatin1String("frame")) {
+        cursor.insertFrame(QTextFrameFormat());
+        cursor.insertText(QStringLiteral("Cadre"));
+    } else {
+        cursor.createList(QTextListFormat::ListDisc);
+    }
+    // A paste or a drop brings plain text only: no table, no frame, the source's own lines.
+    if (how.startsWith(QLatin1String("paste")) || how.startsWith(QLatin1String("drop"))) {
+        QVERIFY(box->document()->rootFrame()->childFrames().isEmpty());
+        const QStringList boxed = boxLines(*box);
+        QCOMPARE(boxed.mid(boxed.size() - pasted.split(QLatin1Char('\n')).size()),
+                 pasted.split(QLatin1Char('\n')));
+    }
+    list()->setFocus(Qt::MouseFocusReason);
+    go(0)->setFocus(Qt::MouseFocusReason);
+
+    // Every draw takes out the line it drew and that line only, whatever the box holds.
+    const auto nonEmpty = [](QStringList lines) {
+        lines.removeAll(QString());
+        return sorted(lines);
+    };
+    const QStringList resultsBefore = boxLines(*results());
+    for (int draw = 1; draw <= 4; ++draw) {
+        const QStringList before = boxLines(*list());
+        runDraw(1);
+        const QStringList drawn = boxLines(*results()).mid(resultsBefore.size() + draw - 1);
+        QCOMPARE(drawn.size(), 1);
+        QCOMPARE(nonEmpty(drawn + boxLines(*list())), nonEmpty(before));
+        QVERIFY(list()->document()->rootFrame()->childFrames().isEmpty() ||
+                how == QLatin1String("pasteResults"));
     }
 }
 

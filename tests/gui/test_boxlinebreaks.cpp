@@ -38,6 +38,12 @@ void TestBoxLineBreaks::listTextFromBox_data()
     QTest::newRow("lone E2 before a separator") << "\xE2" + para << "\xE2\r\n"s;
     QTest::newRow("no-break space kept") << "A\u00a0B" + para + "C"
                                          << "A\u00a0B\r\nC"s;
+    // A table's cells, as a document holds them: each cell a line of its own.
+    QTest::newRow("table marks") << "x" + para + "\uFDD0a\uFDD0b\uFDD1y"
+                                 << "x\r\n\r\na\r\nb\r\ny"s;
+    // Other characters whose UTF-8 starts with EF stay as they are.
+    QTest::newRow("EF B7 of other characters") << "\uFDCF\uFDD2\uFFFD"s
+                                               << "\uFDCF\uFDD2\uFFFD"s;
 }
 
 void TestBoxLineBreaks::listTextFromBox()
