@@ -1,5 +1,6 @@
 #include "proof/proofcontroller.h"
 
+#include "common/filereplacement.h"
 #include "common/platform.h"
 #include "common/runstate.h"
 #include "core/buildversion.h"
@@ -19,7 +20,6 @@
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPushButton>
-#include <QSaveFile>
 
 #include <chrono>
 
@@ -147,23 +147,40 @@ bool ProofController::saveRecord(QWidget* parent)
         m_platform.askSaveFileName(parent, proposed, QStringLiteral("Procès-verbal (*.json)"));
     if (path.isEmpty())
         return false;
-    if (QFileInfo::exists(path) &&
+    const auto warn = [&](const QString& reason) {
+        m_platform.showWarning(
+            parent, QStringLiteral("Procès-verbal"),
+            QStringLiteral("Le procès-verbal n'a pas pu être enregistré.\n%1\n%2")
+                .arg(QDir::toNativeSeparators(path), reason));
+    };
+    // Renaming over a pipe, a device or a folder would replace it; a link is replaced itself,
+    // never followed to write elsewhere.
+    const QFileInfo info(path);
+    if (!info.isSymLink() && info.exists() && !info.isFile()) {
+        warn(info.isDir() ? QStringLiteral("C'est un dossier.")
+                          : QStringLiteral("Ce n'est pas un fichier ordinaire."));
+        return false;
+    }
+    if ((info.isSymLink() || info.exists()) &&
         !m_platform.askYesNo(parent,
                              QStringLiteral("Ce fichier existe déjà, voulez-vous le remplacer ?")))
         return false;
 
     m_platform.setBusyCursor(true);
     const std::string json = sortivo::recordJson(session, software());
-    QSaveFile file(path);
-    const bool written = file.open(QIODevice::WriteOnly) &&
-                         file.write(json.data(), qint64(json.size())) == qint64(json.size()) &&
-                         file.commit();
+    // The same replacement as Save and printing: every step checked, so that a full disk
+    // keeps the session and its seed instead of revealing a seed into an empty file.
+    FileReplacement file(path);
+    std::optional<QString> failure;
+    if (!file.open())
+        failure = file.errorString();
+    else if (file.device().write(json.data(), qint64(json.size())) != qint64(json.size()))
+        failure = file.device().errorString();
+    else if (!file.commit())
+        failure = file.errorString();
     m_platform.setBusyCursor(false);
-    if (!written) {
-        m_platform.showWarning(
-            parent, QStringLiteral("Procès-verbal"),
-            QStringLiteral("Le procès-verbal n'a pas pu être enregistré.\n%1\n%2")
-                .arg(QDir::toNativeSeparators(path), file.errorString()));
+    if (failure) {
+        warn(*failure);
         return false;
     }
     revealed(session);

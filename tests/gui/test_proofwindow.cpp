@@ -16,6 +16,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
 #include <functional>
 #include <memory>
 
@@ -76,6 +80,9 @@ private slots:
     void runEndingBehindTheDialogShows();
     void recordSavedThenNewCommitment();
     void savingAskedBeforeReplacing();
+    void unsafeNamesKeepTheSession_data();
+    void unsafeNamesKeepTheSession();
+    void fullDiskKeepsTheSession();
     void printedRecordRevealsTheSeed();
     void commitmentSheetPrinted();
     void quitQuestion_data();
@@ -283,6 +290,96 @@ void TestProofWindow::savingAskedBeforeReplacing()
         QCOMPARE(v.commitment()->text(), kept);
     });
     QCOMPARE(readBytes(recordPath("pv.json")), QByteArray("ancien"));
+}
+
+void TestProofWindow::unsafeNamesKeepTheSession_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("saved");
+
+    QTest::newRow("link to another file") << QStringLiteral("link") << true;
+    QTest::newRow("dangling link") << QStringLiteral("dangling") << true;
+    QTest::newRow("named pipe") << QStringLiteral("pipe") << false;
+    QTest::newRow("folder") << QStringLiteral("folder") << false;
+}
+
+void TestProofWindow::unsafeNamesKeepTheSession()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, saved);
+
+    drawOne({QStringLiteral("Anne")});
+    const QString target = recordPath("pv.json");
+    const QString victim = recordPath("ailleurs");
+    if (kind == QLatin1String("link")) {
+        QVERIFY(writeBytes(victim, "à garder"));
+        QVERIFY(QFile::link(victim, target));
+    } else if (kind == QLatin1String("dangling")) {
+        QVERIFY(QFile::link(victim, target));
+    } else if (kind == QLatin1String("pipe")) {
+        QCOMPARE(::mkfifo(QFile::encodeName(target).constData(), 0600), 0);
+    } else {
+        QVERIFY(QDir().mkdir(target));
+    }
+    QString kept;
+    inProofDialog([&](ProofView& v) {
+        kept = v.commitment()->text();
+        m_platform->expectSaveFile(target);
+        if (saved)
+            m_platform->expectYesNo(
+                QStringLiteral("Ce fichier existe déjà, voulez-vous le remplacer ?"), true);
+        else
+            m_platform->expectWarning(QStringLiteral("Procès-verbal"),
+                                      {QStringLiteral("n'a pas pu être enregistré"), target});
+        v.button("cmdEnregistrerPV")->click();
+        // A record not saved keeps the seed secret and the session going.
+        QCOMPARE(v.commitment()->text() == kept, !saved);
+    });
+    // The link itself is replaced; what it pointed at stays as it was, or absent.
+    const QFileInfo info(target);
+    QCOMPARE(info.isSymLink(), false);
+    QCOMPARE(info.isFile(), saved);
+    if (saved)
+        QVERIFY(readBytes(target).contains(kept.toLatin1()));
+    QCOMPARE(readBytes(victim),
+             kind == QLatin1String("link") ? QByteArray("à garder") : QByteArray());
+    QCOMPARE(QFileInfo::exists(victim), kind == QLatin1String("link"));
+}
+
+void TestProofWindow::fullDiskKeepsTheSession()
+{
+    // A file size limit fails the writes as a full disk does, without root to mount one.
+    struct rlimit before {
+    };
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto restore = qScopeGuard([&] { ::setrlimit(RLIMIT_FSIZE, &before); });
+    std::signal(SIGXFSZ, SIG_IGN);
+    shownCommitment();
+    drawOne(numberedNames(2000));
+    rlimit small = before;
+    small.rlim_cur = 4096;
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+
+    const QString target = recordPath("pv.json");
+    QString kept;
+    inProofDialog([&](ProofView& v) {
+        kept = v.commitment()->text();
+        m_platform->expectSaveFile(target);
+        m_platform->expectWarning(QStringLiteral("Procès-verbal"),
+                                  {QStringLiteral("n'a pas pu être enregistré"), target});
+        v.button("cmdEnregistrerPV")->click();
+        QCOMPARE(v.commitment()->text(), kept);
+    });
+    QVERIFY(!QFileInfo::exists(target));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden).size(), 0);
+
+    // The window stays: closing asks again, and the record of the same seed is then saved.
+    QVERIFY(::setrlimit(RLIMIT_FSIZE, &before) == 0);
+    m_platform->expectYesNoCancel(QStringLiteral("Enregistrer le procès-verbal avant de quitter ?"),
+                                  Platform::Answer::Yes);
+    m_platform->expectSaveFile(target);
+    QVERIFY(m_window->close());
+    QVERIFY(readBytes(target).contains(kept.toLatin1()));
 }
 
 void TestProofWindow::printedRecordRevealsTheSeed()
