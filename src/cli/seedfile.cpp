@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
@@ -43,9 +44,18 @@ std::string writeSeedFile(const std::string& path, const KeptSeed& kept)
 
 std::optional<KeptSeed> readSeedFile(const std::string& path, std::string& error)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not through a link, and without waiting on a pipe that nobody writes to.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0) {
-        error = "Impossible d'ouvrir le fichier de graine.";
+        error = errno == ELOOP ? "Le fichier de graine est un lien symbolique : donnez le "
+                                 "fichier lui-même."
+                               : "Impossible d'ouvrir le fichier de graine.";
+        return std::nullopt;
+    }
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        error = "Le fichier de graine n'est pas un fichier ordinaire.";
         return std::nullopt;
     }
     std::string text(4096, '\0');
@@ -73,6 +83,12 @@ std::optional<KeptSeed> readSeedFile(const std::string& path, std::string& error
     // A seed that does not give the commitment shown would make the record fail its check.
     if (sortivo::commitmentOf(*seed) != commitment) {
         error = "Le fichier de graine est abîmé : la graine ne donne pas son engagement.";
+        return std::nullopt;
+    }
+    // A seed that others could read before the draw proves nothing to them.
+    if ((info.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
+        error = "Le fichier de graine est lisible ou modifiable par d'autres que vous : sa "
+                "graine ne prouve plus rien (chmod 600).";
         return std::nullopt;
     }
     return KeptSeed{*seed, time};

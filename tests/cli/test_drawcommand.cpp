@@ -471,6 +471,23 @@ void TestDrawCommand::commitFirstDrawLater()
     QCOMPARE(runProgram(QStringLiteral(SORTIVO_PROGRAM), {"--verifier", record}).status, 0);
     // The same seed file and public value draw the same again.
     QCOMPARE(tirer(draw).out, run.out);
+
+    // A seed others can read, or one reached through a link or a pipe, is refused, not used
+    // (a pipe would be waited on for ever).
+    const QString link = path(QStringLiteral("lien"));
+    QVERIFY(QFile::link(seedFile, link));
+    const QString fifo = path(QStringLiteral("tube-graine"));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString shared = path(QStringLiteral("partagee"));
+    QVERIFY(QFile::copy(seedFile, shared));
+    QVERIFY(QFile::setPermissions(shared, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                              QFile::ReadOther));
+    for (const QString& bad : {link, fifo, shared}) {
+        const Run refused = tirer({listFile(), "-f", bad, "-p", "dés 4 et 6"});
+        QCOMPARE(refused.status, 1);
+        QVERIFY2(refused.out.isEmpty() && refused.err.contains(QStringLiteral("graine")),
+                 qPrintable(refused.err));
+    }
 }
 
 void TestDrawCommand::recordNeverReplacesWhatIsNotAFile()
