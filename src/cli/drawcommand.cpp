@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -256,6 +257,8 @@ int commit(const DrawCommandOptions& options)
     const std::string error = writeSeedFile(options.seedFile, kept);
     if (!error.empty())
         return refuse(error, options.seedFile);
+    // A closed pipe must fail the write, not end the program before the file is removed.
+    std::signal(SIGPIPE, SIG_IGN);
     const std::string line = sortivo::commitmentOf(kept.seed) + "\n";
     // A seed whose commitment nobody saw is of no use, and would block its file for ever.
     if (!writeAll(STDOUT_FILENO, line)) {

@@ -482,6 +482,18 @@ void TestDrawCommand::commitFirstDrawLater()
     QVERIFY(QFile::copy(seedFile, shared));
     QVERIFY(QFile::setPermissions(shared, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
                                               QFile::ReadOther));
+    // A commitment nobody could read leaves no seed file behind to block the name.
+    const QString unseen = path(QStringLiteral("graine-non-vue"));
+    const Run closedPipe =
+        runProgram(QStringLiteral("python3"),
+                   {QStringLiteral("-c"),
+                    QStringLiteral("import os, subprocess, sys\n"
+                                   "r, w = os.pipe()\nos.close(r)\n"
+                                   "sys.exit(subprocess.call(sys.argv[1:], stdout=w))"),
+                    QStringLiteral(SORTIVO_PROGRAM), QStringLiteral("tirer"), QStringLiteral("-E"),
+                    QStringLiteral("-f"), unseen});
+    QCOMPARE(closedPipe.status, 1);
+    QVERIFY(!QFileInfo::exists(unseen));
     for (const QString& bad : {link, fifo, shared}) {
         const Run refused = tirer({listFile(), "-f", bad, "-p", "dés 4 et 6"});
         QCOMPARE(refused.status, 1);
