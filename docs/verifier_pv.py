@@ -1,83 +1,99 @@
 #!/usr/bin/env python3
 """Vérifie un procès-verbal de tirage Sortivo (protocole sortivo-preuve-1, décrit dans
 preuve.md), sans Sortivo. Usage : python3 verifier_pv.py FICHIER. Bibliothèque standard seule."""
-import hashlib, hmac, json, sys
+import hashlib, hmac, itertools, json, math, os, re, stat, struct, sys
+PROFONDEUR, PLUS_GRAND = 64, 2 * (256 * 1024 * 1024 + 5_000_000 * 16)  # comme sortivo --verifier
+CACHES = re.compile("[\x00-\x1f\x7f-\x9f\u061c\u200e\u200f\u202a-\u202e\u2066-\u2069\ud800-\udfff]")
 
-class NonConforme(Exception):
-    pass
-
+class NonConforme(Exception): pass
 def exiger(condition, raison):
-    if not condition:
-        raise NonConforme(raison)
-
-def mots(cle):
-    """Les mots de 32 bits d'un tirage : blocs SHA-256(K || j sur 8 octets gros-boutiste)."""
-    j = 0
-    while True:
-        bloc = hashlib.sha256(cle + j.to_bytes(8, "big")).digest()
-        for i in range(0, 32, 4):
-            yield int.from_bytes(bloc[i:i + 4], "big")
-        j += 1
-
-def position(flux, n):
-    """Une position uniforme dans [0, n) : multiplier, et rejeter les rares mots biaisés."""
-    m = next(flux) * n
-    if m % 2**32 < n:
-        t = (2**32 - n) % n
-        while m % 2**32 < t:
-            m = next(flux) * n
+    if not condition: raise NonConforme(raison)
+def citer(texte):  # le début d'un texte, sans caractère qui commanderait le terminal
+    return "« " + CACHES.sub(lambda c: "\\u%04x" % ord(c[0]), texte[:60]) + "…" * (len(texte) > 60) + " »"
+def reel(s):
+    return exiger(math.isfinite(v := float(s)), f"le fichier n'est pas un JSON valide (nombre hors limites : {s[:20]})") or v
+def objet(paires):  # une clé en double : deux lecteurs pourraient garder l'une ou l'autre
+    cles = sorted(k for k, _ in paires)
+    deux = [a for a, b in zip(cles, cles[1:]) if a == b]
+    return exiger(not deux, f"la clé {deux and citer(deux[0])} apparaît deux fois dans un même objet") or dict(paires)
+def lire(nom):  # un fichier ordinaire de taille raisonnable, sans attendre sur un tube
+    try:
+        etat = os.fstat(fd := os.open(nom, os.O_RDONLY | os.O_NONBLOCK))
+        exiger(stat.S_ISREG(etat.st_mode), "le fichier n'a pas pu être lu (ce n'est pas un fichier ordinaire)")
+        exiger(etat.st_size <= PLUS_GRAND, f"le fichier n'a pas pu être lu (plus de {PLUS_GRAND >> 20} Mio, plus qu'aucun procès-verbal)")
+        return os.read(fd, etat.st_size)
+    except OSError as erreur:
+        raise NonConforme(f"le fichier n'a pas pu être lu ({erreur.strerror})")
+def analyser(donnees):  # les crochets comptés avant tout lecteur JSON, qui s'y perdrait
+    signes = re.sub(rb"\\.", b"", donnees, flags=re.S).translate(None, bytes(set(range(256)) - set(b'[]{}"')))
+    for profondeur in itertools.accumulate(1 if c in b"[{" else -1 for c in re.sub(rb'"[^"]*"?', b"", signes)):
+        exiger(profondeur <= PROFONDEUR, f"le fichier imbrique plus de {PROFONDEUR} listes ou objets")
+    try:  # une demi-paire de substitution (\ud800) se voit à la réécriture en UTF-8
+        pv = json.loads(donnees.decode("utf-8-sig"), object_pairs_hook=objet, parse_float=reel, parse_constant=reel,
+                        parse_int=lambda s: int(s) if -2**63 <= int(s) < 2**64 else reel(s))
+        re.search(rb"\\u[dD][89a-fA-F]", donnees) and json.dumps(pv, ensure_ascii=False).encode()
+        return pv
+    except ValueError as erreur:
+        raise NonConforme(f"le fichier n'est pas un JSON valide ({erreur})")
+def champ(objet, nom, ou, types=(str,), raison="n'est pas un texte"):
+    exiger(nom in objet, f"{ou}champ « {nom} » absent")
+    return exiger(types is None or type(objet[nom]) in types, f"{ou}« {nom} » {raison}") or objet[nom]
+def mots(cle):  # les mots de 32 bits : blocs SHA-256(K || j sur 8 octets gros-boutiste)
+    return (w for j in itertools.count() for w in struct.unpack(">8I", hashlib.sha256(cle + j.to_bytes(8, "big")).digest()))
+def position(flux, n):  # uniforme dans [0, n) : multiplier, rejeter les rares mots biaisés
+    while (m := next(flux) * n) % 2**32 < (2**32 - n) % n: pass
     return m >> 32
+def tirer(entrees, flux, resultats, ou):  # rejoue les tirages, rend les restantes ; la k-ième
+    # restante en O(log n) par un arbre de Fenwick : arbre[i] compte les paquets i - (i & -i) à i - 1
+    paquets, n = [entrees[i:i + 2048] for i in range(0, len(entrees), 2048)], len(entrees)
+    taille, arbre = len(paquets), [0] + [min(2048 * i, n) - 2048 * (i - (i & -i)) for i in range(1, len(paquets) + 1)]
+    for k, resultat in enumerate(resultats, start=1):
+        rang, i = position(flux, n - k + 1), 0
+        for pas in (1 << b for b in range(taille.bit_length() - 1, -1, -1)):
+            if i + pas <= taille and arbre[i + pas] <= rang:
+                i, rang = i + pas, rang - arbre[i + pas]
+        if resultat != (tiree := paquets[i].pop(rang)):
+            raise NonConforme(f"{ou}le résultat n° {k} n'est pas celui que donne la graine (attendu : {citer(tiree)})")
+        while (i := i + 1) <= taille:
+            arbre[i], i = arbre[i] - 1, i + (i & -i) - 1
+    return [e for p in paquets for e in p]
 
 def verifier(pv):
-    exiger(pv.get("protocole") == "sortivo-preuve-1", "protocole inconnu")
-    graine, publique = pv.get("graine"), pv["valeur_publique"]
-    exiger(isinstance(graine, str) and len(graine) == 64 and not graine.strip("0123456789abcdef"),
-           "la graine n'est pas faite de 64 chiffres hexadécimaux minuscules")
-    graine = bytes.fromhex(graine)
-    exiger(pv.get("engagement") == hashlib.sha256(graine).hexdigest(),
-           "la graine ne correspond pas à l'engagement")
-    exiger(type(publique) is str, "la valeur publique n'est pas un texte")
-    entrees, tires = None, 0
-    for r, tirage in enumerate(pv["tirages"], start=1):
-        ou, numero = f"tirage n° {r} : ", tirage["numero"]
-        exiger(type(numero) is int and numero == r,
-               f"les tirages ne sont pas numérotés 1, 2, … ({ou}« numero » vaut {numero})")
-        if tirage["entrees"] is not None:  # sinon, celles que le tirage précédent a laissées
-            entrees = tirage["entrees"]
-        exiger(isinstance(entrees, list) and all(
-            type(e) is str and "\r" not in e and "\n" not in e for e in entrees),
-            ou + "entrées absentes ou illisibles")
-        empreinte = hashlib.sha256("".join(e + "\r\n" for e in entrees).encode()).hexdigest()
-        exiger(tirage["liste_sha256"] == empreinte,
-               ou + "l'empreinte de la liste ne correspond pas à ses entrées")
-        mode, demande, n = tirage["mode"], tirage["demande"], len(entrees)
-        exiger(mode in ("nombre", "un", "tous", "equipes"), ou + f"mode « {mode} » inconnu")
-        exiger(mode != "nombre" or (type(demande) is int and demande >= 0),
-               ou + "« demande » n'est pas un nombre entier positif ou nul")
+    exiger(type(pv) is dict, "le fichier n'est pas un procès-verbal")
+    exiger(champ(pv, "protocole", "") == "sortivo-preuve-1", "protocole inconnu")
+    exiger(re.fullmatch("[0-9a-f]{64}", graine := champ(pv, "graine", "")), "la graine n'est pas faite de 64 chiffres hexadécimaux minuscules")
+    exiger(champ(pv, "engagement", "") == hashlib.sha256(graine := bytes.fromhex(graine)).hexdigest(), "la graine ne correspond pas à l'engagement")
+    publique, tirages, entrees, tires = champ(pv, "valeur_publique", ""), champ(pv, "tirages", "", (list,), "n'est pas une liste"), [], 0
+    for r, tirage in enumerate(tirages, start=1):
+        exiger(type(tirage) is dict, (ou := f"tirage n° {r} : ") + "ce n'est pas un objet")
+        exiger(type(numero := champ(tirage, "numero", ou, None)) is int and numero == r,
+               "les tirages ne sont pas numérotés 1, 2, … (%s« numero » %s)" % (ou, "vaut %d" % numero if type(numero) is int else "n'est pas un nombre entier"))
+        liste = champ(tirage, "entrees", ou, None)  # null : celles que le tirage précédent a laissées
+        exiger(liste is not None or r > 1, ou + "« entrees » est null sans tirage précédent")
+        exiger(type(liste) in (list, type(None)), ou + "« entrees » n'est ni une liste ni null")
+        for e in (e for e in liste or [] if type(e) is not str or "\r" in e or "\n" in e):
+            exiger(type(e) is str, ou + "une entrée n'est pas un texte")
+            raise NonConforme(ou + "une entrée contient un saut de ligne")
+        entrees = entrees if liste is None else liste
+        empreinte = hashlib.sha256(("\r\n".join(entrees) + "\r\n" * bool(entrees)).encode()).hexdigest()
+        exiger(champ(tirage, "liste_sha256", ou) == empreinte, ou + "l'empreinte de la liste ne correspond pas à ses entrées")
+        exiger((mode := champ(tirage, "mode", ou)) in ("nombre", "un", "tous", "equipes"), ou + f"mode {citer(mode)} inconnu")
+        demande, n = champ(tirage, "demande", ou, None), len(entrees)
+        for nom, v, son_mode, bas in ("demande", demande, "nombre", 0), ("equipe", champ(tirage, "equipe", ou, None), "equipes", 1):
+            exiger(mode != son_mode or (type(v) is int and v >= bas),
+                   ou + f"« {nom} » n'est pas un nombre entier positif{' ou nul' * (bas == 0)}")
+            exiger(mode == son_mode or v is None, ou + f"« {nom} » n'a de valeur qu'en mode {son_mode}")
         prevus = min(demande, n) if mode == "nombre" else min(1, n) if mode == "un" else n
-        resultats, arret = tirage["resultats"], tirage["interrompu"]
-        exiger(type(resultats) is list and type(arret) is bool, ou + "résultats illisibles")
+        resultats = champ(tirage, "resultats", ou, (list,), "n'est pas une liste")
+        arret = champ(tirage, "interrompu", ou, (bool,), "n'est ni true ni false")
         exiger(len(resultats) < prevus if arret else len(resultats) == prevus,
-               ou + f"{len(resultats)} résultats pour {prevus} tirages prévus")
-        message = f"sortivo-preuve-1\n{r}\n{empreinte}\n{publique}".encode()
-        flux = mots(hmac.new(graine, message, hashlib.sha256).digest())
-        for k, resultat in enumerate(resultats, start=1):
-            exiger(resultat == entrees.pop(position(flux, len(entrees))),
-                   ou + f"le résultat n° {k} n'est pas celui que donne la graine")
-        tires += len(resultats)
-    return f"{len(pv['tirages'])} tirage(s) et {tires} élément(s) tiré(s) vérifiés"
-
+               ou + f"{len(resultats)} résultats pour {prevus} tirages prévus{' (tirage interrompu)' * arret}")
+        cle = hmac.new(graine, f"sortivo-preuve-1\n{r}\n{empreinte}\n{publique}".encode(), hashlib.sha256).digest()
+        entrees, tires = tirer(entrees, mots(cle), resultats, ou), tires + len(resultats)
+    s, t = "s" * (len(tirages) > 1), "s" * (tires > 1)
+    return f"{len(tirages)} tirage{s} et {tires} élément{t} tiré{t} vérifié{t}"
 if __name__ == "__main__":
-    if len(sys.argv) != 2:
-        sys.exit("usage : python3 verifier_pv.py FICHIER")
     try:
-        with open(sys.argv[1], "rb") as fichier:
-            print("CONFORME : " + verifier(json.loads(fichier.read())))
-    except OSError as erreur:
-        sys.exit(f"{sys.argv[1]} : {erreur.strerror}")
+        print("CONFORME : " + verifier(analyser(lire(sys.argv[1])))) if len(sys.argv) == 2 else sys.exit("usage : python3 verifier_pv.py FICHIER")
     except NonConforme as raison:
-        print(f"NON CONFORME : {raison}")
-        sys.exit(1)
-    except (ValueError, KeyError, TypeError, AttributeError) as erreur:
-        print(f"NON CONFORME : procès-verbal illisible ({erreur!r})")
-        sys.exit(1)
+        sys.exit(print(f"NON CONFORME : {raison}") or 1)

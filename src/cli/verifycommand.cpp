@@ -2,21 +2,71 @@
 
 #include "core/proofverify.h"
 
-#include <QFile>
-
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+
+// The record's bytes, or why it cannot be read. A FIFO would block the open and a device
+// such as /dev/zero would never end: only a regular file is read, opened without waiting,
+// and only up to the size a record can have.
+bool readRecord(const char* path, std::string& bytes, std::string& problem)
+{
+    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        problem = std::strerror(errno);
+        return false;
+    }
+    struct stat status {
+    };
+    bool ok = ::fstat(fd, &status) == 0;
+    if (!ok)
+        problem = std::strerror(errno);
+    else if (!S_ISREG(status.st_mode))
+        problem = "ce n'est pas un fichier ordinaire";
+    else if (std::uint64_t(status.st_size) > sortivo::largestRecordFile)
+        problem = "plus de " + std::to_string(sortivo::largestRecordFile >> 20) +
+                  " Mio, plus qu'aucun procès-verbal";
+    ok = ok && problem.empty();
+    if (ok) {
+        bytes.resize(std::size_t(status.st_size));
+        std::size_t done = 0;
+        // A file that grows while it is read is read up to the size it had.
+        while (done < bytes.size()) {
+            const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0) {
+                if (got < 0)
+                    problem = std::strerror(errno);
+                break;
+            }
+            done += std::size_t(got);
+        }
+        bytes.resize(done);
+        ok = problem.empty();
+    }
+    ::close(fd);
+    return ok;
+}
+
+} // namespace
 
 int verifyRecordFile(const QString& path)
 {
-    QFile file(path);
+    std::string bytes;
+    std::string problem;
     sortivo::VerifyResult result;
-    if (!file.open(QIODevice::ReadOnly)) {
-        result = {false, "NON CONFORME : le fichier n'a pas pu être lu (" +
-                             file.errorString().toStdString() + ")"};
-    } else {
-        const QByteArray bytes = file.readAll();
-        result = sortivo::verifyRecord(std::string_view(bytes.constData(), bytes.size()));
-    }
+    if (readRecord(path.toLocal8Bit().constData(), bytes, problem))
+        result = sortivo::verifyRecord(bytes);
+    else
+        result = {false, "NON CONFORME : le fichier n'a pas pu être lu (" + problem + ")"};
     std::printf("%s\n", result.message.c_str());
     std::fflush(stdout);
     return result.conforming ? 0 : 1;

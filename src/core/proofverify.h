@@ -1,10 +1,18 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace sortivo
 {
+
+// The most a record may weigh: a session over lists of at most largestListFile bytes and
+// 5,000,000 entries writes each entry once among the entries and once among the results,
+// each with its indent, quotes, comma and line end (12 bytes, 16 with room for escapes).
+// Past this, a file is not a record, and no checker reads it into memory.
+inline constexpr std::uint64_t largestRecordFile =
+    2 * (std::uint64_t(256) * 1024 * 1024 + std::uint64_t(5'000'000) * 16);
 
 struct VerifyResult {
     bool conforming;

@@ -498,6 +498,8 @@ void TestProof::rejectsRecords_data()
         << edited("\"n1\",", "\"n1\\r\\nn1b\",") << "saut de ligne"s;
     QTest::newRow("results missing")
         << edited("\"resultats\"", "\"resultat\"") << "champ « resultats » absent"s;
+    for (const HostileRecord& record : proofsamples::hostileRecords())
+        QTest::addRow("hostile: %s", record.name.c_str()) << record.json << record.reason;
 }
 
 void TestProof::rejectsRecords()

@@ -26,5 +26,8 @@ int main(int argc, char* argv[])
     for (const SampleRecord& record : proofsamples::oneByteChanges())
         if (!write("rejected", record))
             return 1;
+    for (const HostileRecord& record : proofsamples::hostileRecords())
+        if (!write("rejected", {"hostile-" + record.name, record.json}))
+            return 1;
     return 0;
 }

@@ -15,6 +15,13 @@ struct SampleRecord {
     std::string json;
 };
 
+// A record made by hand to break a checker, and the reason every checker must give.
+struct HostileRecord {
+    std::string name;
+    std::string json;
+    std::string reason;
+};
+
 namespace proofsamples
 {
 
@@ -148,6 +155,52 @@ inline std::vector<SampleRecord> oneByteChanges()
         changed("public-value", base.find("\"valeur_publique\": \"") + 20, 'd'),
         changed("run-number", number, '3'),
         changed("fingerprint", base.find("\"liste_sha256\": \"") + 17, 'g'),
+    };
+}
+
+// Records that a parser or a terminal could trip over; every checker must reject each one with
+// the same reason.
+inline std::vector<HostileRecord> hostileRecords()
+{
+    const std::string good = acceptedRecords()[1].json; // tous, nombre, equipes, un
+    auto edited = [&](const std::string& from, const std::string& to) {
+        std::string json = good;
+        const std::size_t at = json.find(from);
+        if (at == std::string::npos)
+            throw std::logic_error("not in the sample: " + from);
+        return json.replace(at, from.size(), to);
+    };
+    const std::string deep = std::string(200'000, '[') + std::string(200'000, ']');
+    const std::string seed = good.substr(good.find("\"graine\""), 76);
+    return {
+        {"huge-number", edited("\"numero\": 1,", "\"numero\": 1e999,"),
+         "le fichier n'est pas un JSON valide ("},
+        {"huge-number-elsewhere", edited("\"logiciel\": ", "\"x\": [-1e999], \"logiciel\": "),
+         "le fichier n'est pas un JSON valide ("},
+        {"team-size-in-chosen-run",
+         edited("\"demande\": 400,\n      \"equipe\": null",
+                "\"demande\": 400,\n      \"equipe\": 1e308"),
+         "tirage n° 2 : « equipe » n'a de valeur qu'en mode equipes"},
+        {"request-in-teams-run",
+         edited("\"demande\": null,\n      \"equipe\": 10",
+                "\"demande\": 3,\n      \"equipe\": 10"),
+         "tirage n° 3 : « demande » n'a de valeur qu'en mode nombre"},
+        {"seed-twice", edited(seed, seed + ",\n  " + seed),
+         "la clé « graine » apparaît deux fois dans un même objet"},
+        {"deep-run-number", edited("\"numero\": 1,", "\"numero\": " + deep + ","),
+         "le fichier imbrique plus de 64 listes ou objets"},
+        {"deep-team-size", edited("\"equipe\": null,", "\"equipe\": " + deep + ","),
+         "le fichier imbrique plus de 64 listes ou objets"},
+        {"run-number-a-list", edited("\"numero\": 1,", "\"numero\": [[1]],"),
+         "(tirage n° 1 : « numero » n'est pas un nombre entier)"},
+        {"request-missing", edited("\"demande\": 400,", ""),
+         "tirage n° 2 : champ « demande » absent"},
+        {"terminal-escapes-in-mode",
+         edited("\"mode\": \"tous\"", "\"mode\": \"\\u001b]0;PWNED\\u0007\\u001b[31mROUGE\u202e\""),
+         "tirage n° 1 : mode « \\u001b]0;PWNED\\u0007\\u001b[31mROUGE\\u202e » inconnu"},
+        {"long-text-quoted-short",
+         edited("\"mode\": \"tous\"", "\"mode\": \"" + std::string(5000, 'x') + "\""),
+         "mode « " + std::string(60, 'x') + "… » inconnu"},
     };
 }
 
