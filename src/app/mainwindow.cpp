@@ -17,6 +17,7 @@
 #include "print/printcommand.h"
 #include "proof/proofbutton.h"
 #include "proof/proofcontroller.h"
+#include "screen/screencontroller.h"
 #include "web/browserlauncher.h"
 
 #include <QAction>
@@ -60,10 +61,14 @@ MainWindow::MainWindow(Platform& platform, const QString& documentsFolder, QWidg
     m_files = new TextFileCommands(this, *m_ui.txtListe, *m_ui.txtResult, *m_progress, m_runState,
                                    m_platform, *m_listWatcher, documentsFolder);
     m_print = new PrintCommand(this, *m_ui.txtResult, m_platform);
+    QPushButton* cmdPreuve = addProofButton(m_ui.fraBas, m_ui.lblVelmora, m_ui.infoButton);
     m_proofController =
-        new ProofController(this, addProofButton(m_ui.fraBas, m_ui.lblVelmora, m_ui.infoButton),
-                            m_proof, m_runState, m_platform, documentsFolder);
+        new ProofController(this, cmdPreuve, m_proof, m_runState, m_platform, documentsFolder);
+    m_screen = new ScreenController(
+        this, {*m_ui.txtResult->document(), *m_ui.txtListe->document(), *m_listEntries}, m_runState,
+        QString::fromStdString(m_proof.commitment()));
     connectCommands();
+    connectScreen(addScreenButton(m_ui.fraBas, m_ui.lblVelmora, cmdPreuve));
     m_browser = new BrowserLauncher(m_platform, this);
     connectWebAndKeys();
 }
@@ -72,6 +77,7 @@ MainWindow::~MainWindow()
 {
     // These watch the list box's events. They go before the boxes, so that none of them sees
     // the focus leave a box that is already half torn down.
+    delete m_screen;
     delete m_files;
     delete m_listWatcher;
     delete m_draw;
@@ -97,6 +103,25 @@ void MainWindow::connectCommands()
     connect(m_ui.cmdSave, &QPushButton::clicked, m_files, &TextFileCommands::save);
     connect(m_ui.txtListe, &LineLimitedTextEdit::lineTooLongRefused, m_files,
             &TextFileCommands::refuseLongPastedLine);
+}
+
+void MainWindow::connectScreen(QPushButton* cmdEcran)
+{
+    connect(cmdEcran, &QPushButton::clicked, m_screen, &ScreenController::show);
+    // The key that starts a slide show.
+    auto* action = new QAction(cmdEcran->text(), this);
+    action->setShortcut(Qt::Key_F5);
+    action->setShortcutContext(Qt::WindowShortcut);
+    connect(action, &QAction::triggered, m_screen, &ScreenController::show);
+    addAction(action);
+    connect(m_draw, &DrawController::runBegun, m_screen, &ScreenController::runBegun);
+    connect(m_draw, &DrawController::runEnded, m_screen, &ScreenController::runEnded);
+    connect(m_proofController, &ProofController::commitmentChanged, m_screen,
+            &ScreenController::setCommitment);
+    connect(m_proofController, &ProofController::publicValueChanged, m_screen,
+            &ScreenController::setPublicValue);
+    connect(m_screen, &ScreenController::commitmentShown, m_proofController,
+            &ProofController::noteShown);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

@@ -6,6 +6,8 @@
 
 #include <QWidget>
 
+class QPushButton;
+
 class BrowserLauncher;
 class DrawController;
 class DrawCountChoice;
@@ -17,6 +19,7 @@ class Platform;
 class PrintCommand;
 class ProgressLabel;
 class ProofController;
+class ScreenController;
 
 // frmMain: the program's one working window.
 class MainWindow : public QWidget
@@ -39,6 +42,7 @@ private:
     void connectCommands();
     void closeIfAsked();
     void connectWebAndKeys();
+    void connectScreen(QPushButton* cmdEcran);
     void showInfo();
     void applyLayout();
 
@@ -57,4 +61,5 @@ private:
     TextFileCommands* m_files = nullptr;
     BrowserLauncher* m_browser = nullptr;
     ProofController* m_proofController = nullptr;
+    ScreenController* m_screen = nullptr;
 };

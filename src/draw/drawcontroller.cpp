@@ -106,6 +106,8 @@ void DrawController::request(sortivo::DrawMode mode)
                   : m_proof.beginRun(std::move(entries), std::move(resultsStart), request,
                                      std::move(date)));
 
+    emit runBegun();
+
     m_showProgress = (mode != sortivo::DrawMode::One && entryCount >= progressEntryThreshold) ||
                      drawCount >= progressDrawThreshold;
     if (m_showProgress)
@@ -200,12 +202,14 @@ void DrawController::showProgress()
 void DrawController::finish()
 {
     const auto left = int(m_run->run().remainingCount());
+    const int draws = m_run->run().drawsDone();
     m_run.reset();
     setBoxesEditable(true);
     m_drawCount.offerEntries(left);
     m_controls.stop.hide();
     m_listTouched = false;
     m_platform.setBusyCursor(false);
+    emit runEnded(draws);
     m_runState.end();
 }
 

@@ -51,6 +51,12 @@ public:
     // at a chosen draw whatever the machine's speed.
     void setEventInterval(std::chrono::milliseconds interval) { m_eventInterval = interval; }
 
+signals:
+    // A run is about to draw into the boxes, once the results to keep are settled.
+    void runBegun();
+    // The run has drawn `draws` entries and the boxes show its outcome.
+    void runEnded(int draws);
+
 private:
     int chosenTeamSize() const;
     void nextSlice();

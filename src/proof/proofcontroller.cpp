@@ -93,7 +93,9 @@ void ProofController::openDialog()
     fill(dialog);
     connect(dialog.txtValeurPublique, &QLineEdit::textEdited, &dialog,
             [this, &dialog](const QString& text) {
-                if (!m_session.setPublicValue(text.toStdString()))
+                if (m_session.setPublicValue(text.toStdString()))
+                    emit publicValueChanged(text);
+                else
                     fill(dialog);
             });
     connect(dialog.cmdCopierEngagement, &QPushButton::clicked, &dialog, [this] {
@@ -132,6 +134,8 @@ void ProofController::revealed(sortivo::ProofSession& session)
         return;
     m_revealed = std::move(m_session);
     m_session = sortivo::ProofSession(sortivo::freshSeed());
+    emit commitmentChanged(QString::fromStdString(m_session.commitment()));
+    emit publicValueChanged(fromUtf8(m_session.publicValue()));
 }
 
 bool ProofController::saveRecord(QWidget* parent)

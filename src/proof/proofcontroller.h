@@ -29,6 +29,13 @@ public:
     void openDialog();
     // Asked when the window closes: false when the user chose to stay.
     bool allowQuit();
+    // The commitment was shown elsewhere (on the audience's screen).
+    void noteShown();
+
+signals:
+    // A saved or printed record revealed the seed: the draws go on under a new commitment.
+    void commitmentChanged(const QString& commitment);
+    void publicValueChanged(const QString& value);
 
 private:
     // The session whose record the buttons save and print: the current one, or, until the
@@ -40,7 +47,6 @@ private:
     void printRecord(QWidget* parent);
     void printCommitment(QWidget* parent);
     bool printText(QWidget* parent, const std::string& text);
-    void noteShown();
     void fill(ProofDialog& dialog);
 
     QWidget* m_window;

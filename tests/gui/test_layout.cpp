@@ -1,6 +1,6 @@
 #include "app/iconholder.h"
-#include "common/linklabel.h"
 #include "app/mainwindow.h"
+#include "common/linklabel.h"
 #include "common/makeraddress.h"
 #include "support/fakeplatform.h"
 #include "support/guitest.h"
@@ -481,9 +481,9 @@ void TestLayout::tabOrder_data()
 
     const QStringList before = {"cmdOpen",     "cmdNumList", "cmdGo(1)",
                                 "cmbNbTirage", "cmdGo(0)",   "cmdGo(2)"};
-    // The proof button sits in the bottom bar before "Info", as the bar reads.
-    const QStringList after = {"cmdSave",  "cmdPrint",  "cmdClearResult", "cmdPreuve", "Command1",
-                               "cmdGo(3)", "cmbEquipe", "txtListe",       "txtResult"};
+    // The screen and proof buttons sit in the bottom bar before "Info", as the bar reads.
+    const QStringList after = {"cmdSave",  "cmdPrint", "cmdClearResult", "cmdEcran", "cmdPreuve",
+                               "Command1", "cmdGo(3)", "cmbEquipe",      "txtListe", "txtResult"};
     QTest::newRow("stop hidden") << false << before + after;
     QTest::newRow("stop shown") << true << before + QStringList{"cmdStopProcess"} + after;
 }

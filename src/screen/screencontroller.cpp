@@ -1,0 +1,356 @@
+#include "screen/screencontroller.h"
+
+#include "common/barbutton.h"
+#include "common/runstate.h"
+#include "draw/entryblocks.h"
+#include "screen/screenwindow.h"
+
+#include <QCheckBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QScreen>
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <cmath>
+
+namespace
+{
+
+// Runs of more entries than this show their results at once: a roll for each would take long.
+constexpr int rollMaxDraws = 20;
+constexpr int rollPerResultMs = 1500;
+constexpr int rollPerRunMs = 6000;
+// Names the roll runs through, besides the run's own results.
+constexpr int rollSampleSize = 30;
+constexpr int shownResults = 100;
+
+QFont screenFont(bool strong)
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("Arial")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setWeight(strong ? QFont::Bold : QFont::Normal);
+    return font;
+}
+
+// French figures: 12 345.
+QString figures(qint64 number)
+{
+    QString digits = QString::number(number);
+    for (qsizetype i = digits.size() - 3; i > 0; i -= 3)
+        digits.insert(i, u' ');
+    return digits;
+}
+
+// Groups of eight hex digits, to be read aloud and compared.
+QString grouped(const QString& commitment)
+{
+    QStringList groups;
+    for (qsizetype i = 0; i < commitment.size(); i += 8)
+        groups << commitment.mid(i, 8);
+    return groups.join(u' ');
+}
+
+QString countText(int drawn, int left)
+{
+    return QStringLiteral("%1 %2 · %3 %4")
+        .arg(figures(drawn), drawn > 1 ? QStringLiteral("tirés") : QStringLiteral("tiré"),
+             figures(left), left > 1 ? QStringLiteral("restants") : QStringLiteral("restant"));
+}
+
+// A line typed with Shift+Enter holds a separator of its own; on the screen it reads as a space.
+QString oneLine(QString text)
+{
+    text.replace(QChar::LineSeparator, u' ');
+    return text;
+}
+
+// The delays between the names of one result's roll: quick at first, slowing down, `total` in
+// all.
+QList<int> rollDelays(int total)
+{
+    const int steps = std::clamp(total / 80, 3, 14);
+    QList<double> weights;
+    double sum = 0;
+    for (int i = 0; i < steps; ++i) {
+        weights << std::pow(1.25, i);
+        sum += weights.back();
+    }
+    QList<int> delays;
+    for (double weight : weights)
+        delays << std::max(1, int(total * weight / sum));
+    return delays;
+}
+
+} // namespace
+
+ScreenController::ScreenController(QWidget* owner, const Sources& sources, const RunState& runState,
+                                   const QString& commitment)
+    : QObject(owner), m_owner(owner), m_sources(sources), m_runState(runState),
+      m_window(new ScreenWindow(owner)), m_commitment(commitment)
+{
+    m_refresh.setSingleShot(true);
+    m_refresh.setInterval(0);
+    connect(&m_refresh, &QTimer::timeout, this, &ScreenController::refresh);
+    // Many edits in a row (a paste, a clear, a run's writing back) make one refresh.
+    const QTextDocument* lots = m_window->txtLots->document();
+    for (const QTextDocument* document : {&m_sources.results, &m_sources.list, lots})
+        connect(document, &QTextDocument::contentsChange, this, &ScreenController::scheduleRefresh);
+    connect(m_window->txtEcranTitre, &QLineEdit::textChanged, this,
+            &ScreenController::scheduleRefresh);
+    // A draw, an open or a numbering writes the boxes in slices; the screen shows where they
+    // end.
+    connect(&m_runState, &RunState::ended, this, &ScreenController::refresh);
+    connect(m_window, &ScreenWindow::viewResized, this, &ScreenController::fitLabels);
+    connect(m_window, &ScreenWindow::skipAsked, this, &ScreenController::endRoll);
+
+    m_roll.setSingleShot(true);
+    connect(&m_roll, &QTimer::timeout, this, &ScreenController::rollStep);
+}
+
+void ScreenController::show()
+{
+    if (m_window->isVisible()) {
+        m_window->raise();
+        m_window->activateWindow();
+        return;
+    }
+    place();
+    refresh();
+    emit commitmentShown();
+}
+
+void ScreenController::place()
+{
+    // A projector is usually the other screen: the screen goes there, full screen.
+    QScreen* own = m_owner->screen();
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    const auto other = std::find_if(screens.begin(), screens.end(),
+                                    [own](const QScreen* screen) { return screen != own; });
+    if (other != screens.end()) {
+        m_window->setScreen(*other);
+        m_window->setGeometry((*other)->geometry());
+        m_window->showFullScreen();
+        return;
+    }
+    const QRect room = own->availableGeometry();
+    QRect box(QPoint(), room.size() * 2 / 3);
+    box.moveCenter(room.center());
+    m_window->setScreen(own);
+    m_window->setGeometry(box);
+    m_window->showNormal();
+}
+
+void ScreenController::setCommitment(const QString& commitment)
+{
+    if (commitment == m_commitment)
+        return;
+    m_commitment = commitment;
+    m_sessionHasRuns = false;
+    scheduleRefresh();
+    if (m_window->isVisible())
+        emit commitmentShown();
+}
+
+void ScreenController::setPublicValue(const QString& value)
+{
+    m_publicValue = value;
+    scheduleRefresh();
+}
+
+void ScreenController::runBegun()
+{
+    endRoll();
+    m_sessionHasRuns = true;
+    m_linesAtRunStart = resultLines();
+}
+
+void ScreenController::runEnded(int draws)
+{
+    const int lines = resultLines();
+    if (m_window->isVisible() && m_window->chkAnimation->isChecked() && draws > 0 &&
+        draws <= rollMaxDraws && lines > m_linesAtRunStart)
+        startRoll(m_linesAtRunStart + 1, lines);
+}
+
+void ScreenController::scheduleRefresh()
+{
+    if (!m_runState.running())
+        m_refresh.start();
+}
+
+int ScreenController::resultLines() const
+{
+    // Lines left empty at the end, as a trailing Enter leaves, are no result.
+    int lines = m_sources.results.blockCount();
+    for (QTextBlock block = m_sources.results.lastBlock(); lines > 0 && block.text().isEmpty();
+         block = block.previous())
+        --lines;
+    return lines;
+}
+
+QString ScreenController::resultLine(int number) const
+{
+    return oneLine(m_sources.results.findBlockByNumber(number - 1).text());
+}
+
+QString ScreenController::prize(int number) const
+{
+    const QTextDocument* lots = m_window->txtLots->document();
+    return number <= lots->blockCount() ? lots->findBlockByNumber(number - 1).text().trimmed()
+                                        : QString();
+}
+
+void ScreenController::refresh()
+{
+    m_refresh.stop();
+    // A closed screen is brought up to date when it opens again.
+    if (!m_window->isVisible())
+        return;
+    const int lines = resultLines();
+    if (m_revealed && lines < m_rollLast) {
+        // The results the roll was revealing are gone (cleared, edited): nothing is left to show.
+        m_roll.stop();
+        m_revealed.reset();
+        m_window->setSkipKeysEnabled(false);
+    }
+    const int shown = std::min(lines, m_revealed.value_or(lines));
+
+    QListWidget* list = m_window->lstEcranResultats;
+    list->clear();
+    const int first = std::max(1, shown - shownResults + 1);
+    if (first > 1)
+        list->addItem(QStringLiteral("… et %1 autres").arg(figures(first - 1)));
+    QTextBlock block = m_sources.results.findBlockByNumber(first - 1);
+    for (int k = first; k <= shown; ++k, block = block.next()) {
+        const QString lot = prize(k);
+        list->addItem(lot.isEmpty()
+                          ? QStringLiteral("%1. %2").arg(k).arg(oneLine(block.text()))
+                          : QStringLiteral("%1. %2 : %3").arg(k).arg(lot, oneLine(block.text())));
+    }
+    list->scrollToBottom();
+    fitLabels();
+}
+
+void ScreenController::fit(QLabel* label, const QString& text, const TextRoom& room,
+                           const QFont& font)
+{
+    const FittedText fitted = fitText(text, font, room);
+    QFont sized = font;
+    sized.setPixelSize(fitted.pixelSize);
+    label->setFont(sized);
+    label->setText(fitted.text);
+    label->setGeometry(room.box);
+}
+
+void ScreenController::fitLabels()
+{
+    ScreenWindow& w = *m_window;
+    const ScreenBoxes boxes = screenBoxes(w.view()->size(), !m_sessionHasRuns);
+    const int lines = resultLines();
+    const int shown = std::min(lines, m_revealed.value_or(lines));
+    // The result being rolled is announced with its prize; the names run under it.
+    const int latest = m_revealed ? shown + 1 : shown;
+    const QString lot = latest > 0 ? prize(latest) : QString();
+    const QString winner = m_revealed ? m_rollText : (shown > 0 ? resultLine(shown) : QString());
+
+    const QFont plain = screenFont(false);
+    fit(w.lblEcranTitre, w.txtEcranTitre->text(), boxes.title, screenFont(true));
+    fit(w.lblEcranEngagement,
+        m_commitment.isEmpty() ? QString()
+                               : QStringLiteral("Engagement : ") + grouped(m_commitment),
+        boxes.commitment, plain);
+    fit(w.lblEcranValeur,
+        m_publicValue.isEmpty() ? QString() : QStringLiteral("Valeur publique : ") + m_publicValue,
+        boxes.publicValue, plain);
+    w.lblEcranValeur->setVisible(!m_publicValue.isEmpty());
+    fit(w.lblEcranLot,
+        lot.isEmpty() ? QString() : QStringLiteral("Lot %1 : %2").arg(latest).arg(lot), boxes.prize,
+        plain);
+    fit(w.lblEcranGagnant, winner, boxes.winner, screenFont(true));
+    fit(w.lblEcranCompte, countText(lines, m_sources.listEntries.entryCount()), boxes.count, plain);
+
+    QFont listFont = plain;
+    listFont.setPixelSize(boxes.resultsPixels);
+    w.lstEcranResultats->setFont(listFont);
+    w.lstEcranResultats->setGeometry(boxes.results);
+    w.lstEcranResultats->scrollToBottom();
+}
+
+QStringList ScreenController::rollPool(int firstNew, int last) const
+{
+    // The run's own entries: the ones it drew and, taken at random, the ones it left.
+    QStringList pool;
+    for (int k = firstNew; k <= last; ++k)
+        pool << resultLine(k);
+    const int left = m_sources.list.isEmpty() ? 0 : m_sources.list.blockCount();
+    for (int i = 0; i < std::min(left, rollSampleSize); ++i) {
+        const QString entry = oneLine(
+            m_sources.list.findBlockByNumber(QRandomGenerator::global()->bounded(left)).text());
+        if (!entry.isEmpty())
+            pool << entry;
+    }
+    return pool;
+}
+
+void ScreenController::startRoll(int firstNew, int last)
+{
+    m_rollPool = rollPool(firstNew, last);
+    m_revealed = firstNew - 1;
+    m_rollLast = last;
+    m_rollDelays = rollDelays(std::min(rollPerResultMs, rollPerRunMs / (last - firstNew + 1)));
+    m_window->setSkipKeysEnabled(true);
+    nextRollResult();
+}
+
+void ScreenController::nextRollResult()
+{
+    m_rollStep = 0;
+    rollStep();
+}
+
+void ScreenController::rollStep()
+{
+    if (!m_revealed)
+        return;
+    if (m_rollStep < m_rollDelays.size()) {
+        // Only a show: the generator is not the draw's, and what it picks is never kept.
+        m_rollText = m_rollPool.at(QRandomGenerator::global()->bounded(int(m_rollPool.size())));
+        m_roll.start(m_rollDelays.at(m_rollStep++));
+        fitLabels();
+        return;
+    }
+    if (++*m_revealed >= m_rollLast) {
+        endRoll();
+        return;
+    }
+    refresh();
+    nextRollResult();
+}
+
+void ScreenController::endRoll()
+{
+    if (!m_revealed)
+        return;
+    m_roll.stop();
+    m_revealed.reset();
+    m_window->setSkipKeysEnabled(false);
+    refresh();
+}
+
+QPushButton* addScreenButton(QWidget* bar, QWidget* link, QPushButton* cmdPreuve)
+{
+    QPushButton* button = addBarButton(bar, link, cmdPreuve, QStringLiteral("Écran du public"),
+                                       QStringLiteral("cmdEcran"));
+    cmdPreuve->resize(button->size());
+    return button;
+}

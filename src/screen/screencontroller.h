@@ -1,0 +1,85 @@
+#pragma once
+
+#include "screen/screenfit.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+
+#include <optional>
+
+class EntryBlocks;
+class QLabel;
+class QPushButton;
+class QTextDocument;
+class QWidget;
+class RunState;
+class ScreenWindow;
+
+// The audience screen: it follows the results, the list, the commitment and the public value,
+// and reveals the results of short runs after a roll of names. It only reads: nothing it does
+// reaches the boxes or the proof session. Each change costs what changed, whatever the lists'
+// length: the boxes' last lines and counts are read, never their whole text.
+class ScreenController : public QObject
+{
+    Q_OBJECT
+public:
+    struct Sources {
+        const QTextDocument& results;
+        const QTextDocument& list;
+        const EntryBlocks& listEntries;
+    };
+    ScreenController(QWidget* owner, const Sources& sources, const RunState& runState,
+                     const QString& commitment);
+
+    // Opens the screen where the audience looks, or brings it to the front when it is open.
+    void show();
+    void setCommitment(const QString& commitment);
+    void setPublicValue(const QString& value);
+    // A draw has begun on the boxes; it has ended having drawn `draws` entries.
+    void runBegun();
+    void runEnded(int draws);
+
+signals:
+    // The screen shows the commitment: from now on the audience may have seen it.
+    void commitmentShown();
+
+private:
+    void place();
+    void scheduleRefresh();
+    void refresh();
+    void fitLabels();
+    void fit(QLabel* label, const QString& text, const TextRoom& room, const QFont& font);
+    int resultLines() const;
+    QString resultLine(int number) const;
+    QString prize(int number) const;
+    void startRoll(int firstNew, int last);
+    void nextRollResult();
+    void rollStep();
+    void endRoll();
+    QStringList rollPool(int firstNew, int last) const;
+
+    QWidget* m_owner;
+    Sources m_sources;
+    const RunState& m_runState;
+    ScreenWindow* m_window;
+    QString m_commitment;
+    QString m_publicValue;
+    bool m_sessionHasRuns = false;
+    int m_linesAtRunStart = 0;
+    QTimer m_refresh;
+
+    // The roll: while it goes on, only the results up to m_revealed are shown.
+    std::optional<int> m_revealed;
+    int m_rollLast = 0;
+    QStringList m_rollPool;
+    QList<int> m_rollDelays;
+    qsizetype m_rollStep = 0;
+    QString m_rollText;
+    QTimer m_roll;
+};
+
+// cmdEcran, "Écran du public", in the bottom bar `bar` left of `cmdPreuve`, the two of them as
+// wide as the wider, hidden rather than laid over `link` on a narrow window.
+QPushButton* addScreenButton(QWidget* bar, QWidget* link, QPushButton* cmdPreuve);

@@ -1,0 +1,185 @@
+#include "screen/screenwindow.h"
+
+#include "common/appicons.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QEvent>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+
+namespace
+{
+
+// Near-black on white: about 17 to 1, well past the 7 to 1 that people read from afar.
+const QColor ink(0x1a, 0x1a, 0x1a);
+const QColor paper(0xff, 0xff, 0xff);
+
+template <typename W> W* named(W* widget, const char* name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+QLabel* audienceLabel(QWidget* view, const char* name)
+{
+    auto* label = named(new QLabel(view), name);
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignCenter);
+    label->setContentsMargins(0, 0, 0, 0);
+    label->setMargin(0);
+    // The view hears every click and move, so that a click anywhere ends the reveal.
+    label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    return label;
+}
+
+} // namespace
+
+ScreenWindow::ScreenWindow(QWidget* owner) : QWidget(owner, Qt::Window)
+{
+    setObjectName(QStringLiteral("frmEcran"));
+    setWindowTitle(QStringLiteral("Sortivo – Écran du public"));
+    setWindowIcon(programIcon());
+
+    m_strip = new QWidget(this);
+    txtEcranTitre =
+        named(new QLineEdit(QStringLiteral("Tirage au sort"), m_strip), "txtEcranTitre");
+    txtLots = named(new QPlainTextEdit(m_strip), "txtLots");
+    txtLots->setPlaceholderText(QStringLiteral("Un lot par ligne, dans l'ordre des tirages"));
+    txtLots->setLineWrapMode(QPlainTextEdit::NoWrap);
+    txtLots->setTabChangesFocus(true);
+    txtLots->setFixedHeight(txtLots->fontMetrics().lineSpacing() * 4 + 2 * txtLots->frameWidth() +
+                            8);
+    chkAnimation =
+        named(new QCheckBox(QStringLiteral("Animer la révélation"), m_strip), "chkAnimation");
+    chkAnimation->setChecked(true);
+    auto* form = new QFormLayout(m_strip);
+    form->addRow(QStringLiteral("Titre :"), txtEcranTitre);
+    form->addRow(QStringLiteral("Lots :"), txtLots);
+    form->addRow(QString(), chkAnimation);
+
+    m_view = new QWidget(this);
+    m_view->setObjectName(QStringLiteral("vueEcran"));
+    QPalette pal = m_view->palette();
+    pal.setColor(QPalette::Window, paper);
+    pal.setColor(QPalette::WindowText, ink);
+    pal.setColor(QPalette::Base, paper);
+    pal.setColor(QPalette::Text, ink);
+    m_view->setPalette(pal);
+    m_view->setAutoFillBackground(true);
+    m_view->setMouseTracking(true);
+    m_view->installEventFilter(this);
+
+    lblEcranTitre = audienceLabel(m_view, "lblEcranTitre");
+    lblEcranEngagement = audienceLabel(m_view, "lblEcranEngagement");
+    lblEcranValeur = audienceLabel(m_view, "lblEcranValeur");
+    lblEcranLot = audienceLabel(m_view, "lblEcranLot");
+    lblEcranGagnant = audienceLabel(m_view, "lblEcranGagnant");
+    lblEcranCompte = audienceLabel(m_view, "lblEcranCompte");
+    lstEcranResultats = named(new QListWidget(m_view), "lstEcranResultats");
+    lstEcranResultats->setFrameShape(QFrame::NoFrame);
+    lstEcranResultats->setFocusPolicy(Qt::NoFocus);
+    lstEcranResultats->setAttribute(Qt::WA_TransparentForMouseEvents);
+    lstEcranResultats->viewport()->setAttribute(Qt::WA_TransparentForMouseEvents);
+    lstEcranResultats->setSelectionMode(QAbstractItemView::NoSelection);
+    lstEcranResultats->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    lstEcranResultats->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // A long line wraps, even inside a word, rather than lose its end.
+    lstEcranResultats->setWordWrap(true);
+    lstEcranResultats->setTextElideMode(Qt::ElideNone);
+    lstEcranResultats->setResizeMode(QListView::Adjust);
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(m_strip);
+    column->addWidget(m_view, 1);
+
+    const auto addKeys = [this](const QList<QKeySequence>& keys, auto slot) {
+        auto* action = new QAction(this);
+        action->setShortcuts(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, slot);
+        addAction(action);
+        return action;
+    };
+    addKeys({QKeySequence(Qt::Key_F11)}, &ScreenWindow::toggleFullScreen);
+    addKeys({QKeySequence(Qt::Key_Escape)}, [this] {
+        if (isFullScreen())
+            showNormal();
+        else
+            close();
+    });
+    m_skip = addKeys(
+        {QKeySequence(Qt::Key_Space), QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)},
+        &ScreenWindow::skipAsked);
+    m_skip->setEnabled(false);
+
+    m_pointerRest.setSingleShot(true);
+    m_pointerRest.setInterval(pointerRestMs);
+    connect(&m_pointerRest, &QTimer::timeout, this, [this] {
+        if (isFullScreen())
+            setCursor(Qt::BlankCursor);
+    });
+}
+
+void ScreenWindow::toggleFullScreen()
+{
+    if (isFullScreen())
+        showNormal();
+    else
+        showFullScreen();
+}
+
+void ScreenWindow::setSkipKeysEnabled(bool enabled)
+{
+    m_skip->setEnabled(enabled);
+}
+
+bool ScreenWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_view) {
+        switch (event->type()) {
+        case QEvent::Resize:
+            emit viewResized();
+            break;
+        case QEvent::MouseButtonPress:
+            emit skipAsked();
+            break;
+        case QEvent::MouseButtonDblClick:
+            toggleFullScreen();
+            break;
+        case QEvent::MouseMove:
+            pointerMoved();
+            break;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void ScreenWindow::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    // Full screen is for the audience: the settings belong to the organiser's window.
+    m_strip->setVisible(!isFullScreen());
+    unsetCursor();
+    if (isFullScreen())
+        m_pointerRest.start();
+    else
+        m_pointerRest.stop();
+}
+
+void ScreenWindow::pointerMoved()
+{
+    unsetCursor();
+    if (isFullScreen())
+        m_pointerRest.start();
+}

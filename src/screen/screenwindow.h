@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QTimer>
+#include <QWidget>
+
+class QAction;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+
+// frmEcran: what the audience sees, big, with a strip of settings above it for the organiser.
+// Full screen it shows no control and hides the pointer once the mouse rests. It only shows; the
+// screen controller fills it.
+class ScreenWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    // A window of its own that `owner` keeps and takes down with it.
+    explicit ScreenWindow(QWidget* owner);
+
+    // The part the audience sees, under the settings.
+    QWidget* view() const { return m_view; }
+    void toggleFullScreen();
+    // Space and Enter end the reveal while one goes on, and type as usual otherwise.
+    void setSkipKeysEnabled(bool enabled);
+
+    QLineEdit* txtEcranTitre;
+    QPlainTextEdit* txtLots;
+    QCheckBox* chkAnimation;
+    QLabel* lblEcranTitre;
+    QLabel* lblEcranEngagement;
+    QLabel* lblEcranValeur;
+    QLabel* lblEcranLot;
+    QLabel* lblEcranGagnant;
+    QListWidget* lstEcranResultats;
+    QLabel* lblEcranCompte;
+
+    // The pointer hides after this long without moving, full screen.
+    static constexpr int pointerRestMs = 2000;
+
+signals:
+    void skipAsked();
+    // The view changed size: its texts must be fitted again.
+    void viewResized();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void pointerMoved();
+
+    QWidget* m_strip;
+    QWidget* m_view;
+    QAction* m_skip;
+    QTimer m_pointerRest;
+};

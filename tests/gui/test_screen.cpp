@@ -1,0 +1,570 @@
+#include "app/mainwindow.h"
+#include "screen/screenfit.h"
+#include "screen/screenwindow.h"
+#include "support/fakeplatform.h"
+#include "support/guitest.h"
+#include "support/mainwindowcontrols.h"
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cmath>
+#include <functional>
+#include <memory>
+
+namespace
+{
+
+// WCAG's contrast ratio of two colours.
+double contrast(const QColor& a, const QColor& b)
+{
+    const auto luminance = [](const QColor& c) {
+        const auto channel = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
+               0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// `length` characters cut from a run of names, with their spaces or without any.
+QString entryOf(int length, bool spaces)
+{
+    const QString names = spaces ? QStringLiteral("Marie-Claire Dupont Hugo Léa ")
+                                 : QStringLiteral("MarieClaireDupontHugoLéa");
+    QString entry;
+    while (entry.size() < length)
+        entry += names;
+    entry.truncate(length);
+    if (entry.endsWith(u' '))
+        entry.back() = u'x';
+    return entry;
+}
+
+// Figures as the French write them, "12 345".
+QString french(qsizetype number)
+{
+    const QLocale locale(QLocale::French);
+    return locale.toString(number).replace(locale.groupSeparator(), QStringLiteral(" "));
+}
+
+QString grouped(const QString& commitment)
+{
+    QStringList groups;
+    for (qsizetype i = 0; i < commitment.size(); i += 8)
+        groups << commitment.mid(i, 8);
+    return groups.join(u' ');
+}
+
+} // namespace
+
+class TestScreen : public QObject, public MainWindowControls
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void placement();
+    void buttonAndKey();
+    void fullScreenKeys();
+    void pointerHidesAtRest();
+    void followsTheBoxes_data();
+    void followsTheBoxes();
+    void prizes();
+    void longResults();
+    void commitmentAndPublicValue();
+    void showingCountsAsCommunicated();
+    void revealEndsOnTheResult();
+    void spaceEndsTheReveal();
+    void fitRules_data();
+    void fitRules();
+    void nothingCutOrCovered();
+    void contrastIsAAA();
+
+private:
+    QWidget& drivenWindow() const override { return *m_window; }
+    QWidget* screen() const { return control<QWidget>(*m_window, QStringLiteral("frmEcran")); }
+    QLabel* label(const char* name) const
+    {
+        return control<QLabel>(*screen(), QLatin1String(name));
+    }
+    // A label's text as the audience reads it: the fitting only puts breaks in place of spaces.
+    QString shown(const char* name) const { return label(name)->text().replace(u'\n', u' '); }
+    QStringList items() const
+    {
+        QStringList texts;
+        auto* list = control<QListWidget>(*screen(), QStringLiteral("lstEcranResultats"));
+        for (int i = 0; i < list->count(); ++i)
+            texts << list->item(i)->text();
+        return texts;
+    }
+    QCheckBox* animation() const
+    {
+        return control<QCheckBox>(*screen(), QStringLiteral("chkAnimation"));
+    }
+    void openScreen(bool animated = false)
+    {
+        button(QStringLiteral("cmdEcran"))->click();
+        QVERIFY(QTest::qWaitForWindowExposed(screen()));
+        animation()->setChecked(animated);
+    }
+    // Serves the events that bring the screen in step.
+    void settle() { QTest::qWait(20); }
+    QString commitmentInDialog()
+    {
+        QString shownCommitment;
+        m_platform->expectModal([&](QDialog& dialog) {
+            shownCommitment = control<QLineEdit>(dialog, QStringLiteral("txtEngagement"))->text();
+        });
+        button(QStringLiteral("cmdPreuve"))->click();
+        return shownCommitment;
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<FakePlatform> m_platform;
+    std::unique_ptr<MainWindow> m_window;
+};
+
+void TestScreen::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_platform = std::make_unique<FakePlatform>();
+    m_window = std::make_unique<MainWindow>(*m_platform, QString());
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void TestScreen::cleanup()
+{
+    m_window.reset();
+    QVERIFY(m_platform->done());
+    QVERIFY(!m_platform->busy());
+}
+
+void TestScreen::placement()
+{
+    openScreen();
+    QWidget* s = screen();
+    QCOMPARE(s->windowTitle(), QStringLiteral("Sortivo – Écran du public"));
+    QVERIFY(s->isWindow());
+    QVERIFY(!s->isModal());
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (screens.size() >= 2) {
+        // The projector: full screen on the screen the main window is not on.
+        QVERIFY(s->isFullScreen());
+        QVERIFY(s->screen() != m_window->screen());
+        QCOMPARE(s->geometry(), s->screen()->geometry());
+        QVERIFY(!control<QWidget>(*s, QStringLiteral("txtEcranTitre"))->isVisible());
+    } else {
+        QVERIFY(!s->isFullScreen());
+        const QSize room = m_window->screen()->availableGeometry().size();
+        QVERIFY(std::abs(s->width() - room.width() * 2 / 3) <= 2);
+        QVERIFY(std::abs(s->height() - room.height() * 2 / 3) <= 2);
+        QVERIFY(control<QWidget>(*s, QStringLiteral("txtEcranTitre"))->isVisible());
+    }
+    // The main window stays in use meanwhile, and closing the screen changes nothing there.
+    setBoxLines(*list(), {QStringLiteral("Anne"), QStringLiteral("Paul")});
+    go(1)->click();
+    QCOMPARE(boxLines(*results()).size(), 1);
+    s->close();
+    QCOMPARE(boxLines(*results()).size(), 1);
+    QCOMPARE(boxLines(*list()).size(), 1);
+}
+
+void TestScreen::buttonAndKey()
+{
+    QPushButton* cmdEcran = button(QStringLiteral("cmdEcran"));
+    QPushButton* cmdPreuve = button(QStringLiteral("cmdPreuve"));
+    QCOMPARE(cmdEcran->text(), QStringLiteral("Écran du public"));
+    QCOMPARE(cmdEcran->parentWidget(), cmdPreuve->parentWidget());
+    QCOMPARE(cmdEcran->size(), cmdPreuve->size());
+    QVERIFY(cmdEcran->width() >= cmdEcran->sizeHint().width());
+    QCOMPARE(cmdEcran->y(), cmdPreuve->y());
+    QCOMPARE(cmdEcran->geometry().right() + 1 + 8, cmdPreuve->x());
+    // Narrow, it hides rather than cover the link; wide again, it is back.
+    QWidget* link = control<QWidget>(*m_window, QStringLiteral("lblVelmora"));
+    m_window->resize(400, 400);
+    QVERIFY(!cmdEcran->isVisible() || cmdEcran->x() > link->geometry().right() + 1);
+    m_window->resize(m_window->minimumSize());
+    QVERIFY(!cmdEcran->isVisible());
+    m_window->resize(875, 501);
+    QVERIFY(cmdEcran->isVisible());
+
+    // F5 opens the screen, and brings it back to the front when it is open.
+    QApplication::setActiveWindow(m_window.get());
+    QTest::keyClick(list(), Qt::Key_F5);
+    QVERIFY(QTest::qWaitForWindowExposed(screen()));
+    QApplication::setActiveWindow(m_window.get());
+    QTest::keyClick(list(), Qt::Key_F5);
+    QVERIFY(screen()->isVisible());
+    QCOMPARE(m_window->findChildren<QWidget*>(QStringLiteral("frmEcran")).size(), 1);
+}
+
+void TestScreen::fullScreenKeys()
+{
+    openScreen();
+    QWidget* s = screen();
+    if (!s->isFullScreen())
+        QTest::keyClick(s, Qt::Key_F11);
+    QVERIFY(s->isFullScreen());
+    QTest::keyClick(s, Qt::Key_Escape);
+    QVERIFY(!s->isFullScreen());
+    QVERIFY(s->isVisible());
+    QWidget* view = control<QWidget>(*s, QStringLiteral("vueEcran"));
+    QTest::mouseDClick(view, Qt::LeftButton);
+    QVERIFY(s->isFullScreen());
+    QTest::keyClick(s, Qt::Key_F11);
+    QVERIFY(!s->isFullScreen());
+    QTest::keyClick(s, Qt::Key_Escape);
+    QVERIFY(!s->isVisible());
+}
+
+void TestScreen::pointerHidesAtRest()
+{
+    openScreen();
+    QWidget* s = screen();
+    if (!s->isFullScreen())
+        s->showFullScreen();
+    QWidget* view = control<QWidget>(*s, QStringLiteral("vueEcran"));
+    const auto move = [view](QPoint at) {
+        QMouseEvent event(QEvent::MouseMove, at, view->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(view, &event);
+    };
+    move(view->rect().center());
+    QCOMPARE(s->cursor().shape(), Qt::ArrowCursor);
+    QTRY_COMPARE_WITH_TIMEOUT(s->cursor().shape(), Qt::BlankCursor, 3000);
+    move(view->rect().center() + QPoint(5, 5));
+    QCOMPARE(s->cursor().shape(), Qt::ArrowCursor);
+    // Out of full screen the pointer stays, as on any window.
+    s->showNormal();
+    QTest::qWait(ScreenWindow::pointerRestMs + 100);
+    QCOMPARE(s->cursor().shape(), Qt::ArrowCursor);
+}
+
+void TestScreen::followsTheBoxes_data()
+{
+    QTest::addColumn<std::function<void(TestScreen&)>>("act");
+
+    const QStringList names = numberedNames(30);
+    const auto row = [](const char* name, std::function<void(TestScreen&)> act) {
+        QTest::newRow(name) << act;
+    };
+    row("draw one", [names](TestScreen& t) {
+        setBoxLines(*t.list(), names);
+        t.go(1)->click();
+    });
+    row("draw ten", [names](TestScreen& t) {
+        setBoxLines(*t.list(), names);
+        t.go(1)->click();
+        t.drawCount()->setCurrentIndex(9);
+        t.m_platform->expectYesNo(QStringLiteral("Effacer d'abord les résultats ?"), false);
+        t.go(0)->click();
+    });
+    row("draw all", [names](TestScreen& t) {
+        setBoxLines(*t.list(), names);
+        t.m_platform->expectYesNo(QStringLiteral("Effacer d'abord les résultats ?"), false);
+        t.go(2)->click();
+    });
+    row("teams", [names](TestScreen& t) {
+        setBoxLines(*t.list(), names);
+        t.teamSize()->setCurrentIndex(1);
+        t.m_platform->expectYesNo(QStringLiteral("Effacer d'abord les résultats ?"), true);
+        t.go(3)->click();
+    });
+    row("long draw all", [](TestScreen& t) {
+        setBoxLines(*t.list(), numberedNames(3000));
+        t.m_platform->expectYesNo(QStringLiteral("Effacer d'abord les résultats ?"), false);
+        t.go(2)->click();
+        QVERIFY(waitForRun(*t.m_window));
+    });
+    row("clear", [names](TestScreen& t) {
+        setBoxLines(*t.list(), names);
+        t.go(1)->click();
+        t.button(QStringLiteral("cmdClearResult"))->click();
+    });
+    row("edit by hand", [names](TestScreen& t) {
+        setBoxLines(*t.list(), names);
+        t.go(1)->click();
+        t.results()->setFocus();
+        t.results()->moveCursor(QTextCursor::End);
+        QTest::keyClick(t.results(), Qt::Key_Return);
+        QTest::keyClicks(t.results(), QStringLiteral("Ajout"));
+        t.list()->moveCursor(QTextCursor::End);
+        QTest::keyClick(t.list(), Qt::Key_Backspace);
+    });
+    row("open", [](TestScreen& t) {
+        const QString path = t.m_dir->filePath(QStringLiteral("liste.txt"));
+        QVERIFY(writeBytes(path, "Anne\r\nPaul\r\nZoé\r\n"));
+        t.m_platform->expectOpenFile(path);
+        t.button(QStringLiteral("cmdOpen"))->click();
+        QVERIFY(waitForRun(*t.m_window));
+    });
+    row("numbering", [](TestScreen& t) {
+        t.m_platform->expectText(QStringLiteral("Numérotation"),
+                                 QStringLiteral("Numéroter jusqu'à"), QStringLiteral("100"),
+                                 QStringLiteral("7"));
+        t.button(QStringLiteral("cmdNumList"))->click();
+        QVERIFY(waitForRun(*t.m_window));
+    });
+}
+
+void TestScreen::followsTheBoxes()
+{
+    QFETCH(std::function<void(TestScreen&)>, act);
+
+    openScreen();
+    setBoxLines(*list(), {QStringLiteral("Avant")});
+    go(1)->click();
+    settle();
+    act(*this);
+    settle();
+
+    const QStringList lines = boxLines(*results());
+    QStringList expected;
+    const qsizetype first = std::max<qsizetype>(0, lines.size() - 100);
+    if (first > 0)
+        expected << QStringLiteral("… et %1 autres").arg(french(first));
+    for (qsizetype i = first; i < lines.size(); ++i)
+        expected << QStringLiteral("%1. %2").arg(i + 1).arg(lines[i]);
+    QCOMPARE(items(), expected);
+    QCOMPARE(shown("lblEcranGagnant"), lines.isEmpty() ? QString() : lines.constLast());
+    const auto left = list()->toPlainText().isEmpty() ? 0 : boxLines(*list()).size();
+    QCOMPARE(shown("lblEcranCompte"),
+             QStringLiteral("%1 %2 · %3 %4")
+                 .arg(french(lines.size()))
+                 .arg(lines.size() > 1 ? QStringLiteral("tirés") : QStringLiteral("tiré"))
+                 .arg(french(left))
+                 .arg(left > 1 ? QStringLiteral("restants") : QStringLiteral("restant")));
+}
+
+void TestScreen::prizes()
+{
+    openScreen();
+    control<QPlainTextEdit>(*screen(), QStringLiteral("txtLots"))
+        ->setPlainText(QStringLiteral("Panier garni\n\nVélo"));
+    setBoxLines(*list(), numberedNames(5));
+    for (int i = 0; i < 3; ++i)
+        go(1)->click();
+    settle();
+    const QStringList lines = boxLines(*results());
+    QCOMPARE(items(), (QStringList{QStringLiteral("1. Panier garni : ") + lines[0],
+                                   QStringLiteral("2. ") + lines[1],
+                                   QStringLiteral("3. Vélo : ") + lines[2]}));
+    QCOMPARE(shown("lblEcranLot"), QStringLiteral("Lot 3 : Vélo"));
+    go(1)->click();
+    settle();
+    QCOMPARE(shown("lblEcranLot"), QString());
+}
+
+void TestScreen::longResults()
+{
+    openScreen();
+    setBoxLines(*results(), numberedNames(12445));
+    settle();
+    const QStringList shownItems = items();
+    QCOMPARE(shownItems.size(), 101);
+    QCOMPARE(shownItems.front(), QStringLiteral("… et 12 345 autres"));
+    QCOMPARE(shownItems[1], QStringLiteral("12346. Nom 12346"));
+    QCOMPARE(shownItems.back(), QStringLiteral("12445. Nom 12445"));
+    QCOMPARE(shown("lblEcranCompte"), QStringLiteral("12 445 tirés · 0 restant"));
+}
+
+void TestScreen::commitmentAndPublicValue()
+{
+    openScreen();
+    screen()->showFullScreen();
+    settle();
+    const QString commitment = commitmentInDialog();
+    QCOMPARE(shown("lblEcranEngagement"), QStringLiteral("Engagement : ") + grouped(commitment));
+    QVERIFY(!label("lblEcranValeur")->isVisible());
+    const int large = label("lblEcranEngagement")->font().pixelSize();
+
+    m_platform->expectModal([](QDialog& dialog) {
+        auto* value = control<QLineEdit>(dialog, QStringLiteral("txtValeurPublique"));
+        for (const QChar c : QStringLiteral("dés 4 2"))
+            QTest::sendKeyEvent(QTest::Click, value, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    });
+    button(QStringLiteral("cmdPreuve"))->click();
+    settle();
+    QVERIFY(label("lblEcranValeur")->isVisible());
+    QCOMPARE(shown("lblEcranValeur"), QStringLiteral("Valeur publique : dés 4 2"));
+
+    // Once runs have begun the commitment stays, smaller.
+    setBoxLines(*list(), {QStringLiteral("Anne"), QStringLiteral("Paul")});
+    go(1)->click();
+    settle();
+    QCOMPARE(shown("lblEcranEngagement"), QStringLiteral("Engagement : ") + grouped(commitment));
+    const int small = label("lblEcranEngagement")->font().pixelSize();
+    QVERIFY(small < large);
+
+    // A saved record: the new session's commitment, large again, and no public value yet.
+    m_platform->expectModal([this](QDialog& dialog) {
+        m_platform->expectSaveFile(m_dir->filePath(QStringLiteral("pv.json")));
+        control<QPushButton>(dialog, QStringLiteral("cmdEnregistrerPV"))->click();
+    });
+    button(QStringLiteral("cmdPreuve"))->click();
+    settle();
+    const QString next = commitmentInDialog();
+    QVERIFY(next != commitment);
+    QCOMPARE(shown("lblEcranEngagement"), QStringLiteral("Engagement : ") + grouped(next));
+    QVERIFY(label("lblEcranEngagement")->font().pixelSize() > small);
+    QVERIFY(!label("lblEcranValeur")->isVisible());
+}
+
+void TestScreen::showingCountsAsCommunicated()
+{
+    // The audience saw the commitment on the screen: its runs are owed a record.
+    openScreen();
+    setBoxLines(*list(), {QStringLiteral("Anne"), QStringLiteral("Paul")});
+    go(1)->click();
+    m_platform->expectYesNoCancel(QStringLiteral("Enregistrer le procès-verbal avant de quitter ?"),
+                                  Platform::Answer::No);
+    QVERIFY(m_window->close());
+}
+
+void TestScreen::revealEndsOnTheResult()
+{
+    openScreen(true);
+    setBoxLines(*list(), numberedNames(8));
+    QElapsedTimer clock;
+    clock.start();
+    go(1)->click();
+    // Drawn and written before the show starts; the window does not wait for it.
+    QVERIFY(!m_window->runState().running());
+    const QString result = results()->toPlainText();
+    QCOMPARE(boxLines(*results()).size(), 1);
+    QVERIFY(items().isEmpty());
+    QString runs;
+    m_platform->expectModal([&](QDialog& dialog) {
+        runs = control<QPlainTextEdit>(dialog, QStringLiteral("txtTirages"))->toPlainText();
+    });
+    button(QStringLiteral("cmdPreuve"))->click();
+
+    QTRY_COMPARE_WITH_TIMEOUT(items().size(), 1, 2500);
+    QVERIFY(clock.elapsed() <= 1500 + 300);
+    QCOMPARE(shown("lblEcranGagnant"), result);
+    QCOMPARE(results()->toPlainText(), result);
+    m_platform->expectModal([&](QDialog& dialog) {
+        QCOMPARE(control<QPlainTextEdit>(dialog, QStringLiteral("txtTirages"))->toPlainText(),
+                 runs);
+    });
+    button(QStringLiteral("cmdPreuve"))->click();
+}
+
+void TestScreen::spaceEndsTheReveal()
+{
+    openScreen(true);
+    setBoxLines(*list(), numberedNames(8));
+    go(1)->click();
+    drawCount()->setCurrentIndex(2);
+    m_platform->expectYesNo(QStringLiteral("Effacer d'abord les résultats ?"), false);
+    go(0)->click();
+    QVERIFY(items().size() < 4);
+    QTest::keyClick(screen(), Qt::Key_Space);
+    const QStringList lines = boxLines(*results());
+    QCOMPARE(lines.size(), 4);
+    QCOMPARE(items().size(), 4);
+    QCOMPARE(shown("lblEcranGagnant"), lines.back());
+    // Without the box checked, results show at once.
+    animation()->setChecked(false);
+    go(1)->click();
+    QCOMPARE(items().size(), 5);
+}
+
+void TestScreen::fitRules_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QString>("entry");
+
+    for (const QSize size : {QSize(1920, 1080), QSize(1024, 768)})
+        for (const int length : {1, 20, 60, 300})
+            for (const bool spaces : {true, false})
+                QTest::addRow("%dx%d, %d characters%s", size.width(), size.height(), length,
+                              spaces ? "" : ", no space")
+                    << size << entryOf(length, spaces);
+}
+
+void TestScreen::fitRules()
+{
+    QFETCH(QSize, size);
+    QFETCH(QString, entry);
+
+    openScreen();
+    const QFont font = label("lblEcranGagnant")->font();
+    const TextRoom room = screenBoxes(size, false).winner;
+    const FittedText fitted = fitText(entry, font, room);
+    QFont sized = font;
+    sized.setPixelSize(fitted.pixelSize);
+
+    // Never cut: the whole text, only broken at spaces, within its box.
+    QCOMPARE(QString(fitted.text).replace(u'\n', u' '), entry);
+    QVERIFY(room.box.contains(drawnRect(fitted.text, sized, room.box)));
+    QVERIFY(fitted.lines <= 3);
+    if (!entry.contains(u' '))
+        QCOMPARE(fitted.lines, 1);
+    if (entry.size() <= 20 && size == QSize(1920, 1080)) {
+        QVERIFY2(fitted.pixelSize >= size.height() / 8,
+                 qPrintable(QString::number(fitted.pixelSize)));
+    }
+    // Shrunk only as much as needed: one pixel more no longer fits, on as many lines.
+    if (fitted.pixelSize < room.maxPixels) {
+        TextRoom bigger = room;
+        bigger.maxPixels = fitted.pixelSize + 1;
+        bigger.oneLineFloor = 0;
+        const FittedText next = fitText(entry, font, bigger);
+        QVERIFY(next.pixelSize <= fitted.pixelSize || next.lines > fitted.lines);
+    }
+}
+
+void TestScreen::nothingCutOrCovered()
+{
+    openScreen();
+    QWidget* s = screen();
+    if (!s->isFullScreen())
+        s->showFullScreen();
+    control<QLineEdit>(*s, QStringLiteral("txtEcranTitre"))->setText(entryOf(120, true));
+    control<QPlainTextEdit>(*s, QStringLiteral("txtLots"))->setPlainText(entryOf(200, true));
+    setBoxLines(*list(), {entryOf(300, true), entryOf(300, false)});
+    go(1)->click();
+    settle();
+    QList<QRect> taken;
+    for (const char* name : {"lblEcranTitre", "lblEcranEngagement", "lblEcranLot",
+                             "lblEcranGagnant", "lblEcranCompte"}) {
+        QLabel* l = label(name);
+        QVERIFY2(!l->text().isEmpty(), name);
+        QVERIFY2(l->rect().contains(drawnRect(l->text(), l->font(), l->rect())), name);
+        for (const QRect& other : taken)
+            QVERIFY2(!other.intersects(l->geometry()), name);
+        taken << l->geometry();
+    }
+    auto* results = control<QListWidget>(*s, QStringLiteral("lstEcranResultats"));
+    for (const QRect& other : taken)
+        QVERIFY(!other.intersects(results->geometry()));
+}
+
+void TestScreen::contrastIsAAA()
+{
+    openScreen();
+    for (const char* name : {"lblEcranTitre", "lblEcranEngagement", "lblEcranValeur", "lblEcranLot",
+                             "lblEcranGagnant", "lblEcranCompte"}) {
+        const QPalette pal = label(name)->palette();
+        QVERIFY2(contrast(pal.color(QPalette::WindowText), pal.color(QPalette::Window)) >= 7, name);
+    }
+    const QPalette pal =
+        control<QListWidget>(*screen(), QStringLiteral("lstEcranResultats"))->palette();
+    QVERIFY(contrast(pal.color(QPalette::Text), pal.color(QPalette::Base)) >= 7);
+}
+
+QTEST_MAIN(TestScreen)
+#include "test_screen.moc"
