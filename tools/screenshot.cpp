@@ -4,9 +4,14 @@
 #include "info/infodialog.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
+#include <QEventLoop>
+#include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTextStream>
+#include <QTimer>
 
 namespace
 {
@@ -27,9 +32,48 @@ void setText(QWidget& window, const char* box, const QString& text)
     window.findChild<QPlainTextEdit*>(QLatin1String(box))->setPlainText(text);
 }
 
+// Lets the window's timers run: the screen follows the boxes a moment after they change.
+void settle()
+{
+    QEventLoop loop;
+    QTimer::singleShot(300, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+template <typename W> W* control(QWidget& window, const char* name)
+{
+    return window.findChild<W*>(QLatin1String(name));
+}
+
+// The audience screen as a projector shows it, before the first draw and after one.
+bool saveScreen(const QDir& folder)
+{
+    QtPlatform platform;
+    MainWindow window(platform, QString());
+    setText(window, "txtListe",
+            QStringLiteral("Ticket 0007 – Camille Martin\nTicket 0012 – Hugo Bernard\n"
+                           "Ticket 0031 – Léa Petit\nTicket 0042 – Mathis Durand\n"
+                           "Ticket 0058 – Inès Moreau\nTicket 0063 – Noah Laurent"));
+    window.show();
+    control<QPushButton>(window, "cmdEcran")->click();
+    QWidget& screen = *control<QWidget>(window, "frmEcran");
+    control<QLineEdit>(screen, "txtEcranTitre")->setText(QStringLiteral("Tombola de l'école"));
+    control<QPlainTextEdit>(screen, "txtLots")
+        ->setPlainText(QStringLiteral("Un vélo\nUn panier garni\nDeux places de cinéma"));
+    control<QCheckBox>(screen, "chkAnimation")->setChecked(false);
+    screen.resize(1280, 860);
+    settle();
+    if (!save(screen, folder, QStringLiteral("ecran-avant.png")))
+        return false;
+    control<QPushButton>(window, "cmdGo(1)")->click();
+    settle();
+    return save(screen, folder, QStringLiteral("ecran-apres.png"));
+}
+
 } // namespace
 
-// Usage: sortivo_screenshot [folder]. Writes mainwindow.png and infobox.png there.
+// Usage: sortivo_screenshot [folder]. Writes mainwindow.png, infobox.png, ecran-avant.png and
+// ecran-apres.png there.
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
@@ -52,6 +96,6 @@ int main(int argc, char* argv[])
     QApplication::processEvents();
 
     const bool ok = save(window, folder, QStringLiteral("mainwindow.png")) &&
-                    save(info, folder, QStringLiteral("infobox.png"));
+                    save(info, folder, QStringLiteral("infobox.png")) && saveScreen(folder);
     return ok ? 0 : 1;
 }
