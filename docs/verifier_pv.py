@@ -1,20 +1,16 @@
 #!/usr/bin/env python3
-"""Vérifie un procès-verbal de tirage Sortivo (protocole sortivo-preuve-1, décrit dans
-preuve.md), sans Sortivo. Usage : python3 verifier_pv.py FICHIER. Bibliothèque standard seule."""
+"""Vérifie un procès-verbal de tirage Sortivo (protocole sortivo-preuve-1, décrit dans preuve.md),
+sans Sortivo. Usage : python3 verifier_pv.py FICHIER. Bibliothèque standard seule."""
 import hashlib, hmac, itertools, json, math, os, re, stat, struct, sys
 PROFONDEUR, PLUS_GRAND = 64, 2 * (256 * 1024 * 1024 + 5_000_000 * 16)  # comme sortivo --verifier
 CACHES = re.compile("[\x00-\x1f\x7f-\x9f\u061c\u200e\u200f\u202a-\u202e\u2066-\u2069\ud800-\udfff]")
-
 class NonConforme(Exception): pass
 def exiger(condition, raison):
     if not condition: raise NonConforme(raison)
-def citer(texte):  # le début d'un texte, sans caractère qui commanderait le terminal
-    return "« " + CACHES.sub(lambda c: "\\u%04x" % ord(c[0]), texte[:60]) + "…" * (len(texte) > 60) + " »"
-def reel(s):
-    return exiger(math.isfinite(v := float(s)), f"le fichier n'est pas un JSON valide (nombre hors limites : {s[:20]})") or v
+citer = lambda texte: "« " + CACHES.sub(lambda c: "\\u%04x" % ord(c[0]), texte[:60]) + "…" * (len(texte) > 60) + " »"  # sans caractère qui commanderait le terminal
+reel = lambda s: exiger(math.isfinite(v := float(s)), f"le fichier n'est pas un JSON valide (nombre hors limites : {s[:20]})") or v
 def objet(paires):  # une clé en double : deux lecteurs pourraient garder l'une ou l'autre
-    cles = sorted(k for k, _ in paires)
-    deux = [a for a, b in zip(cles, cles[1:]) if a == b]
+    deux = [a for a, b in itertools.pairwise(sorted(k for k, _ in paires)) if a == b]
     return exiger(not deux, f"la clé {deux and citer(deux[0])} apparaît deux fois dans un même objet") or dict(paires)
 def lire(nom):  # un fichier ordinaire de taille raisonnable, sans attendre sur un tube
     try:
@@ -38,8 +34,8 @@ def analyser(donnees):  # les crochets comptés avant tout lecteur JSON, qui s'y
 def champ(objet, nom, ou, types=(str,), raison="n'est pas un texte"):
     exiger(nom in objet, f"{ou}champ « {nom} » absent")
     return exiger(types is None or type(objet[nom]) in types, f"{ou}« {nom} » {raison}") or objet[nom]
-def mots(cle):  # les mots de 32 bits : blocs SHA-256(K || j sur 8 octets gros-boutiste)
-    return (w for j in itertools.count() for w in struct.unpack(">8I", hashlib.sha256(cle + j.to_bytes(8, "big")).digest()))
+empreinte_de = lambda entrees: hashlib.sha256(("\r\n".join(entrees) + "\r\n" * bool(entrees)).encode()).hexdigest()
+mots = lambda cle: (w for j in itertools.count() for w in struct.unpack(">8I", hashlib.sha256(cle + j.to_bytes(8, "big")).digest()))  # SHA-256(K || j)
 def position(flux, n):  # uniforme dans [0, n) : multiplier, rejeter les rares mots biaisés
     while (m := next(flux) * n) % 2**32 < (2**32 - n) % n: pass
     return m >> 32
@@ -57,13 +53,18 @@ def tirer(entrees, flux, resultats, ou):  # rejoue les tirages, rend les restant
         while (i := i + 1) <= taille:
             arbre[i], i = arbre[i] - 1, i + (i & -i) - 1
     return [e for p in paquets for e in p]
-
 def verifier(pv):
     exiger(type(pv) is dict, "le fichier n'est pas un procès-verbal")
     exiger(champ(pv, "protocole", "") == "sortivo-preuve-1", "protocole inconnu")
     exiger(re.fullmatch("[0-9a-f]{64}", graine := champ(pv, "graine", "")), "la graine n'est pas faite de 64 chiffres hexadécimaux minuscules")
     exiger(champ(pv, "engagement", "") == hashlib.sha256(graine := bytes.fromhex(graine)).hexdigest(), "la graine ne correspond pas à l'engagement")
     publique, tirages, entrees, tires = champ(pv, "valeur_publique", ""), champ(pv, "tirages", "", (list,), "n'est pas une liste"), [], 0
+    if (montree := pv.get("liste_communiquee")) is not None:  # la liste montrée avec l'engagement
+        exiger(type(montree) is dict, (ou := "« liste_communiquee » : ") + "ce n'est pas un objet")
+        exiger(type(champ(montree, "n", ou, None)) is int and montree["n"] >= 0, ou + "« n » n'est pas un nombre entier positif ou nul")
+        exiger(re.fullmatch("[0-9a-f]{64}", champ(montree, "liste_sha256", ou)), ou + "l'empreinte n'est pas faite de 64 chiffres hexadécimaux minuscules")
+        communique = champ(pv, "engagement_communique", "")
+    admises, avertis = montree and {montree["liste_sha256"]}, []  # cette liste et ce que les tirages en ont laissé
     for r, tirage in enumerate(tirages, start=1):
         exiger(type(tirage) is dict, (ou := f"tirage n° {r} : ") + "ce n'est pas un objet")
         exiger(type(numero := champ(tirage, "numero", ou, None)) is int and numero == r,
@@ -72,10 +73,9 @@ def verifier(pv):
         exiger(liste is not None or r > 1, ou + "« entrees » est null sans tirage précédent")
         exiger(type(liste) in (list, type(None)), ou + "« entrees » n'est ni une liste ni null")
         for e in (e for e in liste or [] if type(e) is not str or "\r" in e or "\n" in e):
-            exiger(type(e) is str, ou + "une entrée n'est pas un texte")
-            raise NonConforme(ou + "une entrée contient un saut de ligne")
+            raise NonConforme(ou + ("une entrée contient un saut de ligne" if type(e) is str else "une entrée n'est pas un texte"))
         entrees = entrees if liste is None else liste
-        empreinte = hashlib.sha256(("\r\n".join(entrees) + "\r\n" * bool(entrees)).encode()).hexdigest()
+        empreinte = empreinte_de(entrees)
         exiger(champ(tirage, "liste_sha256", ou) == empreinte, ou + "l'empreinte de la liste ne correspond pas à ses entrées")
         exiger((mode := champ(tirage, "mode", ou)) in ("nombre", "un", "tous", "equipes"), ou + f"mode {citer(mode)} inconnu")
         demande, n = champ(tirage, "demande", ou, None), len(entrees)
@@ -84,16 +84,16 @@ def verifier(pv):
                    ou + f"« {nom} » n'est pas un nombre entier positif{' ou nul' * (bas == 0)}")
             exiger(mode == son_mode or v is None, ou + f"« {nom} » n'a de valeur qu'en mode {son_mode}")
         prevus = min(demande, n) if mode == "nombre" else min(1, n) if mode == "un" else n
-        resultats = champ(tirage, "resultats", ou, (list,), "n'est pas une liste")
-        arret = champ(tirage, "interrompu", ou, (bool,), "n'est ni true ni false")
+        resultats, arret = champ(tirage, "resultats", ou, (list,), "n'est pas une liste"), champ(tirage, "interrompu", ou, (bool,), "n'est ni true ni false")
         exiger(len(resultats) < prevus if arret else len(resultats) == prevus,
                ou + f"{len(resultats)} résultats pour {prevus} tirages prévus{' (tirage interrompu)' * arret}")
         cle = hmac.new(graine, f"sortivo-preuve-1\n{r}\n{empreinte}\n{publique}".encode(), hashlib.sha256).digest()
         entrees, tires = tirer(entrees, mots(cle), resultats, ou), tires + len(resultats)
-    s, t = "s" * (len(tirages) > 1), "s" * (tires > 1)
-    return f"{len(tirages)} tirage{s} et {tires} élément{t} tiré{t} vérifié{t}"
+        if admises is not None and champ(tirage, "date", ou) >= communique: admises.add(empreinte_de(entrees)) if empreinte in admises else avertis.append(ou + "liste modifiée après la communication de l'engagement")
+    return f"{len(tirages)} tirage{'s' * (len(tirages) > 1)} et {tires} élément{(t := 's' * (tires > 1))} tiré{t} vérifié{t}", avertis
 if __name__ == "__main__":
     try:
-        print("CONFORME : " + verifier(analyser(lire(sys.argv[1])))) if len(sys.argv) == 2 else sys.exit("usage : python3 verifier_pv.py FICHIER")
+        verdict, avertis = verifier(analyser(lire(sys.argv[1]))) if len(sys.argv) == 2 else sys.exit("usage : python3 verifier_pv.py FICHIER")
+        print("CONFORME : " + verdict, *("ATTENTION : " + a for a in avertis), sep="\n")
     except NonConforme as raison:
         sys.exit(print(f"NON CONFORME : {raison}") or 1)

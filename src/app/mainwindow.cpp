@@ -54,16 +54,16 @@ MainWindow::MainWindow(Platform& platform, const QString& documentsFolder, QWidg
     m_draw = new DrawController(
         this, {*m_ui.txtListe, *m_ui.txtResult, *m_ui.cmdStopProcess, *m_ui.cmbEquipe},
         *m_drawCount, *m_progress, m_runState, m_platform, m_proof, *m_listEntries);
-    m_listWatcher =
-        new ListWatcher(*m_ui.txtListe, *m_listEntries, *m_drawCount, *m_progress, m_runState, this);
+    m_listWatcher = new ListWatcher(*m_ui.txtListe, *m_listEntries, *m_drawCount, *m_progress,
+                                    m_runState, this);
     m_numbering = new NumberingCommand(this, *m_ui.txtListe, *m_drawCount, *m_progress, m_runState,
                                        m_platform);
     m_files = new TextFileCommands(this, *m_ui.txtListe, *m_ui.txtResult, *m_progress, m_runState,
                                    m_platform, *m_listWatcher, documentsFolder);
     m_print = new PrintCommand(this, *m_ui.txtResult, m_platform);
     QPushButton* cmdPreuve = addProofButton(m_ui.fraBas, m_ui.lblVelmora, m_ui.infoButton);
-    m_proofController =
-        new ProofController(this, cmdPreuve, m_proof, m_runState, m_platform, documentsFolder);
+    m_proofController = new ProofController(this, cmdPreuve, m_proof, *m_ui.txtListe, m_runState,
+                                            m_platform, documentsFolder);
     m_screen = new ScreenController(
         this, {*m_ui.txtResult->document(), *m_ui.txtListe->document(), *m_listEntries}, m_runState,
         QString::fromStdString(m_proof.commitment()));
@@ -122,6 +122,7 @@ void MainWindow::connectScreen(QPushButton* cmdEcran)
             &ScreenController::setPublicValue);
     connect(m_screen, &ScreenController::commitmentShown, m_proofController,
             &ProofController::noteShown);
+    connect(m_proofController, &ProofController::showToAudience, m_screen, &ScreenController::show);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

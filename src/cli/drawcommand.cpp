@@ -230,13 +230,15 @@ int drawWithRecord(const DrawCommandOptions& options, const sortivo::ListFileEnt
         sortivo::RecordStrings{entries.size(), [&](std::size_t i) { return entries.at(i); }},
         fingerprint,
         sortivo::RecordStrings{drawn.size(), [&](std::size_t k) { return drawn.at(k); }},
+        false,
         false};
     const std::optional<std::string> communicatedAt =
         seed.communicatedAt.empty() ? std::nullopt : std::optional(seed.communicatedAt);
     const std::string error =
         writeRecord(options.recordPath, [&](const std::function<void(std::string_view)>& write) {
-            sortivo::writeRecordJson({software, seed.seed, communicatedAt, options.publicValue},
-                                     std::span(&run, 1), write);
+            sortivo::writeRecordJson(
+                {software, seed.seed, communicatedAt, options.publicValue, nullptr},
+                std::span(&run, 1), write);
         });
     if (!error.empty())
         return refuse(error, options.recordPath);

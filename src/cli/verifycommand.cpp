@@ -66,8 +66,10 @@ int verifyRecordFile(const QString& path)
     if (readRecord(path.toLocal8Bit().constData(), bytes, problem))
         result = sortivo::verifyRecord(bytes);
     else
-        result = {false, "NON CONFORME : le fichier n'a pas pu être lu (" + problem + ")"};
+        result = {false, "NON CONFORME : le fichier n'a pas pu être lu (" + problem + ")", {}};
     std::printf("%s\n", result.message.c_str());
+    for (const std::string& warning : result.warnings)
+        std::printf("ATTENTION : %s\n", warning.c_str());
     std::fflush(stdout);
     return result.conforming ? 0 : 1;
 }

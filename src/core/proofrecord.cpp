@@ -194,6 +194,9 @@ void writeRun(JsonOut& out, const RecordRun& run)
     out.stringArray(run.results);
     out.raw(",\n      \"interrompu\": ");
     out.raw(run.stopped ? "true" : "false");
+    // Only on the runs it marks, so that a record without a communicated list reads as before.
+    if (run.listChanged)
+        out.raw(",\n      \"liste_modifiee\": true");
     out.raw("\n    }");
 }
 
@@ -226,6 +229,13 @@ void writeRecordJson(const RecordHead& head, std::span<const RecordRun> runs,
     out.string(commitmentOf(head.seed));
     out.raw(",\n  \"engagement_communique\": ");
     out.optionalString(head.communicatedAt);
+    if (head.communicatedList) {
+        out.raw(",\n  \"liste_communiquee\": {\"n\": ");
+        out.number(std::int64_t(head.communicatedList->count));
+        out.raw(", \"liste_sha256\": ");
+        out.string(head.communicatedList->fingerprint);
+        out.raw("}");
+    }
     out.raw(",\n  \"graine\": ");
     out.string(toHex(head.seed));
     out.raw(",\n  \"valeur_publique\": ");
@@ -251,7 +261,8 @@ std::string recordJson(const ProofSession& session, std::string_view software)
             run.fingerprint,
             RecordStrings{run.results.size(),
                           [&results = run.results](std::size_t i) { return results.at(i); }},
-            run.stopped};
+            run.stopped,
+            run.listChanged};
         if (run.entries)
             view.entries =
                 RecordStrings{run.entries->size(),
@@ -266,7 +277,9 @@ std::string recordJson(const ProofSession& session, std::string_view software)
             size += run.entries->charCount();
     }
     json.reserve(size);
-    writeRecordJson({software, session.seed(), session.communicatedAt(), session.publicValue()},
+    const auto& list = session.communicatedList();
+    writeRecordJson({software, session.seed(), session.communicatedAt(), session.publicValue(),
+                     list ? &*list : nullptr},
                     runs, [&json](std::string_view text) { json += text; });
     return json;
 }

@@ -33,12 +33,15 @@ struct RecordRun {
     std::string_view fingerprint;
     RecordStrings results;
     bool stopped = false;
+    bool listChanged = false;
 };
 struct RecordHead {
     std::string_view software;
     const Seed& seed;
     const std::optional<std::string>& communicatedAt;
     std::string_view publicValue;
+    // Nothing when the commitment was never communicated.
+    const CommunicatedList* communicatedList = nullptr;
 };
 void writeRecordJson(const RecordHead& head, std::span<const RecordRun> runs,
                      const std::function<void(std::string_view)>& write);

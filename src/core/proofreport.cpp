@@ -62,7 +62,16 @@ void appendResults(std::string& text, const RunRecord& run)
 
 } // namespace
 
-std::string commitmentSheet(std::string_view commitment, std::string_view printedAt)
+std::string listLine(const CommunicatedList& list, std::size_t digits)
+{
+    std::string line = "Liste : " + plural(list.count, "entrée", "entrées") + ", empreinte ";
+    if (digits >= list.fingerprint.size())
+        return line + list.fingerprint;
+    return line + list.fingerprint.substr(0, digits) + " …";
+}
+
+std::string commitmentSheet(std::string_view commitment, const CommunicatedList& list,
+                            std::string_view printedAt)
 {
     std::string text;
     text += "Engagement de tirage - Sortivo";
@@ -77,10 +86,16 @@ std::string commitmentSheet(std::string_view commitment, std::string_view printe
     text += commitment;
     text += crlf;
     text += crlf;
+    text += listLine(list, list.fingerprint.size());
+    text += crlf;
+    text += crlf;
     text += "Ce nombre scelle, avant les tirages, la graine dont ils découleront. Après les "
             "tirages, le procès-verbal révélera la graine : chacun pourra vérifier qu'elle "
             "redonne cet engagement et rejouer tous les tirages, avec Sortivo "
-            "(sortivo --verifier FICHIER) ou sans lui (python3 verifier_pv.py FICHIER).";
+            "(sortivo --verifier FICHIER) ou sans lui (python3 verifier_pv.py FICHIER). "
+            "L'empreinte de la liste fixe les entrées : le procès-verbal doit porter la même "
+            "(« liste_communiquee »), et signale tout tirage fait sur une autre liste que "
+            "celle-ci ou que ce que les tirages précédents en ont laissé.";
     text += crlf;
     text += crlf;
     text += "Valeur publique fournie par l'assistance avant le premier tirage : "
@@ -98,6 +113,8 @@ std::string runSummary(const RunRecord& run)
         line += ", interrompu";
     if (run.beforeCommunication)
         line += " (avant la communication de l'engagement)";
+    if (run.listChanged)
+        line += " (liste modifiée après la communication de l'engagement)";
     return line;
 }
 
@@ -118,6 +135,8 @@ std::string recordReport(const ProofSession& session, std::string_view software,
              ? "Engagement communiqué le " + readableTime(*session.communicatedAt())
              : std::string("Engagement jamais communiqué : ces tirages ne prouvent rien au "
                            "public."));
+    if (const auto& list = session.communicatedList())
+        line(listLine(*list, list->fingerprint.size()) + " (liste communiquée avec l'engagement)");
     line(session.publicValue().empty() ? std::string("Valeur publique : aucune")
                                        : "Valeur publique : « " + session.publicValue() + " »");
     line("");

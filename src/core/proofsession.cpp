@@ -11,16 +11,26 @@ ProofSession::ProofSession(const Seed& seed) : m_seed(seed), m_commitment(commit
 
 bool ProofSession::setPublicValue(std::string value)
 {
-    if (publicValueLocked())
+    if (!publicValueOpen())
         return false;
     m_publicValue = std::move(value);
     return true;
 }
 
-void ProofSession::noteCommunicated(const std::string& time)
+CommunicatedList communicatedListOf(const EntryList& entries)
 {
-    if (!m_communicatedAt)
-        m_communicatedAt = time;
+    return {entries.size(), entriesFingerprint(entries)};
+}
+
+void ProofSession::noteCommunicated(const std::string& time, CommunicatedList list)
+{
+    if (m_communicatedAt)
+        return;
+    if (m_openRun)
+        throw std::logic_error("a run is in progress");
+    m_communicatedAt = time;
+    m_communicatedList = std::move(list);
+    m_listCheck.emplace(*m_communicatedList, time);
 }
 
 DrawRun ProofSession::beginRun(EntryList entries, std::string resultText,
@@ -32,6 +42,7 @@ DrawRun ProofSession::beginRun(EntryList entries, std::string resultText,
                      std::move(date),
                      request,
                      !m_communicatedAt.has_value(),
+                     false,
                      nullptr,
                      entries.size(),
                      entriesFingerprint(entries),
@@ -41,6 +52,7 @@ DrawRun ProofSession::beginRun(EntryList entries, std::string resultText,
     // Equal digests stand for equal lists, as everywhere in the protocol.
     if (!m_leftover || record.fingerprint != m_leftover->fingerprint)
         record.entries = shared;
+    record.listChanged = drewFromAnotherList(record);
     const Digest key = runKey(m_seed, record.number, record.fingerprint, m_publicValue);
     m_openRun = std::move(record);
     return DrawRun(std::move(shared), std::move(resultText), request.drawCount, request.teamSize,
@@ -66,11 +78,13 @@ DrawRun ProofSession::beginRunOnLeftover(std::string resultText, const DrawReque
                      std::move(date),
                      request,
                      !m_communicatedAt.has_value(),
+                     false,
                      nullptr,
                      m_leftover->left.remaining(),
                      m_leftover->fingerprint,
                      {},
                      false};
+    record.listChanged = drewFromAnotherList(record);
     const Digest key = runKey(m_seed, record.number, record.fingerprint, m_publicValue);
     m_openRun = std::move(record);
     return DrawRun(m_leftover->entries, m_leftover->left, std::move(resultText), request.drawCount,
@@ -99,7 +113,14 @@ void ProofSession::endRun(const DrawRun& run)
     EntriesFingerprint leftover;
     run.forEachRemaining([&](std::string_view entry) { leftover.add(entry); });
     m_leftover = Leftover{run.sharedEntries(), run.pool(), leftover.finishHex()};
+    if (m_listCheck && m_listCheck->covers(record.date) && !record.listChanged)
+        m_listCheck->leftBehind(m_leftover->fingerprint);
     m_runs.push_back(std::move(record));
+}
+
+bool ProofSession::drewFromAnotherList(const RunRecord& run) const
+{
+    return m_listCheck && m_listCheck->covers(run.date) && m_listCheck->changed(run.fingerprint);
 }
 
 bool ProofSession::hasRunsSinceCommunication() const

@@ -3,6 +3,7 @@
 #include "core/drawmode.h"
 #include "core/drawrun.h"
 #include "core/entrylist.h"
+#include "core/listcommitment.h"
 #include "core/proofprotocol.h"
 #include "core/stringlist.h"
 
@@ -14,6 +15,9 @@
 
 namespace sortivo
 {
+
+// What the audience is shown of `entries` when the commitment is communicated.
+CommunicatedList communicatedListOf(const EntryList& entries);
 
 // What one click asks for.
 struct DrawRequest {
@@ -56,6 +60,9 @@ struct RunRecord {
     DrawRequest request;
     // Made before the commitment was shown to anyone: it proves nothing to the audience.
     bool beforeCommunication;
+    // Drawn from entries that are neither the list communicated with the commitment nor what
+    // earlier runs left of it.
+    bool listChanged;
     // Nothing when they are exactly the entries the previous run left, so a long list that is
     // drawn from click after click is kept, and written, once.
     std::shared_ptr<const EntryList> entries;
@@ -76,15 +83,20 @@ public:
     const Seed& seed() const { return m_seed; }
     const std::string& commitment() const { return m_commitment; }
 
-    // The value the audience supplies; fixed once the first run has started.
+    // The value the audience supplies once it has seen the commitment; fixed once the first
+    // run has started.
     const std::string& publicValue() const { return m_publicValue; }
     bool publicValueLocked() const { return m_openRun.has_value() || !m_runs.empty(); }
-    // Returns false, changing nothing, once the value is locked.
+    bool publicValueOpen() const { return m_communicatedAt && !publicValueLocked(); }
+    // Returns false, changing nothing, unless the value is open.
     bool setPublicValue(std::string value);
 
-    // When the commitment was first shown, copied or printed; later calls change nothing.
-    void noteCommunicated(const std::string& time);
+    // When the commitment was first shown, copied or printed, with `list`, the list the next
+    // run would draw from; later calls change nothing. Not during a run, whose list is not yet
+    // what it will leave.
+    void noteCommunicated(const std::string& time, CommunicatedList list);
     const std::optional<std::string>& communicatedAt() const { return m_communicatedAt; }
+    const std::optional<CommunicatedList>& communicatedList() const { return m_communicatedList; }
 
     // Starts the next run and gives it the words its key yields. `date` is when it starts.
     DrawRun beginRun(EntryList entries, std::string resultText, const DrawRequest& request,
@@ -106,10 +118,14 @@ public:
     bool hasRunsSinceCommunication() const;
 
 private:
+    bool drewFromAnotherList(const RunRecord& run) const;
+
     Seed m_seed;
     std::string m_commitment;
     std::string m_publicValue;
     std::optional<std::string> m_communicatedAt;
+    std::optional<CommunicatedList> m_communicatedList;
+    std::optional<CommunicatedListCheck> m_listCheck;
     std::vector<RunRecord> m_runs;
     std::optional<RunRecord> m_openRun;
     // The entries the last ended run left, and their fingerprint, to know the next run's

@@ -3,6 +3,7 @@
 #include "core/drawloop.h"
 #include "core/drawpool.h"
 #include "core/drawwords.h"
+#include "core/listcommitment.h"
 #include "core/proofprotocol.h"
 
 #include <nlohmann/json.hpp>
@@ -291,6 +292,7 @@ public:
         const Value& runs = member(record, "tirages", "");
         if (runs.kind != Kind::List)
             throw Rejected{"« tirages » n'est pas une liste"};
+        readCommunicatedList(record);
 
         std::size_t draws = 0;
         for (std::size_t i = 0; i < runs.size; ++i)
@@ -300,7 +302,30 @@ public:
                (draws > 1 ? " éléments tirés vérifiés" : " élément tiré vérifié");
     }
 
+    std::vector<std::string> warnings;
+
 private:
+    // The list shown with the commitment, when the record tells of one; older records have
+    // none and check as before.
+    void readCommunicatedList(const Value& record)
+    {
+        const Value* list = m_d.find(record, "liste_communiquee");
+        if (!list || list->kind == Kind::Null)
+            return;
+        const std::string where = "« liste_communiquee » : ";
+        if (list->kind != Kind::Object)
+            throw Rejected{where + "ce n'est pas un objet"};
+        const Value& count = member(*list, "n", where);
+        if (count.kind != Kind::Whole)
+            throw Rejected{where + "« n » n'est pas un nombre entier positif ou nul"};
+        const std::string_view fingerprint = text(*list, "liste_sha256", where);
+        if (!digestFromHex(fingerprint))
+            throw Rejected{where +
+                           "l'empreinte n'est pas faite de 64 chiffres hexadécimaux minuscules"};
+        const std::string_view at = text(record, "engagement_communique", "");
+        m_listCheck.emplace(CommunicatedList{count.at, std::string(fingerprint)}, std::string(at));
+    }
+
     const Value& member(const Value& object, const char* name, const std::string& where) const
     {
         const Value* v = m_d.find(object, name);
@@ -419,11 +444,22 @@ private:
         left.reserve(pool.remaining());
         pool.forEachRemaining([&](std::size_t i) { left.push_back(m_entries[i]); });
         m_entries = std::move(left);
+        if (m_listCheck && m_listCheck->covers(text(run, "date", where))) {
+            if (m_listCheck->changed(expected)) {
+                warnings.push_back(where + "liste modifiée après la communication de l'engagement");
+            } else {
+                EntriesFingerprint leftBehind;
+                for (const std::string_view entry : m_entries)
+                    leftBehind.add(entry);
+                m_listCheck->leftBehind(leftBehind.finishHex());
+            }
+        }
         return results.size;
     }
 
     const Document& m_d;
     std::vector<std::string_view> m_entries; // what the previous run left
+    std::optional<CommunicatedListCheck> m_listCheck;
 };
 
 } // namespace
@@ -432,9 +468,11 @@ VerifyResult verifyRecord(std::string_view recordText)
 {
     try {
         const Document document = parsed(recordText);
-        return {true, "CONFORME : " + Checker(document).check()};
+        Checker checker(document);
+        std::string message = "CONFORME : " + checker.check();
+        return {true, std::move(message), std::move(checker.warnings)};
     } catch (const Rejected& rejected) {
-        return {false, "NON CONFORME : " + rejected.reason};
+        return {false, "NON CONFORME : " + rejected.reason, {}};
     }
 }
 

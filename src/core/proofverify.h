@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sortivo
 {
@@ -18,11 +19,15 @@ struct VerifyResult {
     bool conforming;
     // One line for the user: "CONFORME : …" or "NON CONFORME : <la raison>".
     std::string message;
+    // What a conforming record still shows that the audience must know, one line each, to be
+    // told after the verdict.
+    std::vector<std::string> warnings;
 };
 
 // Replays every run of a record from its seed and says whether the record holds: the seed
 // matches the commitment, the runs are numbered 1, 2, …, each fingerprint matches its entries
-// and each run's results are exactly what its words draw.
+// and each run's results are exactly what its words draw. Runs that drew from a list other than
+// the communicated one, or than what earlier runs left of it, are warnings.
 VerifyResult verifyRecord(std::string_view recordText);
 
 } // namespace sortivo

@@ -3,6 +3,7 @@
 #include "common/filereplacement.h"
 #include "common/platform.h"
 #include "common/runstate.h"
+#include "common/textboxtext.h"
 #include "core/buildversion.h"
 #include "core/proofrecord.h"
 #include "core/proofreport.h"
@@ -45,9 +46,10 @@ QString fromUtf8(const std::string& text)
 } // namespace
 
 ProofController::ProofController(QWidget* window, QPushButton* cmdPreuve,
-                                 sortivo::ProofSession& session, const RunState& runState,
-                                 Platform& platform, QString documentsFolder)
-    : QObject(window), m_window(window), m_session(session), m_runState(runState),
+                                 sortivo::ProofSession& session, const QPlainTextEdit& list,
+                                 const RunState& runState, Platform& platform,
+                                 QString documentsFolder)
+    : QObject(window), m_window(window), m_session(session), m_list(list), m_runState(runState),
       m_platform(platform), m_documentsFolder(std::move(documentsFolder))
 {
     connect(cmdPreuve, &QPushButton::clicked, this, &ProofController::openDialog);
@@ -59,16 +61,52 @@ sortivo::ProofSession& ProofController::recordSession()
                                                                                 : m_session;
 }
 
+std::optional<sortivo::CommunicatedList> ProofController::listToCommunicate(QWidget* parent)
+{
+    if (const auto& list = m_session.communicatedList())
+        return list;
+    // The list is half written while a run or an open fills it: not one the audience can see.
+    if (m_runState.running()) {
+        m_platform.showWarning(parent, QStringLiteral("Preuve du tirage"),
+                               QStringLiteral("Un tirage ou une ouverture de fichier est en "
+                                              "cours : l'engagement pourra être communiqué à "
+                                              "sa fin."));
+        return std::nullopt;
+    }
+    m_platform.setBusyCursor(true);
+    sortivo::CommunicatedList list =
+        sortivo::communicatedListOf(sortivo::loadEntries(boxText(m_list)));
+    m_platform.setBusyCursor(false);
+    return list;
+}
+
+bool ProofController::communicate(QWidget* parent)
+{
+    std::optional<sortivo::CommunicatedList> list = listToCommunicate(parent);
+    if (!list)
+        return false;
+    m_session.noteCommunicated(now(), std::move(*list));
+    return true;
+}
+
 void ProofController::noteShown()
 {
-    m_session.noteCommunicated(now());
+    communicate(m_window);
 }
 
 void ProofController::fill(ProofDialog& dialog)
 {
     dialog.txtEngagement->setText(QString::fromStdString(m_session.commitment()));
+    const auto& list = m_session.communicatedList();
+    dialog.lblListe->setText(
+        list ? fromUtf8(sortivo::listLine(*list, sortivo::shownListDigits))
+             : QStringLiteral("Liste : elle sera fixée quand l'engagement sera communiqué."));
     dialog.txtValeurPublique->setText(fromUtf8(m_session.publicValue()));
-    dialog.txtValeurPublique->setReadOnly(m_session.publicValueLocked());
+    // A value typed before the audience saw the commitment could have been chosen with it.
+    dialog.txtValeurPublique->setReadOnly(!m_session.publicValueOpen());
+    dialog.txtValeurPublique->setPlaceholderText(
+        m_session.communicatedAt() ? QStringLiteral("par exemple : dés 3, 5 et 6")
+                                   : QStringLiteral("à saisir une fois l'engagement communiqué"));
     QStringList runs;
     for (const sortivo::RunRecord& run : m_session.runs())
         runs << fromUtf8(sortivo::runSummary(run));
@@ -80,6 +118,10 @@ void ProofController::fill(ProofDialog& dialog)
                     .arg(QString::fromStdString(m_revealed->commitment().substr(0, 16)));
     else if (m_session.runs().empty())
         state = QStringLiteral("Aucun tirage depuis cet engagement.");
+    if (m_session.publicValueOpen() && m_session.publicValue().empty())
+        state = QStringLiteral("Aucune valeur publique : sans elle, le procès-verbal ne montre pas "
+                               "que la graine n'a pas été choisie. ") +
+                state;
     if (m_session.publicValueLocked())
         state = QStringLiteral("La valeur publique est fixée : un tirage a été fait. ") + state;
     dialog.lblEtat->setText(state);
@@ -88,8 +130,8 @@ void ProofController::fill(ProofDialog& dialog)
 void ProofController::openDialog()
 {
     ProofDialog dialog(m_window);
-    // The dialog shows the commitment: from now on the audience may have seen it.
-    noteShown();
+    // Opening the dialog shows the commitment to the organiser only; it is communicated by
+    // what puts it before the audience.
     fill(dialog);
     connect(dialog.txtValeurPublique, &QLineEdit::textEdited, &dialog,
             [this, &dialog](const QString& text) {
@@ -98,12 +140,25 @@ void ProofController::openDialog()
                 else
                     fill(dialog);
             });
-    connect(dialog.cmdCopierEngagement, &QPushButton::clicked, &dialog, [this] {
-        QGuiApplication::clipboard()->setText(QString::fromStdString(m_session.commitment()));
-        noteShown();
+    connect(dialog.cmdCopierEngagement, &QPushButton::clicked, &dialog, [this, &dialog] {
+        if (!communicate(&dialog))
+            return;
+        const auto& list = *m_session.communicatedList();
+        QGuiApplication::clipboard()->setText(
+            QString::fromStdString(m_session.commitment()) + QLatin1Char('\n') +
+            fromUtf8(sortivo::listLine(list, list.fingerprint.size())));
+        fill(dialog);
     });
-    connect(dialog.cmdImprimerEngagement, &QPushButton::clicked, &dialog,
-            [this, &dialog] { printCommitment(&dialog); });
+    connect(dialog.cmdMontrer, &QPushButton::clicked, &dialog, [this, &dialog] {
+        if (!communicate(&dialog))
+            return;
+        fill(dialog);
+        emit showToAudience();
+    });
+    connect(dialog.cmdImprimerEngagement, &QPushButton::clicked, &dialog, [this, &dialog] {
+        printCommitment(&dialog);
+        fill(dialog);
+    });
     connect(dialog.cmdEnregistrerPV, &QPushButton::clicked, &dialog, [this, &dialog] {
         saveRecord(&dialog);
         fill(dialog);
@@ -202,9 +257,12 @@ void ProofController::printRecord(QWidget* parent)
 
 void ProofController::printCommitment(QWidget* parent)
 {
-    const std::string sheet = sortivo::commitmentSheet(m_session.commitment(), now());
-    if (printText(parent, sheet))
-        noteShown();
+    std::optional<sortivo::CommunicatedList> list = listToCommunicate(parent);
+    if (!list)
+        return;
+    const std::string time = now();
+    if (printText(parent, sortivo::commitmentSheet(m_session.commitment(), *list, time)))
+        m_session.noteCommunicated(time, std::move(*list));
 }
 
 bool ProofController::printText(QWidget* parent, const std::string& text)

@@ -5,6 +5,7 @@
 #include <QDialogButtonBox>
 #include <QFontDatabase>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -44,9 +45,12 @@ ProofDialog::ProofDialog(QWidget* parent) : QDialog(parent)
         named(new QPushButton(QStringLiteral("Copier"), this), "cmdCopierEngagement");
     cmdImprimerEngagement = named(new QPushButton(QStringLiteral("Imprimer l'engagement…"), this),
                                   "cmdImprimerEngagement");
+    cmdMontrer = named(new QPushButton(QStringLiteral("Montrer au public"), this), "cmdMontrer");
+    lblListe = named(new QLabel(this), "lblListe");
+    lblListe->setFont(txtEngagement->font());
+    lblListe->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     txtValeurPublique = named(new QLineEdit(this), "txtValeurPublique");
-    txtValeurPublique->setPlaceholderText(QStringLiteral("par exemple : dés 3, 5 et 6"));
 
     txtTirages = named(new QPlainTextEdit(this), "txtTirages");
     txtTirages->setReadOnly(true);
@@ -65,21 +69,28 @@ ProofDialog::ProofDialog(QWidget* parent) : QDialog(parent)
     int row = 0;
     grid->addWidget(
         wrapped(QStringLiteral(
-                    "Montrez cet engagement à l'assistance avant le premier tirage : lisez-le, "
+                    "Montrez cet engagement à l'assistance avant le premier tirage : montrez-le, "
                     "copiez-le ou imprimez-le. Il scelle la graine secrète d'où découleront les "
-                    "tirages. Le procès-verbal, enregistré après les tirages, révélera la graine, "
+                    "tirages, et la liste telle qu'elle est alors. Le procès-verbal, enregistré "
+                    "après les tirages, révélera la graine, "
                     "et chacun pourra vérifier que les tirages n'ont été ni truqués ni "
                     "recommencés."),
                 this),
         row++, 0, 1, 3);
     grid->addWidget(new QLabel(QStringLiteral("Engagement :"), this), row, 0);
     grid->addWidget(txtEngagement, row++, 1, 1, 2);
-    grid->addWidget(cmdCopierEngagement, row, 1, Qt::AlignRight);
-    grid->addWidget(cmdImprimerEngagement, row++, 2);
+    grid->addWidget(lblListe, row++, 1, 1, 2);
+    auto* communication = new QHBoxLayout;
+    communication->addStretch(1);
+    communication->addWidget(cmdMontrer);
+    communication->addWidget(cmdCopierEngagement);
+    communication->addWidget(cmdImprimerEngagement);
+    grid->addLayout(communication, row++, 0, 1, 3);
     grid->addWidget(
         wrapped(QStringLiteral("Valeur publique : un texte que l'assistance fournit après avoir vu "
                                "l'engagement et avant le premier tirage (des dés lancés dans la "
-                               "salle, un numéro de loto). Elle ne change plus ensuite."),
+                               "salle, un numéro de loto). Elle se saisit une fois l'engagement "
+                               "communiqué et ne change plus ensuite."),
                 this),
         row++, 0, 1, 3);
     grid->addWidget(new QLabel(QStringLiteral("Valeur publique :"), this), row, 0);

@@ -16,11 +16,13 @@ public:
     explicit ProofDialog(QWidget* parent = nullptr);
 
     QLineEdit* txtEngagement;
+    QLabel* lblListe;
     QLineEdit* txtValeurPublique;
     QPlainTextEdit* txtTirages;
     QLabel* lblEtat;
     QPushButton* cmdCopierEngagement;
     QPushButton* cmdImprimerEngagement;
+    QPushButton* cmdMontrer;
     QPushButton* cmdEnregistrerPV;
     QPushButton* cmdImprimerPV;
     QPushButton* cmdFermer;

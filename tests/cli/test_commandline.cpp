@@ -109,26 +109,32 @@ void TestCommandLine::verifiesRecords_data()
     QTest::addColumn<QByteArray>("record"); // null: no such file
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("warnings"); // the lines after the verdict
 
     const QString conforming = QStringLiteral("CONFORME : ");
     const QString rejected = QStringLiteral("NON CONFORME : ");
     for (const SampleRecord& r : proofsamples::acceptedRecords())
-        QTest::addRow("%s", r.name.c_str()) << QByteArray::fromStdString(r.json) << 0 << conforming;
+        QTest::addRow("%s", r.name.c_str()) << QByteArray::fromStdString(r.json) << 0 << conforming
+                                            << QString::fromStdString(r.warnings);
     for (const SampleRecord& r : proofsamples::oneByteChanges())
         QTest::addRow("one byte: %s", r.name.c_str())
-            << QByteArray::fromStdString(r.json) << 1 << rejected;
+            << QByteArray::fromStdString(r.json) << 1 << rejected << QString();
     QTest::newRow("not JSON") << QByteArray("Tirage du 7 décembre") << 1
-                              << rejected + QStringLiteral("le fichier n'est pas un JSON valide");
+                              << rejected + QStringLiteral("le fichier n'est pas un JSON valide")
+                              << QString();
     QTest::newRow("no such file") << QByteArray() << 1
-                                  << rejected + QStringLiteral("le fichier n'a pas pu être lu");
+                                  << rejected + QStringLiteral("le fichier n'a pas pu être lu")
+                                  << QString();
 }
 
-// A record is checked without a display, one line on the standard output, the status telling.
+// A record is checked without a display: the verdict's line on the standard output, then a
+// conforming record's warnings, the status telling.
 void TestCommandLine::verifiesRecords()
 {
     QFETCH(QByteArray, record);
     QFETCH(int, status);
     QFETCH(QString, start);
+    QFETCH(QString, warnings);
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("pv.json"));
@@ -141,7 +147,7 @@ void TestCommandLine::verifiesRecords()
     QCOMPARE(run.status, status);
     QVERIFY2(run.out.startsWith(start), qPrintable(run.out));
     QVERIFY(run.out.endsWith(QLatin1Char('\n')));
-    QCOMPARE(run.out.count(QLatin1Char('\n')), 1);
+    QCOMPARE(run.out.section(QLatin1Char('\n'), 1), warnings);
     QCOMPARE(run.err, QString());
 }
 

@@ -1,6 +1,7 @@
 """Hands the records the engine writes, and files that are no record at all, to every checker:
-each accepted record must pass, each record with one byte changed and each hostile one must
-fail, and all checkers must give the same verdict with the same reason, record by record.
+each accepted record must pass, with the warnings the engine expects, each record with one byte
+changed and each hostile one must fail, and all checkers must give the same verdict with the same
+reason and the same warnings, record by record.
 
 Usage: check_with_reference.py WRITER FOLDER --python CHECKER.py --sortivo PROGRAM
 """
@@ -36,15 +37,17 @@ checkers = {
 
 
 def verdict(command, record):
-    """The checker's line with the parser's own words left out, which differ between
-    languages, and whether its status says the same as its line."""
+    """The checker's verdict line with the parser's own words left out, which differ between
+    languages, its warnings, and whether its status says the same as its lines."""
     run = subprocess.run(command + [str(record)], capture_output=True, text=True, timeout=60)
-    line = run.stdout.rstrip("\n")
-    consistent = "\n" not in line and not run.stderr and (
+    line, *warnings = run.stdout.rstrip("\n").split("\n")
+    consistent = not run.stderr and (
         (run.returncode == 0 and line.startswith("CONFORME : "))
-        or (run.returncode == 1 and line.startswith("NON CONFORME : ")))
+        or (run.returncode == 1 and line.startswith("NON CONFORME : ") and not warnings))
+    consistent &= all(w.startswith("ATTENTION : ") for w in warnings)
     invalid = "NON CONFORME : le fichier n'est pas un JSON valide ("
-    return (invalid if line.startswith(invalid) else line), consistent, run.stdout + run.stderr
+    line = invalid if line.startswith(invalid) else line
+    return line, warnings, consistent, run.stdout + run.stderr
 
 
 records = sorted(folder.glob("*.json")) + unreadable
@@ -53,10 +56,13 @@ for record in records:
     expected = record.name.startswith("accepted-")
     lines = {}
     ok = True
+    attention = record.with_suffix(".attention")
+    expected_warnings = attention.read_text().splitlines() if attention.exists() else []
     for name, command in checkers.items():
-        line, consistent, output = verdict(command, record)
+        line, warnings, consistent, output = verdict(command, record)
         lines[name] = line
         ok &= consistent and line.startswith("CONFORME : " if expected else "NON CONFORME : ")
+        ok &= not expected or warnings == expected_warnings
         if not consistent:
             print(f"     {name} printed: {output!r}")
     ok &= len(set(lines.values())) == 1

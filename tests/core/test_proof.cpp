@@ -110,6 +110,7 @@ void TestProof::knownPositions()
 void TestProof::knownDraws()
 {
     sortivo::ProofSession session(proofsamples::sampleSeed());
+    session.noteCommunicated("2026-12-07T19:58:00Z", sortivo::communicatedListOf({}));
     QVERIFY(session.setPublicValue("Dés : 3 5 6"));
     const std::string left =
         proofsamples::click(session, proofsamples::numbered(10, "e"), DrawMode::Chosen, 3);
@@ -146,6 +147,9 @@ void TestProof::fingerprintOfLoadedList()
 void TestProof::publicValueLockedByFirstRun()
 {
     sortivo::ProofSession session(proofsamples::sampleSeed());
+    // Typed before the audience saw the commitment, it could have been chosen with it.
+    QVERIFY(!session.setPublicValue("4 2"));
+    session.noteCommunicated("2026-12-07T19:58:00Z", sortivo::communicatedListOf({}));
     QVERIFY(session.setPublicValue("4 2"));
     QVERIFY(session.setPublicValue("4 2 6"));
     sortivo::DrawRun run =
@@ -163,9 +167,14 @@ void TestProof::communication()
     sortivo::ProofSession session(proofsamples::sampleSeed());
     proofsamples::click(session, "a\r\nb", DrawMode::One);
     QVERIFY(!session.hasRunsSinceCommunication());
-    session.noteCommunicated("2026-12-07T20:00:00Z");
-    session.noteCommunicated("2026-12-07T21:00:00Z");
+    session.noteCommunicated("2026-12-07T20:00:00Z",
+                             sortivo::communicatedListOf(sortivo::loadEntries("b")));
+    session.noteCommunicated("2026-12-07T21:00:00Z",
+                             sortivo::communicatedListOf(sortivo::loadEntries("a\r\nb")));
     QCOMPARE(session.communicatedAt(), std::optional<std::string>("2026-12-07T20:00:00Z"));
+    QCOMPARE(session.communicatedList()->count, std::size_t(1));
+    QCOMPARE(session.communicatedList()->fingerprint,
+             sortivo::entriesFingerprint(sortivo::loadEntries("b")));
     QVERIFY(!session.hasRunsSinceCommunication());
     proofsamples::click(session, "a\r\nb", DrawMode::One);
     QVERIFY(session.hasRunsSinceCommunication());
@@ -304,8 +313,9 @@ void TestProof::freshSeeds()
 void TestProof::recordBytes()
 {
     sortivo::ProofSession session(proofsamples::sampleSeed());
+    session.noteCommunicated("2026-12-07T19:58:00Z",
+                             sortivo::communicatedListOf(sortivo::loadEntries("b\r\n\ta\r\nc")));
     QVERIFY(session.setPublicValue("\"4\" \\ 2\x01"));
-    session.noteCommunicated("2026-12-07T19:58:00Z");
     std::string list = proofsamples::click(session, "b\r\n\ta\r\nc", DrawMode::Chosen, 1);
     proofsamples::click(session, list, DrawMode::Teams, 0, 2);
     const std::string expected = R"({
@@ -313,6 +323,7 @@ void TestProof::recordBytes()
   "logiciel": "Sortivo 1.30",
   "engagement": "630dcd2966c4336691125448bbb25b4ff412a49c732db2c8abc1b8581bd710dd",
   "engagement_communique": "2026-12-07T19:58:00Z",
+  "liste_communiquee": {"n": 3, "liste_sha256": "e4ed4a2e1173ae415a4db322fab1eb0d9f1b60b18028bbacd8e04196561de6b8"},
   "graine": "000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f",
   "valeur_publique": "\"4\" \\ 2\u0001",
   "tirages": [
@@ -405,11 +416,13 @@ void TestProof::recordStringsRoundTrip()
 void TestProof::readableRecord()
 {
     sortivo::ProofSession session(proofsamples::sampleSeed());
+    const std::string first = proofsamples::numbered(10, "e");
+    session.noteCommunicated("2026-12-07T19:58:00Z",
+                             sortivo::communicatedListOf(sortivo::loadEntries(first)));
     QVERIFY(session.setPublicValue("Dés : 3 5 6"));
-    std::string list =
-        proofsamples::click(session, proofsamples::numbered(10, "e"), DrawMode::Chosen, 3);
-    session.noteCommunicated("2026-12-07T19:58:00Z");
-    proofsamples::click(session, list, DrawMode::Teams, 0, 3, 5);
+    std::string list = proofsamples::click(session, first, DrawMode::Chosen, 3);
+    list = proofsamples::click(session, list, DrawMode::Teams, 0, 3, 5);
+    proofsamples::click(session, list + "\r\ne1", DrawMode::One);
     const std::string text = sortivo::recordReport(session, "Sortivo 1.30", "2026-12-07T21:00:00Z");
     for (const std::string& part : {
              "Imprimé le 2026-12-07 à 21:00:00 UTC"s,
@@ -417,19 +430,28 @@ void TestProof::readableRecord()
              "Engagement communiqué le 2026-12-07 à 19:58:00 UTC"s,
              "Valeur publique : « Dés : 3 5 6 »"s,
              // The known draw of the first run.
+             "Liste : 10 entrées, empreinte " +
+                 sortivo::entriesFingerprint(sortivo::loadEntries(first)) +
+                 " (liste communiquée avec l'engagement)\r\n",
              "Tirage n° 1, 2026-12-07 à 20:00:00 UTC : tirer 3 éléments, 10 entrées, 3 éléments "
-             "tirés (avant la communication de l'engagement)\r\n"s,
+             "tirés\r\n"s,
              "    1. e6\r\n    2. e10\r\n    3. e9\r\n"s,
              "équipes de 3, 7 entrées, 5 éléments tirés, interrompu\r\n"s,
              "(les entrées laissées par le tirage précédent)"s,
              "    Équipe 1 : e3 - e7 - e4\r\n    Équipe 2 : "s,
+             "n° 3, 2026-12-07 à 20:00:00 UTC : un élément au hasard, 3 entrées, 1 élément tiré "
+             "(liste modifiée après la communication de l'engagement)\r\n"s,
              "Graine : 000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f"s,
              "sortivo --verifier FICHIER"s,
          })
         QVERIFY2(text.find(part) != std::string::npos, part.c_str());
-    const std::string sheet =
-        sortivo::commitmentSheet(session.commitment(), "2026-12-07T19:58:00Z");
+    const std::string sheet = sortivo::commitmentSheet(
+        session.commitment(), {352, std::string(64, 'a')}, "2026-12-07T19:58:00Z");
     QVERIFY(sheet.find(session.commitment()) != std::string::npos);
+    QVERIFY(sheet.find("\r\nListe : 352 entrées, empreinte " + std::string(64, 'a') + "\r\n") !=
+            std::string::npos);
+    QCOMPARE(sortivo::listLine({1, "1a2b3c4d5e6f7a8b9c"}, 16),
+             "Liste : 1 entrée, empreinte 1a2b3c4d5e6f7a8b …"s);
     QVERIFY(sheet.find("Date : 2026-12-07 à 19:58:00 UTC") != std::string::npos);
     QVERIFY(sheet.find(sortivo::toHex(session.seed())) == std::string::npos);
 }
@@ -437,16 +459,31 @@ void TestProof::readableRecord()
 void TestProof::acceptsRecords_data()
 {
     QTest::addColumn<std::string>("json");
+    QTest::addColumn<std::string>("warnings");
     for (const SampleRecord& record : proofsamples::acceptedRecords())
-        QTest::newRow(record.name.c_str()) << record.json;
+        QTest::newRow(record.name.c_str()) << record.json << record.warnings;
+    // Written before the list was part of the commitment: nothing to compare it with.
+    const SampleRecord edited = proofsamples::acceptedRecords()[2];
+    std::string old = edited.json;
+    const std::size_t list = old.find("  \"liste_communiquee\"");
+    old.erase(list, old.find('\n', list) + 1 - list);
+    const std::string mark = ",\n      \"liste_modifiee\": true";
+    for (std::size_t at; (at = old.find(mark)) != std::string::npos;)
+        old.erase(at, mark.size());
+    QTest::newRow("without the communicated list") << old << std::string();
 }
 
 void TestProof::acceptsRecords()
 {
     QFETCH(std::string, json);
+    QFETCH(std::string, warnings);
     const sortivo::VerifyResult result = sortivo::verifyRecord(json);
     QVERIFY2(result.conforming, result.message.c_str());
     QVERIFY(result.message.starts_with("CONFORME : "));
+    std::string given;
+    for (const std::string& warning : result.warnings)
+        given += "ATTENTION : " + warning + "\n";
+    QCOMPARE(given, warnings);
 }
 
 void TestProof::rejectsRecords_data()
@@ -460,7 +497,8 @@ void TestProof::rejectsRecords_data()
                                            "n° 1 : l'empreinte de la liste",
                                            "n° 1 : le résultat",
                                            "ne sont pas numérotés 1, 2, …",
-                                           "n° 1 : l'empreinte de la liste"};
+                                           "n° 1 : l'empreinte de la liste",
+                                           "« liste_communiquee » : l'empreinte"};
     const std::vector<SampleRecord> changed = proofsamples::oneByteChanges();
     QCOMPARE(changed.size(), reasons.size());
     for (std::size_t i = 0; i < changed.size(); ++i)

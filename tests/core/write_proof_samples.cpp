@@ -1,6 +1,7 @@
 // Usage: write_proof_samples FOLDER
 // Writes the sample records into FOLDER, those that must pass as accepted-NAME.json and those
-// with one byte changed as rejected-NAME.json, for a checker other than the program's own.
+// with one byte changed as rejected-NAME.json, for a checker other than the program's own; and
+// beside each accepted one, accepted-NAME.attention, the warnings it must give after CONFORME.
 #include "support/proofsamples.h"
 
 #include <filesystem>
@@ -20,14 +21,18 @@ int main(int argc, char* argv[])
         out << record.json;
         return bool(out);
     };
-    for (const SampleRecord& record : proofsamples::acceptedRecords())
-        if (!write("accepted", record))
+    for (const SampleRecord& record : proofsamples::acceptedRecords()) {
+        std::ofstream warnings(folder / ("accepted-" + record.name + ".attention"),
+                               std::ios::binary);
+        warnings << record.warnings;
+        if (!write("accepted", record) || !warnings)
             return 1;
+    }
     for (const SampleRecord& record : proofsamples::oneByteChanges())
         if (!write("rejected", record))
             return 1;
     for (const HostileRecord& record : proofsamples::hostileRecords())
-        if (!write("rejected", {"hostile-" + record.name, record.json}))
+        if (!write("rejected", {"hostile-" + record.name, record.json, {}}))
             return 1;
     return 0;
 }

@@ -108,6 +108,16 @@ private:
         inProofDialog([&](ProofView& v) { shown = v.commitment()->text(); });
         return shown;
     }
+    // Shows the commitment to the audience, which fixes it with the list.
+    QString communicated()
+    {
+        QString shown;
+        inProofDialog([&](ProofView& v) {
+            shown = v.commitment()->text();
+            v.button("cmdMontrer")->click();
+        });
+        return shown;
+    }
     void drawOne(const QStringList& lines)
     {
         setBoxLines(*list(), lines);
@@ -171,11 +181,13 @@ void TestProofWindow::commitmentShown()
         first = v.commitment()->text();
         QVERIFY(first.contains(commitmentForm));
         QVERIFY(v.commitment()->isReadOnly());
-        QVERIFY(!v.publicValue()->isReadOnly());
+        // Not before the audience has seen the commitment.
+        QVERIFY(v.publicValue()->isReadOnly());
         QVERIFY(v.publicValue()->text().isEmpty());
         QVERIFY(v.runs()->toPlainText().isEmpty());
         v.button("cmdCopierEngagement")->click();
-        QCOMPARE(QGuiApplication::clipboard()->text(), first);
+        QVERIFY(QGuiApplication::clipboard()->text().startsWith(first + QLatin1Char('\n')));
+        QVERIFY(!v.publicValue()->isReadOnly());
         v.button("cmdFermer")->click();
     });
     // The same session until its record is saved, whatever is drawn meanwhile.
@@ -193,7 +205,10 @@ void TestProofWindow::commitmentShown()
 
 void TestProofWindow::publicValueLockedByFirstRun()
 {
-    inProofDialog([](ProofView& v) { type(v.publicValue(), QStringLiteral("dés 4 2")); });
+    inProofDialog([](ProofView& v) {
+        v.button("cmdMontrer")->click();
+        type(v.publicValue(), QStringLiteral("dés 4 2"));
+    });
     drawOne({QStringLiteral("Anne"), QStringLiteral("Paul"), QStringLiteral("Zoé")});
     inProofDialog([this](ProofView& v) {
         QCOMPARE(v.publicValue()->text(), QStringLiteral("dés 4 2"));
@@ -225,7 +240,7 @@ void TestProofWindow::runEndingBehindTheDialogShows()
 
 void TestProofWindow::recordSavedThenNewCommitment()
 {
-    const QString before = shownCommitment();
+    const QString before = communicated();
     const QStringList names = numberedNames(8);
     drawOne(names);
     m_platform->expectYesNo(QStringLiteral("Effacer d'abord les résultats ?"), false);
@@ -241,6 +256,7 @@ void TestProofWindow::recordSavedThenNewCommitment()
         QVERIFY(v.commitment()->text().contains(commitmentForm));
         QVERIFY(v.commitment()->text() != before);
         QVERIFY(v.runs()->toPlainText().isEmpty());
+        // The audience screen that Montrer au public opened shows the new commitment at once.
         QVERIFY(!v.publicValue()->isReadOnly());
     });
 
@@ -354,7 +370,7 @@ void TestProofWindow::fullDiskKeepsTheSession()
     QCOMPARE(::getrlimit(RLIMIT_FSIZE, &before), 0);
     const auto restore = qScopeGuard([&] { ::setrlimit(RLIMIT_FSIZE, &before); });
     std::signal(SIGXFSZ, SIG_IGN);
-    shownCommitment();
+    communicated();
     drawOne(numberedNames(2000));
     rlimit small = before;
     small.rlim_cur = 4096;
@@ -448,7 +464,7 @@ void TestProofWindow::quitQuestion()
     QFETCH(bool, closes);
 
     if (shown)
-        shownCommitment();
+        communicated();
     drawOne({QStringLiteral("Anne"), QStringLiteral("Paul")});
     if (answer >= 0)
         m_platform->expectYesNoCancel(saveBeforeQuitting, Platform::Answer(answer));

@@ -13,6 +13,8 @@
 struct SampleRecord {
     std::string name;
     std::string json;
+    // The lines a checker prints after CONFORME: one for each run the session marked.
+    std::string warnings;
 };
 
 // A record made by hand to break a checker, and the reason every checker must give.
@@ -38,7 +40,7 @@ inline sortivo::Seed sampleSeed()
 // stop button does.
 inline std::string click(sortivo::ProofSession& session, const std::string& listText,
                          sortivo::DrawMode mode, std::int32_t chosen = 0, int teamSize = 0,
-                         std::int32_t stopAfter = -1)
+                         std::int32_t stopAfter = -1, std::string date = "2026-12-07T20:00:00Z")
 {
     sortivo::EntryList entries = sortivo::loadEntries(listText);
     std::int32_t drawCount = std::int32_t(entries.size());
@@ -47,7 +49,7 @@ inline std::string click(sortivo::ProofSession& session, const std::string& list
     else if (mode == sortivo::DrawMode::One)
         drawCount = 1;
     sortivo::DrawRun run = session.beginRun(std::move(entries), std::string(),
-                                            {mode, drawCount, teamSize}, "2026-12-07T20:00:00Z");
+                                            {mode, drawCount, teamSize}, std::move(date));
     if (stopAfter >= 0)
         run.drawMany(stopAfter);
     else
@@ -69,6 +71,16 @@ inline std::string json(const sortivo::ProofSession& session)
     return sortivo::recordJson(session, "Sortivo 1.30");
 }
 
+inline SampleRecord sample(std::string name, const sortivo::ProofSession& session)
+{
+    std::string warnings;
+    for (const sortivo::RunRecord& run : session.runs())
+        if (run.listChanged)
+            warnings += "ATTENTION : tirage n° " + std::to_string(run.number) +
+                        " : liste modifiée après la communication de l'engagement\n";
+    return {std::move(name), json(session), std::move(warnings)};
+}
+
 inline std::vector<SampleRecord> acceptedRecords()
 {
     using sortivo::DrawMode;
@@ -77,18 +89,19 @@ inline std::vector<SampleRecord> acceptedRecords()
     {
         // Every mode one after another on what the previous run left, then a new list.
         sortivo::ProofSession s(sampleSeed());
-        s.setPublicValue("Dés : 3 5 6, « salle » \\ \"B\"\t!");
-        s.noteCommunicated("2026-12-07T19:58:00Z");
         std::string list = "Alice\r\nBob\r\n\r\nZoé  \r\n\"cité\" \\ x\r\ntab\there\r\n\x01"
                            "ctl\r\n" +
                            numbered(40, "Joueur ");
+        s.noteCommunicated("2026-12-07T19:58:00Z",
+                           sortivo::communicatedListOf(sortivo::loadEntries(list)));
+        s.setPublicValue("Dés : 3 5 6, « salle » \\ \"B\"\t!");
         list = click(s, list, DrawMode::Chosen, 5);
         list = click(s, list, DrawMode::One);
         list = click(s, list, DrawMode::Chosen, 0);
         list = click(s, list, DrawMode::Teams, 0, 3);
         click(s, numbered(12, "Lot "), DrawMode::All);
         click(s, numbered(7, "Équipe "), DrawMode::Teams, 0, 1);
-        records.push_back({"every-mode", json(s)});
+        records.push_back(sample("every-mode", s));
     }
     {
         // Stopped after some draws, stopped before the first, then carried on.
@@ -97,21 +110,35 @@ inline std::vector<SampleRecord> acceptedRecords()
         list = click(s, list, DrawMode::Chosen, 400, 0, 0);
         list = click(s, list, DrawMode::Teams, 0, 10, 5);
         click(s, list, DrawMode::One);
-        records.push_back({"stopped", json(s)});
+        records.push_back(sample("stopped", s));
     }
     {
         // Lists changed between runs: leading empty lines that the written-back list loses,
         // an entry added, then an unchanged list again, and a draw from an empty leftover.
+        // The list changed after its communication marks the run on it, and those after.
         sortivo::ProofSession s(sortivo::sha256("edited"));
-        s.noteCommunicated("2026-12-07T20:01:00Z");
-        std::string list = click(s, "\r\n\r\na\r\nb\r\n\r\nc\r\nd\r\n", DrawMode::Chosen, 1);
+        const std::string first = "\r\n\r\na\r\nb\r\n\r\nc\r\nd\r\n";
+        s.noteCommunicated("2026-12-07T20:00:00Z",
+                           sortivo::communicatedListOf(sortivo::loadEntries(first)));
+        std::string list = click(s, first, DrawMode::Chosen, 1);
         list = click(s, list, DrawMode::One);
         list = click(s, list + "\r\najout", DrawMode::One);
         list = click(s, list, DrawMode::All);
         click(s, "seul", DrawMode::One);
-        records.push_back({"edited-lists", json(s)});
+        records.push_back(sample("edited-lists", s));
     }
-    records.push_back({"no-run", json(sortivo::ProofSession(sortivo::sha256("none")))});
+    {
+        // Back to the communicated list after a changed one, and a run dated before the
+        // communication.
+        sortivo::ProofSession s(sortivo::sha256("back"));
+        click(s, "x\r\ny", DrawMode::One, 0, 0, -1, "2026-12-07T19:59:59Z");
+        s.noteCommunicated("2026-12-07T20:00:00Z",
+                           sortivo::communicatedListOf(sortivo::loadEntries("a\r\nb\r\nc")));
+        click(s, "a\r\nb\r\nc\r\nd", DrawMode::One);
+        click(s, "a\r\nb\r\nc", DrawMode::One);
+        records.push_back(sample("list-restored", s));
+    }
+    records.push_back(sample("no-run", sortivo::ProofSession(sortivo::sha256("none"))));
     return records;
 }
 
@@ -139,7 +166,7 @@ inline std::vector<SampleRecord> oneByteChanges()
         if (json[at] == to)
             throw std::logic_error("the change changes nothing");
         json[at] = to;
-        return SampleRecord{name, json};
+        return SampleRecord{name, json, {}};
     };
     const std::size_t seed = base.find("\"graine\": \"") + 11;
     const std::size_t number = base.find("\"numero\": 2") + 10;
@@ -154,7 +181,9 @@ inline std::vector<SampleRecord> oneByteChanges()
         changed("entry", plainStringStart(base, "\"entrees\": ["), '#'),
         changed("public-value", base.find("\"valeur_publique\": \"") + 20, 'd'),
         changed("run-number", number, '3'),
-        changed("fingerprint", base.find("\"liste_sha256\": \"") + 17, 'g'),
+        changed("fingerprint", base.find("\"liste_sha256\": \"", base.find("\"tirages\"")) + 17,
+                'g'),
+        changed("communicated-list", base.find("\"liste_sha256\": \"") + 17, 'g'),
     };
 }
 
@@ -162,9 +191,11 @@ inline std::vector<SampleRecord> oneByteChanges()
 // the same reason.
 inline std::vector<HostileRecord> hostileRecords()
 {
-    const std::string good = acceptedRecords()[1].json; // tous, nombre, equipes, un
-    auto edited = [&](const std::string& from, const std::string& to) {
-        std::string json = good;
+    const std::string good = acceptedRecords()[1].json;   // tous, nombre, equipes, un
+    const std::string listed = acceptedRecords()[0].json; // with the communicated list
+    auto edited = [&](const std::string& from, const std::string& to,
+                      const std::string& base = std::string()) {
+        std::string json = base.empty() ? good : base;
         const std::size_t at = json.find(from);
         if (at == std::string::npos)
             throw std::logic_error("not in the sample: " + from);
@@ -198,6 +229,15 @@ inline std::vector<HostileRecord> hostileRecords()
         {"terminal-escapes-in-mode",
          edited("\"mode\": \"tous\"", "\"mode\": \"\\u001b]0;PWNED\\u0007\\u001b[31mROUGE\u202e\""),
          "tirage n° 1 : mode « \\u001b]0;PWNED\\u0007\\u001b[31mROUGE\\u202e » inconnu"},
+        {"communicated-list-a-text",
+         edited("\"liste_communiquee\": {", "\"liste_communiquee\": \"x\", \"autre\": {", listed),
+         "« liste_communiquee » : ce n'est pas un objet"},
+        {"communicated-count-negative", edited("{\"n\": ", "{\"n\": -", listed),
+         "« liste_communiquee » : « n » n'est pas un nombre entier positif ou nul"},
+        {"communicated-list-without-time",
+         edited("\"engagement_communique\": \"", "\"engagement_communique\": null, \"x\": \"",
+                listed),
+         "« engagement_communique » n'est pas un texte"},
         {"long-text-quoted-short",
          edited("\"mode\": \"tous\"", "\"mode\": \"" + std::string(5000, 'x') + "\""),
          "mode « " + std::string(60, 'x') + "… » inconnu"},
