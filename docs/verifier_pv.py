@@ -74,16 +74,16 @@ def verifier(pv):
         exiger(type(liste) in (list, type(None)), ou + "« entrees » n'est ni une liste ni null")
         for e in (e for e in liste or [] if type(e) is not str or "\r" in e or "\n" in e):
             raise NonConforme(ou + ("une entrée contient un saut de ligne" if type(e) is str else "une entrée n'est pas un texte"))
-        entrees = entrees if liste is None else liste
+        n = len(entrees := entrees if liste is None else liste)
         empreinte = empreinte_de(entrees)
         exiger(champ(tirage, "liste_sha256", ou) == empreinte, ou + "l'empreinte de la liste ne correspond pas à ses entrées")
         exiger((mode := champ(tirage, "mode", ou)) in ("nombre", "un", "tous", "equipes"), ou + f"mode {citer(mode)} inconnu")
-        demande, n = champ(tirage, "demande", ou, None), len(entrees)
-        for nom, v, son_mode, bas in ("demande", demande, "nombre", 0), ("equipe", champ(tirage, "equipe", ou, None), "equipes", 1):
+        for nom, son_mode, bas in ("demande", "nombre", 0), ("equipe", "equipes", 1):  # l'une après l'autre
+            v = champ(tirage, nom, ou, None)
             exiger(mode != son_mode or (type(v) is int and v >= bas),
                    ou + f"« {nom} » n'est pas un nombre entier positif{' ou nul' * (bas == 0)}")
             exiger(mode == son_mode or v is None, ou + f"« {nom} » n'a de valeur qu'en mode {son_mode}")
-        prevus = min(demande, n) if mode == "nombre" else min(1, n) if mode == "un" else n
+        prevus = min(tirage["demande"], n) if mode == "nombre" else min(1, n) if mode == "un" else n
         resultats, arret = champ(tirage, "resultats", ou, (list,), "n'est pas une liste"), champ(tirage, "interrompu", ou, (bool,), "n'est ni true ni false")
         exiger(len(resultats) < prevus if arret else len(resultats) == prevus,
                ou + f"{len(resultats)} résultats pour {prevus} tirages prévus{' (tirage interrompu)' * arret}")
