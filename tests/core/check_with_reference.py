@@ -3,9 +3,13 @@ each accepted record must pass, with the warnings the engine expects, each recor
 changed and each hostile one must fail, and all checkers must give the same verdict with the same
 reason and the same warnings, record by record.
 
-Usage: check_with_reference.py WRITER FOLDER --python CHECKER.py --sortivo PROGRAM
+Usage: check_with_reference.py WRITER FOLDER --python CHECKER.py --sortivo PROGRAM [--page PAGE]
+
+With --page, the web page checks every record too, in headless Chromium driven by Selenium,
+given each file through its file chooser and one record pasted into its text box; its own
+known-answer tests of its hashing must pass first.
 """
-import argparse, os, pathlib, subprocess, sys
+import argparse, atexit, os, pathlib, subprocess, sys, tempfile
 
 # What a record may weigh at most, as the checkers count it: see largestRecordFile.
 LARGEST_RECORD = 2 * (256 * 1024 * 1024 + 5_000_000 * 16)
@@ -15,6 +19,7 @@ arguments.add_argument("writer")
 arguments.add_argument("folder")
 arguments.add_argument("--python", required=True)
 arguments.add_argument("--sortivo", required=True)
+arguments.add_argument("--page")
 options = arguments.parse_args()
 
 folder = pathlib.Path(options.folder)
@@ -50,6 +55,51 @@ def verdict(command, record):
     return line, warnings, consistent, run.stdout + run.stderr
 
 
+class Page:
+    """The web page in a fresh headless Chromium that reaches nothing outside."""
+
+    def __init__(self, page, profile):
+        from selenium import webdriver
+        from selenium.webdriver.chrome.service import Service
+
+        chromium = webdriver.ChromeOptions()
+        chromium.binary_location = "/usr/bin/chromium"
+        for flag in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+                     "--disable-background-networking", "--disable-component-update", "--disable-sync",
+                     f"--user-data-dir={profile}"):
+            chromium.add_argument(flag)
+        self.driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=chromium)
+        self.driver.get(pathlib.Path(page).resolve().as_uri())
+
+    def known_answers(self):
+        return self.driver.execute_script("return autotest()")
+
+    def verdict(self, record=None, pasted=None):
+        from selenium.webdriver.common.by import By
+        from selenium.webdriver.support.ui import WebDriverWait
+
+        d = self.driver
+        d.execute_script("delete document.getElementById('verdict').dataset.fini;"
+                         "document.getElementById('fichier').value = '';")
+        if pasted is None:
+            d.find_element(By.ID, "fichier").send_keys(str(record))
+        else:
+            d.execute_script("document.getElementById('texte').value = arguments[0];", pasted)
+            d.find_element(By.ID, "verifier").click()
+        WebDriverWait(d, 300).until(
+            lambda d: d.find_element(By.ID, "verdict").get_attribute("data-fini") == "oui")
+        line, *warnings = d.find_element(By.ID, "verdict").get_attribute("textContent").split("\n")
+        consistent = line.startswith("CONFORME : ") or (line.startswith("NON CONFORME : ") and not warnings)
+        consistent &= all(w.startswith("ATTENTION : ") for w in warnings)
+        invalid = "NON CONFORME : le fichier n'est pas un JSON valide ("
+        return (invalid if line.startswith(invalid) else line), warnings, consistent
+
+
+profile = tempfile.TemporaryDirectory()
+page = Page(options.page, profile.name) if options.page else None
+atexit.register(lambda: page and page.driver.quit())
+if page and (wrong := page.known_answers()):
+    sys.exit(f"the page's hashing fails its known answers: {wrong}")
 records = sorted(folder.glob("*.json")) + unreadable
 failures = 0
 for record in records:
@@ -65,6 +115,13 @@ for record in records:
         ok &= not expected or warnings == expected_warnings
         if not consistent:
             print(f"     {name} printed: {output!r}")
+    if page and (record not in unreadable or record.name == "too-big.json"):  # files only
+        line, warnings, consistent = page.verdict(record)
+        lines["page"] = line
+        ok &= consistent and line.startswith("CONFORME : " if expected else "NON CONFORME : ")
+        ok &= not expected or warnings == expected_warnings
+    if page and record.name == "accepted-every-mode.json":
+        lines["page, pasted"] = page.verdict(pasted=record.read_text(encoding="utf-8"))[0]
     ok &= len(set(lines.values())) == 1
     print(("ok   " if ok else "FAIL ") + record.name + ": " + " | ".join(
         f"{name}: {line[:200]}" for name, line in lines.items()))

@@ -90,7 +90,7 @@ inline std::vector<SampleRecord> acceptedRecords()
         // Every mode one after another on what the previous run left, then a new list.
         sortivo::ProofSession s(sampleSeed());
         std::string list = "Alice\r\nBob\r\n\r\nZoé  \r\n\"cité\" \\ x\r\ntab\there\r\n\x01"
-                           "ctl\r\n" +
+                           "ctl\r\n🎉 fête\r\n" +
                            numbered(40, "Joueur ");
         s.noteCommunicated("2026-12-07T19:58:00Z",
                            sortivo::communicatedListOf(sortivo::loadEntries(list)));
@@ -139,6 +139,13 @@ inline std::vector<SampleRecord> acceptedRecords()
         records.push_back(sample("list-restored", s));
     }
     records.push_back(sample("no-run", sortivo::ProofSession(sortivo::sha256("none"))));
+    {
+        // Runs that draw nothing at all: none asked, or stopped before the first.
+        sortivo::ProofSession s(sortivo::sha256("nothing"));
+        const std::string list = click(s, numbered(3, "x"), DrawMode::Chosen, 0);
+        click(s, list, DrawMode::All, 0, 0, 0);
+        records.push_back(sample("nothing-drawn", s));
+    }
     return records;
 }
 
