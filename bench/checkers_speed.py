@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
 """Times the record checkers on the record of a draw of all of 1,000,000 entries, made with
 `sortivo tirer --pv`: wall time, processor time and peak memory of each, as /usr/bin/time -v
-gives them.
+gives them; and the web page in headless Chromium, from the file given to its chooser to its
+verdict, when Selenium is there (Debian's python3-selenium: run it with /usr/bin/python3).
 
 Usage: bench/checkers_speed.py [BUILD_DIR]   (default: build)
 """
-import pathlib, re, subprocess, sys, tempfile
+import pathlib, re, subprocess, sys, tempfile, time
 
 root = pathlib.Path(__file__).resolve().parent.parent
 sortivo = root / (sys.argv[1] if len(sys.argv) > 1 else "build") / "src" / "sortivo"
@@ -24,6 +25,30 @@ def measured(command):
             int(field("Maximum resident set size \\(kbytes\\)")) / 1024)
 
 
+def page_seconds(record, profile):
+    """From the record given to the page's file chooser to its verdict, and the verdict."""
+    from selenium import webdriver
+    from selenium.webdriver.chrome.service import Service
+    from selenium.webdriver.common.by import By
+    from selenium.webdriver.support.ui import WebDriverWait
+
+    chromium = webdriver.ChromeOptions()
+    chromium.binary_location = "/usr/bin/chromium"
+    for flag in ("--headless", "--no-sandbox", "--disable-gpu", f"--user-data-dir={profile}"):
+        chromium.add_argument(flag)
+    driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=chromium)
+    try:
+        driver.get((root / "docs" / "verifier_pv.html").as_uri())
+        start = time.monotonic()
+        driver.find_element(By.ID, "fichier").send_keys(str(record))
+        verdict = driver.find_element(By.ID, "verdict")
+        WebDriverWait(driver, 600, poll_frequency=0.05).until(
+            lambda _: verdict.get_attribute("data-fini") == "oui")
+        return time.monotonic() - start, verdict.get_attribute("textContent")
+    finally:
+        driver.quit()
+
+
 with tempfile.TemporaryDirectory() as folder:
     folder = pathlib.Path(folder)
     entries = folder / "liste.txt"
@@ -37,3 +62,9 @@ with tempfile.TemporaryDirectory() as folder:
         verdict, wall, cpu, peak = measured(command + [str(record)])
         print(f"{name:22} {wall:6.2f} s wall {cpu:6.2f} s CPU {peak:7.1f} MiB peak"
               f" ({peak * 1.048576 / size:.1f}x the file)  {verdict}")
+    try:
+        import selenium  # noqa: F401
+    except ImportError:
+        sys.exit("web page: not timed, Selenium is missing (python3-selenium, /usr/bin/python3)")
+    wall, verdict = page_seconds(record, folder / "profile")
+    print(f"{'web page, Chromium':22} {wall:6.2f} s wall  {verdict}")
