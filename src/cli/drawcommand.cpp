@@ -10,6 +10,7 @@
 #include "core/proofprotocol.h"
 #include "core/proofrecord.h"
 #include "core/resulttext.h"
+#include "core/unreadlines.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -298,6 +299,10 @@ int runDrawCommand(const DrawCommandOptions& options, const std::string& softwar
     case sortivo::DecodedList::Status::NotText:
         break;
     }
+    // Told before anything else, even when the list read is empty: the lines are in the file.
+    if (entries->unread())
+        std::fprintf(stderr, "sortivo tirer : %s\n",
+                     sortivo::unreadLinesMessage(*entries->unread()).c_str());
     if (entries->size() == 0)
         return refuse("La liste est vide.", shownPath);
     if (options.mode == sortivo::DrawMode::Chosen && std::size_t(options.count) > entries->size())

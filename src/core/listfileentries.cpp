@@ -63,6 +63,7 @@ std::optional<ListFileEntries> ListFileEntries::read(std::string bytes)
         return std::nullopt;
     bytes = std::string();
     entries.cut(std::move(decoded.listText), 0);
+    entries.m_unread = decoded.unread;
     return entries;
 }
 
@@ -102,8 +103,10 @@ void ListFileEntries::cut(std::string text, std::size_t offset)
             nextCr = findFrom('\r', read);
         const std::size_t end = std::min(nextLf, nextCr);
         // Reading stops at the first empty line.
-        if (end == read)
+        if (end == read) {
+            m_unread = unreadLinesAfter(std::string_view(text).substr(read), m_starts.size());
             break;
+        }
         const std::size_t length = end - read;
         const std::size_t lineEnd =
             end < n && data[end] == '\r' && end + 1 < n && data[end + 1] == '\n' ? 2 : 1;

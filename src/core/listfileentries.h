@@ -24,6 +24,8 @@ public:
     static std::optional<ListFileEntries> read(std::string bytes);
 
     std::size_t size() const { return m_starts.size() - 1; }
+    // The lines past the empty line where the reading stopped, when any.
+    const std::optional<UnreadLines>& unread() const { return m_unread; }
     // Which of `limits` decodeListFile would have refused the file for, or Ok: the first line
     // past one of them decides, as in decodeListFile.
     DecodedList::Status checkLimits(const DecodeLimits& limits) const;
@@ -63,6 +65,7 @@ private:
 
     std::string m_text;
     std::vector<std::uint32_t> m_starts; // where each entry starts, then one past the last LF
+    std::optional<UnreadLines> m_unread;
 };
 
 } // namespace sortivo

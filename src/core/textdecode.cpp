@@ -214,8 +214,10 @@ DecodedList decodeListFile(std::string_view bytes, const DecodeLimits& limits)
         std::size_t end = pos;
         while (end < n && bytes[end] != '\r' && bytes[end] != '\n')
             ++end;
-        if (end == pos)
+        if (end == pos) {
+            result.unread = unreadLinesAfter(bytes.substr(pos), lines);
             break;
+        }
         if (++lines > limits.maxLines)
             return {DecodedList::Status::TooManyLines, {}};
         const std::string_view line = bytes.substr(pos, end - pos);

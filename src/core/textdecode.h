@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/unreadlines.h"
+
 #include <cstddef>
 #include <limits>
 #include <string>
@@ -11,6 +13,7 @@ namespace sortivo
 struct DecodedList {
     enum class Status { Ok, NotText, TooManyLines, LineTooLong } status = Status::Ok;
     std::string listText; // UTF-8, lines joined by CR LF, none after the last
+    std::optional<UnreadLines> unread = std::nullopt;
 };
 
 // What the caller can show: a list past these is refused before its text is built.

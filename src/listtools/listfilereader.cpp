@@ -76,8 +76,10 @@ void readListFile(const QString& path, qint64 sizeHint, qint64 largestFile,
         return;
     }
     outcome.status = cancelled ? Outcome::Status::Cancelled : Outcome::Status::Ok;
-    if (outcome.status == Outcome::Status::Ok)
+    if (outcome.status == Outcome::Status::Ok) {
         outcome.listText = std::move(decoded.listText);
+        outcome.unread = decoded.unread;
+    }
 }
 
 } // namespace

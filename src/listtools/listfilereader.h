@@ -31,6 +31,7 @@ public:
         // The system's reason when the file could not be opened or read.
         QString reason;
         std::string listText;
+        std::optional<sortivo::UnreadLines> unread;
     };
 
     // Files past `largestFile` bytes are refused without being read whole.

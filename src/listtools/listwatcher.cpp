@@ -9,8 +9,8 @@
 #include <QPlainTextEdit>
 
 ListWatcher::ListWatcher(QPlainTextEdit& list, const EntryBlocks& listEntries,
-                       DrawCountChoice& drawCount, ProgressLabel& progress,
-                       const RunState& runState, QObject* parent)
+                         DrawCountChoice& drawCount, ProgressLabel& progress,
+                         const RunState& runState, QObject* parent)
     : QObject(parent), m_list(list), m_listEntries(listEntries), m_drawCount(drawCount),
       m_progress(progress), m_runState(runState)
 {

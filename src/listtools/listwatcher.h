@@ -15,7 +15,7 @@ class ListWatcher : public QObject
     Q_OBJECT
 public:
     ListWatcher(QPlainTextEdit& list, const EntryBlocks& listEntries, DrawCountChoice& drawCount,
-               ProgressLabel& progress, const RunState& runState, QObject* parent);
+                ProgressLabel& progress, const RunState& runState, QObject* parent);
 
     void refreshList();
 

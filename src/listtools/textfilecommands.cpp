@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 namespace
 {
@@ -83,7 +84,7 @@ TextFileCommands::TextFileCommands(QWidget* window, QPlainTextEdit& list,
     connect(m_reader, &ListFileReader::progressed, this, &TextFileCommands::showReadProgress,
             Qt::QueuedConnection);
     connect(m_filler, &ListBoxFiller::progressed, this, &TextFileCommands::showFillProgress);
-    connect(m_filler, &ListBoxFiller::finished, this, &TextFileCommands::endOpen);
+    connect(m_filler, &ListBoxFiller::finished, this, &TextFileCommands::fillEnded);
 }
 
 // A window torn down in the middle of an open takes the box with it, and the reading thread
@@ -169,6 +170,7 @@ void TextFileCommands::fileRead(const std::shared_ptr<ListFileReader::Outcome>& 
 {
     using Status = ListFileReader::Outcome::Status;
     if (outcome->status == Status::Ok) {
+        m_unread = outcome->unread;
         m_filler->start(std::move(outcome->listText));
         return;
     }
@@ -219,6 +221,17 @@ void TextFileCommands::endOpen()
     m_platform.setBusyCursor(false);
     m_runState.end();
     m_listWatcher.refreshList();
+}
+
+void TextFileCommands::fillEnded(bool cancelled)
+{
+    const std::optional<sortivo::UnreadLines> unread = std::exchange(m_unread, std::nullopt);
+    endOpen();
+    // The stop at an empty line is the rule, but the lines below it are often entrants: the
+    // user must hear of them before drawing without them.
+    if (!cancelled && unread)
+        m_platform.showInformation(m_window, appTitle(),
+                                   QString::fromStdString(sortivo::unreadLinesMessage(*unread)));
 }
 
 void TextFileCommands::refuseLongPastedLine()

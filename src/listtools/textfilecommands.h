@@ -55,6 +55,7 @@ private:
     void showFillProgress(std::int64_t done, std::int64_t total);
     void showProgress(std::int64_t done, std::int64_t total);
     void endOpen();
+    void fillEnded(bool cancelled);
     // Nothing when the file was written, else the system's reason.
     std::optional<QString> writeResults(const QString& path);
     void refuse(const QString& text, const QString& path, const QString& reason = {});
@@ -69,6 +70,8 @@ private:
     QString m_documentsFolder;
     ListFileReader* m_reader;
     ListBoxFiller* m_filler;
+    // What the open being filled left below its empty line, told once the list is in the box.
+    std::optional<sortivo::UnreadLines> m_unread;
     // The file being opened, for the messages of a refusal that comes once it is read.
     QString m_openingPath;
     // What the file says it holds, and what reading it counts for in the open's progress.

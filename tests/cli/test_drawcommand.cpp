@@ -151,6 +151,8 @@ void TestDrawCommand::refusals_data()
     row("folder", {"@"}, 1, "c'est un dossier");
     row("binary file", {"@binaire.txt"}, 1, "Ce fichier n'est pas un fichier texte.");
     row("empty list", {"@vide.txt"}, 1, "La liste est vide.");
+    row("lines left below the empty line", {"@vide.txt"}, 1,
+        "La lecture s'est arrêtée à la ligne vide n° 1 : 2 lignes suivantes n'ont pas été lues.");
     row("more than the list", {list, "--nombre", "6"}, 1, "n'a que 5 éléments");
     row("missing seed file", {list, "-f", "@graine"}, 1,
         "Impossible d'ouvrir le fichier de graine");

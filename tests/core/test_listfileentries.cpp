@@ -101,8 +101,10 @@ void TestListFileEntries::readsAsOpen()
     QFETCH(bool, text);
     const std::optional<ListFileEntries> read = ListFileEntries::read(file);
     QCOMPARE(read.has_value(), text);
-    if (text)
+    if (text) {
         QCOMPARE(inPlace(*read), asOpenReads(file));
+        QVERIFY(read->unread() == sortivo::decodeListFile(file).unread);
+    }
 }
 
 // Short files of the bytes that matter (line ends, UTF-8 leads and continuations, a control),
@@ -120,7 +122,8 @@ void TestListFileEntries::randomFilesReadAsOpen()
         const std::optional<ListFileEntries> read = ListFileEntries::read(file);
         const bool text = sortivo::decodeListFile(file).status == sortivo::DecodedList::Status::Ok;
         QCOMPARE(read.has_value(), text);
-        if (text && inPlace(*read) != asOpenReads(file))
+        if (text && (inPlace(*read) != asOpenReads(file) ||
+                     read->unread() != sortivo::decodeListFile(file).unread))
             QFAIL(qPrintable(QByteArray::fromStdString(file).toHex(' ')));
     }
 }

@@ -28,6 +28,8 @@ class TestTextDecode : public QObject
 
 private slots:
     void lines_data();
+    void linesLeftUnread_data();
+    void linesLeftUnread();
     void lines();
     void encodings_data();
     void encodings();
@@ -84,6 +86,39 @@ void TestTextDecode::lines()
     const DecodedList d = decodeListFile(view(input));
     QCOMPARE(d.status, DecodedList::Status::Ok);
     QCOMPARE(QByteArray::fromStdString(d.listText), expected);
+}
+
+// What Open tells of the lines below the empty line that stopped it.
+void TestTextDecode::linesLeftUnread_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<int>("emptyLine"); // 0: nothing to tell
+    QTest::addColumn<int>("following");
+
+    QTest::newRow("no empty line") << bytes("a\r\nb\r\n") << 0 << 0;
+    QTest::newRow("empty lines that end the file") << bytes("a\r\n\r\n\n\r") << 0 << 0;
+    QTest::newRow("two lines below") << bytes("a\r\nb\r\n\r\nc\r\nd") << 3 << 2;
+    QTest::newRow("empty lines at the end not counted") << bytes("a\n\nc\n\n\n") << 2 << 1;
+    QTest::newRow("empty lines between counted") << bytes("a\n\nc\n\nd\n") << 2 << 3;
+    QTest::newRow("CR only") << bytes("a\r\rb\rc\r") << 2 << 2;
+    QTest::newRow("LF then CR") << bytes("a\n\rb") << 2 << 1;
+    QTest::newRow("first line empty") << bytes("\r\nAnne\r\nBob") << 1 << 2;
+    QTest::newRow("UTF-16") << bytes("\xff\xfe"
+                                     "a\0\n\0\n\0b\0")
+                            << 2 << 1;
+}
+
+void TestTextDecode::linesLeftUnread()
+{
+    QFETCH(QByteArray, input);
+    QFETCH(int, emptyLine);
+    QFETCH(int, following);
+    const DecodedList d = decodeListFile(view(input));
+    QCOMPARE(d.unread.has_value(), emptyLine != 0);
+    if (d.unread) {
+        QCOMPARE(int(d.unread->emptyLine), emptyLine);
+        QCOMPARE(int(d.unread->following), following);
+    }
 }
 
 void TestTextDecode::encodings_data()

@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "common/apptitle.h"
 #include "support/fakeplatform.h"
 #include "support/guitest.h"
 #include "support/mainwindowcontrols.h"
@@ -145,28 +146,40 @@ void TestListTools::openReadsLinesUpToTheFirstEmptyOne_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QString>("told"); // of the lines left below the empty line
 
     QTest::newRow("LF file") << QByteArray("Anne\nBob\nCarl\n")
-                             << QStringList{"Anne", "Bob", "Carl"};
+                             << QStringList{"Anne", "Bob", "Carl"} << QString();
     QTest::newRow("CR LF up to the empty line")
-        << QByteArray("a\r\nb\r\n\r\nc\r\n") << QStringList{"a", "b"};
+        << QByteArray("a\r\nb\r\n\r\nc\r\n") << QStringList{"a", "b"}
+        << QStringLiteral("La lecture s'est arrêtée à la ligne vide n° 3 : 1 ligne suivante n'a "
+                          "pas été lue.");
+    QTest::newRow("lines below the empty line")
+        << QByteArray("a\n\nb\n\nc\n\n\n") << QStringList{"a"}
+        << QStringLiteral("La lecture s'est arrêtée à la ligne vide n° 2 : 3 lignes suivantes "
+                          "n'ont pas été lues.");
+    QTest::newRow("empty lines at the end")
+        << QByteArray("a\r\n\r\n\r\n") << QStringList{"a"} << QString();
     QTest::newRow("line of blanks kept")
-        << QByteArray("a\r\n  \r\nb") << QStringList{"a", "  ", "b"};
+        << QByteArray("a\r\n  \r\nb") << QStringList{"a", "  ", "b"} << QString();
     QTest::newRow("Windows-1252") << QByteArray("\xc9lodie\r\n\x9c"
                                                 "uf \x80\r\n")
-                                  << QStringList{"Élodie", "œuf €"};
+                                  << QStringList{"Élodie", "œuf €"} << QString();
     QTest::newRow("UTF-8 with mark")
-        << QByteArray("\xef\xbb\xbfZo\xc3\xab\n") << QStringList{"Zoë"};
-    QTest::newRow("empty file empties the list") << QByteArray() << QStringList{};
+        << QByteArray("\xef\xbb\xbfZo\xc3\xab\n") << QStringList{"Zoë"} << QString();
+    QTest::newRow("empty file empties the list") << QByteArray() << QStringList{} << QString();
 }
 
 void TestListTools::openReadsLinesUpToTheFirstEmptyOne()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, lines);
+    QFETCH(QString, told);
     QVERIFY(writeBytes(path("list.txt"), bytes));
     setBoxLines(*list(), {QStringLiteral("old")});
     m_platform->expectOpenFile(path("list.txt"));
+    if (!told.isEmpty())
+        m_platform->expectInformation(appTitle(), told);
     button("cmdOpen")->click();
     QVERIFY(waitForRun(*m_window));
     QCOMPARE(boxLines(*list()), lines);

@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "common/apptitle.h"
 #include "common/textboxtext.h"
 #include "core/textdecode.h"
 #include "listtools/listboxfiller.h"
@@ -153,6 +154,11 @@ void TestOpenList::slicedOpenGivesTheWholeText()
         filler().setSliceInterval(std::chrono::milliseconds(0));
     QSignalSpy slices(&filler(), &ListBoxFiller::progressed);
     openFile(bytes);
+    // Lines below an empty line are told of once the list is in; the list tools check the words.
+    const sortivo::DecodedList decoded = sortivo::decodeListFile(bytes.toStdString());
+    if (decoded.unread)
+        m_platform->expectInformation(
+            appTitle(), QString::fromStdString(sortivo::unreadLinesMessage(*decoded.unread)));
     QVERIFY(waitForRun(*m_window, 60000));
 
     const std::string expected = textSetAtOnce(bytes);
