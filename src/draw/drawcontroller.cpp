@@ -6,6 +6,7 @@
 #include "common/runstate.h"
 #include "common/textboxtext.h"
 #include "core/drawrun.h"
+#include "core/listflaws.h"
 #include "core/proofsession.h"
 #include "draw/boxdraw.h"
 #include "draw/entryblocks.h"
@@ -67,22 +68,35 @@ void DrawController::request(sortivo::DrawMode mode)
     if (m_runState.running())
         return;
 
-    if (!m_controls.results.document()->isEmpty() && mode != sortivo::DrawMode::One &&
-        m_platform.askYesNo(m_window, QStringLiteral("Effacer d'abord les résultats ?")))
-        m_controls.results.clear();
-
-    if (m_controls.list.document()->isEmpty() || !m_runState.begin())
-        return;
-    m_platform.setBusyCursor(true);
-
     // The run's entries are what its record proves: the whole list as it stands. When nothing
     // touched the list since the last run, it shows exactly the entries that run left, and
     // they need not be read, copied and hashed again; a count that differs (leading blank
     // lines that the list lost) means the box must be read.
+    const bool listEmpty = m_controls.list.document()->isEmpty();
     const bool untouched = !m_listTouched && m_listEntries.blocksAreEntries() &&
                            m_proof.leftoverCount() == std::size_t(m_listEntries.entryCount());
-    sortivo::EntryList entries =
-        untouched ? sortivo::EntryList() : sortivo::loadEntries(boxText(m_controls.list));
+    sortivo::EntryList entries;
+    if (!listEmpty && !untouched) {
+        m_platform.setBusyCursor(true);
+        entries = sortivo::loadEntries(boxText(m_controls.list));
+        // A choice of how many still to make draws nothing: nothing to ask about.
+        const bool drawsNothing = mode == sortivo::DrawMode::Chosen && m_drawCount.chosen() <= 0;
+        const std::optional<std::string> flaws =
+            drawsNothing ? std::nullopt : sortivo::flawsQuestion(sortivo::flawsOf(entries));
+        m_platform.setBusyCursor(false);
+        // Asked before the results may be cleared, so that a No leaves everything as it was.
+        if (flaws && !m_platform.askYesNo(m_window, QString::fromStdString(*flaws)))
+            return;
+    }
+
+    if (!m_controls.results.document()->isEmpty() && mode != sortivo::DrawMode::One &&
+        m_platform.askYesNo(m_window, QStringLiteral("Effacer d'abord les résultats ?")))
+        m_controls.results.clear();
+
+    if (listEmpty || !m_runState.begin())
+        return;
+    m_platform.setBusyCursor(true);
+
     const auto entryCount = std::int32_t(untouched ? *m_proof.leftoverCount() : entries.size());
     std::int32_t drawCount = entryCount;
     int teamSize = 0;

@@ -1,4 +1,5 @@
 #include "core/entrylist.h"
+#include "core/listflaws.h"
 #include "support/stdtypes.h"
 
 using namespace std::string_literals;
@@ -11,7 +12,41 @@ private slots:
     void loadEntries();
     void joinListText_data();
     void joinListText();
+    void flawsAskedAbout_data();
+    void flawsAskedAbout();
 };
+
+// What a draw asks about before it runs: blanks and entries written twice.
+void TestEntryList::flawsAskedAbout_data()
+{
+    QTest::addColumn<std::string>("text");
+    QTest::addColumn<QString>("question"); // empty: none
+
+    const QString tail = QStringLiteral(". Tirer quand même ?");
+    QTest::newRow("clean") << "Anne\r\nBob\r\nanne"s << QString();
+    QTest::newRow("one empty line")
+        << "Anne\r\n\r\nBob"s << QStringLiteral("La liste contient 1 ligne vide") + tail;
+    QTest::newRow("blanks count as empty, not as twice")
+        << " \r\nAnne\r\n\t\r\n \r\nBob"s
+        << QStringLiteral("La liste contient 3 lignes vides") + tail;
+    QTest::newRow("three copies are two too many")
+        << "Marie\r\nPaul\r\nMarie\r\nMarie"s
+        << QStringLiteral("La liste contient 2 entrées en double") + tail;
+    QTest::newRow("trailing blank makes another entry") << "Marie\r\nMarie "s << QString();
+    QTest::newRow("both") << "a\r\n\r\nb\r\na\r\n"s
+                          << QStringLiteral("La liste contient 2 lignes vides et 1 entrée en "
+                                            "double") +
+                                 tail;
+}
+
+void TestEntryList::flawsAskedAbout()
+{
+    QFETCH(std::string, text);
+    QFETCH(QString, question);
+    const std::optional<std::string> asked =
+        sortivo::flawsQuestion(sortivo::flawsOf(sortivo::loadEntries(text)));
+    QCOMPARE(asked ? QString::fromStdString(*asked) : QString(), question);
+}
 
 void TestEntryList::loadEntries_data()
 {

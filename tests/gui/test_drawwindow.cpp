@@ -30,6 +30,7 @@ private slots:
     void teamsOfTwo();
     void teamsWithoutSizeAreSingles();
     void chosenNumberNeedsAChoice();
+    void flawedListAskedAboutFirst();
     void progressForManyDraws_data();
     void progressForManyDraws();
     void noProgressForOneDraw();
@@ -181,6 +182,30 @@ void TestDrawWindow::chosenNumberNeedsAChoice()
     QCOMPARE(boxLines(*results()).size(), 2);
     QCOMPARE(boxLines(*list()).size(), 2);
     QCOMPARE(comboItems(*drawCount()), numberTexts(1, 2));
+}
+
+void TestDrawWindow::flawedListAskedAboutFirst()
+{
+    const QString question =
+        QStringLiteral("La liste contient 1 entrée en double. Tirer quand même ?");
+    const QStringList names{QStringLiteral("Anne"), QStringLiteral("Bob"), QStringLiteral("Anne")};
+    setBoxLines(*list(), names);
+    setBoxLines(*results(), {QStringLiteral("Déjà tiré")});
+    // No: before the results could be cleared, so that nothing changes.
+    m_platform->expectYesNo(question, false);
+    go(2)->click();
+    QCOMPARE(boxLines(*list()), names);
+    QCOMPARE(boxLines(*results()), QStringList{QStringLiteral("Déjà tiré")});
+
+    m_platform->expectYesNo(question, true);
+    m_platform->expectYesNo(QStringLiteral("Effacer d'abord les résultats ?"), true);
+    go(2)->click();
+    QVERIFY(waitForRun(*m_window));
+    QStringList drawn = boxLines(*results());
+    drawn.sort();
+    QCOMPARE(drawn,
+             (QStringList{QStringLiteral("Anne"), QStringLiteral("Anne"), QStringLiteral("Bob")}));
+    QVERIFY(list()->document()->isEmpty());
 }
 
 void TestDrawWindow::progressForManyDraws_data()
