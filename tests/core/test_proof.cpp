@@ -33,6 +33,14 @@ class TestProof : public QObject
 {
     Q_OBJECT
 private slots:
+    // Paper and dialog times are local: one zone for every test, without the zone database.
+    void initTestCase()
+    {
+        qputenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3");
+        tzset();
+    }
+    void localTimes_data();
+    void localTimes();
     void knownAnswers();
     void knownWords();
     void knownPositions();
@@ -425,21 +433,23 @@ void TestProof::readableRecord()
     proofsamples::click(session, list + "\r\ne1", DrawMode::One);
     const std::string text = sortivo::recordReport(session, "Sortivo 1.30", "2026-12-07T21:00:00Z");
     for (const std::string& part : {
-             "Imprimé le 2026-12-07 à 21:00:00 UTC"s,
+             "Imprimé le 2026-12-07 à 22:00:00 (UTC+01:00)"s,
              "Engagement : 630dcd2966c4336691125448bbb25b4ff412a49c732db2c8abc1b8581bd710dd"s,
-             "Engagement communiqué le 2026-12-07 à 19:58:00 UTC"s,
+             "Engagement communiqué le 2026-12-07 à 20:58:00 (UTC+01:00)"s,
              "Valeur publique : « Dés : 3 5 6 »"s,
              // The known draw of the first run.
              "Liste : 10 entrées, empreinte " +
                  sortivo::entriesFingerprint(sortivo::loadEntries(first)) +
                  " (liste communiquée avec l'engagement)\r\n",
-             "Tirage n° 1, 2026-12-07 à 20:00:00 UTC : tirer 3 éléments, 10 entrées, 3 éléments "
+             "Tirage n° 1, 2026-12-07 à 21:00:00 (UTC+01:00) : tirer 3 éléments, 10 entrées, 3 "
+             "éléments "
              "tirés\r\n"s,
              "    1. e6\r\n    2. e10\r\n    3. e9\r\n"s,
              "équipes de 3, 7 entrées, 5 éléments tirés, interrompu\r\n"s,
              "(les entrées laissées par le tirage précédent)"s,
              "    Équipe 1 : e3 - e7 - e4\r\n    Équipe 2 : "s,
-             "n° 3, 2026-12-07 à 20:00:00 UTC : un élément au hasard, 3 entrées, 1 élément tiré "
+             "n° 3, 2026-12-07 à 21:00:00 (UTC+01:00) : un élément au hasard, 3 entrées, 1 élément "
+             "tiré "
              "(liste modifiée après la communication de l'engagement)\r\n"s,
              "Graine : 000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f"s,
              "sortivo --verifier FICHIER"s,
@@ -452,8 +462,49 @@ void TestProof::readableRecord()
             std::string::npos);
     QCOMPARE(sortivo::listLine({1, "1a2b3c4d5e6f7a8b9c"}, 16),
              "Liste : 1 entrée, empreinte 1a2b3c4d5e6f7a8b …"s);
-    QVERIFY(sheet.find("Date : 2026-12-07 à 19:58:00 UTC") != std::string::npos);
+    QVERIFY(sheet.find("Date : 2026-12-07 à 20:58:00 (UTC+01:00)") != std::string::npos);
     QVERIFY(sheet.find(sortivo::toHex(session.seed())) == std::string::npos);
+}
+
+// The record's UTC times as people read them: local, with the offset back to the record's.
+void TestProof::localTimes_data()
+{
+    QTest::addColumn<QByteArray>("zone");
+    QTest::addColumn<QString>("iso");
+    QTest::addColumn<QString>("shown");
+
+    const QByteArray paris = "CET-1CEST,M3.5.0,M10.5.0/3";
+    QTest::newRow("winter") << paris << "2026-12-07T19:58:00Z"
+                            << "2026-12-07 à 20:58:00 (UTC+01:00)";
+    QTest::newRow("summer") << paris << "2026-07-14T21:30:05Z"
+                            << "2026-07-14 à 23:30:05 (UTC+02:00)";
+    QTest::newRow("next day") << paris << "2026-12-31T23:30:00Z"
+                              << "2027-01-01 à 00:30:00 (UTC+01:00)";
+    QTest::newRow("west of Greenwich")
+        << QByteArray("EST5EDT,M3.2.0,M11.1.0") << "2026-12-08T03:00:00Z"
+        << "2026-12-07 à 22:00:00 (UTC-05:00)";
+    QTest::newRow("half hour") << QByteArray("IST-5:30") << "2026-12-07T19:58:00Z"
+                               << "2026-12-08 à 01:28:00 (UTC+05:30)";
+    QTest::newRow("UTC") << QByteArray("UTC0") << "2026-12-07T19:58:00Z"
+                         << "2026-12-07 à 19:58:00 (UTC+00:00)";
+    QTest::newRow("not a time, shown as it is") << paris << "2026-13-07T19:58:00Z"
+                                                << "2026-13-07T19:58:00Z";
+}
+
+void TestProof::localTimes()
+{
+    QFETCH(QByteArray, zone);
+    QFETCH(QString, iso);
+    QFETCH(QString, shown);
+    const QByteArray before = qgetenv("TZ");
+    qputenv("TZ", zone);
+    tzset();
+    const std::string sheet = sortivo::commitmentSheet(
+        std::string(64, 'c'), {1, std::string(64, 'a')}, iso.toStdString());
+    qputenv("TZ", before);
+    tzset();
+    QVERIFY2(sheet.find("Date : " + shown.toStdString() + "\r\n") != std::string::npos,
+             sheet.c_str());
 }
 
 void TestProof::acceptsRecords_data()
