@@ -5,6 +5,7 @@
 #include "common/runstate.h"
 #include "common/textboxtext.h"
 #include "core/buildversion.h"
+#include "core/contactdetails.h"
 #include "core/proofrecord.h"
 #include "core/proofreport.h"
 #include "core/version.h"
@@ -22,6 +23,7 @@
 #include <QPrinter>
 #include <QPushButton>
 
+#include <algorithm>
 #include <chrono>
 
 namespace
@@ -124,6 +126,14 @@ void ProofController::fill(ProofDialog& dialog)
                 state;
     if (m_session.publicValueLocked())
         state = QStringLiteral("La valeur publique est fixée : un tirage a été fait. ") + state;
+    // The record publishes every entry: an organiser who pasted a ticketing export may not
+    // mean to publish the entrants' addresses with it.
+    const auto& recorded = recordSession().runs();
+    if (std::any_of(recorded.begin(), recorded.end(), [](const sortivo::RunRecord& run) {
+            return run.entries && sortivo::holdsContactDetails(*run.entries);
+        }))
+        state += QStringLiteral("\nLes entrées contiennent des adresses électroniques ou des "
+                                "numéros de téléphone : le procès-verbal les publiera.");
     dialog.lblEtat->setText(state);
 }
 

@@ -1,3 +1,4 @@
+#include "core/contactdetails.h"
 #include "core/entrylist.h"
 #include "core/listflaws.h"
 #include "support/stdtypes.h"
@@ -14,7 +15,34 @@ private slots:
     void joinListText();
     void flawsAskedAbout_data();
     void flawsAskedAbout();
+    void contactDetails_data();
+    void contactDetails();
 };
+
+// What the proof dialog warns of before a record publishes it.
+void TestEntryList::contactDetails_data()
+{
+    QTest::addColumn<std::string>("entry");
+    QTest::addColumn<bool>("contact");
+
+    QTest::newRow("name") << "Jean Dupont"s << false;
+    QTest::newRow("e-mail") << "Jean Dupont jean.dupont@exemple.fr"s << true;
+    QTest::newRow("at sign alone") << "Rendez-vous @ 20 h"s << false;
+    QTest::newRow("at sign without a domain") << "jean@exemple"s << false;
+    QTest::newRow("phone in pairs") << "Anne 06 12 34 56 78"s << true;
+    QTest::newRow("international phone") << "+33.6.12.34.56.78"s << true;
+    QTest::newRow("ticket number") << "Billet 0042"s << false;
+    QTest::newRow("date") << "né le 07/12/2026"s << false;
+    QTest::newRow("two short numbers") << "Table 12 - 345 places"s << false;
+}
+
+void TestEntryList::contactDetails()
+{
+    QFETCH(std::string, entry);
+    QFETCH(bool, contact);
+    QCOMPARE(sortivo::looksLikeContactDetails(entry), contact);
+    QCOMPARE(sortivo::holdsContactDetails(sortivo::loadEntries("Anne\r\n" + entry)), contact);
+}
 
 // What a draw asks about before it runs: blanks and entries written twice.
 void TestEntryList::flawsAskedAbout_data()

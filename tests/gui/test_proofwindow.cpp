@@ -79,6 +79,7 @@ private slots:
     void publicValueLockedByFirstRun();
     void runEndingBehindTheDialogShows();
     void recordSavedThenNewCommitment();
+    void contactDetailsToldBeforeSaving();
     void savingAskedBeforeReplacing();
     void unsafeNamesKeepTheSession_data();
     void unsafeNamesKeepTheSession();
@@ -236,6 +237,15 @@ void TestProofWindow::runEndingBehindTheDialogShows()
         QVERIFY(!v.runs()->toPlainText().isEmpty());
         QVERIFY(v.publicValue()->isReadOnly());
     });
+}
+
+void TestProofWindow::contactDetailsToldBeforeSaving()
+{
+    const QString told = QStringLiteral("Les entrées contiennent des adresses électroniques");
+    drawOne({QStringLiteral("Anne"), QStringLiteral("Bob")});
+    inProofDialog([&](ProofView& v) { QVERIFY(!v.state()->text().contains(told)); });
+    drawOne({QStringLiteral("Anne;anne@exemple.fr"), QStringLiteral("Bob")});
+    inProofDialog([&](ProofView& v) { QVERIFY(v.state()->text().contains(told)); });
 }
 
 void TestProofWindow::recordSavedThenNewCommitment()
