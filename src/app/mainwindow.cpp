@@ -123,6 +123,8 @@ void MainWindow::connectScreen(QPushButton* cmdEcran)
     connect(m_screen, &ScreenController::commitmentShown, m_proofController,
             &ProofController::noteShown);
     connect(m_proofController, &ProofController::showToAudience, m_screen, &ScreenController::show);
+    connect(m_proofController, &ProofController::listCommunicated, m_screen,
+            &ScreenController::setListLine);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

@@ -87,8 +87,15 @@ bool ProofController::communicate(QWidget* parent)
     std::optional<sortivo::CommunicatedList> list = listToCommunicate(parent);
     if (!list)
         return false;
-    m_session.noteCommunicated(now(), std::move(*list));
+    noteCommunicated(now(), std::move(*list));
     return true;
+}
+
+void ProofController::noteCommunicated(const std::string& time, sortivo::CommunicatedList list)
+{
+    m_session.noteCommunicated(time, std::move(list));
+    emit listCommunicated(
+        fromUtf8(sortivo::listLine(*m_session.communicatedList(), sortivo::shownListDigits)));
 }
 
 void ProofController::noteShown()
@@ -272,7 +279,7 @@ void ProofController::printCommitment(QWidget* parent)
         return;
     const std::string time = now();
     if (printText(parent, sortivo::commitmentSheet(m_session.commitment(), *list, time)))
-        m_session.noteCommunicated(time, std::move(*list));
+        noteCommunicated(time, std::move(*list));
 }
 
 bool ProofController::printText(QWidget* parent, const std::string& text)

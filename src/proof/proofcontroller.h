@@ -41,6 +41,8 @@ signals:
     void publicValueChanged(const QString& value);
     // "Montrer au public" communicated the commitment: the audience screen shows it.
     void showToAudience();
+    // The list fixed with the commitment, as the audience is shown it.
+    void listCommunicated(const QString& line);
 
 private:
     // The session whose record the buttons save and print: the current one, or, until the
@@ -55,6 +57,7 @@ private:
     // Fixes the commitment's list and time, the first time; false while a run or an open
     // is changing the list.
     bool communicate(QWidget* parent);
+    void noteCommunicated(const std::string& time, sortivo::CommunicatedList list);
     std::optional<sortivo::CommunicatedList> listToCommunicate(QWidget* parent);
     void fill(ProofDialog& dialog);
 

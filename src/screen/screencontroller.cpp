@@ -155,10 +155,17 @@ void ScreenController::setCommitment(const QString& commitment)
     if (commitment == m_commitment)
         return;
     m_commitment = commitment;
+    m_listLine.clear();
     m_sessionHasRuns = false;
     scheduleRefresh();
     if (m_window->isVisible())
         emit commitmentShown();
+}
+
+void ScreenController::setListLine(const QString& line)
+{
+    m_listLine = line;
+    scheduleRefresh();
 }
 
 void ScreenController::setPublicValue(const QString& value)
@@ -266,8 +273,10 @@ void ScreenController::fitLabels()
     const QFont plain = screenFont(false);
     fit(w.lblEcranTitre, w.txtEcranTitre->text(), boxes.title, screenFont(true));
     fit(w.lblEcranEngagement,
-        m_commitment.isEmpty() ? QString()
-                               : QStringLiteral("Engagement : ") + grouped(m_commitment),
+        m_commitment.isEmpty()
+            ? QString()
+            : QStringLiteral("Engagement : ") + grouped(m_commitment) +
+                  (m_listLine.isEmpty() ? QString() : QStringLiteral(" · ") + m_listLine),
         boxes.commitment, plain);
     fit(w.lblEcranValeur,
         m_publicValue.isEmpty() ? QString() : QStringLiteral("Valeur publique : ") + m_publicValue,

@@ -37,6 +37,8 @@ public:
     void show();
     void setCommitment(const QString& commitment);
     void setPublicValue(const QString& value);
+    // The list fixed with the commitment, shown beside it.
+    void setListLine(const QString& line);
     // A draw has begun on the boxes; it has ended having drawn `draws` entries.
     void runBegun();
     void runEnded(int draws);
@@ -66,6 +68,7 @@ private:
     ScreenWindow* m_window;
     QString m_commitment;
     QString m_publicValue;
+    QString m_listLine;
     bool m_sessionHasRuns = false;
     int m_linesAtRunStart = 0;
     QTimer m_refresh;
