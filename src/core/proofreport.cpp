@@ -184,9 +184,9 @@ std::string recordReport(const ProofSession& session, std::string_view software,
     line("");
     line("Vérification : la graine doit redonner l'engagement (SHA-256), et chaque tirage rejoué "
          "à partir de la graine, de son numéro, de l'empreinte de sa liste et de la valeur "
-         "publique doit redonner ses résultats. Le procès-verbal enregistré (fichier JSON) se "
-         "vérifie avec « sortivo --verifier FICHIER », ou sans Sortivo avec « python3 "
-         "verifier_pv.py FICHIER », le vérificateur de référence fourni avec Sortivo.");
+         "publique doit redonner ses résultats.");
+    // Short enough for one line of the sheet, so that nobody misses one of the three ways.
+    line("Vérifiable avec verifier_pv.html (navigateur), verifier_pv.py ou sortivo --verifier.");
     return text;
 }
 

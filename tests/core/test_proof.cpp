@@ -452,7 +452,8 @@ void TestProof::readableRecord()
              "tiré "
              "(liste modifiée après la communication de l'engagement)\r\n"s,
              "Graine : 000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f"s,
-             "sortivo --verifier FICHIER"s,
+             "\r\nVérifiable avec verifier_pv.html (navigateur), verifier_pv.py ou sortivo "
+             "--verifier.\r\n"s,
          })
         QVERIFY2(text.find(part) != std::string::npos, part.c_str());
     const std::string sheet = sortivo::commitmentSheet(

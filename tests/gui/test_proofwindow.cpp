@@ -12,7 +12,9 @@
 #include <QJsonObject>
 #include <QLineEdit>
 #include <QPrinter>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -418,6 +420,7 @@ void TestProofWindow::printedRecordRevealsTheSeed()
         m_platform->expectPrinter([&](QPrinter& printer) {
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(pdf);
+            printer.setPageSize(QPageSize(QPageSize::A4)); // narrower than Letter
             return true;
         });
         m_platform->expectSaveFile(recordPath("pv.json"));
@@ -432,6 +435,18 @@ void TestProofWindow::printedRecordRevealsTheSeed()
     const QJsonObject record = readRecord(recordPath("pv.json"));
     QCOMPARE(record[QLatin1String("engagement")].toString(), printed);
     QCOMPARE(record[QLatin1String("tirages")].toArray().size(), 1);
+
+    // The three ways to check the record stay on one line of the sheet.
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (pdftotext.isEmpty())
+        QSKIP("pdftotext (poppler-utils) is needed to read the PDF");
+    QProcess reader;
+    reader.start(pdftotext, {pdf, QStringLiteral("-")});
+    QVERIFY(reader.waitForFinished(60000) && reader.exitCode() == 0);
+    const QStringList lines = QString::fromUtf8(reader.readAllStandardOutput()).split(u'\n');
+    QVERIFY2(lines.contains(QStringLiteral("Vérifiable avec verifier_pv.html (navigateur), "
+                                           "verifier_pv.py ou sortivo --verifier.")),
+             qPrintable(lines.join(u'|')));
 }
 
 void TestProofWindow::commitmentSheetPrinted()
