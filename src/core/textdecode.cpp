@@ -246,6 +246,33 @@ DecodedList decodeListFile(std::string_view bytes, const DecodeLimits& limits)
     return result;
 }
 
+std::optional<std::string> decodeTextFile(std::string_view bytes)
+{
+    std::string widened;
+    if (const Utf16 order = utf16Order(bytes); order != Utf16::None) {
+        if (!utf16ToUtf8(bytes, order, widened))
+            return std::nullopt;
+        bytes = widened;
+    }
+    if (bytes.ends_with('\x1A'))
+        bytes.remove_suffix(1);
+    const Scan s = scan(bytes);
+    if (!s.text)
+        return std::nullopt;
+    if (s.utf8) {
+        if (bytes.starts_with("\xEF\xBB\xBF"))
+            bytes.remove_prefix(3);
+        return std::string(bytes);
+    }
+    std::string out;
+    out.reserve(bytes.size() + 2 * s.highBytes);
+    for (const char b : bytes) {
+        const Cp1252Char& c = cp1252Table[static_cast<unsigned char>(b)];
+        out.append(c.bytes.data(), c.length);
+    }
+    return out;
+}
+
 std::string encodeResultFile(std::string_view resultText)
 {
     std::string bytes;

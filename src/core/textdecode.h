@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -30,6 +31,11 @@ struct DecodeLimits {
 // character is not part of the list. Line and paragraph separators and the two characters that
 // text boxes take for frame marks become spaces, so that a line of the file stays one entry.
 DecodedList decodeListFile(std::string_view bytes, const DecodeLimits& limits = {});
+
+// The whole text of a file as UTF-8, by the same choice of encoding as decodeListFile, its
+// mark dropped and its lines as they are: a table's rows run past empty lines and its quoted
+// cells hold line ends. Nothing when the bytes are not text.
+std::optional<std::string> decodeTextFile(std::string_view bytes);
 
 // The bytes Save writes for a result text: the text and one final CR LF, without a BOM so
 // that other tools see the first entry as it is.

@@ -1,6 +1,7 @@
 #include "listtools/listfilereader.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QThread>
 
 #include <algorithm>
@@ -63,8 +64,36 @@ void readListFile(const QString& path, qint64 sizeHint, qint64 largestFile,
         outcome.status = Outcome::Status::TooBig;
         return;
     }
-    sortivo::DecodedList decoded = sortivo::decodeListFile(
-        std::string_view(bytes->constData(), std::size_t(bytes->size())), limits);
+    const std::string_view view(bytes->constData(), std::size_t(bytes->size()));
+    // A spreadsheet is told by its content; a delimited file only by its name, so that no text
+    // list that happens to hold semicolons changes meaning.
+    if (const sortivo::SheetKind kind = sortivo::spreadsheetKind(view);
+        kind != sortivo::SheetKind::None) {
+        sortivo::SheetLimits sheetLimits;
+        sheetLimits.maxRows = limits.maxLines + 1;
+        sortivo::SheetBook book = sortivo::readSheetBook(view, kind, sheetLimits, cancelled);
+        if (!book.error.empty()) {
+            outcome.status = Outcome::Status::BadSheet;
+            outcome.reason = QString::fromStdString(book.error);
+            return;
+        }
+        outcome.status = cancelled ? Outcome::Status::Cancelled : Outcome::Status::Ok;
+        outcome.sheets = std::move(book.sheets);
+        return;
+    }
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == u"csv" || suffix == u"tsv") {
+        std::optional<sortivo::DelimitedTable> table = sortivo::readDelimited(view);
+        if (!table) {
+            outcome.status = Outcome::Status::NotText;
+            return;
+        }
+        outcome.status = cancelled ? Outcome::Status::Cancelled : Outcome::Status::Ok;
+        outcome.unclosedQuote = table->unclosedQuote;
+        outcome.sheets.push_back({{}, std::move(table->table)});
+        return;
+    }
+    sortivo::DecodedList decoded = sortivo::decodeListFile(view, limits);
     // The decoded text alone goes on: the file's bytes would double what the open holds.
     bytes.reset();
     if (decoded.status != sortivo::DecodedList::Status::Ok) {
@@ -120,6 +149,7 @@ void ListFileReader::threadEnded()
         outcome->status = Outcome::Status::Cancelled;
         outcome->listText.clear();
         outcome->listText.shrink_to_fit();
+        outcome->sheets.clear();
     }
     emit finished(std::move(outcome));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/textdecode.h"
+#include "sheets/sheetbook.h"
 
 #include <QObject>
 #include <QString>
@@ -8,6 +9,7 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QThread;
 
@@ -26,12 +28,18 @@ public:
             TooBig,
             NotText,
             TooManyLines,
-            LineTooLong
+            LineTooLong,
+            // A spreadsheet refused; `reason` says why, whole.
+            BadSheet
         } status = Status::Ok;
         // The system's reason when the file could not be opened or read.
         QString reason;
         std::string listText;
         std::optional<sortivo::UnreadLines> unread;
+        // A spreadsheet's sheets, or a delimited file as one sheet, for the choice of columns;
+        // empty for a text list.
+        std::vector<sortivo::Sheet> sheets;
+        bool unclosedQuote = false;
     };
 
     // Files past `largestFile` bytes are refused without being read whole.

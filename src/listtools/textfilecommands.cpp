@@ -7,6 +7,7 @@
 #include "common/runstate.h"
 #include "common/textboxtext.h"
 #include "core/textdecode.h"
+#include "listtools/columnsdialog.h"
 #include "listtools/listboxfiller.h"
 #include "listtools/listwatcher.h"
 
@@ -27,6 +28,9 @@ namespace
 {
 
 const QString nameFilter = QStringLiteral("Fichiers Texte (*.txt)");
+const QString openFilters =
+    nameFilter + QStringLiteral(";;Tableaux et exports (*.csv *.tsv *.xlsx *.ods);;"
+                                "Tous les fichiers (*)");
 const QString cannotOpen = QStringLiteral("Impossible d'ouvrir le fichier");
 const QString tooBig = cannotOpen + QStringLiteral(" : il dépasse 256 Mo.");
 constexpr auto largestListFile = qint64(sortivo::largestListFile);
@@ -40,6 +44,7 @@ QString refusalText(ListFileReader::Outcome::Status status)
     switch (status) {
     case Status::Ok:
     case Status::Cancelled:
+    case Status::BadSheet:
         break;
     case Status::CannotOpen:
         return cannotOpen + QStringLiteral(".");
@@ -101,7 +106,7 @@ void TextFileCommands::open()
         return;
     m_progress.hide();
     const QString proposed = m_lastPath.isEmpty() ? m_documentsFolder : m_lastPath;
-    const QString path = m_platform.askOpenFileName(m_window, proposed, nameFilter);
+    const QString path = m_platform.askOpenFileName(m_window, proposed, openFilters);
     if (path.isEmpty()) {
         // The list stays, but a numbering may have left the choice of counts behind it.
         m_listWatcher.refreshList();
@@ -169,6 +174,10 @@ void TextFileCommands::cancelOpen()
 void TextFileCommands::fileRead(const std::shared_ptr<ListFileReader::Outcome>& outcome)
 {
     using Status = ListFileReader::Outcome::Status;
+    if (outcome->status == Status::Ok && !outcome->sheets.empty()) {
+        chooseColumns(*outcome);
+        return;
+    }
     if (outcome->status == Status::Ok) {
         m_unread = outcome->unread;
         m_filler->start(std::move(outcome->listText));
@@ -180,7 +189,54 @@ void TextFileCommands::fileRead(const std::shared_ptr<ListFileReader::Outcome>& 
     }
     // The list stays as it was, for the other commands to use again.
     m_runState.end();
-    refuse(refusalText(outcome->status), m_openingPath, outcome->reason);
+    if (outcome->status == Status::BadSheet)
+        refuse(outcome->reason, m_openingPath);
+    else
+        refuse(refusalText(outcome->status), m_openingPath, outcome->reason);
+}
+
+void TextFileCommands::chooseColumns(ListFileReader::Outcome& outcome)
+{
+    using Status = ListFileReader::Outcome::Status;
+    // The choice is the user's: no busy pointer and no percentage while it is made.
+    m_platform.setBusyCursor(false);
+    m_progress.hide();
+    m_progressShown = false;
+    m_shownFraction = 0;
+    m_readWork = 0;
+    ColumnsDialog dialog(outcome.sheets, outcome.unclosedQuote, m_window);
+    m_platform.runModal(dialog);
+    if (dialog.result() != QDialog::Accepted) {
+        m_runState.end();
+        m_listWatcher.refreshList();
+        return;
+    }
+    m_platform.setBusyCursor(true);
+    sortivo::TableEntries entries =
+        sortivo::tableEntries(outcome.sheets[dialog.sheetIndex()].table, dialog.choice());
+    outcome.sheets.clear();
+    const auto refused = [&](Status status) {
+        m_runState.end();
+        refuse(refusalText(status), m_openingPath);
+    };
+    if (entries.entries.size() > maxListLines)
+        return refused(Status::TooManyLines);
+    std::size_t bytes = 0;
+    for (const std::string& entry : entries.entries) {
+        if (entry.size() > maxLineChars &&
+            QString::fromStdString(entry).toUcs4().size() > qsizetype(maxLineChars))
+            return refused(Status::LineTooLong);
+        bytes += entry.size() + 2;
+    }
+    std::string listText;
+    listText.reserve(bytes);
+    for (const std::string& entry : entries.entries) {
+        if (!listText.empty())
+            listText += "\r\n";
+        listText += entry;
+    }
+    entries = {};
+    m_filler->start(std::move(listText));
 }
 
 // Reading and decoding a byte costs about an eighth of putting it into the box. The reading

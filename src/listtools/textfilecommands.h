@@ -51,6 +51,8 @@ protected:
 private:
     void readIntoList(const QString& path);
     void fileRead(const std::shared_ptr<ListFileReader::Outcome>& outcome);
+    // frmColonnes turns a table into the entries that fill the list, or leaves it as it was.
+    void chooseColumns(ListFileReader::Outcome& outcome);
     void showReadProgress(qint64 bytesRead);
     void showFillProgress(std::int64_t done, std::int64_t total);
     void showProgress(std::int64_t done, std::int64_t total);

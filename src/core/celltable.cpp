@@ -1,0 +1,346 @@
+#include "core/celltable.h"
+
+#include "core/textdecode.h"
+
+#include <algorithm>
+#include <array>
+#include <map>
+#include <regex>
+#include <unordered_set>
+
+namespace sortivo
+{
+
+void CellTable::addCell(std::string_view text)
+{
+    if (text.empty()) {
+        ++m_pendingCells;
+        return;
+    }
+    if (m_pendingRows > 0) {
+        m_rowEnds.insert(m_rowEnds.end(), m_pendingRows, std::uint32_t(m_cellEnds.size()));
+        m_pendingRows = 0;
+    }
+    m_cellEnds.insert(m_cellEnds.end(), m_pendingCells, std::uint32_t(m_text.size()));
+    m_rowCells += m_pendingCells;
+    m_pendingCells = 0;
+    m_text.append(text);
+    m_cellEnds.push_back(std::uint32_t(m_text.size()));
+    ++m_rowCells;
+}
+
+void CellTable::endRow()
+{
+    m_pendingCells = 0;
+    if (m_rowCells == 0) {
+        ++m_pendingRows;
+        return;
+    }
+    m_rowEnds.push_back(std::uint32_t(m_cellEnds.size()));
+    m_columns = std::max(m_columns, m_rowCells);
+    m_rowCells = 0;
+}
+
+std::string_view CellTable::cell(std::size_t row, std::size_t column) const
+{
+    if (column >= cellsIn(row))
+        return {};
+    const std::size_t index = (row == 0 ? 0 : m_rowEnds[row - 1]) + column;
+    const std::size_t start = index == 0 ? 0 : m_cellEnds[index - 1];
+    return std::string_view(m_text).substr(start, m_cellEnds[index] - start);
+}
+
+namespace
+{
+
+constexpr std::array<char, 4> separators = {';', ',', '\t', '|'};
+
+// Reads records of `text` split at `separator`, handing each field and each record's end to
+// `sink`, until `maxRecords` records or the end. True when a quote ran to the end.
+template <typename Field, typename RecordEnd>
+bool parseDelimited(std::string_view text, char separator, std::size_t maxRecords, Field field,
+                    RecordEnd recordEnd)
+{
+    std::string value;
+    std::size_t records = 0;
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    while (i < n && records < maxRecords) {
+        value.clear();
+        bool quoted = false;
+        if (text[i] == '"') {
+            quoted = true;
+            ++i;
+            for (;;) {
+                const std::size_t quote = text.find('"', i);
+                if (quote == std::string_view::npos) {
+                    value.append(text.substr(i));
+                    field(value);
+                    recordEnd();
+                    return true;
+                }
+                value.append(text.substr(i, quote - i));
+                i = quote + 1;
+                if (i < n && text[i] == '"') {
+                    value += '"';
+                    ++i;
+                    continue;
+                }
+                break;
+            }
+        }
+        // Unquoted text, or what a sloppy writer left after a closing quote.
+        std::size_t end = i;
+        while (end < n && text[end] != separator && text[end] != '\r' && text[end] != '\n')
+            ++end;
+        if (quoted)
+            value.append(text.substr(i, end - i));
+        else
+            value.assign(text.substr(i, end - i));
+        field(value);
+        i = end;
+        if (i == n) {
+            recordEnd();
+            ++records;
+            break;
+        }
+        if (text[i] == separator) {
+            ++i;
+            // A separator ending the text still opens one last empty field.
+            if (i == n) {
+                field(std::string());
+                recordEnd();
+                ++records;
+            }
+            continue;
+        }
+        i += text[i] == '\r' && i + 1 < n && text[i + 1] == '\n' ? 2 : 1;
+        recordEnd();
+        ++records;
+    }
+    return false;
+}
+
+} // namespace
+
+char detectSeparator(std::string_view text)
+{
+    constexpr std::size_t sampleRecords = 1000;
+    char best = ';';
+    std::size_t bestLines = 0;
+    for (const char separator : separators) {
+        std::map<std::size_t, std::size_t> linesWithFields;
+        std::size_t fields = 0;
+        parseDelimited(
+            text, separator, sampleRecords, [&](const std::string&) { ++fields; },
+            [&] {
+                if (fields > 1)
+                    ++linesWithFields[fields];
+                fields = 0;
+            });
+        for (const auto& [count, lines] : linesWithFields) {
+            if (lines > bestLines) {
+                bestLines = lines;
+                best = separator;
+            }
+        }
+    }
+    return best;
+}
+
+std::optional<DelimitedTable> readDelimited(std::string_view bytes)
+{
+    const std::optional<std::string> text = decodeTextFile(bytes);
+    if (!text)
+        return std::nullopt;
+    DelimitedTable result;
+    result.separator = detectSeparator(*text);
+    result.unclosedQuote = parseDelimited(
+        *text, result.separator, std::numeric_limits<std::size_t>::max(),
+        [&](const std::string& value) { result.table.addCell(value); },
+        [&] { result.table.endRow(); });
+    return result;
+}
+
+namespace
+{
+
+bool looksLikeNumberOrDate(std::string_view cell)
+{
+    static const std::regex number(
+        "[+-]?[0-9]+([ \u00a0\u202f][0-9]{3})*([.,][0-9]+)?( ?%)?|"
+        "[0-9]{1,2}[/.-][0-9]{1,2}[/.-][0-9]{2,4}|[0-9]{4}-[0-9]{2}-[0-9]{2}");
+    return std::regex_match(cell.begin(), cell.end(), number);
+}
+
+// Lower case, without the accents of the Latin letters, for comparing titles.
+std::string folded(std::string_view text)
+{
+    // The letters after the lead byte 0xC3, from U+00C0 to U+00FF; '?' for the signs.
+    constexpr std::string_view latin1 = "aaaaaaaceeeeiiii?nooooo?ouuuuy??aaaaaaaceeeeiiii?nooooo?"
+                                        "ouuuuy?y";
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c == 0xC3 && i + 1 < text.size()) {
+            const auto next = static_cast<unsigned char>(text[i + 1]);
+            if (next >= 0x80 && next <= 0xBF) {
+                out += latin1[next - 0x80];
+                ++i;
+                continue;
+            }
+        }
+        out += c < 0x80 ? char(std::tolower(c)) : char(c);
+    }
+    return out;
+}
+
+// Tabs, line ends and the characters a text box takes for line ends become spaces; the
+// blanks at both ends go.
+void appendCleaned(std::string& out, std::string_view cell)
+{
+    const std::size_t start = out.size();
+    for (std::size_t i = 0; i < cell.size(); ++i) {
+        const auto c = static_cast<unsigned char>(cell[i]);
+        if (c < 0x20 || c == 0x7F) {
+            out += ' ';
+            if (c == '\r' && i + 1 < cell.size() && cell[i + 1] == '\n')
+                ++i;
+        } else if ((c == 0xE2 || c == 0xEF) && i + 2 < cell.size() &&
+                   (cell.substr(i, 3) == "\u2028" || cell.substr(i, 3) == "\u2029" ||
+                    cell.substr(i, 3) == "\uFDD0" || cell.substr(i, 3) == "\uFDD1")) {
+            out += ' ';
+            i += 2;
+        } else {
+            out += char(c);
+        }
+    }
+    const std::size_t first = out.find_first_not_of(' ', start);
+    if (first == std::string::npos) {
+        out.resize(start);
+        return;
+    }
+    out.erase(start, first - start);
+    out.resize(out.find_last_not_of(' ') + 1);
+}
+
+} // namespace
+
+bool firstRowLooksLikeTitles(const CellTable& table)
+{
+    if (table.rowCount() == 0)
+        return false;
+    std::vector<std::unordered_set<std::string_view>> titles(table.columnCount());
+    for (std::size_t column = 0; column < table.columnCount(); ++column) {
+        std::string cleaned;
+        appendCleaned(cleaned, table.cell(0, column));
+        if (cleaned.empty() || looksLikeNumberOrDate(cleaned))
+            return false;
+    }
+    for (std::size_t row = 1; row < table.rowCount(); ++row)
+        for (std::size_t column = 0; column < table.columnCount(); ++column)
+            if (table.cell(row, column) == table.cell(0, column))
+                return false;
+    return true;
+}
+
+std::vector<std::string> columnNames(const CellTable& table, bool titles)
+{
+    std::vector<std::string> names;
+    for (std::size_t column = 0; column < table.columnCount(); ++column) {
+        std::string name;
+        if (titles && table.rowCount() > 0)
+            appendCleaned(name, table.cell(0, column));
+        names.push_back(name.empty() ? "Colonne " + std::to_string(column + 1) : name);
+    }
+    return names;
+}
+
+std::vector<std::size_t> defaultColumns(const CellTable& table, bool titles)
+{
+    // The first word says what a column holds: "Nom de famille" names, "Nombre de billets"
+    // counts.
+    static const std::unordered_set<std::string> naming = {
+        "nom",         "noms",         "prenom", "prenoms", "name",   "names",
+        "participant", "participants", "numero", "numeros", "billet", "billets"};
+    std::vector<std::size_t> chosen;
+    if (titles) {
+        const std::vector<std::string> names = columnNames(table, true);
+        for (std::size_t column = 0; column < names.size(); ++column) {
+            const std::string title = folded(names[column]);
+            const std::size_t end = title.find_first_of(" _-'.:/()");
+            if (naming.contains(title.substr(0, end)))
+                chosen.push_back(column);
+        }
+    }
+    if (chosen.empty() && table.columnCount() > 0)
+        chosen.push_back(0);
+    return chosen;
+}
+
+std::string entryOfRow(const CellTable& table, std::size_t row,
+                       const std::vector<std::size_t>& columns)
+{
+    std::string entry;
+    for (const std::size_t column : columns) {
+        const std::size_t before = entry.size();
+        if (before > 0)
+            entry += ' ';
+        appendCleaned(entry, table.cell(row, column));
+        // An empty cell adds no second space.
+        if (entry.size() == before + 1)
+            entry.resize(before);
+    }
+    return entry;
+}
+
+TableEntries tableEntries(const CellTable& table, const ColumnChoice& choice)
+{
+    TableEntries result;
+    // Reserved for every row, the entries never move, so the set can look at them in place.
+    result.entries.reserve(table.rowCount());
+    std::unordered_set<std::string_view> seen;
+    seen.reserve(table.rowCount());
+    for (std::size_t row = choice.titles ? 1 : 0; row < table.rowCount(); ++row) {
+        std::string entry = entryOfRow(table, row, choice.columns);
+        if (entry.empty()) {
+            ++result.emptyRows;
+            continue;
+        }
+        result.entries.push_back(std::move(entry));
+        if (!seen.insert(result.entries.back()).second) {
+            ++result.duplicates;
+            if (choice.dropDuplicates)
+                result.entries.pop_back();
+        }
+    }
+    return result;
+}
+
+std::string frenchNumber(std::size_t n)
+{
+    std::string digits = std::to_string(n);
+    for (auto at = std::ptrdiff_t(digits.size()) - 3; at > 0; at -= 3)
+        digits.insert(std::size_t(at), "\u202f");
+    return digits;
+}
+
+std::string countLine(const TableEntries& entries, bool duplicatesDropped, bool unclosedQuote)
+{
+    const auto counted = [](std::size_t n, const char* one, const char* many) {
+        return frenchNumber(n) + (n > 1 ? many : one);
+    };
+    std::string line = counted(entries.entries.size(), " entrée", " entrées");
+    if (entries.emptyRows > 0)
+        line += " · " + counted(entries.emptyRows, " ligne vide ignorée", " lignes vides ignorées");
+    if (entries.duplicates > 0)
+        line += " · " +
+                counted(entries.duplicates,
+                        duplicatesDropped ? " entrée en double retirée" : " entrée en double",
+                        duplicatesDropped ? " entrées en double retirées" : " entrées en double");
+    if (unclosedQuote)
+        line += " · un guillemet n'est pas fermé : lu jusqu'à la fin du fichier";
+    return line;
+}
+
+} // namespace sortivo

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sortivo
+{
+
+// The cells of a sheet or of a delimited file, row by row, each as it is shown. All the text
+// lies in one string with an end per cell and per row, so that a table of millions of cells
+// costs little more than its text.
+class CellTable
+{
+public:
+    void addCell(std::string_view text);
+    // `count` empty cells, kept only once a cell with text comes after them in the row.
+    void addEmptyCells(std::size_t count) { m_pendingCells += count; }
+    void endRow();
+    // `count` empty rows, kept only once a row with cells comes after them.
+    void addEmptyRows(std::size_t count) { m_pendingRows += count; }
+
+    std::size_t rowCount() const { return m_rowEnds.size(); }
+    std::size_t columnCount() const { return m_columns; }
+    std::size_t cellsIn(std::size_t row) const
+    {
+        return m_rowEnds[row] - (row == 0 ? 0 : m_rowEnds[row - 1]);
+    }
+    // Empty past the row's last cell.
+    std::string_view cell(std::size_t row, std::size_t column) const;
+    std::size_t textSize() const { return m_text.size(); }
+
+private:
+    std::string m_text;
+    std::vector<std::uint32_t> m_cellEnds;
+    std::vector<std::uint32_t> m_rowEnds;
+    std::size_t m_columns = 0;
+    std::size_t m_rowCells = 0;
+    std::size_t m_pendingCells = 0;
+    std::size_t m_pendingRows = 0;
+};
+
+struct DelimitedTable {
+    CellTable table;
+    char separator = ';';
+    // A quote opened and never closed: it ran to the end of the file.
+    bool unclosedQuote = false;
+};
+
+// Of ';', ',', TAB and '|', the one that gives the same number of fields (two or more) on the
+// most lines of `text`, quotes respected; ';' when none splits a line.
+char detectSeparator(std::string_view text);
+// A delimited file read by RFC 4180's quoting, with CR LF, LF or CR line ends; its bytes are
+// decoded as a list file's are. Nothing when the bytes are not text.
+std::optional<DelimitedTable> readDelimited(std::string_view bytes);
+
+// The first row is taken for titles when no cell of it is empty, none is a number or a date,
+// and none comes again in its column below.
+bool firstRowLooksLikeTitles(const CellTable& table);
+// What lstColonnes shows for each column: its title, or "Colonne N".
+std::vector<std::string> columnNames(const CellTable& table, bool titles);
+// The columns whose title names a person or a ticket; else the first column.
+std::vector<std::size_t> defaultColumns(const CellTable& table, bool titles);
+
+struct ColumnChoice {
+    bool titles = false;
+    std::vector<std::size_t> columns; // in the table's order
+    bool dropDuplicates = false;
+};
+
+struct TableEntries {
+    std::vector<std::string> entries;
+    std::size_t emptyRows = 0;  // rows whose chosen cells are all empty
+    std::size_t duplicates = 0; // entries equal to an earlier one (dropped or not)
+};
+
+// The chosen cells of a row, each with its line breaks and tabs made spaces and trimmed,
+// joined by one space; empty when they are all empty.
+std::string entryOfRow(const CellTable& table, std::size_t row,
+                       const std::vector<std::size_t>& columns);
+TableEntries tableEntries(const CellTable& table, const ColumnChoice& choice);
+// The line under the dialog's preview: "350 entrées · 2 lignes vides ignorées · ...".
+std::string countLine(const TableEntries& entries, bool duplicatesDropped, bool unclosedQuote);
+// A count in French, its thousands set apart by narrow no-break spaces.
+std::string frenchNumber(std::size_t n);
+
+} // namespace sortivo

@@ -1,0 +1,167 @@
+#include "listtools/columnsdialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace
+{
+
+constexpr std::size_t previewRows = 20;
+
+QString text(std::string_view utf8)
+{
+    return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+}
+
+} // namespace
+
+ColumnsDialog::ColumnsDialog(const std::vector<sortivo::Sheet>& sheets, bool unclosedQuote,
+                             QWidget* parent)
+    : QDialog(parent), m_sheets(sheets), m_unclosedQuote(unclosedQuote),
+      m_sheetChoice(new QComboBox(this)), m_preview(new QTableWidget(this)),
+      m_titles(new QCheckBox(QStringLiteral("La première ligne contient les titres"), this)),
+      m_columns(new QListWidget(this)), m_example(new QLabel(this)), m_count(new QLabel(this)),
+      m_dropDuplicates(new QCheckBox(QStringLiteral("Ne garder qu'une fois chaque entrée"), this))
+{
+    setObjectName(QStringLiteral("frmColonnes"));
+    setWindowTitle(QStringLiteral("Colonnes de la liste"));
+    setModal(true);
+    m_sheetChoice->setObjectName(QStringLiteral("cmbFeuille"));
+    m_preview->setObjectName(QStringLiteral("tblApercu"));
+    m_titles->setObjectName(QStringLiteral("chkTitres"));
+    m_columns->setObjectName(QStringLiteral("lstColonnes"));
+    m_example->setObjectName(QStringLiteral("lblExemple"));
+    m_count->setObjectName(QStringLiteral("lblDecompte"));
+    m_dropDuplicates->setObjectName(QStringLiteral("chkDoublons"));
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("cmdOK"));
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(QStringLiteral("Annuler"), this);
+    cancel->setObjectName(QStringLiteral("cmdAnnuler"));
+
+    m_preview->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_example->setTextFormat(Qt::PlainText);
+    m_count->setTextFormat(Qt::PlainText);
+    for (const sortivo::Sheet& sheet : m_sheets)
+        m_sheetChoice->addItem(text(sheet.name));
+
+    auto* layout = new QVBoxLayout(this);
+    auto* sheetRow = new QHBoxLayout;
+    auto* sheetLabel = new QLabel(QStringLiteral("&Feuille :"), this);
+    sheetLabel->setBuddy(m_sheetChoice);
+    sheetRow->addWidget(sheetLabel);
+    sheetRow->addWidget(m_sheetChoice, 1);
+    layout->addLayout(sheetRow);
+    // Only a workbook of several sheets offers the choice.
+    sheetLabel->setVisible(m_sheets.size() > 1);
+    m_sheetChoice->setVisible(m_sheets.size() > 1);
+    layout->addWidget(m_preview, 2);
+    layout->addWidget(m_titles);
+    auto* columnsLabel = new QLabel(QStringLiteral("C&olonnes de l'entrée :"), this);
+    columnsLabel->setBuddy(m_columns);
+    layout->addWidget(columnsLabel);
+    layout->addWidget(m_columns, 1);
+    layout->addWidget(m_example);
+    layout->addWidget(m_count);
+    layout->addWidget(m_dropDuplicates);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    layout->addLayout(buttons);
+    resize(640, 560);
+
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_sheetChoice, &QComboBox::currentIndexChanged, this, &ColumnsDialog::showSheet);
+    connect(m_titles, &QCheckBox::toggled, this, [this] {
+        const std::vector<std::string> names = sortivo::columnNames(table(), m_titles->isChecked());
+        const std::vector<std::size_t> chosen =
+            sortivo::defaultColumns(table(), m_titles->isChecked());
+        const QSignalBlocker blocker(m_columns);
+        for (int row = 0; row < m_columns->count(); ++row) {
+            QListWidgetItem* item = m_columns->item(row);
+            item->setText(text(names[std::size_t(row)]));
+            item->setCheckState(std::find(chosen.begin(), chosen.end(), std::size_t(row)) !=
+                                        chosen.end()
+                                    ? Qt::Checked
+                                    : Qt::Unchecked);
+        }
+        showEntries();
+    });
+    connect(m_columns, &QListWidget::itemChanged, this, &ColumnsDialog::showEntries);
+    connect(m_dropDuplicates, &QCheckBox::toggled, this, &ColumnsDialog::showEntries);
+    showSheet();
+}
+
+const sortivo::CellTable& ColumnsDialog::table() const
+{
+    return m_sheets[sheetIndex()].table;
+}
+
+std::size_t ColumnsDialog::sheetIndex() const
+{
+    return std::size_t(std::max(0, m_sheetChoice->currentIndex()));
+}
+
+sortivo::ColumnChoice ColumnsDialog::choice() const
+{
+    sortivo::ColumnChoice chosen;
+    chosen.titles = m_titles->isChecked();
+    chosen.dropDuplicates = m_dropDuplicates->isChecked();
+    for (int row = 0; row < m_columns->count(); ++row)
+        if (m_columns->item(row)->checkState() == Qt::Checked)
+            chosen.columns.push_back(std::size_t(row));
+    return chosen;
+}
+
+void ColumnsDialog::showSheet()
+{
+    const sortivo::CellTable& cells = table();
+    const std::size_t rows = std::min(previewRows, cells.rowCount());
+    m_preview->clear();
+    m_preview->setRowCount(int(rows));
+    m_preview->setColumnCount(int(cells.columnCount()));
+    for (std::size_t row = 0; row < rows; ++row)
+        for (std::size_t column = 0; column < cells.columnCount(); ++column)
+            m_preview->setItem(int(row), int(column),
+                               new QTableWidgetItem(text(cells.cell(row, column))));
+    m_preview->resizeColumnsToContents();
+
+    const bool titles = sortivo::firstRowLooksLikeTitles(cells);
+    const std::vector<std::string> names = sortivo::columnNames(cells, titles);
+    const std::vector<std::size_t> chosen = sortivo::defaultColumns(cells, titles);
+    {
+        const QSignalBlocker titlesBlocker(m_titles);
+        const QSignalBlocker columnsBlocker(m_columns);
+        m_titles->setChecked(titles);
+        m_columns->clear();
+        for (std::size_t column = 0; column < names.size(); ++column) {
+            auto* item = new QListWidgetItem(text(names[column]), m_columns);
+            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
+            item->setCheckState(std::find(chosen.begin(), chosen.end(), column) != chosen.end()
+                                    ? Qt::Checked
+                                    : Qt::Unchecked);
+        }
+    }
+    showEntries();
+}
+
+void ColumnsDialog::showEntries()
+{
+    const sortivo::ColumnChoice chosen = choice();
+    const sortivo::TableEntries entries = sortivo::tableEntries(table(), chosen);
+    m_example->setText(QStringLiteral("Exemple : ") +
+                       (entries.entries.empty() ? QString() : text(entries.entries.front())));
+    m_count->setText(text(sortivo::countLine(entries, chosen.dropDuplicates, m_unclosedQuote)));
+    findChild<QPushButton*>(QStringLiteral("cmdOK"))->setEnabled(!entries.entries.empty());
+}

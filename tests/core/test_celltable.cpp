@@ -1,0 +1,198 @@
+#include "core/celltable.h"
+
+#include "support/stdtypes.h"
+
+#include <QtTest>
+
+#include <string>
+#include <vector>
+
+using Rows = std::vector<std::vector<std::string>>;
+Q_DECLARE_METATYPE(Rows)
+
+Q_DECLARE_METATYPE(std::vector<std::size_t>)
+
+// A data column's value where an expression needs it.
+#define FETCHED(Type, name) (*static_cast<Type*>(QTest::qData(#name, qMetaTypeId<Type>())))
+
+namespace
+{
+
+Rows rowsOf(const sortivo::CellTable& table)
+{
+    Rows rows;
+    for (std::size_t r = 0; r < table.rowCount(); ++r) {
+        auto& row = rows.emplace_back();
+        for (std::size_t c = 0; c < table.cellsIn(r); ++c)
+            row.emplace_back(table.cell(r, c));
+    }
+    return rows;
+}
+
+sortivo::CellTable tableOf(const Rows& rows)
+{
+    sortivo::CellTable table;
+    for (const auto& row : rows) {
+        for (const auto& cell : row)
+            table.addCell(cell);
+        table.endRow();
+    }
+    return table;
+}
+
+} // namespace
+
+class TestCellTable : public QObject
+{
+    Q_OBJECT
+private slots:
+    void delimited_data();
+    void delimited();
+    void notText();
+    void titles_data();
+    void titles();
+    void defaultColumns_data();
+    void defaultColumns();
+    void entries_data();
+    void entries();
+};
+
+void TestCellTable::delimited_data()
+{
+    QTest::addColumn<std::string>("bytes");
+    QTest::addColumn<char>("separator");
+    QTest::addColumn<Rows>("rows");
+    QTest::addColumn<bool>("unclosed");
+
+    QTest::newRow("semicolons, CR LF, BOM")
+        << std::string("\xEF\xBB\xBFNom;Pr\xC3\xA9nom\r\nDupont;Jean\r\n") << ';'
+        << Rows{{"Nom", "Prénom"}, {"Dupont", "Jean"}} << false;
+    QTest::newRow("quotes hold separators, quotes and line ends")
+        << std::string("a,b\n\"x,\"\"y\"\"\",\"l1\r\nl2\"\n") << ','
+        << Rows{{"a", "b"}, {"x,\"y\"", "l1\r\nl2"}} << false;
+    QTest::newRow("the separator on most lines wins over one in a field")
+        << std::string("a\tb,c\nd\te\nf\tg\n") << '\t' << Rows{{"a", "b,c"}, {"d", "e"}, {"f", "g"}}
+        << false;
+    QTest::newRow("pipes, lone CR ends")
+        << std::string("a|b\rc|d") << '|' << Rows{{"a", "b"}, {"c", "d"}} << false;
+    QTest::newRow("an empty line is an empty row and does not end the table")
+        << std::string("a;b\r\n\r\nc;d\r\n") << ';' << Rows{{"a", "b"}, {}, {"c", "d"}} << false;
+    QTest::newRow("an unclosed quote runs to the end")
+        << std::string("a;b\n\"c;d\ne;f\n") << ';' << Rows{{"a", "b"}, {"c;d\ne;f\n"}} << true;
+    QTest::newRow("Windows-1252") << std::string("Nom;Pr\xE9nom\r\nL\xE9on;Z\xF6\r\n") << ';'
+                                  << Rows{{"Nom", "Prénom"}, {"Léon", "Zö"}} << false;
+    QTest::newRow("UTF-16 with its mark") << std::string("\xFF\xFE"
+                                                         "a\0;\0b\0\r\0\n\0",
+                                                         12)
+                                          << ';' << Rows{{"a", "b"}} << false;
+    QTest::newRow("a trailing separator opens an empty cell")
+        << std::string("a;b;\nc;d;e") << ';' << Rows{{"a", "b"}, {"c", "d", "e"}} << false;
+}
+
+void TestCellTable::delimited()
+{
+    QFETCH(std::string, bytes);
+    const std::optional<sortivo::DelimitedTable> table = sortivo::readDelimited(bytes);
+    QVERIFY(table);
+    QCOMPARE(table->separator, FETCHED(char, separator));
+    QCOMPARE(rowsOf(table->table), FETCHED(Rows, rows));
+    QCOMPARE(table->unclosedQuote, FETCHED(bool, unclosed));
+}
+
+void TestCellTable::notText()
+{
+    QVERIFY(!sortivo::readDelimited(std::string("a;b\n\x01\x02;c", 9)));
+}
+
+void TestCellTable::titles_data()
+{
+    QTest::addColumn<Rows>("rows");
+    QTest::addColumn<bool>("titles");
+    QTest::newRow("text titles") << Rows{{"Nom", "Billets"}, {"Dupont", "2"}} << true;
+    QTest::newRow("an empty title") << Rows{{"Nom", ""}, {"Dupont", "2"}} << false;
+    QTest::newRow("a short first row") << Rows{{"Nom"}, {"Dupont", "2"}} << false;
+    QTest::newRow("a number") << Rows{{"Nom", "0042"}, {"Dupont", "2"}} << false;
+    QTest::newRow("a decimal number") << Rows{{"Nom", "3,5"}, {"Dupont", "2"}} << false;
+    QTest::newRow("a date") << Rows{{"Nom", "15/03/2024"}, {"Dupont", "2"}} << false;
+    QTest::newRow("repeated below") << Rows{{"Dupont", "Jean"}, {"Dupont", "Paul"}} << false;
+    QTest::newRow("repeated in another column only")
+        << Rows{{"Dupont", "Jean"}, {"Jean", "Paul"}} << true;
+}
+
+void TestCellTable::titles()
+{
+    QCOMPARE(sortivo::firstRowLooksLikeTitles(tableOf(FETCHED(Rows, rows))), FETCHED(bool, titles));
+}
+
+void TestCellTable::defaultColumns_data()
+{
+    QTest::addColumn<Rows>("rows");
+    QTest::addColumn<bool>("titles");
+    QTest::addColumn<std::vector<std::size_t>>("columns");
+    QTest::addColumn<std::vector<std::string>>("names");
+    QTest::newRow("ticketing export")
+        << Rows{{"Numéro", "Nom", "Prénom", "Email", "Nombre de billets"}} << true
+        << std::vector<std::size_t>{0, 1, 2}
+        << std::vector<std::string>{"Numéro", "Nom", "Prénom", "Email", "Nombre de billets"};
+    QTest::newRow("any case, no accents, plural")
+        << Rows{{"Courriel", "NUMERO DE BILLET", "participants", "Ville"}} << true
+        << std::vector<std::size_t>{1, 2}
+        << std::vector<std::string>{"Courriel", "NUMERO DE BILLET", "participants", "Ville"};
+    QTest::newRow("English name") << Rows{{"Email", "Name"}} << true << std::vector<std::size_t>{1}
+                                  << std::vector<std::string>{"Email", "Name"};
+    QTest::newRow("no naming title: the first column")
+        << Rows{{"Ville", "Âge"}} << true << std::vector<std::size_t>{0}
+        << std::vector<std::string>{"Ville", "Âge"};
+    QTest::newRow("without titles")
+        << Rows{{"Nom", "Prénom"}} << false << std::vector<std::size_t>{0}
+        << std::vector<std::string>{"Colonne 1", "Colonne 2"};
+}
+
+void TestCellTable::defaultColumns()
+{
+    const sortivo::CellTable table = tableOf(FETCHED(Rows, rows));
+    QFETCH(bool, titles);
+    QCOMPARE(sortivo::defaultColumns(table, titles), FETCHED(std::vector<std::size_t>, columns));
+    QCOMPARE(sortivo::columnNames(table, titles), FETCHED(std::vector<std::string>, names));
+}
+
+void TestCellTable::entries_data()
+{
+    QTest::addColumn<Rows>("rows");
+    QTest::addColumn<std::vector<std::size_t>>("columns");
+    QTest::addColumn<bool>("drop");
+    QTest::addColumn<std::vector<std::string>>("entries");
+    QTest::addColumn<std::string>("count");
+    const Rows people{{"Num", "Nom", "Prénom"},
+                      {"0042", " Dupont ", "Jean"},
+                      {"0043", "", ""},
+                      {},
+                      {"0044", "Lefèvre\r\nde", "Zoé\tA"},
+                      {"0045", "Dupont", "Jean"}};
+    QTest::newRow("chosen cells trimmed, joined, breaks made spaces")
+        << people << std::vector<std::size_t>{1, 2} << false
+        << std::vector<std::string>{"Dupont Jean", "Lefèvre de Zoé A", "Dupont Jean"}
+        << std::string("3 entrées · 2 lignes vides ignorées · 1 entrée en double");
+    QTest::newRow("duplicates dropped")
+        << people << std::vector<std::size_t>{1, 2} << true
+        << std::vector<std::string>{"Dupont Jean", "Lefèvre de Zoé A"}
+        << std::string("2 entrées · 2 lignes vides ignorées · 1 entrée en double retirée");
+    QTest::newRow("an empty cell in the middle adds one space only")
+        << people << std::vector<std::size_t>{0, 1, 2} << false
+        << std::vector<std::string>{"0042 Dupont Jean", "0043", "0044 Lefèvre de Zoé A",
+                                    "0045 Dupont Jean"}
+        << std::string("4 entrées · 1 ligne vide ignorée");
+}
+
+void TestCellTable::entries()
+{
+    const sortivo::CellTable table = tableOf(FETCHED(Rows, rows));
+    QFETCH(bool, drop);
+    const sortivo::TableEntries entries =
+        sortivo::tableEntries(table, {true, FETCHED(std::vector<std::size_t>, columns), drop});
+    QCOMPARE(entries.entries, FETCHED(std::vector<std::string>, entries));
+    QCOMPARE(sortivo::countLine(entries, drop, false), FETCHED(std::string, count));
+}
+
+QTEST_APPLESS_MAIN(TestCellTable)
+#include "test_celltable.moc"
