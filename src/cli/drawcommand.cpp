@@ -2,6 +2,7 @@
 
 #include "cli/listinput.h"
 #include "cli/seedfile.h"
+#include "cli/tableinput.h"
 #include "core/drawloop.h"
 #include "core/drawpool.h"
 #include "core/drawwords.h"
@@ -282,6 +283,15 @@ int runDrawCommand(const DrawCommandOptions& options, const std::string& softwar
     const std::string shownPath = options.listPath == "-" ? "(entrée standard)" : options.listPath;
     if (!input.error.empty())
         return refuse(input.error, shownPath);
+    TableInput table = readTableInput(options, input.bytes);
+    if (!table.error.empty()) {
+        refuse(table.error, table.status == badInput ? shownPath : std::string());
+        return table.status;
+    }
+    if (table.table) {
+        std::fputs(table.told.c_str(), stderr);
+        input.bytes = std::move(table.listText);
+    }
     const std::optional<sortivo::ListFileEntries> entries =
         sortivo::ListFileEntries::read(std::move(input.bytes));
     if (!entries)

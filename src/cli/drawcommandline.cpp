@@ -49,6 +49,20 @@ struct Options {
                               QStringLiteral("FICHIER.json")};
     QCommandLineOption crlf{QStringLiteral("crlf"),
                             QStringLiteral("Finir les lignes par CR LF au lieu de LF.")};
+    QCommandLineOption columns{
+        QStringLiteral("colonnes"),
+        QStringLiteral("Pour un tableau : les colonnes de l'entrée, par titre ou numéro depuis 1, "
+                       "séparées par des virgules."),
+        QStringLiteral("LISTE")};
+    QCommandLineOption noTitles{QStringLiteral("sans-titres"),
+                                QStringLiteral("Pour un tableau : la première ligne est une "
+                                               "entrée, pas des titres.")};
+    QCommandLineOption sheet{QStringLiteral("feuille"),
+                             QStringLiteral("Pour un classeur : la feuille N (depuis 1)."),
+                             QStringLiteral("N")};
+    QCommandLineOption noDuplicates{QStringLiteral("sans-doublons"),
+                                    QStringLiteral("Pour un tableau : garder une fois chaque "
+                                                   "entrée.")};
 };
 
 std::optional<int> wholeNumber(const QString& text)
@@ -69,8 +83,9 @@ std::optional<DrawCommandOptions> readDrawCommandLine(const QStringList& argumen
         "sortie standard, un par ligne, ou une équipe par ligne. FICHIER « - » : l'entrée\n"
         "standard. Codes de retour : 0 fait, 1 entrée incorrecte, 2 mauvais usage."));
     Options o;
-    for (const QCommandLineOption* option : {&o.help, &o.count, &o.one, &o.teams, &o.publicValue,
-                                             &o.seed, &o.seedFile, &o.commit, &o.record, &o.crlf})
+    for (const QCommandLineOption* option :
+         {&o.help, &o.count, &o.one, &o.teams, &o.publicValue, &o.seed, &o.seedFile, &o.commit,
+          &o.record, &o.crlf, &o.columns, &o.noTitles, &o.sheet, &o.noDuplicates})
         parser.addOption(*option);
     parser.addPositionalArgument(QStringLiteral("tirer"), QStringLiteral("La commande."),
                                  QStringLiteral("tirer"));
@@ -99,7 +114,8 @@ std::optional<DrawCommandOptions> readDrawCommandLine(const QStringList& argumen
         if (!positional.isEmpty())
             return refuse(QStringLiteral("--engagement ne tire pas : pas de liste avec lui."));
         for (const QCommandLineOption* option :
-             {&o.count, &o.one, &o.teams, &o.publicValue, &o.seed, &o.record, &o.crlf})
+             {&o.count, &o.one, &o.teams, &o.publicValue, &o.seed, &o.record, &o.crlf, &o.columns,
+              &o.noTitles, &o.sheet, &o.noDuplicates})
             if (parser.isSet(*option))
                 return refuse(QStringLiteral("--engagement ne tire pas : pas de --%1 avec lui.")
                                   .arg(option->names().constLast()));
@@ -146,5 +162,16 @@ std::optional<DrawCommandOptions> readDrawCommandLine(const QStringList& argumen
     request.publicValue = parser.value(o.publicValue).toStdString();
     request.recordPath = parser.value(o.record).toStdString();
     request.crlf = parser.isSet(o.crlf);
+    if (parser.isSet(o.sheet)) {
+        const std::optional<int> n = wholeNumber(parser.value(o.sheet));
+        if (!n || *n < 1)
+            return refuse(QStringLiteral("--feuille attend un numéro de feuille depuis 1."));
+        request.sheet = *n;
+    }
+    if (parser.isSet(o.columns) && parser.value(o.columns).trimmed().isEmpty())
+        return refuse(QStringLiteral("--colonnes attend au moins une colonne."));
+    request.columns = parser.value(o.columns).toStdString();
+    request.noTitles = parser.isSet(o.noTitles);
+    request.dropDuplicates = parser.isSet(o.noDuplicates);
     return request;
 }

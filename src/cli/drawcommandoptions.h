@@ -17,4 +17,11 @@ struct DrawCommandOptions {
     std::string recordPath;
     bool commitOnly = false;
     bool crlf = false;
+    // For a table (CSV, TSV, XLSX, ODS): the columns by title or number, comma-separated
+    // (empty: those frmColonnes checks), the sheet from 1 (0: the first), and whether the first
+    // row is data and duplicates go.
+    std::string columns;
+    int sheet = 0;
+    bool noTitles = false;
+    bool dropDuplicates = false;
 };

@@ -278,6 +278,22 @@ std::vector<std::size_t> defaultColumns(const CellTable& table, bool titles)
     return chosen;
 }
 
+std::optional<std::size_t> findColumn(const CellTable& table, bool titles, std::string_view name)
+{
+    if (!name.empty() && name.find_first_not_of("0123456789") == std::string_view::npos) {
+        const std::size_t number = name.size() > 6 ? 0 : std::stoul(std::string(name));
+        if (number >= 1 && number <= table.columnCount())
+            return number - 1;
+        return std::nullopt;
+    }
+    const std::vector<std::string> names = columnNames(table, titles);
+    const std::string wanted = folded(name);
+    for (std::size_t column = 0; column < names.size(); ++column)
+        if (folded(names[column]) == wanted)
+            return column;
+    return std::nullopt;
+}
+
 std::string entryOfRow(const CellTable& table, std::size_t row,
                        const std::vector<std::size_t>& columns)
 {

@@ -65,6 +65,9 @@ std::vector<std::string> columnNames(const CellTable& table, bool titles);
 // The columns whose title names a person or a ticket; else the first column.
 std::vector<std::size_t> defaultColumns(const CellTable& table, bool titles);
 
+// The column named `name`: a number from 1, else a title compared without case or accents.
+std::optional<std::size_t> findColumn(const CellTable& table, bool titles, std::string_view name);
+
 struct ColumnChoice {
     bool titles = false;
     std::vector<std::size_t> columns; // in the table's order

@@ -104,6 +104,8 @@ private slots:
     void commitFirstDrawLater();
     void recordNeverReplacesWhatIsNotAFile();
     void fullOutputIsAnError();
+    void tables_data();
+    void tables();
 
 private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
@@ -542,5 +544,61 @@ void TestDrawCommand::fullOutputIsAnError()
     QVERIFY(!QFile::exists(seedFile));
 }
 
+// Spreadsheets and delimited files, with the columns, sheet, titles and duplicates chosen.
+void TestDrawCommand::tables_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QStringList>("entries"); // sorted
+    QTest::addColumn<QString>("told");
+
+    const QString csv = QStringLiteral("billetterie.csv");
+    const QString ods = QStringLiteral("classeur_libreoffice.ods");
+    const QString xlsx = QStringLiteral("classeur_openpyxl.xlsx");
+    QTest::newRow("default columns, told")
+        << csv << QStringList{} << 0
+        << QStringList{"0042 Dupont Jean", "0042 Dupont Jean", "0043 Martin \"la Flèche\" Hélène",
+                       "0044 Durand; Fils Éric", "0045 Lefèvre de Saint-Ours Zoé"}
+        << QStringLiteral("colonnes prises : Numéro, Nom, Prénom");
+    QTest::newRow("by title, in the order given, without duplicates")
+        << csv << QStringList{"--colonnes", "prenom,NOM", "--sans-doublons"} << 0
+        << QStringList{"Hélène Martin \"la Flèche\"", "Jean Dupont", "Zoé Lefèvre de Saint-Ours",
+                       "Éric Durand; Fils"}
+        << QString();
+    QTest::newRow("by number, first row as data")
+        << xlsx << QStringList{"--colonnes", "2", "--sans-titres"} << 0
+        << QStringList{"Dupont", "Famille Ngô", "Lefèvre", "Müller-Åström", "Nom"} << QString();
+    QTest::newRow("second sheet") << ods << QStringList{"--feuille", "2"} << 0
+                                  << QStringList{"Garçon Anaïs", "Petit Noël"}
+                                  << QStringLiteral("colonnes prises : Nom, Prénom");
+    QTest::newRow("unknown column") << xlsx << QStringList{"--colonnes", "Nom,Ville"} << 2
+                                    << QStringList{} << QStringLiteral("« Ville »");
+    QTest::newRow("no such sheet") << ods << QStringList{"--feuille", "3"} << 2 << QStringList{}
+                                   << QStringLiteral("n'a que 2 feuilles");
+    QTest::newRow("table options on a text list")
+        << QString() << QStringList{"--sans-doublons"} << 2 << QStringList{}
+        << QStringLiteral("ne valent que pour un tableau");
+}
+
+void TestDrawCommand::tables()
+{
+    QFETCH(QString, file);
+    QFETCH(QStringList, options);
+    QFETCH(int, status);
+    QFETCH(QStringList, entries);
+    QFETCH(QString, told);
+
+    const QString list =
+        file.isEmpty() ? listFile() : QStringLiteral(SORTIVO_SHEET_FIXTURES "/") + file;
+    const Run run = tirer(options + QStringList{list});
+    QCOMPARE(run.status, status);
+    QStringList drawn = outputLines(run.out);
+    drawn.sort();
+    QCOMPARE(drawn, entries);
+    QVERIFY2(run.err.contains(told), qPrintable(run.err));
+    if (told.isEmpty())
+        QCOMPARE(run.err, QString());
+}
 QTEST_GUILESS_MAIN(TestDrawCommand)
 #include "test_drawcommand.moc"

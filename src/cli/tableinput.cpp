@@ -1,0 +1,112 @@
+#include "cli/tableinput.h"
+
+#include "core/celltable.h"
+#include "core/listlimits.h"
+#include "sheets/sheetbook.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+
+namespace
+{
+
+constexpr int badInput = 1;
+constexpr int usageError = 2;
+
+bool namesDelimitedFile(const std::string& path)
+{
+    std::string suffix = path.substr(std::min(path.size(), path.rfind('.') + 1));
+    std::transform(suffix.begin(), suffix.end(), suffix.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
+    return path.rfind('.') != std::string::npos && (suffix == "csv" || suffix == "tsv");
+}
+
+TableInput refused(std::string error, int status)
+{
+    TableInput input;
+    input.table = true;
+    input.error = std::move(error);
+    input.status = status;
+    return input;
+}
+
+std::string trimmed(std::string text)
+{
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+} // namespace
+
+TableInput readTableInput(const DrawCommandOptions& options, const std::string& bytes)
+{
+    const bool tableOptions =
+        !options.columns.empty() || options.sheet > 0 || options.noTitles || options.dropDuplicates;
+    std::vector<sortivo::Sheet> sheets;
+    const sortivo::SheetKind kind = sortivo::spreadsheetKind(bytes);
+    if (kind != sortivo::SheetKind::None) {
+        sortivo::SheetLimits limits;
+        limits.maxRows = sortivo::listFileLimits.maxLines + 1;
+        sortivo::SheetBook book = sortivo::readSheetBook(bytes, kind, limits, std::atomic<bool>());
+        if (!book.error.empty())
+            return refused(book.error, badInput);
+        sheets = std::move(book.sheets);
+    } else if (options.listPath != "-" && namesDelimitedFile(options.listPath)) {
+        std::optional<sortivo::DelimitedTable> table = sortivo::readDelimited(bytes);
+        if (!table)
+            return refused("Ce fichier n'est pas un fichier texte.", badInput);
+        sheets.push_back({{}, std::move(table->table)});
+    } else {
+        if (tableOptions)
+            return refused("--colonnes, --feuille, --sans-titres et --sans-doublons ne valent "
+                           "que pour un tableau (CSV, TSV, XLSX ou ODS).",
+                           usageError);
+        return {};
+    }
+
+    const std::size_t sheet = options.sheet > 0 ? std::size_t(options.sheet - 1) : 0;
+    if (sheet >= sheets.size())
+        return refused("--feuille " + std::to_string(options.sheet) + " : le classeur n'a que " +
+                           std::to_string(sheets.size()) + " feuille" +
+                           (sheets.size() > 1 ? "s." : "."),
+                       usageError);
+    const sortivo::CellTable& table = sheets[sheet].table;
+    sortivo::ColumnChoice choice;
+    choice.titles = !options.noTitles && sortivo::firstRowLooksLikeTitles(table);
+    choice.dropDuplicates = options.dropDuplicates;
+    TableInput input;
+    input.table = true;
+    if (options.columns.empty()) {
+        choice.columns = sortivo::defaultColumns(table, choice.titles);
+        const std::vector<std::string> names = sortivo::columnNames(table, choice.titles);
+        input.told = "sortivo tirer : colonnes prises :";
+        for (std::size_t k = 0; k < choice.columns.size(); ++k)
+            input.told += (k == 0 ? " " : ", ") + names[choice.columns[k]];
+        input.told += " (--colonnes pour en choisir d'autres).\n";
+    } else {
+        // In the order given, so that "Prénom,Nom" writes the first name first.
+        std::size_t from = 0;
+        for (;;) {
+            const std::size_t comma = options.columns.find(',', from);
+            const std::string name = trimmed(options.columns.substr(from, comma - from));
+            const std::optional<std::size_t> column =
+                sortivo::findColumn(table, choice.titles, name);
+            if (!column)
+                return refused("--colonnes : pas de colonne « " + name + " » dans ce tableau.",
+                               usageError);
+            choice.columns.push_back(*column);
+            if (comma == std::string::npos)
+                break;
+            from = comma + 1;
+        }
+    }
+    const sortivo::TableEntries entries = sortivo::tableEntries(table, choice);
+    for (const std::string& entry : entries.entries) {
+        input.listText += entry;
+        input.listText += '\n';
+    }
+    return input;
+}

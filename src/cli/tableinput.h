@@ -1,0 +1,18 @@
+#pragma once
+
+#include "cli/drawcommandoptions.h"
+
+#include <string>
+
+// A table given to `sortivo tirer` (a spreadsheet by its content, a delimited file by a .csv
+// or .tsv name) turned into its entries as frmColonnes would, by the options.
+struct TableInput {
+    bool table = false;   // false: the bytes are a text list, read as Open reads one
+    std::string listText; // the entries, each followed by LF
+    // What to say on standard error when all goes well: the columns taken by default.
+    std::string told;
+    std::string error; // French, or empty
+    int status = 0;    // with `error`: 1 for a bad file, 2 for a usage error
+};
+
+TableInput readTableInput(const DrawCommandOptions& options, const std::string& bytes);
