@@ -148,32 +148,43 @@ void TestSheetBook::refused_data()
 {
     QTest::addColumn<std::string>("bytes");
     QTest::addColumn<QString>("reason");
+    // The size limit lowered so that a part that barely compresses passes it.
+    QTest::addColumn<quint64>("largestContent");
+    const quint64 gib = quint64(1) << 30;
     const std::string bomb(std::size_t(8) << 20, 'a');
     QTest::newRow("compressed past a thousand to one")
-        << archive({odsMark, {"content.xml", bomb}}) << QStringLiteral("1 000 fois");
+        << archive({odsMark, {"content.xml", bomb}}) << QStringLiteral("1 000 fois") << gib;
+    std::string noise;
+    for (std::uint32_t x = 1; noise.size() < 8192; x = x * 1103515245 + 12345)
+        noise += char('a' + (x >> 16) % 26);
+    QTest::newRow("larger than allowed once uncompressed")
+        << archive({odsMark, {"content.xml", odsContent(noise)}}) << QStringLiteral("1 Go")
+        << quint64(4096);
     QTest::newRow("encrypted") << archive({odsMark, {"content.xml", odsContent("")}},
                                           ZIP_CM_DEFLATE, true)
-                               << QStringLiteral("chiffré");
-    QTest::newRow("without a sheet")
-        << archive({odsMark, {"content.xml", odsContent("")}}) << QStringLiteral("aucune feuille");
+                               << QStringLiteral("chiffré") << gib;
+    QTest::newRow("without a sheet") << archive({odsMark, {"content.xml", odsContent("")}})
+                                     << QStringLiteral("aucune feuille") << gib;
     QTest::newRow("a DOCTYPE") << archive({odsMark,
                                            {"content.xml",
                                             "<?xml version=\"1.0\"?><!DOCTYPE x [<!ENTITY e "
                                             "SYSTEM \"file:///etc/passwd\">]><x>&e;</x>"}})
-                               << QStringLiteral("DOCTYPE");
+                               << QStringLiteral("DOCTYPE") << gib;
     QTest::newRow("XML cut short")
         << archive({odsMark, {"content.xml", odsContent("").substr(0, 90)}})
-        << QStringLiteral("endommagé");
+        << QStringLiteral("endommagé") << gib;
     std::string cut = archive({odsMark, {"content.xml", odsContent(std::string(4000, ' '))}});
     cut[cut.size() / 2] ^= 0x55;
-    QTest::newRow("damaged archive") << cut << QStringLiteral("endommagé");
+    QTest::newRow("damaged archive") << cut << QStringLiteral("endommagé") << gib;
 }
 
 void TestSheetBook::refused()
 {
     QFETCH(std::string, bytes);
+    sortivo::SheetLimits limits;
+    limits.largestContent = FETCHED(quint64, largestContent);
     const sortivo::SheetBook book =
-        sortivo::readSheetBook(bytes, sortivo::SheetKind::Ods, {}, std::atomic<bool>());
+        sortivo::readSheetBook(bytes, sortivo::SheetKind::Ods, limits, std::atomic<bool>());
     QVERIFY(book.sheets.empty());
     QVERIFY2(QString::fromStdString(book.error).contains(FETCHED(QString, reason)),
              book.error.c_str());
