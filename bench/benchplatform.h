@@ -2,13 +2,14 @@
 
 #include "common/platform.h"
 
+#include <QDialog>
 #include <QString>
 #include <QtGlobal>
 
 #include <cstdlib>
 
-// Answers the clear prompt with Yes and the open dialog with the file it was given; any other
-// dialog is a fault of the setup.
+// Answers the clear prompt with Yes, the open dialog with the file it was given and the choice
+// of columns with its own defaults; any other dialog is a fault of the setup.
 class BenchPlatform final : public Platform
 {
 public:
@@ -27,7 +28,12 @@ public:
     QString askOpenFileName(QWidget*, const QString&, const QString&) override { return openPath; }
     QString askSaveFileName(QWidget*, const QString&, const QString&) override { unexpected(); }
     bool askPrinter(QWidget*, QPrinter&) override { unexpected(); }
-    void runModal(QDialog&) override { unexpected(); }
+    void runModal(QDialog& dialog) override
+    {
+        if (dialog.objectName() != QLatin1String("frmColonnes"))
+            unexpected();
+        dialog.accept();
+    }
     bool launchApplication(const QString&, const QString&, std::function<void()>) override
     {
         unexpected();

@@ -1,0 +1,32 @@
+#include "core/celltable.h"
+#include "fuzzcheck.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+// A delimited export comes from any site: whatever its bytes, reading it must end, keep every
+// cell inside its row's bounds, and make entries that are single lines.
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const std::optional<sortivo::DelimitedTable> read = sortivo::readDelimited(bytes);
+    if (!read)
+        return 0;
+    const sortivo::CellTable& table = read->table;
+    std::size_t cells = 0;
+    for (std::size_t row = 0; row < table.rowCount(); ++row) {
+        FUZZ_CHECK(table.cellsIn(row) <= table.columnCount());
+        cells += table.cellsIn(row);
+        FUZZ_CHECK(table.cell(row, table.columnCount()).empty());
+    }
+    FUZZ_CHECK(cells == 0 || table.textSize() <= 4 * size + 16);
+    for (const bool titles : {false, true}) {
+        const sortivo::ColumnChoice choice{titles, sortivo::defaultColumns(table, titles), true};
+        const sortivo::TableEntries entries = sortivo::tableEntries(table, choice);
+        for (const std::string& entry : entries.entries)
+            FUZZ_CHECK(entry.find_first_of("\r\n\t") == std::string::npos && !entry.empty());
+        FUZZ_CHECK(sortivo::columnNames(table, titles).size() == table.columnCount());
+    }
+    return 0;
+}
