@@ -3,6 +3,7 @@
 #include "cli/listinput.h"
 #include "cli/seedfile.h"
 #include "cli/tableinput.h"
+#include "core/celltable.h"
 #include "core/drawloop.h"
 #include "core/drawpool.h"
 #include "core/drawwords.h"
@@ -39,16 +40,6 @@ int refuse(const std::string& message, const std::string& path = {})
         text += path + "\n";
     std::fputs(text.c_str(), stderr);
     return badInput;
-}
-
-// A count as the window writes it in French: groups of three digits set apart by a narrow
-// no-break space.
-std::string frenchCount(std::size_t n)
-{
-    std::string digits = std::to_string(n);
-    for (auto at = std::ptrdiff_t(digits.size()) - 3; at > 0; at -= 3)
-        digits.insert(std::size_t(at), "\u202f");
-    return digits;
 }
 
 bool writeAll(int fd, std::string_view bytes)
@@ -299,11 +290,12 @@ int runDrawCommand(const DrawCommandOptions& options, const std::string& softwar
     switch (entries->checkLimits(sortivo::listFileLimits)) {
     case sortivo::DecodedList::Status::TooManyLines:
         return refuse("Impossible d'ouvrir le fichier : la liste dépasse " +
-                          frenchCount(sortivo::listFileLimits.maxLines) + " lignes.",
+                          sortivo::frenchNumber(sortivo::listFileLimits.maxLines) + " lignes.",
                       shownPath);
     case sortivo::DecodedList::Status::LineTooLong:
         return refuse("Impossible d'ouvrir le fichier : une ligne dépasse " +
-                          frenchCount(sortivo::listFileLimits.maxLineChars) + " caractères.",
+                          sortivo::frenchNumber(sortivo::listFileLimits.maxLineChars) +
+                          " caractères.",
                       shownPath);
     case sortivo::DecodedList::Status::Ok:
     case sortivo::DecodedList::Status::NotText:
