@@ -20,8 +20,8 @@ void BM_DrawAll(benchmark::State& state)
         sortivo::ProofSession session(sortivo::sha256("bench"));
         sortivo::EntryList entries = sortivo::loadEntries(listText);
         const auto count = std::int32_t(entries.size());
-        sortivo::DrawRun run = session.beginRun(std::move(entries), std::string(),
-                                                {sortivo::DrawMode::All, count, 0}, "");
+        sortivo::DrawRun run =
+            session.beginRun(std::move(entries), {}, {sortivo::DrawMode::All, count, 0}, "");
         run.drawAll();
         session.endRun(run);
         std::string rest = run.remainingListText();
@@ -59,7 +59,7 @@ sortivo::ProofSession drawnSession(int count)
 {
     sortivo::ProofSession session(sortivo::sha256("bench"));
     sortivo::DrawRun run =
-        session.beginRun(sortivo::loadEntries(makeListText(count)), std::string(),
+        session.beginRun(sortivo::loadEntries(makeListText(count)), {},
                          {sortivo::DrawMode::All, count, 0}, "2026-12-07T20:00:00Z");
     run.drawAll();
     session.endRun(run);

@@ -32,7 +32,7 @@ constexpr QSize designClientSize(875, 501);
 } // namespace
 
 MainWindow::MainWindow(Platform& platform, const QString& documentsFolder, QWidget* parent)
-    : QWidget(parent), m_platform(platform), m_proof(sortivo::freshSeed())
+    : QWidget(parent), m_platform(platform)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(appTitle());
@@ -50,23 +50,22 @@ MainWindow::MainWindow(Platform& platform, const QString& documentsFolder, QWidg
 
     m_listEntries = new EntryBlocks(*m_ui.txtListe->document(), this);
     m_drawCount = new DrawCountChoice(*m_ui.cmbNbTirage);
-    m_progress = new ProgressLabel(*m_ui.lblPourCent);
+    RunState& runState = m_session.runState();
+    new ProgressLabel(*m_ui.lblPourCent, runState);
     m_draw = new DrawController(
         this, {*m_ui.txtListe, *m_ui.txtResult, *m_ui.cmdStopProcess, *m_ui.cmbEquipe},
-        *m_drawCount, *m_progress, m_runState, m_platform, m_proof, *m_listEntries);
-    m_listWatcher = new ListWatcher(*m_ui.txtListe, *m_listEntries, *m_drawCount, *m_progress,
-                                    m_runState, this);
-    m_numbering = new NumberingCommand(this, *m_ui.txtListe, *m_drawCount, *m_progress, m_runState,
-                                       m_platform);
-    m_files = new TextFileCommands(this, *m_ui.txtListe, *m_ui.txtResult, *m_progress, m_runState,
-                                   m_platform, *m_listWatcher, documentsFolder);
+        *m_drawCount, m_session, m_platform, *m_listEntries);
+    m_listWatcher = new ListWatcher(*m_ui.txtListe, *m_listEntries, *m_drawCount, runState, this);
+    m_numbering = new NumberingCommand(this, *m_ui.txtListe, runState, m_platform);
+    m_files = new TextFileCommands(this, *m_ui.txtListe, *m_ui.txtResult, runState, m_platform,
+                                   *m_listWatcher, documentsFolder);
     m_print = new PrintCommand(this, *m_ui.txtResult, m_platform);
     QPushButton* cmdPreuve = addProofButton(m_ui.fraBas, m_ui.lblVelmora, m_ui.infoButton);
-    m_proofController = new ProofController(this, cmdPreuve, m_proof, *m_ui.txtListe, m_runState,
-                                            m_platform, documentsFolder);
+    m_proofController = new ProofController(this, cmdPreuve, m_session, *m_ui.txtListe, m_platform,
+                                            documentsFolder);
     m_screen = new ScreenController(
-        this, {*m_ui.txtResult->document(), *m_ui.txtListe->document(), *m_listEntries}, m_runState,
-        QString::fromStdString(m_proof.commitment()));
+        this, {*m_ui.txtResult->document(), *m_ui.txtListe->document(), *m_listEntries}, runState,
+        QString::fromStdString(m_session.proof().commitment()));
     connectCommands();
     connectScreen(addScreenButton(m_ui.fraBas, m_ui.lblVelmora, cmdPreuve));
     m_browser = new BrowserLauncher(m_platform, this);
@@ -96,7 +95,10 @@ void MainWindow::connectCommands()
                 [this, mode] { m_draw->request(sortivo::DrawMode(mode)); });
     connect(m_ui.cmdStopProcess, &QPushButton::clicked, m_draw, &DrawController::stop);
     connect(m_ui.cmdClearResult, &QPushButton::clicked, m_draw, &DrawController::clearResults);
-    connect(&m_runState, &RunState::ended, this, &MainWindow::closeIfAsked);
+    connect(&m_session.runState(), &RunState::ended, this, &MainWindow::closeIfAsked);
+    connect(&m_session, &DrawSession::runEnded, m_listWatcher,
+            [this](int, int left) { m_listWatcher->offerEntries(left); });
+    connect(m_numbering, &NumberingCommand::numbered, m_listWatcher, &ListWatcher::offerNumbers);
     connect(m_ui.cmdPrint, &QPushButton::clicked, m_print, &PrintCommand::run);
     connect(m_ui.cmdNumList, &QPushButton::clicked, m_numbering, &NumberingCommand::run);
     connect(m_ui.cmdOpen, &QPushButton::clicked, m_files, &TextFileCommands::open);
@@ -114,26 +116,24 @@ void MainWindow::connectScreen(QPushButton* cmdEcran)
     action->setShortcutContext(Qt::WindowShortcut);
     connect(action, &QAction::triggered, m_screen, &ScreenController::show);
     addAction(action);
-    connect(m_draw, &DrawController::runBegun, m_screen, &ScreenController::runBegun);
-    connect(m_draw, &DrawController::runEnded, m_screen, &ScreenController::runEnded);
-    connect(m_proofController, &ProofController::commitmentChanged, m_screen,
-            &ScreenController::setCommitment);
-    connect(m_proofController, &ProofController::publicValueChanged, m_screen,
+    connect(&m_session, &DrawSession::runBegun, m_screen, &ScreenController::runBegun);
+    connect(&m_session, &DrawSession::runEnded, m_screen, &ScreenController::runEnded);
+    connect(&m_session, &DrawSession::renewed, m_screen, &ScreenController::setCommitment);
+    connect(&m_session, &DrawSession::publicValueChanged, m_screen,
             &ScreenController::setPublicValue);
     connect(m_screen, &ScreenController::commitmentShown, m_proofController,
             &ProofController::noteShown);
     connect(m_proofController, &ProofController::showToAudience, m_screen, &ScreenController::show);
-    connect(m_proofController, &ProofController::listCommunicated, m_screen,
-            &ScreenController::setListLine);
+    connect(&m_session, &DrawSession::communicated, m_screen, &ScreenController::setListLine);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     // A run in progress is inside this window's event processing: end it first, and close
     // when it has unwound.
-    if (m_runState.running()) {
-        m_runState.requestStop();
-        m_runState.requestClose();
+    if (m_session.runState().running()) {
+        m_session.runState().requestStop();
+        m_session.runState().requestClose();
         m_files->cancelOpen();
         event->ignore();
         return;
@@ -147,7 +147,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
 
 void MainWindow::closeIfAsked()
 {
-    if (m_runState.takeCloseRequest())
+    if (m_session.runState().takeCloseRequest())
         close();
 }
 

@@ -2,7 +2,7 @@
 
 #include "app/mainwindowui.h"
 #include "common/runstate.h"
-#include "core/proofsession.h"
+#include "draw/drawsession.h"
 
 #include <QWidget>
 
@@ -17,7 +17,6 @@ class NumberingCommand;
 class TextFileCommands;
 class Platform;
 class PrintCommand;
-class ProgressLabel;
 class ProofController;
 class ScreenController;
 
@@ -29,7 +28,7 @@ public:
     MainWindow(Platform& platform, const QString& documentsFolder, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    const RunState& runState() const { return m_runState; }
+    const RunState& runState() const { return m_session.runState(); }
     // A file named on the command line or given by the desktop: read as Open reads it.
     void openListFile(const QString& path);
 
@@ -48,12 +47,9 @@ private:
 
     Platform& m_platform;
     MainWindowUi m_ui;
-    RunState m_runState;
-    // The draws' seed and the runs made from it, shared by the draw and the proof.
-    sortivo::ProofSession m_proof;
+    DrawSession m_session;
     EntryBlocks* m_listEntries = nullptr;
     DrawCountChoice* m_drawCount = nullptr;
-    ProgressLabel* m_progress = nullptr;
     DrawController* m_draw = nullptr;
     ListWatcher* m_listWatcher = nullptr;
     PrintCommand* m_print = nullptr;

@@ -1,27 +1,23 @@
 #include "common/progresslabel.h"
 
+#include "common/runstate.h"
 #include "core/percent.h"
 
 #include <QLabel>
 
-ProgressLabel::ProgressLabel(QLabel& label) : QObject(&label), m_label(label) {}
-
-void ProgressLabel::start()
+ProgressLabel::ProgressLabel(QLabel& label, const RunState& runState)
+    : QObject(&label), m_label(label)
 {
-    m_shownPercent = -1;
-    m_label.show();
+    connect(&runState, &RunState::progressed, this, &ProgressLabel::show);
+    connect(&runState, &RunState::progressCleared, &m_label, &QLabel::hide);
 }
 
-void ProgressLabel::report(std::int64_t done, std::int64_t total)
+void ProgressLabel::show(std::int64_t done, std::int64_t total)
 {
     const std::int64_t percent = sortivo::percentOf(done, total);
-    if (percent == m_shownPercent)
-        return;
+    // Rewriting the same figure would repaint the label for nothing at every slice.
+    if (percent != m_shownPercent || m_label.isHidden())
+        m_label.setText(QString::fromStdString(sortivo::percentText(percent)));
     m_shownPercent = percent;
-    m_label.setText(QString::fromStdString(sortivo::percentText(percent)));
-}
-
-void ProgressLabel::hide()
-{
-    m_label.hide();
+    m_label.show();
 }

@@ -5,22 +5,20 @@
 #include <cstdint>
 
 class QLabel;
+class RunState;
 
-// lblPourCent: how far a long run has gone. The run that reports its progress shows it; it
-// stays on the last figure until the list changes or another command starts.
+// lblPourCent: how far a long run has gone, as the run state tells it; the one writer of the
+// label.
 class ProgressLabel : public QObject
 {
     Q_OBJECT
 public:
     // Owned by the label it drives.
-    explicit ProgressLabel(QLabel& label);
-
-    // A run starts whose progress is worth showing.
-    void start();
-    void report(std::int64_t done, std::int64_t total);
-    void hide();
+    ProgressLabel(QLabel& label, const RunState& runState);
 
 private:
+    void show(std::int64_t done, std::int64_t total);
+
     QLabel& m_label;
     // Rewriting the same figure would repaint the label for nothing at every slice.
     std::int64_t m_shownPercent = -1;

@@ -2,6 +2,7 @@
 
 #include <QObject>
 
+#include <cstdint>
 #include <utility>
 
 // Whether the program itself is at work on the boxes: a draw, a numbering or an open, going on
@@ -25,9 +26,16 @@ public:
     // Whether a close was asked during the run that just ended; asked once.
     bool takeCloseRequest() { return std::exchange(m_closeRequested, false); }
 
+    // How far the command at work has gone, for the percentage; the figure stays until the
+    // list changes or a command clears it.
+    void showProgress(std::int64_t done, std::int64_t total) { emit progressed(done, total); }
+    void clearProgress() { emit progressCleared(); }
+
 signals:
     // The run has ended and the window shows its outcome.
     void ended();
+    void progressed(std::int64_t done, std::int64_t total);
+    void progressCleared();
 
 private:
     bool m_running = false;

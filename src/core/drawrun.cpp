@@ -11,23 +11,23 @@ namespace sortivo
 
 DrawRun::DrawRun(EntryList entries, std::string resultText, std::int32_t drawCount, int teamSize,
                  DrawWords words)
-    : DrawRun(std::make_shared<const EntryList>(std::move(entries)), std::move(resultText),
-              drawCount, teamSize, std::move(words))
+    : DrawRun(std::make_shared<const EntryList>(std::move(entries)),
+              ResultText(std::move(resultText), teamSize), drawCount, std::move(words))
 {
 }
 
-DrawRun::DrawRun(std::shared_ptr<const EntryList> entries, std::string resultText,
-                 std::int32_t drawCount, int teamSize, DrawWords words)
-    : m_entries(std::move(entries)), m_pool(m_entries->size()),
-      m_result(std::move(resultText), teamSize), m_words(std::move(words)), m_drawCount(drawCount)
+DrawRun::DrawRun(std::shared_ptr<const EntryList> entries, ResultText result,
+                 std::int32_t drawCount, DrawWords words)
+    : m_entries(std::move(entries)), m_pool(m_entries->size()), m_result(std::move(result)),
+      m_words(std::move(words)), m_drawCount(drawCount)
 {
     reserveForDraws();
 }
 
-DrawRun::DrawRun(std::shared_ptr<const EntryList> entries, DrawPool left, std::string resultText,
-                 std::int32_t drawCount, int teamSize, DrawWords words)
+DrawRun::DrawRun(std::shared_ptr<const EntryList> entries, DrawPool left, ResultText result,
+                 std::int32_t drawCount, DrawWords words)
     : m_entries(std::move(entries)), m_pool(std::move(left)), m_startPool(m_pool),
-      m_result(std::move(resultText), teamSize), m_words(std::move(words)), m_drawCount(drawCount)
+      m_result(std::move(result)), m_words(std::move(words)), m_drawCount(drawCount)
 {
     reserveForDraws();
 }

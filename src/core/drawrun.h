@@ -22,13 +22,13 @@ class DrawRun
 public:
     // drawCount may exceed the entries: the run then ends when the list is empty. Every
     // position comes from `words`, so the run's key decides the whole draw.
-    DrawRun(std::shared_ptr<const EntryList> entries, std::string resultText,
-            std::int32_t drawCount, int teamSize, DrawWords words);
+    DrawRun(std::shared_ptr<const EntryList> entries, ResultText result, std::int32_t drawCount,
+            DrawWords words);
     DrawRun(EntryList entries, std::string resultText, std::int32_t drawCount, int teamSize,
             DrawWords words);
     // Draws from what `left` still holds of `entries`: the entries another run left.
-    DrawRun(std::shared_ptr<const EntryList> entries, DrawPool left, std::string resultText,
-            std::int32_t drawCount, int teamSize, DrawWords words);
+    DrawRun(std::shared_ptr<const EntryList> entries, DrawPool left, ResultText result,
+            std::int32_t drawCount, DrawWords words);
 
     bool finished() const { return m_drawsDone >= m_drawCount || m_pool.remaining() == 0; }
     // Up to `maxDraws` draws; their outcome does not depend on how a run is cut into calls.

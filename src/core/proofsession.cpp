@@ -33,7 +33,7 @@ void ProofSession::noteCommunicated(const std::string& time, CommunicatedList li
     m_listCheck.emplace(*m_communicatedList, time);
 }
 
-DrawRun ProofSession::beginRun(EntryList entries, std::string resultText,
+DrawRun ProofSession::beginRun(EntryList entries, const ResultStart& results,
                                const DrawRequest& request, std::string date)
 {
     if (m_openRun)
@@ -55,7 +55,7 @@ DrawRun ProofSession::beginRun(EntryList entries, std::string resultText,
     record.listChanged = drewFromAnotherList(record);
     const Digest key = runKey(m_seed, record.number, record.fingerprint, m_publicValue);
     m_openRun = std::move(record);
-    return DrawRun(std::move(shared), std::move(resultText), request.drawCount, request.teamSize,
+    return DrawRun(std::move(shared), ResultText(results, request.teamSize), request.drawCount,
                    DrawWords(key));
 }
 
@@ -66,7 +66,7 @@ std::optional<std::size_t> ProofSession::leftoverCount() const
     return m_leftover->left.remaining();
 }
 
-DrawRun ProofSession::beginRunOnLeftover(std::string resultText, const DrawRequest& request,
+DrawRun ProofSession::beginRunOnLeftover(const ResultStart& results, const DrawRequest& request,
                                          std::string date)
 {
     if (m_openRun)
@@ -87,8 +87,8 @@ DrawRun ProofSession::beginRunOnLeftover(std::string resultText, const DrawReque
     record.listChanged = drewFromAnotherList(record);
     const Digest key = runKey(m_seed, record.number, record.fingerprint, m_publicValue);
     m_openRun = std::move(record);
-    return DrawRun(m_leftover->entries, m_leftover->left, std::move(resultText), request.drawCount,
-                   request.teamSize, DrawWords(key));
+    return DrawRun(m_leftover->entries, m_leftover->left, ResultText(results, request.teamSize),
+                   request.drawCount, DrawWords(key));
 }
 
 void ProofSession::endRun(const DrawRun& run)

@@ -99,13 +99,13 @@ public:
     const std::optional<CommunicatedList>& communicatedList() const { return m_communicatedList; }
 
     // Starts the next run and gives it the words its key yields. `date` is when it starts.
-    DrawRun beginRun(EntryList entries, std::string resultText, const DrawRequest& request,
+    DrawRun beginRun(EntryList entries, const ResultStart& results, const DrawRequest& request,
                      std::string date);
     // How many entries the last ended run left; nothing before the first run ends.
     std::optional<std::size_t> leftoverCount() const;
     // Starts the next run on exactly the entries the last ended run left, as beginRun would
     // with them, without reading or hashing a list again. Only after a run has ended.
-    DrawRun beginRunOnLeftover(std::string resultText, const DrawRequest& request,
+    DrawRun beginRunOnLeftover(const ResultStart& results, const DrawRequest& request,
                                std::string date);
     // Records what `run` drew, however far it got. A run
     // the session did not begin (the session was replaced meanwhile) is ignored.

@@ -10,6 +10,11 @@ ResultText::ResultText(std::string initialText, int teamSize, std::string_view l
 {
 }
 
+ResultText::ResultText(const ResultStart& start, int teamSize)
+    : m_lineBreak(start.lineBreak), m_teamSize(teamSize), m_written(start.belowExisting)
+{
+}
+
 void ResultText::append(std::string_view entry)
 {
     const bool startsLine = m_teamSize <= 0 || m_members == 0 || m_members >= m_teamSize;

@@ -7,6 +7,14 @@
 namespace sortivo
 {
 
+// Where a run's results start: below lines that a box already shows, which the run does not
+// need to see, or as the first ones; with the engine's CR LF or with the line break a text box
+// reads as one, so that the text goes into the box as it is.
+struct ResultStart {
+    bool belowExisting = false;
+    std::string_view lineBreak = "\r\n";
+};
+
 // Appends drawn entries to a result text: one per line, or, with a team size, one team per
 // line with its members joined by " - ".
 class ResultText
@@ -14,6 +22,7 @@ class ResultText
 public:
     // teamSize 0 means no teams. Lines are separated by `lineBreak`, a literal.
     ResultText(std::string initialText, int teamSize, std::string_view lineBreak = "\r\n");
+    ResultText(const ResultStart& start, int teamSize);
 
     void append(std::string_view entry);
     void reserve(std::size_t extra) { m_text.reserve(m_text.size() + extra); }

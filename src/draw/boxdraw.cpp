@@ -45,13 +45,23 @@ BoxDraw::BoxDraw(QTextDocument& list, QTextDocument& results, const EntryBlocks&
 
 void BoxDraw::flushResults()
 {
-    appendBoxText(m_results, m_run.takeResultText());
+    const std::string text = m_run.takeResultText();
+    if (text.empty())
+        return;
+    QTextCursor cursor(&m_results);
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(QString::fromUtf8(text.data(), qsizetype(text.size())));
 }
 
 bool BoxDraw::writeBackList(std::size_t bytes)
 {
     if (!m_rewrite) {
         flushResults();
+        // Nothing is left to write back, whatever the lines were.
+        if (m_run.remainingCount() == 0) {
+            m_list.clear();
+            return true;
+        }
         if (m_blocksAreEntries && m_run.drawnIndexes().size() <= inPlaceLimit) {
             removeDrawnLines();
             return true;

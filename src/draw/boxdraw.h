@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 class EntryBlocks;
 class QTextDocument;
@@ -16,7 +17,12 @@ class QTextDocument;
 class BoxDraw
 {
 public:
-    // `run` draws from the entries of `list` and starts from the text of `results`.
+    // The line break of the results that a run hands over: the one a box reads as a line of
+    // its own, so that the text goes in as it is. No entry holds a line break.
+    static constexpr std::string_view lineBreak = "\n";
+
+    // `run` draws from the entries of `list` and starts from the text of `results`, writing
+    // its results with `lineBreak`.
     BoxDraw(QTextDocument& list, QTextDocument& results, const EntryBlocks& blocks,
             sortivo::DrawRun run);
 

@@ -2,13 +2,12 @@
 
 #include "common/drawcountchoice.h"
 #include "common/platform.h"
-#include "common/progresslabel.h"
 #include "common/runstate.h"
 #include "common/textboxtext.h"
 #include "core/drawrun.h"
 #include "core/listflaws.h"
-#include "core/proofsession.h"
 #include "draw/boxdraw.h"
+#include "draw/drawsession.h"
 #include "draw/entryblocks.h"
 
 #include <QComboBox>
@@ -32,11 +31,10 @@ constexpr std::size_t firstSliceBytes = 256 * 1024;
 } // namespace
 
 DrawController::DrawController(QWidget* window, const Controls& controls,
-                               DrawCountChoice& drawCount, ProgressLabel& progress,
-                               RunState& runState, Platform& platform, sortivo::ProofSession& proof,
-                               const EntryBlocks& listEntries)
+                               const DrawCountChoice& drawCount, DrawSession& session,
+                               Platform& platform, const EntryBlocks& listEntries)
     : QObject(window), m_window(window), m_controls(controls), m_drawCount(drawCount),
-      m_progress(progress), m_runState(runState), m_platform(platform), m_proof(proof),
+      m_session(session), m_runState(session.runState()), m_platform(platform),
       m_listEntries(listEntries)
 {
     m_slices.setSingleShot(true);
@@ -73,8 +71,9 @@ void DrawController::request(sortivo::DrawMode mode)
     // they need not be read, copied and hashed again; a count that differs (leading blank
     // lines that the list lost) means the box must be read.
     const bool listEmpty = m_controls.list.document()->isEmpty();
+    const std::optional<std::size_t> leftover = m_session.proof().leftoverCount();
     const bool untouched = !m_listTouched && m_listEntries.blocksAreEntries() &&
-                           m_proof.leftoverCount() == std::size_t(m_listEntries.entryCount());
+                           leftover == std::size_t(m_listEntries.entryCount());
     sortivo::EntryList entries;
     if (!listEmpty && !untouched) {
         m_platform.setBusyCursor(true);
@@ -97,7 +96,7 @@ void DrawController::request(sortivo::DrawMode mode)
         return;
     m_platform.setBusyCursor(true);
 
-    const auto entryCount = std::int32_t(untouched ? *m_proof.leftoverCount() : entries.size());
+    const auto entryCount = std::int32_t(untouched ? *leftover : entries.size());
     std::int32_t drawCount = entryCount;
     int teamSize = 0;
     if (mode == sortivo::DrawMode::Chosen)
@@ -111,23 +110,20 @@ void DrawController::request(sortivo::DrawMode mode)
     // end, and the drawn entries are found where they stand.
     setBoxesEditable(false);
     // Only whether the results are empty matters to the run; their text stays in the box.
-    std::string resultsStart(m_controls.results.document()->isEmpty() ? 0 : 1, '\n');
+    const sortivo::ResultStart results{!m_controls.results.document()->isEmpty(),
+                                       BoxDraw::lineBreak};
     const sortivo::DrawRequest request{mode, drawCount, teamSize};
-    std::string date = sortivo::isoTimeUtc(std::chrono::system_clock::now());
     m_run = std::make_unique<BoxDraw>(
         *m_controls.list.document(), *m_controls.results.document(), m_listEntries,
-        untouched ? m_proof.beginRunOnLeftover(std::move(resultsStart), request, std::move(date))
-                  : m_proof.beginRun(std::move(entries), std::move(resultsStart), request,
-                                     std::move(date)));
-
-    emit runBegun();
+        untouched ? m_session.beginRunOnLeftover(results, request)
+                  : m_session.beginRun(std::move(entries), results, request));
 
     m_showProgress = (mode != sortivo::DrawMode::One && entryCount >= progressEntryThreshold) ||
                      drawCount >= progressDrawThreshold;
     if (m_showProgress)
-        m_progress.start();
+        m_runState.showProgress(0, drawCount);
     else
-        m_progress.hide();
+        m_runState.clearProgress();
     m_controls.stop.setVisible(m_showProgress);
 
     if (!m_showProgress) {
@@ -185,7 +181,7 @@ void DrawController::drawSlice()
 
 void DrawController::endDraws()
 {
-    m_proof.endRun(m_run->run());
+    m_session.recordRun(m_run->run());
 }
 
 void DrawController::writeBackSlice()
@@ -207,10 +203,10 @@ void DrawController::writeBackSlice()
 
 void DrawController::showProgress()
 {
-    if (!m_showProgress)
-        return;
     const sortivo::DrawRun& run = m_run->run();
-    m_progress.report(run.drawsDone(), run.drawCount());
+    m_session.reportProgress(run);
+    if (m_showProgress)
+        m_runState.showProgress(run.drawsDone(), run.drawCount());
 }
 
 void DrawController::finish()
@@ -219,11 +215,10 @@ void DrawController::finish()
     const int draws = m_run->run().drawsDone();
     m_run.reset();
     setBoxesEditable(true);
-    m_drawCount.offerEntries(left);
     m_controls.stop.hide();
     m_listTouched = false;
     m_platform.setBusyCursor(false);
-    emit runEnded(draws);
+    m_session.runShown(draws, left);
     m_runState.end();
 }
 

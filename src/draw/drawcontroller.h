@@ -11,18 +11,14 @@
 
 class BoxDraw;
 class DrawCountChoice;
+class DrawSession;
 class EntryBlocks;
 class Platform;
-class ProgressLabel;
 class QComboBox;
 class QPlainTextEdit;
 class QPushButton;
 class QWidget;
 class RunState;
-namespace sortivo
-{
-class ProofSession;
-}
 
 // The four draw buttons, the stop button and the clear button of the main window. A long run
 // goes on in slices from a timer, the window serving its events in between.
@@ -37,10 +33,9 @@ public:
         QPushButton& stop;
         QComboBox& teamSize;
     };
-    // Every run is drawn from `proof`, the session whose record can prove it.
-    DrawController(QWidget* window, const Controls& controls, DrawCountChoice& drawCount,
-                   ProgressLabel& progress, RunState& runState, Platform& platform,
-                   sortivo::ProofSession& proof, const EntryBlocks& listEntries);
+    // Every run is drawn in `session`, whose record can prove it.
+    DrawController(QWidget* window, const Controls& controls, const DrawCountChoice& drawCount,
+                   DrawSession& session, Platform& platform, const EntryBlocks& listEntries);
     ~DrawController() override;
 
     void request(sortivo::DrawMode mode);
@@ -50,12 +45,6 @@ public:
     // How long a slice of a run lasts. Zero makes one draw per slice, so that a test can act
     // at a chosen draw whatever the machine's speed.
     void setEventInterval(std::chrono::milliseconds interval) { m_eventInterval = interval; }
-
-signals:
-    // A run is about to draw into the boxes, once the results to keep are settled.
-    void runBegun();
-    // The run has drawn `draws` entries and the boxes show its outcome.
-    void runEnded(int draws);
 
 private:
     int chosenTeamSize() const;
@@ -69,11 +58,10 @@ private:
 
     QWidget* m_window;
     Controls m_controls;
-    DrawCountChoice& m_drawCount;
-    ProgressLabel& m_progress;
+    const DrawCountChoice& m_drawCount;
+    DrawSession& m_session;
     RunState& m_runState;
     Platform& m_platform;
-    sortivo::ProofSession& m_proof;
     const EntryBlocks& m_listEntries;
     std::unique_ptr<BoxDraw> m_run;
     bool m_showProgress = false;

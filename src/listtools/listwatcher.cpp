@@ -1,7 +1,6 @@
 #include "listtools/listwatcher.h"
 
 #include "common/drawcountchoice.h"
-#include "common/progresslabel.h"
 #include "common/runstate.h"
 #include "draw/entryblocks.h"
 
@@ -9,10 +8,9 @@
 #include <QPlainTextEdit>
 
 ListWatcher::ListWatcher(QPlainTextEdit& list, const EntryBlocks& listEntries,
-                         DrawCountChoice& drawCount, ProgressLabel& progress,
-                         const RunState& runState, QObject* parent)
+                         DrawCountChoice& drawCount, RunState& runState, QObject* parent)
     : QObject(parent), m_list(list), m_listEntries(listEntries), m_drawCount(drawCount),
-      m_progress(progress), m_runState(runState)
+      m_runState(runState)
 {
     connect(&m_list, &QPlainTextEdit::textChanged, this, &ListWatcher::listChanged);
     m_list.installEventFilter(this);
@@ -22,7 +20,7 @@ void ListWatcher::listChanged()
 {
     // The program's own writing of the list during a run is no user edit.
     if (!m_runState.running())
-        m_progress.hide();
+        m_runState.clearProgress();
 }
 
 void ListWatcher::refreshList()
@@ -31,6 +29,16 @@ void ListWatcher::refreshList()
     if (m_runState.running())
         return;
     m_drawCount.offerEntries(m_listEntries.entryCount());
+}
+
+void ListWatcher::offerEntries(int left)
+{
+    m_drawCount.offerEntries(left);
+}
+
+void ListWatcher::offerNumbers(int last)
+{
+    m_drawCount.offerNumbers(last);
 }
 
 bool ListWatcher::eventFilter(QObject* watched, QEvent* event)

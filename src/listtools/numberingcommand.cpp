@@ -1,9 +1,7 @@
 #include "listtools/numberingcommand.h"
 
 #include "common/apptitle.h"
-#include "common/drawcountchoice.h"
 #include "common/platform.h"
-#include "common/progresslabel.h"
 #include "common/runstate.h"
 #include "common/textboxtext.h"
 #include "core/numbering.h"
@@ -29,11 +27,9 @@ std::optional<std::int32_t> readAnswer(const QString& answer)
 
 } // namespace
 
-NumberingCommand::NumberingCommand(QWidget* window, QPlainTextEdit& list,
-                                   DrawCountChoice& drawCount, ProgressLabel& progress,
-                                   RunState& runState, Platform& platform)
-    : QObject(window), m_window(window), m_list(list), m_drawCount(drawCount), m_progress(progress),
-      m_runState(runState), m_platform(platform)
+NumberingCommand::NumberingCommand(QWidget* window, QPlainTextEdit& list, RunState& runState,
+                                   Platform& platform)
+    : QObject(window), m_window(window), m_list(list), m_runState(runState), m_platform(platform)
 {
     m_slices.setSingleShot(true);
     m_slices.setInterval(0);
@@ -49,19 +45,16 @@ NumberingCommand::~NumberingCommand()
 
 void NumberingCommand::run()
 {
-    // The question is part of the run: a draw clicked behind it would change the list.
-    if (!m_runState.begin())
+    if (m_runState.running())
         return;
-    m_progress.hide();
+    m_runState.clearProgress();
 
     const std::optional<QString> answer =
         m_platform.askText(m_window, QStringLiteral("Numérotation"),
                            QStringLiteral("Numéroter jusqu'à"), QStringLiteral("100"));
     const std::optional<std::int32_t> asked = answer ? readAnswer(*answer) : std::nullopt;
-    if (!asked) {
-        m_runState.end();
+    if (!asked || !m_runState.begin())
         return;
-    }
     m_platform.setBusyCursor(true);
     m_running = true;
 
@@ -74,7 +67,6 @@ void NumberingCommand::run()
     }
     // The text itself takes no time to build; the percentage is shown as it always was, the
     // window drawn and served between slices.
-    m_progress.start();
     m_slices.start();
 }
 
@@ -83,7 +75,7 @@ void NumberingCommand::nextSlice()
     // A window that is closing wants the run over now, not in slices.
     const std::int32_t end =
         m_runState.closeRequested() ? m_last : std::min(m_last, m_next + numbersPerSlice - 1);
-    m_progress.report(end, m_last);
+    m_runState.showProgress(end, m_last);
     m_next = end + 1;
     if (m_next <= m_last) {
         m_slices.start();
@@ -94,7 +86,7 @@ void NumberingCommand::nextSlice()
 
 void NumberingCommand::finish()
 {
-    m_drawCount.offerNumbers(m_last);
+    emit numbered(m_last);
     setBoxText(m_list, sortivo::numberingText(m_last));
 
     m_running = false;

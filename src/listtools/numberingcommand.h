@@ -5,9 +5,7 @@
 
 #include <cstdint>
 
-class DrawCountChoice;
 class Platform;
-class ProgressLabel;
 class QPlainTextEdit;
 class QWidget;
 class RunState;
@@ -18,11 +16,14 @@ class NumberingCommand : public QObject
 {
     Q_OBJECT
 public:
-    NumberingCommand(QWidget* window, QPlainTextEdit& list, DrawCountChoice& drawCount,
-                     ProgressLabel& progress, RunState& runState, Platform& platform);
+    NumberingCommand(QWidget* window, QPlainTextEdit& list, RunState& runState, Platform& platform);
     ~NumberingCommand() override;
 
     void run();
+
+signals:
+    // The list is about to hold the numbers 1 to `last`.
+    void numbered(int last);
 
 private:
     void nextSlice();
@@ -30,8 +31,6 @@ private:
 
     QWidget* m_window;
     QPlainTextEdit& m_list;
-    DrawCountChoice& m_drawCount;
-    ProgressLabel& m_progress;
     RunState& m_runState;
     Platform& m_platform;
     QTimer m_slices;

@@ -3,7 +3,6 @@
 #include "common/apptitle.h"
 #include "common/filereplacement.h"
 #include "common/platform.h"
-#include "common/progresslabel.h"
 #include "common/runstate.h"
 #include "common/textboxtext.h"
 #include "core/textdecode.h"
@@ -75,11 +74,11 @@ QString droppedFile(const QMimeData* mime)
 } // namespace
 
 TextFileCommands::TextFileCommands(QWidget* window, QPlainTextEdit& list,
-                                   const QPlainTextEdit& results, ProgressLabel& progress,
-                                   RunState& runState, Platform& platform, ListWatcher& listWatcher,
+                                   const QPlainTextEdit& results, RunState& runState,
+                                   Platform& platform, ListWatcher& listWatcher,
                                    QString documentsFolder)
-    : QObject(window), m_window(window), m_list(list), m_results(results), m_progress(progress),
-      m_runState(runState), m_platform(platform), m_listWatcher(listWatcher),
+    : QObject(window), m_window(window), m_list(list), m_results(results), m_runState(runState),
+      m_platform(platform), m_listWatcher(listWatcher),
       m_documentsFolder(std::move(documentsFolder)),
       m_reader(new ListFileReader(largestListFile, sortivo::listFileLimits, this)),
       m_filler(new ListBoxFiller(m_list, this))
@@ -104,7 +103,7 @@ void TextFileCommands::open()
 {
     if (m_runState.running())
         return;
-    m_progress.hide();
+    m_runState.clearProgress();
     const QString proposed = m_lastPath.isEmpty() ? m_documentsFolder : m_lastPath;
     const QString path = m_platform.askOpenFileName(m_window, proposed, openFilters);
     if (path.isEmpty()) {
@@ -120,7 +119,7 @@ void TextFileCommands::openFile(const QString& path)
 {
     if (m_runState.running())
         return;
-    m_progress.hide();
+    m_runState.clearProgress();
     m_lastPath = path;
     readIntoList(path);
 }
@@ -159,7 +158,6 @@ void TextFileCommands::readIntoList(const QString& path)
     m_openingPath = path;
     m_fileSize = std::max<qint64>(0, info.size());
     m_readWork = 0;
-    m_progressShown = false;
     m_shownFraction = 0;
     // Some files report a size they do not have (0 for those of /proc) and stream without end.
     m_reader->start(path, info.size());
@@ -200,8 +198,7 @@ void TextFileCommands::chooseColumns(ListFileReader::Outcome& outcome)
     using Status = ListFileReader::Outcome::Status;
     // The choice is the user's: no busy pointer and no percentage while it is made.
     m_platform.setBusyCursor(false);
-    m_progress.hide();
-    m_progressShown = false;
+    m_runState.clearProgress();
     m_shownFraction = 0;
     m_readWork = 0;
     ColumnsDialog dialog(outcome.sheets, outcome.unclosedQuote, m_window);
@@ -263,17 +260,13 @@ void TextFileCommands::showProgress(std::int64_t done, std::int64_t total)
         return;
     m_shownFraction = fraction;
     // Only an open that takes more than one piece or one slice shows it.
-    if (!m_progressShown) {
-        m_progressShown = true;
-        m_progress.start();
-    }
-    m_progress.report(done, total);
+    m_runState.showProgress(done, total);
 }
 
 void TextFileCommands::endOpen()
 {
     // The percentage told of this open only.
-    m_progress.hide();
+    m_runState.clearProgress();
     m_platform.setBusyCursor(false);
     m_runState.end();
     m_listWatcher.refreshList();

@@ -14,7 +14,6 @@
 class ListBoxFiller;
 class ListWatcher;
 class Platform;
-class ProgressLabel;
 class QPlainTextEdit;
 class QWidget;
 class RunState;
@@ -32,8 +31,8 @@ public:
     // The open dialog starts in `documentsFolder` (empty when the system names none) until a
     // file has been chosen.
     TextFileCommands(QWidget* window, QPlainTextEdit& list, const QPlainTextEdit& results,
-                     ProgressLabel& progress, RunState& runState, Platform& platform,
-                     ListWatcher& listWatcher, QString documentsFolder);
+                     RunState& runState, Platform& platform, ListWatcher& listWatcher,
+                     QString documentsFolder);
     ~TextFileCommands() override;
 
     void open();
@@ -65,7 +64,6 @@ private:
     QWidget* m_window;
     QPlainTextEdit& m_list;
     const QPlainTextEdit& m_results;
-    ProgressLabel& m_progress;
     RunState& m_runState;
     Platform& m_platform;
     ListWatcher& m_listWatcher;
@@ -79,7 +77,6 @@ private:
     // What the file says it holds, and what reading it counts for in the open's progress.
     qint64 m_fileSize = 0;
     qint64 m_readWork = 0;
-    bool m_progressShown = false;
     double m_shownFraction = 0;
     // Both dialogs propose the file last chosen in either.
     QString m_lastPath;

@@ -9,6 +9,7 @@
 #include "core/proofrecord.h"
 #include "core/proofreport.h"
 #include "core/version.h"
+#include "draw/drawsession.h"
 #include "print/printjob.h"
 #include "proof/proofdialog.h"
 
@@ -47,28 +48,27 @@ QString fromUtf8(const std::string& text)
 
 } // namespace
 
-ProofController::ProofController(QWidget* window, QPushButton* cmdPreuve,
-                                 sortivo::ProofSession& session, const QPlainTextEdit& list,
-                                 const RunState& runState, Platform& platform,
+ProofController::ProofController(QWidget* window, QPushButton* cmdPreuve, DrawSession& session,
+                                 const QPlainTextEdit& list, Platform& platform,
                                  QString documentsFolder)
-    : QObject(window), m_window(window), m_session(session), m_list(list), m_runState(runState),
-      m_platform(platform), m_documentsFolder(std::move(documentsFolder))
+    : QObject(window), m_window(window), m_session(session), m_list(list), m_platform(platform),
+      m_documentsFolder(std::move(documentsFolder))
 {
     connect(cmdPreuve, &QPushButton::clicked, this, &ProofController::openDialog);
 }
 
-sortivo::ProofSession& ProofController::recordSession()
+const sortivo::ProofSession& ProofController::recordSession() const
 {
-    return m_revealed && m_session.runs().empty() && !m_session.runInProgress() ? *m_revealed
-                                                                                : m_session;
+    const sortivo::ProofSession& current = m_session.proof();
+    return m_revealed && current.runs().empty() && !current.runInProgress() ? *m_revealed : current;
 }
 
 std::optional<sortivo::CommunicatedList> ProofController::listToCommunicate(QWidget* parent)
 {
-    if (const auto& list = m_session.communicatedList())
+    if (const auto& list = m_session.proof().communicatedList())
         return list;
     // The list is half written while a run or an open fills it: not one the audience can see.
-    if (m_runState.running()) {
+    if (m_session.runState().running()) {
         m_platform.showWarning(parent, QStringLiteral("Preuve du tirage"),
                                QStringLiteral("Un tirage ou une ouverture de fichier est en "
                                               "cours : l'engagement pourra être communiqué à "
@@ -87,15 +87,8 @@ bool ProofController::communicate(QWidget* parent)
     std::optional<sortivo::CommunicatedList> list = listToCommunicate(parent);
     if (!list)
         return false;
-    noteCommunicated(now(), std::move(*list));
+    m_session.noteCommunicated(now(), std::move(*list));
     return true;
-}
-
-void ProofController::noteCommunicated(const std::string& time, sortivo::CommunicatedList list)
-{
-    m_session.noteCommunicated(time, std::move(list));
-    emit listCommunicated(
-        fromUtf8(sortivo::listLine(*m_session.communicatedList(), sortivo::shownListDigits)));
 }
 
 void ProofController::noteShown()
@@ -105,33 +98,34 @@ void ProofController::noteShown()
 
 void ProofController::fill(ProofDialog& dialog)
 {
-    dialog.txtEngagement->setText(QString::fromStdString(m_session.commitment()));
-    const auto& list = m_session.communicatedList();
+    const sortivo::ProofSession& session = m_session.proof();
+    dialog.txtEngagement->setText(QString::fromStdString(session.commitment()));
+    const auto& list = session.communicatedList();
     dialog.lblListe->setText(
         list ? fromUtf8(sortivo::listLine(*list, sortivo::shownListDigits))
              : QStringLiteral("Liste : elle sera fixée quand l'engagement sera communiqué."));
-    dialog.txtValeurPublique->setText(fromUtf8(m_session.publicValue()));
+    dialog.txtValeurPublique->setText(fromUtf8(session.publicValue()));
     // A value typed before the audience saw the commitment could have been chosen with it.
-    dialog.txtValeurPublique->setReadOnly(!m_session.publicValueOpen());
+    dialog.txtValeurPublique->setReadOnly(!session.publicValueOpen());
     dialog.txtValeurPublique->setPlaceholderText(
-        m_session.communicatedAt() ? QStringLiteral("par exemple : dés 3, 5 et 6")
-                                   : QStringLiteral("à saisir une fois l'engagement communiqué"));
+        session.communicatedAt() ? QStringLiteral("par exemple : dés 3, 5 et 6")
+                                 : QStringLiteral("à saisir une fois l'engagement communiqué"));
     QStringList runs;
-    for (const sortivo::RunRecord& run : m_session.runs())
+    for (const sortivo::RunRecord& run : session.runs())
         runs << fromUtf8(sortivo::runSummary(run));
     dialog.txtTirages->setPlainText(runs.join(QLatin1Char('\n')));
     QString state;
-    if (&recordSession() != &m_session)
+    if (&recordSession() != &session)
         state = QStringLiteral("Le procès-verbal de l'engagement précédent (%1…) peut encore être "
                                "enregistré ou imprimé, jusqu'au prochain tirage.")
                     .arg(QString::fromStdString(m_revealed->commitment().substr(0, 16)));
-    else if (m_session.runs().empty())
+    else if (session.runs().empty())
         state = QStringLiteral("Aucun tirage depuis cet engagement.");
-    if (m_session.publicValueOpen() && m_session.publicValue().empty())
+    if (session.publicValueOpen() && session.publicValue().empty())
         state = QStringLiteral("Aucune valeur publique : sans elle, le procès-verbal ne montre pas "
                                "que la graine n'a pas été choisie. ") +
                 state;
-    if (m_session.publicValueLocked())
+    if (session.publicValueLocked())
         state = QStringLiteral("La valeur publique est fixée : un tirage a été fait. ") + state;
     // The record publishes every entry: an organiser who pasted a ticketing export may not
     // mean to publish the entrants' addresses with it.
@@ -152,17 +146,16 @@ void ProofController::openDialog()
     fill(dialog);
     connect(dialog.txtValeurPublique, &QLineEdit::textEdited, &dialog,
             [this, &dialog](const QString& text) {
-                if (m_session.setPublicValue(text.toStdString()))
-                    emit publicValueChanged(text);
-                else
+                if (!m_session.setPublicValue(text.toStdString()))
                     fill(dialog);
             });
     connect(dialog.cmdCopierEngagement, &QPushButton::clicked, &dialog, [this, &dialog] {
         if (!communicate(&dialog))
             return;
-        const auto& list = *m_session.communicatedList();
+        const sortivo::ProofSession& session = m_session.proof();
+        const auto& list = *session.communicatedList();
         QGuiApplication::clipboard()->setText(
-            QString::fromStdString(m_session.commitment()) + QLatin1Char('\n') +
+            QString::fromStdString(session.commitment()) + QLatin1Char('\n') +
             fromUtf8(sortivo::listLine(list, list.fingerprint.size())));
         fill(dialog);
     });
@@ -185,13 +178,13 @@ void ProofController::openDialog()
         fill(dialog);
     });
     // A long draw goes on behind the dialog; the run it made belongs in the list.
-    connect(&m_runState, &RunState::ended, &dialog, [this, &dialog] { fill(dialog); });
+    connect(&m_session.runState(), &RunState::ended, &dialog, [this, &dialog] { fill(dialog); });
     m_platform.runModal(dialog);
 }
 
 bool ProofController::canReveal(QWidget* parent)
 {
-    if (&recordSession() == &m_session && m_session.runInProgress()) {
+    if (&recordSession() == &m_session.proof() && m_session.proof().runInProgress()) {
         m_platform.showWarning(parent, QStringLiteral("Procès-verbal"),
                                QStringLiteral("Un tirage est en cours : le procès-verbal pourra "
                                               "être enregistré à sa fin."));
@@ -200,21 +193,17 @@ bool ProofController::canReveal(QWidget* parent)
     return true;
 }
 
-void ProofController::revealed(sortivo::ProofSession& session)
+void ProofController::revealed(const sortivo::ProofSession& session)
 {
-    if (&session != &m_session)
-        return;
-    m_revealed = std::move(m_session);
-    m_session = sortivo::ProofSession(sortivo::freshSeed());
-    emit commitmentChanged(QString::fromStdString(m_session.commitment()));
-    emit publicValueChanged(fromUtf8(m_session.publicValue()));
+    if (&session == &m_session.proof())
+        m_revealed = m_session.renew();
 }
 
 bool ProofController::saveRecord(QWidget* parent)
 {
     if (!canReveal(parent))
         return false;
-    sortivo::ProofSession& session = recordSession();
+    const sortivo::ProofSession& session = recordSession();
     const QString proposed =
         QDir(m_documentsFolder)
             .filePath(QStringLiteral("proces-verbal-%1.json")
@@ -267,7 +256,7 @@ void ProofController::printRecord(QWidget* parent)
 {
     if (!canReveal(parent))
         return;
-    sortivo::ProofSession& session = recordSession();
+    const sortivo::ProofSession& session = recordSession();
     if (printText(parent, sortivo::recordReport(session, software(), now())))
         revealed(session);
 }
@@ -278,8 +267,8 @@ void ProofController::printCommitment(QWidget* parent)
     if (!list)
         return;
     const std::string time = now();
-    if (printText(parent, sortivo::commitmentSheet(m_session.commitment(), *list, time)))
-        noteCommunicated(time, std::move(*list));
+    if (printText(parent, sortivo::commitmentSheet(m_session.proof().commitment(), *list, time)))
+        m_session.noteCommunicated(time, std::move(*list));
 }
 
 bool ProofController::printText(QWidget* parent, const std::string& text)
@@ -301,7 +290,7 @@ bool ProofController::printText(QWidget* parent, const std::string& text)
 
 bool ProofController::allowQuit()
 {
-    if (!m_session.hasRunsSinceCommunication())
+    if (!m_session.proof().hasRunsSinceCommunication())
         return true;
     switch (m_platform.askYesNoCancel(
         m_window, QStringLiteral("Enregistrer le procès-verbal avant de quitter ?"))) {

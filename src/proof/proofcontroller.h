@@ -8,12 +8,12 @@
 #include <optional>
 #include <string>
 
+class DrawSession;
 class Platform;
 class ProofDialog;
 class QPlainTextEdit;
 class QPushButton;
 class QWidget;
-class RunState;
 
 // The "Preuve du tirage" button and its dialog: showing the commitment, taking the public
 // value, saving and printing the record. Revealing the seed ends the session: the next draws
@@ -22,12 +22,11 @@ class ProofController : public QObject
 {
     Q_OBJECT
 public:
-    // `session` is the one the draws are made from; this replaces it when the seed is revealed.
-    // A run that ends while the dialog is up shows in it at once (`runState`).
-    // The commitment is communicated with the list in `list`.
-    ProofController(QWidget* window, QPushButton* cmdPreuve, sortivo::ProofSession& session,
-                    const QPlainTextEdit& list, const RunState& runState, Platform& platform,
-                    QString documentsFolder);
+    // `session` is the one the draws are made in; this renews it when the seed is revealed.
+    // A run that ends while the dialog is up shows in it at once. The commitment is
+    // communicated with the list in `list`.
+    ProofController(QWidget* window, QPushButton* cmdPreuve, DrawSession& session,
+                    const QPlainTextEdit& list, Platform& platform, QString documentsFolder);
 
     void openDialog();
     // Asked when the window closes: false when the user chose to stay.
@@ -36,20 +35,15 @@ public:
     void noteShown();
 
 signals:
-    // A saved or printed record revealed the seed: the draws go on under a new commitment.
-    void commitmentChanged(const QString& commitment);
-    void publicValueChanged(const QString& value);
     // "Montrer au public" communicated the commitment: the audience screen shows it.
     void showToAudience();
-    // The list fixed with the commitment, as the audience is shown it.
-    void listCommunicated(const QString& line);
 
 private:
     // The session whose record the buttons save and print: the current one, or, until the
     // current one has a run, the one whose seed was just revealed.
-    sortivo::ProofSession& recordSession();
+    const sortivo::ProofSession& recordSession() const;
     bool canReveal(QWidget* parent);
-    void revealed(sortivo::ProofSession& session);
+    void revealed(const sortivo::ProofSession& session);
     bool saveRecord(QWidget* parent);
     void printRecord(QWidget* parent);
     void printCommitment(QWidget* parent);
@@ -57,15 +51,14 @@ private:
     // Fixes the commitment's list and time, the first time; false while a run or an open
     // is changing the list.
     bool communicate(QWidget* parent);
-    void noteCommunicated(const std::string& time, sortivo::CommunicatedList list);
     std::optional<sortivo::CommunicatedList> listToCommunicate(QWidget* parent);
     void fill(ProofDialog& dialog);
 
     QWidget* m_window;
-    sortivo::ProofSession& m_session;
+    DrawSession& m_session;
     const QPlainTextEdit& m_list;
-    const RunState& m_runState;
     Platform& m_platform;
     QString m_documentsFolder;
+    // The session whose seed was last revealed.
     std::optional<sortivo::ProofSession> m_revealed;
 };

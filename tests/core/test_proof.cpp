@@ -161,7 +161,7 @@ void TestProof::publicValueLockedByFirstRun()
     QVERIFY(session.setPublicValue("4 2"));
     QVERIFY(session.setPublicValue("4 2 6"));
     sortivo::DrawRun run =
-        session.beginRun(sortivo::loadEntries("a\r\nb"), std::string(), {DrawMode::One, 1, 0}, "t");
+        session.beginRun(sortivo::loadEntries("a\r\nb"), {}, {DrawMode::One, 1, 0}, "t");
     // Locked from the start of the run, so a value typed during a long run cannot change it.
     QVERIFY(!session.setPublicValue("1"));
     run.drawAll();
@@ -294,11 +294,10 @@ void TestProof::oneRunAtATime()
 {
     sortivo::ProofSession session(proofsamples::sampleSeed());
     sortivo::DrawRun run =
-        session.beginRun(sortivo::loadEntries("a"), std::string(), {DrawMode::One, 1, 0}, "t");
+        session.beginRun(sortivo::loadEntries("a"), {}, {DrawMode::One, 1, 0}, "t");
     QVERIFY(session.runInProgress());
-    QVERIFY_THROWS_EXCEPTION(
-        std::logic_error,
-        session.beginRun(sortivo::loadEntries("a"), std::string(), {DrawMode::One, 1, 0}, "t"));
+    QVERIFY_THROWS_EXCEPTION(std::logic_error, session.beginRun(sortivo::loadEntries("a"), {},
+                                                                {DrawMode::One, 1, 0}, "t"));
     // The session was replaced during the run: the new one has not begun it.
     sortivo::ProofSession replaced(sortivo::sha256("replaced"));
     replaced.endRun(run);

@@ -149,8 +149,10 @@ void TestBoxDraw::sameAsRewrite()
     std::optional<BoxDraw> before;
     if (drawnBefore > 0) {
         before.emplace(*list.document(), *results.document(), blocks,
-                       sortivo::DrawRun(sortivo::loadEntries(::boxText(list)), std::string(),
-                                        drawnBefore, 0, wordsFor(seed + 1)));
+                       sortivo::DrawRun(std::make_shared<const sortivo::EntryList>(
+                                            sortivo::loadEntries(::boxText(list))),
+                                        sortivo::ResultText({false, BoxDraw::lineBreak}, 0),
+                                        drawnBefore, wordsFor(seed + 1)));
         before->draw(drawnBefore);
         while (!before->writeBackList(700)) {
         }
@@ -170,12 +172,13 @@ void TestBoxDraw::sameAsRewrite()
     rewrite.drawMany(stopAfter < 0 ? count : stopAfter);
 
     // The window's run has only to know whether the results are empty.
-    std::string resultsStart = results.document()->isEmpty() ? std::string() : "\n";
+    const sortivo::ResultText start({!results.document()->isEmpty(), BoxDraw::lineBreak}, teamSize);
     BoxDraw run(*list.document(), *results.document(), blocks,
                 before ? sortivo::DrawRun(before->run().sharedEntries(), before->run().pool(),
-                                          std::move(resultsStart), count, teamSize, wordsFor(seed))
-                       : sortivo::DrawRun(sortivo::loadEntries(listBefore), std::move(resultsStart),
-                                          count, teamSize, wordsFor(seed)));
+                                          start, count, wordsFor(seed))
+                       : sortivo::DrawRun(std::make_shared<const sortivo::EntryList>(
+                                              sortivo::loadEntries(listBefore)),
+                                          start, count, wordsFor(seed)));
     const sortivo::DrawRun& drawn = run.run();
     // In uneven slices, as the window's timer cuts a run.
     for (std::int32_t slice = 1;

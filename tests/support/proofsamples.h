@@ -48,8 +48,8 @@ inline std::string click(sortivo::ProofSession& session, const std::string& list
         drawCount = chosen;
     else if (mode == sortivo::DrawMode::One)
         drawCount = 1;
-    sortivo::DrawRun run = session.beginRun(std::move(entries), std::string(),
-                                            {mode, drawCount, teamSize}, std::move(date));
+    sortivo::DrawRun run =
+        session.beginRun(std::move(entries), {}, {mode, drawCount, teamSize}, std::move(date));
     if (stopAfter >= 0)
         run.drawMany(stopAfter);
     else

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "common/runstate.h"
+#include "core/proofsession.h"
+
+#include <QObject>
+#include <QString>
+
+#include <string>
+
+// The session the window draws in: the seed with the runs drawn from it, and whether a
+// command is at work on the boxes. Its one owner: the draw and the proof change it through
+// here, and the screen, the counts and the percentage hear of each change by signal instead
+// of being called by whoever made it.
+class DrawSession : public QObject
+{
+    Q_OBJECT
+public:
+    explicit DrawSession(QObject* parent = nullptr);
+
+    const sortivo::ProofSession& proof() const { return m_proof; }
+    RunState& runState() { return m_runState; }
+    const RunState& runState() const { return m_runState; }
+
+    // Starts the next run, on `entries`, or on what the last run left.
+    sortivo::DrawRun beginRun(sortivo::EntryList entries, const sortivo::ResultStart& results,
+                              const sortivo::DrawRequest& request);
+    sortivo::DrawRun beginRunOnLeftover(const sortivo::ResultStart& results,
+                                        const sortivo::DrawRequest& request);
+    void reportProgress(const sortivo::DrawRun& run);
+    // What `run` drew goes into the record, however far it got.
+    void recordRun(const sortivo::DrawRun& run);
+    // The boxes show the outcome of the run that drew `draws` entries and left `left`.
+    void runShown(int draws, int left);
+
+    bool setPublicValue(std::string value);
+    void noteCommunicated(const std::string& time, sortivo::CommunicatedList list);
+    // A record revealed the seed: the draws go on under a fresh one. Hands back the session
+    // that ended, whose record can still be saved or printed.
+    sortivo::ProofSession renew();
+
+signals:
+    // A fresh seed was taken after its predecessor was revealed.
+    void renewed(const QString& commitment);
+    void publicValueChanged(const QString& value);
+    // The commitment was communicated with this list line.
+    void communicated(const QString& listLine);
+    // A draw is about to write into the boxes, the results to keep already settled.
+    void runBegun();
+    void runProgressed(std::int64_t done, std::int64_t total);
+    void runEnded(int draws, int left);
+
+private:
+    sortivo::ProofSession m_proof;
+    RunState m_runState;
+};
