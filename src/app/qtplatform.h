@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/platform.h"
+#include "core/atomicfile.h"
 
 class QtPlatform final : public Platform
 {
@@ -22,7 +23,9 @@ public:
     bool launchApplication(const QString& entryFile, const QString& url,
                            std::function<void()> failedLater) override;
     void setBusyCursor(bool busy) override;
+    sortivo::FileSystem& files() override { return m_files; }
 
 private:
     bool m_busy = false;
+    sortivo::FileSystem m_files;
 };

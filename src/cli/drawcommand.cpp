@@ -3,6 +3,7 @@
 #include "cli/listinput.h"
 #include "cli/seedfile.h"
 #include "cli/tableinput.h"
+#include "core/atomicfile.h"
 #include "core/celltable.h"
 #include "core/drawloop.h"
 #include "core/drawpool.h"
@@ -138,10 +139,11 @@ void drawEntries(const sortivo::ListFileEntries& entries, sortivo::DrawWords wor
         take);
 }
 
-// Written beside the target under a fresh name and renamed over it once complete: a record is
-// whole or absent. A link at the target is replaced, never followed; anything but a plain
-// file there (a device, a pipe, a folder) is refused, since renaming over it would replace it.
-// `produce` is handed the function that writes. The French reason on failure, else empty.
+// Through the program's one atomic writer: a record is whole or absent. A link at the target
+// is replaced, never followed; anything but a plain file there (a device, a pipe, a folder) is
+// refused, since renaming over it would replace it. A record is made to be shown: readable by
+// all that the file mode mask lets read a new file, whatever stood at the name. `produce` is
+// handed the function that writes. The French reason on failure, else empty.
 std::string
 writeRecord(const std::string& path,
             const std::function<void(const std::function<void(std::string_view)>&)>& produce)
@@ -149,21 +151,13 @@ writeRecord(const std::string& path,
     struct stat info;
     if (::lstat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode))
         return "Impossible d'enregistrer le procès-verbal : ce n'est pas un fichier ordinaire.";
-    std::string temporary = path + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0)
-        return "Impossible d'enregistrer le procès-verbal.";
-    // A record is made to be shown: readable by all, as a new file would be.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    bool ok = ::fchmod(fd, 0666 & ~mask) == 0;
-    produce([&](std::string_view text) { ok = ok && writeAll(fd, text); });
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
-    if (ok)
+    sortivo::FileSystem files;
+    sortivo::AtomicFile file(path, files, sortivo::newFileMode());
+    bool ok = file.open();
+    produce([&](std::string_view text) { ok = ok && file.write(text); });
+    if (ok && file.commit())
         return {};
-    ::unlink(temporary.c_str());
-    return "Impossible d'enregistrer le procès-verbal.";
+    return "Impossible d'enregistrer le procès-verbal : " + file.error() + ".";
 }
 
 // The entries drawn, kept by where they start and read in draw order, each asked for

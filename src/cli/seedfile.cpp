@@ -1,5 +1,6 @@
 #include "cli/seedfile.h"
 
+#include "core/atomicfile.h"
 #include "core/proofprotocol.h"
 
 #include <cerrno>
@@ -17,29 +18,18 @@ constexpr std::string_view header = "sortivo-graine-1";
 
 std::string writeSeedFile(const std::string& path, const KeptSeed& kept)
 {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return errno == EEXIST ? "Le fichier de graine existe déjà ; une graine engagée n'est "
-                                 "jamais remplacée."
-                               : "Impossible de créer le fichier de graine.";
+    // Written whole beside its name, then put there in one step that fails if a file is
+    // already there: a seed once committed is never replaced, nor a half seed ever left.
+    sortivo::FileSystem files;
+    sortivo::AtomicFile file(path, files, S_IRUSR | S_IWUSR, sortivo::AtomicFile::Existing::Refuse);
     const std::string text = std::string(header) + "\ngraine " + sortivo::toHex(kept.seed) +
                              "\nengagement " + sortivo::commitmentOf(kept.seed) + "\ncommunique " +
                              kept.communicatedAt + "\n";
-    std::size_t done = 0;
-    bool ok = true;
-    while (ok && done < text.size()) {
-        const ssize_t wrote = ::write(fd, text.data() + done, text.size() - done);
-        if (wrote < 0 && errno == EINTR)
-            continue;
-        ok = wrote > 0;
-        done += ok ? std::size_t(wrote) : 0;
-    }
-    ok = ::fsync(fd) == 0 && ok;
-    ok = ::close(fd) == 0 && ok;
-    if (ok)
+    if (file.open() && file.write(text) && file.commit())
         return {};
-    ::unlink(path.c_str());
-    return "Impossible d'écrire le fichier de graine.";
+    if (file.errorNumber() == EEXIST)
+        return "Le fichier de graine existe déjà ; une graine engagée n'est jamais remplacée.";
+    return "Impossible d'écrire le fichier de graine : " + file.error() + ".";
 }
 
 std::optional<KeptSeed> readSeedFile(const std::string& path, std::string& error)

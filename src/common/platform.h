@@ -6,6 +6,11 @@
 #include <functional>
 #include <optional>
 
+namespace sortivo
+{
+class FileSystem;
+}
+
 class QDialog;
 class QPrinter;
 class QWidget;
@@ -46,4 +51,6 @@ public:
                                    std::function<void()> failedLater) = 0;
     // Busy pointer on or off for the whole application; repeated calls do not stack.
     virtual void setBusyCursor(bool busy) = 0;
+    // What every saved file is written through: the system's, or in tests one that fails.
+    virtual sortivo::FileSystem& files() = 0;
 };

@@ -338,7 +338,7 @@ void TextFileCommands::save()
 
 std::optional<QString> TextFileCommands::writeResults(const QString& path)
 {
-    FileReplacement file(path);
+    FileReplacement file(path, m_platform.files());
     if (!file.open())
         return file.errorString();
     const std::string bytes = sortivo::encodeResultFile(boxText(m_results));

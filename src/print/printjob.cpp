@@ -141,7 +141,9 @@ bool printPlanToFile(const QPrinter& printer, const PrintPlan& plan, const QStri
 {
     // The PDF writer does not tell when its file fails to be written: it goes to a file that
     // takes the target's place only once complete, and whose every write is checked.
-    FileReplacement file(path);
+    // Printing has no platform to ask: its PDF goes through the system's own calls.
+    sortivo::FileSystem files;
+    FileReplacement file(path, files);
     if (!file.open())
         return false;
     QPdfWriter writer(&file.device());

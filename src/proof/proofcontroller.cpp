@@ -235,7 +235,7 @@ bool ProofController::saveRecord(QWidget* parent)
     const std::string json = sortivo::recordJson(session, software());
     // The same replacement as Save and printing: every step checked, so that a full disk
     // keeps the session and its seed instead of revealing a seed into an empty file.
-    FileReplacement file(path);
+    FileReplacement file(path, m_platform.files());
     std::optional<QString> failure;
     if (!file.open())
         failure = file.errorString();

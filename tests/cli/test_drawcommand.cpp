@@ -352,20 +352,33 @@ void TestDrawCommand::recordPassesBothCheckers_data()
 {
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<QString>("mode");
-    QTest::newRow("all") << QStringList{} << QStringLiteral("tous");
-    QTest::newRow("number") << QStringList{"--nombre", "2"} << QStringLiteral("nombre");
-    QTest::newRow("one") << QStringList{"--un"} << QStringLiteral("un");
+    // A record replaces an owner-only file readable by all, as a shared record should be.
+    QTest::addColumn<bool>("overPrivateFile");
+    QTest::newRow("all") << QStringList{} << QStringLiteral("tous") << false;
+    QTest::newRow("number") << QStringList{"--nombre", "2"} << QStringLiteral("nombre") << false;
+    QTest::newRow("one over a private file") << QStringList{"--un"} << QStringLiteral("un") << true;
     QTest::newRow("teams") << QStringList{"--equipes", "4", "--valeur-publique", "42 \"x\""}
-                           << QStringLiteral("equipes");
+                           << QStringLiteral("equipes") << false;
 }
 
 void TestDrawCommand::recordPassesBothCheckers()
 {
     QFETCH(QStringList, options);
     QFETCH(QString, mode);
+    QFETCH(bool, overPrivateFile);
     const QString record = path(QStringLiteral("pv.json"));
+    if (overPrivateFile) {
+        QFile old(record);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        QVERIFY(old.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+    }
+    const mode_t mask = ::umask(022);
     const Run run = tirer(options + QStringList{listFile(), "--pv", record});
+    ::umask(mask);
     QCOMPARE(run.status, 0);
+    struct stat info;
+    QCOMPARE(::stat(QFile::encodeName(record).constData(), &info), 0);
+    QCOMPARE(info.st_mode & 0777, mode_t(0644));
 
     const QJsonObject pv = readRecord(record);
     const QJsonArray runs = pv.value(QStringLiteral("tirages")).toArray();

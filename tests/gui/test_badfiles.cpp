@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include <memory>
+#include <optional>
 #include <stop_token>
 #include <thread>
 #include <vector>
@@ -129,6 +130,7 @@ private slots:
     void failedSave();
     void saveReplacesWhatStandsAtTheName_data();
     void saveReplacesWhatStandsAtTheName();
+    void fullDisk_data();
     void fullDisk();
 
 private:
@@ -545,22 +547,44 @@ void TestBadFiles::saveReplacesWhatStandsAtTheName()
              (QStringList{QStringLiteral("ailleurs"), QStringLiteral("tirage.txt")}));
 }
 
+void TestBadFiles::fullDisk_data()
+{
+    QTest::addColumn<FailingFiles::Step>("step");
+    QTest::addColumn<int>("error");
+    QTest::addColumn<int>("budget");
+
+    // A real full disk (a small tmpfs, which only root can mount), then each step failed.
+    QTest::newRow("small disk") << FailingFiles::Step::Nothing << ENOSPC << 0;
+    QTest::newRow("no new file") << FailingFiles::Step::Create << EACCES << 0;
+    QTest::newRow("disk full after 4096 bytes") << FailingFiles::Step::Write << ENOSPC << 4096;
+    QTest::newRow("device fails at sync") << FailingFiles::Step::Sync << EIO << 0;
+    QTest::newRow("rename refused") << FailingFiles::Step::Rename << EACCES << 0;
+}
+
 void TestBadFiles::fullDisk()
 {
-    if (::geteuid() != 0)
-        QSKIP("a full disk is a small tmpfs, and mounting one needs root");
+    QFETCH(FailingFiles::Step, step);
+    QFETCH(int, error);
+    QFETCH(int, budget);
+
     const QString disk = path(QStringLiteral("petit disque"));
     QVERIFY(QDir().mkdir(disk));
-    QProcess mount;
-    mount.start(QStringLiteral("mount"),
-                {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
-                 QStringLiteral("size=64k"), QStringLiteral("tmpfs"), disk});
-    if (!mount.waitForFinished() || mount.exitStatus() != QProcess::NormalExit ||
-        mount.exitCode() != 0)
-        QSKIP(qPrintable(QStringLiteral("cannot mount a small tmpfs here: ") +
-                         QString::fromLocal8Bit(mount.readAllStandardError()).trimmed() +
-                         QStringLiteral(" (") + mount.errorString() + QStringLiteral(")")));
-    const Unmount unmount(disk);
+    std::optional<Unmount> unmount;
+    if (step == FailingFiles::Step::Nothing) {
+        if (::geteuid() != 0)
+            QSKIP("a full disk is a small tmpfs, and mounting one needs root");
+        QProcess mount;
+        mount.start(QStringLiteral("mount"),
+                    {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                     QStringLiteral("size=64k"), QStringLiteral("tmpfs"), disk});
+        if (!mount.waitForFinished() || mount.exitStatus() != QProcess::NormalExit ||
+            mount.exitCode() != 0)
+            QSKIP(qPrintable(QStringLiteral("cannot mount a small tmpfs here: ") +
+                             QString::fromLocal8Bit(mount.readAllStandardError()).trimmed() +
+                             QStringLiteral(" (") + mount.errorString() + QStringLiteral(")")));
+        unmount.emplace(disk);
+    }
+    m_platform->failFiles(step, error, std::size_t(budget));
 
     const QString target = disk + QStringLiteral("/tirage.txt");
     QByteArray old;
@@ -574,7 +598,8 @@ void TestBadFiles::fullDisk()
     setBoxLines(*results(), many);
     m_platform->expectSaveFile(target);
     m_platform->expectYesNo(overwriteQuestion, true);
-    m_platform->expectWarning(title, {cannotSave, target});
+    m_platform->expectWarning(title,
+                              {cannotSave, target, QString::fromLocal8Bit(std::strerror(error))});
     const Shown before = shown();
     button("cmdSave")->click();
     QVERIFY(shown() == before);
@@ -583,6 +608,7 @@ void TestBadFiles::fullDisk()
              QStringList{QStringLiteral("tirage.txt")});
 
     // The failed attempt gave its room back: a result that fits is saved.
+    m_platform->failFiles(FailingFiles::Step::Nothing);
     setBoxLines(*results(), {QStringLiteral("petit")});
     m_platform->expectSaveFile(target);
     m_platform->expectYesNo(overwriteQuestion, true);

@@ -18,7 +18,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -85,6 +87,7 @@ private slots:
     void savingAskedBeforeReplacing();
     void unsafeNamesKeepTheSession_data();
     void unsafeNamesKeepTheSession();
+    void fullDiskKeepsTheSession_data();
     void fullDiskKeepsTheSession();
     void printedRecordRevealsTheSeed();
     void commitmentSheetPrinted();
@@ -374,9 +377,26 @@ void TestProofWindow::unsafeNamesKeepTheSession()
     QCOMPARE(QFileInfo::exists(victim), kind == QLatin1String("link"));
 }
 
+void TestProofWindow::fullDiskKeepsTheSession_data()
+{
+    QTest::addColumn<FailingFiles::Step>("step");
+    QTest::addColumn<int>("error");
+    QTest::addColumn<int>("budget");
+
+    // A file size limit fails the writes as a full disk does; the others fail one step each.
+    QTest::newRow("file size limit") << FailingFiles::Step::Nothing << EFBIG << 0;
+    QTest::newRow("no new file") << FailingFiles::Step::Create << EACCES << 0;
+    QTest::newRow("disk full after 100 bytes") << FailingFiles::Step::Write << ENOSPC << 100;
+    QTest::newRow("sync fails") << FailingFiles::Step::Sync << EIO << 0;
+    QTest::newRow("rename fails") << FailingFiles::Step::Rename << EXDEV << 0;
+}
+
 void TestProofWindow::fullDiskKeepsTheSession()
 {
-    // A file size limit fails the writes as a full disk does, without root to mount one.
+    QFETCH(FailingFiles::Step, step);
+    QFETCH(int, error);
+    QFETCH(int, budget);
+
     struct rlimit before {
     };
     QCOMPARE(::getrlimit(RLIMIT_FSIZE, &before), 0);
@@ -384,28 +404,39 @@ void TestProofWindow::fullDiskKeepsTheSession()
     std::signal(SIGXFSZ, SIG_IGN);
     communicated();
     drawOne(numberedNames(2000));
-    rlimit small = before;
-    small.rlim_cur = 4096;
-    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
-
     const QString target = recordPath("pv.json");
+    QVERIFY(writeBytes(target, "ancien"));
+    if (step == FailingFiles::Step::Nothing) {
+        rlimit small = before;
+        small.rlim_cur = 4096;
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    }
+    m_platform->failFiles(step, error, std::size_t(budget));
+
     QString kept;
     inProofDialog([&](ProofView& v) {
         kept = v.commitment()->text();
         m_platform->expectSaveFile(target);
+        m_platform->expectYesNo(
+            QStringLiteral("Ce fichier existe déjà, voulez-vous le remplacer ?"), true);
         m_platform->expectWarning(QStringLiteral("Procès-verbal"),
-                                  {QStringLiteral("n'a pas pu être enregistré"), target});
+                                  {QStringLiteral("n'a pas pu être enregistré"), target,
+                                   QString::fromLocal8Bit(std::strerror(error))});
         v.button("cmdEnregistrerPV")->click();
         QCOMPARE(v.commitment()->text(), kept);
     });
-    QVERIFY(!QFileInfo::exists(target));
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden).size(), 0);
+    QCOMPARE(readBytes(target), QByteArray("ancien"));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("pv.json")});
 
     // The window stays: closing asks again, and the record of the same seed is then saved.
     QVERIFY(::setrlimit(RLIMIT_FSIZE, &before) == 0);
+    m_platform->failFiles(FailingFiles::Step::Nothing);
     m_platform->expectYesNoCancel(QStringLiteral("Enregistrer le procès-verbal avant de quitter ?"),
                                   Platform::Answer::Yes);
     m_platform->expectSaveFile(target);
+    m_platform->expectYesNo(QStringLiteral("Ce fichier existe déjà, voulez-vous le remplacer ?"),
+                            true);
     QVERIFY(m_window->close());
     QVERIFY(readBytes(target).contains(kept.toLatin1()));
 }

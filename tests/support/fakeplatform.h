@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/platform.h"
+#include "support/failingfiles.h"
 
 #include <QList>
 
@@ -30,6 +31,12 @@ public:
     // decides what happens; the default pretends the application started.
     using Launch = std::function<bool(const QString&, const QString&, std::function<void()>)>;
     void expectLaunch(Launch launch = {});
+    // The files written from now on fail at `step` with `error` (after `writeBudget` bytes
+    // when the step is the write); FailingFiles::Step::Nothing writes them again.
+    void failFiles(FailingFiles::Step step, int error = EIO, std::size_t writeBudget = 0)
+    {
+        m_files = FailingFiles(step, error, writeBudget);
+    }
 
     // True when every scripted call came and nothing else did.
     bool done() const { return m_script.empty() && !m_failed; }
@@ -51,6 +58,7 @@ public:
     bool launchApplication(const QString& entryFile, const QString& url,
                            std::function<void()> failedLater) override;
     void setBusyCursor(bool busy) override;
+    sortivo::FileSystem& files() override { return m_files; }
 
 private:
     enum class Kind {
@@ -87,4 +95,5 @@ private:
     bool m_failed = false;
     bool m_busy = false;
     int m_busyChanges = 0;
+    FailingFiles m_files;
 };
