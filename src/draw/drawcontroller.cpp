@@ -77,7 +77,7 @@ void DrawController::request(sortivo::DrawMode mode)
     sortivo::EntryList entries;
     if (!listEmpty && !untouched) {
         m_platform.setBusyCursor(true);
-        entries = sortivo::loadEntries(boxText(m_controls.list));
+        entries = m_listEntries.entries();
         // A choice of how many still to make draws nothing: nothing to ask about.
         const bool drawsNothing = mode == sortivo::DrawMode::Chosen && m_drawCount.chosen() <= 0;
         const std::optional<std::string> flaws =

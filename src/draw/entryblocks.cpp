@@ -3,6 +3,7 @@
 #include "common/textboxtext.h"
 #include "core/entrylist.h"
 
+#include <QStringEncoder>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -62,5 +63,44 @@ std::int32_t EntryBlocks::entryCount() const
         return 0;
     if (m_blocksAreEntries)
         return m_list.blockCount();
-    return std::int32_t(sortivo::loadEntries(boxText(m_list)).size());
+    return std::int32_t(entries().size());
+}
+
+sortivo::EntryList EntryBlocks::entries() const
+{
+    if (!m_blocksAreEntries)
+        return sortivo::loadEntries(boxText(m_list));
+    if (m_list.isEmpty())
+        return {};
+    // One pass over the document's text, cut where each block ends: no UTF-8 copy of the
+    // whole text to rewrite its separators and then search for them again.
+    const QString raw = m_list.toRawText();
+    std::string lines;
+    std::vector<std::size_t> starts;
+    starts.reserve(std::size_t(m_list.blockCount()) + 1);
+    // Most lists are mostly ASCII: a byte per character, and CR LF where a block ends.
+    lines.reserve(std::size_t(raw.size()) + std::size_t(m_list.blockCount()) + 16);
+    QStringEncoder utf8(QStringEncoder::Utf8, QStringConverter::Flag::Stateless);
+    for (qsizetype from = 0;;) {
+        const qsizetype end = raw.indexOf(QChar::ParagraphSeparator, from);
+        const QStringView line = QStringView(raw).mid(from, (end < 0 ? raw.size() : end) - from);
+        if (!starts.empty())
+            lines += "\r\n";
+        starts.push_back(lines.size());
+        const std::size_t at = lines.size();
+        lines.resize(at + std::size_t(utf8.requiredSpace(line.size())));
+        lines.resize(std::size_t(utf8.appendToBuffer(lines.data() + at, line) - lines.data()));
+        // Half a surrogate pair: written as the box's text is, so that the list communicated
+        // and the list drawn from are the same bytes.
+        if (utf8.hasError()) {
+            lines.resize(at);
+            lines += line.toString().toStdString();
+            utf8.resetState();
+        }
+        if (end < 0)
+            break;
+        from = end + 1;
+    }
+    starts.push_back(lines.size() + 2);
+    return sortivo::EntryList(std::move(lines), std::move(starts));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/entrylist.h"
+
 #include <QObject>
 
 #include <cstdint>
@@ -21,6 +23,9 @@ public:
     bool blocksAreEntries() const { return m_blocksAreEntries; }
     // The entries a draw would find, reading the whole text only when a line holds a break.
     std::int32_t entryCount() const;
+    // The entries a draw takes: read block by block while the blocks are entries, without
+    // building the box's whole text first.
+    sortivo::EntryList entries() const;
 
 private:
     void contentsChanged(int position, int removed, int added);

@@ -123,6 +123,12 @@ void TestBoxDraw::sameAsRewrite_data()
         QTest::newRow(qPrintable("big, teams, on what a long run left " + s))
             << bigWithoutLeadingBlank << QString() << QString() << -1 << 3 << -1 << seed << 2500;
     }
+    // Read from the blocks as from the text: no-break spaces, accents, a character beyond
+    // 16 bits.
+    QTest::newRow("characters of every kind")
+        << listOf({QStringLiteral("\u00a0a\u00a0"), QStringLiteral("é"),
+                   QStringLiteral("\U0001F600"), QString()})
+        << QString() << QString() << 2 << 0 << -1 << 3u << 0;
     QTest::newRow("nothing chosen tidies the list")
         << blanks << QString() << QString() << 0 << 0 << -1 << 1u << 0;
 }
@@ -166,6 +172,7 @@ void TestBoxDraw::sameAsRewrite()
     const std::string listBefore = ::boxText(list);
     QCOMPARE(std::size_t(blocks.entryCount()), sortivo::loadEntries(listBefore).size());
     sortivo::EntryList entries = sortivo::loadEntries(listBefore);
+    QCOMPARE(blocks.entries().joinedText(), entries.joinedText());
     const auto count = drawCount < 0 ? std::int32_t(entries.size()) : drawCount;
     sortivo::DrawRun rewrite(std::move(entries), ::boxText(results), count, teamSize,
                              wordsFor(seed));
@@ -174,11 +181,11 @@ void TestBoxDraw::sameAsRewrite()
     // The window's run has only to know whether the results are empty.
     const sortivo::ResultText start({!results.document()->isEmpty(), BoxDraw::lineBreak}, teamSize);
     BoxDraw run(*list.document(), *results.document(), blocks,
-                before ? sortivo::DrawRun(before->run().sharedEntries(), before->run().pool(),
-                                          start, count, wordsFor(seed))
-                       : sortivo::DrawRun(std::make_shared<const sortivo::EntryList>(
-                                              sortivo::loadEntries(listBefore)),
-                                          start, count, wordsFor(seed)));
+                before
+                    ? sortivo::DrawRun(before->run().sharedEntries(), before->run().pool(), start,
+                                       count, wordsFor(seed))
+                    : sortivo::DrawRun(std::make_shared<const sortivo::EntryList>(blocks.entries()),
+                                       start, count, wordsFor(seed)));
     const sortivo::DrawRun& drawn = run.run();
     // In uneven slices, as the window's timer cuts a run.
     for (std::int32_t slice = 1;
@@ -219,6 +226,11 @@ void TestBoxDraw::linesWithBreaksAreSeen()
     list.setPlainText(QStringLiteral("c"));
     QVERIFY(blocks.blocksAreEntries());
     QCOMPARE(blocks.entryCount(), 1);
+
+    // Half a surrogate pair reads as the box's text does, or the list drawn from would not be
+    // the one communicated.
+    list.setPlainText(QStringLiteral("a") + QChar(0xD800) + QStringLiteral("\nb"));
+    QCOMPARE(blocks.entries().joinedText(), sortivo::loadEntries(::boxText(list)).joinedText());
 }
 
 QTEST_MAIN(TestBoxDraw)
