@@ -18,8 +18,6 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QGuiApplication>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPushButton>
@@ -99,22 +97,23 @@ void ProofController::noteShown()
 void ProofController::fill(ProofDialog& dialog)
 {
     const sortivo::ProofSession& session = m_session.proof();
-    dialog.txtEngagement->setText(QString::fromStdString(session.commitment()));
+    ProofDialog::View view;
+    view.commitment = QString::fromStdString(session.commitment());
     const auto& list = session.communicatedList();
-    dialog.lblListe->setText(
+    view.listLine =
         list ? fromUtf8(sortivo::listLine(*list, sortivo::shownListDigits))
-             : QStringLiteral("Liste : elle sera fixée quand l'engagement sera communiqué."));
-    dialog.txtValeurPublique->setText(fromUtf8(session.publicValue()));
+             : QStringLiteral("Liste : elle sera fixée quand l'engagement sera communiqué.");
+    view.publicValue = fromUtf8(session.publicValue());
     // A value typed before the audience saw the commitment could have been chosen with it.
-    dialog.txtValeurPublique->setReadOnly(!session.publicValueOpen());
-    dialog.txtValeurPublique->setPlaceholderText(
-        session.communicatedAt() ? QStringLiteral("par exemple : dés 3, 5 et 6")
-                                 : QStringLiteral("à saisir une fois l'engagement communiqué"));
+    view.publicValueOpen = session.publicValueOpen();
+    view.publicValueHint = session.communicatedAt()
+                               ? QStringLiteral("par exemple : dés 3, 5 et 6")
+                               : QStringLiteral("à saisir une fois l'engagement communiqué");
     QStringList runs;
     for (const sortivo::RunRecord& run : session.runs())
         runs << fromUtf8(sortivo::runSummary(run));
-    dialog.txtTirages->setPlainText(runs.join(QLatin1Char('\n')));
-    QString state;
+    view.runs = runs.join(QLatin1Char('\n'));
+    QString& state = view.state;
     if (&recordSession() != &session)
         state = QStringLiteral("Le procès-verbal de l'engagement précédent (%1…) peut encore être "
                                "enregistré ou imprimé, jusqu'au prochain tirage.")
@@ -135,7 +134,7 @@ void ProofController::fill(ProofDialog& dialog)
         }))
         state += QStringLiteral("\nLes entrées contiennent des adresses électroniques ou des "
                                 "numéros de téléphone : le procès-verbal les publiera.");
-    dialog.lblEtat->setText(state);
+    dialog.display(view);
 }
 
 void ProofController::openDialog()
@@ -144,12 +143,12 @@ void ProofController::openDialog()
     // Opening the dialog shows the commitment to the organiser only; it is communicated by
     // what puts it before the audience.
     fill(dialog);
-    connect(dialog.txtValeurPublique, &QLineEdit::textEdited, &dialog,
+    connect(&dialog, &ProofDialog::publicValueEdited, &dialog,
             [this, &dialog](const QString& text) {
                 if (!m_session.setPublicValue(text.toStdString()))
                     fill(dialog);
             });
-    connect(dialog.cmdCopierEngagement, &QPushButton::clicked, &dialog, [this, &dialog] {
+    connect(&dialog, &ProofDialog::copyCommitmentClicked, &dialog, [this, &dialog] {
         if (!communicate(&dialog))
             return;
         const sortivo::ProofSession& session = m_session.proof();
@@ -159,21 +158,21 @@ void ProofController::openDialog()
             fromUtf8(sortivo::listLine(list, list.fingerprint.size())));
         fill(dialog);
     });
-    connect(dialog.cmdMontrer, &QPushButton::clicked, &dialog, [this, &dialog] {
+    connect(&dialog, &ProofDialog::showToAudienceClicked, &dialog, [this, &dialog] {
         if (!communicate(&dialog))
             return;
         fill(dialog);
         emit showToAudience();
     });
-    connect(dialog.cmdImprimerEngagement, &QPushButton::clicked, &dialog, [this, &dialog] {
+    connect(&dialog, &ProofDialog::printCommitmentClicked, &dialog, [this, &dialog] {
         printCommitment(&dialog);
         fill(dialog);
     });
-    connect(dialog.cmdEnregistrerPV, &QPushButton::clicked, &dialog, [this, &dialog] {
+    connect(&dialog, &ProofDialog::saveRecordClicked, &dialog, [this, &dialog] {
         saveRecord(&dialog);
         fill(dialog);
     });
-    connect(dialog.cmdImprimerPV, &QPushButton::clicked, &dialog, [this, &dialog] {
+    connect(&dialog, &ProofDialog::printRecordClicked, &dialog, [this, &dialog] {
         printRecord(&dialog);
         fill(dialog);
     });

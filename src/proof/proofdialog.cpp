@@ -64,6 +64,13 @@ ProofDialog::ProofDialog(QWidget* parent) : QDialog(parent)
     cmdFermer = named(new QPushButton(QStringLiteral("Fermer"), this), "cmdFermer");
     cmdFermer->setDefault(true);
     connect(cmdFermer, &QPushButton::clicked, this, &QDialog::accept);
+    connect(txtValeurPublique, &QLineEdit::textEdited, this, &ProofDialog::publicValueEdited);
+    connect(cmdCopierEngagement, &QPushButton::clicked, this, &ProofDialog::copyCommitmentClicked);
+    connect(cmdImprimerEngagement, &QPushButton::clicked, this,
+            &ProofDialog::printCommitmentClicked);
+    connect(cmdMontrer, &QPushButton::clicked, this, &ProofDialog::showToAudienceClicked);
+    connect(cmdEnregistrerPV, &QPushButton::clicked, this, &ProofDialog::saveRecordClicked);
+    connect(cmdImprimerPV, &QPushButton::clicked, this, &ProofDialog::printRecordClicked);
 
     auto* grid = new QGridLayout(this);
     int row = 0;
@@ -105,4 +112,15 @@ ProofDialog::ProofDialog(QWidget* parent) : QDialog(parent)
     grid->addWidget(buttons, row++, 0, 1, 3);
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(row - 3, 1);
+}
+
+void ProofDialog::display(const View& view)
+{
+    txtEngagement->setText(view.commitment);
+    lblListe->setText(view.listLine);
+    txtValeurPublique->setText(view.publicValue);
+    txtValeurPublique->setReadOnly(!view.publicValueOpen);
+    txtValeurPublique->setPlaceholderText(view.publicValueHint);
+    txtTirages->setPlainText(view.runs);
+    lblEtat->setText(view.state);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
 
 class QLabel;
 class QLineEdit;
@@ -13,8 +14,31 @@ class ProofDialog : public QDialog
 {
     Q_OBJECT
 public:
+    // What the dialog shows of a session.
+    struct View {
+        QString commitment;
+        QString listLine;
+        QString publicValue;
+        // Whether the public value can still be typed, and what its empty box says.
+        bool publicValueOpen = false;
+        QString publicValueHint;
+        QString runs;
+        QString state;
+    };
+
     explicit ProofDialog(QWidget* parent = nullptr);
 
+    void display(const View& view);
+
+signals:
+    void publicValueEdited(const QString& text);
+    void copyCommitmentClicked();
+    void printCommitmentClicked();
+    void showToAudienceClicked();
+    void saveRecordClicked();
+    void printRecordClicked();
+
+private:
     QLineEdit* txtEngagement;
     QLabel* lblListe;
     QLineEdit* txtValeurPublique;
