@@ -14,6 +14,7 @@
 #include "core/proofrecord.h"
 #include "core/resulttext.h"
 #include "core/unreadlines.h"
+#include "texts/listfilerefusal.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -280,17 +281,12 @@ int runDrawCommand(const DrawCommandOptions& options, const std::string& softwar
     const std::optional<sortivo::ListFileEntries> entries =
         sortivo::ListFileEntries::read(std::move(input.bytes));
     if (!entries)
-        return refuse("Ce fichier n'est pas un fichier texte.", shownPath);
+        return refuse(ListFileRefusal::utf8(ListFileRefusal::NotText), shownPath);
     switch (entries->checkLimits(sortivo::listFileLimits)) {
     case sortivo::DecodedList::Status::TooManyLines:
-        return refuse("Impossible d'ouvrir le fichier : la liste dépasse " +
-                          sortivo::frenchNumber(sortivo::listFileLimits.maxLines) + " lignes.",
-                      shownPath);
+        return refuse(ListFileRefusal::utf8(ListFileRefusal::TooManyLines), shownPath);
     case sortivo::DecodedList::Status::LineTooLong:
-        return refuse("Impossible d'ouvrir le fichier : une ligne dépasse " +
-                          sortivo::frenchNumber(sortivo::listFileLimits.maxLineChars) +
-                          " caractères.",
-                      shownPath);
+        return refuse(ListFileRefusal::utf8(ListFileRefusal::LineTooLong), shownPath);
     case sortivo::DecodedList::Status::Ok:
     case sortivo::DecodedList::Status::NotText:
         break;

@@ -1,6 +1,7 @@
 #include "cli/listinput.h"
 
 #include "core/listlimits.h"
+#include "texts/listfilerefusal.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -57,9 +58,9 @@ bool readAtMost(int fd, std::string& bytes, std::size_t expected)
     return true;
 }
 
-ListInput failure(const char* message)
+ListInput failure(ListFileRefusal::Reason reason)
 {
-    return {{}, message};
+    return {{}, ListFileRefusal::utf8(reason)};
 }
 
 } // namespace
@@ -72,18 +73,18 @@ ListInput readListInput(const std::string& path)
     if (!standardInput) {
         struct stat info;
         if (::stat(path.c_str(), &info) != 0)
-            return failure("Impossible d'ouvrir le fichier.");
+            return failure(ListFileRefusal::CannotOpen);
         if (S_ISDIR(info.st_mode))
-            return failure("Impossible d'ouvrir le fichier : c'est un dossier.");
+            return failure(ListFileRefusal::Folder);
         // A pipe would wait for a writer and a device may never end: only a plain file is a
         // list; a pipe is given as "-".
         if (!S_ISREG(info.st_mode))
-            return failure("Impossible d'ouvrir le fichier : ce n'est pas un fichier ordinaire.");
+            return failure(ListFileRefusal::NotRegular);
         if (std::size_t(info.st_size) > largestListFile)
-            return failure("Impossible d'ouvrir le fichier : il dépasse 256 Mo.");
+            return failure(ListFileRefusal::TooBig);
         fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0)
-            return failure("Impossible d'ouvrir le fichier.");
+            return failure(ListFileRefusal::CannotOpen);
         expected = std::size_t(info.st_size);
     }
     ListInput input;
@@ -91,8 +92,8 @@ ListInput readListInput(const std::string& path)
     if (!standardInput)
         ::close(fd);
     if (!read)
-        return failure("Impossible de lire le fichier.");
+        return failure(ListFileRefusal::CannotRead);
     if (input.bytes.size() > largestListFile)
-        return failure("Impossible d'ouvrir le fichier : il dépasse 256 Mo.");
+        return failure(ListFileRefusal::TooBig);
     return input;
 }

@@ -3,6 +3,7 @@
 #include "core/celltable.h"
 #include "core/listlimits.h"
 #include "sheets/sheetbook.h"
+#include "texts/listfilerefusal.h"
 
 #include <algorithm>
 #include <atomic>
@@ -57,7 +58,7 @@ TableInput readTableInput(const DrawCommandOptions& options, const std::string& 
     } else if (options.listPath != "-" && namesDelimitedFile(options.listPath)) {
         std::optional<sortivo::DelimitedTable> table = sortivo::readDelimited(bytes);
         if (!table)
-            return refused("Ce fichier n'est pas un fichier texte.", badInput);
+            return refused(ListFileRefusal::utf8(ListFileRefusal::NotText), badInput);
         sheets.push_back({{}, std::move(table->table)});
     } else {
         if (tableOptions)

@@ -9,6 +9,7 @@
 #include "listtools/columnsdialog.h"
 #include "listtools/listboxfiller.h"
 #include "listtools/listwatcher.h"
+#include "texts/listfilerefusal.h"
 
 #include <QDir>
 #include <QDragEnterEvent>
@@ -30,8 +31,6 @@ const QString nameFilter = QStringLiteral("Fichiers Texte (*.txt)");
 const QString openFilters =
     nameFilter + QStringLiteral(";;Tableaux et exports (*.csv *.tsv *.xlsx *.ods);;"
                                 "Tous les fichiers (*)");
-const QString cannotOpen = QStringLiteral("Impossible d'ouvrir le fichier");
-const QString tooBig = cannotOpen + QStringLiteral(" : il dépasse 256 Mo.");
 constexpr auto largestListFile = qint64(sortivo::largestListFile);
 constexpr qint64 readWorkDivisor = 8;
 
@@ -39,26 +38,23 @@ constexpr qint64 readWorkDivisor = 8;
 QString refusalText(ListFileReader::Outcome::Status status)
 {
     using Status = ListFileReader::Outcome::Status;
-    const QLocale french(QLocale::French);
     switch (status) {
     case Status::Ok:
     case Status::Cancelled:
     case Status::BadSheet:
         break;
     case Status::CannotOpen:
-        return cannotOpen + QStringLiteral(".");
+        return ListFileRefusal::text(ListFileRefusal::CannotOpen);
     case Status::CannotRead:
-        return QStringLiteral("Impossible de lire le fichier.");
+        return ListFileRefusal::text(ListFileRefusal::CannotRead);
     case Status::TooBig:
-        return tooBig;
+        return ListFileRefusal::text(ListFileRefusal::TooBig);
     case Status::NotText:
-        return QStringLiteral("Ce fichier n'est pas un fichier texte.");
+        return ListFileRefusal::text(ListFileRefusal::NotText);
     case Status::TooManyLines:
-        return cannotOpen + QStringLiteral(" : la liste dépasse %1 lignes.")
-                                .arg(french.toString(TextFileCommands::maxListLines));
+        return ListFileRefusal::text(ListFileRefusal::TooManyLines);
     case Status::LineTooLong:
-        return cannotOpen + QStringLiteral(" : une ligne dépasse %1 caractères.")
-                                .arg(french.toString(TextFileCommands::maxLineChars));
+        return ListFileRefusal::text(ListFileRefusal::LineTooLong);
     }
     return {};
 }
@@ -139,16 +135,16 @@ void TextFileCommands::readIntoList(const QString& path)
 {
     const QFileInfo info(path);
     if (info.isDir()) {
-        refuse(cannotOpen + QStringLiteral(" : c'est un dossier."), path);
+        refuse(ListFileRefusal::text(ListFileRefusal::Folder), path);
         return;
     }
     // A pipe would wait for a writer and a device may never end: only a plain file is a list.
     if (info.exists() && !info.isFile()) {
-        refuse(cannotOpen + QStringLiteral(" : ce n'est pas un fichier ordinaire."), path);
+        refuse(ListFileRefusal::text(ListFileRefusal::NotRegular), path);
         return;
     }
     if (info.size() > largestListFile) {
-        refuse(tooBig, path);
+        refuse(ListFileRefusal::text(ListFileRefusal::TooBig), path);
         return;
     }
     // The rest goes on after the click, a run that other requests wait for.
