@@ -7,6 +7,7 @@
 // argument 1), which must cost what changes and not the length of the lists.
 #include "app/mainwindow.h"
 #include "benchplatform.h"
+#include "sheets/sheetbook.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -24,6 +25,7 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <utility>
 
@@ -263,6 +265,28 @@ void BM_WindowOpenWorkbook(benchmark::State& state)
     timeOpens(state, w, text);
 }
 
+// What the reading thread spends of BM_WindowOpenWorkbook: the workbook's bytes to its table.
+void BM_ReadWorkbook(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("inscrits.xlsx"));
+    writeWorkbook(path, listOf(int(state.range(0))));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("cannot read the workbook");
+    const QByteArray bytes = file.readAll();
+    const std::string_view view(bytes.constData(), std::size_t(bytes.size()));
+    const std::atomic<bool> cancelled{false};
+    for (auto _ : state) {
+        const sortivo::SheetBook book = sortivo::readSheetBook(view, sortivo::spreadsheetKind(view),
+                                                               sortivo::SheetLimits(), cancelled);
+        if (book.sheets.empty() ||
+            book.sheets.front().table.rowCount() != std::size_t(state.range(0)) + 1)
+            qFatal("the workbook was not read whole");
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
 // The floor on its own line, with its own longest freeze.
 void BM_BareBoxShowsList(benchmark::State& state)
 {
@@ -378,6 +402,11 @@ void registerBenchmarks()
             ->Iterations(1)
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime();
+    benchmark::RegisterBenchmark("BM_ReadWorkbook", BM_ReadWorkbook)
+        ->Arg(1000000)
+        ->Iterations(3)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
     for (const int lines : {100000, 1000000, 2000000})
         benchmark::RegisterBenchmark("BM_ListBoxTakesLines", BM_ListBoxTakesLines)
             ->Arg(lines)

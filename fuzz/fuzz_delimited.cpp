@@ -1,6 +1,7 @@
 #include "core/celltable.h"
 #include "fuzzcheck.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -24,8 +25,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const bool titles : {false, true}) {
         const sortivo::ColumnChoice choice{titles, sortivo::defaultColumns(table, titles), true};
         const sortivo::TableEntries entries = sortivo::tableEntries(table, choice);
-        for (const std::string& entry : entries.entries)
-            FUZZ_CHECK(entry.find_first_of("\r\n\t") == std::string::npos && !entry.empty());
+        std::size_t count = 0;
+        for (std::size_t from = 0; from < entries.text.size(); ++count) {
+            const std::size_t end = std::min(entries.text.find("\r\n", from), entries.text.size());
+            const std::string_view entry = std::string_view(entries.text).substr(from, end - from);
+            FUZZ_CHECK(!entry.empty() && entry.find_first_of("\r\n\t") == std::string::npos);
+            from = end + 2;
+        }
+        FUZZ_CHECK(count == entries.count && !entries.text.ends_with("\r\n"));
+        sortivo::TableEntries kept = sortivo::tableEntries(table, {titles, choice.columns, false});
+        sortivo::dropDuplicates(kept);
+        FUZZ_CHECK(kept.text == entries.text && kept.count == entries.count);
         FUZZ_CHECK(sortivo::columnNames(table, titles).size() == table.columnCount());
     }
     return 0;

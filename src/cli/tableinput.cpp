@@ -104,10 +104,6 @@ TableInput readTableInput(const DrawCommandOptions& options, const std::string& 
             from = comma + 1;
         }
     }
-    const sortivo::TableEntries entries = sortivo::tableEntries(table, choice);
-    for (const std::string& entry : entries.entries) {
-        input.listText += entry;
-        input.listText += '\n';
-    }
+    input.listText = sortivo::tableEntries(table, choice).text;
     return input;
 }

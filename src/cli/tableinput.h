@@ -8,7 +8,7 @@
 // or .tsv name) turned into its entries as frmColonnes would, by the options.
 struct TableInput {
     bool table = false;   // false: the bytes are a text list, read as Open reads one
-    std::string listText; // the entries, each followed by LF
+    std::string listText; // the entries, CR LF between them
     // What to say on standard error when all goes well: the columns taken by default.
     std::string told;
     std::string error; // French, or empty

@@ -294,43 +294,102 @@ std::optional<std::size_t> findColumn(const CellTable& table, bool titles, std::
     return std::nullopt;
 }
 
-std::string entryOfRow(const CellTable& table, std::size_t row,
-                       const std::vector<std::size_t>& columns)
+namespace
 {
-    std::string entry;
-    for (const std::size_t column : columns) {
-        const std::size_t before = entry.size();
-        if (before > 0)
-            entry += ' ';
-        appendCleaned(entry, table.cell(row, column));
-        // An empty cell adds no second space.
-        if (entry.size() == before + 1)
-            entry.resize(before);
-    }
-    return entry;
+
+std::size_t charactersIn(std::string_view utf8)
+{
+    return std::size_t(std::count_if(utf8.begin(), utf8.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
 }
 
-TableEntries tableEntries(const CellTable& table, const ColumnChoice& choice)
+} // namespace
+
+TableEntries tableEntries(const CellTable& table, const ColumnChoice& choice,
+                          const std::atomic<bool>* stop)
 {
     TableEntries result;
-    // Reserved for every row, the entries never move, so the set can look at them in place.
-    result.entries.reserve(table.rowCount());
-    std::unordered_set<std::string_view> seen;
-    seen.reserve(table.rowCount());
+    result.text.reserve(table.textSize() + 2 * table.rowCount());
+    // An open-addressed table of where entries start, plus one (0 is free), a power of two at
+    // least twice the rows: a node-based set would allocate once an entry. An entry ends at
+    // the first CR after its start, or at the end of the text.
+    std::size_t capacity = 16;
+    while (capacity < 2 * table.rowCount())
+        capacity *= 2;
+    std::vector<std::size_t> slots(capacity, 0);
+    const std::hash<std::string_view> hash;
+    const auto entryAt = [&](std::size_t start) {
+        const std::string_view rest = std::string_view(result.text).substr(start);
+        return rest.substr(0, rest.find('\r'));
+    };
     for (std::size_t row = choice.titles ? 1 : 0; row < table.rowCount(); ++row) {
-        std::string entry = entryOfRow(table, row, choice.columns);
+        if (stop && row % 4096 == 0 && stop->load(std::memory_order_relaxed))
+            break;
+        const std::size_t before = result.text.size();
+        if (before > 0)
+            result.text += "\r\n";
+        const std::size_t start = result.text.size();
+        for (const std::size_t column : choice.columns) {
+            const std::size_t cellStart = result.text.size();
+            if (cellStart > start)
+                result.text += ' ';
+            appendCleaned(result.text, table.cell(row, column));
+            // An empty cell adds no second space.
+            if (result.text.size() == cellStart + 1 && cellStart > start)
+                result.text.resize(cellStart);
+        }
+        const std::string_view entry = std::string_view(result.text).substr(start);
         if (entry.empty()) {
+            result.text.resize(before);
             ++result.emptyRows;
             continue;
         }
-        result.entries.push_back(std::move(entry));
-        if (!seen.insert(result.entries.back()).second) {
-            ++result.duplicates;
-            if (choice.dropDuplicates)
-                result.entries.pop_back();
+        bool duplicate = false;
+        for (std::size_t slot = hash(entry) & (capacity - 1);; slot = (slot + 1) & (capacity - 1)) {
+            if (slots[slot] == 0) {
+                slots[slot] = start + 1;
+                break;
+            }
+            if (entryAt(slots[slot] - 1) == entry) {
+                duplicate = true;
+                break;
+            }
         }
+        if (duplicate) {
+            ++result.duplicates;
+            if (choice.dropDuplicates) {
+                result.text.resize(before);
+                continue;
+            }
+            result.duplicateStarts.push_back(start);
+        }
+        ++result.count;
+        // No entry has more characters than bytes: only a longer one is counted.
+        if (entry.size() > result.longestEntry)
+            result.longestEntry = std::max(result.longestEntry, charactersIn(entry));
     }
     return result;
+}
+
+void dropDuplicates(TableEntries& entries)
+{
+    std::string& text = entries.text;
+    std::size_t kept = 0; // where the text kept so far ends
+    std::size_t from = 0; // where the next part to keep starts
+    const auto keep = [&](std::size_t end) {
+        std::char_traits<char>::move(text.data() + kept, text.data() + from, end - from);
+        kept += end - from;
+    };
+    for (const std::size_t start : entries.duplicateStarts) {
+        // The duplicate goes with the CR LF before it; the first entry is never a duplicate.
+        keep(start - 2);
+        from = std::min(text.find('\r', start), text.size());
+    }
+    keep(text.size());
+    text.resize(kept);
+    entries.count -= entries.duplicateStarts.size();
+    entries.duplicateStarts.clear();
 }
 
 std::string frenchNumber(std::size_t n)
@@ -341,19 +400,20 @@ std::string frenchNumber(std::size_t n)
     return digits;
 }
 
-std::string countLine(const TableEntries& entries, bool duplicatesDropped, bool unclosedQuote)
+std::string countLine(const TableEntries& entries, bool dropping, bool unclosedQuote)
 {
     const auto counted = [](std::size_t n, const char* one, const char* many) {
         return frenchNumber(n) + (n > 1 ? many : one);
     };
-    std::string line = counted(entries.entries.size(), " entrée", " entrées");
+    const std::size_t shown =
+        entries.count - (dropping ? entries.duplicateStarts.size() : std::size_t(0));
+    std::string line = counted(shown, " entrée", " entrées");
     if (entries.emptyRows > 0)
         line += " · " + counted(entries.emptyRows, " ligne vide ignorée", " lignes vides ignorées");
     if (entries.duplicates > 0)
-        line += " · " +
-                counted(entries.duplicates,
-                        duplicatesDropped ? " entrée en double retirée" : " entrée en double",
-                        duplicatesDropped ? " entrées en double retirées" : " entrées en double");
+        line += " · " + counted(entries.duplicates,
+                                dropping ? " entrée en double retirée" : " entrée en double",
+                                dropping ? " entrées en double retirées" : " entrées en double");
     if (unclosedQuote)
         line += " · un guillemet n'est pas fermé : lu jusqu'à la fin du fichier";
     return line;

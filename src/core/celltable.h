@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -74,19 +75,31 @@ struct ColumnChoice {
     bool dropDuplicates = false;
 };
 
+// A table's entries as one list text, CR LF between them, ready for the list box: a million
+// entries cost one string and no allocation each.
 struct TableEntries {
-    std::vector<std::string> entries;
+    std::string text;
+    std::size_t count = 0;
     std::size_t emptyRows = 0;  // rows whose chosen cells are all empty
     std::size_t duplicates = 0; // entries equal to an earlier one (dropped or not)
+    // The longest entry, in characters.
+    std::size_t longestEntry = 0;
+    // Where each entry equal to an earlier one starts in `text`, while they are kept.
+    std::vector<std::size_t> duplicateStarts;
+
+    std::string_view first() const { return std::string_view(text).substr(0, text.find('\r')); }
 };
 
-// The chosen cells of a row, each with its line breaks and tabs made spaces and trimmed,
-// joined by one space; empty when they are all empty.
-std::string entryOfRow(const CellTable& table, std::size_t row,
-                       const std::vector<std::size_t>& columns);
-TableEntries tableEntries(const CellTable& table, const ColumnChoice& choice);
-// The line under the dialog's preview: "350 entrées · 2 lignes vides ignorées · ...".
-std::string countLine(const TableEntries& entries, bool duplicatesDropped, bool unclosedQuote);
+// Each entry is the chosen cells of a row, each with its line breaks and tabs made spaces and
+// trimmed, joined by one space; a row whose chosen cells are all empty makes none. Stops
+// early, with what it had, once `stop` is set.
+TableEntries tableEntries(const CellTable& table, const ColumnChoice& choice,
+                          const std::atomic<bool>* stop = nullptr);
+// Takes out the duplicates that `entries` kept, the first of each staying where it was.
+void dropDuplicates(TableEntries& entries);
+// The line under the dialog's preview: "350 entrées · 2 lignes vides ignorées · ...", for
+// entries counted with their duplicates kept, as they will be once `dropping` them or not.
+std::string countLine(const TableEntries& entries, bool dropping, bool unclosedQuote);
 // A count in French, its thousands set apart by narrow no-break spaces.
 std::string frenchNumber(std::size_t n);
 

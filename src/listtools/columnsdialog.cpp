@@ -1,5 +1,8 @@
 #include "listtools/columnsdialog.h"
 
+#include "common/platform.h"
+#include "listtools/entrycounter.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -11,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace
 {
@@ -24,13 +28,16 @@ QString text(std::string_view utf8)
 
 } // namespace
 
-ColumnsDialog::ColumnsDialog(const std::vector<sortivo::Sheet>& sheets, bool unclosedQuote,
-                             QWidget* parent)
-    : QDialog(parent), m_sheets(sheets), m_unclosedQuote(unclosedQuote),
+ColumnsDialog::ColumnsDialog(const std::vector<sortivo::Sheet>& sheets,
+                             const sortivo::ColumnChoice& choice, sortivo::TableEntries entries,
+                             bool unclosedQuote, Platform& platform, QWidget* parent)
+    : QDialog(parent), m_sheets(sheets), m_unclosedQuote(unclosedQuote), m_platform(platform),
       m_sheetChoice(new QComboBox(this)), m_preview(new QTableWidget(this)),
       m_titles(new QCheckBox(QStringLiteral("La première ligne contient les titres"), this)),
       m_columns(new QListWidget(this)), m_example(new QLabel(this)), m_count(new QLabel(this)),
-      m_dropDuplicates(new QCheckBox(QStringLiteral("Ne garder qu'une fois chaque entrée"), this))
+      m_dropDuplicates(new QCheckBox(QStringLiteral("Ne garder qu'une fois chaque entrée"), this)),
+      m_ok(new QPushButton(QStringLiteral("OK"), this)), m_counter(new EntryCounter(sheets, this)),
+      m_entries(std::move(entries))
 {
     setObjectName(QStringLiteral("frmColonnes"));
     setWindowTitle(QStringLiteral("Colonnes de la liste"));
@@ -42,9 +49,8 @@ ColumnsDialog::ColumnsDialog(const std::vector<sortivo::Sheet>& sheets, bool unc
     m_example->setObjectName(QStringLiteral("lblExemple"));
     m_count->setObjectName(QStringLiteral("lblDecompte"));
     m_dropDuplicates->setObjectName(QStringLiteral("chkDoublons"));
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("cmdOK"));
-    ok->setDefault(true);
+    m_ok->setObjectName(QStringLiteral("cmdOK"));
+    m_ok->setDefault(true);
     auto* cancel = new QPushButton(QStringLiteral("Annuler"), this);
     cancel->setObjectName(QStringLiteral("cmdAnnuler"));
 
@@ -75,14 +81,14 @@ ColumnsDialog::ColumnsDialog(const std::vector<sortivo::Sheet>& sheets, bool unc
     layout->addWidget(m_dropDuplicates);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(ok);
+    buttons->addWidget(m_ok);
     buttons->addWidget(cancel);
     layout->addLayout(buttons);
     resize(640, 560);
 
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_ok, &QPushButton::clicked, this, &ColumnsDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(m_sheetChoice, &QComboBox::currentIndexChanged, this, &ColumnsDialog::showSheet);
+    connect(m_sheetChoice, &QComboBox::currentIndexChanged, this, &ColumnsDialog::chooseSheet);
     connect(m_titles, &QCheckBox::toggled, this, [this] {
         const std::vector<std::string> names = sortivo::columnNames(table(), m_titles->isChecked());
         const std::vector<std::size_t> chosen =
@@ -96,11 +102,19 @@ ColumnsDialog::ColumnsDialog(const std::vector<sortivo::Sheet>& sheets, bool unc
                                     ? Qt::Checked
                                     : Qt::Unchecked);
         }
-        showEntries();
+        recount();
     });
-    connect(m_columns, &QListWidget::itemChanged, this, &ColumnsDialog::showEntries);
+    connect(m_columns, &QListWidget::itemChanged, this, &ColumnsDialog::recount);
+    // The count holds the duplicates: keeping them or not changes only the words.
     connect(m_dropDuplicates, &QCheckBox::toggled, this, &ColumnsDialog::showEntries);
-    showSheet();
+    connect(m_counter, &EntryCounter::counted, this, &ColumnsDialog::counted);
+    showSheet(choice);
+    showEntries();
+}
+
+ColumnsDialog::~ColumnsDialog()
+{
+    setBusy(false);
 }
 
 const sortivo::CellTable& ColumnsDialog::table() const
@@ -124,7 +138,33 @@ sortivo::ColumnChoice ColumnsDialog::choice() const
     return chosen;
 }
 
-void ColumnsDialog::showSheet()
+sortivo::TableEntries ColumnsDialog::takeEntries()
+{
+    sortivo::TableEntries entries = std::move(m_entries.value());
+    m_entries.reset();
+    if (m_dropDuplicates->isChecked())
+        sortivo::dropDuplicates(entries);
+    return entries;
+}
+
+void ColumnsDialog::accept()
+{
+    if (!m_entries) {
+        m_acceptWhenCounted = true;
+        return;
+    }
+    if (m_entries->count > 0)
+        QDialog::accept();
+}
+
+void ColumnsDialog::chooseSheet()
+{
+    const bool titles = sortivo::firstRowLooksLikeTitles(table());
+    showSheet({titles, sortivo::defaultColumns(table(), titles), false});
+    recount();
+}
+
+void ColumnsDialog::showSheet(const sortivo::ColumnChoice& choice)
 {
     const sortivo::CellTable& cells = table();
     const std::size_t rows = std::min(previewRows, cells.rowCount());
@@ -137,31 +177,52 @@ void ColumnsDialog::showSheet()
                                new QTableWidgetItem(text(cells.cell(row, column))));
     m_preview->resizeColumnsToContents();
 
-    const bool titles = sortivo::firstRowLooksLikeTitles(cells);
-    const std::vector<std::string> names = sortivo::columnNames(cells, titles);
-    const std::vector<std::size_t> chosen = sortivo::defaultColumns(cells, titles);
-    {
-        const QSignalBlocker titlesBlocker(m_titles);
-        const QSignalBlocker columnsBlocker(m_columns);
-        m_titles->setChecked(titles);
-        m_columns->clear();
-        for (std::size_t column = 0; column < names.size(); ++column) {
-            auto* item = new QListWidgetItem(text(names[column]), m_columns);
-            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
-            item->setCheckState(std::find(chosen.begin(), chosen.end(), column) != chosen.end()
-                                    ? Qt::Checked
-                                    : Qt::Unchecked);
-        }
+    const std::vector<std::string> names = sortivo::columnNames(cells, choice.titles);
+    const QSignalBlocker titlesBlocker(m_titles);
+    const QSignalBlocker columnsBlocker(m_columns);
+    m_titles->setChecked(choice.titles);
+    m_columns->clear();
+    for (std::size_t column = 0; column < names.size(); ++column) {
+        auto* item = new QListWidgetItem(text(names[column]), m_columns);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
+        item->setCheckState(std::find(choice.columns.begin(), choice.columns.end(), column) !=
+                                    choice.columns.end()
+                                ? Qt::Checked
+                                : Qt::Unchecked);
     }
+}
+
+void ColumnsDialog::recount()
+{
+    m_entries.reset();
+    setBusy(true);
+    m_counter->count(sheetIndex(), choice());
+}
+
+void ColumnsDialog::counted(std::shared_ptr<sortivo::TableEntries> entries)
+{
+    m_entries = std::move(*entries);
+    setBusy(false);
     showEntries();
+    if (std::exchange(m_acceptWhenCounted, false))
+        accept();
 }
 
 void ColumnsDialog::showEntries()
 {
-    const sortivo::ColumnChoice chosen = choice();
-    const sortivo::TableEntries entries = sortivo::tableEntries(table(), chosen);
-    m_example->setText(QStringLiteral("Exemple : ") +
-                       (entries.entries.empty() ? QString() : text(entries.entries.front())));
-    m_count->setText(text(sortivo::countLine(entries, chosen.dropDuplicates, m_unclosedQuote)));
-    findChild<QPushButton*>(QStringLiteral("cmdOK"))->setEnabled(!entries.entries.empty());
+    // While a new choice is counted, the last counts stay in view.
+    if (!m_entries)
+        return;
+    m_example->setText(QStringLiteral("Exemple : ") + text(m_entries->first()));
+    m_count->setText(
+        text(sortivo::countLine(*m_entries, m_dropDuplicates->isChecked(), m_unclosedQuote)));
+    m_ok->setEnabled(m_entries->count > 0);
+}
+
+void ColumnsDialog::setBusy(bool busy)
+{
+    if (busy == m_busy)
+        return;
+    m_busy = busy;
+    m_platform.setBusyCursor(busy);
 }

@@ -5,33 +5,54 @@
 
 #include <QDialog>
 
+#include <memory>
+#include <optional>
 #include <vector>
 
+class EntryCounter;
+class Platform;
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QListWidget;
+class QPushButton;
 class QTableWidget;
 
 // frmColonnes: which sheet, whether the first row holds titles, and which columns make an
-// entry, with a preview of the rows, the first entry and the counts as they will be.
+// entry, with a preview of the rows, the first entry and the counts as they will be. A new
+// choice is counted off the window's thread, the pointer busy meanwhile; OK waits for it.
 class ColumnsDialog : public QDialog
 {
     Q_OBJECT
 public:
-    // `sheets` stay owned by the caller and must outlive the dialog.
-    ColumnsDialog(const std::vector<sortivo::Sheet>& sheets, bool unclosedQuote, QWidget* parent);
+    // `sheets` stay owned by the caller and must outlive the dialog; `entries` are the first
+    // sheet's by `choice`, counted with their duplicates kept.
+    ColumnsDialog(const std::vector<sortivo::Sheet>& sheets, const sortivo::ColumnChoice& choice,
+                  sortivo::TableEntries entries, bool unclosedQuote, Platform& platform,
+                  QWidget* parent);
+    ~ColumnsDialog() override;
 
     std::size_t sheetIndex() const;
-    sortivo::ColumnChoice choice() const;
+    // Once accepted: the entries as the dialog last told them, duplicates dropped if asked.
+    sortivo::TableEntries takeEntries();
+
+public slots:
+    // Waits for a count in progress, and accepts only a choice that makes entries.
+    void accept() override;
 
 private:
-    void showSheet();
+    void showSheet(const sortivo::ColumnChoice& choice);
+    void chooseSheet();
+    void recount();
+    void counted(std::shared_ptr<sortivo::TableEntries> entries);
     void showEntries();
+    void setBusy(bool busy);
+    sortivo::ColumnChoice choice() const;
     const sortivo::CellTable& table() const;
 
     const std::vector<sortivo::Sheet>& m_sheets;
     const bool m_unclosedQuote;
+    Platform& m_platform;
     QComboBox* m_sheetChoice;
     QTableWidget* m_preview;
     QCheckBox* m_titles;
@@ -39,4 +60,10 @@ private:
     QLabel* m_example;
     QLabel* m_count;
     QCheckBox* m_dropDuplicates;
+    QPushButton* m_ok;
+    EntryCounter* m_counter;
+    // Those of the choice shown; none while it is being counted.
+    std::optional<sortivo::TableEntries> m_entries;
+    bool m_acceptWhenCounted = false;
+    bool m_busy = false;
 };

@@ -41,6 +41,16 @@ std::optional<QByteArray> readPastLimit(QFile& file, qint64 limit, qint64 sizeHi
     return bytes;
 }
 
+void countDefaultEntries(Outcome& outcome, const std::atomic<bool>& cancelled)
+{
+    if (outcome.sheets.empty())
+        return;
+    const sortivo::CellTable& table = outcome.sheets.front().table;
+    outcome.choice.titles = sortivo::firstRowLooksLikeTitles(table);
+    outcome.choice.columns = sortivo::defaultColumns(table, outcome.choice.titles);
+    outcome.entries = sortivo::tableEntries(table, outcome.choice, &cancelled);
+}
+
 void readListFile(const QString& path, qint64 sizeHint, qint64 largestFile,
                   const sortivo::DecodeLimits& limits, const std::atomic<bool>& cancelled,
                   const std::function<void(qint64)>& pieceRead, Outcome& outcome)
@@ -79,6 +89,7 @@ void readListFile(const QString& path, qint64 sizeHint, qint64 largestFile,
         }
         outcome.status = cancelled ? Outcome::Status::Cancelled : Outcome::Status::Ok;
         outcome.sheets = std::move(book.sheets);
+        countDefaultEntries(outcome, cancelled);
         return;
     }
     const QString suffix = QFileInfo(path).suffix().toLower();
@@ -91,6 +102,7 @@ void readListFile(const QString& path, qint64 sizeHint, qint64 largestFile,
         outcome.status = cancelled ? Outcome::Status::Cancelled : Outcome::Status::Ok;
         outcome.unclosedQuote = table->unclosedQuote;
         outcome.sheets.push_back({{}, std::move(table->table)});
+        countDefaultEntries(outcome, cancelled);
         return;
     }
     sortivo::DecodedList decoded = sortivo::decodeListFile(view, limits);
@@ -150,6 +162,7 @@ void ListFileReader::threadEnded()
         outcome->listText.clear();
         outcome->listText.shrink_to_fit();
         outcome->sheets.clear();
+        outcome->entries = {};
     }
     emit finished(std::move(outcome));
 }

@@ -40,6 +40,10 @@ public:
         // empty for a text list.
         std::vector<sortivo::Sheet> sheets;
         bool unclosedQuote = false;
+        // The first sheet's columns as frmColonnes proposes them, and its entries by them,
+        // counted here so that the window need not count a million rows.
+        sortivo::ColumnChoice choice;
+        sortivo::TableEntries entries;
     };
 
     // Files past `largestFile` bytes are refused without being read whole.

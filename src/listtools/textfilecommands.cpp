@@ -197,39 +197,30 @@ void TextFileCommands::chooseColumns(ListFileReader::Outcome& outcome)
     m_runState.clearProgress();
     m_shownFraction = 0;
     m_readWork = 0;
-    ColumnsDialog dialog(outcome.sheets, outcome.unclosedQuote, m_window);
-    m_platform.runModal(dialog);
-    if (dialog.result() != QDialog::Accepted) {
-        m_runState.end();
-        m_listWatcher.refreshList();
-        return;
+    sortivo::TableEntries entries;
+    {
+        // Gone before the sheets are, with the thread that counts in them.
+        ColumnsDialog dialog(outcome.sheets, outcome.choice, std::move(outcome.entries),
+                             outcome.unclosedQuote, m_platform, m_window);
+        m_platform.runModal(dialog);
+        if (dialog.result() != QDialog::Accepted) {
+            m_runState.end();
+            m_listWatcher.refreshList();
+            return;
+        }
+        m_platform.setBusyCursor(true);
+        entries = dialog.takeEntries();
     }
-    m_platform.setBusyCursor(true);
-    sortivo::TableEntries entries =
-        sortivo::tableEntries(outcome.sheets[dialog.sheetIndex()].table, dialog.choice());
     outcome.sheets.clear();
     const auto refused = [&](Status status) {
         m_runState.end();
         refuse(refusalText(status), m_openingPath);
     };
-    if (entries.entries.size() > maxListLines)
+    if (entries.count > maxListLines)
         return refused(Status::TooManyLines);
-    std::size_t bytes = 0;
-    for (const std::string& entry : entries.entries) {
-        if (entry.size() > maxLineChars &&
-            QString::fromStdString(entry).toUcs4().size() > qsizetype(maxLineChars))
-            return refused(Status::LineTooLong);
-        bytes += entry.size() + 2;
-    }
-    std::string listText;
-    listText.reserve(bytes);
-    for (const std::string& entry : entries.entries) {
-        if (!listText.empty())
-            listText += "\r\n";
-        listText += entry;
-    }
-    entries = {};
-    m_filler->start(std::move(listText));
+    if (entries.longestEntry > maxLineChars)
+        return refused(Status::LineTooLong);
+    m_filler->start(std::move(entries.text));
 }
 
 // Reading and decoding a byte costs about an eighth of putting it into the box. The reading

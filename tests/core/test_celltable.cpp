@@ -182,16 +182,38 @@ void TestCellTable::entries_data()
         << std::vector<std::string>{"0042 Dupont Jean", "0043", "0044 Lefèvre de Zoé A",
                                     "0045 Dupont Jean"}
         << std::string("4 entrées · 1 ligne vide ignorée");
+    QTest::newRow("a one-character cell is kept")
+        << Rows{{"Nom", "Prénom"}, {"A", "Jean"}, {"B", ""}} << std::vector<std::size_t>{0, 1}
+        << false << std::vector<std::string>{"A Jean", "B"} << std::string("2 entrées");
+    QTest::newRow("duplicates dropped in a row, the first of each kept")
+        << Rows{{"Nom"}, {"a"}, {"b"}, {"a"}, {"a"}, {"c"}, {"b"}} << std::vector<std::size_t>{0}
+        << true << std::vector<std::string>{"a", "b", "c"}
+        << std::string("3 entrées · 3 entrées en double retirées");
 }
 
 void TestCellTable::entries()
 {
     const sortivo::CellTable table = tableOf(FETCHED(Rows, rows));
+    const auto& columns = FETCHED(std::vector<std::size_t>, columns);
     QFETCH(bool, drop);
-    const sortivo::TableEntries entries =
-        sortivo::tableEntries(table, {true, FETCHED(std::vector<std::size_t>, columns), drop});
-    QCOMPARE(entries.entries, FETCHED(std::vector<std::string>, entries));
+    const auto& expected = FETCHED(std::vector<std::string>, entries);
+    // The dialog counts once with the duplicates kept, whatever chkDoublons says.
+    sortivo::TableEntries entries = sortivo::tableEntries(table, {true, columns, false});
     QCOMPARE(sortivo::countLine(entries, drop, false), FETCHED(std::string, count));
+    if (drop)
+        sortivo::dropDuplicates(entries);
+    std::vector<std::string> lines;
+    std::size_t longest = 0;
+    for (const QString& line : QString::fromStdString(entries.text).split(QStringLiteral("\r\n"))) {
+        lines.push_back(line.toStdString());
+        longest = std::max(longest, std::size_t(line.toUcs4().size()));
+    }
+    QCOMPARE(lines, expected);
+    QCOMPARE(entries.count, expected.size());
+    QCOMPARE(entries.first(), std::string_view(expected.front()));
+    QCOMPARE(entries.longestEntry, longest);
+    // The command line drops them as it reads the rows, to the same list.
+    QCOMPARE(sortivo::tableEntries(table, {true, columns, drop}).text, entries.text);
 }
 
 QTEST_APPLESS_MAIN(TestCellTable)

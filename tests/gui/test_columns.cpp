@@ -72,6 +72,8 @@ void TestColumns::dialog_data()
     QTest::addColumn<int>("sheet");
     QTest::addColumn<bool>("dropDuplicates");
     QTest::addColumn<bool>("ok");
+    // OK clicked while the new sheet is still being counted.
+    QTest::addColumn<bool>("okAtOnce");
     QTest::addColumn<QString>("example");
     QTest::addColumn<QString>("count");
     QTest::addColumn<QStringList>("lines");
@@ -80,7 +82,7 @@ void TestColumns::dialog_data()
     const QString countAll =
         QStringLiteral("5 entrées · 1 ligne vide ignorée · 1 entrée en double");
     QTest::newRow("ticketing CSV, OK")
-        << ticketing << 0 << false << true << QStringLiteral("Exemple : 0042 Dupont Jean")
+        << ticketing << 0 << false << true << false << QStringLiteral("Exemple : 0042 Dupont Jean")
         << countAll
         << QStringList{QStringLiteral("0042 Dupont Jean"),
                        QStringLiteral("0043 Martin \"la Flèche\" Hélène"),
@@ -88,19 +90,21 @@ void TestColumns::dialog_data()
                        QStringLiteral("0045 Lefèvre de Saint-Ours Zoé"),
                        QStringLiteral("0042 Dupont Jean")};
     QTest::newRow("ticketing CSV, Annuler")
-        << ticketing << 0 << false << false << QStringLiteral("Exemple : 0042 Dupont Jean")
+        << ticketing << 0 << false << false << false << QStringLiteral("Exemple : 0042 Dupont Jean")
         << countAll << oldList;
     QTest::newRow("ticketing CSV, duplicates kept once")
-        << ticketing << 0 << true << true << QStringLiteral("Exemple : 0042 Dupont Jean")
+        << ticketing << 0 << true << true << false << QStringLiteral("Exemple : 0042 Dupont Jean")
         << countAll
         << QStringList{QStringLiteral("0042 Dupont Jean"),
                        QStringLiteral("0043 Martin \"la Flèche\" Hélène"),
                        QStringLiteral("0044 Durand; Fils Éric"),
                        QStringLiteral("0045 Lefèvre de Saint-Ours Zoé")};
-    QTest::newRow("spreadsheet, second sheet")
-        << QStringLiteral("classeur_libreoffice.ods") << 1 << false << true
-        << QStringLiteral("Exemple : Petit Noël") << QStringLiteral("2 entrées")
-        << QStringList{QStringLiteral("Petit Noël"), QStringLiteral("Garçon Anaïs")};
+    for (const bool atOnce : {false, true})
+        QTest::newRow(atOnce ? "spreadsheet, second sheet, OK before it is counted"
+                             : "spreadsheet, second sheet")
+            << QStringLiteral("classeur_libreoffice.ods") << 1 << false << true << atOnce
+            << QStringLiteral("Exemple : Petit Noël") << QStringLiteral("2 entrées")
+            << QStringList{QStringLiteral("Petit Noël"), QStringLiteral("Garçon Anaïs")};
 }
 
 void TestColumns::dialog()
@@ -109,6 +113,7 @@ void TestColumns::dialog()
     QFETCH(int, sheet);
     QFETCH(bool, dropDuplicates);
     QFETCH(bool, ok);
+    QFETCH(bool, okAtOnce);
     QFETCH(QString, example);
     QFETCH(QString, count);
     QFETCH(QStringList, lines);
@@ -120,13 +125,23 @@ void TestColumns::dialog()
         QVERIFY(!m_platform->busy());
         auto* sheets = control<QComboBox>(dialog, QStringLiteral("cmbFeuille"));
         sheets->setCurrentIndex(sheet);
+        // Another sheet is counted off the window's thread, the pointer busy meanwhile.
+        QCOMPARE(m_platform->busy(), sheet != 0);
         QVERIFY(control<QCheckBox>(dialog, QStringLiteral("chkTitres"))->isChecked());
         QVERIFY(control<QTableWidget>(dialog, QStringLiteral("tblApercu"))->rowCount() > 1);
         QVERIFY(control<QListWidget>(dialog, QStringLiteral("lstColonnes"))->count() > 1);
         auto* duplicates = control<QCheckBox>(dialog, QStringLiteral("chkDoublons"));
         QVERIFY(!duplicates->isChecked());
-        QCOMPARE(control<QLabel>(dialog, QStringLiteral("lblExemple"))->text(), example);
+        if (okAtOnce) {
+            control<QPushButton>(dialog, QStringLiteral("cmdOK"))->click();
+            QCOMPARE(dialog.result(), int(QDialog::Rejected));
+            QTRY_COMPARE(dialog.result(), int(QDialog::Accepted));
+        }
+        QTRY_COMPARE(control<QLabel>(dialog, QStringLiteral("lblExemple"))->text(), example);
         QCOMPARE(control<QLabel>(dialog, QStringLiteral("lblDecompte"))->text(), count);
+        QVERIFY(!m_platform->busy());
+        if (okAtOnce)
+            return;
         duplicates->setChecked(dropDuplicates);
         control<QPushButton>(dialog, ok ? QStringLiteral("cmdOK") : QStringLiteral("cmdAnnuler"))
             ->click();
