@@ -1,6 +1,7 @@
 #include "sheets/sheetbook.h"
 
 #include <QString>
+#include <QStringEncoder>
 #include <QXmlStreamReader>
 
 #include <zip.h>
@@ -11,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <thread>
 #include <unordered_set>
 
 namespace sortivo
@@ -69,6 +71,15 @@ std::string entryText(zip_t* archive, const char* name, std::size_t largest)
     return got == zip_int64_t(stat.size) ? text : std::string();
 }
 
+// Whether "table:table-row" or "table-row" is "table-row"; by its end, which is quicker than
+// looking for the colon in every name of a large sheet.
+bool hasLocalName(QStringView qualified, const char* name)
+{
+    const QLatin1StringView local(name);
+    return qualified.endsWith(local) && (qualified.size() == local.size() ||
+                                         qualified[qualified.size() - local.size() - 1] == u':');
+}
+
 // One part of the archive read as XML a piece at a time, so that a large sheet never lies
 // whole in memory. Declarations are refused at once: entities are never expanded.
 class XmlPart
@@ -83,6 +94,9 @@ public:
             m_file.reset(zip_fopen(archive, name.c_str(), 0));
         if (!m_file)
             m_error = damaged;
+        // Elements are told by their local names alone, so resolving namespaces would only
+        // cost: it is a third of the reading of a large sheet.
+        m_xml.setNamespaceProcessing(false);
     }
     QXmlStreamReader& xml() { return m_xml; }
     // The next token; false at the end of the part, on an error (told in `error`) or when
@@ -109,13 +123,18 @@ public:
             return token != QXmlStreamReader::EndDocument;
         }
     }
-    // The local name of the element just started or ended.
-    bool is(const char* name) const { return m_xml.name() == QLatin1StringView(name); }
-    QString attribute(const char* name) const
+    // Whether the element just started or ended has the local name `name`.
+    bool is(const char* name) const { return hasLocalName(m_xml.qualifiedName(), name); }
+    // The value of the attribute of local name `name`, valid until the next token; namespace
+    // declarations are no attributes.
+    QStringView attribute(const char* name) const
     {
-        for (const QXmlStreamAttribute& a : m_xml.attributes())
-            if (a.name() == QLatin1StringView(name))
-                return a.value().toString();
+        const QXmlStreamAttributes attributes = m_xml.attributes();
+        for (const QXmlStreamAttribute& a : attributes) {
+            const QStringView qualified = a.qualifiedName();
+            if (hasLocalName(qualified, name) && !qualified.startsWith(QLatin1StringView("xmlns")))
+                return a.value();
+        }
         return {};
     }
 
@@ -174,13 +193,25 @@ std::string checkArchive(zip_t* archive, const SheetLimits& limits, std::uint64_
     return {};
 }
 
-void appendUtf8(std::string& out, const QString& text)
+// Without the copies of QString::toStdString, which a million cells would pay each.
+void appendUtf8(std::string& out, QStringView text)
 {
-    out += text.toStdString();
+    QStringEncoder encoder(QStringEncoder::Utf8);
+    const std::size_t had = out.size();
+    out.resize(had + std::size_t(encoder.requiredSpace(text.size())));
+    char* const end = encoder.appendToBuffer(out.data() + had, text);
+    out.resize(std::size_t(end - out.data()));
+}
+
+std::string utf8(QStringView text)
+{
+    std::string out;
+    appendUtf8(out, text);
+    return out;
 }
 
 // "AB12" -> 27 (from 0); nothing for a reference without letters.
-std::optional<std::size_t> columnOfReference(const QString& reference)
+std::optional<std::size_t> columnOfReference(QStringView reference)
 {
     std::size_t column = 0;
     qsizetype i = 0;
@@ -294,7 +325,7 @@ XlsxStyles readStyles(zip_t* archive, std::uint64_t& budget, const std::atomic<b
         if (part.xml().isStartElement()) {
             if (part.is("numFmt"))
                 custom[part.attribute("numFmtId").toInt()] =
-                    isDateFormatCode(part.attribute("formatCode"));
+                    isDateFormatCode(part.attribute("formatCode").toString());
             else if (part.is("cellXfs"))
                 inCellFormats = true;
             else if (inCellFormats && part.is("xf")) {
@@ -336,7 +367,7 @@ std::vector<std::string> readSharedStrings(zip_t* archive, const std::string& na
             else if (part.is("t"))
                 inText = false;
         } else if (xml.isCharacters() && inText) {
-            appendUtf8(strings.back(), xml.text().toString());
+            appendUtf8(strings.back(), xml.text());
         }
     }
     return strings;
@@ -348,14 +379,17 @@ struct XlsxCell {
     std::string value;
 };
 
-std::string shownXlsxCell(const XlsxCell& cell, const std::vector<std::string>& shared,
-                          const XlsxStyles& styles)
+// A shared string's cell: its index, or one past any there can be.
+std::size_t sharedIndex(const XlsxCell& cell)
 {
-    if (cell.type == "s") {
-        const std::optional<double> index = numberOf(cell.value);
-        return index && *index >= 0 && *index < double(shared.size()) ? shared[std::size_t(*index)]
-                                                                      : std::string();
-    }
+    const std::optional<double> index = numberOf(cell.value);
+    return index && *index >= 0 && *index < 1e15 ? std::size_t(*index)
+                                                 : std::numeric_limits<std::size_t>::max() >> 3;
+}
+
+// Any other cell.
+std::string shownXlsxCell(const XlsxCell& cell, const XlsxStyles& styles)
+{
     if (cell.type == "inlineStr" || cell.type == "str" || cell.type == "e" || cell.type == "d")
         return cell.value;
     if (cell.type == "b")
@@ -375,9 +409,90 @@ std::string shownXlsxCell(const XlsxCell& cell, const std::vector<std::string>& 
     return shownNumber(*number);
 }
 
-bool readXlsxSheet(zip_t* archive, const std::string& name, const std::vector<std::string>& shared,
-                   const XlsxStyles& styles, std::uint64_t& budget, const SheetLimits& limits,
-                   const std::atomic<bool>& cancelled, CellTable& table, std::string& error)
+// A sheet as read before the shared strings are: what it hands its table, replayed once they
+// are known, so that both parts are read at once on two cores. A large sheet spends nearly all
+// its time in the XML reader, and the shared strings are a third of it.
+class SheetRecord
+{
+public:
+    void addCell(std::string_view text)
+    {
+        if (text.empty())
+            return addEmptyCells(1);
+        m_text.append(text);
+        push(Op::Cell, text.size());
+        m_rowHasCells = true;
+    }
+    // Past the strings there are, an empty cell.
+    void addShared(std::size_t index)
+    {
+        push(Op::Shared, index);
+        m_rowHasCells = true;
+    }
+    void addEmptyCells(std::size_t count) { push(Op::EmptyCells, count); }
+    void endRow()
+    {
+        push(Op::EndRow, 0);
+        if (m_rowHasCells) {
+            m_rows += m_pendingRows + 1;
+            m_pendingRows = 0;
+        } else {
+            ++m_pendingRows;
+        }
+        m_rowHasCells = false;
+    }
+    void addEmptyRows(std::size_t count)
+    {
+        push(Op::EmptyRows, count);
+        m_pendingRows += count;
+    }
+    // The rows the table will hold at most: a shared string is counted as not empty.
+    std::size_t rowCount() const { return m_rows; }
+
+    void replay(const std::vector<std::string>& shared, CellTable& table) const
+    {
+        std::size_t at = 0;
+        for (const std::uint64_t op : m_ops) {
+            const std::size_t argument = std::size_t(op >> 3);
+            switch (Op(op & 7)) {
+            case Op::Cell:
+                table.addCell(std::string_view(m_text).substr(at, argument));
+                at += argument;
+                break;
+            case Op::Shared:
+                table.addCell(argument < shared.size() ? std::string_view(shared[argument])
+                                                       : std::string_view());
+                break;
+            case Op::EmptyCells:
+                table.addEmptyCells(argument);
+                break;
+            case Op::EndRow:
+                table.endRow();
+                break;
+            case Op::EmptyRows:
+                table.addEmptyRows(argument);
+                break;
+            }
+        }
+    }
+
+private:
+    enum class Op : std::uint64_t { Cell, Shared, EmptyCells, EndRow, EmptyRows };
+    void push(Op op, std::size_t argument)
+    {
+        m_ops.push_back(std::uint64_t(argument) << 3 | std::uint64_t(op));
+    }
+
+    std::string m_text;
+    std::vector<std::uint64_t> m_ops;
+    std::size_t m_rows = 0;
+    std::size_t m_pendingRows = 0;
+    bool m_rowHasCells = false;
+};
+
+bool readXlsxSheet(zip_t* archive, const std::string& name, const XlsxStyles& styles,
+                   std::uint64_t& budget, const SheetLimits& limits,
+                   const std::atomic<bool>& cancelled, SheetRecord& table, std::string& error)
 {
     XmlPart part(archive, name, budget, cancelled, error);
     std::size_t nextRow = 1;
@@ -408,7 +523,7 @@ bool readXlsxSheet(zip_t* archive, const std::string& name, const std::vector<st
                     table.addEmptyCells(*column - nextColumn);
                 if (column && *column >= nextColumn)
                     nextColumn = *column;
-                cell = XlsxCell{part.attribute("t").toStdString(), part.attribute("s").toInt(), {}};
+                cell = XlsxCell{utf8(part.attribute("t")), part.attribute("s").toInt(), {}};
             } else if (part.is("v") && cell) {
                 inValue = true;
             } else if (part.is("is")) {
@@ -426,8 +541,10 @@ bool readXlsxSheet(zip_t* archive, const std::string& name, const std::vector<st
             } else if (part.is("rPh")) {
                 --phonetic;
             } else if (part.is("c") && cell) {
-                if (nextColumn < maxColumns)
-                    table.addCell(shownXlsxCell(*cell, shared, styles));
+                if (nextColumn < maxColumns && cell->type == "s")
+                    table.addShared(sharedIndex(*cell));
+                else if (nextColumn < maxColumns)
+                    table.addCell(shownXlsxCell(*cell, styles));
                 ++nextColumn;
                 cell.reset();
             } else if (part.is("row")) {
@@ -438,7 +555,7 @@ bool readXlsxSheet(zip_t* archive, const std::string& name, const std::vector<st
                 }
             }
         } else if (xml.isCharacters() && inValue && cell) {
-            appendUtf8(cell->value, xml.text().toString());
+            appendUtf8(cell->value, xml.text());
         }
     }
     return error.empty();
@@ -452,16 +569,58 @@ std::map<QString, std::string> readRelations(zip_t* archive, std::uint64_t& budg
     XmlPart part(archive, "xl/_rels/workbook.xml.rels", budget, cancelled, error);
     while (part.next()) {
         if (part.xml().isStartElement() && part.is("Relationship")) {
-            std::string target = part.attribute("Target").toStdString();
+            std::string target = utf8(part.attribute("Target"));
             target = target.starts_with('/') ? target.substr(1) : "xl/" + target;
-            targets[part.attribute("Id")] = target;
+            targets[part.attribute("Id").toString()] = target;
         }
     }
     return targets;
 }
 
-void readXlsx(zip_t* archive, std::uint64_t budget, const SheetLimits& limits,
-              const std::atomic<bool>& cancelled, SheetBook& book)
+// The shared strings read on a thread of their own, from an archive of their own: libzip's
+// archives are not to be shared between threads.
+class SharedStringsReader
+{
+public:
+    SharedStringsReader(std::string_view bytes, std::uint64_t budget)
+        : m_budget(budget), m_thread([this, bytes] {
+              const Archive archive = openArchive(bytes);
+              if (!archive) {
+                  m_error = damaged;
+                  return;
+              }
+              m_strings = readSharedStrings(archive.get(), name, m_budget, m_stop, m_error);
+          })
+    {
+    }
+    // A reading given up, for a fault or a cancel, stops the thread at its next piece.
+    ~SharedStringsReader()
+    {
+        m_stop.store(true, std::memory_order_relaxed);
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    // Waits for the strings; an empty error when they were read.
+    const std::string& wait()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+        return m_error;
+    }
+    const std::vector<std::string>& strings() const { return m_strings; }
+
+    static constexpr const char* name = "xl/sharedStrings.xml";
+
+private:
+    std::uint64_t m_budget;
+    std::atomic<bool> m_stop{false};
+    std::vector<std::string> m_strings;
+    std::string m_error;
+    std::thread m_thread;
+};
+
+void readXlsx(std::string_view bytes, zip_t* archive, std::uint64_t budget,
+              const SheetLimits& limits, const std::atomic<bool>& cancelled, SheetBook& book)
 {
     std::string& error = book.error;
     std::vector<std::pair<std::string, QString>> sheets; // name, relation id
@@ -472,10 +631,10 @@ void readXlsx(zip_t* archive, std::uint64_t budget, const SheetLimits& limits,
             if (!part.xml().isStartElement())
                 continue;
             if (part.is("workbookPr")) {
-                const QString value = part.attribute("date1904");
+                const QStringView value = part.attribute("date1904");
                 date1904 = value == u"1" || value == u"true";
             } else if (part.is("sheet")) {
-                sheets.emplace_back(part.attribute("name").toStdString(), part.attribute("id"));
+                sheets.emplace_back(utf8(part.attribute("name")), part.attribute("id").toString());
             }
         }
     }
@@ -485,21 +644,36 @@ void readXlsx(zip_t* archive, std::uint64_t budget, const SheetLimits& limits,
         readRelations(archive, budget, cancelled, error);
     XlsxStyles styles = readStyles(archive, budget, cancelled, error);
     styles.date1904 = date1904;
-    const std::vector<std::string> shared =
-        readSharedStrings(archive, "xl/sharedStrings.xml", budget, cancelled, error);
     if (!error.empty())
         return;
+    std::optional<SharedStringsReader> shared;
+    if (zip_stat_t stat; zip_stat(archive, SharedStringsReader::name, 0, &stat) == 0) {
+        const std::uint64_t sharedBudget = std::min<std::uint64_t>(budget, stat.size);
+        budget -= sharedBudget;
+        shared.emplace(bytes, sharedBudget);
+    }
+    std::vector<SheetRecord> records;
     for (const auto& [name, id] : sheets) {
         const auto target = relations.find(id);
         // A chart sheet has no cells: it is no list.
         if (target == relations.end() || !target->second.starts_with("xl/worksheets/") ||
             !hasEntry(archive, target->second.c_str()))
             continue;
-        Sheet& sheet = book.sheets.emplace_back();
-        sheet.name = name;
-        if (!readXlsxSheet(archive, target->second, shared, styles, budget, limits, cancelled,
-                           sheet.table, error))
+        book.sheets.emplace_back().name = name;
+        if (!readXlsxSheet(archive, target->second, styles, budget, limits, cancelled,
+                           records.emplace_back(), error))
             return;
+    }
+    if (cancelled.load(std::memory_order_relaxed))
+        return;
+    if (shared && !shared->wait().empty()) {
+        error = shared->wait();
+        return;
+    }
+    const std::vector<std::string> none;
+    for (std::size_t k = 0; k < records.size(); ++k) {
+        records[k].replay(shared ? shared->strings() : none, book.sheets[k].table);
+        records[k] = {};
     }
 }
 
@@ -525,7 +699,7 @@ std::string shownOdsCell(const OdsCell& cell)
     return cell.text;
 }
 
-std::size_t repeatOf(const QString& text, std::size_t largest)
+std::size_t repeatOf(QStringView text, std::size_t largest)
 {
     const qulonglong n = text.toULongLong();
     return n == 0 ? 1 : std::min<std::size_t>(n, largest);
@@ -548,7 +722,7 @@ void readOds(zip_t* archive, std::uint64_t budget, const SheetLimits& limits,
             if (part.is("table")) {
                 if (tableDepth++ == 0) {
                     sheet = &book.sheets.emplace_back();
-                    sheet->name = part.attribute("name").toStdString();
+                    sheet->name = utf8(part.attribute("name"));
                 }
             } else if (!sheet || tableDepth != 1) {
                 continue;
@@ -560,11 +734,11 @@ void readOds(zip_t* archive, std::uint64_t budget, const SheetLimits& limits,
                 rowCells.clear();
                 rowRepeat = repeatOf(part.attribute("number-rows-repeated"), limits.maxRows + 1);
             } else if (part.is("table-cell") || part.is("covered-table-cell")) {
-                QString value = part.attribute("value-type") == u"date"
-                                    ? part.attribute("date-value")
-                                    : part.attribute("value");
-                cell = OdsCell{part.attribute("value-type").toStdString(),
-                               value.toStdString(),
+                const QStringView value = part.attribute("value-type") == u"date"
+                                              ? part.attribute("date-value")
+                                              : part.attribute("value");
+                cell = OdsCell{utf8(part.attribute("value-type")),
+                               utf8(value),
                                {},
                                repeatOf(part.attribute("number-columns-repeated"), maxColumns),
                                false};
@@ -616,7 +790,7 @@ void readOds(zip_t* archive, std::uint64_t budget, const SheetLimits& limits,
                 }
             }
         } else if (xml.isCharacters() && cell && annotation == 0) {
-            appendUtf8(cell->text, xml.text().toString());
+            appendUtf8(cell->text, xml.text());
         }
     }
 }
@@ -653,7 +827,7 @@ SheetBook readSheetBook(std::string_view bytes, SheetKind kind, const SheetLimit
     if (!book.error.empty())
         return book;
     if (kind == SheetKind::Xlsx)
-        readXlsx(archive.get(), budget, limits, cancelled, book);
+        readXlsx(bytes, archive.get(), budget, limits, cancelled, book);
     else if (kind == SheetKind::Ods)
         readOds(archive.get(), budget, limits, cancelled, book);
     if (book.error.empty() && book.sheets.empty() && !cancelled.load())
