@@ -38,25 +38,35 @@ DrawRun ProofSession::beginRun(EntryList entries, const ResultStart& results,
 {
     if (m_openRun)
         throw std::logic_error("a run is already in progress");
+    std::string fingerprint = entriesFingerprint(entries);
+    const std::size_t count = entries.size();
+    auto shared = std::make_shared<const EntryList>(std::move(entries));
+    // Equal digests stand for equal lists, as everywhere in the protocol.
+    const bool kept = !m_leftover || fingerprint != m_leftover->fingerprint;
+    DrawWords words =
+        openRun(std::move(date), request, count, std::move(fingerprint), kept ? shared : nullptr);
+    return DrawRun(std::move(shared), ResultText(results, request.teamSize), request.drawCount,
+                   std::move(words));
+}
+
+DrawWords ProofSession::openRun(std::string date, const DrawRequest& request,
+                                std::size_t entryCount, std::string fingerprint,
+                                std::shared_ptr<const EntryList> entries)
+{
     RunRecord record{std::int64_t(m_runs.size()) + 1,
                      std::move(date),
                      request,
                      !m_communicatedAt.has_value(),
                      false,
-                     nullptr,
-                     entries.size(),
-                     entriesFingerprint(entries),
+                     std::move(entries),
+                     entryCount,
+                     std::move(fingerprint),
                      {},
                      false};
-    auto shared = std::make_shared<const EntryList>(std::move(entries));
-    // Equal digests stand for equal lists, as everywhere in the protocol.
-    if (!m_leftover || record.fingerprint != m_leftover->fingerprint)
-        record.entries = shared;
     record.listChanged = drewFromAnotherList(record);
     const Digest key = runKey(m_seed, record.number, record.fingerprint, m_publicValue);
     m_openRun = std::move(record);
-    return DrawRun(std::move(shared), ResultText(results, request.teamSize), request.drawCount,
-                   DrawWords(key));
+    return DrawWords(key);
 }
 
 std::optional<std::size_t> ProofSession::leftoverCount() const
@@ -74,21 +84,10 @@ DrawRun ProofSession::beginRunOnLeftover(const ResultStart& results, const DrawR
     if (!m_leftover)
         throw std::logic_error("no run has left entries yet");
     // The entries are those the last run left, which its record or an earlier one holds.
-    RunRecord record{std::int64_t(m_runs.size()) + 1,
-                     std::move(date),
-                     request,
-                     !m_communicatedAt.has_value(),
-                     false,
-                     nullptr,
-                     m_leftover->left.remaining(),
-                     m_leftover->fingerprint,
-                     {},
-                     false};
-    record.listChanged = drewFromAnotherList(record);
-    const Digest key = runKey(m_seed, record.number, record.fingerprint, m_publicValue);
-    m_openRun = std::move(record);
+    DrawWords words = openRun(std::move(date), request, m_leftover->left.remaining(),
+                              m_leftover->fingerprint, nullptr);
     return DrawRun(m_leftover->entries, m_leftover->left, ResultText(results, request.teamSize),
-                   request.drawCount, DrawWords(key));
+                   request.drawCount, std::move(words));
 }
 
 void ProofSession::endRun(const DrawRun& run)

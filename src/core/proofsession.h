@@ -119,6 +119,10 @@ public:
 
 private:
     bool drewFromAnotherList(const RunRecord& run) const;
+    // Opens the record of the next run, on `entryCount` entries of that fingerprint, and
+    // gives the words its key yields.
+    DrawWords openRun(std::string date, const DrawRequest& request, std::size_t entryCount,
+                      std::string fingerprint, std::shared_ptr<const EntryList> entries);
 
     Seed m_seed;
     std::string m_commitment;
