@@ -47,6 +47,7 @@ TableInput readTableInput(const DrawCommandOptions& options, const std::string& 
     const bool tableOptions =
         !options.columns.empty() || options.sheet > 0 || options.noTitles || options.dropDuplicates;
     std::vector<sortivo::Sheet> sheets;
+    bool unclosedQuote = false;
     const sortivo::SheetKind kind = sortivo::spreadsheetKind(bytes);
     if (kind != sortivo::SheetKind::None) {
         sortivo::SheetLimits limits;
@@ -59,6 +60,7 @@ TableInput readTableInput(const DrawCommandOptions& options, const std::string& 
         std::optional<sortivo::DelimitedTable> table = sortivo::readDelimited(bytes);
         if (!table)
             return refused(ListFileRefusal::utf8(ListFileRefusal::NotText), badInput);
+        unclosedQuote = table->unclosedQuote;
         sheets.push_back({{}, std::move(table->table)});
     } else {
         if (tableOptions)
@@ -76,7 +78,10 @@ TableInput readTableInput(const DrawCommandOptions& options, const std::string& 
                        usageError);
     const sortivo::CellTable& table = sheets[sheet].table;
     sortivo::ColumnChoice choice;
-    choice.titles = !options.noTitles && sortivo::firstRowLooksLikeTitles(table);
+    // A column named by its title says that the first row holds the titles.
+    const bool namedByTitle =
+        options.columns.find_first_not_of("0123456789, \t") != std::string::npos;
+    choice.titles = !options.noTitles && (namedByTitle || sortivo::firstRowLooksLikeTitles(table));
     choice.dropDuplicates = options.dropDuplicates;
     TableInput input;
     input.table = true;
@@ -105,5 +110,8 @@ TableInput readTableInput(const DrawCommandOptions& options, const std::string& 
         }
     }
     input.listText = sortivo::tableEntries(table, choice).text;
+    // As frmColonnes tells it under its preview: a whole list may have gone into one cell.
+    if (unclosedQuote)
+        input.told += "sortivo tirer : " + std::string(sortivo::unclosedQuoteText) + ".\n";
     return input;
 }

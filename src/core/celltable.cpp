@@ -415,7 +415,7 @@ std::string countLine(const TableEntries& entries, bool dropping, bool unclosedQ
                                 dropping ? " entrée en double retirée" : " entrée en double",
                                 dropping ? " entrées en double retirées" : " entrées en double");
     if (unclosedQuote)
-        line += " · un guillemet n'est pas fermé : lu jusqu'à la fin du fichier";
+        line += " · " + std::string(unclosedQuoteText);
     return line;
 }
 

@@ -97,6 +97,9 @@ TableEntries tableEntries(const CellTable& table, const ColumnChoice& choice,
                           const std::atomic<bool>* stop = nullptr);
 // Takes out the duplicates that `entries` kept, the first of each staying where it was.
 void dropDuplicates(TableEntries& entries);
+// Told of a delimited file whose last quote was never closed.
+inline constexpr std::string_view unclosedQuoteText =
+    "un guillemet n'est pas fermé : lu jusqu'à la fin du fichier";
 // The line under the dialog's preview: "350 entrées · 2 lignes vides ignorées · ...", for
 // entries counted with their duplicates kept, as they will be once `dropping` them or not.
 std::string countLine(const TableEntries& entries, bool dropping, bool unclosedQuote);

@@ -589,6 +589,19 @@ void TestDrawCommand::tables_data()
                                     << QStringList{} << QStringLiteral("« Ville »");
     QTest::newRow("no such sheet") << ods << QStringList{"--feuille", "3"} << 2 << QStringList{}
                                    << QStringLiteral("n'a que 2 feuilles");
+    // A file holding ';' is the content of an export written for the row.
+    const QString untitled = QStringLiteral("Nom;Prénom;\r\nDupont;Jean;1\r\nMartin;Zoé;2\r\n");
+    QTest::newRow("a column named by title takes the first row for titles")
+        << untitled << QStringList{"--colonnes", "Prénom"} << 0 << QStringList{"Jean", "Zoé"}
+        << QString();
+    QTest::newRow("a title with --sans-titres is unknown")
+        << untitled << QStringList{"--colonnes", "Nom", "--sans-titres"} << 2 << QStringList{}
+        << QStringLiteral("« Nom »");
+    QTest::newRow("an unclosed quote, told")
+        << QStringLiteral("Nom;Prénom\r\nDupont;\"Jean\r\nMartin;Zoé\r\n") << QStringList{} << 0
+        << QStringList{"Dupont Jean Martin;Zoé"}
+        << QStringLiteral("sortivo tirer : un guillemet n'est pas fermé : lu jusqu'à la fin du "
+                          "fichier.\n");
     QTest::newRow("table options on a text list")
         << QString() << QStringList{"--sans-doublons"} << 2 << QStringList{}
         << QStringLiteral("ne valent que pour un tableau");
@@ -602,8 +615,12 @@ void TestDrawCommand::tables()
     QFETCH(QStringList, entries);
     QFETCH(QString, told);
 
-    const QString list =
-        file.isEmpty() ? listFile() : QStringLiteral(SORTIVO_SHEET_FIXTURES "/") + file;
+    QString list = file.isEmpty() ? listFile() : QStringLiteral(SORTIVO_SHEET_FIXTURES "/") + file;
+    if (file.contains(u';')) {
+        list = path(QStringLiteral("inscrits.csv"));
+        QFile csv(list);
+        QVERIFY(csv.open(QIODevice::WriteOnly) && csv.write(file.toUtf8()) > 0);
+    }
     const Run run = tirer(options + QStringList{list});
     QCOMPARE(run.status, status);
     QStringList drawn = outputLines(run.out);
