@@ -3,8 +3,8 @@
 #include "cli/listinput.h"
 #include "cli/seedfile.h"
 #include "cli/tableinput.h"
+#include "cli/verifycommand.h"
 #include "core/atomicfile.h"
-#include "core/celltable.h"
 #include "core/drawloop.h"
 #include "core/drawpool.h"
 #include "core/drawwords.h"
@@ -12,6 +12,8 @@
 #include "core/listlimits.h"
 #include "core/proofprotocol.h"
 #include "core/proofrecord.h"
+#include "core/proofreport.h"
+#include "core/proofverify.h"
 #include "core/resulttext.h"
 #include "core/unreadlines.h"
 #include "texts/listfilerefusal.h"
@@ -140,18 +142,22 @@ void drawEntries(const sortivo::ListFileEntries& entries, sortivo::DrawWords wor
         take);
 }
 
-// Through the program's one atomic writer: a record is whole or absent. A link at the target
-// is replaced, never followed; anything but a plain file there (a device, a pipe, a folder) is
-// refused, since renaming over it would replace it. A record is made to be shown: readable by
-// all that the file mode mask lets read a new file, whatever stood at the name. `produce` is
-// handed the function that writes. The French reason on failure, else empty.
+// Anything but a plain file or a link at the record's name (a device, a pipe, a folder) is
+// refused, since renaming over it would replace it: told before the seed is spent on a draw.
+bool recordTargetAllowed(const std::string& path)
+{
+    struct stat info;
+    return ::lstat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode) || S_ISLNK(info.st_mode);
+}
+
+// Through the program's one atomic writer: a record is whole or absent, and a link at the
+// target is replaced, never followed. A record is made to be shown: readable by all that the
+// file mode mask lets read a new file, whatever stood at the name. `produce` is handed the
+// function that writes. The French reason on failure, else empty.
 std::string
 writeRecord(const std::string& path,
             const std::function<void(const std::function<void(std::string_view)>&)>& produce)
 {
-    struct stat info;
-    if (::lstat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode))
-        return "Impossible d'enregistrer le procès-verbal : ce n'est pas un fichier ordinaire.";
     sortivo::FileSystem files;
     sortivo::AtomicFile file(path, files, sortivo::newFileMode());
     bool ok = file.open();
@@ -193,40 +199,54 @@ private:
     std::span<const std::uint32_t> m_starts;
 };
 
+// Which run of its seed's session a draw is, and the record of the runs before it.
+struct SessionPlace {
+    std::int64_t number = 1;
+    std::optional<sortivo::CheckedRecord> earlier;
+};
+
 // With a record: the record is written first, so that no result is shown without it, then
-// the results. The record is the one the window writes, through the same writer. Only where
-// the entries drawn start is kept between the two: a copy of the results would double the
-// memory a large list takes.
+// the results. The record is the one the window writes, through the same writer, holding every
+// run of the session so far. Only where the entries drawn start is kept between the two: a copy
+// of the results would double the memory a large list takes.
 int drawWithRecord(const DrawCommandOptions& options, const sortivo::ListFileEntries& entries,
-                   const KeptSeed& seed, const std::string& software)
+                   const KeptSeed& seed, const SessionPlace& place, const std::string& software)
 {
     const std::string date = sortivo::isoTimeUtc(std::chrono::system_clock::now());
     const std::string fingerprint = fingerprintOf(entries);
     const std::int32_t drawCount = drawCountOf(options, entries.size());
     std::vector<std::uint32_t> starts;
     starts.reserve(std::size_t(drawCount));
-    drawEntries<Reads::Start>(
-        entries,
-        sortivo::DrawWords(sortivo::runKey(seed.seed, 1, fingerprint, options.publicValue)),
-        drawCount, [&](std::size_t index) { starts.push_back(entries.startOf(index)); });
+    drawEntries<Reads::Start>(entries,
+                              sortivo::DrawWords(sortivo::runKey(seed.seed, place.number,
+                                                                 fingerprint, options.publicValue)),
+                              drawCount,
+                              [&](std::size_t index) { starts.push_back(entries.startOf(index)); });
     const DrawnEntries drawn(entries, starts);
 
-    const sortivo::RecordRun run{
-        1,
-        date,
-        sortivo::DrawRequest{options.mode, drawCount, options.teamSize},
+    bool listChanged = false;
+    if (place.earlier)
+        listChanged = place.earlier->nextRunListChanged(date, fingerprint);
+    else if (seed.list) {
+        const sortivo::CommunicatedListCheck check(*seed.list, seed.communicatedAt);
+        listChanged = check.covers(date) && check.changed(fingerprint);
+    }
+    std::vector<sortivo::RecordRun> runs;
+    if (place.earlier)
+        runs = place.earlier->runs;
+    runs.push_back(sortivo::RecordRun{
+        place.number, date, sortivo::DrawRequest{options.mode, drawCount, options.teamSize},
         sortivo::RecordStrings{entries.size(), [&](std::size_t i) { return entries.at(i); }},
         fingerprint,
-        sortivo::RecordStrings{drawn.size(), [&](std::size_t k) { return drawn.at(k); }},
-        false,
-        false};
+        sortivo::RecordStrings{drawn.size(), [&](std::size_t k) { return drawn.at(k); }}, false,
+        listChanged});
     const std::optional<std::string> communicatedAt =
         seed.communicatedAt.empty() ? std::nullopt : std::optional(seed.communicatedAt);
     const std::string error =
         writeRecord(options.recordPath, [&](const std::function<void(std::string_view)>& write) {
-            sortivo::writeRecordJson(
-                {software, seed.seed, communicatedAt, options.publicValue, nullptr},
-                std::span(&run, 1), write);
+            sortivo::writeRecordJson({software, seed.seed, communicatedAt, options.publicValue,
+                                      seed.list ? &*seed.list : nullptr},
+                                     runs, write);
         });
     if (!error.empty())
         return refuse(error, options.recordPath);
@@ -240,16 +260,103 @@ int drawWithRecord(const DrawCommandOptions& options, const sortivo::ListFileEnt
     return done;
 }
 
+std::string runsText(std::int64_t runs)
+{
+    return std::to_string(runs) + (runs > 1 ? " tirages" : " tirage");
+}
+
+// The record a --suite draw continues, checked against its seed file: the French reason it
+// cannot be continued, else empty with `earlier` filled.
+std::string readEarlierRecord(const DrawCommandOptions& options, const KeptSeed& seed,
+                              std::optional<sortivo::CheckedRecord>& earlier)
+{
+    if (seed.runs == 0)
+        return "--suite continue une session, mais ce fichier de graine n'a encore servi à aucun "
+               "tirage.";
+    std::string bytes;
+    std::string problem;
+    if (!readRecordFile(options.recordPath.c_str(), bytes, problem))
+        return "Impossible de lire le procès-verbal des tirages précédents (" + problem + ").";
+    const sortivo::VerifyResult verdict = sortivo::readCheckedRecord(bytes, earlier);
+    if (!verdict.conforming)
+        return "Le procès-verbal des tirages précédents n'est pas conforme : " + verdict.message;
+    if (earlier->seed != seed.seed)
+        return "Le procès-verbal donné est celui d'un autre engagement que le fichier de graine.";
+    if (earlier->publicValue != options.publicValue)
+        return "La session a été tirée avec la valeur publique « " + earlier->publicValue +
+               " » : donnez-la avec --valeur-publique.";
+    if (std::int64_t(earlier->runs.size()) != seed.runs)
+        return "Le procès-verbal donné compte " + runsText(std::int64_t(earlier->runs.size())) +
+               ", le fichier de graine " + runsText(seed.runs) +
+               " : donnez le procès-verbal de tous les tirages de la session.";
+    return {};
+}
+
+// The list at `path` ("-": the standard input), read as Open reads it, or nothing with
+// `status` set once the reason is told.
+std::optional<sortivo::ListFileEntries> readList(const DrawCommandOptions& options,
+                                                 const std::string& path, int& status)
+{
+    status = badInput;
+    ListInput input = readListInput(path);
+    const std::string shownPath = path == "-" ? "(entrée standard)" : path;
+    if (!input.error.empty())
+        return refuse(input.error, shownPath), std::nullopt;
+    TableInput table = readTableInput(options, input.bytes);
+    if (!table.error.empty()) {
+        refuse(table.error, table.status == badInput ? shownPath : std::string());
+        status = table.status;
+        return std::nullopt;
+    }
+    if (table.table) {
+        std::fputs(table.told.c_str(), stderr);
+        input.bytes = std::move(table.listText);
+    }
+    std::optional<sortivo::ListFileEntries> entries =
+        sortivo::ListFileEntries::read(std::move(input.bytes));
+    if (!entries)
+        return refuse(ListFileRefusal::utf8(ListFileRefusal::NotText), shownPath), std::nullopt;
+    switch (entries->checkLimits(sortivo::listFileLimits)) {
+    case sortivo::DecodedList::Status::TooManyLines:
+        return refuse(ListFileRefusal::utf8(ListFileRefusal::TooManyLines), shownPath),
+               std::nullopt;
+    case sortivo::DecodedList::Status::LineTooLong:
+        return refuse(ListFileRefusal::utf8(ListFileRefusal::LineTooLong), shownPath), std::nullopt;
+    case sortivo::DecodedList::Status::Ok:
+    case sortivo::DecodedList::Status::NotText:
+        break;
+    }
+    // Told before anything else, even when the list read is empty: the lines are in the file.
+    if (entries->unread())
+        std::fprintf(stderr, "sortivo tirer : %s\n",
+                     sortivo::unreadLinesMessage(*entries->unread()).c_str());
+    if (entries->size() == 0)
+        return refuse("La liste est vide.", shownPath), std::nullopt;
+    status = done;
+    return entries;
+}
+
 int commit(const DrawCommandOptions& options)
 {
-    const KeptSeed kept{sortivo::freshSeed(),
-                        sortivo::isoTimeUtc(std::chrono::system_clock::now())};
+    KeptSeed kept{sortivo::freshSeed(), sortivo::isoTimeUtc(std::chrono::system_clock::now()),
+                  std::nullopt, 0};
+    if (!options.commitListPath.empty()) {
+        int status = done;
+        const std::optional<sortivo::ListFileEntries> entries =
+            readList(options, options.commitListPath, status);
+        if (!entries)
+            return status;
+        kept.list = sortivo::CommunicatedList{entries->size(), fingerprintOf(*entries)};
+    }
     const std::string error = writeSeedFile(options.seedFile, kept);
     if (!error.empty())
         return refuse(error, options.seedFile);
     // A closed pipe must fail the write, not end the program before the file is removed.
     std::signal(SIGPIPE, SIG_IGN);
-    const std::string line = sortivo::commitmentOf(kept.seed) + "\n";
+    std::string line = sortivo::commitmentOf(kept.seed) + "\n";
+    // The whole fingerprint: it is published, and compared with the record's.
+    if (kept.list)
+        line += sortivo::listLine(*kept.list, kept.list->fingerprint.size()) + "\n";
     // A seed whose commitment nobody saw is of no use, and would block its file for ever.
     if (!writeAll(STDOUT_FILENO, line)) {
         ::unlink(options.seedFile.c_str());
@@ -265,38 +372,12 @@ int runDrawCommand(const DrawCommandOptions& options, const std::string& softwar
     if (options.commitOnly)
         return commit(options);
 
-    ListInput input = readListInput(options.listPath);
-    const std::string shownPath = options.listPath == "-" ? "(entrée standard)" : options.listPath;
-    if (!input.error.empty())
-        return refuse(input.error, shownPath);
-    TableInput table = readTableInput(options, input.bytes);
-    if (!table.error.empty()) {
-        refuse(table.error, table.status == badInput ? shownPath : std::string());
-        return table.status;
-    }
-    if (table.table) {
-        std::fputs(table.told.c_str(), stderr);
-        input.bytes = std::move(table.listText);
-    }
+    int status = done;
     const std::optional<sortivo::ListFileEntries> entries =
-        sortivo::ListFileEntries::read(std::move(input.bytes));
+        readList(options, options.listPath, status);
     if (!entries)
-        return refuse(ListFileRefusal::utf8(ListFileRefusal::NotText), shownPath);
-    switch (entries->checkLimits(sortivo::listFileLimits)) {
-    case sortivo::DecodedList::Status::TooManyLines:
-        return refuse(ListFileRefusal::utf8(ListFileRefusal::TooManyLines), shownPath);
-    case sortivo::DecodedList::Status::LineTooLong:
-        return refuse(ListFileRefusal::utf8(ListFileRefusal::LineTooLong), shownPath);
-    case sortivo::DecodedList::Status::Ok:
-    case sortivo::DecodedList::Status::NotText:
-        break;
-    }
-    // Told before anything else, even when the list read is empty: the lines are in the file.
-    if (entries->unread())
-        std::fprintf(stderr, "sortivo tirer : %s\n",
-                     sortivo::unreadLinesMessage(*entries->unread()).c_str());
-    if (entries->size() == 0)
-        return refuse("La liste est vide.", shownPath);
+        return status;
+    const std::string shownPath = options.listPath == "-" ? "(entrée standard)" : options.listPath;
     if (options.mode == sortivo::DrawMode::Chosen && std::size_t(options.count) > entries->size())
         return refuse("La liste n'a que " + std::to_string(entries->size()) +
                           " éléments : impossible d'en tirer " + std::to_string(options.count) +
@@ -315,12 +396,41 @@ int runDrawCommand(const DrawCommandOptions& options, const std::string& softwar
     } else {
         seed.seed = sortivo::freshSeed();
     }
+    if (!options.recordPath.empty() && !recordTargetAllowed(options.recordPath))
+        return refuse("Impossible d'enregistrer le procès-verbal : ce n'est pas un fichier "
+                      "ordinaire.",
+                      options.recordPath);
+
+    SessionPlace place;
+    if (!options.seedFile.empty()) {
+        // Drawing again from a seed whose public value is known would let an order of the list
+        // be chosen offline and then drawn "for the first time": every draw is a numbered run.
+        if (seed.runs > 0 && !options.continuesSession)
+            return refuse("Ce fichier de graine a déjà servi (" + runsText(seed.runs) +
+                              ") : un nouveau tirage serait le tirage n° " +
+                              std::to_string(seed.runs + 1) +
+                              " de la même session. Ajoutez --suite et le procès-verbal des "
+                              "tirages précédents (--pv), ou prenez une graine neuve "
+                              "(--engagement).",
+                          options.seedFile);
+        if (options.continuesSession) {
+            const std::string error = readEarlierRecord(options, seed, place.earlier);
+            if (!error.empty())
+                return refuse(error, options.recordPath);
+        }
+        place.number = seed.runs + 1;
+        // Spent before anything is shown: a draw whose output fails is still a run.
+        seed.runs = place.number;
+        const std::string error = rewriteSeedFile(options.seedFile, seed);
+        if (!error.empty())
+            return refuse(error, options.seedFile);
+    }
 
     if (!options.recordPath.empty())
-        return drawWithRecord(options, *entries, seed, software);
+        return drawWithRecord(options, *entries, seed, place, software);
 
     const sortivo::Digest key =
-        sortivo::runKey(seed.seed, 1, fingerprintOf(*entries), options.publicValue);
+        sortivo::runKey(seed.seed, place.number, fingerprintOf(*entries), options.publicValue);
     ResultOutput output(options.teamSize, options.crlf);
     drawEntries<Reads::Entry>(*entries, sortivo::DrawWords(key),
                               drawCountOf(options, entries->size()),

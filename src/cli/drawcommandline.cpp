@@ -44,6 +44,15 @@ struct Options {
         {QStringLiteral("E"), QStringLiteral("engagement")},
         QStringLiteral("Afficher l'engagement d'une graine neuve, gardée dans --graine-fichier, "
                        "sans tirer.")};
+    QCommandLineOption commitList{
+        {QStringLiteral("l"), QStringLiteral("liste")},
+        QStringLiteral("Avec --engagement : la liste fixée avec la graine ; son empreinte est "
+                       "affichée avec l'engagement, à publier avec lui."),
+        QStringLiteral("FICHIER")};
+    QCommandLineOption continues{
+        QStringLiteral("suite"),
+        QStringLiteral("Tirer le tirage suivant de la session de --graine-fichier et l'ajouter "
+                       "au procès-verbal --pv de ses tirages précédents.")};
     QCommandLineOption record{{QStringLiteral("o"), QStringLiteral("pv")},
                               QStringLiteral("Écrire le procès-verbal du tirage (JSON)."),
                               QStringLiteral("FICHIER.json")};
@@ -85,7 +94,8 @@ std::optional<DrawCommandOptions> readDrawCommandLine(const QStringList& argumen
     Options o;
     for (const QCommandLineOption* option :
          {&o.help, &o.count, &o.one, &o.teams, &o.publicValue, &o.seed, &o.seedFile, &o.commit,
-          &o.record, &o.crlf, &o.columns, &o.noTitles, &o.sheet, &o.noDuplicates})
+          &o.commitList, &o.continues, &o.record, &o.crlf, &o.columns, &o.noTitles, &o.sheet,
+          &o.noDuplicates})
         parser.addOption(*option);
     parser.addPositionalArgument(QStringLiteral("tirer"), QStringLiteral("La commande."),
                                  QStringLiteral("tirer"));
@@ -113,16 +123,26 @@ std::optional<DrawCommandOptions> readDrawCommandLine(const QStringList& argumen
     if (request.commitOnly) {
         if (!positional.isEmpty())
             return refuse(QStringLiteral("--engagement ne tire pas : pas de liste avec lui."));
-        for (const QCommandLineOption* option :
-             {&o.count, &o.one, &o.teams, &o.publicValue, &o.seed, &o.record, &o.crlf, &o.columns,
-              &o.noTitles, &o.sheet, &o.noDuplicates})
+        for (const QCommandLineOption* option : {&o.count, &o.one, &o.teams, &o.publicValue,
+                                                 &o.seed, &o.record, &o.crlf, &o.continues})
             if (parser.isSet(*option))
                 return refuse(QStringLiteral("--engagement ne tire pas : pas de --%1 avec lui.")
                                   .arg(option->names().constLast()));
+        // A table is read with its options, so that its fingerprint is the one the draw finds.
+        if (!parser.isSet(o.commitList))
+            for (const QCommandLineOption* option :
+                 {&o.columns, &o.noTitles, &o.sheet, &o.noDuplicates})
+                if (parser.isSet(*option))
+                    return refuse(QStringLiteral("--%1 ne sert qu'à lire la liste de --liste.")
+                                      .arg(option->names().constLast()));
         if (!parser.isSet(o.seedFile))
             return refuse(
                 QStringLiteral("--engagement demande --graine-fichier, où garder la graine."));
+        request.commitListPath = parser.value(o.commitList).toStdString();
     } else {
+        if (parser.isSet(o.commitList))
+            return refuse(QStringLiteral("--liste va avec --engagement ; la liste d'un tirage "
+                                         "se donne seule."));
         if (positional.size() != 1)
             return refuse(positional.isEmpty() ? QStringLiteral("il manque le fichier de la liste.")
                                                : QStringLiteral("une seule liste à la fois."));
@@ -158,6 +178,10 @@ std::optional<DrawCommandOptions> readDrawCommandLine(const QStringList& argumen
             return refuse(QStringLiteral("--graine attend 64 chiffres hexadécimaux."));
         request.seedHex = seed.toLower().toStdString();
     }
+    request.continuesSession = parser.isSet(o.continues);
+    if (request.continuesSession && (!parser.isSet(o.seedFile) || !parser.isSet(o.record)))
+        return refuse(QStringLiteral("--suite demande --graine-fichier, la graine de la session, "
+                                     "et --pv, le procès-verbal de ses tirages précédents."));
     request.seedFile = parser.value(o.seedFile).toStdString();
     request.publicValue = parser.value(o.publicValue).toStdString();
     request.recordPath = parser.value(o.record).toStdString();

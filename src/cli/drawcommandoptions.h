@@ -16,6 +16,11 @@ struct DrawCommandOptions {
     std::string seedFile;
     std::string recordPath;
     bool commitOnly = false;
+    // With `commitOnly`: the list fixed with the seed, whose fingerprint is shown and kept.
+    std::string commitListPath;
+    // The draw is the next run of the seed file's session, added to the record at recordPath,
+    // which holds the runs before it.
+    bool continuesSession = false;
     bool crlf = false;
     // For a table (CSV, TSV, XLSX, ODS): the columns by title or number, comma-separated
     // (empty: those frmColonnes checks), the sheet from 1 (0: the first), and whether the first

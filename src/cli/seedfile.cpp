@@ -14,22 +14,42 @@ namespace
 
 constexpr std::string_view header = "sortivo-graine-1";
 
+std::string seedFileText(const KeptSeed& kept)
+{
+    std::string text = std::string(header) + "\ngraine " + sortivo::toHex(kept.seed) +
+                       "\nengagement " + sortivo::commitmentOf(kept.seed) + "\ncommunique " +
+                       kept.communicatedAt + "\n";
+    if (kept.list)
+        text += "liste " + std::to_string(kept.list->count) + " " + kept.list->fingerprint + "\n";
+    if (kept.runs > 0)
+        text += "tirages " + std::to_string(kept.runs) + "\n";
+    return text;
+}
+
+std::string putSeedFile(const std::string& path, const KeptSeed& kept,
+                        sortivo::AtomicFile::Existing existing)
+{
+    sortivo::FileSystem files;
+    sortivo::AtomicFile file(path, files, S_IRUSR | S_IWUSR, existing);
+    if (file.open() && file.write(seedFileText(kept)) && file.commit())
+        return {};
+    if (file.errorNumber() == EEXIST)
+        return "Le fichier de graine existe déjà ; une graine engagée n'est jamais remplacée.";
+    return "Impossible d'écrire le fichier de graine : " + file.error() + ".";
+}
+
 } // namespace
 
 std::string writeSeedFile(const std::string& path, const KeptSeed& kept)
 {
     // Written whole beside its name, then put there in one step that fails if a file is
     // already there: a seed once committed is never replaced, nor a half seed ever left.
-    sortivo::FileSystem files;
-    sortivo::AtomicFile file(path, files, S_IRUSR | S_IWUSR, sortivo::AtomicFile::Existing::Refuse);
-    const std::string text = std::string(header) + "\ngraine " + sortivo::toHex(kept.seed) +
-                             "\nengagement " + sortivo::commitmentOf(kept.seed) + "\ncommunique " +
-                             kept.communicatedAt + "\n";
-    if (file.open() && file.write(text) && file.commit())
-        return {};
-    if (file.errorNumber() == EEXIST)
-        return "Le fichier de graine existe déjà ; une graine engagée n'est jamais remplacée.";
-    return "Impossible d'écrire le fichier de graine : " + file.error() + ".";
+    return putSeedFile(path, kept, sortivo::AtomicFile::Existing::Refuse);
+}
+
+std::string rewriteSeedFile(const std::string& path, const KeptSeed& kept)
+{
+    return putSeedFile(path, kept, sortivo::AtomicFile::Existing::Replace);
 }
 
 std::optional<KeptSeed> readSeedFile(const std::string& path, std::string& error)
@@ -65,8 +85,24 @@ std::optional<KeptSeed> readSeedFile(const std::string& path, std::string& error
     std::getline(lines, first);
     lines >> seedKey >> seedHex >> commitKey >> commitment >> timeKey >> time;
     const std::optional<sortivo::Digest> seed = sortivo::digestFromHex(seedHex);
+    KeptSeed kept{seed.value_or(sortivo::Seed{}), time, std::nullopt, 0};
+    // Then the list committed with it and the runs drawn, each at most once, in that order.
+    bool wellFormed = true;
+    std::string key;
+    while (wellFormed && lines >> key) {
+        if (key == "liste" && !kept.list && kept.runs == 0) {
+            sortivo::CommunicatedList list;
+            wellFormed = bool(lines >> list.count >> list.fingerprint) &&
+                         sortivo::digestFromHex(list.fingerprint).has_value();
+            kept.list = std::move(list);
+        } else if (key == "tirages" && kept.runs == 0) {
+            wellFormed = bool(lines >> kept.runs) && kept.runs > 0;
+        } else {
+            wellFormed = false;
+        }
+    }
     if (first != header || seedKey != "graine" || commitKey != "engagement" ||
-        timeKey != "communique" || !seed || time.empty()) {
+        timeKey != "communique" || !seed || time.empty() || !wellFormed) {
         error = "Ce fichier n'est pas un fichier de graine de Sortivo.";
         return std::nullopt;
     }
@@ -81,5 +117,5 @@ std::optional<KeptSeed> readSeedFile(const std::string& path, std::string& error
                 "graine ne prouve plus rien (chmod 600).";
         return std::nullopt;
     }
-    return KeptSeed{*seed, time};
+    return kept;
 }

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "core/listcommitment.h"
 #include "core/proofprotocol.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -11,13 +13,22 @@
 //     graine <64 hex digits>
 //     engagement <64 hex digits>
 //     communique <ISO 8601 time the commitment was shown>
+//     liste <entries> <fingerprint>    when the list was committed with the seed
+//     tirages <runs drawn from it>     once a draw has used it
 struct KeptSeed {
     sortivo::Seed seed{};
     std::string communicatedAt;
+    std::optional<sortivo::CommunicatedList> list;
+    // How many runs of the session the seed has drawn: a draw takes the next number, so a seed
+    // used again shows in its record instead of starting over unseen.
+    std::int64_t runs = 0;
 };
 
 // Creates the file, never over an existing one: a seed once committed is never replaced.
 // The French reason on failure, else empty.
 std::string writeSeedFile(const std::string& path, const KeptSeed& kept);
+// Puts `kept` (its run count changed) in the place of the file, whole or not at all, a link at
+// the name replaced rather than followed. The French reason on failure, else empty.
+std::string rewriteSeedFile(const std::string& path, const KeptSeed& kept);
 // The seed, or nothing with `error` set to the French reason.
 std::optional<KeptSeed> readSeedFile(const std::string& path, std::string& error);

@@ -10,13 +10,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace
-{
-
-// The record's bytes, or why it cannot be read. A FIFO would block the open and a device
-// such as /dev/zero would never end: only a regular file is read, opened without waiting,
-// and only up to the size a record can have.
-bool readRecord(const char* path, std::string& bytes, std::string& problem)
+// A FIFO would block the open and a device such as /dev/zero would never end.
+bool readRecordFile(const char* path, std::string& bytes, std::string& problem)
 {
     const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
@@ -56,14 +51,12 @@ bool readRecord(const char* path, std::string& bytes, std::string& problem)
     return ok;
 }
 
-} // namespace
-
 int verifyRecordFile(const QString& path)
 {
     std::string bytes;
     std::string problem;
     sortivo::VerifyResult result;
-    if (readRecord(path.toLocal8Bit().constData(), bytes, problem))
+    if (readRecordFile(path.toLocal8Bit().constData(), bytes, problem))
         result = sortivo::verifyRecord(bytes);
     else
         result = {false, "NON CONFORME : le fichier n'a pas pu être lu (" + problem + ")", {}};

@@ -2,6 +2,12 @@
 
 #include <QString>
 
+#include <string>
+
 // sortivo --verifier FICHIER: replays a record and prints "CONFORME : …" (status 0) or
 // "NON CONFORME : <la raison>" (status 1) on the standard output.
 int verifyRecordFile(const QString& path);
+
+// The bytes of the record at `path`, or false with the reason in French. Only a regular file is
+// read, without waiting on a pipe, and only up to the size a record can have.
+bool readRecordFile(const char* path, std::string& bytes, std::string& problem);

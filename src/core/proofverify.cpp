@@ -444,8 +444,10 @@ private:
         left.reserve(pool.remaining());
         pool.forEachRemaining([&](std::size_t i) { left.push_back(m_entries[i]); });
         m_entries = std::move(left);
+        bool listChanged = false;
         if (m_listCheck && m_listCheck->covers(text(run, "date", where))) {
             if (m_listCheck->changed(expected)) {
+                listChanged = true;
                 warnings.push_back(where + "liste modifiée après la communication de l'engagement");
             } else {
                 EntriesFingerprint leftBehind;
@@ -454,9 +456,48 @@ private:
                 m_listCheck->leftBehind(leftBehind.finishHex());
             }
         }
+        if (m_collect)
+            m_collect->push_back(viewOf(run, number, listChanged));
         return results.size;
     }
 
+    // The run as the record writer takes it, viewing the document.
+    RecordRun viewOf(const Value& run, std::size_t number, bool listChanged) const
+    {
+        const std::string_view mode = m_d.text(*m_d.find(run, "mode"));
+        const Value& asked = *m_d.find(run, "demande");
+        const Value& team = *m_d.find(run, "equipe");
+        const DrawMode drawMode = mode == "nombre" ? DrawMode::Chosen
+                                  : mode == "un"   ? DrawMode::One
+                                  : mode == "tous" ? DrawMode::All
+                                                   : DrawMode::Teams;
+        // Views of the document, which outlives this checker.
+        const auto strings = [d = &m_d](const Value& list) {
+            return RecordStrings{list.size,
+                                 [d, &list](std::size_t k) { return d->text(d->item(list, k)); }};
+        };
+        const Value& entries = *m_d.find(run, "entrees");
+        RecordRun view{std::int64_t(number),
+                       m_d.text(*m_d.find(run, "date")),
+                       DrawRequest{drawMode,
+                                   drawMode == DrawMode::Chosen ? std::int32_t(asked.at) : 0,
+                                   drawMode == DrawMode::Teams ? int(team.at) : 0},
+                       std::nullopt,
+                       m_d.text(*m_d.find(run, "liste_sha256")),
+                       strings(*m_d.find(run, "resultats")),
+                       m_d.find(run, "interrompu")->truth,
+                       listChanged};
+        if (entries.kind == Kind::List)
+            view.entries = strings(entries);
+        return view;
+    }
+
+public:
+    // Where check() puts every run it checked, when reading a record back.
+    std::vector<RecordRun>* m_collect = nullptr;
+    const std::optional<CommunicatedListCheck>& listCheck() const { return m_listCheck; }
+
+private:
     const Document& m_d;
     std::vector<std::string_view> m_entries; // what the previous run left
     std::optional<CommunicatedListCheck> m_listCheck;
@@ -466,10 +507,32 @@ private:
 
 VerifyResult verifyRecord(std::string_view recordText)
 {
+    std::optional<CheckedRecord> unused;
+    return readCheckedRecord(recordText, unused);
+}
+
+VerifyResult readCheckedRecord(std::string_view recordText, std::optional<CheckedRecord>& record)
+{
+    record.reset();
     try {
-        const Document document = parsed(recordText);
-        Checker checker(document);
+        auto document = std::make_shared<const Document>(parsed(recordText));
+        Checker checker(*document);
+        CheckedRecord read;
+        checker.m_collect = &read.runs;
         std::string message = "CONFORME : " + checker.check();
+        const Document& d = *document;
+        const Value& root = d.root();
+        read.seed = *digestFromHex(d.text(*d.find(root, "graine")));
+        read.publicValue = d.text(*d.find(root, "valeur_publique"));
+        if (const Value* at = d.find(root, "engagement_communique"); at && at->kind == Kind::Text)
+            read.communicatedAt = std::string(d.text(*at));
+        if (const Value* list = d.find(root, "liste_communiquee");
+            list && list->kind == Kind::Object)
+            read.communicatedList = CommunicatedList{
+                d.find(*list, "n")->at, std::string(d.text(*d.find(*list, "liste_sha256")))};
+        read.listCheck = checker.listCheck();
+        read.read = std::move(document);
+        record = std::move(read);
         return {true, std::move(message), std::move(checker.warnings)};
     } catch (const Rejected& rejected) {
         return {false, "NON CONFORME : " + rejected.reason, {}};

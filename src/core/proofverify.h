@@ -1,6 +1,11 @@
 #pragma once
 
+#include "core/listcommitment.h"
+#include "core/proofrecord.h"
+
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,5 +34,27 @@ struct VerifyResult {
 // and each run's results are exactly what its words draw. Runs that drew from a list other than
 // the communicated one, or than what earlier runs left of it, are warnings.
 VerifyResult verifyRecord(std::string_view recordText);
+
+// A record read back once it checked CONFORME, to be written again with one more run of its
+// session: its runs as the writer takes them, viewing what was read, which they keep alive.
+struct CheckedRecord {
+    Seed seed{};
+    std::optional<std::string> communicatedAt;
+    std::optional<CommunicatedList> communicatedList;
+    std::string publicValue;
+    std::vector<RecordRun> runs;
+    // Whether a next run dated `date`, over entries of `fingerprint`, draws from a list other
+    // than the communicated one or what the runs left of it, as the checkers will judge it.
+    bool nextRunListChanged(std::string_view date, std::string_view fingerprint) const
+    {
+        return listCheck && listCheck->covers(date) && listCheck->changed(fingerprint);
+    }
+
+    std::optional<CommunicatedListCheck> listCheck;
+    std::shared_ptr<const void> read;
+};
+
+// The checker's verdict; with a conforming record, `record` holds it.
+VerifyResult readCheckedRecord(std::string_view recordText, std::optional<CheckedRecord>& record);
 
 } // namespace sortivo

@@ -159,6 +159,34 @@ void TestDrawCommand::refusals_data()
     row("missing seed file", {list, "-f", "@graine"}, 1,
         "Impossible d'ouvrir le fichier de graine");
     row("not a seed file", {list, "-f", "@liste"}, 1, "pas un fichier de graine");
+    // A seed file spent on two runs (@graine-usee), their record (@pv-usee.json), the record
+    // of the first only (@pv-1.json), a fresh seed file and another commitment's record.
+    row("spent seed file for a first run", {list, "-f", "@graine-usee", "-p", "42"}, 1,
+        "Ce fichier de graine a déjà servi (2 tirages) : un nouveau tirage serait le tirage n° 3");
+    row("spent seed file over its record without --suite",
+        {list, "-f", "@graine-usee", "-p", "42", "--pv", "@pv-usee.json"}, 1, "a déjà servi");
+    row("continuing a fresh seed file",
+        {list, "-f", "@graine-neuve", "--suite", "--pv", "@pv-usee.json"}, 1,
+        "n'a encore servi à aucun tirage");
+    row("continuing from an earlier record",
+        {list, "-f", "@graine-usee", "-p", "42", "--suite", "--pv", "@pv-1.json"}, 1,
+        "compte 1 tirage, le fichier de graine 2 tirages");
+    row("continuing another commitment's record",
+        {list, "-f", "@graine-usee", "-p", "42", "--suite", "--pv", "@pv-autre.json"}, 1,
+        "autre engagement");
+    row("continuing with another public value",
+        {list, "-f", "@graine-usee", "-p", "43", "--suite", "--pv", "@pv-usee.json"}, 1,
+        "valeur publique « 42 »");
+    row("continuing a missing record",
+        {list, "-f", "@graine-usee", "-p", "42", "--suite", "--pv", "@absent.json"}, 1,
+        "Impossible de lire le procès-verbal");
+    row("continuing without a record", {list, "-f", "@graine-usee", "--suite"}, 2,
+        "--suite demande");
+    row("continuing without a seed file", {list, "--suite", "--pv", "@pv-usee.json"}, 2,
+        "--suite demande");
+    row("a list outside a commitment", {list, "--liste", list}, 2, "--liste va avec --engagement");
+    row("table option on a commitment without list", {"-E", "-f", "@graine", "--colonnes", "1"}, 2,
+        "ne sert qu'à lire la liste");
 }
 
 void TestDrawCommand::refusals()
@@ -174,6 +202,25 @@ void TestDrawCommand::refusals()
     QVERIFY(empty.open(QIODevice::WriteOnly));
     empty.write("\n\nnotes\n");
     empty.close();
+    if (arguments.join(QLatin1Char(' ')).contains(QStringLiteral("@graine-"))) {
+        const QString spent = path(QStringLiteral("graine-usee"));
+        QCOMPARE(tirer({"-E", "-f", path(QStringLiteral("graine-neuve"))}).status, 0);
+        QCOMPARE(tirer({"-E", "-f", spent}).status, 0);
+        const QString first = path(QStringLiteral("pv-1.json"));
+        QCOMPARE(tirer({listFile(), "-f", spent, "-p", "42", "--pv", first}).status, 0);
+        const QString both = path(QStringLiteral("pv-usee.json"));
+        QVERIFY(QFile::copy(first, both));
+        QCOMPARE(tirer({listFile(), "-f", spent, "-p", "42", "--suite", "--pv", both}).status, 0);
+        QCOMPARE(tirer({listFile(), "--pv", path(QStringLiteral("pv-autre.json"))}).status, 0);
+    }
+    // A refusal changes no file: no seed spent, no record rewritten.
+    const auto files = [this] {
+        QStringList contents;
+        for (const QString& name : QDir(m_dir->path()).entryList(QDir::Files))
+            contents << name + QLatin1Char('=') + QString::fromLatin1(readAll(path(name)).toHex());
+        return contents;
+    };
+    const QStringList before = files();
     for (QString& argument : arguments)
         if (argument == QLatin1String("@liste"))
             argument = listFile();
@@ -185,6 +232,7 @@ void TestDrawCommand::refusals()
     QCOMPARE(run.out, QByteArray());
     QVERIFY2(run.err.contains(message), qPrintable(run.err));
     QCOMPARE(run.err.contains(QStringLiteral("Utilisation")), status == 2);
+    QCOMPARE(files(), before);
 }
 
 void TestDrawCommand::modes_data()
@@ -456,12 +504,14 @@ void TestDrawCommand::longListRecordAndOutputAgree()
 void TestDrawCommand::commitFirstDrawLater()
 {
     const QString seedFile = path(QStringLiteral("graine"));
-    const Run commit = tirer({"--engagement", "--graine-fichier", seedFile});
+    // The list is fixed with the seed: its fingerprint is printed to be published with it.
+    const Run commit = tirer({"--engagement", "--graine-fichier", seedFile, "--liste", listFile()});
     QCOMPARE(commit.status, 0);
-    QVERIFY2(QRegularExpression(QStringLiteral("^[0-9a-f]{64}\n$"))
-                 .match(QString::fromLatin1(commit.out))
-                 .hasMatch(),
-             commit.out.constData());
+    const QRegularExpressionMatch printed =
+        QRegularExpression(QStringLiteral("^([0-9a-f]{64})\nListe : 5 entrées, empreinte "
+                                          "([0-9a-f]{64})\n$"))
+            .match(QString::fromUtf8(commit.out));
+    QVERIFY2(printed.hasMatch(), commit.out.constData());
     QCOMPARE(QFileInfo(seedFile).permissions() &
                  (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther),
              QFile::Permissions());
@@ -474,20 +524,58 @@ void TestDrawCommand::commitFirstDrawLater()
     QCOMPARE(readAll(seedFile), kept);
 
     const QString record = path(QStringLiteral("pv.json"));
-    const QStringList draw{listFile(), "-f", seedFile, "-p", "dés 4 et 6", "--pv", record};
+    const QStringList draw{listFile(), "-n",         "2",    "-f",  seedFile,
+                           "-p",       "dés 4 et 6", "--pv", record};
     const Run run = tirer(draw);
     QCOMPARE(run.status, 0);
     const QJsonObject pv = readRecord(record);
-    QCOMPARE(pv.value(QStringLiteral("engagement")).toString().toLatin1() + '\n', commit.out);
+    QCOMPARE(pv.value(QStringLiteral("engagement")).toString(), printed.captured(1));
     QVERIFY(!pv.value(QStringLiteral("engagement_communique")).toString().isEmpty());
     QCOMPARE(pv.value(QStringLiteral("valeur_publique")).toString(), QStringLiteral("dés 4 et 6"));
-    QCOMPARE(
-        runProgram(QStringLiteral("python3"), {QStringLiteral(SORTIVO_REFERENCE_CHECKER), record})
-            .status,
-        0);
-    QCOMPARE(runProgram(QStringLiteral(SORTIVO_PROGRAM), {"--verifier", record}).status, 0);
-    // The same seed file and public value draw the same again.
-    QCOMPARE(tirer(draw).out, run.out);
+    QCOMPARE(pv.value(QStringLiteral("liste_communiquee")).toObject(),
+             (QJsonObject{{QStringLiteral("n"), 5},
+                          {QStringLiteral("liste_sha256"), printed.captured(2)}}));
+
+    // The seed is spent: drawing again from it as if for the first time is refused, and the
+    // next run continues the session in the same record, which both checkers accept whole;
+    // a list reordered after the commitment is told by both.
+    const Run replay = tirer(draw);
+    QCOMPARE(replay.status, 1);
+    QVERIFY(replay.out.isEmpty() && replay.err.contains(QStringLiteral("a déjà servi")));
+    const QString reordered = path(QStringLiteral("autre-ordre.txt"));
+    QFile other(reordered);
+    QVERIFY(other.open(QIODevice::WriteOnly));
+    other.write("Émile\nAnne\nBéatrice\nChloé\nDenis \"le grand\" \\ x\ty\n");
+    other.close();
+    for (const QString& list : {listFile(), reordered}) {
+        const Run next = tirer(
+            QStringList{list, "-u", "-f", seedFile, "-p", "dés 4 et 6", "--suite", "--pv", record});
+        QCOMPARE(next.status, 0);
+        QCOMPARE(next.out.count('\n'), 1);
+        const QJsonArray runs = readRecord(record).value(QStringLiteral("tirages")).toArray();
+        QCOMPARE(
+            runs.first().toObject().value(QStringLiteral("resultats")).toVariant().toStringList(),
+            outputLines(run.out));
+        QCOMPARE(
+            runs.last().toObject().value(QStringLiteral("resultats")).toVariant().toStringList(),
+            outputLines(next.out));
+        QCOMPARE(runs.last().toObject().value(QStringLiteral("liste_modifiee")).toBool(),
+                 list == reordered);
+        const QByteArray verdict = "CONFORME : " + QByteArray::number(runs.size()) +
+                                   " tirages et " + QByteArray::number(runs.size() + 1) +
+                                   " éléments tirés vérifiés\n";
+        const QByteArray warning =
+            list == reordered ? "ATTENTION : tirage n° 3 : liste modifiée après la communication "
+                                "de l'engagement\n"
+                              : "";
+        const Run ours = runProgram(QStringLiteral(SORTIVO_PROGRAM), {"--verifier", record});
+        QCOMPARE(ours.status, 0);
+        QCOMPARE(ours.out, verdict + warning);
+        const Run reference = runProgram(QStringLiteral("python3"),
+                                         {QStringLiteral(SORTIVO_REFERENCE_CHECKER), record});
+        QCOMPARE(reference.status, 0);
+        QCOMPARE(reference.out, verdict + warning);
+    }
 
     // A seed others can read, or one reached through a link or a pipe, is refused, not used
     // (a pipe would be waited on for ever).
@@ -555,6 +643,14 @@ void TestDrawCommand::fullOutputIsAnError()
     QCOMPARE(commit.status, 1);
     QVERIFY(commit.err.contains(QStringLiteral("Impossible d'écrire l'engagement.")));
     QVERIFY(!QFile::exists(seedFile));
+
+    // The seed is spent before anything is printed: a draw whose results were lost is still a
+    // run, which a new draw from the file may not hide by starting over.
+    QCOMPARE(tirer({"-E", "-f", seedFile}).status, 0);
+    QCOMPARE(runIntoFullDisk({listFile(), "-f", seedFile}).status, 1);
+    const Run again = tirer({listFile(), "-f", seedFile});
+    QCOMPARE(again.status, 1);
+    QVERIFY2(again.err.contains(QStringLiteral("a déjà servi (1 tirage)")), qPrintable(again.err));
 }
 
 // Spreadsheets and delimited files, with the columns, sheet, titles and duplicates chosen.
