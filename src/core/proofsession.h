@@ -111,6 +111,8 @@ public:
     // the session did not begin (the session was replaced meanwhile) is ignored.
     void endRun(const DrawRun& run);
     bool runInProgress() const { return m_openRun.has_value(); }
+    // The run in progress as its record will begin.
+    const std::optional<RunRecord>& openRun() const { return m_openRun; }
 
     // The runs ended so far, numbered from 1.
     const std::vector<RunRecord>& runs() const { return m_runs; }

@@ -40,6 +40,7 @@ DrawController::DrawController(QWidget* window, const Controls& controls,
     m_slices.setSingleShot(true);
     m_slices.setInterval(0);
     connect(&m_slices, &QTimer::timeout, this, &DrawController::nextSlice);
+    connect(&m_session, &DrawSession::released, this, &DrawController::sessionReleased);
     // Any change but a run's own: typing, pasting, an open, a numbering.
     connect(m_controls.list.document(), &QTextDocument::contentsChange, this, [this] {
         if (!m_run)
@@ -65,6 +66,15 @@ void DrawController::request(sortivo::DrawMode mode)
     // Requests clicked during a run would rebuild the list under it.
     if (m_runState.running())
         return;
+    // The run's entries or its record would be those of work still going on elsewhere: the
+    // click is answered when it is done.
+    if (m_session.held()) {
+        if (!m_deferred) {
+            m_deferred = mode;
+            m_platform.setBusyCursor(true);
+        }
+        return;
+    }
 
     // The run's entries are what its record proves: the whole list as it stands. When nothing
     // touched the list since the last run, it shows exactly the entries that run left, and
@@ -125,10 +135,28 @@ void DrawController::request(sortivo::DrawMode mode)
     else
         m_runState.clearProgress();
     m_controls.stop.setVisible(m_showProgress);
+    // Beginning the run may have handed work to another thread that must be done before the
+    // first result shows: its journal.
+    if (!m_session.held())
+        startDrawing();
+}
 
+void DrawController::sessionReleased()
+{
+    if (m_run && !m_drawing) {
+        startDrawing();
+    } else if (const std::optional<sortivo::DrawMode> mode = std::exchange(m_deferred, {})) {
+        m_platform.setBusyCursor(false);
+        request(*mode);
+    }
+}
+
+void DrawController::startDrawing()
+{
+    m_drawing = true;
     if (!m_showProgress) {
         // A short run: no stop button to hear, the whole of it at once.
-        m_run->draw(drawCount);
+        m_run->draw(m_run->run().drawCount());
         endDraws();
         m_run->writeBackList(std::size_t(-1));
         finish();
@@ -214,6 +242,7 @@ void DrawController::finish()
     const auto left = int(m_run->run().remainingCount());
     const int draws = m_run->run().drawsDone();
     m_run.reset();
+    m_drawing = false;
     setBoxesEditable(true);
     m_controls.stop.hide();
     m_listTouched = false;

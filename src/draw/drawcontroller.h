@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 
 class BoxDraw;
 class DrawCountChoice;
@@ -48,6 +49,8 @@ public:
 
 private:
     int chosenTeamSize() const;
+    void sessionReleased();
+    void startDrawing();
     void nextSlice();
     void drawSlice();
     void endDraws();
@@ -64,6 +67,10 @@ private:
     Platform& m_platform;
     const EntryBlocks& m_listEntries;
     std::unique_ptr<BoxDraw> m_run;
+    // Whether the run has started drawing, or still waits for the session to be released.
+    bool m_drawing = false;
+    // A click that came while the session was held, answered once it is released.
+    std::optional<sortivo::DrawMode> m_deferred;
     bool m_showProgress = false;
     // Whether the list changed since the last run ended; it then shows other entries than the
     // ones that run left.

@@ -19,17 +19,14 @@ QString fromUtf8(const std::string& text)
 
 } // namespace
 
-DrawSession::DrawSession(QObject* parent)
-    : QObject(parent), m_proof(sortivo::freshSeed())
-{
-}
+DrawSession::DrawSession(QObject* parent) : QObject(parent), m_proof(sortivo::freshSeed()) {}
 
 sortivo::DrawRun DrawSession::beginRun(sortivo::EntryList entries,
                                        const sortivo::ResultStart& results,
                                        const sortivo::DrawRequest& request)
 {
     sortivo::DrawRun run = m_proof.beginRun(std::move(entries), results, request, now());
-    emit runBegun();
+    emit runBegun(*m_proof.openRun(), results.belowExisting);
     return run;
 }
 
@@ -37,7 +34,7 @@ sortivo::DrawRun DrawSession::beginRunOnLeftover(const sortivo::ResultStart& res
                                                  const sortivo::DrawRequest& request)
 {
     sortivo::DrawRun run = m_proof.beginRunOnLeftover(results, request, now());
-    emit runBegun();
+    emit runBegun(*m_proof.openRun(), results.belowExisting);
     return run;
 }
 
@@ -49,6 +46,7 @@ void DrawSession::reportProgress(const sortivo::DrawRun& run)
 void DrawSession::recordRun(const sortivo::DrawRun& run)
 {
     m_proof.endRun(run);
+    emit drawsEnded(run.drawsDone());
 }
 
 void DrawSession::runShown(int draws, int left)
@@ -73,8 +71,15 @@ void DrawSession::noteCommunicated(const std::string& time, sortivo::Communicate
 
 sortivo::ProofSession DrawSession::renew()
 {
-    sortivo::ProofSession ended = std::exchange(m_proof, sortivo::ProofSession(sortivo::freshSeed()));
+    sortivo::ProofSession ended =
+        std::exchange(m_proof, sortivo::ProofSession(sortivo::freshSeed()));
     emit renewed(QString::fromStdString(m_proof.commitment()));
     emit publicValueChanged(fromUtf8(m_proof.publicValue()));
     return ended;
+}
+
+void DrawSession::release()
+{
+    if (m_holds > 0 && --m_holds == 0)
+        emit released();
 }

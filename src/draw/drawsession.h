@@ -39,18 +39,31 @@ public:
     // that ended, whose record can still be saved or printed.
     sortivo::ProofSession renew();
 
+    // Work on other threads that the next result depends on (the journal's writing, the
+    // fingerprint of what the last run left): a run waits for it, the window still answering.
+    void hold() { ++m_holds; }
+    void release();
+    bool held() const { return m_holds > 0; }
+
 signals:
     // A fresh seed was taken after its predecessor was revealed.
     void renewed(const QString& commitment);
     void publicValueChanged(const QString& value);
     // The commitment was communicated with this list line.
     void communicated(const QString& listLine);
-    // A draw is about to write into the boxes, the results to keep already settled.
-    void runBegun();
+    // A draw is about to write into the boxes, the results to keep already settled: below
+    // those the box shows, or in an empty box.
+    void runBegun(const sortivo::RunRecord& run, bool belowExisting);
     void runProgressed(std::int64_t done, std::int64_t total);
+    // The run in progress has made its last draw, `draws` in all; the boxes are still being
+    // brought in step with it.
+    void drawsEnded(std::int32_t draws);
     void runEnded(int draws, int left);
+    // Nothing holds runs any longer.
+    void released();
 
 private:
     sortivo::ProofSession m_proof;
     RunState m_runState;
+    int m_holds = 0;
 };
