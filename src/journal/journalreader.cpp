@@ -1,0 +1,339 @@
+#include "journal/journalreader.h"
+
+#include "core/entrylist.h"
+#include "journal/journalsql.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <climits>
+#include <sys/stat.h>
+
+namespace sortivo
+{
+
+using journalsql::EventRow;
+using journalsql::Kind;
+using journalsql::Statement;
+
+namespace
+{
+
+[[noreturn]] void unreadable(const std::string& why)
+{
+    throw JournalUnreadable(why);
+}
+
+void checkHeader(sqlite3* db)
+{
+    if (journalsql::queryInteger(db, "PRAGMA application_id") != journalsql::applicationId)
+        unreadable("ce fichier n'est pas un journal de séance");
+    const std::int64_t version = journalsql::queryInteger(db, "PRAGMA user_version");
+    if (version != journalsql::formatVersion)
+        unreadable("journal de version " + std::to_string(version) + " inconnue");
+    Statement objects(db, "SELECT type, name, tbl_name, sql FROM sqlite_schema ORDER BY name");
+    std::size_t i = 0;
+    for (; objects.step(); ++i) {
+        if (i == std::size(journalsql::schema) || objects.bytes(0) != "table" ||
+            objects.bytes(1) != journalsql::schemaNames[i] ||
+            objects.bytes(2) != journalsql::schemaNames[i] ||
+            objects.bytes(3) != journalsql::schema[i])
+            unreadable("tables du journal inattendues");
+    }
+    if (i != std::size(journalsql::schema))
+        unreadable("tables du journal incomplètes");
+}
+
+std::int64_t required(const std::optional<std::int64_t>& value, std::int64_t low, std::int64_t high)
+{
+    if (!value || *value < low || *value > high)
+        unreadable("valeur hors limites dans le journal");
+    return *value;
+}
+
+const std::string& required(const std::optional<std::string>& text)
+{
+    if (!text)
+        unreadable("valeur absente dans le journal");
+    return *text;
+}
+
+JournalEvent eventOf(const EventRow& row)
+{
+    switch (Kind(row.kind)) {
+    case Kind::Texts:
+        return JournalTexts{};
+    case Kind::Communicated:
+        return JournalCommunicated{
+            required(row.time),
+            {std::size_t(required(row.count, 0, INT64_MAX)), required(row.value)}};
+    case Kind::PublicValue:
+        return JournalPublicValue{required(row.value)};
+    case Kind::Run: {
+        JournalRun run;
+        run.start.number = required(row.number, 1, INT64_MAX);
+        run.start.date = required(row.time);
+        run.start.request.mode = DrawMode(required(row.mode, 0, 3));
+        run.start.request.drawCount = std::int32_t(required(row.drawCount, 0, INT32_MAX));
+        run.start.request.teamSize = int(required(row.teamSize, 0, INT_MAX));
+        run.start.belowExisting = required(row.belowExisting, 0, 1) != 0;
+        run.start.onLeftover = required(row.onLeftover, 0, 1) != 0;
+        run.start.entryCount = std::size_t(required(row.count, 0, INT64_MAX));
+        run.start.fingerprint = required(row.value);
+        run.drawsDone = std::int32_t(required(row.drawsDone, 0, INT32_MAX));
+        run.ended = required(row.ended, 0, 1) != 0;
+        return run;
+    }
+    }
+    unreadable("événement inconnu dans le journal");
+}
+
+std::optional<std::int64_t> integerColumn(const Statement& row, int column)
+{
+    if (!row.isNull(column) && !row.isInteger(column))
+        unreadable("valeur d'un autre type dans le journal");
+    return row.optionalInteger(column);
+}
+
+std::optional<std::string> textColumn(const Statement& row, int column)
+{
+    if (!row.isNull(column) && !row.isText(column))
+        unreadable("valeur d'un autre type dans le journal");
+    return row.optionalText(column);
+}
+
+bool sumMatches(const Statement& row, int column, const Digest& sum)
+{
+    return row.isBlob(column) &&
+           row.bytes(column) ==
+               std::string_view(reinterpret_cast<const char*>(sum.data()), sum.size());
+}
+
+void readSession(sqlite3* db, JournalContents& contents)
+{
+    Statement session(db, "SELECT seed, started_at, sum FROM session");
+    if (!session.step())
+        unreadable("journal sans séance");
+    const std::optional<std::string> seedHex = textColumn(session, 0);
+    const std::optional<std::string> startedAt = textColumn(session, 1);
+    if (!seedHex || !startedAt ||
+        !sumMatches(session, 2, journalsql::sessionSum(*seedHex, *startedAt)))
+        unreadable("séance du journal altérée");
+    const std::optional<Digest> seed = digestFromHex(*seedHex);
+    if (!seed)
+        unreadable("graine du journal illisible");
+    if (session.step())
+        unreadable("journal de plusieurs séances");
+    contents.seed = *seed;
+    contents.startedAt = *startedAt;
+}
+
+void readEvents(sqlite3* db, JournalContents& contents, std::vector<std::int64_t>& seqs)
+{
+    Statement events(db, std::string("SELECT ") + journalsql::eventColumns +
+                             ", sum FROM event ORDER BY seq");
+    std::int64_t runs = 0;
+    while (events.step()) {
+        if (!events.isInteger(0) || !events.isInteger(1))
+            unreadable("événement du journal altéré");
+        EventRow row{events.integer(0),        events.integer(1),         textColumn(events, 2),
+                     textColumn(events, 3),    integerColumn(events, 4),  integerColumn(events, 5),
+                     integerColumn(events, 6), integerColumn(events, 7),  integerColumn(events, 8),
+                     integerColumn(events, 9), integerColumn(events, 10), integerColumn(events, 11),
+                     integerColumn(events, 12)};
+        if (!sumMatches(events, 13, journalsql::rowSum(row)))
+            unreadable("événement du journal altéré");
+        JournalEvent event = eventOf(row);
+        if (const auto* run = std::get_if<JournalRun>(&event); run && run->start.number != ++runs)
+            unreadable("tirages du journal dans le désordre");
+        seqs.push_back(row.seq);
+        contents.events.push_back(std::move(event));
+    }
+}
+
+void readTexts(sqlite3* db, JournalContents& contents, const std::vector<std::int64_t>& seqs)
+{
+    Statement texts(db, "SELECT event, box, body, sha256 FROM text ORDER BY id");
+    while (texts.step()) {
+        const std::optional<std::int64_t> seq = integerColumn(texts, 0);
+        const std::int64_t box = required(integerColumn(texts, 1), 0, 1);
+        const auto at = std::lower_bound(seqs.begin(), seqs.end(), seq.value_or(0));
+        if (!seq || at == seqs.end() || *at != *seq || !texts.isBlob(3))
+            unreadable("texte du journal sans événement");
+        JournalEvent& event = contents.events[std::size_t(at - seqs.begin())];
+        JournalTexts* boxes = std::get_if<JournalTexts>(&event);
+        if (auto* run = std::get_if<JournalRun>(&event))
+            boxes = &run->texts;
+        if (!boxes)
+            unreadable("texte du journal sans événement");
+        std::optional<std::string>& text = box == 0 ? boxes->list : boxes->results;
+        if (text)
+            unreadable("texte du journal en double");
+        std::string body = texts.isNull(2) ? std::string() : texts.bytes(2);
+        if (texts.isNull(2) || !sumMatches(texts, 3, sha256(body)))
+            unreadable("texte du journal altéré");
+        text = std::move(body);
+    }
+}
+
+class Database
+{
+public:
+    explicit Database(const std::string& path)
+    {
+        // No CREATE: a journal gone meanwhile must not come back empty.
+        const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW;
+        if (sqlite3_open_v2(path.c_str(), &m_db, flags, nullptr) != SQLITE_OK)
+            unreadable(m_db ? sqlite3_errmsg(m_db) : "SQLite : mémoire épuisée");
+    }
+    ~Database() { sqlite3_close(m_db); }
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+    sqlite3* get() const { return m_db; }
+
+private:
+    sqlite3* m_db = nullptr;
+};
+
+std::int64_t fileSize(const std::string& path)
+{
+    struct stat status;
+    return ::stat(path.c_str(), &status) == 0 ? std::int64_t(status.st_size) : 0;
+}
+
+JournalContents readFile(const std::string& path)
+{
+    struct stat status;
+    if (::lstat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
+        unreadable("le journal n'est pas un fichier");
+    Database database(path);
+    sqlite3* db = database.get();
+    // The file may be anyone's: nothing in it runs, nothing it says is bigger than it is, and
+    // reading it leaves its log where it is, for a look at it as it was.
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    const std::int64_t bytes = status.st_size + fileSize(path + "-wal") + 65536;
+    sqlite3_limit(db, SQLITE_LIMIT_LENGTH, int(std::min<std::int64_t>(bytes, INT_MAX)));
+    journalsql::exec(db, "PRAGMA cell_size_check=ON");
+    // The structure first: the checksums cover the rows, not the pages that lead to them.
+    Statement check(db, "PRAGMA quick_check");
+    if (!check.step() || check.bytes(0) != "ok")
+        unreadable("journal endommagé");
+    return readJournal(db);
+}
+
+} // namespace
+
+JournalContents readJournal(sqlite3* db)
+{
+    try {
+        JournalContents contents;
+        std::vector<std::int64_t> seqs;
+        journalsql::exec(db, "BEGIN");
+        checkHeader(db);
+        readSession(db, contents);
+        readEvents(db, contents, seqs);
+        readTexts(db, contents, seqs);
+        journalsql::exec(db, "COMMIT");
+        return contents;
+    } catch (const std::exception& e) {
+        if (db)
+            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        if (dynamic_cast<const JournalUnreadable*>(&e))
+            throw;
+        throw JournalUnreadable(e.what());
+    }
+}
+
+JournalContents readJournal(const std::string& path)
+{
+    try {
+        return readFile(path);
+    } catch (const JournalUnreadable&) {
+        throw;
+    } catch (const std::exception& e) {
+        throw JournalUnreadable(e.what());
+    }
+}
+
+namespace
+{
+
+void applyTexts(const JournalTexts& texts, ResumedSession& session)
+{
+    if (texts.list)
+        session.list = *texts.list;
+    if (texts.results)
+        session.results = *texts.results;
+}
+
+void replayRun(const JournalRun& run, ResumedSession& session)
+{
+    ProofSession& proof = session.proof;
+    const JournalRunStart& start = run.start;
+    const std::string number = "tirage n° " + std::to_string(start.number);
+    applyTexts(run.texts, session);
+    if (!start.belowExisting)
+        session.results.clear();
+    if (start.number != std::int64_t(proof.runs().size()) + 1)
+        unreadable(number + " hors de son ordre");
+    const ResultStart results{start.belowExisting, "\r\n"};
+    std::optional<DrawRun> replayed;
+    if (start.onLeftover) {
+        if (proof.leftoverCount() != start.entryCount)
+            unreadable(number + " : ce qui restait ne compte pas ses entrées");
+        replayed.emplace(proof.beginRunOnLeftover(results, start.request, start.date));
+    } else {
+        EntryList entries = loadEntries(session.list);
+        if (entries.size() != start.entryCount)
+            unreadable(number + " : la liste ne compte pas ses entrées");
+        replayed.emplace(proof.beginRun(std::move(entries), results, start.request, start.date));
+    }
+    replayed->drawMany(run.drawsDone);
+    if (replayed->drawsDone() != run.drawsDone)
+        unreadable(number + " : plus de résultats que d'entrées");
+    proof.endRun(*replayed);
+    if (proof.runs().back().fingerprint != start.fingerprint)
+        unreadable(number + " : liste différente de celle tirée");
+    session.list = replayed->remainingListText();
+    session.results += replayed->resultText();
+}
+
+ResumedSession replay(const JournalContents& contents)
+{
+    ResumedSession session{ProofSession(contents.seed), contents.startedAt, {}, {}, 0};
+    for (const JournalEvent& event : contents.events) {
+        if (const auto* texts = std::get_if<JournalTexts>(&event)) {
+            applyTexts(*texts, session);
+        } else if (const auto* communicated = std::get_if<JournalCommunicated>(&event)) {
+            session.proof.noteCommunicated(communicated->time, communicated->list);
+        } else if (const auto* value = std::get_if<JournalPublicValue>(&event)) {
+            if (!session.proof.setPublicValue(value->value))
+                unreadable("valeur publique donnée hors de son temps");
+        } else {
+            replayRun(std::get<JournalRun>(event), session);
+        }
+    }
+    for (const RunRecord& run : session.proof.runs())
+        session.resultCount += run.results.size();
+    return session;
+}
+
+} // namespace
+
+ResumedSession replayJournal(const JournalContents& contents)
+{
+    try {
+        return replay(contents);
+    } catch (const JournalUnreadable&) {
+        throw;
+    } catch (const std::exception& e) {
+        // The engine's own refusals: what the journal tells cannot have happened.
+        throw JournalUnreadable(e.what());
+    }
+}
+
+} // namespace sortivo
