@@ -262,22 +262,65 @@ JournalContents readJournal(const std::string& path)
 namespace
 {
 
-void applyTexts(const JournalTexts& texts, ResumedSession& session)
+// The boxes as the window had them, run after run. What a run left becomes the list text
+// only when something reads it: a session drawn click after click from a long list would
+// otherwise join that list again after every run.
+class Replay
 {
-    if (texts.list)
-        session.list = *texts.list;
-    if (texts.results)
-        session.results = *texts.results;
-}
+public:
+    explicit Replay(const JournalContents& contents)
+        : m_session{ProofSession(contents.seed), contents.startedAt, {}, {}, 0}
+    {
+    }
 
-void replayRun(const JournalRun& run, ResumedSession& session)
+    void apply(const JournalTexts& texts)
+    {
+        if (texts.list) {
+            m_lastRun.reset();
+            m_session.list = *texts.list;
+        }
+        if (texts.results)
+            m_session.results = *texts.results;
+    }
+    void apply(const JournalCommunicated& communicated)
+    {
+        m_session.proof.noteCommunicated(communicated.time, communicated.list);
+    }
+    void apply(const JournalPublicValue& value)
+    {
+        if (!m_session.proof.setPublicValue(value.value))
+            unreadable("valeur publique donnée hors de son temps");
+    }
+    void apply(const JournalRun& run);
+
+    ResumedSession finish()
+    {
+        settleList();
+        for (const RunRecord& run : m_session.proof.runs())
+            m_session.resultCount += run.results.size();
+        return std::move(m_session);
+    }
+
+private:
+    void settleList()
+    {
+        if (m_lastRun)
+            m_session.list = m_lastRun->remainingListText();
+        m_lastRun.reset();
+    }
+
+    ResumedSession m_session;
+    std::optional<DrawRun> m_lastRun;
+};
+
+void Replay::apply(const JournalRun& run)
 {
-    ProofSession& proof = session.proof;
+    ProofSession& proof = m_session.proof;
     const JournalRunStart& start = run.start;
     const std::string number = "tirage n° " + std::to_string(start.number);
-    applyTexts(run.texts, session);
+    apply(run.texts);
     if (!start.belowExisting)
-        session.results.clear();
+        m_session.results.clear();
     if (start.number != std::int64_t(proof.runs().size()) + 1)
         unreadable(number + " hors de son ordre");
     const ResultStart results{start.belowExisting, "\r\n"};
@@ -287,7 +330,8 @@ void replayRun(const JournalRun& run, ResumedSession& session)
             unreadable(number + " : ce qui restait ne compte pas ses entrées");
         replayed.emplace(proof.beginRunOnLeftover(results, start.request, start.date));
     } else {
-        EntryList entries = loadEntries(session.list);
+        settleList();
+        EntryList entries = loadEntries(m_session.list);
         if (entries.size() != start.entryCount)
             unreadable(number + " : la liste ne compte pas ses entrées");
         replayed.emplace(proof.beginRun(std::move(entries), results, start.request, start.date));
@@ -298,28 +342,16 @@ void replayRun(const JournalRun& run, ResumedSession& session)
     proof.endRun(*replayed);
     if (proof.runs().back().fingerprint != start.fingerprint)
         unreadable(number + " : liste différente de celle tirée");
-    session.list = replayed->remainingListText();
-    session.results += replayed->resultText();
+    m_session.results += replayed->resultText();
+    m_lastRun = std::move(replayed);
 }
 
 ResumedSession replay(const JournalContents& contents)
 {
-    ResumedSession session{ProofSession(contents.seed), contents.startedAt, {}, {}, 0};
-    for (const JournalEvent& event : contents.events) {
-        if (const auto* texts = std::get_if<JournalTexts>(&event)) {
-            applyTexts(*texts, session);
-        } else if (const auto* communicated = std::get_if<JournalCommunicated>(&event)) {
-            session.proof.noteCommunicated(communicated->time, communicated->list);
-        } else if (const auto* value = std::get_if<JournalPublicValue>(&event)) {
-            if (!session.proof.setPublicValue(value->value))
-                unreadable("valeur publique donnée hors de son temps");
-        } else {
-            replayRun(std::get<JournalRun>(event), session);
-        }
-    }
-    for (const RunRecord& run : session.proof.runs())
-        session.resultCount += run.results.size();
-    return session;
+    Replay replay(contents);
+    for (const JournalEvent& event : contents.events)
+        std::visit([&](const auto& e) { replay.apply(e); }, event);
+    return replay.finish();
 }
 
 } // namespace
