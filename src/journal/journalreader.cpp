@@ -183,8 +183,12 @@ public:
     {
         // No CREATE: a journal gone meanwhile must not come back empty.
         const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW;
-        if (sqlite3_open_v2(path.c_str(), &m_db, flags, nullptr) != SQLITE_OK)
-            unreadable(m_db ? sqlite3_errmsg(m_db) : "SQLite : mémoire épuisée");
+        if (sqlite3_open_v2(path.c_str(), &m_db, flags, nullptr) != SQLITE_OK) {
+            // SQLite hands over a connection even when it fails, to tell why.
+            const std::string why = m_db ? sqlite3_errmsg(m_db) : "SQLite : mémoire épuisée";
+            sqlite3_close(m_db);
+            unreadable(why);
+        }
     }
     ~Database() { sqlite3_close(m_db); }
     Database(const Database&) = delete;
@@ -218,10 +222,12 @@ JournalContents readFile(const std::string& path)
     const std::int64_t bytes = status.st_size + fileSize(path + "-wal") + 65536;
     sqlite3_limit(db, SQLITE_LIMIT_LENGTH, int(std::min<std::int64_t>(bytes, INT_MAX)));
     journalsql::exec(db, "PRAGMA cell_size_check=ON");
-    // The structure first: the checksums cover the rows, not the pages that lead to them.
-    Statement check(db, "PRAGMA quick_check");
-    if (!check.step() || check.bytes(0) != "ok")
-        unreadable("journal endommagé");
+    {
+        // The structure first: the checksums cover the rows, not the pages that lead to them.
+        Statement check(db, "PRAGMA quick_check");
+        if (!check.step() || check.bytes(0) != "ok")
+            unreadable("journal endommagé");
+    }
     return readJournal(db);
 }
 
