@@ -267,6 +267,8 @@ private slots:
     void privateModes();
     void quietChangeCaught_data();
     void quietChangeCaught();
+    void foreignFileRefused_data();
+    void foreignFileRefused();
     void corruptedJournal_data();
     void corruptedJournal();
 };
@@ -540,6 +542,35 @@ void TestJournal::quietChangeCaught()
     QVERIFY(at != std::string::npos);
     QCOMPARE(bytes.find(from, at + 1), std::string::npos);
     writeBytes(path, bytes.replace(at, from.size(), to));
+    QVERIFY_THROWS_EXCEPTION(sortivo::JournalUnreadable, sortivo::readJournal(path));
+}
+
+void TestJournal::foreignFileRefused_data()
+{
+    QTest::addColumn<std::string>("sql");
+    QTest::newRow("later format") << "PRAGMA user_version=2"s;
+    QTest::newRow("another program's") << "PRAGMA application_id=1"s;
+    QTest::newRow("a table more") << "CREATE TABLE extra (x)"s;
+    QTest::newRow("an index more") << "CREATE INDEX byBox ON text (box)"s;
+    QTest::newRow("a column changed") << "ALTER TABLE event RENAME COLUMN time TO t"s;
+}
+
+// A sound SQLite file that is not a journal of this format.
+void TestJournal::foreignFileRefused()
+{
+    QFETCH(std::string, sql);
+    QTemporaryDir temporary;
+    std::string path;
+    {
+        ScriptedWindow window(temporary.path().toStdString());
+        for (const char* command : {"list a\r\nb", "run one"})
+            window.step(command);
+        path = window.journal().path();
+    }
+    sqlite3* db = nullptr;
+    QCOMPARE(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
     QVERIFY_THROWS_EXCEPTION(sortivo::JournalUnreadable, sortivo::readJournal(path));
 }
 
