@@ -44,6 +44,24 @@ bool isJournalName(std::string_view name)
     return name.size() > 14 && name.starts_with("seance-") && name.ends_with(".sqlite");
 }
 
+// A journal that a crash stopped before it held its seed, under the name it is made with.
+bool isUnfinishedName(std::string_view name)
+{
+    return name.starts_with(".seance-") && name.ends_with(".nouveau");
+}
+
+void removeIfUnlocked(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0)
+        return;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        ::unlink(path.c_str());
+        ::unlink((path + "-journal").c_str());
+    }
+    ::close(fd);
+}
+
 bool exists(const std::string& path)
 {
     struct stat status;
@@ -70,9 +88,12 @@ std::vector<OrphanJournal> orphanJournals(const std::string& folder)
 {
     std::vector<std::string> names;
     if (DIR* directory = ::opendir(folder.c_str())) {
-        while (const dirent* entry = ::readdir(directory))
+        while (const dirent* entry = ::readdir(directory)) {
             if (isJournalName(entry->d_name))
                 names.emplace_back(entry->d_name);
+            else if (isUnfinishedName(entry->d_name))
+                removeIfUnlocked(folder + "/" + entry->d_name);
+        }
         ::closedir(directory);
     }
     // The names begin with the start time: the latest session first.

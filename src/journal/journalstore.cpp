@@ -59,6 +59,20 @@ std::string randomLetters()
     return letters;
 }
 
+// A new name is on disk only once its folder is.
+void syncFolder(const std::string& folder)
+{
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        failSystem(folder);
+    const int synced = ::fsync(fd);
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    if (synced != 0)
+        failSystem(folder);
+}
+
 void removeFiles(const std::string& path)
 {
     for (const char* suffix : {"", "-wal", "-shm"})
@@ -225,44 +239,48 @@ JournalStore JournalStore::create(const std::string& folder, const Seed& seed,
                                   std::string_view startedAt)
 {
     const std::string stamp = nameStamp(startedAt);
-    std::string path;
+    // Made and locked under a name no window looks for, its seed committed, then given its
+    // name: a window starting meanwhile never takes it for a crashed one, and a crash meanwhile
+    // never leaves a journal that holds nothing.
+    std::string hidden;
     int fd = -1;
     while (fd < 0) {
-        // Locked under a name no window looks for, then given its name: a window starting now
-        // never sees the new journal unlocked, so never takes it for a crashed one.
-        const std::string letters = randomLetters();
-        const std::string hidden = folder + "/.seance-" + stamp + "-" + letters + ".nouveau";
-        path = folder + "/seance-" + stamp + "-" + letters + ".sqlite";
+        hidden = folder + "/.seance-" + stamp + "-" + randomLetters() + ".nouveau";
         fd = ::open(hidden.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd < 0 && errno == EEXIST)
-            continue;
-        if (fd < 0)
+        if (fd < 0 && errno != EEXIST)
             failSystem(hidden);
-        if (::fchmod(fd, 0600) != 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-            const int error = errno;
-            ::close(fd);
-            ::unlink(hidden.c_str());
-            errno = error;
-            failSystem(hidden);
-        }
-        if (::renameat2(AT_FDCWD, hidden.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) != 0) {
-            const int error = errno;
-            ::close(fd);
-            fd = -1;
-            ::unlink(hidden.c_str());
-            errno = error;
-            if (error != EEXIST)
-                failSystem(path);
-        }
     }
     sqlite3* db = nullptr;
+    std::string path;
     try {
+        if (::fchmod(fd, 0600) != 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0)
+            failSystem(hidden);
+        // A rollback journal while the file has its hidden name: a write-ahead log would be
+        // named after it.
+        db = openDatabase(hidden);
+        journalsql::exec(db, "PRAGMA synchronous=FULL");
+        createTables(db, seed, startedAt);
+        sqlite3_close(std::exchange(db, nullptr));
+        for (;;) {
+            path = folder + "/seance-" + stamp + "-" + randomLetters() + ".sqlite";
+            if (::renameat2(AT_FDCWD, hidden.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) ==
+                0)
+                break;
+            if (errno != EEXIST)
+                failSystem(path);
+        }
+        hidden.clear();
+        syncFolder(folder);
         db = openDatabase(path);
         setPragmas(db, true);
-        createTables(db, seed, startedAt);
     } catch (...) {
         sqlite3_close(db);
-        removeFiles(path);
+        if (!hidden.empty()) {
+            ::unlink(hidden.c_str());
+            ::unlink((hidden + "-journal").c_str());
+        } else {
+            removeFiles(path);
+        }
         ::close(fd);
         throw;
     }
