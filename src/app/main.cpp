@@ -1,4 +1,3 @@
-#include "common/apptitle.h"
 #include "app/mainwindow.h"
 #include "app/qtfrench.h"
 #include "app/qtplatform.h"
@@ -6,6 +5,7 @@
 #include "cli/commandline.h"
 #include "cli/drawcommand.h"
 #include "cli/drawcommandline.h"
+#include "common/apptitle.h"
 
 #include <QApplication>
 #include <QDir>
@@ -21,6 +21,21 @@ QString documentsFolderPath()
 {
     const QString path = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     return QDir(path).exists() ? path : QString();
+}
+
+// Where a window keeps the journal of its session: the desktop's state folder, as the XDG
+// base directories name it.
+QString journalFolderPath()
+{
+#if QT_VERSION >= QT_VERSION_CHECK(6, 7, 0)
+    const QString state = QStandardPaths::writableLocation(QStandardPaths::GenericStateLocation);
+#else
+    QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    // The base directories ignore a relative path, and so does this: the default stands.
+    if (state.isEmpty() || QDir::isRelativePath(state))
+        state = QDir::homePath() + QStringLiteral("/.local/state");
+#endif
+    return QDir(state).filePath(QStringLiteral("sortivo"));
 }
 
 StartRequest readArguments(int& argc, char* argv[])
@@ -61,6 +76,7 @@ int main(int argc, char* argv[])
     QApplication::setDesktopFileName(QStringLiteral("example.velmora.Sortivo"));
 
     QtPlatform platform;
-    const auto window = startMainWindow(platform, documentsFolderPath(), request.listFile);
+    const auto window =
+        startMainWindow(platform, documentsFolderPath(), request.listFile, journalFolderPath());
     return app.exec();
 }

@@ -8,6 +8,7 @@
 #include "common/makeraddress.h"
 #include "common/platform.h"
 #include "common/progresslabel.h"
+#include "common/textboxtext.h"
 #include "draw/drawcontroller.h"
 #include "draw/entryblocks.h"
 #include "info/infodialog.h"
@@ -17,6 +18,7 @@
 #include "print/printcommand.h"
 #include "proof/proofbutton.h"
 #include "proof/proofcontroller.h"
+#include "recovery/sessionjournal.h"
 #include "screen/screencontroller.h"
 #include "web/browserlauncher.h"
 
@@ -31,7 +33,8 @@ namespace
 constexpr QSize designClientSize(875, 501);
 } // namespace
 
-MainWindow::MainWindow(Platform& platform, const QString& documentsFolder, QWidget* parent)
+MainWindow::MainWindow(Platform& platform, const QString& documentsFolder,
+                       const QString& journalFolder, QWidget* parent)
     : QWidget(parent), m_platform(platform)
 {
     setObjectName(QStringLiteral("frmMain"));
@@ -70,10 +73,16 @@ MainWindow::MainWindow(Platform& platform, const QString& documentsFolder, QWidg
     connectScreen(addScreenButton(m_ui.fraBas, m_ui.lblVelmora, cmdPreuve));
     m_browser = new BrowserLauncher(m_platform, this);
     connectWebAndKeys();
+    if (!journalFolder.isEmpty())
+        m_journal = new SessionJournal(journalFolder, m_session,
+                                       {*m_ui.txtListe->document(), *m_ui.txtResult->document()},
+                                       m_platform, this);
 }
 
 MainWindow::~MainWindow()
 {
+    // Whatever is still to be written goes in before the boxes it was taken from.
+    delete m_journal;
     // These watch the list box's events. They go before the boxes, so that none of them sees
     // the focus leave a box that is already half torn down.
     delete m_screen;
@@ -86,6 +95,22 @@ MainWindow::~MainWindow()
 void MainWindow::openListFile(const QString& path)
 {
     m_files->openFile(path);
+}
+
+void MainWindow::resume(ResumeChoice choice)
+{
+    if (m_journal)
+        m_journal->pause();
+    m_session.resume(std::move(choice.session.proof));
+    setBoxText(*m_ui.txtListe, choice.session.list);
+    setBoxText(*m_ui.txtResult, choice.session.results);
+    if (m_journal)
+        m_journal->adopt(choice.journal);
+}
+
+bool MainWindow::saveCrashedRecord(const sortivo::ProofSession& session)
+{
+    return m_proofController->saveCrashedRecord(session);
 }
 
 void MainWindow::connectCommands()
@@ -142,6 +167,8 @@ void MainWindow::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    if (m_journal)
+        m_journal->discard();
     event->accept();
 }
 

@@ -3,6 +3,7 @@
 #include "app/mainwindowui.h"
 #include "common/runstate.h"
 #include "draw/drawsession.h"
+#include "recovery/crashedsessions.h"
 
 #include <QWidget>
 
@@ -19,18 +20,25 @@ class Platform;
 class PrintCommand;
 class ProofController;
 class ScreenController;
+class SessionJournal;
 
 // frmMain: the program's one working window.
 class MainWindow : public QWidget
 {
     Q_OBJECT
 public:
-    MainWindow(Platform& platform, const QString& documentsFolder, QWidget* parent = nullptr);
+    // With a `journalFolder`, the session is journaled there, so that a crash loses nothing.
+    MainWindow(Platform& platform, const QString& documentsFolder,
+               const QString& journalFolder = {}, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     const RunState& runState() const { return m_session.runState(); }
     // A file named on the command line or given by the desktop: read as Open reads it.
     void openListFile(const QString& path);
+    // Goes on with the session that a crashed window left.
+    void resume(ResumeChoice choice);
+    // Saves the record of a crashed window's session that is not taken up again.
+    bool saveCrashedRecord(const sortivo::ProofSession& session);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -58,4 +66,5 @@ private:
     BrowserLauncher* m_browser = nullptr;
     ProofController* m_proofController = nullptr;
     ScreenController* m_screen = nullptr;
+    SessionJournal* m_journal = nullptr;
 };

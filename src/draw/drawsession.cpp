@@ -73,9 +73,22 @@ sortivo::ProofSession DrawSession::renew()
 {
     sortivo::ProofSession ended =
         std::exchange(m_proof, sortivo::ProofSession(sortivo::freshSeed()));
+    announceSession();
+    return ended;
+}
+
+void DrawSession::resume(sortivo::ProofSession proof)
+{
+    m_proof = std::move(proof);
+    announceSession();
+    if (const auto& list = m_proof.communicatedList())
+        emit communicated(fromUtf8(sortivo::listLine(*list, sortivo::shownListDigits)));
+}
+
+void DrawSession::announceSession()
+{
     emit renewed(QString::fromStdString(m_proof.commitment()));
     emit publicValueChanged(fromUtf8(m_proof.publicValue()));
-    return ended;
 }
 
 void DrawSession::release()

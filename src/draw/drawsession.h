@@ -38,6 +38,8 @@ public:
     // A record revealed the seed: the draws go on under a fresh one. Hands back the session
     // that ended, whose record can still be saved or printed.
     sortivo::ProofSession renew();
+    // Goes on with a session that a crashed window left, announced as a renewal is.
+    void resume(sortivo::ProofSession proof);
 
     // Work on other threads that the next result depends on (the journal's writing, the
     // fingerprint of what the last run left): a run waits for it, the window still answering.
@@ -46,7 +48,8 @@ public:
     bool held() const { return m_holds > 0; }
 
 signals:
-    // A fresh seed was taken after its predecessor was revealed.
+    // Another session took this one's place: a fresh seed after its predecessor was revealed,
+    // or a session resumed.
     void renewed(const QString& commitment);
     void publicValueChanged(const QString& value);
     // The commitment was communicated with this list line.
@@ -63,6 +66,8 @@ signals:
     void released();
 
 private:
+    void announceSession();
+
     sortivo::ProofSession m_proof;
     RunState m_runState;
     int m_holds = 0;

@@ -200,9 +200,16 @@ void ProofController::revealed(const sortivo::ProofSession& session)
 
 bool ProofController::saveRecord(QWidget* parent)
 {
-    if (!canReveal(parent))
-        return false;
-    const sortivo::ProofSession& session = recordSession();
+    return canReveal(parent) && saveRecordOf(parent, recordSession());
+}
+
+bool ProofController::saveCrashedRecord(const sortivo::ProofSession& session)
+{
+    return saveRecordOf(m_window, session);
+}
+
+bool ProofController::saveRecordOf(QWidget* parent, const sortivo::ProofSession& session)
+{
     const QString proposed =
         QDir(m_documentsFolder)
             .filePath(QStringLiteral("proces-verbal-%1.json")

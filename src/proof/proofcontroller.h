@@ -33,6 +33,9 @@ public:
     bool allowQuit();
     // The commitment was shown elsewhere (on the audience's screen): it is communicated.
     void noteShown();
+    // Saves the record of a session that a crashed window left, which the user chose not to
+    // take up again.
+    bool saveCrashedRecord(const sortivo::ProofSession& session);
 
 signals:
     // "Montrer au public" communicated the commitment: the audience screen shows it.
@@ -45,6 +48,7 @@ private:
     bool canReveal(QWidget* parent);
     void revealed(const sortivo::ProofSession& session);
     bool saveRecord(QWidget* parent);
+    bool saveRecordOf(QWidget* parent, const sortivo::ProofSession& session);
     void printRecord(QWidget* parent);
     void printCommitment(QWidget* parent);
     bool printText(QWidget* parent, const std::string& text);

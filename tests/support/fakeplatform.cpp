@@ -18,6 +18,15 @@ void FakePlatform::expectYesNo(const QString& text, bool answer)
     m_script.push_back(std::move(step));
 }
 
+void FakePlatform::expectYesNo(const QRegularExpression& pattern, bool answer, QString* asked)
+{
+    Step step = makeStep(Kind::YesNo, {pattern.pattern()});
+    step.yes = answer;
+    step.pattern = pattern;
+    step.asked = asked;
+    m_script.push_back(std::move(step));
+}
+
 void FakePlatform::expectYesNoCancel(const QString& text, Answer answer)
 {
     Step step = makeStep(Kind::YesNoCancel, {text});
@@ -109,7 +118,13 @@ bool FakePlatform::askYesNo(QWidget*, const QString& text)
     const auto step = next(Kind::YesNo, QStringLiteral("question \"%1\"").arg(text));
     if (!step)
         return false;
-    checkWords(*step, {text});
+    if (!step->pattern)
+        checkWords(*step, {text});
+    else if (!step->pattern->match(text).hasMatch())
+        fail(QStringLiteral("question \"%1\", expected one matching %2")
+                 .arg(text, step->pattern->pattern()));
+    if (step->asked)
+        *step->asked = text;
     return step->yes;
 }
 

@@ -4,6 +4,7 @@
 #include "support/failingfiles.h"
 
 #include <QList>
+#include <QRegularExpression>
 
 #include <deque>
 #include <functional>
@@ -14,6 +15,9 @@ class FakePlatform final : public Platform
 {
 public:
     void expectYesNo(const QString& text, bool answer);
+    // A question whose words hold figures the test cannot know: they must match `pattern`,
+    // and `asked` gets them.
+    void expectYesNo(const QRegularExpression& pattern, bool answer, QString* asked = nullptr);
     void expectYesNoCancel(const QString& text, Answer answer);
     void expectInformation(const QString& title, const QString& text);
     // The warning's text must contain every fragment (a file's path, say).
@@ -83,6 +87,8 @@ private:
         std::function<bool(QPrinter&)> printer;
         std::function<void(QDialog&)> modal;
         Launch launch;
+        std::optional<QRegularExpression> pattern;
+        QString* asked = nullptr;
     };
 
     static Step makeStep(Kind kind, QStringList words = {});

@@ -1,0 +1,117 @@
+#include "recovery/crashedsessions.h"
+
+#include "common/apptitle.h"
+#include "common/platform.h"
+
+#include <QDir>
+#include <QLocale>
+
+#include <algorithm>
+#include <iterator>
+#include <vector>
+
+#include <unistd.h>
+
+namespace
+{
+
+QString counted(std::size_t count, const QString& singular, const QString& plural)
+{
+    return QStringLiteral("%1 %2").arg(count).arg(count > 1 ? plural : singular);
+}
+
+QString frenchDate(const QDate& date)
+{
+    const QLocale french(QLocale::French, QLocale::France);
+    // French writes the first day of a month as an ordinal.
+    const QString day = date.day() == 1 ? QStringLiteral("1er") : QString::number(date.day());
+    return day + QLatin1Char(' ') + french.toString(date, QStringLiteral("MMMM yyyy"));
+}
+
+bool worthKeeping(const sortivo::ResumedSession& session)
+{
+    return !session.proof.runs().empty() || session.proof.communicatedAt() ||
+           !session.list.empty() || !session.results.empty();
+}
+
+void release(sortivo::OrphanJournal& journal)
+{
+    ::close(journal.lockFd);
+    journal.lockFd = -1;
+}
+
+void forget(sortivo::OrphanJournal& journal)
+{
+    try {
+        sortivo::removeJournal(journal);
+    } catch (const std::exception&) {
+        // Left where it is (its lock released all the same), it is offered again at the next
+        // start.
+    }
+}
+
+} // namespace
+
+QString resumeQuestion(const QDateTime& started, std::size_t runs, std::size_t results)
+{
+    const QDateTime local = started.toLocalTime();
+    return QStringLiteral("Sortivo s'est fermé sans terminer la séance commencée le %1 à %2 (%3, "
+                          "%4). Reprendre cette séance ?")
+        .arg(frenchDate(local.date()), local.time().toString(QStringLiteral("HH:mm")),
+             counted(runs, QStringLiteral("tirage"), QStringLiteral("tirages")),
+             counted(results, QStringLiteral("résultat"), QStringLiteral("résultats")));
+}
+
+std::optional<ResumeChoice>
+offerCrashedSessions(QWidget* window, Platform& platform, const QString& folder,
+                     const std::function<bool(const sortivo::ProofSession&)>& saveRecord)
+{
+    std::vector<sortivo::OrphanJournal> journals =
+        sortivo::orphanJournals(QDir(folder).absolutePath().toStdString());
+    for (auto it = journals.begin(); it != journals.end(); ++it) {
+        sortivo::OrphanJournal& journal = *it;
+        std::optional<sortivo::ResumedSession> session;
+        platform.setBusyCursor(true);
+        try {
+            session = sortivo::replayJournal(sortivo::readJournal(journal.path));
+        } catch (const sortivo::JournalUnreadable&) {
+        }
+        platform.setBusyCursor(false);
+
+        if (!session) {
+            QString kept = QString::fromStdString(journal.path);
+            try {
+                kept = QString::fromStdString(sortivo::setJournalAside(journal));
+            } catch (const std::exception&) {
+                // Left where it was, its lock released all the same.
+            }
+            platform.showWarning(window, appTitle(),
+                                 QStringLiteral("Le journal d'une séance interrompue est "
+                                                "illisible. Il est conservé sous : %1")
+                                     .arg(QDir::toNativeSeparators(kept)));
+            continue;
+        }
+        if (!worthKeeping(*session)) {
+            forget(journal);
+            continue;
+        }
+        const QDateTime started =
+            QDateTime::fromString(QString::fromStdString(session->startedAt), Qt::ISODate);
+        if (platform.askYesNo(window, resumeQuestion(started, session->proof.runs().size(),
+                                                     session->resultCount))) {
+            // The others wait for a later start, or for another window.
+            std::for_each(std::next(it), journals.end(), release);
+            return ResumeChoice{std::move(*session), journal};
+        }
+        const bool hasRecord = !session->proof.runs().empty() || session->proof.communicatedAt();
+        if (hasRecord &&
+            platform.askYesNo(window, QStringLiteral("Enregistrer d'abord le procès-verbal de "
+                                                     "cette séance ?")) &&
+            !saveRecord(session->proof)) {
+            release(journal);
+            continue;
+        }
+        forget(journal);
+    }
+    return std::nullopt;
+}

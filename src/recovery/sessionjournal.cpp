@@ -1,0 +1,264 @@
+#include "recovery/sessionjournal.h"
+
+#include "common/boxlinebreaks.h"
+#include "common/platform.h"
+#include "draw/drawsession.h"
+
+#include <QDir>
+#include <QTextDocument>
+#include <QWidget>
+
+#include <chrono>
+#include <memory>
+
+namespace
+{
+
+// Slices last about 25 ms: a run is then never more than 250 ms ahead of its journal.
+constexpr qint64 progressIntervalMs = 200;
+constexpr std::chrono::milliseconds editPause{2000};
+
+std::string now()
+{
+    return sortivo::isoTimeUtc(std::chrono::system_clock::now());
+}
+
+// The box's text as the engine reads it, turned into a list text on the journal's thread: here
+// only the document's own copy is taken.
+std::optional<QString> rawText(const QTextDocument& box, bool wanted)
+{
+    return wanted ? std::optional<QString>(box.toRawText()) : std::nullopt;
+}
+
+std::optional<std::string> listText(const std::optional<QString>& raw)
+{
+    return raw ? std::optional<std::string>(sortivo::listTextFromBox(raw->toStdString()))
+               : std::nullopt;
+}
+
+std::optional<std::string_view> view(const std::optional<std::string>& text)
+{
+    return text ? std::optional<std::string_view>(*text) : std::nullopt;
+}
+
+} // namespace
+
+SessionJournal::SessionJournal(const QString& folder, DrawSession& session, const Boxes& boxes,
+                               Platform& platform, QWidget* window)
+    : QObject(window), m_folder(QDir(folder).absolutePath().toStdString()), m_session(session),
+      m_boxes(boxes), m_platform(platform), m_window(window)
+{
+    m_editPause.setSingleShot(true);
+    m_editPause.setInterval(editPause);
+    connect(&m_editPause, &QTimer::timeout, this, &SessionJournal::writeEditedTexts);
+    connect(&m_thread, &JournalThread::failed, this, &SessionJournal::failed);
+
+    connect(&session, &DrawSession::runBegun, this, &SessionJournal::runBegun);
+    connect(&session, &DrawSession::runProgressed, this, &SessionJournal::runProgressed);
+    connect(&session, &DrawSession::drawsEnded, this, &SessionJournal::drawsEnded);
+    connect(&session, &DrawSession::runEnded, this, [this] { m_drawing = false; });
+    connect(&session, &DrawSession::communicated, this, &SessionJournal::communicated);
+    connect(&session, &DrawSession::publicValueChanged, this, &SessionJournal::publicValueChanged);
+    connect(&session, &DrawSession::renewed, this, &SessionJournal::renewed);
+    connect(&session.runState(), &RunState::ended, this, &SessionJournal::commandEnded);
+    connect(&boxes.list, &QTextDocument::contentsChange, this, [this] { boxChanged(true); });
+    connect(&boxes.results, &QTextDocument::contentsChange, this, [this] { boxChanged(false); });
+}
+
+SessionJournal::~SessionJournal()
+{
+    // The store goes on its own thread, after what was asked of it.
+    m_thread.post([this] { m_store.reset(); });
+    m_thread.finish();
+}
+
+void SessionJournal::write(std::function<void(sortivo::JournalStore&)> work,
+                           std::function<void()> then)
+{
+    if (m_failed) {
+        if (then)
+            then();
+        return;
+    }
+    m_open = true;
+    m_thread.post(
+        [this, seed = m_session.proof().seed(), started = now(), work = std::move(work)] {
+            if (!m_store) {
+                sortivo::prepareJournalFolder(m_folder);
+                m_store.emplace(sortivo::JournalStore::create(m_folder, seed, started));
+            }
+            work(*m_store);
+        },
+        std::move(then));
+}
+
+void SessionJournal::adopt(sortivo::OrphanJournal journal)
+{
+    m_open = true;
+    m_paused = false;
+    m_listEdited = m_resultsEdited = m_listByCommand = false;
+    m_thread.post([this, journal] {
+        m_store.emplace(sortivo::JournalStore::resume(journal.path, journal.lockFd));
+    });
+}
+
+void SessionJournal::discard()
+{
+    m_paused = true;
+    m_editPause.stop();
+    m_thread.post([this] {
+        if (m_store)
+            m_store->discard();
+        m_store.reset();
+    });
+    m_thread.finish();
+    m_open = false;
+}
+
+void SessionJournal::runBegun(const sortivo::RunRecord& run, bool belowExisting)
+{
+    if (m_paused)
+        return;
+    m_drawing = true;
+    m_runNumber = run.number;
+    const sortivo::JournalRunStart start{run.number,     run.date,     run.request,
+                                         belowExisting,  !run.entries, run.entryCount,
+                                         run.fingerprint};
+    // A run that drew from the box took the whole of its text: its entries are that text. One
+    // on what the last run left draws from what replaying that run gives back, whatever the
+    // box shows.
+    std::shared_ptr<const sortivo::EntryList> entries = m_listEdited ? run.entries : nullptr;
+    const std::optional<QString> results =
+        rawText(m_boxes.results, m_resultsEdited && belowExisting);
+    m_listEdited = m_resultsEdited = false;
+    m_editPause.stop();
+    m_session.hold();
+    write(
+        [start, entries, results](sortivo::JournalStore& store) {
+            const std::optional<std::string> resultsText = listText(results);
+            store.beginRun(start,
+                           entries ? std::optional<std::string_view>(entries->joinedText())
+                                   : std::nullopt,
+                           view(resultsText));
+        },
+        [this] { m_session.release(); });
+    m_sinceProgress.start();
+}
+
+void SessionJournal::runProgressed(std::int64_t done)
+{
+    if (!m_drawing || m_sinceProgress.elapsed() < progressIntervalMs)
+        return;
+    m_sinceProgress.restart();
+    write([number = m_runNumber, done](sortivo::JournalStore& store) {
+        store.progress(number, std::int32_t(done));
+    });
+}
+
+void SessionJournal::drawsEnded(std::int32_t draws)
+{
+    if (!m_drawing)
+        return;
+    write([number = m_runNumber, draws](sortivo::JournalStore& store) {
+        store.endRun(number, draws);
+    });
+}
+
+void SessionJournal::communicated()
+{
+    const sortivo::ProofSession& proof = m_session.proof();
+    if (m_paused || !proof.communicatedAt())
+        return;
+    write([time = *proof.communicatedAt(), list = *proof.communicatedList()](
+              sortivo::JournalStore& store) { store.setCommunicated(time, list); });
+}
+
+void SessionJournal::publicValueChanged()
+{
+    // A renewed session announces its empty value too, which nobody has typed.
+    if (m_paused || !m_session.proof().publicValueOpen())
+        return;
+    write([value = m_session.proof().publicValue()](sortivo::JournalStore& store) {
+        store.setPublicValue(value);
+    });
+}
+
+void SessionJournal::renewed()
+{
+    if (m_paused)
+        return;
+    m_listEdited = m_resultsEdited = false;
+    m_editPause.stop();
+    const bool empty = m_boxes.list.isEmpty() && m_boxes.results.isEmpty();
+    // Every run is in the saved record: with empty boxes there is nothing left to lose.
+    if (empty) {
+        if (m_open)
+            m_thread.post([this] {
+                if (m_store)
+                    m_store->discard();
+                m_store.reset();
+            });
+        m_open = false;
+        return;
+    }
+    const bool existed = m_open;
+    write([existed, seed = m_session.proof().seed(), started = now(),
+           list = m_boxes.list.toRawText(),
+           results = m_boxes.results.toRawText()](sortivo::JournalStore& store) {
+        const std::string listBox = sortivo::listTextFromBox(list.toStdString());
+        const std::string resultsBox = sortivo::listTextFromBox(results.toStdString());
+        if (existed)
+            store.renew(seed, started, listBox, resultsBox);
+        else
+            store.setTexts(listBox, resultsBox);
+    });
+}
+
+void SessionJournal::boxChanged(bool list)
+{
+    if (m_paused || m_drawing)
+        return;
+    if (m_session.runState().running()) {
+        m_listByCommand = m_listByCommand || list;
+        return;
+    }
+    (list ? m_listEdited : m_resultsEdited) = true;
+    m_editPause.start();
+}
+
+void SessionJournal::commandEnded()
+{
+    if (!std::exchange(m_listByCommand, false) || m_paused)
+        return;
+    m_listEdited = true;
+    writeEditedTexts();
+}
+
+void SessionJournal::writeEditedTexts()
+{
+    m_editPause.stop();
+    const std::optional<QString> list = rawText(m_boxes.list, m_listEdited);
+    const std::optional<QString> results = rawText(m_boxes.results, m_resultsEdited);
+    m_listEdited = m_resultsEdited = false;
+    if (!list && !results)
+        return;
+    // Empty boxes before anything was kept: nothing to keep yet.
+    if (!m_open && (!list || list->isEmpty()) && (!results || results->isEmpty()))
+        return;
+    write([list, results](sortivo::JournalStore& store) {
+        const std::optional<std::string> listBox = listText(list);
+        const std::optional<std::string> resultsBox = listText(results);
+        store.setTexts(view(listBox), view(resultsBox));
+    });
+}
+
+void SessionJournal::failed(const QString& reason)
+{
+    if (std::exchange(m_failed, true))
+        return;
+    m_platform.showWarning(
+        m_window, QStringLiteral("Journal de la séance"),
+        QStringLiteral("Le journal de la séance n'a pas pu être écrit : si Sortivo s'arrêtait "
+                       "brutalement, cette séance serait perdue.\n%1\n%2")
+            .arg(QDir::toNativeSeparators(QString::fromStdString(m_folder)), reason));
+}

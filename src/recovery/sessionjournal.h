@@ -1,0 +1,94 @@
+#pragma once
+
+#include "journal/journalfolder.h"
+#include "journal/journalstore.h"
+#include "recovery/journalthread.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+class DrawSession;
+class Platform;
+class QTextDocument;
+class QWidget;
+
+namespace sortivo
+{
+struct RunRecord;
+}
+
+// Keeps the journal of the window's session, so that a crash loses nothing the window has
+// shown: the proof session and every run from its start, the text of both boxes after an edit,
+// an open or a numbering. It is written on a thread of its own; a run's first result waits
+// until the run is in it. The file exists only while there is something to keep, and a normal
+// close deletes it.
+class SessionJournal : public QObject
+{
+    Q_OBJECT
+public:
+    struct Boxes {
+        QTextDocument& list;
+        QTextDocument& results;
+    };
+    // The journal goes in `folder`; a failure to write it is told over `window`.
+    SessionJournal(const QString& folder, DrawSession& session, const Boxes& boxes,
+                   Platform& platform, QWidget* window);
+    // Writes what was asked, and leaves the journal for a later start to find.
+    ~SessionJournal() override;
+
+    // While a resumed session is put in place, its changes are already in its journal.
+    void pause() { m_paused = true; }
+    // Goes on writing the journal of the resumed session that the window now shows.
+    void adopt(sortivo::OrphanJournal journal);
+    // The window closes as it should: the journal goes.
+    void discard();
+
+    // How long typing must have stopped before an edit is written.
+    void setEditPause(std::chrono::milliseconds pause) { m_editPause.setInterval(pause); }
+
+private:
+    void runBegun(const sortivo::RunRecord& run, bool belowExisting);
+    void runProgressed(std::int64_t done);
+    void drawsEnded(std::int32_t draws);
+    void communicated();
+    void publicValueChanged();
+    void renewed();
+    void boxChanged(bool list);
+    void commandEnded();
+    void writeEditedTexts();
+    void failed(const QString& reason);
+    // Runs `work` on the journal's thread, on a journal made first if there is none yet.
+    void write(std::function<void(sortivo::JournalStore&)> work, std::function<void()> then = {});
+
+    const std::string m_folder;
+    DrawSession& m_session;
+    Boxes m_boxes;
+    Platform& m_platform;
+    QWidget* m_window;
+    JournalThread m_thread;
+    // Only ever touched on m_thread.
+    std::optional<sortivo::JournalStore> m_store;
+    // Whether a journal exists, or will once the thread gets to it.
+    bool m_open = false;
+    bool m_failed = false;
+    bool m_paused = false;
+    // Edits by hand not written yet.
+    bool m_listEdited = false;
+    bool m_resultsEdited = false;
+    // An open or a numbering is changing the list: written once it is done.
+    bool m_listByCommand = false;
+    // From a run's start until its outcome is in the boxes: the run's own changes to them are
+    // what replaying it gives back.
+    bool m_drawing = false;
+    std::int64_t m_runNumber = 0;
+    QElapsedTimer m_sinceProgress;
+    QTimer m_editPause;
+};

@@ -1,0 +1,373 @@
+#include "app/mainwindow.h"
+#include "app/startup.h"
+#include "core/proofverify.h"
+#include "draw/drawcontroller.h"
+#include "recovery/crashedsessions.h"
+#include "support/fakeplatform.h"
+#include "support/guitest.h"
+#include "support/mainwindowcontrols.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+// A window that did not close as it should leaves its session's journal; the next start offers
+// to take it up again. Here a window "crashes" by being destroyed without closing.
+
+namespace
+{
+
+const QString saveFirst = QStringLiteral("Enregistrer d'abord le procès-verbal de cette séance ?");
+const QRegularExpression anyResumeQuestion(
+    QStringLiteral("^Sortivo s'est fermé sans terminer la séance commencée le .* à \\d\\d:\\d\\d "
+                   "\\((\\d+) tirages?, (\\d+) résultats?\\)\\. Reprendre cette séance \\?$"));
+
+QJsonObject readRecord(const QString& path)
+{
+    return QJsonDocument::fromJson(readBytes(path)).object();
+}
+
+// Typed as keys, so the box hears it as the user's own edit; QTest::keyClicks takes ASCII only.
+void type(QWidget* widget, const QString& text)
+{
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+int lineCount(const QPlainTextEdit& box)
+{
+    return box.document()->isEmpty() ? 0 : box.document()->blockCount();
+}
+
+} // namespace
+
+class TestResume : public QObject, public MainWindowControls
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void questionWords_data();
+    void questionWords();
+    void resumedAsLeft_data();
+    void resumedAsLeft();
+    void runCutByTheCrash();
+    void declined_data();
+    void declined();
+    void unreadableJournalSetAside();
+    void runningWindowNotOffered();
+    void normalCloseLeavesNothing();
+    void journalThatCannotBeWrittenIsTold();
+    void fileArgumentWaitsForTheAnswer_data();
+    void fileArgumentWaitsForTheAnswer();
+
+private:
+    QWidget& drivenWindow() const override { return *m_window; }
+    QString journalFolder() const { return m_dir->filePath(QStringLiteral("journal")); }
+    QStringList journals() const
+    {
+        return QDir(journalFolder()).entryList({QStringLiteral("*.sqlite")}, QDir::Files);
+    }
+    void start(const QString& listFile = {})
+    {
+        m_window = startMainWindow(*m_platform, m_dir->path(), listFile, journalFolder());
+    }
+    // Destroyed without closing: what a crash leaves, once the writes asked have been made.
+    void crash() { m_window.reset(); }
+    void click(int mode)
+    {
+        if (mode != 1 && !results()->document()->isEmpty())
+            m_platform->expectYesNo(QStringLiteral("Effacer d'abord les résultats ?"), false);
+        go(mode)->click();
+        QVERIFY(waitForRun(*m_window));
+    }
+    // Shows the commitment to the audience and types the value it gives.
+    void communicate(const QString& publicValue)
+    {
+        m_platform->expectModal([&](QDialog& dialog) {
+            control<QPushButton>(dialog, QStringLiteral("cmdMontrer"))->click();
+            type(control<QLineEdit>(dialog, QStringLiteral("txtValeurPublique")), publicValue);
+        });
+        button(QStringLiteral("cmdPreuve"))->click();
+    }
+    QJsonObject saveRecord()
+    {
+        const QString path = m_dir->filePath(QStringLiteral("pv.json"));
+        m_platform->expectModal([&](QDialog& dialog) {
+            m_platform->expectSaveFile(path);
+            control<QPushButton>(dialog, QStringLiteral("cmdEnregistrerPV"))->click();
+        });
+        button(QStringLiteral("cmdPreuve"))->click();
+        const auto verdict = sortivo::verifyRecord(readBytes(path).toStdString());
+        [&] { QVERIFY2(verdict.conforming, verdict.message.c_str()); }();
+        return readRecord(path);
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<FakePlatform> m_platform;
+    std::unique_ptr<MainWindow> m_window;
+};
+
+void TestResume::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_platform = std::make_unique<FakePlatform>();
+}
+
+void TestResume::cleanup()
+{
+    m_window.reset();
+    QVERIFY(m_platform->done());
+    QVERIFY(!m_platform->busy());
+}
+
+void TestResume::questionWords_data()
+{
+    QTest::addColumn<QDateTime>("started");
+    QTest::addColumn<int>("runs");
+    QTest::addColumn<int>("results");
+    QTest::addColumn<QString>("question");
+
+    QTest::newRow("many") << QDateTime(QDate(2026, 12, 8), QTime(20, 14)) << 3 << 12
+                          << QStringLiteral("Sortivo s'est fermé sans terminer la séance "
+                                            "commencée le 8 décembre 2026 à 20:14 (3 tirages, 12 "
+                                            "résultats). Reprendre cette séance ?");
+    QTest::newRow("one, none, first of the month")
+        << QDateTime(QDate(2027, 3, 1), QTime(9, 5)) << 1 << 0
+        << QStringLiteral("Sortivo s'est fermé sans terminer la séance commencée le 1er mars "
+                          "2027 à 09:05 (1 tirage, 0 résultat). Reprendre cette séance ?");
+}
+
+void TestResume::questionWords()
+{
+    QFETCH(QDateTime, started);
+    QFETCH(int, runs);
+    QFETCH(int, results);
+    QFETCH(QString, question);
+    QCOMPARE(resumeQuestion(started, std::size_t(runs), std::size_t(results)), question);
+}
+
+void TestResume::resumedAsLeft_data()
+{
+    QTest::addColumn<bool>("communicated");
+    QTest::addColumn<QList<int>>("modes");
+    // Typed into the list after the runs, then left long enough for the edit to be written.
+    QTest::addColumn<bool>("typedAfter");
+
+    QTest::newRow("one of each, communicated") << true << QList<int>{1, 0, 1, 3} << false;
+    QTest::newRow("draw all, then typed") << false << QList<int>{2} << true;
+    QTest::newRow("nothing drawn, only typed") << false << QList<int>{} << true;
+}
+
+void TestResume::resumedAsLeft()
+{
+    QFETCH(bool, communicated);
+    QFETCH(QList<int>, modes);
+
+    start();
+    setBoxLines(*list(), numberedNames(20));
+    if (communicated)
+        communicate(QStringLiteral("dés 3 5"));
+    for (const int mode : modes)
+        click(mode);
+    QFETCH(bool, typedAfter);
+    const int drawn = 20 - lineCount(*list());
+    if (typedAfter) {
+        QTest::keyClick(list(), Qt::Key_End, Qt::ControlModifier);
+        if (lineCount(*list()) > 0)
+            QTest::keyClick(list(), Qt::Key_Return);
+        type(list(), QStringLiteral("Zoé"));
+        QTest::qWait(2500);
+    }
+    const QStringList listLeft = boxLines(*list());
+    const QStringList resultsLeft = boxLines(*results());
+    crash();
+    QCOMPARE(journals().size(), 1);
+
+    QString asked;
+    m_platform->expectYesNo(anyResumeQuestion, true, &asked);
+    start();
+    const auto counts = anyResumeQuestion.match(asked);
+    QCOMPARE(counts.captured(1).toInt(), modes.size());
+    QCOMPARE(counts.captured(2).toInt(), drawn);
+    QCOMPARE(boxLines(*list()), listLeft);
+    QCOMPARE(boxLines(*results()), resultsLeft);
+
+    // The runs go on where they were, in the same session.
+    if (lineCount(*list()) == 0)
+        setBoxLines(*list(), {QStringLiteral("Yves")});
+    click(1);
+    const QJsonObject record = saveRecord();
+    QCOMPARE(record[QLatin1String("tirages")].toArray().size(), modes.size() + 1);
+    QCOMPARE(record[QLatin1String("valeur_publique")].toString(),
+             communicated ? QStringLiteral("dés 3 5") : QString());
+}
+
+void TestResume::runCutByTheCrash()
+{
+    start();
+    // One draw per slice: the run is still going when the window goes.
+    m_window->findChild<DrawController*>()->setEventInterval(std::chrono::milliseconds(0));
+    const QStringList names = numberedNames(300000);
+    setBoxLines(*list(), names);
+    go(2)->click();
+    // Well into the run, past a few of its journaled steps.
+    QTRY_VERIFY(!results()->document()->isEmpty());
+    QTest::qWait(600);
+    QVERIFY(m_window->runState().running());
+    const int shown = results()->document()->blockCount();
+    crash();
+
+    QString asked;
+    m_platform->expectYesNo(anyResumeQuestion, true, &asked);
+    start();
+    const QStringList drawn = boxLines(*results());
+    QCOMPARE(anyResumeQuestion.match(asked).captured(2).toInt(), drawn.size());
+    QVERIFY(drawn.size() > 0);
+    QVERIFY(drawn.size() <= shown);
+    // As a stop at that point would have left them: every entry once, in one box or the other.
+    QStringList all = boxLines(*list()) + drawn;
+    all.sort();
+    QStringList sortedNames = names;
+    sortedNames.sort();
+    QVERIFY(all == sortedNames);
+
+    const QJsonArray runs = saveRecord()[QLatin1String("tirages")].toArray();
+    QCOMPARE(runs.size(), 1);
+    QVERIFY(runs[0][QLatin1String("interrompu")].toBool());
+    QCOMPARE(runs[0][QLatin1String("resultats")].toArray().size(), drawn.size());
+}
+
+void TestResume::declined_data()
+{
+    QTest::addColumn<bool>("saveFirst");
+    QTest::addColumn<QString>("savedAs");
+    QTest::addColumn<bool>("journalKept");
+
+    QTest::newRow("record saved") << true << QStringLiteral("pv.json") << false;
+    QTest::newRow("record not wanted") << false << QString() << false;
+    // Wanted but not saved: nothing is thrown away.
+    QTest::newRow("save dialog cancelled") << true << QString() << true;
+}
+
+void TestResume::declined()
+{
+    QFETCH(bool, saveFirst);
+    QFETCH(QString, savedAs);
+    QFETCH(bool, journalKept);
+
+    start();
+    setBoxLines(*list(), numberedNames(5));
+    click(1);
+    crash();
+
+    m_platform->expectYesNo(anyResumeQuestion, false);
+    m_platform->expectYesNo(::saveFirst, saveFirst);
+    if (saveFirst)
+        m_platform->expectSaveFile(savedAs.isEmpty() ? QString() : m_dir->filePath(savedAs));
+    start();
+    QVERIFY(boxLines(*list()).isEmpty());
+    QCOMPARE(journals().size(), journalKept ? 1 : 0);
+    if (!savedAs.isEmpty()) {
+        const auto verdict =
+            sortivo::verifyRecord(readBytes(m_dir->filePath(savedAs)).toStdString());
+        QVERIFY2(verdict.conforming, verdict.message.c_str());
+        QCOMPARE(readRecord(m_dir->filePath(savedAs))[QLatin1String("tirages")].toArray().size(),
+                 1);
+    }
+}
+
+void TestResume::unreadableJournalSetAside()
+{
+    QVERIFY(QDir().mkpath(journalFolder()));
+    const QString name = QStringLiteral("seance-20261208T201400Z-abcdef.sqlite");
+    const QByteArray bytes("SQLite format 3\0 but nothing after", 36);
+    QVERIFY(writeBytes(QDir(journalFolder()).filePath(name), bytes));
+
+    const QString keptAs = QDir(journalFolder()).filePath(QStringLiteral("illisibles/") + name);
+    m_platform->expectWarning(QStringLiteral("Sortivo"),
+                              {QStringLiteral("Le journal d'une séance interrompue est illisible. "
+                                              "Il est conservé sous : ") +
+                               QDir::toNativeSeparators(keptAs)});
+    start();
+    QVERIFY(m_window->isVisible());
+    QCOMPARE(readBytes(keptAs), bytes);
+    QVERIFY(journals().isEmpty());
+}
+
+void TestResume::runningWindowNotOffered()
+{
+    start();
+    setBoxLines(*list(), numberedNames(5));
+    click(1);
+    QTRY_COMPARE(journals().size(), 1);
+    // A second window while the first one runs: nothing to offer it.
+    FakePlatform other;
+    const auto second = startMainWindow(other, m_dir->path(), QString(), journalFolder());
+    QVERIFY(other.done());
+}
+
+void TestResume::normalCloseLeavesNothing()
+{
+    start();
+    setBoxLines(*list(), numberedNames(5));
+    click(1);
+    QTRY_COMPARE(journals().size(), 1);
+    QVERIFY(m_window->close());
+    QVERIFY(QDir(journalFolder()).entryList(QDir::Files).isEmpty());
+}
+
+void TestResume::journalThatCannotBeWrittenIsTold()
+{
+    // A file where the folder should be.
+    QVERIFY(writeBytes(journalFolder(), "x"));
+    start();
+    m_platform->expectWarning(QStringLiteral("Journal de la séance"),
+                              {QStringLiteral("Le journal de la séance n'a pas pu être écrit : si "
+                                              "Sortivo s'arrêtait brutalement, cette séance serait "
+                                              "perdue."),
+                               QDir::toNativeSeparators(journalFolder())});
+    setBoxLines(*list(), numberedNames(5));
+    // The draws go on without it, and it is told once.
+    click(1);
+    click(1);
+    QCOMPARE(lineCount(*results()), 2);
+}
+
+void TestResume::fileArgumentWaitsForTheAnswer_data()
+{
+    QTest::addColumn<bool>("resume");
+    QTest::addColumn<QStringList>("listShown");
+
+    QTest::newRow("resumed") << true << QStringList{QStringLiteral("Nom 1")};
+    QTest::newRow("declined") << false << QStringList{QStringLiteral("Anne")};
+}
+
+void TestResume::fileArgumentWaitsForTheAnswer()
+{
+    QFETCH(bool, resume);
+    QFETCH(QStringList, listShown);
+    start();
+    setBoxLines(*list(), numberedNames(1));
+    QTest::qWait(2500);
+    crash();
+
+    QVERIFY(writeBytes(m_dir->filePath(QStringLiteral("liste.txt")), "Anne\r\n"));
+    m_platform->expectYesNo(anyResumeQuestion, resume);
+    start(m_dir->filePath(QStringLiteral("liste.txt")));
+    QVERIFY(waitForRun(*m_window));
+    QCOMPARE(boxLines(*list()), listShown);
+}
+
+QTEST_MAIN(TestResume)
+#include "test_resume.moc"
