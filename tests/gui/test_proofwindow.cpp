@@ -56,13 +56,6 @@ struct ProofView {
     }
 };
 
-// Typed as keys, so the box hears it as the user's own edit; QTest::keyClicks takes ASCII only.
-void type(QWidget* widget, const QString& text)
-{
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
-
 QJsonObject readRecord(const QString& path)
 {
     return QJsonDocument::fromJson(readBytes(path)).object();
@@ -213,14 +206,14 @@ void TestProofWindow::publicValueLockedByFirstRun()
 {
     inProofDialog([](ProofView& v) {
         v.button("cmdMontrer")->click();
-        type(v.publicValue(), QStringLiteral("dés 4 2"));
+        typeText(v.publicValue(), QStringLiteral("dés 4 2"));
     });
     drawOne({QStringLiteral("Anne"), QStringLiteral("Paul"), QStringLiteral("Zoé")});
     inProofDialog([this](ProofView& v) {
         QCOMPARE(v.publicValue()->text(), QStringLiteral("dés 4 2"));
         QVERIFY(v.publicValue()->isReadOnly());
         QVERIFY(v.state()->text().contains(QStringLiteral("valeur publique est fixée")));
-        type(v.publicValue(), QStringLiteral(" 6"));
+        typeText(v.publicValue(), QStringLiteral(" 6"));
         QCOMPARE(v.publicValue()->text(), QStringLiteral("dés 4 2"));
         m_platform->expectSaveFile(recordPath("pv.json"));
         v.button("cmdEnregistrerPV")->click();

@@ -35,13 +35,6 @@ QJsonObject readRecord(const QString& path)
     return QJsonDocument::fromJson(readBytes(path)).object();
 }
 
-// Typed as keys, so the box hears it as the user's own edit; QTest::keyClicks takes ASCII only.
-void type(QWidget* widget, const QString& text)
-{
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
-
 int lineCount(const QPlainTextEdit& box)
 {
     return box.document()->isEmpty() ? 0 : box.document()->blockCount();
@@ -95,7 +88,7 @@ private:
     {
         m_platform->expectModal([&](QDialog& dialog) {
             control<QPushButton>(dialog, QStringLiteral("cmdMontrer"))->click();
-            type(control<QLineEdit>(dialog, QStringLiteral("txtValeurPublique")), publicValue);
+            typeText(control<QLineEdit>(dialog, QStringLiteral("txtValeurPublique")), publicValue);
         });
         button(QStringLiteral("cmdPreuve"))->click();
     }
@@ -186,7 +179,7 @@ void TestResume::resumedAsLeft()
         QTest::keyClick(list(), Qt::Key_End, Qt::ControlModifier);
         if (lineCount(*list()) > 0)
             QTest::keyClick(list(), Qt::Key_Return);
-        type(list(), QStringLiteral("Zoé"));
+        typeText(list(), QStringLiteral("Zoé"));
         QTest::qWait(2500);
     }
     const QStringList listLeft = boxLines(*list());

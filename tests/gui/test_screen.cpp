@@ -395,8 +395,7 @@ void TestScreen::commitmentAndPublicValue()
 
     m_platform->expectModal([](QDialog& dialog) {
         auto* value = control<QLineEdit>(dialog, QStringLiteral("txtValeurPublique"));
-        for (const QChar c : QStringLiteral("dés 4 2"))
-            QTest::sendKeyEvent(QTest::Click, value, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        typeText(value, QStringLiteral("dés 4 2"));
     });
     button(QStringLiteral("cmdPreuve"))->click();
     settle();

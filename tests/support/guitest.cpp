@@ -59,6 +59,12 @@ bool writeBytes(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
+void typeText(QWidget* widget, const QString& text)
+{
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
 bool waitForRun(const MainWindow& window, int timeoutMs)
 {
     return QTest::qWaitFor([&] { return !window.runState().running(); }, timeoutMs);

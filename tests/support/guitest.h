@@ -26,6 +26,10 @@ QStringList numberedNames(int count);
 QStringList boxLines(const QPlainTextEdit& box);
 void setBoxLines(QPlainTextEdit& box, const QStringList& lines);
 
+// Typed as keys, so the widget hears it as the user's own edit; QTest::keyClicks takes ASCII
+// only.
+void typeText(QWidget* widget, const QString& text);
+
 // Serves events until the window's run in progress (a draw, a numbering, an open) has ended;
 // false when it has not within `timeoutMs`.
 bool waitForRun(const MainWindow& window, int timeoutMs = 5000);
