@@ -121,6 +121,7 @@ public:
     QPushButton& button(const QString& name) const { return *control<QPushButton>(m_window, name); }
     void draw(int mode)
     {
+        say(QStringLiteral("clic %1").arg(mode));
         button(QStringLiteral("cmdGo(%1)").arg(mode)).click();
         afterRun([this] {
             const QTextDocument& box = *results().document();

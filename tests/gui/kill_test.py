@@ -53,16 +53,22 @@ class Played:
             self.lines.append((time.monotonic(), None))
             self.lock.notify_all()
 
-    def wait_for(self, word, timeout=120):
-        """The moment the first line starting with `word` arrived, or None if it never did."""
+    def wait_for(self, event, timeout=120):
+        """The moment the line of `event` arrived ("clic#3": the third line of the word "clic"),
+        or None if it never did."""
+        word, _, nth = event.partition("#")
+        nth = int(nth or 1)
         end = time.monotonic() + timeout
         with self.lock:
             while True:
+                seen = 0
                 for at, text in self.lines:
                     if text is None:
                         return None
                     if text.split(" ", 2)[1:2] == [word]:
-                        return at
+                        seen += 1
+                        if seen == nth:
+                            return at
                 if not self.lock.wait(max(0.0, end - time.monotonic())):
                     return None
 
@@ -199,6 +205,8 @@ def main():
 
     # Right after the open, the journal is writing its 300,000 entries.
     points = [("ouverture", d) for d in (0.0, 0.005, 0.01, 0.02, 0.05)]
+    # The third click starts the long run, of 300,000 entries.
+    points += [("clic#3", d) for d in (0.05, 0.15, 0.3, 0.45, 0.6)]
     points.append(("fin", 0.5))
     uniform = args.points - len(points)
     points += [("debut", length * (i + 0.5) / uniform) for i in range(uniform)]
