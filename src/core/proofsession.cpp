@@ -33,19 +33,34 @@ void ProofSession::noteCommunicated(const std::string& time, CommunicatedList li
     m_listCheck.emplace(*m_communicatedList, time);
 }
 
+std::string leftoverFingerprint(const EntryList& entries, const DrawPool& left)
+{
+    EntriesFingerprint fingerprint;
+    left.forEachRemaining([&](std::size_t i) { fingerprint.add(entries.at(i)); });
+    return fingerprint.finishHex();
+}
+
 DrawRun ProofSession::beginRun(EntryList entries, const ResultStart& results,
                                const DrawRequest& request, std::string date)
 {
     if (m_openRun)
         throw std::logic_error("a run is already in progress");
     std::string fingerprint = entriesFingerprint(entries);
-    const std::size_t count = entries.size();
-    auto shared = std::make_shared<const EntryList>(std::move(entries));
+    return beginRun(std::make_shared<const EntryList>(std::move(entries)), std::move(fingerprint),
+                    results, request, std::move(date));
+}
+
+DrawRun ProofSession::beginRun(std::shared_ptr<const EntryList> entries, std::string fingerprint,
+                               const ResultStart& results, const DrawRequest& request,
+                               std::string date)
+{
+    if (m_openRun)
+        throw std::logic_error("a run is already in progress");
     // Equal digests stand for equal lists, as everywhere in the protocol.
-    const bool kept = !m_leftover || fingerprint != m_leftover->fingerprint;
-    DrawWords words =
-        openRun(std::move(date), request, count, std::move(fingerprint), kept ? shared : nullptr);
-    return DrawRun(std::move(shared), ResultText(results, request.teamSize), request.drawCount,
+    const bool kept = !m_leftover || fingerprint != knownLeftoverFingerprint();
+    DrawWords words = openRun(std::move(date), request, entries->size(), std::move(fingerprint),
+                              kept ? entries : nullptr);
+    return DrawRun(std::move(entries), ResultText(results, request.teamSize), request.drawCount,
                    std::move(words));
 }
 
@@ -85,12 +100,12 @@ DrawRun ProofSession::beginRunOnLeftover(const ResultStart& results, const DrawR
         throw std::logic_error("no run has left entries yet");
     // The entries are those the last run left, which its record or an earlier one holds.
     DrawWords words = openRun(std::move(date), request, m_leftover->left.remaining(),
-                              m_leftover->fingerprint, nullptr);
+                              knownLeftoverFingerprint(), nullptr);
     return DrawRun(m_leftover->entries, m_leftover->left, ResultText(results, request.teamSize),
                    request.drawCount, std::move(words));
 }
 
-void ProofSession::endRun(const DrawRun& run)
+void ProofSession::endRun(const DrawRun& run, LeftoverHash hash)
 {
     if (!m_openRun)
         return;
@@ -109,12 +124,28 @@ void ProofSession::endRun(const DrawRun& run)
         record.results = RunResults(std::move(copies));
     }
 
-    EntriesFingerprint leftover;
-    run.forEachRemaining([&](std::string_view entry) { leftover.add(entry); });
-    m_leftover = Leftover{run.sharedEntries(), run.pool(), leftover.finishHex()};
-    if (m_listCheck && m_listCheck->covers(record.date) && !record.listChanged)
-        m_listCheck->leftBehind(m_leftover->fingerprint);
+    const bool checked = m_listCheck && m_listCheck->covers(record.date) && !record.listChanged;
+    m_leftover = Leftover{run.sharedEntries(), run.pool(), {}, checked};
     m_runs.push_back(std::move(record));
+    if (hash == LeftoverHash::Now)
+        knownLeftoverFingerprint();
+}
+
+void ProofSession::setLeftoverFingerprint(std::string fingerprint)
+{
+    if (!leftoverHashPending())
+        return;
+    m_leftover->fingerprint = std::move(fingerprint);
+    if (m_leftover->checked)
+        m_listCheck->leftBehind(m_leftover->fingerprint);
+}
+
+const std::string& ProofSession::knownLeftoverFingerprint()
+{
+    if (leftoverHashPending())
+        setLeftoverFingerprint(
+            sortivo::leftoverFingerprint(*m_leftover->entries, m_leftover->left));
+    return m_leftover->fingerprint;
 }
 
 bool ProofSession::drewFromAnotherList(const RunRecord& run) const

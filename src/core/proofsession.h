@@ -19,6 +19,9 @@ namespace sortivo
 // What the audience is shown of `entries` when the commitment is communicated.
 CommunicatedList communicatedListOf(const EntryList& entries);
 
+// The fingerprint of the entries `left` holds of `entries`, in list order: what a run leaves.
+std::string leftoverFingerprint(const EntryList& entries, const DrawPool& left);
+
 // What one click asks for.
 struct DrawRequest {
     DrawMode mode;
@@ -101,15 +104,27 @@ public:
     // Starts the next run and gives it the words its key yields. `date` is when it starts.
     DrawRun beginRun(EntryList entries, const ResultStart& results, const DrawRequest& request,
                      std::string date);
+    // The same on entries whose fingerprint is already known (hashed as they were read).
+    DrawRun beginRun(std::shared_ptr<const EntryList> entries, std::string fingerprint,
+                     const ResultStart& results, const DrawRequest& request, std::string date);
     // How many entries the last ended run left; nothing before the first run ends.
     std::optional<std::size_t> leftoverCount() const;
     // Starts the next run on exactly the entries the last ended run left, as beginRun would
     // with them, without reading or hashing a list again. Only after a run has ended.
     DrawRun beginRunOnLeftover(const ResultStart& results, const DrawRequest& request,
                                std::string date);
+    // When the fingerprint of what a run leaves is worked out: Later leaves it to be handed
+    // over by setLeftoverFingerprint (hashed on another thread), or worked out when it is
+    // first needed.
+    enum class LeftoverHash { Now, Later };
     // Records what `run` drew, however far it got. A run
     // the session did not begin (the session was replaced meanwhile) is ignored.
-    void endRun(const DrawRun& run);
+    void endRun(const DrawRun& run, LeftoverHash hash = LeftoverHash::Now);
+    // Whether the last ended run's leftover still waits for its fingerprint.
+    bool leftoverHashPending() const { return m_leftover && m_leftover->fingerprint.empty(); }
+    // The fingerprint of what the last ended run left, leftoverFingerprint() of its entries
+    // and pool; ignored unless it is still waited for.
+    void setLeftoverFingerprint(std::string fingerprint);
     bool runInProgress() const { return m_openRun.has_value(); }
     // The run in progress as its record will begin.
     const std::optional<RunRecord>& openRun() const { return m_openRun; }
@@ -121,6 +136,8 @@ public:
 
 private:
     bool drewFromAnotherList(const RunRecord& run) const;
+    // The leftover's fingerprint, worked out now if nobody handed it over yet.
+    const std::string& knownLeftoverFingerprint();
     // Opens the record of the next run, on `entryCount` entries of that fingerprint, and
     // gives the words its key yields.
     DrawWords openRun(std::string date, const DrawRequest& request, std::size_t entryCount,
@@ -139,7 +156,11 @@ private:
     struct Leftover {
         std::shared_ptr<const EntryList> entries;
         DrawPool left;
+        // Empty while it is waited for: no fingerprint is empty.
         std::string fingerprint;
+        // Whether the communicated list's check is to accept it, as it stood when the run
+        // ended.
+        bool checked;
     };
     std::optional<Leftover> m_leftover;
 };

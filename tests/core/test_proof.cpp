@@ -227,29 +227,43 @@ void TestProof::leftoverRunsAsReread_data()
     QTest::addColumn<std::string>("list");
     // Each click: mode, count chosen, team size, draws before a stop (-1: none).
     QTest::addColumn<QList<QList<int>>>("clicks");
+    // What each run leaves is hashed later: handed over after the run for every other run, for
+    // the others worked out when the next run needs it. The list is then communicated first,
+    // so that its check hears of what the runs left.
+    QTest::addColumn<bool>("later");
     const int one = int(DrawMode::One);
     const int chosen = int(DrawMode::Chosen);
     const int all = int(DrawMode::All);
     const int teams = int(DrawMode::Teams);
     QTest::newRow("ones") << proofsamples::numbered(10, "n")
-                          << QList<QList<int>>{{one, 0, 0, -1}, {one, 0, 0, -1}, {one, 0, 0, -1}};
+                          << QList<QList<int>>{{one, 0, 0, -1}, {one, 0, 0, -1}, {one, 0, 0, -1}}
+                          << false;
     QTest::newRow("chosen, then all")
         << proofsamples::numbered(50, "n")
-        << QList<QList<int>>{{chosen, 7, 0, -1}, {chosen, 3, 0, -1}, {all, 0, 0, -1}};
+        << QList<QList<int>>{{chosen, 7, 0, -1}, {chosen, 3, 0, -1}, {all, 0, 0, -1}} << false;
     QTest::newRow("teams") << proofsamples::numbered(23, "n")
-                           << QList<QList<int>>{{chosen, 5, 0, -1}, {teams, 0, 3, -1}};
+                           << QList<QList<int>>{{chosen, 5, 0, -1}, {teams, 0, 3, -1}} << false;
     QTest::newRow("stopped") << proofsamples::numbered(100, "n")
                              << QList<QList<int>>{{all, 0, 0, 10},
                                                   {one, 0, 0, -1},
                                                   {all, 0, 0, 0},
-                                                  {chosen, 4, 0, -1}};
+                                                  {chosen, 4, 0, -1}}
+                             << false;
     QTest::newRow("blank entries")
         << "a\r\n\r\nb\r\n\r\n\r\nc"s
-        << QList<QList<int>>{{one, 0, 0, -1}, {one, 0, 0, -1}, {one, 0, 0, -1}, {all, 0, 0, -1}};
+        << QList<QList<int>>{{one, 0, 0, -1}, {one, 0, 0, -1}, {one, 0, 0, -1}, {all, 0, 0, -1}}
+        << false;
     QTest::newRow("duplicates") << "x\r\nx\r\ny\r\nx"s
-                                << QList<QList<int>>{{one, 0, 0, -1}, {one, 0, 0, -1}};
+                                << QList<QList<int>>{{one, 0, 0, -1}, {one, 0, 0, -1}} << false;
     QTest::newRow("trailing blank")
-        << "a\r\nb\r\nc\r\n"s << QList<QList<int>>{{one, 0, 0, -1}, {one, 0, 0, -1}};
+        << "a\r\nb\r\nc\r\n"s << QList<QList<int>>{{one, 0, 0, -1}, {one, 0, 0, -1}} << false;
+    QTest::newRow("hashed later") << proofsamples::numbered(100, "n")
+                                  << QList<QList<int>>{{all, 0, 0, 10},
+                                                       {one, 0, 0, -1},
+                                                       {chosen, 4, 0, -1},
+                                                       {teams, 0, 3, 6},
+                                                       {one, 0, 0, -1}}
+                                  << true;
 }
 
 // A run on the entries the last run left, as the window starts it when the list was not touched
@@ -258,9 +272,16 @@ void TestProof::leftoverRunsAsReread()
 {
     QFETCH(std::string, list);
     QFETCH(QList<QList<int>>, clicks);
+    QFETCH(bool, later);
     const std::string date = "2026-12-07T20:00:00Z";
     sortivo::ProofSession reread(proofsamples::sampleSeed());
     sortivo::ProofSession onLeftover(proofsamples::sampleSeed());
+    if (later) {
+        const sortivo::CommunicatedList shown =
+            sortivo::communicatedListOf(sortivo::loadEntries(list));
+        reread.noteCommunicated(date, shown);
+        onLeftover.noteCommunicated(date, shown);
+    }
     std::string rereadList = list;
     std::string leftoverList = list;
     int runsOnLeftover = 0;
@@ -282,7 +303,14 @@ void TestProof::leftoverRunsAsReread()
             run.drawMany(c[3]);
         else
             run.drawAll();
-        onLeftover.endRun(run);
+        if (later) {
+            onLeftover.endRun(run, sortivo::ProofSession::LeftoverHash::Later);
+            if (runsOnLeftover % 2 == 0)
+                onLeftover.setLeftoverFingerprint(
+                    sortivo::leftoverFingerprint(run.entries(), run.pool()));
+        } else {
+            onLeftover.endRun(run);
+        }
         leftoverList = run.remainingListText();
     }
     QVERIFY(runsOnLeftover > 0);
