@@ -33,6 +33,7 @@ public:
     ~MainWindow() override;
 
     const RunState& runState() const { return m_session.runState(); }
+    const sortivo::ProofSession& proof() const { return m_session.proof(); }
     // A file named on the command line or given by the desktop: read as Open reads it.
     void openListFile(const QString& path);
     // Goes on with the session that a crashed window left.

@@ -6,7 +6,12 @@
 #include <QObject>
 #include <QString>
 
+#include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <string>
+
+class QThread;
 
 // The session the window draws in: the seed with the runs drawn from it, and whether a
 // command is at work on the boxes. Its one owner: the draw and the proof change it through
@@ -17,18 +22,29 @@ class DrawSession : public QObject
     Q_OBJECT
 public:
     explicit DrawSession(QObject* parent = nullptr);
+    // Waits for the fingerprint being worked out, if any.
+    ~DrawSession() override;
+
+    // What a run leaves is hashed on a thread of its own from this many entries on; fewer
+    // cost less to hash than the thread costs to start.
+    static constexpr std::size_t leftoverThreadFrom = 10000;
 
     const sortivo::ProofSession& proof() const { return m_proof; }
     RunState& runState() { return m_runState; }
     const RunState& runState() const { return m_runState; }
 
-    // Starts the next run, on `entries`, or on what the last run left.
+    // Starts the next run, on `entries` (whose fingerprint may be known already), or on what
+    // the last run left.
     sortivo::DrawRun beginRun(sortivo::EntryList entries, const sortivo::ResultStart& results,
+                              const sortivo::DrawRequest& request);
+    sortivo::DrawRun beginRun(std::shared_ptr<const sortivo::EntryList> entries,
+                              std::string fingerprint, const sortivo::ResultStart& results,
                               const sortivo::DrawRequest& request);
     sortivo::DrawRun beginRunOnLeftover(const sortivo::ResultStart& results,
                                         const sortivo::DrawRequest& request);
     void reportProgress(const sortivo::DrawRun& run);
-    // What `run` drew goes into the record, however far it got.
+    // What `run` drew goes into the record, however far it got. A long list's leftover is
+    // hashed on another thread, the session held meanwhile.
     void recordRun(const sortivo::DrawRun& run);
     // The boxes show the outcome of the run that drew `draws` entries and left `left`.
     void runShown(int draws, int left);
@@ -67,8 +83,13 @@ signals:
 
 private:
     void announceSession();
+    void hashLeftover(const sortivo::DrawRun& run);
 
     sortivo::ProofSession m_proof;
     RunState m_runState;
     int m_holds = 0;
+    std::unique_ptr<QThread> m_hashing;
+    // Counts the sessions renewed, so that a fingerprint coming back goes to the session whose
+    // run left those entries, or nowhere.
+    std::uint64_t m_renewals = 0;
 };

@@ -267,10 +267,11 @@ void TestAbuse::buttonsDuringARun()
             QCOMPARE(teams[i].count(QStringLiteral(" - ")), 2);
     }
 
-    // The window is ready for the next run, whatever was clicked.
+    // The window is ready for the next run, whatever was clicked; a click that comes while what
+    // a long run left is being hashed is answered once that is done.
     setBoxLines(*list(), {QStringLiteral("seul")});
     go(1)->click();
-    QCOMPARE(boxLines(*results()).constLast(), QStringLiteral("seul"));
+    QTRY_COMPARE(boxLines(*results()).constLast(), QStringLiteral("seul"));
     QVERIFY(list()->document()->isEmpty());
 }
 

@@ -1,7 +1,9 @@
 #include "app/mainwindow.h"
+#include "draw/drawsession.h"
 #include "support/fakeplatform.h"
 #include "support/guitest.h"
 #include "support/mainwindowcontrols.h"
+#include "support/proofsamples.h"
 
 #include <QTimer>
 #include <QtTest>
@@ -40,6 +42,8 @@ private slots:
     void closingDuringARunEndsIt();
     void drawReadsAChangedList_data();
     void drawReadsAChangedList();
+    void clickDuringTheHash_data();
+    void clickDuringTheHash();
 
 private:
     QWidget& drivenWindow() const override { return *m_window; }
@@ -396,4 +400,44 @@ void TestDrawWindow::drawReadsAChangedList()
     before.sort();
     after.sort();
     QCOMPARE(after, before);
+}
+
+void TestDrawWindow::clickDuringTheHash_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::newRow("one") << int(sortivo::DrawMode::One);
+    QTest::newRow("all, in slices") << int(sortivo::DrawMode::All);
+}
+
+// What a long list's run leaves is hashed on another thread: a click that comes meanwhile waits
+// for it, then draws what it would have drawn had it come later.
+void TestDrawWindow::clickDuringTheHash()
+{
+    QFETCH(int, mode);
+    const int count = int(DrawSession::leftoverThreadFrom) + 2;
+    const std::string listText = proofsamples::numbered(count, "n");
+    QStringList lines;
+    for (int i = 1; i <= count; ++i)
+        lines << QStringLiteral("n%1").arg(i);
+    setBoxLines(*list(), lines);
+    go(1)->click();
+    QCOMPARE(m_window->proof().runs().size(), std::size_t(1));
+    if (mode != int(sortivo::DrawMode::One))
+        m_platform->expectYesNo(clearQuestion, false);
+    go(mode)->click();
+    QVERIFY(m_platform->busy());
+    QVERIFY(!m_window->runState().running());
+    QTRY_VERIFY(!m_platform->busy() && !m_window->runState().running());
+
+    sortivo::ProofSession replay(m_window->proof().seed());
+    const std::string left = proofsamples::click(replay, listText, sortivo::DrawMode::One);
+    proofsamples::click(replay, left, sortivo::DrawMode(mode));
+    const std::vector<sortivo::RunRecord>& runs = m_window->proof().runs();
+    QCOMPARE(runs.size(), replay.runs().size());
+    for (std::size_t r = 0; r < runs.size(); ++r) {
+        QCOMPARE(runs[r].fingerprint, replay.runs()[r].fingerprint);
+        QCOMPARE(runs[r].results.size(), replay.runs()[r].results.size());
+        for (std::size_t i = 0; i < runs[r].results.size(); ++i)
+            QCOMPARE(runs[r].results.at(i), replay.runs()[r].results.at(i));
+    }
 }
