@@ -127,6 +127,7 @@ void MainWindow::connectCommands()
     connect(m_ui.cmdPrint, &QPushButton::clicked, m_print, &PrintCommand::run);
     connect(m_ui.cmdNumList, &QPushButton::clicked, m_numbering, &NumberingCommand::run);
     connect(m_ui.cmdOpen, &QPushButton::clicked, m_files, &TextFileCommands::open);
+    connect(m_files, &TextFileCommands::listOpened, m_draw, &DrawController::takeOpenedList);
     connect(m_ui.cmdSave, &QPushButton::clicked, m_files, &TextFileCommands::save);
     connect(m_ui.txtListe, &LineLimitedTextEdit::lineTooLongRefused, m_files,
             &TextFileCommands::refuseLongPastedLine);

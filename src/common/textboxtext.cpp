@@ -40,14 +40,17 @@ void BoxTextFeed::feed(QTextDocument& document, std::size_t bytes)
         return;
     // A piece ends before a CR LF, so that the next one starts with the line break; one that
     // ended inside a pair would split it into two breaks.
-    std::size_t end = m_text.size();
-    if (m_text.size() - m_fed > bytes) {
-        end = m_text.find("\r\n", m_fed + std::max<std::size_t>(bytes, 2));
+    const std::string_view all = text();
+    std::size_t end = all.size();
+    if (all.size() - m_fed > bytes) {
+        end = all.find("\r\n", m_fed + std::max<std::size_t>(bytes, 2));
         if (end == std::string::npos)
-            end = m_text.size();
+            end = all.size();
     }
-    appendBoxText(document, std::string_view(m_text).substr(m_fed, end - m_fed));
+    appendBoxText(document, all.substr(m_fed, end - m_fed));
     m_fed = end;
-    if (done())
+    if (done()) {
         std::string().swap(m_text);
+        m_entries.reset();
+    }
 }

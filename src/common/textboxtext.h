@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/entrylist.h"
+
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -21,6 +24,11 @@ class BoxTextFeed
 public:
     BoxTextFeed() = default;
     explicit BoxTextFeed(std::string text) : m_text(std::move(text)), m_size(m_text.size()) {}
+    // The entries' own text, shared rather than copied: a draw may take the same entries.
+    explicit BoxTextFeed(std::shared_ptr<const sortivo::EntryList> entries)
+        : m_entries(std::move(entries)), m_size(m_entries->joinedText().size())
+    {
+    }
 
     bool done() const { return m_fed >= m_size; }
     std::size_t size() const { return m_size; }
@@ -29,7 +37,13 @@ public:
     void feed(QTextDocument& document, std::size_t bytes);
 
 private:
+    std::string_view text() const
+    {
+        return m_entries ? m_entries->joinedText() : std::string_view(m_text);
+    }
+
     std::string m_text;
+    std::shared_ptr<const sortivo::EntryList> m_entries;
     std::size_t m_size = 0;
     std::size_t m_fed = 0;
 };

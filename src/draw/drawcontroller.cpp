@@ -6,6 +6,7 @@
 #include "common/textboxtext.h"
 #include "core/drawrun.h"
 #include "core/listflaws.h"
+#include "core/proofprotocol.h"
 #include "draw/boxdraw.h"
 #include "draw/drawsession.h"
 #include "draw/entryblocks.h"
@@ -43,8 +44,10 @@ DrawController::DrawController(QWidget* window, const Controls& controls,
     connect(&m_session, &DrawSession::released, this, &DrawController::sessionReleased);
     // Any change but a run's own: typing, pasting, an open, a numbering.
     connect(m_controls.list.document(), &QTextDocument::contentsChange, this, [this] {
-        if (!m_run)
+        if (!m_run) {
             m_listTouched = true;
+            m_opened.reset();
+        }
     });
 }
 
@@ -84,14 +87,23 @@ void DrawController::request(sortivo::DrawMode mode)
     const std::optional<std::size_t> leftover = m_session.proof().leftoverCount();
     const bool untouched = !m_listTouched && m_listEntries.blocksAreEntries() &&
                            leftover == std::size_t(m_listEntries.entryCount());
-    sortivo::EntryList entries;
+    // What an open put into the box is its entries as long as each line is one.
+    const bool opened = !untouched && m_opened && m_listEntries.blocksAreEntries() &&
+                        m_opened->entries->size() == std::size_t(m_listEntries.entryCount());
+    sortivo::LoadedList entries;
     if (!listEmpty && !untouched) {
         m_platform.setBusyCursor(true);
-        entries = m_listEntries.entries();
         // A choice of how many still to make draws nothing: nothing to ask about.
         const bool drawsNothing = mode == sortivo::DrawMode::Chosen && m_drawCount.chosen() <= 0;
+        if (opened) {
+            entries = *m_opened;
+        } else {
+            entries.entries = std::make_shared<const sortivo::EntryList>(m_listEntries.entries());
+            if (!drawsNothing)
+                entries.flaws = sortivo::flawsOf(*entries.entries);
+        }
         const std::optional<std::string> flaws =
-            drawsNothing ? std::nullopt : sortivo::flawsQuestion(sortivo::flawsOf(entries));
+            drawsNothing ? std::nullopt : sortivo::flawsQuestion(entries.flaws);
         m_platform.setBusyCursor(false);
         // Asked before the results may be cleared, so that a No leaves everything as it was.
         if (flaws && !m_platform.askYesNo(m_window, QString::fromStdString(*flaws)))
@@ -106,7 +118,7 @@ void DrawController::request(sortivo::DrawMode mode)
         return;
     m_platform.setBusyCursor(true);
 
-    const auto entryCount = std::int32_t(untouched ? *leftover : entries.size());
+    const auto entryCount = std::int32_t(untouched ? *leftover : entries.entries->size());
     std::int32_t drawCount = entryCount;
     int teamSize = 0;
     if (mode == sortivo::DrawMode::Chosen)
@@ -123,10 +135,15 @@ void DrawController::request(sortivo::DrawMode mode)
     const sortivo::ResultStart results{!m_controls.results.document()->isEmpty(),
                                        BoxDraw::lineBreak};
     const sortivo::DrawRequest request{mode, drawCount, teamSize};
+    if (!untouched && !opened)
+        entries.fingerprint = sortivo::entriesFingerprint(*entries.entries);
+    // The run's own list from now on, shared with its record.
+    m_opened.reset();
     m_run = std::make_unique<BoxDraw>(
         *m_controls.list.document(), *m_controls.results.document(), m_listEntries,
         untouched ? m_session.beginRunOnLeftover(results, request)
-                  : m_session.beginRun(std::move(entries), results, request));
+                  : m_session.beginRun(std::move(entries.entries), std::move(entries.fingerprint),
+                                       results, request));
 
     m_showProgress = (mode != sortivo::DrawMode::One && entryCount >= progressEntryThreshold) ||
                      drawCount >= progressDrawThreshold;
@@ -273,4 +290,9 @@ void DrawController::clearResults()
     if (m_runState.running())
         return;
     m_controls.results.clear();
+}
+
+void DrawController::takeOpenedList(const sortivo::LoadedList& list)
+{
+    m_opened = list;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/drawmode.h"
+#include "core/loadedlist.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -42,6 +43,9 @@ public:
     void request(sortivo::DrawMode mode);
     void stop();
     void clearResults();
+    // The list box now shows exactly the entries of `list`: the next run takes them, hashed
+    // and checked already, as long as the box is not changed before.
+    void takeOpenedList(const sortivo::LoadedList& list);
 
     // How long a slice of a run lasts. Zero makes one draw per slice, so that a test can act
     // at a chosen draw whatever the machine's speed.
@@ -75,6 +79,8 @@ private:
     // Whether the list changed since the last run ended; it then shows other entries than the
     // ones that run left.
     bool m_listTouched = true;
+    // What an open put into the box, while the box still shows it.
+    std::optional<sortivo::LoadedList> m_opened;
     bool m_writingBack = false;
     // Draws, then bytes of list text, per slice, adjusted to what the last slice cost.
     std::int32_t m_drawsPerSlice = 1;

@@ -24,8 +24,18 @@ ListBoxFiller::ListBoxFiller(QPlainTextEdit& box, QObject* parent) : QObject(par
 
 void ListBoxFiller::start(std::string listText)
 {
+    begin(BoxTextFeed(std::move(listText)));
+}
+
+void ListBoxFiller::start(std::shared_ptr<const sortivo::EntryList> entries)
+{
+    begin(BoxTextFeed(std::move(entries)));
+}
+
+void ListBoxFiller::begin(BoxTextFeed feed)
+{
     m_cancelled = false;
-    m_feed = BoxTextFeed(std::move(listText));
+    m_feed = std::move(feed);
     m_bytesPerSlice = m_sliceInterval.count() == 0 ? 1 : firstSliceBytes;
     // As a whole new text would: nothing to undo, the view at the top.
     m_box.setPlainText(QString());

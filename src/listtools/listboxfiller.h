@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 class QPlainTextEdit;
@@ -24,6 +25,8 @@ public:
     // Replaces the box's text with `listText` (CR LF between lines); the first slice comes from
     // the event loop.
     void start(std::string listText);
+    // The same with the text of `entries`, which the box then shows one a line.
+    void start(std::shared_ptr<const sortivo::EntryList> entries);
     // The box is left empty at the next slice, rather than holding part of the list.
     void cancel();
 
@@ -37,6 +40,7 @@ signals:
     void finished(bool cancelled);
 
 private:
+    void begin(BoxTextFeed feed);
     void nextSlice();
     void end(bool cancelled);
 

@@ -118,7 +118,7 @@ void readListFile(const QString& path, qint64 sizeHint, qint64 largestFile,
     }
     outcome.status = cancelled ? Outcome::Status::Cancelled : Outcome::Status::Ok;
     if (outcome.status == Outcome::Status::Ok) {
-        outcome.listText = std::move(decoded.listText);
+        outcome.list = sortivo::loadList(std::move(decoded.listText));
         outcome.unread = decoded.unread;
     }
 }
@@ -159,8 +159,7 @@ void ListFileReader::threadEnded()
     std::shared_ptr<Outcome> outcome = std::move(m_outcome);
     if (m_cancelled.load(std::memory_order_relaxed)) {
         outcome->status = Outcome::Status::Cancelled;
-        outcome->listText.clear();
-        outcome->listText.shrink_to_fit();
+        outcome->list = {};
         outcome->sheets.clear();
         outcome->entries = {};
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/loadedlist.h"
 #include "core/textdecode.h"
 #include "sheets/sheetbook.h"
 
@@ -34,7 +35,8 @@ public:
         } status = Status::Ok;
         // The system's reason when the file could not be opened or read.
         QString reason;
-        std::string listText;
+        // A text list's entries, hashed and checked here so that the first draw need not.
+        sortivo::LoadedList list;
         std::optional<sortivo::UnreadLines> unread;
         // A spreadsheet's sheets, or a delimited file as one sheet, for the choice of columns;
         // empty for a text list.

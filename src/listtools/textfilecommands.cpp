@@ -174,7 +174,8 @@ void TextFileCommands::fileRead(const std::shared_ptr<ListFileReader::Outcome>& 
     }
     if (outcome->status == Status::Ok) {
         m_unread = outcome->unread;
-        m_filler->start(std::move(outcome->listText));
+        m_opened = std::move(outcome->list);
+        m_filler->start(m_opened.entries);
         return;
     }
     if (outcome->status == Status::Cancelled) {
@@ -262,7 +263,10 @@ void TextFileCommands::endOpen()
 void TextFileCommands::fillEnded(bool cancelled)
 {
     const std::optional<sortivo::UnreadLines> unread = std::exchange(m_unread, std::nullopt);
+    const sortivo::LoadedList opened = std::exchange(m_opened, {});
     endOpen();
+    if (!cancelled && opened.entries)
+        emit listOpened(opened);
     // The stop at an empty line is the rule, but the lines below it are often entrants: the
     // user must hear of them before drawing without them.
     if (!cancelled && unread)

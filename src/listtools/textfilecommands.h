@@ -44,6 +44,10 @@ public:
     // A paste or drop into the list held a line past maxLineChars, and was not taken.
     void refuseLongPastedLine();
 
+signals:
+    // An open put `list` into the box, which shows exactly its entries until it is changed.
+    void listOpened(const sortivo::LoadedList& list);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -72,6 +76,8 @@ private:
     ListBoxFiller* m_filler;
     // What the open being filled left below its empty line, told once the list is in the box.
     std::optional<sortivo::UnreadLines> m_unread;
+    // The list being put into the box by an open of a text file.
+    sortivo::LoadedList m_opened;
     // The file being opened, for the messages of a refusal that comes once it is read.
     QString m_openingPath;
     // What the file says it holds, and what reading it counts for in the open's progress.

@@ -1,6 +1,8 @@
 #include "app/mainwindow.h"
 #include "common/apptitle.h"
 #include "common/textboxtext.h"
+#include "core/listflaws.h"
+#include "core/proofprotocol.h"
 #include "core/textdecode.h"
 #include "listtools/listboxfiller.h"
 #include "listtools/listfilereader.h"
@@ -66,6 +68,8 @@ private slots:
 
     void slicedOpenGivesTheWholeText_data();
     void slicedOpenGivesTheWholeText();
+    void drawAfterAnEditReadsTheBox_data();
+    void drawAfterAnEditReadsTheBox();
     void progressShownWhileTheBoxFills();
     void progressShownWhileTheFileIsRead();
     void requestsDuringTheOpenAreIgnored_data();
@@ -175,6 +179,48 @@ void TestOpenList::slicedOpenGivesTheWholeText()
     QVERIFY(list()->document()->isUndoRedoEnabled());
     QVERIFY(!list()->document()->isUndoAvailable());
     QVERIFY(!percent()->isVisible());
+
+    // The first draw takes the entries the open read, which must be those the box shows.
+    if (lines == 0)
+        return;
+    const sortivo::EntryList shown = sortivo::loadEntries(boxText(*list()));
+    if (const std::optional<std::string> question = sortivo::flawsQuestion(sortivo::flawsOf(shown)))
+        m_platform->expectYesNo(QString::fromStdString(*question), true);
+    go(1)->click();
+    QVERIFY(waitForRun(*m_window, 60000));
+    const sortivo::RunRecord& run = m_window->proof().runs().at(0);
+    QCOMPARE(run.fingerprint, sortivo::entriesFingerprint(shown));
+    QCOMPARE(run.entries->joinedText(), shown.joinedText());
+}
+
+void TestOpenList::drawAfterAnEditReadsTheBox_data()
+{
+    QTest::addColumn<int>("line");
+    QTest::addColumn<bool>("removed"); // else a letter typed at its start
+    QTest::newRow("letter typed") << 2 << false;
+    QTest::newRow("line removed") << 0 << true;
+}
+
+// Once the opened list is edited, the first draw must read the box: the entries the open read
+// are no longer what it shows, though they may be as many.
+void TestOpenList::drawAfterAnEditReadsTheBox()
+{
+    QFETCH(int, line);
+    QFETCH(bool, removed);
+    openFile("Anne\r\nBob\r\nCarl\r\nDora\r\n");
+    QVERIFY(waitForRun(*m_window, 60000));
+    QTextCursor cursor(list()->document()->findBlockByNumber(line));
+    if (removed) {
+        cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+    } else {
+        cursor.insertText(QStringLiteral("X"));
+    }
+    const std::string shown = boxText(*list());
+    go(1)->click();
+    QVERIFY(waitForRun(*m_window, 60000));
+    QCOMPARE(m_window->proof().runs().at(0).fingerprint,
+             sortivo::entriesFingerprint(sortivo::loadEntries(shown)));
 }
 
 void TestOpenList::progressShownWhileTheBoxFills()
