@@ -29,6 +29,13 @@ void EntriesFingerprint::flush()
     m_pending.clear();
 }
 
+void EntriesFingerprint::addLong(std::string_view entry)
+{
+    flush();
+    m_hasher.update(entry);
+    m_pending += "\r\n";
+}
+
 std::string EntriesFingerprint::finishHex()
 {
     flush();

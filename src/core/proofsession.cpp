@@ -35,8 +35,28 @@ void ProofSession::noteCommunicated(const std::string& time, CommunicatedList li
 
 std::string leftoverFingerprint(const EntryList& entries, const DrawPool& left)
 {
+    // Entries left side by side stand side by side in the list's text, CR LF between them: each
+    // stretch of them is fed as it lies, not entry by entry.
     EntriesFingerprint fingerprint;
-    left.forEachRemaining([&](std::size_t i) { fingerprint.add(entries.at(i)); });
+    std::size_t first = 0;
+    std::size_t end = 0;
+    const auto addStretch = [&] {
+        const char* from = entries.at(first).data();
+        const std::string_view last = entries.at(end - 1);
+        fingerprint.add(std::string_view(from, std::size_t(last.data() + last.size() - from)));
+    };
+    left.forEachRemaining([&](std::size_t i) {
+        if (i == end && end != 0) {
+            ++end;
+            return;
+        }
+        if (end != 0)
+            addStretch();
+        first = i;
+        end = i + 1;
+    });
+    if (end != 0)
+        addStretch();
     return fingerprint.finishHex();
 }
 

@@ -257,6 +257,10 @@ void TestProof::leftoverRunsAsReread_data()
                                 << QList<QList<int>>{{one, 0, 0, -1}, {one, 0, 0, -1}} << false;
     QTest::newRow("trailing blank")
         << "a\r\nb\r\nc\r\n"s << QList<QList<int>>{{one, 0, 0, -1}, {one, 0, 0, -1}} << false;
+    // Stretches of entries left side by side longer than the hasher's buffer.
+    QTest::newRow("long stretches")
+        << proofsamples::numbered(30000, "n")
+        << QList<QList<int>>{{one, 0, 0, -1}, {chosen, 5, 0, -1}, {one, 0, 0, -1}} << false;
     QTest::newRow("hashed later") << proofsamples::numbered(100, "n")
                                   << QList<QList<int>>{{all, 0, 0, 10},
                                                        {one, 0, 0, -1},
