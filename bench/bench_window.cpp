@@ -90,7 +90,9 @@ double floorSeconds(const QString& text)
 
 struct Window {
     BenchPlatform platform;
-    MainWindow window{platform, QString()};
+    // The window journals its session as the program's does: its cost is in every figure.
+    QTemporaryDir journals;
+    MainWindow window{platform, QString(), journals.path()};
     QPlainTextEdit* list = window.findChild<QPlainTextEdit*>(QStringLiteral("txtListe"));
     QPlainTextEdit* results = window.findChild<QPlainTextEdit*>(QStringLiteral("txtResult"));
     QComboBox* drawCount = window.findChild<QComboBox*>(QStringLiteral("cmbNbTirage"));

@@ -73,10 +73,12 @@ MainWindow::MainWindow(Platform& platform, const QString& documentsFolder,
     connectScreen(addScreenButton(m_ui.fraBas, m_ui.lblVelmora, cmdPreuve));
     m_browser = new BrowserLauncher(m_platform, this);
     connectWebAndKeys();
-    if (!journalFolder.isEmpty())
+    if (!journalFolder.isEmpty()) {
         m_journal = new SessionJournal(journalFolder, m_session,
                                        {*m_ui.txtListe->document(), *m_ui.txtResult->document()},
                                        m_platform, this);
+        connect(m_files, &TextFileCommands::listOpened, m_journal, &SessionJournal::listOpened);
+    }
 }
 
 MainWindow::~MainWindow()

@@ -264,9 +264,11 @@ void TextFileCommands::fillEnded(bool cancelled)
 {
     const std::optional<sortivo::UnreadLines> unread = std::exchange(m_unread, std::nullopt);
     const sortivo::LoadedList opened = std::exchange(m_opened, {});
-    endOpen();
+    // Told while the open still counts as running, so that whoever hears of the open's end
+    // already has the entries.
     if (!cancelled && opened.entries)
         emit listOpened(opened);
+    endOpen();
     // The stop at an empty line is the rule, but the lines below it are often entrants: the
     // user must hear of them before drawing without them.
     if (!cancelled && unread)

@@ -228,10 +228,23 @@ void SessionJournal::boxChanged(bool list)
 
 void SessionJournal::commandEnded()
 {
+    const std::shared_ptr<const sortivo::EntryList> opened = std::exchange(m_opened, nullptr);
     if (!std::exchange(m_listByCommand, false) || m_paused)
         return;
-    m_listEdited = true;
-    writeEditedTexts();
+    if (!opened) {
+        m_listEdited = true;
+        writeEditedTexts();
+        return;
+    }
+    // The box shows exactly the entries the open read: a list of millions is not copied out of
+    // the box again.
+    const std::optional<QString> results = rawText(m_boxes.results, m_resultsEdited);
+    m_listEdited = m_resultsEdited = false;
+    m_editPause.stop();
+    write([opened, results](sortivo::JournalStore& store) {
+        const std::optional<std::string> resultsBox = listText(results);
+        store.setTexts(opened->joinedText(), view(resultsBox));
+    });
 }
 
 void SessionJournal::writeEditedTexts()

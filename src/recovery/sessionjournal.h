@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/loadedlist.h"
 #include "journal/journalfolder.h"
 #include "journal/journalstore.h"
 #include "recovery/journalthread.h"
@@ -12,6 +13,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -51,6 +53,10 @@ public:
     // The window closes as it should: the journal goes.
     void discard();
 
+    // An open put these entries into the list: the journal takes its text from them rather than
+    // from the box.
+    void listOpened(const sortivo::LoadedList& list) { m_opened = list.entries; }
+
     // How long typing must have stopped before an edit is written.
     void setEditPause(std::chrono::milliseconds pause) { m_editPause.setInterval(pause); }
 
@@ -85,6 +91,7 @@ private:
     bool m_resultsEdited = false;
     // An open or a numbering is changing the list: written once it is done.
     bool m_listByCommand = false;
+    std::shared_ptr<const sortivo::EntryList> m_opened;
     // From a run's start until its outcome is in the boxes: the run's own changes to them are
     // what replaying it gives back.
     bool m_drawing = false;
