@@ -284,7 +284,8 @@ void TestResume::unreadableJournalSetAside()
 {
     QVERIFY(QDir().mkpath(journalFolder()));
     const QString name = QStringLiteral("seance-20261208T201400Z-abcdef.sqlite");
-    const QByteArray bytes("SQLite format 3\0 but nothing after", 36);
+    static constexpr char header[] = "SQLite format 3\0 but nothing after";
+    const QByteArray bytes(header, sizeof header - 1);
     QVERIFY(writeBytes(QDir(journalFolder()).filePath(name), bytes));
 
     const QString keptAs = QDir(journalFolder()).filePath(QStringLiteral("illisibles/") + name);
