@@ -7,22 +7,28 @@
 namespace sortivo
 {
 
-// Creates `folder` and the folders above it when missing, the last one mode 0700, and gives
-// it mode 0700 if it exists with more. Throws JournalError.
+// Creates `folder` and the folders above it when missing, mode 0700, and gives `folder` mode
+// 0700 if it exists with more. A `folder` that is a symbolic link, or another user's, is
+// refused rather than followed or changed. Throws JournalError.
 void prepareJournalFolder(const std::string& folder);
 
-// A journal that no running window holds, locked now by this process (`lockFd`).
+// A journal that no running window holds, locked now by this process (`lockFd`, or -1 when it
+// cannot even be opened).
 struct OrphanJournal {
     std::string path;
     int lockFd = -1;
+    // Why it must not be taken up however well it reads, in French: someone else may know its
+    // seed or have chosen it. Empty for a journal only its owner could have written.
+    std::string distrust;
 };
 // The journals in `folder` whose window is gone, newest first, each locked so that no other
 // window takes it meanwhile. The caller closes each lock or hands it to JournalStore::resume.
+// None when `folder` is a symbolic link or another user's.
 std::vector<OrphanJournal> orphanJournals(const std::string& folder);
 
-// Moves an unreadable journal, with its write-ahead log and index beside it, into the
-// "illisibles" folder under its folder, unchanged; gives the path it now has. Releases the
-// lock. Throws JournalError.
+// Moves an unreadable or distrusted journal, with its write-ahead log and index beside it,
+// into the "illisibles" folder under its folder, unchanged; gives the path it now has.
+// Releases the lock. Throws JournalError.
 std::string setJournalAside(OrphanJournal journal);
 // Deletes a journal the user chose not to resume, and releases its lock.
 void removeJournal(OrphanJournal journal);

@@ -36,7 +36,8 @@ bool worthKeeping(const sortivo::ResumedSession& session)
 
 void release(sortivo::OrphanJournal& journal)
 {
-    ::close(journal.lockFd);
+    if (journal.lockFd >= 0)
+        ::close(journal.lockFd);
     journal.lockFd = -1;
 }
 
@@ -71,14 +72,22 @@ offerCrashedSessions(QWidget* window, Platform& platform, const QString& folder,
     for (auto it = journals.begin(); it != journals.end(); ++it) {
         sortivo::OrphanJournal& journal = *it;
         std::optional<sortivo::ResumedSession> session;
-        platform.setBusyCursor(true);
-        try {
-            session = sortivo::replayJournal(sortivo::readJournal(journal.path));
-        } catch (const sortivo::JournalUnreadable&) {
+        // One that someone else could have written is not even read: it is not to be offered.
+        if (journal.distrust.empty()) {
+            platform.setBusyCursor(true);
+            try {
+                session = sortivo::replayJournal(sortivo::readJournal(journal.path));
+            } catch (const sortivo::JournalUnreadable&) {
+            }
+            platform.setBusyCursor(false);
         }
-        platform.setBusyCursor(false);
 
         if (!session) {
+            const QString why =
+                journal.distrust.empty()
+                    ? QStringLiteral("Le journal d'une séance interrompue est illisible.")
+                    : QStringLiteral("Le journal d'une séance interrompue n'est pas repris : %1.")
+                          .arg(QString::fromStdString(journal.distrust));
             QString kept = QString::fromStdString(journal.path);
             try {
                 kept = QString::fromStdString(sortivo::setJournalAside(journal));
@@ -86,9 +95,8 @@ offerCrashedSessions(QWidget* window, Platform& platform, const QString& folder,
                 // Left where it was, its lock released all the same.
             }
             platform.showWarning(window, appTitle(),
-                                 QStringLiteral("Le journal d'une séance interrompue est "
-                                                "illisible. Il est conservé sous : %1")
-                                     .arg(QDir::toNativeSeparators(kept)));
+                                 QStringLiteral("%1 Il est conservé sous : %2")
+                                     .arg(why, QDir::toNativeSeparators(kept)));
             continue;
         }
         if (!worthKeeping(*session)) {

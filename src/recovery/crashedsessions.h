@@ -24,7 +24,8 @@ QString resumeQuestion(const QDateTime& started, std::size_t runs, std::size_t r
 // Asks about each session that a window which is no longer running left in `folder`, newest
 // first, until the user takes one up. Each one declined is offered its record, which
 // `saveRecord` saves as the proof dialog does, and then forgotten; one whose record the user
-// wanted but did not save stays for the next start. An unreadable one is set aside and told.
+// wanted but did not save stays for the next start. An unreadable one, or one that someone else
+// could have written or read, is set aside and told, and never offered.
 std::optional<ResumeChoice>
 offerCrashedSessions(QWidget* window, Platform& platform, const QString& folder,
                      const std::function<bool(const sortivo::ProofSession&)>& saveRecord);

@@ -497,11 +497,30 @@ void TestJournal::privateModes()
         QCOMPARE(modeOf(store.path()), mode_t(0600));
         QCOMPARE(modeOf(store.path() + "-wal"), mode_t(0600));
     }
-    const std::vector<sortivo::OrphanJournal> found = sortivo::orphanJournals(existing);
+    std::vector<sortivo::OrphanJournal> found = sortivo::orphanJournals(existing);
     QCOMPARE(found.size(), std::size_t(1));
+    QVERIFY(found[0].distrust.empty());
+    ::close(found[0].lockFd);
+    // Readable by the group, it may have given its seed away.
+    QCOMPARE(::chmod(found[0].path.c_str(), 0640), 0);
+    found = sortivo::orphanJournals(existing);
+    QCOMPARE(found.size(), std::size_t(1));
+    QVERIFY(!found[0].distrust.empty());
     const std::string aside = sortivo::setJournalAside(found[0]);
     QCOMPARE(modeOf(existing + "/illisibles"), mode_t(0700));
     QCOMPARE(aside.substr(0, existing.size() + 12), existing + "/illisibles/");
+
+    // A link where the folder should be is not followed: what it points to keeps its mode, and
+    // the journals there are not offered.
+    const std::string link = base + "/lien";
+    QCOMPARE(::chmod(existing.c_str(), 0755), 0);
+    QCOMPARE(::rename(aside.c_str(), (existing + "/seance-20261207T200000Z-abcdef.sqlite").c_str()),
+             0);
+    QCOMPARE(::symlink(existing.c_str(), link.c_str()), 0);
+    QVERIFY_THROWS_EXCEPTION(sortivo::JournalError, sortivo::prepareJournalFolder(link));
+    QCOMPARE(modeOf(existing), mode_t(0755));
+    QVERIFY(orphanPaths(link).empty());
+    QCOMPARE(orphanPaths(existing).size(), std::size_t(1));
 }
 
 void TestJournal::quietChangeCaught_data()

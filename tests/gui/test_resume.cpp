@@ -19,6 +19,9 @@
 
 #include <memory>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 // A window that did not close as it should leaves its session's journal; the next start offers
 // to take it up again. Here a window "crashes" by being destroyed without closing.
 
@@ -56,9 +59,11 @@ private slots:
     void runCutByTheCrash();
     void declined_data();
     void declined();
-    void unreadableJournalSetAside();
+    void journalSetAside_data();
+    void journalSetAside();
     void runningWindowNotOffered();
     void normalCloseLeavesNothing();
+    void journalThatCannotBeWrittenIsTold_data();
     void journalThatCannotBeWrittenIsTold();
     void fileArgumentWaitsForTheAnswer_data();
     void fileArgumentWaitsForTheAnswer();
@@ -280,21 +285,64 @@ void TestResume::declined()
     }
 }
 
-void TestResume::unreadableJournalSetAside()
+void TestResume::journalSetAside_data()
 {
-    QVERIFY(QDir().mkpath(journalFolder()));
-    const QString name = QStringLiteral("seance-20261208T201400Z-abcdef.sqlite");
-    static constexpr char header[] = "SQLite format 3\0 but nothing after";
-    const QByteArray bytes(header, sizeof header - 1);
-    QVERIFY(writeBytes(QDir(journalFolder()).filePath(name), bytes));
+    QTest::addColumn<QByteArray>("bytes"); // empty: the journal a crashed window left
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("otherUser");
+    QTest::addColumn<QString>("told");
 
-    const QString keptAs = QDir(journalFolder()).filePath(QStringLiteral("illisibles/") + name);
-    m_platform->expectWarning(QStringLiteral("Sortivo"),
-                              {QStringLiteral("Le journal d'une séance interrompue est illisible. "
-                                              "Il est conservé sous : ") +
-                               QDir::toNativeSeparators(keptAs)});
+    static constexpr char header[] = "SQLite format 3\0 but nothing after";
+    const QString illisible = QStringLiteral("Le journal d'une séance interrompue est illisible.");
+    // Whoever else could read its seed, or write one of his own, could know the winners.
+    const QString open = QStringLiteral(
+        "Le journal d'une séance interrompue n'est pas repris : d'autres utilisateurs peuvent le "
+        "lire ou le modifier, et en connaître la graine.");
+    const QString foreign = QStringLiteral(
+        "Le journal d'une séance interrompue n'est pas repris : il appartient à un autre "
+        "utilisateur, qui a pu en choisir la graine.");
+    QTest::newRow("unreadable") << QByteArray(header, sizeof header - 1) << 0600 << false
+                                << illisible;
+    QTest::newRow("open to all") << QByteArray() << 0666 << false << open;
+    QTest::newRow("readable by the group") << QByteArray() << 0640 << false << open;
+    QTest::newRow("another user's") << QByteArray() << 0600 << true << foreign;
+}
+
+void TestResume::journalSetAside()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, mode);
+    QFETCH(bool, otherUser);
+    QFETCH(QString, told);
+    if (otherUser && ::geteuid() != 0)
+        QSKIP("only root can give a file to another user");
+
+    const QString name = QStringLiteral("seance-20261208T201400Z-abcdef.sqlite");
+    QString path = QDir(journalFolder()).filePath(name);
+    if (bytes.isEmpty()) {
+        start();
+        setBoxLines(*list(), numberedNames(5));
+        click(1);
+        crash();
+        QCOMPARE(journals().size(), 1);
+        path = QDir(journalFolder()).filePath(journals().front());
+        bytes = readBytes(path);
+    } else {
+        QVERIFY(QDir().mkpath(journalFolder()));
+        QVERIFY(writeBytes(path, bytes));
+    }
+    QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode_t(mode)), 0);
+    if (otherUser)
+        QCOMPARE(::chown(QFile::encodeName(path).constData(), 65534, 65534), 0);
+
+    const QString keptAs =
+        QDir(journalFolder()).filePath(QStringLiteral("illisibles/") + QFileInfo(path).fileName());
+    m_platform->expectWarning(
+        QStringLiteral("Sortivo"),
+        {told + QStringLiteral(" Il est conservé sous : ") + QDir::toNativeSeparators(keptAs)});
     start();
     QVERIFY(m_window->isVisible());
+    QVERIFY(list()->document()->isEmpty());
     QCOMPARE(readBytes(keptAs), bytes);
     QVERIFY(journals().isEmpty());
 }
@@ -321,10 +369,26 @@ void TestResume::normalCloseLeavesNothing()
     QVERIFY(QDir(journalFolder()).entryList(QDir::Files).isEmpty());
 }
 
+void TestResume::journalThatCannotBeWrittenIsTold_data()
+{
+    QTest::addColumn<bool>("link");
+    QTest::newRow("a file where the folder should be") << false;
+    // Followed, it would let whoever placed it choose where the seed goes, and which folder is
+    // made private.
+    QTest::newRow("a link to a folder") << true;
+}
+
 void TestResume::journalThatCannotBeWrittenIsTold()
 {
-    // A file where the folder should be.
-    QVERIFY(writeBytes(journalFolder(), "x"));
+    QFETCH(bool, link);
+    const QString target = m_dir->filePath(QStringLiteral("ailleurs"));
+    if (link) {
+        QVERIFY(QDir().mkpath(target));
+        QCOMPARE(::chmod(QFile::encodeName(target).constData(), 0755), 0);
+        QVERIFY(QFile::link(target, journalFolder()));
+    } else {
+        QVERIFY(writeBytes(journalFolder(), "x"));
+    }
     start();
     m_platform->expectWarning(QStringLiteral("Journal de la séance"),
                               {QStringLiteral("Le journal de la séance n'a pas pu être écrit : si "
@@ -336,6 +400,12 @@ void TestResume::journalThatCannotBeWrittenIsTold()
     click(1);
     click(1);
     QCOMPARE(lineCount(*results()), 2);
+    if (link) {
+        struct stat status;
+        QCOMPARE(::stat(QFile::encodeName(target).constData(), &status), 0);
+        QCOMPARE(status.st_mode & 07777, mode_t(0755));
+        QVERIFY(QDir(target).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+    }
 }
 
 void TestResume::fileArgumentWaitsForTheAnswer_data()
