@@ -34,6 +34,22 @@ void TestEntryList::contactDetails_data()
     QTest::newRow("ticket number") << "Billet 0042"s << false;
     QTest::newRow("date") << "né le 07/12/2026"s << false;
     QTest::newRow("two short numbers") << "Table 12 - 345 places"s << false;
+    // What a ticketing export holds besides names, and is no one's address.
+    QTest::newRow("ticket reference") << "T-2026-01393 FOURNIER Noémie"s << false;
+    QTest::newRow("reference glued to its letters") << "REF2026001393 Martin"s << false;
+    QTest::newRow("ticket number after n°") << "Billet n° 2026 001393"s << false;
+    QTest::newRow("number padded with zeros") << "Billet 000123456"s << false;
+    QTest::newRow("number after its year") << "2026-001393 Paul"s << false;
+    QTest::newRow("date and time") << "12.05.2026 14.30 Salle B"s << false;
+    QTest::newRow("ISO date and hour") << "2026-05-12 14 h 30"s << false;
+    QTest::newRow("amount") << "Don : 1 250,00 €"s << false;
+    QTest::newRow("large amount") << "Cagnotte 125 000 000 €"s << false;
+    QTest::newRow("amount with points") << "Lot 1.250.000.000,00 EUR"s << false;
+    QTest::newRow("phone after a date") << "12.05.2026 06 12 34 56 78"s << true;
+    QTest::newRow("phone in one piece") << "Noémie 0612345678"s << true;
+    QTest::newRow("phone with its zero in brackets") << "+33 (0)6 12 34 56 78"s << true;
+    QTest::newRow("American phone") << "(415) 555-0132 Sam"s << true;
+    QTest::newRow("phone after a reference") << "T-2026-01393 06.12.34.56.78"s << true;
 }
 
 void TestEntryList::contactDetails()
