@@ -126,7 +126,6 @@ void ScreenController::show()
     }
     place();
     refresh();
-    emit commitmentShown();
 }
 
 void ScreenController::place()
@@ -158,8 +157,6 @@ void ScreenController::setCommitment(const QString& commitment)
     m_listLine.clear();
     m_sessionHasRuns = false;
     scheduleRefresh();
-    if (m_window->isVisible())
-        emit commitmentShown();
 }
 
 void ScreenController::setListLine(const QString& line)

@@ -43,10 +43,6 @@ public:
     void runBegun();
     void runEnded(int draws);
 
-signals:
-    // The screen shows the commitment: from now on the audience may have seen it.
-    void commitmentShown();
-
 private:
     void place();
     void scheduleRefresh();

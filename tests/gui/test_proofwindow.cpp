@@ -264,7 +264,9 @@ void TestProofWindow::recordSavedThenNewCommitment()
         QVERIFY(v.commitment()->text().contains(commitmentForm));
         QVERIFY(v.commitment()->text() != before);
         QVERIFY(v.runs()->toPlainText().isEmpty());
-        // The audience screen that Montrer au public opened shows the new commitment at once.
+        // Communicated as the first one was: the screen left open is no communication.
+        QVERIFY(v.publicValue()->isReadOnly());
+        v.button("cmdMontrer")->click();
         QVERIFY(!v.publicValue()->isReadOnly());
     });
 
@@ -492,28 +494,37 @@ void TestProofWindow::commitmentSheetPrinted()
 
 void TestProofWindow::quitQuestion_data()
 {
-    QTest::addColumn<bool>("shown");      // the proof dialog was opened before the run
+    // Before the run: "dialog" shows the commitment to the audience from the proof dialog,
+    // "screen" only opens the audience screen, "copy" copies the commitment.
+    QTest::addColumn<QString>("before");
     QTest::addColumn<int>("answer");      // -1: no question
     QTest::addColumn<QString>("savedAs"); // the save dialog's answer, when it comes
     QTest::addColumn<bool>("closes");
 
     using A = Platform::Answer;
-    QTest::newRow("commitment never shown") << false << -1 << QString() << true;
-    QTest::newRow("yes saves, then quits") << true << int(A::Yes) << "pv.json" << true;
-    QTest::newRow("yes, save cancelled, stays") << true << int(A::Yes) << "" << false;
-    QTest::newRow("no quits unsaved") << true << int(A::No) << QString() << true;
-    QTest::newRow("cancel stays") << true << int(A::Cancel) << QString() << false;
+    QTest::newRow("commitment never shown") << QString() << -1 << QString() << true;
+    // A class watching its winners on the projector was never given the commitment.
+    QTest::newRow("screen opened, commitment not shown") << "screen" << -1 << QString() << true;
+    QTest::newRow("copied: communicated") << "copy" << int(A::No) << QString() << true;
+    QTest::newRow("yes saves, then quits") << "dialog" << int(A::Yes) << "pv.json" << true;
+    QTest::newRow("yes, save cancelled, stays") << "dialog" << int(A::Yes) << "" << false;
+    QTest::newRow("no quits unsaved") << "dialog" << int(A::No) << QString() << true;
+    QTest::newRow("cancel stays") << "dialog" << int(A::Cancel) << QString() << false;
 }
 
 void TestProofWindow::quitQuestion()
 {
-    QFETCH(bool, shown);
+    QFETCH(QString, before);
     QFETCH(int, answer);
     QFETCH(QString, savedAs);
     QFETCH(bool, closes);
 
-    if (shown)
+    if (before == QLatin1String("dialog"))
         communicated();
+    else if (before == QLatin1String("copy"))
+        inProofDialog([](ProofView& v) { v.button("cmdCopierEngagement")->click(); });
+    else if (before == QLatin1String("screen"))
+        button(QStringLiteral("cmdEcran"))->click();
     drawOne({QStringLiteral("Anne"), QStringLiteral("Paul")});
     if (answer >= 0)
         m_platform->expectYesNoCancel(saveBeforeQuitting, Platform::Answer(answer));

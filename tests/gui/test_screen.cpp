@@ -83,7 +83,6 @@ private slots:
     void prizes();
     void longResults();
     void commitmentAndPublicValue();
-    void showingCountsAsCommunicated();
     void revealEndsOnTheResult();
     void spaceEndsTheReveal();
     void fitRules_data();
@@ -382,11 +381,18 @@ void TestScreen::longResults()
 
 void TestScreen::commitmentAndPublicValue()
 {
-    openScreen();
+    // "Montrer au public" communicates the commitment and opens the screen on it.
+    QString commitment;
+    m_platform->expectModal([&](QDialog& dialog) {
+        commitment = control<QLineEdit>(dialog, QStringLiteral("txtEngagement"))->text();
+        control<QPushButton>(dialog, QStringLiteral("cmdMontrer"))->click();
+    });
+    button(QStringLiteral("cmdPreuve"))->click();
+    QVERIFY(QTest::qWaitForWindowExposed(screen()));
+    animation()->setChecked(false);
     screen()->showFullScreen();
     settle();
-    const QString commitment = commitmentInDialog();
-    // Shown, so communicated, with the list it fixes: here the empty one.
+    // With the list it fixes: here the empty one.
     QCOMPARE(shown("lblEcranEngagement"),
              QStringLiteral("Engagement : ") + grouped(commitment) +
                  QStringLiteral(" · Liste : 0 entrée, empreinte e3b0c44298fc1c14 …"));
@@ -412,10 +418,12 @@ void TestScreen::commitmentAndPublicValue()
     const int small = label("lblEcranEngagement")->font().pixelSize();
     QVERIFY(small < large);
 
-    // A saved record: the new session's commitment, large again, and no public value yet.
+    // A saved record, and the new session's commitment shown: large again, and no public value
+    // yet.
     m_platform->expectModal([this](QDialog& dialog) {
         m_platform->expectSaveFile(m_dir->filePath(QStringLiteral("pv.json")));
         control<QPushButton>(dialog, QStringLiteral("cmdEnregistrerPV"))->click();
+        control<QPushButton>(dialog, QStringLiteral("cmdMontrer"))->click();
     });
     button(QStringLiteral("cmdPreuve"))->click();
     settle();
@@ -426,17 +434,6 @@ void TestScreen::commitmentAndPublicValue()
                             QStringLiteral(" · Liste : 1 entrée, empreinte ")));
     QVERIFY(label("lblEcranEngagement")->font().pixelSize() > small);
     QVERIFY(!label("lblEcranValeur")->isVisible());
-}
-
-void TestScreen::showingCountsAsCommunicated()
-{
-    // The audience saw the commitment on the screen: its runs are owed a record.
-    openScreen();
-    setBoxLines(*list(), {QStringLiteral("Anne"), QStringLiteral("Paul")});
-    go(1)->click();
-    m_platform->expectYesNoCancel(QStringLiteral("Enregistrer le procès-verbal avant de quitter ?"),
-                                  Platform::Answer::No);
-    QVERIFY(m_window->close());
 }
 
 void TestScreen::revealEndsOnTheResult()
