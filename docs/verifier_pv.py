@@ -69,7 +69,7 @@ def verifier(pv):
         exiger(type(tirage) is dict, (ou := f"tirage n° {r} : ") + "ce n'est pas un objet")
         exiger(type(numero := champ(tirage, "numero", ou, None)) is int and numero == r,
                "les tirages ne sont pas numérotés 1, 2, … (%s« numero » %s)" % (ou, "vaut %d" % numero if type(numero) is int else "n'est pas un nombre entier"))
-        liste = champ(tirage, "entrees", ou, None)  # null : celles que le tirage précédent a laissées
+        date, liste = champ(tirage, "date", ou), champ(tirage, "entrees", ou, None)  # null : celles que le tirage précédent a laissées
         exiger(liste is not None or r > 1, ou + "« entrees » est null sans tirage précédent")
         exiger(type(liste) in (list, type(None)), ou + "« entrees » n'est ni une liste ni null")
         for e in (e for e in liste or [] if type(e) is not str or "\r" in e or "\n" in e):
@@ -89,7 +89,7 @@ def verifier(pv):
                ou + f"{len(resultats)} résultats pour {prevus} tirages prévus{' (tirage interrompu)' * arret}")
         cle = hmac.new(graine, f"sortivo-preuve-1\n{r}\n{empreinte}\n{publique}".encode(), hashlib.sha256).digest()
         entrees, tires = tirer(entrees, mots(cle), resultats, ou), tires + len(resultats)
-        if admises is not None and champ(tirage, "date", ou) >= communique: admises.add(empreinte_de(entrees)) if empreinte in admises else avertis.append(ou + "liste modifiée après la communication de l'engagement")
+        if admises is not None and date >= communique: admises.add(empreinte_de(entrees)) if empreinte in admises else avertis.append(ou + "liste modifiée après la communication de l'engagement")
     return f"{len(tirages)} tirage{'s' * (len(tirages) > 1)} et {tires} élément{(t := 's' * (tires > 1))} tiré{t} vérifié{t}", avertis
 if __name__ == "__main__":
     try:

@@ -400,6 +400,9 @@ private:
             throw Rejected{"les tirages ne sont pas numérotés 1, 2, … (" + where + "« numero » " +
                            value + ")"};
         }
+        // Required whether or not a communicated list makes the checkers compare it: it is what
+        // the audience compares with the time of the draw it saw.
+        const std::string_view date = text(run, "date", where);
         const Value& list = member(run, "entrees", where);
         if (list.kind == Kind::Null) {
             if (number == 1)
@@ -445,7 +448,7 @@ private:
         pool.forEachRemaining([&](std::size_t i) { left.push_back(m_entries[i]); });
         m_entries = std::move(left);
         bool listChanged = false;
-        if (m_listCheck && m_listCheck->covers(text(run, "date", where))) {
+        if (m_listCheck && m_listCheck->covers(date)) {
             if (m_listCheck->changed(expected)) {
                 listChanged = true;
                 warnings.push_back(where + "liste modifiée après la communication de l'engagement");

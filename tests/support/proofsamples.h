@@ -251,6 +251,11 @@ inline std::vector<HostileRecord> hostileRecords()
         {"long-text-quoted-short",
          edited("\"mode\": \"tous\"", "\"mode\": \"" + std::string(5000, 'x') + "\""),
          "mode « " + std::string(60, 'x') + "… » inconnu"},
+        // A date is read for every run, whether or not a list was communicated to compare it.
+        {"run-without-date", edited("\"date\": \"2026-12-07T20:00:00Z\",\n      ", ""),
+         "tirage n° 1 : champ « date » absent"},
+        {"run-date-a-number", edited("\"date\": \"2026-12-07T20:00:00Z\"", "\"date\": 20261207"),
+         "tirage n° 1 : « date » n'est pas un texte"},
     };
 }
 
