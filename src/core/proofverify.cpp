@@ -263,6 +263,11 @@ Document parsed(std::string_view text)
     if (nestedTooDeep(text))
         throw Rejected{"le fichier imbrique plus de " + std::to_string(deepestNesting) +
                        " listes ou objets"};
+    // nlohmann's reader takes a NUL byte for the end of its input, and would accept a record
+    // followed by anything; no JSON text holds one, inside a string or out.
+    if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos)
+        throw Rejected{"le fichier n'est pas un JSON valide (octet nul à la position " +
+                       std::to_string(nul) + ")"};
     Document document;
     document.reserveFor(text.size());
     Document::Builder builder(document);

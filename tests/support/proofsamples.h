@@ -256,6 +256,10 @@ inline std::vector<HostileRecord> hostileRecords()
          "tirage n° 1 : champ « date » absent"},
         {"run-date-a-number", edited("\"date\": \"2026-12-07T20:00:00Z\"", "\"date\": 20261207"),
          "tirage n° 1 : « date » n'est pas un texte"},
+        // A parser that takes a NUL byte for the end of its input would check only what comes
+        // before it.
+        {"nul-then-junk", good + std::string("\0{\"tirages\": []}", 16),
+         "le fichier n'est pas un JSON valide ("},
     };
 }
 
