@@ -23,6 +23,9 @@ arguments.add_argument("--page")
 options = arguments.parse_args()
 
 folder = pathlib.Path(options.folder)
+# A sample left by an earlier build would be checked against rules it was not written for.
+for old in (*folder.glob("*.json"), *folder.glob("*.attention")):
+    old.unlink()
 subprocess.run([options.writer, str(folder)], check=True)
 special = folder / "special"
 special.mkdir(exist_ok=True)
