@@ -300,6 +300,8 @@ public:
         readCommunicatedList(record);
 
         std::size_t draws = 0;
+        if (runs.size > 0 && !m_listCheck)
+            warnings.emplace_back(listNotCommunicatedWarning);
         for (std::size_t i = 0; i < runs.size; ++i)
             draws += checkRun(m_d.item(runs, i), *seed, publicValue, i + 1);
         return std::to_string(runs.size) + (runs.size > 1 ? " tirages et " : " tirage et ") +
@@ -527,7 +529,10 @@ VerifyResult readCheckedRecord(std::string_view recordText, std::optional<Checke
         Checker checker(*document);
         CheckedRecord read;
         checker.m_collect = &read.runs;
-        std::string message = "CONFORME : " + checker.check();
+        const std::string summary = checker.check();
+        // Whoever reads only the first line must still see that the record has reservations.
+        std::string message =
+            (checker.warnings.empty() ? "CONFORME : " : "CONFORME AVEC RÉSERVES : ") + summary;
         const Document& d = *document;
         const Value& root = d.root();
         read.seed = *digestFromHex(d.text(*d.find(root, "graine")));
