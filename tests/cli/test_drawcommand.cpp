@@ -518,10 +518,23 @@ void TestDrawCommand::commitFirstDrawLater()
                                           "([0-9a-f]{64})\n$"))
             .match(QString::fromUtf8(commit.out));
     QVERIFY2(printed.hasMatch(), commit.out.constData());
+    QCOMPARE(commit.err, QString());
     QCOMPARE(QFileInfo(seedFile).permissions() &
                  (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther),
              QFile::Permissions());
     const QByteArray kept = readAll(seedFile);
+
+    // Without its list, a commitment leaves the list's order to be chosen after the public
+    // value: said at once, with the option that fixes it.
+    const Run bare = tirer({"-E", "-f", path(QStringLiteral("graine-seule"))});
+    QCOMPARE(bare.status, 0);
+    QVERIFY(QRegularExpression(QStringLiteral("^[0-9a-f]{64}\n$")).match(bare.out).hasMatch());
+    QVERIFY2(bare.err.startsWith(
+                 QStringLiteral("sortivo tirer : ATTENTION : la liste n'a pas été communiquée "
+                                "avec l'engagement ; son ordre a pu être choisi après la valeur "
+                                "publique.\n")) &&
+                 bare.err.contains(QStringLiteral("--liste")),
+             qPrintable(bare.err));
 
     // A committed seed is never replaced.
     const Run again = tirer({"-E", "-f", seedFile});
