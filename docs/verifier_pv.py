@@ -39,8 +39,7 @@ mots = lambda cle: (w for j in itertools.count() for w in struct.unpack(">8I", h
 def position(flux, n):  # uniforme dans [0, n) : multiplier, rejeter les rares mots biaisés
     while (m := next(flux) * n) % 2**32 < (2**32 - n) % n: pass
     return m >> 32
-def tirer(entrees, flux, resultats, ou):  # rejoue les tirages, rend les restantes ; la k-ième
-    # restante en O(log n) par un arbre de Fenwick : arbre[i] compte les paquets i - (i & -i) à i - 1
+def tirer(entrees, flux, resultats, ou):  # rejoue les tirages, rend les restantes ; la k-ième restante en O(log n) par un arbre de Fenwick : arbre[i] compte les paquets i - (i & -i) à i - 1
     paquets, n = [entrees[i:i + 2048] for i in range(0, len(entrees), 2048)], len(entrees)
     taille, arbre = len(paquets), [0] + [min(2048 * i, n) - 2048 * (i - (i & -i)) for i in range(1, len(paquets) + 1)]
     for k, resultat in enumerate(resultats, start=1):
@@ -64,12 +63,13 @@ def verifier(pv):
         exiger(type(champ(montree, "n", ou, None)) is int and montree["n"] >= 0, ou + "« n » n'est pas un nombre entier positif ou nul")
         exiger(re.fullmatch("[0-9a-f]{64}", champ(montree, "liste_sha256", ou)), ou + "l'empreinte n'est pas faite de 64 chiffres hexadécimaux minuscules")
         communique = champ(pv, "engagement_communique", "")
-    admises, avertis = montree and {montree["liste_sha256"]}, []  # cette liste et ce que les tirages en ont laissé
+    admises, avertis = montree and {montree["liste_sha256"]}, [] if montree is not None or not tirages else [  # cette liste et ce que les tirages en ont laissé
+        "la liste n'a pas été communiquée avec l'engagement ; son ordre a pu être choisi après la valeur publique."]
     for r, tirage in enumerate(tirages, start=1):
         exiger(type(tirage) is dict, (ou := f"tirage n° {r} : ") + "ce n'est pas un objet")
         exiger(type(numero := champ(tirage, "numero", ou, None)) is int and numero == r,
                "les tirages ne sont pas numérotés 1, 2, … (%s« numero » %s)" % (ou, "vaut %d" % numero if type(numero) is int else "n'est pas un nombre entier"))
-        liste = champ(tirage, "entrees", ou, None)  # null : celles que le tirage précédent a laissées
+        date, liste = champ(tirage, "date", ou), champ(tirage, "entrees", ou, None)  # null : celles que le tirage précédent a laissées
         exiger(liste is not None or r > 1, ou + "« entrees » est null sans tirage précédent")
         exiger(type(liste) in (list, type(None)), ou + "« entrees » n'est ni une liste ni null")
         for e in (e for e in liste or [] if type(e) is not str or "\r" in e or "\n" in e):
@@ -89,11 +89,11 @@ def verifier(pv):
                ou + f"{len(resultats)} résultats pour {prevus} tirages prévus{' (tirage interrompu)' * arret}")
         cle = hmac.new(graine, f"sortivo-preuve-1\n{r}\n{empreinte}\n{publique}".encode(), hashlib.sha256).digest()
         entrees, tires = tirer(entrees, mots(cle), resultats, ou), tires + len(resultats)
-        if admises is not None and champ(tirage, "date", ou) >= communique: admises.add(empreinte_de(entrees)) if empreinte in admises else avertis.append(ou + "liste modifiée après la communication de l'engagement")
+        if admises is not None and date >= communique: admises.add(empreinte_de(entrees)) if empreinte in admises else avertis.append(ou + "liste modifiée après la communication de l'engagement")
     return f"{len(tirages)} tirage{'s' * (len(tirages) > 1)} et {tires} élément{(t := 's' * (tires > 1))} tiré{t} vérifié{t}", avertis
 if __name__ == "__main__":
     try:
         verdict, avertis = verifier(analyser(lire(sys.argv[1]))) if len(sys.argv) == 2 else sys.exit("usage : python3 verifier_pv.py FICHIER")
-        print("CONFORME : " + verdict, *("ATTENTION : " + a for a in avertis), sep="\n")
+        print(("CONFORME AVEC RÉSERVES : " if avertis else "CONFORME : ") + verdict, *("ATTENTION : " + a for a in avertis), sep="\n")
     except NonConforme as raison:
         sys.exit(print(f"NON CONFORME : {raison}") or 1)

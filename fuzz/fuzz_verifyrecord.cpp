@@ -11,7 +11,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const sortivo::VerifyResult result = sortivo::verifyRecord(text);
-    const std::string_view prefix = result.conforming ? "CONFORME : " : "NON CONFORME : ";
+    const std::string_view prefix = !result.conforming        ? "NON CONFORME : "
+                                    : result.warnings.empty() ? "CONFORME : "
+                                                              : "CONFORME AVEC RÉSERVES : ";
     FUZZ_CHECK(result.message.starts_with(prefix));
     return 0;
 }

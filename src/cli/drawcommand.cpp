@@ -362,6 +362,14 @@ int commit(const DrawCommandOptions& options)
         ::unlink(options.seedFile.c_str());
         return refuse("Impossible d'écrire l'engagement.");
     }
+    // Published alone, the commitment leaves the list's order to be chosen once the public value
+    // is known: the organiser is told now, while the list can still be fixed.
+    if (!kept.list)
+        std::fprintf(stderr,
+                     "sortivo tirer : ATTENTION : %s\nsortivo tirer : Pour fixer la liste avec "
+                     "l'engagement, donnez-la avec --liste FICHIER et publiez sa ligne « Liste : "
+                     "… » avec lui.\n",
+                     std::string(sortivo::listNotCommunicatedWarning).c_str());
     return done;
 }
 

@@ -263,6 +263,11 @@ Document parsed(std::string_view text)
     if (nestedTooDeep(text))
         throw Rejected{"le fichier imbrique plus de " + std::to_string(deepestNesting) +
                        " listes ou objets"};
+    // nlohmann's reader takes a NUL byte for the end of its input, and would accept a record
+    // followed by anything; no JSON text holds one, inside a string or out.
+    if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos)
+        throw Rejected{"le fichier n'est pas un JSON valide (octet nul à la position " +
+                       std::to_string(nul) + ")"};
     Document document;
     document.reserveFor(text.size());
     Document::Builder builder(document);
@@ -295,6 +300,8 @@ public:
         readCommunicatedList(record);
 
         std::size_t draws = 0;
+        if (runs.size > 0 && !m_listCheck)
+            warnings.emplace_back(listNotCommunicatedWarning);
         for (std::size_t i = 0; i < runs.size; ++i)
             draws += checkRun(m_d.item(runs, i), *seed, publicValue, i + 1);
         return std::to_string(runs.size) + (runs.size > 1 ? " tirages et " : " tirage et ") +
@@ -400,6 +407,9 @@ private:
             throw Rejected{"les tirages ne sont pas numérotés 1, 2, … (" + where + "« numero » " +
                            value + ")"};
         }
+        // Required whether or not a communicated list makes the checkers compare it: it is what
+        // the audience compares with the time of the draw it saw.
+        const std::string_view date = text(run, "date", where);
         const Value& list = member(run, "entrees", where);
         if (list.kind == Kind::Null) {
             if (number == 1)
@@ -445,7 +455,7 @@ private:
         pool.forEachRemaining([&](std::size_t i) { left.push_back(m_entries[i]); });
         m_entries = std::move(left);
         bool listChanged = false;
-        if (m_listCheck && m_listCheck->covers(text(run, "date", where))) {
+        if (m_listCheck && m_listCheck->covers(date)) {
             if (m_listCheck->changed(expected)) {
                 listChanged = true;
                 warnings.push_back(where + "liste modifiée après la communication de l'engagement");
@@ -519,7 +529,10 @@ VerifyResult readCheckedRecord(std::string_view recordText, std::optional<Checke
         Checker checker(*document);
         CheckedRecord read;
         checker.m_collect = &read.runs;
-        std::string message = "CONFORME : " + checker.check();
+        const std::string summary = checker.check();
+        // Whoever reads only the first line must still see that the record has reservations.
+        std::string message =
+            (checker.warnings.empty() ? "CONFORME : " : "CONFORME AVEC RÉSERVES : ") + summary;
         const Document& d = *document;
         const Value& root = d.root();
         read.seed = *digestFromHex(d.text(*d.find(root, "graine")));

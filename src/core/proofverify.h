@@ -20,9 +20,16 @@ namespace sortivo
 inline constexpr std::uint64_t largestRecordFile =
     2 * (std::uint64_t(256) * 1024 * 1024 + std::uint64_t(5'000'000) * 16);
 
+// Runs drawn from a list that was not fixed with the commitment prove the seed, not the list:
+// its order could be tried offline, the public value known, until a favourite won.
+inline constexpr std::string_view listNotCommunicatedWarning =
+    "la liste n'a pas été communiquée avec l'engagement ; son ordre a pu être choisi après la "
+    "valeur publique.";
+
 struct VerifyResult {
     bool conforming;
-    // One line for the user: "CONFORME : …" or "NON CONFORME : <la raison>".
+    // One line for the user: "CONFORME : …", "CONFORME AVEC RÉSERVES : …" when warnings follow,
+    // or "NON CONFORME : <la raison>".
     std::string message;
     // What a conforming record still shows that the audience must know, one line each, to be
     // told after the verdict.
@@ -31,8 +38,9 @@ struct VerifyResult {
 
 // Replays every run of a record from its seed and says whether the record holds: the seed
 // matches the commitment, the runs are numbered 1, 2, …, each fingerprint matches its entries
-// and each run's results are exactly what its words draw. Runs that drew from a list other than
-// the communicated one, or than what earlier runs left of it, are warnings.
+// and each run's results are exactly what its words draw. Runs with no list communicated with
+// the commitment, and runs that drew from a list other than the communicated one or than what
+// earlier runs left of it, are warnings.
 VerifyResult verifyRecord(std::string_view recordText);
 
 // A record read back once it checked CONFORME, to be written again with one more run of its

@@ -441,13 +441,19 @@ void TestDrawCommand::recordPassesBothCheckers()
                  .replace(QStringLiteral(" - "), QStringLiteral(" ")));
     QVERIFY(pv.value(QStringLiteral("engagement_communique")).isNull());
 
+    // No list was communicated with a commitment: the checkers accept the draw, and say that
+    // the order of its list proves nothing.
+    const QByteArray reserved = "CONFORME AVEC RÉSERVES : ";
+    const QByteArray unfixedList = "\nATTENTION : la liste n'a pas été communiquée avec "
+                                   "l'engagement ; son ordre a pu être choisi après la valeur "
+                                   "publique.\n";
     const Run ours = runProgram(QStringLiteral(SORTIVO_PROGRAM), {"--verifier", record});
     QCOMPARE(ours.status, 0);
-    QVERIFY2(ours.out.startsWith("CONFORME : "), ours.out.constData());
+    QVERIFY2(ours.out.startsWith(reserved) && ours.out.endsWith(unfixedList), ours.out.constData());
     const Run reference =
         runProgram(QStringLiteral("python3"), {QStringLiteral(SORTIVO_REFERENCE_CHECKER), record});
     QCOMPARE(reference.status, 0);
-    QVERIFY2(reference.out.startsWith("CONFORME : "), reference.out.constData());
+    QCOMPARE(reference.out, ours.out);
 
     // The seed the record reveals replays what was printed.
     const Run replay = tirer(options + QStringList{listFile(), "--graine",
@@ -512,10 +518,23 @@ void TestDrawCommand::commitFirstDrawLater()
                                           "([0-9a-f]{64})\n$"))
             .match(QString::fromUtf8(commit.out));
     QVERIFY2(printed.hasMatch(), commit.out.constData());
+    QCOMPARE(commit.err, QString());
     QCOMPARE(QFileInfo(seedFile).permissions() &
                  (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther),
              QFile::Permissions());
     const QByteArray kept = readAll(seedFile);
+
+    // Without its list, a commitment leaves the list's order to be chosen after the public
+    // value: said at once, with the option that fixes it.
+    const Run bare = tirer({"-E", "-f", path(QStringLiteral("graine-seule"))});
+    QCOMPARE(bare.status, 0);
+    QVERIFY(QRegularExpression(QStringLiteral("^[0-9a-f]{64}\n$")).match(bare.out).hasMatch());
+    QVERIFY2(bare.err.startsWith(
+                 QStringLiteral("sortivo tirer : ATTENTION : la liste n'a pas été communiquée "
+                                "avec l'engagement ; son ordre a pu être choisi après la valeur "
+                                "publique.\n")) &&
+                 bare.err.contains(QStringLiteral("--liste")),
+             qPrintable(bare.err));
 
     // A committed seed is never replaced.
     const Run again = tirer({"-E", "-f", seedFile});
@@ -561,9 +580,10 @@ void TestDrawCommand::commitFirstDrawLater()
             outputLines(next.out));
         QCOMPARE(runs.last().toObject().value(QStringLiteral("liste_modifiee")).toBool(),
                  list == reordered);
-        const QByteArray verdict = "CONFORME : " + QByteArray::number(runs.size()) +
-                                   " tirages et " + QByteArray::number(runs.size() + 1) +
-                                   " éléments tirés vérifiés\n";
+        const QByteArray verdict =
+            (list == reordered ? "CONFORME AVEC RÉSERVES : " : "CONFORME : ") +
+            QByteArray::number(runs.size()) + " tirages et " + QByteArray::number(runs.size() + 1) +
+            " éléments tirés vérifiés\n";
         const QByteArray warning =
             list == reordered ? "ATTENTION : tirage n° 3 : liste modifiée après la communication "
                                 "de l'engagement\n"

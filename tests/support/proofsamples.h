@@ -13,7 +13,8 @@
 struct SampleRecord {
     std::string name;
     std::string json;
-    // The lines a checker prints after CONFORME: one for each run the session marked.
+    // The lines a checker prints after CONFORME AVEC RÉSERVES: one for a session of runs whose
+    // list was not communicated, one for each run the session marked.
     std::string warnings;
 };
 
@@ -74,6 +75,9 @@ inline std::string json(const sortivo::ProofSession& session)
 inline SampleRecord sample(std::string name, const sortivo::ProofSession& session)
 {
     std::string warnings;
+    if (!session.runs().empty() && !session.communicatedList())
+        warnings = "ATTENTION : la liste n'a pas été communiquée avec l'engagement ; son ordre a "
+                   "pu être choisi après la valeur publique.\n";
     for (const sortivo::RunRecord& run : session.runs())
         if (run.listChanged)
             warnings += "ATTENTION : tirage n° " + std::to_string(run.number) +
@@ -145,6 +149,16 @@ inline std::vector<SampleRecord> acceptedRecords()
         const std::string list = click(s, numbered(3, "x"), DrawMode::Chosen, 0);
         click(s, list, DrawMode::All, 0, 0, 0);
         records.push_back(sample("nothing-drawn", s));
+    }
+    {
+        // The communicated list, then what it left: a verdict without reservations.
+        sortivo::ProofSession s(sortivo::sha256("kept"));
+        const std::string list = numbered(20, "Élève ");
+        s.noteCommunicated("2026-12-07T19:58:00Z",
+                           sortivo::communicatedListOf(sortivo::loadEntries(list)));
+        s.setPublicValue("4 2 6");
+        click(s, click(s, list, DrawMode::Chosen, 3), DrawMode::Teams, 0, 4);
+        records.push_back(sample("communicated-list-kept", s));
     }
     return records;
 }
@@ -251,6 +265,15 @@ inline std::vector<HostileRecord> hostileRecords()
         {"long-text-quoted-short",
          edited("\"mode\": \"tous\"", "\"mode\": \"" + std::string(5000, 'x') + "\""),
          "mode « " + std::string(60, 'x') + "… » inconnu"},
+        // A date is read for every run, whether or not a list was communicated to compare it.
+        {"run-without-date", edited("\"date\": \"2026-12-07T20:00:00Z\",\n      ", ""),
+         "tirage n° 1 : champ « date » absent"},
+        {"run-date-a-number", edited("\"date\": \"2026-12-07T20:00:00Z\"", "\"date\": 20261207"),
+         "tirage n° 1 : « date » n'est pas un texte"},
+        // A parser that takes a NUL byte for the end of its input would check only what comes
+        // before it.
+        {"nul-then-junk", good + std::string("\0{\"tirages\": []}", 16),
+         "le fichier n'est pas un JSON valide ("},
     };
 }
 
