@@ -2,6 +2,7 @@
 
 #include "core/celltable.h"
 #include "core/listlimits.h"
+#include "core/proofverify.h"
 #include "sheets/sheetbook.h"
 #include "texts/listfilerefusal.h"
 
@@ -14,6 +15,9 @@ namespace
 
 constexpr int badInput = 1;
 constexpr int usageError = 2;
+// A title is the file's text, which may be a whole line of it or hold terminal commands: it
+// reaches the terminal as the checkers quote a record, by its start.
+constexpr std::size_t longestTitle = 80;
 
 bool namesDelimitedFile(const std::string& path)
 {
@@ -90,7 +94,8 @@ TableInput readTableInput(const DrawCommandOptions& options, const std::string& 
         const std::vector<std::string> names = sortivo::columnNames(table, choice.titles);
         input.told = "sortivo tirer : colonnes prises :";
         for (std::size_t k = 0; k < choice.columns.size(); ++k)
-            input.told += (k == 0 ? " " : ", ") + names[choice.columns[k]];
+            input.told +=
+                (k == 0 ? " " : ", ") + sortivo::printable(names[choice.columns[k]], longestTitle);
         input.told += " (--colonnes pour en choisir d'autres).\n";
     } else {
         // In the order given, so that "Prénom,Nom" writes the first name first.

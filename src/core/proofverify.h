@@ -20,6 +20,11 @@ namespace sortivo
 inline constexpr std::uint64_t largestRecordFile =
     2 * (std::uint64_t(256) * 1024 * 1024 + std::uint64_t(5'000'000) * 16);
 
+// UTF-8 as it is, but for characters that could move the cursor, recolour or retitle a
+// terminal, or reverse what follows: those become \u001b and the like, and a byte that is not
+// UTF-8 becomes U+FFFD. Past `longest` characters, the rest becomes "…".
+std::string printable(std::string_view text, std::size_t longest = std::string_view::npos);
+
 struct VerifyResult {
     bool conforming;
     // One line for the user: "CONFORME : …" or "NON CONFORME : <la raison>".
