@@ -28,9 +28,10 @@ namespace
 {
 
 const QString nameFilter = QStringLiteral("Fichiers Texte (*.txt)");
+// Every file Open reads is in view at first: exports and workbooks sit beside the lists.
 const QString openFilters =
-    nameFilter + QStringLiteral(";;Tableaux et exports (*.csv *.tsv *.xlsx *.ods);;"
-                                "Tous les fichiers (*)");
+    QStringLiteral("Listes et tableaux (*.txt *.csv *.tsv *.xlsx *.ods);;") + nameFilter +
+    QStringLiteral(";;Tableaux et exports (*.csv *.tsv *.xlsx *.ods);;Tous les fichiers (*)");
 constexpr auto largestListFile = qint64(sortivo::largestListFile);
 constexpr qint64 readWorkDivisor = 8;
 

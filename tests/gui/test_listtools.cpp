@@ -193,9 +193,15 @@ void TestListTools::openProposesDocumentsThenLastFile()
                                [&](const QString& proposed) { QCOMPARE(proposed, m_dir->path()); });
     button("cmdOpen")->click();
     QVERIFY(waitForRun(*m_window));
+    // Every file Open reads is in view at first; text files alone are the second choice.
+    const QStringList openFilters = m_platform->lastNameFilter().split(QStringLiteral(";;"));
+    for (const char* pattern : {"*.txt", "*.csv", "*.tsv", "*.xlsx", "*.ods"})
+        QVERIFY2(openFilters.value(0).contains(QLatin1String(pattern)), pattern);
+    QCOMPARE(openFilters.value(1), QStringLiteral("Fichiers Texte (*.txt)"));
     m_platform->expectSaveFile(
         QString(), [&](const QString& proposed) { QCOMPARE(proposed, path("names.txt")); });
     button("cmdSave")->click();
+    QCOMPARE(m_platform->lastNameFilter(), QStringLiteral("Fichiers Texte (*.txt)"));
 }
 
 void TestListTools::unreadableFileKeepsTheList_data()

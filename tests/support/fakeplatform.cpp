@@ -166,8 +166,10 @@ std::optional<QString> FakePlatform::askText(QWidget*, const QString& title, con
     return step->answer;
 }
 
-QString FakePlatform::askOpenFileName(QWidget*, const QString& proposedPath, const QString&)
+QString FakePlatform::askOpenFileName(QWidget*, const QString& proposedPath,
+                                      const QString& nameFilter)
 {
+    m_nameFilter = nameFilter;
     const auto step = next(Kind::OpenFile, QStringLiteral("open dialog"));
     if (!step)
         return {};
@@ -176,8 +178,10 @@ QString FakePlatform::askOpenFileName(QWidget*, const QString& proposedPath, con
     return *step->answer;
 }
 
-QString FakePlatform::askSaveFileName(QWidget*, const QString& proposedPath, const QString&)
+QString FakePlatform::askSaveFileName(QWidget*, const QString& proposedPath,
+                                      const QString& nameFilter)
 {
+    m_nameFilter = nameFilter;
     const auto step = next(Kind::SaveFile, QStringLiteral("save dialog"));
     if (!step)
         return {};

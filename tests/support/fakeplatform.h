@@ -45,6 +45,8 @@ public:
     // True when every scripted call came and nothing else did.
     bool done() const { return m_script.empty() && !m_failed; }
     bool busy() const { return m_busy; }
+    // The filters the last file dialog offered, ";;" between them, the first shown first.
+    const QString& lastNameFilter() const { return m_nameFilter; }
     int busyChanges() const { return m_busyChanges; }
 
     bool askYesNo(QWidget* parent, const QString& text) override;
@@ -101,5 +103,6 @@ private:
     bool m_failed = false;
     bool m_busy = false;
     int m_busyChanges = 0;
+    QString m_nameFilter;
     FailingFiles m_files;
 };
