@@ -27,6 +27,13 @@ void FakePlatform::expectYesNo(const QRegularExpression& pattern, bool answer, Q
     m_script.push_back(std::move(step));
 }
 
+void FakePlatform::expectYesNoDefaultNo(const QString& text, bool answer)
+{
+    Step step = makeStep(Kind::YesNoDefaultNo, {text});
+    step.yes = answer;
+    m_script.push_back(std::move(step));
+}
+
 void FakePlatform::expectYesNoCancel(const QString& text, Answer answer)
 {
     Step step = makeStep(Kind::YesNoCancel, {text});
@@ -125,6 +132,16 @@ bool FakePlatform::askYesNo(QWidget*, const QString& text)
                  .arg(text, step->pattern->pattern()));
     if (step->asked)
         *step->asked = text;
+    return step->yes;
+}
+
+bool FakePlatform::askYesNoDefaultNo(QWidget*, const QString& text)
+{
+    const auto step =
+        next(Kind::YesNoDefaultNo, QStringLiteral("question \"%1\", No the default").arg(text));
+    if (!step)
+        return false;
+    checkWords(*step, {text});
     return step->yes;
 }
 
