@@ -51,7 +51,6 @@ TableInput readTableInput(const DrawCommandOptions& options, const std::string& 
     const bool tableOptions =
         !options.columns.empty() || options.sheet > 0 || options.noTitles || options.dropDuplicates;
     std::vector<sortivo::Sheet> sheets;
-    bool unclosedQuote = false;
     const sortivo::SheetKind kind = sortivo::spreadsheetKind(bytes);
     if (kind != sortivo::SheetKind::None) {
         sortivo::SheetLimits limits;
@@ -64,7 +63,9 @@ TableInput readTableInput(const DrawCommandOptions& options, const std::string& 
         std::optional<sortivo::DelimitedTable> table = sortivo::readDelimited(bytes);
         if (!table)
             return refused(ListFileRefusal::utf8(ListFileRefusal::NotText), badInput);
-        unclosedQuote = table->unclosedQuote;
+        // A quote left open has swallowed the rows after it into one entry.
+        if (table->unclosedQuoteLine > 0)
+            return refused(sortivo::unclosedQuoteRefusal(table->unclosedQuoteLine), badInput);
         sheets.push_back({{}, std::move(table->table)});
     } else {
         if (tableOptions)
@@ -115,8 +116,5 @@ TableInput readTableInput(const DrawCommandOptions& options, const std::string& 
         }
     }
     input.listText = sortivo::tableEntries(table, choice).text;
-    // As frmColonnes tells it under its preview: a whole list may have gone into one cell.
-    if (unclosedQuote)
-        input.told += "sortivo tirer : " + std::string(sortivo::unclosedQuoteText) + ".\n";
     return input;
 }

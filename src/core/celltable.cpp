@@ -56,10 +56,11 @@ namespace
 constexpr std::array<char, 4> separators = {';', ',', '\t', '|'};
 
 // Reads records of `text` split at `separator`, handing each field and each record's end to
-// `sink`, until `maxRecords` records or the end. True when a quote ran to the end.
+// `sink`, until `maxRecords` records or the end. Where a quote that ran to the end opened, else
+// npos.
 template <typename Field, typename RecordEnd>
-bool parseDelimited(std::string_view text, char separator, std::size_t maxRecords, Field field,
-                    RecordEnd recordEnd)
+std::size_t parseDelimited(std::string_view text, char separator, std::size_t maxRecords,
+                           Field field, RecordEnd recordEnd)
 {
     std::string value;
     std::size_t records = 0;
@@ -69,6 +70,7 @@ bool parseDelimited(std::string_view text, char separator, std::size_t maxRecord
         value.clear();
         bool quoted = false;
         if (text[i] == '"') {
+            const std::size_t opened = i;
             quoted = true;
             ++i;
             for (;;) {
@@ -77,7 +79,7 @@ bool parseDelimited(std::string_view text, char separator, std::size_t maxRecord
                     value.append(text.substr(i));
                     field(value);
                     recordEnd();
-                    return true;
+                    return opened;
                 }
                 value.append(text.substr(i, quote - i));
                 i = quote + 1;
@@ -118,7 +120,7 @@ bool parseDelimited(std::string_view text, char separator, std::size_t maxRecord
         recordEnd();
         ++records;
     }
-    return false;
+    return std::string_view::npos;
 }
 
 } // namespace
@@ -155,10 +157,20 @@ std::optional<DelimitedTable> readDelimited(std::string_view bytes)
         return std::nullopt;
     DelimitedTable result;
     result.separator = detectSeparator(*text);
-    result.unclosedQuote = parseDelimited(
+    const std::size_t opened = parseDelimited(
         *text, result.separator, std::numeric_limits<std::size_t>::max(),
         [&](const std::string& value) { result.table.addCell(value); },
         [&] { result.table.endRow(); });
+    if (opened != std::string_view::npos) {
+        // Counted as an editor numbers lines, line ends inside quoted cells included.
+        const std::string_view before = std::string_view(*text).substr(0, opened);
+        std::size_t line = 1;
+        for (std::size_t i = 0; i < before.size(); ++i)
+            // The quote stands after `before`, so a CR ending it is read with what follows.
+            if (before[i] == '\n' || (before[i] == '\r' && (*text)[i + 1] != '\n'))
+                ++line;
+        result.unclosedQuoteLine = line;
+    }
     return result;
 }
 
@@ -400,7 +412,17 @@ std::string frenchNumber(std::size_t n)
     return digits;
 }
 
-std::string countLine(const TableEntries& entries, bool dropping, bool unclosedQuote)
+std::string unclosedQuoteText(std::size_t line)
+{
+    return "un guillemet ouvert à la ligne " + frenchNumber(line) + " n'est jamais fermé";
+}
+
+std::string unclosedQuoteRefusal(std::size_t line)
+{
+    return "Impossible d'ouvrir le fichier : " + unclosedQuoteText(line) + ".";
+}
+
+std::string countLine(const TableEntries& entries, bool dropping, std::size_t unclosedQuoteLine)
 {
     const auto counted = [](std::size_t n, const char* one, const char* many) {
         return frenchNumber(n) + (n > 1 ? many : one);
@@ -414,8 +436,8 @@ std::string countLine(const TableEntries& entries, bool dropping, bool unclosedQ
         line += " · " + counted(entries.duplicates,
                                 dropping ? " entrée en double retirée" : " entrée en double",
                                 dropping ? " entrées en double retirées" : " entrées en double");
-    if (unclosedQuote)
-        line += " · " + std::string(unclosedQuoteText);
+    if (unclosedQuoteLine > 0)
+        line += " · " + unclosedQuoteText(unclosedQuoteLine);
     return line;
 }
 

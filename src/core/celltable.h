@@ -47,8 +47,9 @@ private:
 struct DelimitedTable {
     CellTable table;
     char separator = ';';
-    // A quote opened and never closed: it ran to the end of the file.
-    bool unclosedQuote = false;
+    // The line, from 1, where a quote opened and was never closed, so that it ran to the end
+    // of the file; 0 when every quote closed.
+    std::size_t unclosedQuoteLine = 0;
 };
 
 // Of ';', ',', TAB and '|', the one that gives the same number of fields (two or more) on the
@@ -97,12 +98,15 @@ TableEntries tableEntries(const CellTable& table, const ColumnChoice& choice,
                           const std::atomic<bool>* stop = nullptr);
 // Takes out the duplicates that `entries` kept, the first of each staying where it was.
 void dropDuplicates(TableEntries& entries);
-// Told of a delimited file whose last quote was never closed.
-inline constexpr std::string_view unclosedQuoteText =
-    "un guillemet n'est pas fermé : lu jusqu'à la fin du fichier";
+// A quote left open at `line` of a delimited file: "un guillemet ouvert à la ligne 4 n'est
+// jamais fermé".
+std::string unclosedQuoteText(std::size_t line);
+// Why such a file is not opened, a whole sentence.
+std::string unclosedQuoteRefusal(std::size_t line);
 // The line under the dialog's preview: "350 entrées · 2 lignes vides ignorées · ...", for
-// entries counted with their duplicates kept, as they will be once `dropping` them or not.
-std::string countLine(const TableEntries& entries, bool dropping, bool unclosedQuote);
+// entries counted with their duplicates kept, as they will be once `dropping` them or not,
+// from a table whose quote left open at `unclosedQuoteLine` (if not 0) makes it unusable.
+std::string countLine(const TableEntries& entries, bool dropping, std::size_t unclosedQuoteLine);
 // A count in French, its thousands set apart by narrow no-break spaces.
 std::string frenchNumber(std::size_t n);
 

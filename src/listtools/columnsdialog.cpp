@@ -30,8 +30,8 @@ QString text(std::string_view utf8)
 
 ColumnsDialog::ColumnsDialog(const std::vector<sortivo::Sheet>& sheets,
                              const sortivo::ColumnChoice& choice, sortivo::TableEntries entries,
-                             bool unclosedQuote, Platform& platform, QWidget* parent)
-    : QDialog(parent), m_sheets(sheets), m_unclosedQuote(unclosedQuote), m_platform(platform),
+                             Platform& platform, QWidget* parent)
+    : QDialog(parent), m_sheets(sheets), m_platform(platform),
       m_sheetChoice(new QComboBox(this)), m_preview(new QTableWidget(this)),
       m_titles(new QCheckBox(QStringLiteral("La première ligne contient les titres"), this)),
       m_columns(new QListWidget(this)), m_example(new QLabel(this)), m_count(new QLabel(this)),
@@ -214,8 +214,8 @@ void ColumnsDialog::showEntries()
     if (!m_entries)
         return;
     m_example->setText(QStringLiteral("Exemple : ") + text(m_entries->first()));
-    m_count->setText(
-        text(sortivo::countLine(*m_entries, m_dropDuplicates->isChecked(), m_unclosedQuote)));
+    // A table whose quote is left open is refused before it comes here.
+    m_count->setText(text(sortivo::countLine(*m_entries, m_dropDuplicates->isChecked(), 0)));
     m_ok->setEnabled(m_entries->count > 0);
 }
 

@@ -28,8 +28,7 @@ public:
     // `sheets` stay owned by the caller and must outlive the dialog; `entries` are the first
     // sheet's by `choice`, counted with their duplicates kept.
     ColumnsDialog(const std::vector<sortivo::Sheet>& sheets, const sortivo::ColumnChoice& choice,
-                  sortivo::TableEntries entries, bool unclosedQuote, Platform& platform,
-                  QWidget* parent);
+                  sortivo::TableEntries entries, Platform& platform, QWidget* parent);
     ~ColumnsDialog() override;
 
     std::size_t sheetIndex() const;
@@ -51,7 +50,6 @@ private:
     const sortivo::CellTable& table() const;
 
     const std::vector<sortivo::Sheet>& m_sheets;
-    const bool m_unclosedQuote;
     Platform& m_platform;
     QComboBox* m_sheetChoice;
     QTableWidget* m_preview;

@@ -99,8 +99,14 @@ void readListFile(const QString& path, qint64 sizeHint, qint64 largestFile,
             outcome.status = Outcome::Status::NotText;
             return;
         }
+        // A quote left open has swallowed the rows after it into one cell.
+        if (table->unclosedQuoteLine > 0) {
+            outcome.status = Outcome::Status::BadSheet;
+            outcome.reason =
+                QString::fromStdString(sortivo::unclosedQuoteRefusal(table->unclosedQuoteLine));
+            return;
+        }
         outcome.status = cancelled ? Outcome::Status::Cancelled : Outcome::Status::Ok;
-        outcome.unclosedQuote = table->unclosedQuote;
         outcome.sheets.push_back({{}, std::move(table->table)});
         countDefaultEntries(outcome, cancelled);
         return;

@@ -238,7 +238,7 @@ void TextFileCommands::chooseColumns(ListFileReader::Outcome& outcome)
     {
         // Gone before the sheets are, with the thread that counts in them.
         ColumnsDialog dialog(outcome.sheets, outcome.choice, std::move(outcome.entries),
-                             outcome.unclosedQuote, m_platform, m_window);
+                             m_platform, m_window);
         m_platform.runModal(dialog);
         if (dialog.result() != QDialog::Accepted) {
             m_runState.end();

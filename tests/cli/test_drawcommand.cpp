@@ -693,11 +693,11 @@ void TestDrawCommand::tables_data()
     QTest::newRow("a title with --sans-titres is unknown")
         << untitled << QStringList{"--colonnes", "Nom", "--sans-titres"} << 2 << QStringList{}
         << QStringLiteral("« Nom »");
-    QTest::newRow("an unclosed quote, told")
-        << QStringLiteral("Nom;Prénom\r\nDupont;\"Jean\r\nMartin;Zoé\r\n") << QStringList{} << 0
-        << QStringList{"Dupont Jean Martin;Zoé"}
-        << QStringLiteral("sortivo tirer : un guillemet n'est pas fermé : lu jusqu'à la fin du "
-                          "fichier.\n");
+    QTest::newRow("an unclosed quote refuses the file, its line named")
+        << QStringLiteral("Nom;Prénom\r\nDupont;\"Jean\r\nMartin;Zoé\r\n") << QStringList{} << 1
+        << QStringList{}
+        << QStringLiteral("sortivo tirer : Impossible d'ouvrir le fichier : un guillemet ouvert à "
+                          "la ligne 2 n'est jamais fermé.\n");
     // A title could reverse the terminal's text, send it commands or fill it.
     QTest::newRow("titles told escaped and cut")
         << (QStringLiteral("Nom \u202eevil\u009b2J;Prénom ") + QString(100, u'x') +

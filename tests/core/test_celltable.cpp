@@ -62,31 +62,35 @@ void TestCellTable::delimited_data()
     QTest::addColumn<std::string>("bytes");
     QTest::addColumn<char>("separator");
     QTest::addColumn<Rows>("rows");
-    QTest::addColumn<bool>("unclosed");
+    QTest::addColumn<int>("unclosedLine");
 
     QTest::newRow("semicolons, CR LF, BOM")
         << std::string("\xEF\xBB\xBFNom;Pr\xC3\xA9nom\r\nDupont;Jean\r\n") << ';'
-        << Rows{{"Nom", "Prénom"}, {"Dupont", "Jean"}} << false;
+        << Rows{{"Nom", "Prénom"}, {"Dupont", "Jean"}} << 0;
     QTest::newRow("quotes hold separators, quotes and line ends")
         << std::string("a,b\n\"x,\"\"y\"\"\",\"l1\r\nl2\"\n") << ','
-        << Rows{{"a", "b"}, {"x,\"y\"", "l1\r\nl2"}} << false;
+        << Rows{{"a", "b"}, {"x,\"y\"", "l1\r\nl2"}} << 0;
     QTest::newRow("the separator on most lines wins over one in a field")
         << std::string("a\tb,c\nd\te\nf\tg\n") << '\t' << Rows{{"a", "b,c"}, {"d", "e"}, {"f", "g"}}
-        << false;
+        << 0;
     QTest::newRow("pipes, lone CR ends")
-        << std::string("a|b\rc|d") << '|' << Rows{{"a", "b"}, {"c", "d"}} << false;
+        << std::string("a|b\rc|d") << '|' << Rows{{"a", "b"}, {"c", "d"}} << 0;
     QTest::newRow("an empty line is an empty row and does not end the table")
-        << std::string("a;b\r\n\r\nc;d\r\n") << ';' << Rows{{"a", "b"}, {}, {"c", "d"}} << false;
-    QTest::newRow("an unclosed quote runs to the end")
-        << std::string("a;b\n\"c;d\ne;f\n") << ';' << Rows{{"a", "b"}, {"c;d\ne;f\n"}} << true;
+        << std::string("a;b\r\n\r\nc;d\r\n") << ';' << Rows{{"a", "b"}, {}, {"c", "d"}} << 0;
+    QTest::newRow("an unclosed quote runs to the end, its line told")
+        << std::string("a;b\nc;d\n\"e;f\r\ng;h\rx;y\n") << ';'
+        << Rows{{"a", "b"}, {"c", "d"}, {"e;f\r\ng;h\rx;y\n"}} << 3;
+    QTest::newRow("an unclosed quote after quoted line ends")
+        << std::string("a;b\n\"c\nd\";e\nf;\"g\n") << ';'
+        << Rows{{"a", "b"}, {"c\nd", "e"}, {"f", "g\n"}} << 4;
     QTest::newRow("Windows-1252") << std::string("Nom;Pr\xE9nom\r\nL\xE9on;Z\xF6\r\n") << ';'
-                                  << Rows{{"Nom", "Prénom"}, {"Léon", "Zö"}} << false;
+                                  << Rows{{"Nom", "Prénom"}, {"Léon", "Zö"}} << 0;
     QTest::newRow("UTF-16 with its mark") << std::string("\xFF\xFE"
                                                          "a\0;\0b\0\r\0\n\0",
                                                          12)
-                                          << ';' << Rows{{"a", "b"}} << false;
+                                          << ';' << Rows{{"a", "b"}} << 0;
     QTest::newRow("a trailing separator opens an empty cell")
-        << std::string("a;b;\nc;d;e") << ';' << Rows{{"a", "b"}, {"c", "d", "e"}} << false;
+        << std::string("a;b;\nc;d;e") << ';' << Rows{{"a", "b"}, {"c", "d", "e"}} << 0;
 }
 
 void TestCellTable::delimited()
@@ -96,7 +100,7 @@ void TestCellTable::delimited()
     QVERIFY(table);
     QCOMPARE(table->separator, FETCHED(char, separator));
     QCOMPARE(rowsOf(table->table), FETCHED(Rows, rows));
-    QCOMPARE(table->unclosedQuote, FETCHED(bool, unclosed));
+    QCOMPARE(table->unclosedQuoteLine, std::size_t(FETCHED(int, unclosedLine)));
 }
 
 void TestCellTable::notText()
@@ -199,7 +203,7 @@ void TestCellTable::entries()
     const auto& expected = FETCHED(std::vector<std::string>, entries);
     // The dialog counts once with the duplicates kept, whatever chkDoublons says.
     sortivo::TableEntries entries = sortivo::tableEntries(table, {true, columns, false});
-    QCOMPARE(sortivo::countLine(entries, drop, false), FETCHED(std::string, count));
+    QCOMPARE(sortivo::countLine(entries, drop, 0), FETCHED(std::string, count));
     if (drop)
         sortivo::dropDuplicates(entries);
     std::vector<std::string> lines;

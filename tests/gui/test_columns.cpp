@@ -39,7 +39,8 @@ private slots:
     void cleanup();
     void dialog_data();
     void dialog();
-    void badSpreadsheetKeepsTheList();
+    void badTableKeepsTheList_data();
+    void badTableKeepsTheList();
 
 private:
     QWidget& drivenWindow() const override { return *m_window; }
@@ -152,17 +153,35 @@ void TestColumns::dialog()
     QCOMPARE(drawCount()->count(), lines.size());
 }
 
-void TestColumns::badSpreadsheetKeepsTheList()
+void TestColumns::badTableKeepsTheList_data()
 {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("reason");
+
     QFile source(fixturePath(QStringLiteral("classeur_openpyxl.xlsx")));
     QVERIFY(source.open(QIODevice::ReadOnly));
-    QByteArray bytes = source.readAll();
-    bytes.truncate(bytes.size() - 200);
-    const QString chosen = m_dir->filePath(QStringLiteral("abîmé.xlsx"));
+    QByteArray workbook = source.readAll();
+    workbook.truncate(workbook.size() - 200);
+    QTest::newRow("damaged workbook") << QStringLiteral("abîmé.xlsx") << workbook
+                                      << QStringLiteral("Impossible d'ouvrir le fichier");
+    // The quote would take every row after it into one entry.
+    QTest::newRow("unclosed quote")
+        << QStringLiteral("inscrits.csv")
+        << QByteArray("Nom;Pr\xc3\xa9nom\r\nDupont;Jean\r\nMartin;\"Paul\r\nPetit;Zo\xc3\xa9\r\n")
+        << QStringLiteral("Impossible d'ouvrir le fichier : un guillemet ouvert à la ligne 3 "
+                          "n'est jamais fermé.");
+}
+
+void TestColumns::badTableKeepsTheList()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, reason);
+    const QString chosen = m_dir->filePath(name);
     QVERIFY(writeBytes(chosen, bytes));
     m_platform->expectOpenFile(chosen);
-    m_platform->expectWarning(QStringLiteral("Sortivo"),
-                              {QStringLiteral("Impossible d'ouvrir le fichier"), chosen});
+    m_platform->expectWarning(QStringLiteral("Sortivo"), {reason, chosen});
     button(QStringLiteral("cmdOpen"))->click();
     QVERIFY(waitForRun(*m_window, 20000));
     QCOMPARE(boxLines(*list()), oldList);
