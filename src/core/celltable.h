@@ -44,6 +44,9 @@ private:
     std::size_t m_pendingRows = 0;
 };
 
+// The separator of a file of one column: its lines are split at their ends only.
+inline constexpr char noSeparator = '\0';
+
 struct DelimitedTable {
     CellTable table;
     char separator = ';';
@@ -52,11 +55,14 @@ struct DelimitedTable {
     std::size_t unclosedQuoteLine = 0;
 };
 
-// Of ';', ',', TAB and '|', the one that gives the same number of fields (two or more) on the
-// most lines of `text`, quotes respected; ';' when none splits a line.
+// Of ';', ',' and TAB, one that splits the first line into two fields or more and at least 9
+// of the 10 lines below into as many, quotes respected and empty lines aside; noSeparator when
+// none does. French exports of one column write "Dupont, Jean" without quotes.
 char detectSeparator(std::string_view text);
-// A delimited file read by RFC 4180's quoting, with CR LF, LF or CR line ends; its bytes are
-// decoded as a list file's are. Nothing when the bytes are not text.
+// `text` (UTF-8) read by RFC 4180's quoting at `separator`, with CR LF, LF or CR line ends.
+DelimitedTable splitDelimited(std::string_view text, char separator);
+// A delimited file at the separator detectSeparator finds; its bytes are decoded as a list
+// file's are. Nothing when the bytes are not text.
 std::optional<DelimitedTable> readDelimited(std::string_view bytes);
 
 // The first row is taken for titles when no cell of it is empty, none is a number or a date,

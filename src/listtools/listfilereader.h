@@ -41,6 +41,9 @@ public:
         // A spreadsheet's sheets, or a delimited file as one sheet, for the choice of columns;
         // empty for a text list.
         std::vector<sortivo::Sheet> sheets;
+        // A delimited file's text, read again at another separator when the user picks one.
+        std::optional<std::string> delimitedText;
+        char separator = sortivo::noSeparator;
         // The first sheet's columns as frmColonnes proposes them, and its entries by them,
         // counted here so that the window need not count a million rows.
         sortivo::ColumnChoice choice;

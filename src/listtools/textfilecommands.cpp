@@ -238,7 +238,8 @@ void TextFileCommands::chooseColumns(ListFileReader::Outcome& outcome)
     {
         // Gone before the sheets are, with the thread that counts in them.
         ColumnsDialog dialog(outcome.sheets, outcome.choice, std::move(outcome.entries),
-                             m_platform, m_window);
+                             outcome.delimitedText ? &*outcome.delimitedText : nullptr,
+                             outcome.separator, m_platform, m_window);
         m_platform.runModal(dialog);
         if (dialog.result() != QDialog::Accepted) {
             m_runState.end();
@@ -249,6 +250,7 @@ void TextFileCommands::chooseColumns(ListFileReader::Outcome& outcome)
         entries = dialog.takeEntries();
     }
     outcome.sheets.clear();
+    outcome.delimitedText.reset();
     const auto refused = [&](Status status) {
         m_runState.end();
         refuse(refusalText(status), m_openingPath);

@@ -698,6 +698,10 @@ void TestDrawCommand::tables_data()
         << QStringList{}
         << QStringLiteral("sortivo tirer : Impossible d'ouvrir le fichier : un guillemet ouvert à "
                           "la ligne 2 n'est jamais fermé.\n");
+    QTest::newRow("one column of names with commas")
+        << QStringLiteral("Participant\r\nDupont, Jean\r\nDupont, Marie\r\nMartin, Paul\r\n")
+        << QStringList{} << 0 << QStringList{"Dupont, Jean", "Dupont, Marie", "Martin, Paul"}
+        << QStringLiteral("colonnes prises : Participant (");
     // A title could reverse the terminal's text, send it commands or fill it.
     QTest::newRow("titles told escaped and cut")
         << (QStringLiteral("Nom \u202eevil\u009b2J;Prénom ") + QString(100, u'x') +

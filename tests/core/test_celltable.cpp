@@ -73,8 +73,8 @@ void TestCellTable::delimited_data()
     QTest::newRow("the separator on most lines wins over one in a field")
         << std::string("a\tb,c\nd\te\nf\tg\n") << '\t' << Rows{{"a", "b,c"}, {"d", "e"}, {"f", "g"}}
         << 0;
-    QTest::newRow("pipes, lone CR ends")
-        << std::string("a|b\rc|d") << '|' << Rows{{"a", "b"}, {"c", "d"}} << 0;
+    QTest::newRow("commas, lone CR ends")
+        << std::string("a,b\rc,d") << ',' << Rows{{"a", "b"}, {"c", "d"}} << 0;
     QTest::newRow("an empty line is an empty row and does not end the table")
         << std::string("a;b\r\n\r\nc;d\r\n") << ';' << Rows{{"a", "b"}, {}, {"c", "d"}} << 0;
     QTest::newRow("an unclosed quote runs to the end, its line told")
@@ -91,6 +91,31 @@ void TestCellTable::delimited_data()
                                           << ';' << Rows{{"a", "b"}} << 0;
     QTest::newRow("a trailing separator opens an empty cell")
         << std::string("a;b;\nc;d;e") << ';' << Rows{{"a", "b"}, {"c", "d", "e"}} << 0;
+    // French Excel quotes nothing when its separator is ';': the commas are in the names.
+    QTest::newRow("one column of names with commas")
+        << std::string("Participant\r\nDupont, Jean\r\nDupont, Marie\r\nMartin, Paul\r\n")
+        << sortivo::noSeparator
+        << Rows{{"Participant"}, {"Dupont, Jean"}, {"Dupont, Marie"}, {"Martin, Paul"}} << 0;
+    QTest::newRow("one column keeps its quoting")
+        << std::string("Nom\n\"Durand; \"\"Fils\"\"\"\nMartin, Paul\n") << sortivo::noSeparator
+        << Rows{{"Nom"}, {"Durand; \"Fils\""}, {"Martin, Paul"}} << 0;
+    QTest::newRow("a header a separator does not split")
+        << std::string("Nom\nDupont;Jean\nMartin;Paul\n") << sortivo::noSeparator
+        << Rows{{"Nom"}, {"Dupont;Jean"}, {"Martin;Paul"}} << 0;
+    std::string nineInTen = "Nom,Prénom\n";
+    std::string eightInTen = nineInTen;
+    for (int row = 0; row < 10; ++row) {
+        nineInTen += row == 0 ? "Dupont, Jean, fils\n" : "Dupont,Jean\n";
+        eightInTen += row < 2 ? "Dupont, Jean, fils\n" : "Dupont,Jean\n";
+    }
+    Rows nineRows{{"Nom", "Prénom"}, {"Dupont", " Jean", " fils"}};
+    nineRows.insert(nineRows.end(), 9, {"Dupont", "Jean"});
+    QTest::newRow("9 rows in 10 split as the header") << nineInTen << ',' << nineRows << 0;
+    Rows eightRows{{"Nom,Prénom"}};
+    eightRows.insert(eightRows.end(), 2, {"Dupont, Jean, fils"});
+    eightRows.insert(eightRows.end(), 8, {"Dupont,Jean"});
+    QTest::newRow("8 rows in 10 are not enough")
+        << eightInTen << sortivo::noSeparator << eightRows << 0;
 }
 
 void TestCellTable::delimited()
