@@ -17,6 +17,7 @@ public:
     bool busy = false;
 
     bool askYesNo(QWidget*, const QString&) override { return true; }
+    bool askYesNoDefaultNo(QWidget*, const QString&) override { unexpected(); }
     Answer askYesNoCancel(QWidget*, const QString&) override { unexpected(); }
     void showInformation(QWidget*, const QString&, const QString&) override { unexpected(); }
     void showWarning(QWidget*, const QString&, const QString&) override { unexpected(); }

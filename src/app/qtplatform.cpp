@@ -26,6 +26,15 @@ bool QtPlatform::askYesNo(QWidget* parent, const QString& text)
     return box.exec() == QMessageBox::Yes;
 }
 
+bool QtPlatform::askYesNoDefaultNo(QWidget* parent, const QString& text)
+{
+    QMessageBox box(QMessageBox::Warning, appTitle(), text, QMessageBox::Yes | QMessageBox::No,
+                    parent);
+    box.setDefaultButton(QMessageBox::No);
+    new EarlyClickGuard(box, std::chrono::milliseconds(QApplication::doubleClickInterval()));
+    return box.exec() == QMessageBox::Yes;
+}
+
 Platform::Answer QtPlatform::askYesNoCancel(QWidget* parent, const QString& text)
 {
     QMessageBox box(QMessageBox::Question, appTitle(), text,

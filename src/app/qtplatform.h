@@ -9,6 +9,7 @@ public:
     ~QtPlatform() override;
 
     bool askYesNo(QWidget* parent, const QString& text) override;
+    bool askYesNoDefaultNo(QWidget* parent, const QString& text) override;
     Answer askYesNoCancel(QWidget* parent, const QString& text) override;
     void showInformation(QWidget* parent, const QString& title, const QString& text) override;
     void showWarning(QWidget* parent, const QString& title, const QString& text) override;

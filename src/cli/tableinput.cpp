@@ -2,6 +2,7 @@
 
 #include "core/celltable.h"
 #include "core/listlimits.h"
+#include "core/proofverify.h"
 #include "sheets/sheetbook.h"
 #include "texts/listfilerefusal.h"
 
@@ -14,6 +15,9 @@ namespace
 
 constexpr int badInput = 1;
 constexpr int usageError = 2;
+// A title is the file's text, which may be a whole line of it or hold terminal commands: it
+// reaches the terminal as the checkers quote a record, by its start.
+constexpr std::size_t longestTitle = 80;
 
 bool namesDelimitedFile(const std::string& path)
 {
@@ -47,7 +51,6 @@ TableInput readTableInput(const DrawCommandOptions& options, const std::string& 
     const bool tableOptions =
         !options.columns.empty() || options.sheet > 0 || options.noTitles || options.dropDuplicates;
     std::vector<sortivo::Sheet> sheets;
-    bool unclosedQuote = false;
     const sortivo::SheetKind kind = sortivo::spreadsheetKind(bytes);
     if (kind != sortivo::SheetKind::None) {
         sortivo::SheetLimits limits;
@@ -60,7 +63,9 @@ TableInput readTableInput(const DrawCommandOptions& options, const std::string& 
         std::optional<sortivo::DelimitedTable> table = sortivo::readDelimited(bytes);
         if (!table)
             return refused(ListFileRefusal::utf8(ListFileRefusal::NotText), badInput);
-        unclosedQuote = table->unclosedQuote;
+        // A quote left open has swallowed the rows after it into one entry.
+        if (table->unclosedQuoteLine > 0)
+            return refused(sortivo::unclosedQuoteRefusal(table->unclosedQuoteLine), badInput);
         sheets.push_back({{}, std::move(table->table)});
     } else {
         if (tableOptions)
@@ -90,7 +95,8 @@ TableInput readTableInput(const DrawCommandOptions& options, const std::string& 
         const std::vector<std::string> names = sortivo::columnNames(table, choice.titles);
         input.told = "sortivo tirer : colonnes prises :";
         for (std::size_t k = 0; k < choice.columns.size(); ++k)
-            input.told += (k == 0 ? " " : ", ") + names[choice.columns[k]];
+            input.told +=
+                (k == 0 ? " " : ", ") + sortivo::printable(names[choice.columns[k]], longestTitle);
         input.told += " (--colonnes pour en choisir d'autres).\n";
     } else {
         // In the order given, so that "Prénom,Nom" writes the first name first.
@@ -110,8 +116,5 @@ TableInput readTableInput(const DrawCommandOptions& options, const std::string& 
         }
     }
     input.listText = sortivo::tableEntries(table, choice).text;
-    // As frmColonnes tells it under its preview: a whole list may have gone into one cell.
-    if (unclosedQuote)
-        input.told += "sortivo tirer : " + std::string(sortivo::unclosedQuoteText) + ".\n";
     return input;
 }

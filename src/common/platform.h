@@ -25,6 +25,8 @@ public:
     // Yes/No question, Yes the default button, no icon, titled with the program's name. Mouse
     // clicks within a double-click interval of its appearing do not answer it.
     virtual bool askYesNo(QWidget* parent, const QString& text) = 0;
+    // The same with No the default button, for a Yes that would lose what cannot be had back.
+    virtual bool askYesNoDefaultNo(QWidget* parent, const QString& text) = 0;
     enum class Answer { Yes, No, Cancel };
     // Yes/No/Cancel question, Yes the default and Escape cancelling, titled with the program's
     // name.

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <map>
 #include <regex>
 #include <unordered_set>
 
@@ -53,14 +52,17 @@ std::string_view CellTable::cell(std::size_t row, std::size_t column) const
 namespace
 {
 
-constexpr std::array<char, 4> separators = {';', ',', '\t', '|'};
+constexpr std::array<char, 3> separators = {';', ',', '\t'};
 
 // Reads records of `text` split at `separator`, handing each field and each record's end to
-// `sink`, until `maxRecords` records or the end. True when a quote ran to the end.
+// `sink`, until `maxRecords` records or the end. Where a quote that ran to the end opened, else
+// npos.
 template <typename Field, typename RecordEnd>
-bool parseDelimited(std::string_view text, char separator, std::size_t maxRecords, Field field,
-                    RecordEnd recordEnd)
+std::size_t parseDelimited(std::string_view text, char separator, std::size_t maxRecords,
+                           Field field, RecordEnd recordEnd)
 {
+    // Without a separator, a field ends where its line does.
+    const char fieldEnd = separator == noSeparator ? '\n' : separator;
     std::string value;
     std::size_t records = 0;
     std::size_t i = 0;
@@ -69,6 +71,7 @@ bool parseDelimited(std::string_view text, char separator, std::size_t maxRecord
         value.clear();
         bool quoted = false;
         if (text[i] == '"') {
+            const std::size_t opened = i;
             quoted = true;
             ++i;
             for (;;) {
@@ -77,7 +80,7 @@ bool parseDelimited(std::string_view text, char separator, std::size_t maxRecord
                     value.append(text.substr(i));
                     field(value);
                     recordEnd();
-                    return true;
+                    return opened;
                 }
                 value.append(text.substr(i, quote - i));
                 i = quote + 1;
@@ -91,7 +94,7 @@ bool parseDelimited(std::string_view text, char separator, std::size_t maxRecord
         }
         // Unquoted text, or what a sloppy writer left after a closing quote.
         std::size_t end = i;
-        while (end < n && text[end] != separator && text[end] != '\r' && text[end] != '\n')
+        while (end < n && text[end] != fieldEnd && text[end] != '\r' && text[end] != '\n')
             ++end;
         if (quoted)
             value.append(text.substr(i, end - i));
@@ -118,7 +121,7 @@ bool parseDelimited(std::string_view text, char separator, std::size_t maxRecord
         recordEnd();
         ++records;
     }
-    return false;
+    return std::string_view::npos;
 }
 
 } // namespace
@@ -126,26 +129,68 @@ bool parseDelimited(std::string_view text, char separator, std::size_t maxRecord
 char detectSeparator(std::string_view text)
 {
     constexpr std::size_t sampleRecords = 1000;
-    char best = ';';
-    std::size_t bestLines = 0;
+    char best = noSeparator;
+    std::size_t bestRows = 0;
     for (const char separator : separators) {
-        std::map<std::size_t, std::size_t> linesWithFields;
         std::size_t fields = 0;
-        parseDelimited(
-            text, separator, sampleRecords, [&](const std::string&) { ++fields; },
+        bool lastEmpty = false;
+        std::size_t headerFields = 0;
+        std::size_t rows = 0;
+        std::size_t matching = 0;
+        bool lastCounted = false;
+        bool lastMatched = false;
+        const std::size_t unclosed = parseDelimited(
+            text, separator, sampleRecords,
+            [&](const std::string& value) {
+                ++fields;
+                lastEmpty = value.empty();
+            },
             [&] {
-                if (fields > 1)
-                    ++linesWithFields[fields];
+                // A blank line between rows is no row of another shape.
+                const bool blank = fields == 1 && lastEmpty;
+                lastCounted = !blank && headerFields > 0;
+                if (lastCounted) {
+                    ++rows;
+                    lastMatched = fields == headerFields;
+                    matching += lastMatched;
+                } else if (!blank) {
+                    headerFields = fields;
+                }
                 fields = 0;
             });
-        for (const auto& [count, lines] : linesWithFields) {
-            if (lines > bestLines) {
-                bestLines = lines;
-                best = separator;
-            }
+        // The row a quote left open swallowed tells nothing of the file's shape.
+        if (unclosed != std::string_view::npos && lastCounted) {
+            --rows;
+            matching -= lastMatched;
+        }
+        if (headerFields > 1 && matching * 10 >= rows * 9 &&
+            (best == noSeparator || matching > bestRows)) {
+            best = separator;
+            bestRows = matching;
         }
     }
     return best;
+}
+
+DelimitedTable splitDelimited(std::string_view text, char separator)
+{
+    DelimitedTable result;
+    result.separator = separator;
+    const std::size_t opened = parseDelimited(
+        text, separator, std::numeric_limits<std::size_t>::max(),
+        [&](const std::string& value) { result.table.addCell(value); },
+        [&] { result.table.endRow(); });
+    if (opened != std::string_view::npos) {
+        // Counted as an editor numbers lines, line ends inside quoted cells included.
+        const std::string_view before = text.substr(0, opened);
+        std::size_t line = 1;
+        for (std::size_t i = 0; i < before.size(); ++i)
+            // The quote stands after `before`, so a CR ending it is read with what follows.
+            if (before[i] == '\n' || (before[i] == '\r' && text[i + 1] != '\n'))
+                ++line;
+        result.unclosedQuoteLine = line;
+    }
+    return result;
 }
 
 std::optional<DelimitedTable> readDelimited(std::string_view bytes)
@@ -153,13 +198,7 @@ std::optional<DelimitedTable> readDelimited(std::string_view bytes)
     const std::optional<std::string> text = decodeTextFile(bytes);
     if (!text)
         return std::nullopt;
-    DelimitedTable result;
-    result.separator = detectSeparator(*text);
-    result.unclosedQuote = parseDelimited(
-        *text, result.separator, std::numeric_limits<std::size_t>::max(),
-        [&](const std::string& value) { result.table.addCell(value); },
-        [&] { result.table.endRow(); });
-    return result;
+    return splitDelimited(*text, detectSeparator(*text));
 }
 
 namespace
@@ -400,7 +439,17 @@ std::string frenchNumber(std::size_t n)
     return digits;
 }
 
-std::string countLine(const TableEntries& entries, bool dropping, bool unclosedQuote)
+std::string unclosedQuoteText(std::size_t line)
+{
+    return "un guillemet ouvert à la ligne " + frenchNumber(line) + " n'est jamais fermé";
+}
+
+std::string unclosedQuoteRefusal(std::size_t line)
+{
+    return "Impossible d'ouvrir le fichier : " + unclosedQuoteText(line) + ".";
+}
+
+std::string countLine(const TableEntries& entries, bool dropping, std::size_t unclosedQuoteLine)
 {
     const auto counted = [](std::size_t n, const char* one, const char* many) {
         return frenchNumber(n) + (n > 1 ? many : one);
@@ -414,8 +463,8 @@ std::string countLine(const TableEntries& entries, bool dropping, bool unclosedQ
         line += " · " + counted(entries.duplicates,
                                 dropping ? " entrée en double retirée" : " entrée en double",
                                 dropping ? " entrées en double retirées" : " entrées en double");
-    if (unclosedQuote)
-        line += " · " + std::string(unclosedQuoteText);
+    if (unclosedQuoteLine > 0)
+        line += " · " + unclosedQuoteText(unclosedQuoteLine);
     return line;
 }
 

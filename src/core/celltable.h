@@ -44,18 +44,25 @@ private:
     std::size_t m_pendingRows = 0;
 };
 
+// The separator of a file of one column: its lines are split at their ends only.
+inline constexpr char noSeparator = '\0';
+
 struct DelimitedTable {
     CellTable table;
     char separator = ';';
-    // A quote opened and never closed: it ran to the end of the file.
-    bool unclosedQuote = false;
+    // The line, from 1, where a quote opened and was never closed, so that it ran to the end
+    // of the file; 0 when every quote closed.
+    std::size_t unclosedQuoteLine = 0;
 };
 
-// Of ';', ',', TAB and '|', the one that gives the same number of fields (two or more) on the
-// most lines of `text`, quotes respected; ';' when none splits a line.
+// Of ';', ',' and TAB, one that splits the first line into two fields or more and at least 9
+// of the 10 lines below into as many, quotes respected and empty lines aside; noSeparator when
+// none does. French exports of one column write "Dupont, Jean" without quotes.
 char detectSeparator(std::string_view text);
-// A delimited file read by RFC 4180's quoting, with CR LF, LF or CR line ends; its bytes are
-// decoded as a list file's are. Nothing when the bytes are not text.
+// `text` (UTF-8) read by RFC 4180's quoting at `separator`, with CR LF, LF or CR line ends.
+DelimitedTable splitDelimited(std::string_view text, char separator);
+// A delimited file at the separator detectSeparator finds; its bytes are decoded as a list
+// file's are. Nothing when the bytes are not text.
 std::optional<DelimitedTable> readDelimited(std::string_view bytes);
 
 // The first row is taken for titles when no cell of it is empty, none is a number or a date,
@@ -97,12 +104,15 @@ TableEntries tableEntries(const CellTable& table, const ColumnChoice& choice,
                           const std::atomic<bool>* stop = nullptr);
 // Takes out the duplicates that `entries` kept, the first of each staying where it was.
 void dropDuplicates(TableEntries& entries);
-// Told of a delimited file whose last quote was never closed.
-inline constexpr std::string_view unclosedQuoteText =
-    "un guillemet n'est pas fermé : lu jusqu'à la fin du fichier";
+// A quote left open at `line` of a delimited file: "un guillemet ouvert à la ligne 4 n'est
+// jamais fermé".
+std::string unclosedQuoteText(std::size_t line);
+// Why such a file is not opened, a whole sentence.
+std::string unclosedQuoteRefusal(std::size_t line);
 // The line under the dialog's preview: "350 entrées · 2 lignes vides ignorées · ...", for
-// entries counted with their duplicates kept, as they will be once `dropping` them or not.
-std::string countLine(const TableEntries& entries, bool dropping, bool unclosedQuote);
+// entries counted with their duplicates kept, as they will be once `dropping` them or not,
+// from a table whose quote left open at `unclosedQuoteLine` (if not 0) makes it unusable.
+std::string countLine(const TableEntries& entries, bool dropping, std::size_t unclosedQuoteLine);
 // A count in French, its thousands set apart by narrow no-break spaces.
 std::string frenchNumber(std::size_t n);
 

@@ -36,10 +36,10 @@ bool isHiddenOrControl(char32_t c)
            (c >= 0x202a && c <= 0x202e) || (c >= 0x2066 && c <= 0x2069);
 }
 
-// UTF-8 as it is, but for characters that could move the cursor, recolour or retitle the
-// terminal, or reverse what follows: those become \u001b and the like. A byte that is not
-// UTF-8 (only the parser's own messages may hold one) becomes U+FFFD.
-std::string printable(std::string_view text, std::size_t longest = std::string_view::npos)
+} // namespace
+
+// Only the parser's own messages, or a table's titles, may hold a byte that is not UTF-8.
+std::string printable(std::string_view text, std::size_t longest)
 {
     std::string out;
     std::size_t count = 0;
@@ -74,6 +74,9 @@ std::string printable(std::string_view text, std::size_t longest = std::string_v
     }
     return out;
 }
+
+namespace
+{
 
 std::string quoted(std::string_view text)
 {

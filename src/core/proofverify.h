@@ -26,6 +26,11 @@ inline constexpr std::string_view listNotCommunicatedWarning =
     "la liste n'a pas été communiquée avec l'engagement ; son ordre a pu être choisi après la "
     "valeur publique.";
 
+// UTF-8 as it is, but for characters that could move the cursor, recolour or retitle a
+// terminal, or reverse what follows: those become \u001b and the like, and a byte that is not
+// UTF-8 becomes U+FFFD. Past `longest` characters, the rest becomes "…".
+std::string printable(std::string_view text, std::size_t longest = std::string_view::npos);
+
 struct VerifyResult {
     bool conforming;
     // One line for the user: "CONFORME : …", "CONFORME AVEC RÉSERVES : …" when warnings follow,

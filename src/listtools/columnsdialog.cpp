@@ -28,21 +28,23 @@ QString text(std::string_view utf8)
 
 } // namespace
 
-ColumnsDialog::ColumnsDialog(const std::vector<sortivo::Sheet>& sheets,
+ColumnsDialog::ColumnsDialog(std::vector<sortivo::Sheet>& sheets,
                              const sortivo::ColumnChoice& choice, sortivo::TableEntries entries,
-                             bool unclosedQuote, Platform& platform, QWidget* parent)
-    : QDialog(parent), m_sheets(sheets), m_unclosedQuote(unclosedQuote), m_platform(platform),
-      m_sheetChoice(new QComboBox(this)), m_preview(new QTableWidget(this)),
+                             const std::string* delimitedText, char separator, Platform& platform,
+                             QWidget* parent)
+    : QDialog(parent), m_sheets(sheets), m_platform(platform), m_sheetChoice(new QComboBox(this)),
+      m_separator(new QComboBox(this)), m_preview(new QTableWidget(this)),
       m_titles(new QCheckBox(QStringLiteral("La première ligne contient les titres"), this)),
       m_columns(new QListWidget(this)), m_example(new QLabel(this)), m_count(new QLabel(this)),
       m_dropDuplicates(new QCheckBox(QStringLiteral("Ne garder qu'une fois chaque entrée"), this)),
-      m_ok(new QPushButton(QStringLiteral("OK"), this)), m_counter(new EntryCounter(sheets, this)),
-      m_entries(std::move(entries))
+      m_ok(new QPushButton(QStringLiteral("OK"), this)),
+      m_counter(new EntryCounter(sheets, delimitedText, this)), m_entries(std::move(entries))
 {
     setObjectName(QStringLiteral("frmColonnes"));
     setWindowTitle(QStringLiteral("Colonnes de la liste"));
     setModal(true);
     m_sheetChoice->setObjectName(QStringLiteral("cmbFeuille"));
+    m_separator->setObjectName(QStringLiteral("cmbSeparateur"));
     m_preview->setObjectName(QStringLiteral("tblApercu"));
     m_titles->setObjectName(QStringLiteral("chkTitres"));
     m_columns->setObjectName(QStringLiteral("lstColonnes"));
@@ -59,6 +61,12 @@ ColumnsDialog::ColumnsDialog(const std::vector<sortivo::Sheet>& sheets,
     m_count->setTextFormat(Qt::PlainText);
     for (const sortivo::Sheet& sheet : m_sheets)
         m_sheetChoice->addItem(text(sheet.name));
+    for (const auto& [name, character] :
+         {std::pair(QStringLiteral(";"), ';'), std::pair(QStringLiteral(","), ','),
+          std::pair(QStringLiteral("tabulation"), '\t'),
+          std::pair(QStringLiteral("aucun"), sortivo::noSeparator)})
+        m_separator->addItem(name, int(character));
+    m_separator->setCurrentIndex(std::max(0, m_separator->findData(int(separator))));
 
     auto* layout = new QVBoxLayout(this);
     auto* sheetRow = new QHBoxLayout;
@@ -66,10 +74,17 @@ ColumnsDialog::ColumnsDialog(const std::vector<sortivo::Sheet>& sheets,
     sheetLabel->setBuddy(m_sheetChoice);
     sheetRow->addWidget(sheetLabel);
     sheetRow->addWidget(m_sheetChoice, 1);
+    auto* separatorLabel = new QLabel(QStringLiteral("&Séparateur :"), this);
+    separatorLabel->setBuddy(m_separator);
+    sheetRow->addWidget(separatorLabel);
+    sheetRow->addWidget(m_separator, 1);
     layout->addLayout(sheetRow);
     // Only a workbook of several sheets offers the choice.
     sheetLabel->setVisible(m_sheets.size() > 1);
     m_sheetChoice->setVisible(m_sheets.size() > 1);
+    // The separator was guessed from the file's lines: the user sees the guess and may undo it.
+    separatorLabel->setVisible(delimitedText != nullptr);
+    m_separator->setVisible(delimitedText != nullptr);
     layout->addWidget(m_preview, 2);
     layout->addWidget(m_titles);
     auto* columnsLabel = new QLabel(QStringLiteral("C&olonnes de l'entrée :"), this);
@@ -89,6 +104,8 @@ ColumnsDialog::ColumnsDialog(const std::vector<sortivo::Sheet>& sheets,
     connect(m_ok, &QPushButton::clicked, this, &ColumnsDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_sheetChoice, &QComboBox::currentIndexChanged, this, &ColumnsDialog::chooseSheet);
+    connect(m_separator, &QComboBox::currentIndexChanged, this, &ColumnsDialog::chooseSeparator);
+    connect(m_counter, &EntryCounter::separatorRead, this, &ColumnsDialog::separatorRead);
     connect(m_titles, &QCheckBox::toggled, this, [this] {
         const std::vector<std::string> names = sortivo::columnNames(table(), m_titles->isChecked());
         const std::vector<std::size_t> chosen =
@@ -153,7 +170,7 @@ void ColumnsDialog::accept()
         m_acceptWhenCounted = true;
         return;
     }
-    if (m_entries->count > 0)
+    if (m_entries->count > 0 && m_unclosedQuoteLine == 0)
         QDialog::accept();
 }
 
@@ -162,6 +179,30 @@ void ColumnsDialog::chooseSheet()
     const bool titles = sortivo::firstRowLooksLikeTitles(table());
     showSheet({titles, sortivo::defaultColumns(table(), titles), false});
     recount();
+}
+
+void ColumnsDialog::chooseSeparator()
+{
+    m_entries.reset();
+    setBusy(true);
+    // The titles and columns shown are those of the table being replaced.
+    enableTableControls(false);
+    m_counter->reread(char(m_separator->currentData().toInt()));
+}
+
+void ColumnsDialog::separatorRead(const sortivo::ColumnChoice& choice,
+                                  std::size_t unclosedQuoteLine)
+{
+    m_unclosedQuoteLine = unclosedQuoteLine;
+    showSheet(choice);
+    enableTableControls(true);
+}
+
+void ColumnsDialog::enableTableControls(bool enabled)
+{
+    m_preview->setEnabled(enabled);
+    m_titles->setEnabled(enabled);
+    m_columns->setEnabled(enabled);
 }
 
 void ColumnsDialog::showSheet(const sortivo::ColumnChoice& choice)
@@ -215,8 +256,8 @@ void ColumnsDialog::showEntries()
         return;
     m_example->setText(QStringLiteral("Exemple : ") + text(m_entries->first()));
     m_count->setText(
-        text(sortivo::countLine(*m_entries, m_dropDuplicates->isChecked(), m_unclosedQuote)));
-    m_ok->setEnabled(m_entries->count > 0);
+        text(sortivo::countLine(*m_entries, m_dropDuplicates->isChecked(), m_unclosedQuoteLine)));
+    m_ok->setEnabled(m_entries->count > 0 && m_unclosedQuoteLine == 0);
 }
 
 void ColumnsDialog::setBusy(bool busy)

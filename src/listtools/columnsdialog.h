@@ -18,18 +18,20 @@ class QListWidget;
 class QPushButton;
 class QTableWidget;
 
-// frmColonnes: which sheet, whether the first row holds titles, and which columns make an
-// entry, with a preview of the rows, the first entry and the counts as they will be. A new
-// choice is counted off the window's thread, the pointer busy meanwhile; OK waits for it.
+// frmColonnes: which sheet, or for a delimited file which separator, whether the first row
+// holds titles, and which columns make an entry, with a preview of the rows, the first entry
+// and the counts as they will be. A new choice is counted, and a file read again at another
+// separator, off the window's thread, the pointer busy meanwhile; OK waits for it.
 class ColumnsDialog : public QDialog
 {
     Q_OBJECT
 public:
     // `sheets` stay owned by the caller and must outlive the dialog; `entries` are the first
-    // sheet's by `choice`, counted with their duplicates kept.
-    ColumnsDialog(const std::vector<sortivo::Sheet>& sheets, const sortivo::ColumnChoice& choice,
-                  sortivo::TableEntries entries, bool unclosedQuote, Platform& platform,
-                  QWidget* parent);
+    // sheet's by `choice`, counted with their duplicates kept. A delimited file's text, read
+    // at `separator` into the one sheet, is given too (and outlives the dialog); else null.
+    ColumnsDialog(std::vector<sortivo::Sheet>& sheets, const sortivo::ColumnChoice& choice,
+                  sortivo::TableEntries entries, const std::string* delimitedText, char separator,
+                  Platform& platform, QWidget* parent);
     ~ColumnsDialog() override;
 
     std::size_t sheetIndex() const;
@@ -43,6 +45,9 @@ public slots:
 private:
     void showSheet(const sortivo::ColumnChoice& choice);
     void chooseSheet();
+    void chooseSeparator();
+    void separatorRead(const sortivo::ColumnChoice& choice, std::size_t unclosedQuoteLine);
+    void enableTableControls(bool enabled);
     void recount();
     void counted(std::shared_ptr<sortivo::TableEntries> entries);
     void showEntries();
@@ -51,9 +56,11 @@ private:
     const sortivo::CellTable& table() const;
 
     const std::vector<sortivo::Sheet>& m_sheets;
-    const bool m_unclosedQuote;
+    // Where the quote left open at the separator chosen opened; 0 when none was.
+    std::size_t m_unclosedQuoteLine = 0;
     Platform& m_platform;
     QComboBox* m_sheetChoice;
+    QComboBox* m_separator;
     QTableWidget* m_preview;
     QCheckBox* m_titles;
     QListWidget* m_columns;

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 class QThread;
@@ -19,15 +20,23 @@ class EntryCounter : public QObject
 {
     Q_OBJECT
 public:
-    // `sheets` stay owned by the caller and must outlive the counter.
-    EntryCounter(const std::vector<sortivo::Sheet>& sheets, QObject* parent);
+    // `sheets` and `delimitedText` (a delimited file's text, or null) stay owned by the caller
+    // and must outlive the counter.
+    EntryCounter(std::vector<sortivo::Sheet>& sheets, const std::string* delimitedText,
+                 QObject* parent);
     // Stops the count and waits for its thread.
     ~EntryCounter() override;
 
     bool running() const { return m_thread != nullptr; }
     void count(std::size_t sheet, const sortivo::ColumnChoice& choice);
+    // Reads the delimited text again at `separator` into the first sheet, then counts it by the
+    // columns it proposes.
+    void reread(char separator);
 
 signals:
+    // A reread is in the first sheet; `choice` is what it proposes, and a quote left open at
+    // `unclosedQuoteLine` (if not 0) makes the table unusable. Told just before its count.
+    void separatorRead(const sortivo::ColumnChoice& choice, std::size_t unclosedQuoteLine);
     // The entries of the newest request, their duplicates kept.
     void counted(std::shared_ptr<sortivo::TableEntries> entries);
 
@@ -35,14 +44,22 @@ private:
     struct Request {
         std::size_t sheet = 0;
         sortivo::ColumnChoice choice;
+        std::optional<char> separator;
     };
+    struct Reread {
+        sortivo::DelimitedTable table;
+        sortivo::ColumnChoice choice;
+    };
+    void request(Request request);
     void start(const Request& request);
     void threadEnded();
 
-    const std::vector<sortivo::Sheet>& m_sheets;
+    std::vector<sortivo::Sheet>& m_sheets;
+    const std::string* const m_delimitedText;
     std::unique_ptr<QThread> m_thread;
     std::atomic<bool> m_stop{false};
     // Written by the counting thread only, read here once it has ended.
     std::shared_ptr<sortivo::TableEntries> m_entries;
+    std::shared_ptr<Reread> m_reread;
     std::optional<Request> m_pending;
 };

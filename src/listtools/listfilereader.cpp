@@ -94,14 +94,25 @@ void readListFile(const QString& path, qint64 sizeHint, qint64 largestFile,
     }
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix == u"csv" || suffix == u"tsv") {
-        std::optional<sortivo::DelimitedTable> table = sortivo::readDelimited(view);
-        if (!table) {
+        std::optional<std::string> text = sortivo::decodeTextFile(view);
+        bytes.reset();
+        if (!text) {
             outcome.status = Outcome::Status::NotText;
             return;
         }
+        sortivo::DelimitedTable table =
+            sortivo::splitDelimited(*text, sortivo::detectSeparator(*text));
+        // A quote left open has swallowed the rows after it into one cell.
+        if (table.unclosedQuoteLine > 0) {
+            outcome.status = Outcome::Status::BadSheet;
+            outcome.reason =
+                QString::fromStdString(sortivo::unclosedQuoteRefusal(table.unclosedQuoteLine));
+            return;
+        }
         outcome.status = cancelled ? Outcome::Status::Cancelled : Outcome::Status::Ok;
-        outcome.unclosedQuote = table->unclosedQuote;
-        outcome.sheets.push_back({{}, std::move(table->table)});
+        outcome.separator = table.separator;
+        outcome.delimitedText = std::move(text);
+        outcome.sheets.push_back({{}, std::move(table.table)});
         countDefaultEntries(outcome, cancelled);
         return;
     }
@@ -161,6 +172,7 @@ void ListFileReader::threadEnded()
         outcome->status = Outcome::Status::Cancelled;
         outcome->list = {};
         outcome->sheets.clear();
+        outcome->delimitedText.reset();
         outcome->entries = {};
     }
     emit finished(std::move(outcome));

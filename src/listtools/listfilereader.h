@@ -30,7 +30,7 @@ public:
             NotText,
             TooManyLines,
             LineTooLong,
-            // A spreadsheet refused; `reason` says why, whole.
+            // A spreadsheet or a delimited file refused; `reason` says why, whole.
             BadSheet
         } status = Status::Ok;
         // The system's reason when the file could not be opened or read.
@@ -41,7 +41,9 @@ public:
         // A spreadsheet's sheets, or a delimited file as one sheet, for the choice of columns;
         // empty for a text list.
         std::vector<sortivo::Sheet> sheets;
-        bool unclosedQuote = false;
+        // A delimited file's text, read again at another separator when the user picks one.
+        std::optional<std::string> delimitedText;
+        char separator = sortivo::noSeparator;
         // The first sheet's columns as frmColonnes proposes them, and its entries by them,
         // counted here so that the window need not count a million rows.
         sortivo::ColumnChoice choice;

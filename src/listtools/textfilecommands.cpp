@@ -28,9 +28,10 @@ namespace
 {
 
 const QString nameFilter = QStringLiteral("Fichiers Texte (*.txt)");
+// Every file Open reads is in view at first: exports and workbooks sit beside the lists.
 const QString openFilters =
-    nameFilter + QStringLiteral(";;Tableaux et exports (*.csv *.tsv *.xlsx *.ods);;"
-                                "Tous les fichiers (*)");
+    QStringLiteral("Listes et tableaux (*.txt *.csv *.tsv *.xlsx *.ods);;") + nameFilter +
+    QStringLiteral(";;Tableaux et exports (*.csv *.tsv *.xlsx *.ods);;Tous les fichiers (*)");
 constexpr auto largestListFile = qint64(sortivo::largestListFile);
 constexpr qint64 readWorkDivisor = 8;
 
@@ -57,6 +58,35 @@ QString refusalText(ListFileReader::Outcome::Status status)
         return ListFileRefusal::text(ListFileRefusal::LineTooLong);
     }
     return {};
+}
+
+// What Save would replace, when it is more than a list of results.
+enum class Replaced { Text, Workbook, NotText };
+
+// A table by its name (its rows would be lost to a few lines of results), or a file whose
+// first bytes are no text: a workbook by any name is a ZIP. A file that cannot be read is
+// taken as it is named.
+Replaced replacedKind(const QFileInfo& info)
+{
+    static const QStringList tableSuffixes =
+        QStringLiteral("csv tsv xlsx xlsm xls ods").split(u' ');
+    if (tableSuffixes.contains(info.suffix().toLower()))
+        return Replaced::Workbook;
+    QFile file(info.filePath());
+    if (!file.open(QIODevice::ReadOnly))
+        return Replaced::Text;
+    // Even, so that a UTF-16 text is not cut inside a character.
+    const QByteArray head = file.read(4096);
+    return sortivo::decodeTextFile(std::string_view(head.constData(), std::size_t(head.size())))
+               ? Replaced::Text
+               : Replaced::NotText;
+}
+
+// "personnel.ods" gives "personnel-resultats.txt" beside it.
+QString resultsPathFor(const QString& table)
+{
+    const QFileInfo info(table);
+    return info.dir().filePath(info.completeBaseName() + QStringLiteral("-resultats.txt"));
 }
 
 QString droppedFile(const QMimeData* mime)
@@ -108,6 +138,7 @@ void TextFileCommands::open()
         return;
     }
     m_lastPath = path;
+    m_lastPathIsTable = false;
     readIntoList(path);
 }
 
@@ -117,6 +148,7 @@ void TextFileCommands::openFile(const QString& path)
         return;
     m_runState.clearProgress();
     m_lastPath = path;
+    m_lastPathIsTable = false;
     readIntoList(path);
 }
 
@@ -168,6 +200,10 @@ void TextFileCommands::cancelOpen()
 void TextFileCommands::fileRead(const std::shared_ptr<ListFileReader::Outcome>& outcome)
 {
     using Status = ListFileReader::Outcome::Status;
+    // Results saved where a table was opened would take its place.
+    if (m_openingPath == m_lastPath &&
+        (!outcome->sheets.empty() || outcome->status == Status::BadSheet))
+        m_lastPathIsTable = true;
     if (outcome->status == Status::Ok && !outcome->sheets.empty()) {
         chooseColumns(*outcome);
         return;
@@ -202,7 +238,8 @@ void TextFileCommands::chooseColumns(ListFileReader::Outcome& outcome)
     {
         // Gone before the sheets are, with the thread that counts in them.
         ColumnsDialog dialog(outcome.sheets, outcome.choice, std::move(outcome.entries),
-                             outcome.unclosedQuote, m_platform, m_window);
+                             outcome.delimitedText ? &*outcome.delimitedText : nullptr,
+                             outcome.separator, m_platform, m_window);
         m_platform.runModal(dialog);
         if (dialog.result() != QDialog::Accepted) {
             m_runState.end();
@@ -213,6 +250,7 @@ void TextFileCommands::chooseColumns(ListFileReader::Outcome& outcome)
         entries = dialog.takeEntries();
     }
     outcome.sheets.clear();
+    outcome.delimitedText.reset();
     const auto refused = [&](Status status) {
         m_runState.end();
         refuse(refusalText(status), m_openingPath);
@@ -286,10 +324,12 @@ void TextFileCommands::refuseLongPastedLine()
 
 void TextFileCommands::save()
 {
-    const QString path = m_platform.askSaveFileName(m_window, m_lastPath, nameFilter);
+    const QString proposed = m_lastPathIsTable ? resultsPathFor(m_lastPath) : m_lastPath;
+    const QString path = m_platform.askSaveFileName(m_window, proposed, nameFilter);
     if (path.isEmpty())
         return;
     m_lastPath = path;
+    m_lastPathIsTable = false;
 
     const QString cannotSave = QStringLiteral("Impossible d'enregistrer");
     const auto warn = [&](const QString& text, const QString& reason = {}) {
@@ -309,7 +349,18 @@ void TextFileCommands::save()
         warn(cannotSave + QStringLiteral(" : ce n'est pas un fichier ordinaire."));
         return;
     }
-    if (link || info.exists()) {
+    // A workbook replaced by a few lines of results is lost: its question answers No to Enter.
+    const Replaced replaced = link || !info.exists() ? Replaced::Text : replacedKind(info);
+    if (replaced != Replaced::Text) {
+        const QString question =
+            replaced == Replaced::Workbook
+                ? QStringLiteral("« %1 » est un classeur, pas un fichier texte. Le remplacer par "
+                                 "les résultats ?")
+                : QStringLiteral("« %1 » n'est pas un fichier texte. Le remplacer par les "
+                                 "résultats ?");
+        if (!m_platform.askYesNoDefaultNo(m_window, question.arg(info.fileName())))
+            return;
+    } else if (link || info.exists()) {
         if (!m_platform.askYesNo(
                 m_window, QStringLiteral("Ce fichier existe déjà, voulez-vous le remplacer ?")))
             return;

@@ -84,6 +84,8 @@ private:
     qint64 m_fileSize = 0;
     qint64 m_readWork = 0;
     double m_shownFraction = 0;
-    // Both dialogs propose the file last chosen in either.
+    // Both dialogs propose the file last chosen in either; Save, when it was opened as a table,
+    // a text file named after it instead.
     QString m_lastPath;
+    bool m_lastPathIsTable = false;
 };

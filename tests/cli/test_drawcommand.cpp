@@ -705,7 +705,7 @@ void TestDrawCommand::tables_data()
                                     << QStringList{} << QStringLiteral("« Ville »");
     QTest::newRow("no such sheet") << ods << QStringList{"--feuille", "3"} << 2 << QStringList{}
                                    << QStringLiteral("n'a que 2 feuilles");
-    // A file holding ';' is the content of an export written for the row.
+    // A file holding a line end is the content of an export written for the row.
     const QString untitled = QStringLiteral("Nom;Prénom;\r\nDupont;Jean;1\r\nMartin;Zoé;2\r\n");
     QTest::newRow("a column named by title takes the first row for titles")
         << untitled << QStringList{"--colonnes", "Prénom"} << 0 << QStringList{"Jean", "Zoé"}
@@ -713,11 +713,22 @@ void TestDrawCommand::tables_data()
     QTest::newRow("a title with --sans-titres is unknown")
         << untitled << QStringList{"--colonnes", "Nom", "--sans-titres"} << 2 << QStringList{}
         << QStringLiteral("« Nom »");
-    QTest::newRow("an unclosed quote, told")
-        << QStringLiteral("Nom;Prénom\r\nDupont;\"Jean\r\nMartin;Zoé\r\n") << QStringList{} << 0
-        << QStringList{"Dupont Jean Martin;Zoé"}
-        << QStringLiteral("sortivo tirer : un guillemet n'est pas fermé : lu jusqu'à la fin du "
-                          "fichier.\n");
+    QTest::newRow("an unclosed quote refuses the file, its line named")
+        << QStringLiteral("Nom;Prénom\r\nDupont;\"Jean\r\nMartin;Zoé\r\n") << QStringList{} << 1
+        << QStringList{}
+        << QStringLiteral("sortivo tirer : Impossible d'ouvrir le fichier : un guillemet ouvert à "
+                          "la ligne 2 n'est jamais fermé.\n");
+    QTest::newRow("one column of names with commas")
+        << QStringLiteral("Participant\r\nDupont, Jean\r\nDupont, Marie\r\nMartin, Paul\r\n")
+        << QStringList{} << 0 << QStringList{"Dupont, Jean", "Dupont, Marie", "Martin, Paul"}
+        << QStringLiteral("colonnes prises : Participant (");
+    // A title could reverse the terminal's text, send it commands or fill it.
+    QTest::newRow("titles told escaped and cut")
+        << (QStringLiteral("Nom \u202eevil\u009b2J;Prénom ") + QString(100, u'x') +
+            QStringLiteral("\r\nDupont;Jean\r\n"))
+        << QStringList{} << 0 << QStringList{"Dupont Jean"}
+        << (QStringLiteral("colonnes prises : Nom \\u202eevil\\u009b2J, Prénom ") +
+            QString(73, u'x') + QStringLiteral("… (--colonnes"));
     QTest::newRow("table options on a text list")
         << QString() << QStringList{"--sans-doublons"} << 2 << QStringList{}
         << QStringLiteral("ne valent que pour un tableau");
@@ -732,7 +743,7 @@ void TestDrawCommand::tables()
     QFETCH(QString, told);
 
     QString list = file.isEmpty() ? listFile() : QStringLiteral(SORTIVO_SHEET_FIXTURES "/") + file;
-    if (file.contains(u';')) {
+    if (file.contains(u'\n')) {
         list = path(QStringLiteral("inscrits.csv"));
         QFile csv(list);
         QVERIFY(csv.open(QIODevice::WriteOnly) && csv.write(file.toUtf8()) > 0);

@@ -62,31 +62,60 @@ void TestCellTable::delimited_data()
     QTest::addColumn<std::string>("bytes");
     QTest::addColumn<char>("separator");
     QTest::addColumn<Rows>("rows");
-    QTest::addColumn<bool>("unclosed");
+    QTest::addColumn<int>("unclosedLine");
 
     QTest::newRow("semicolons, CR LF, BOM")
         << std::string("\xEF\xBB\xBFNom;Pr\xC3\xA9nom\r\nDupont;Jean\r\n") << ';'
-        << Rows{{"Nom", "Prénom"}, {"Dupont", "Jean"}} << false;
+        << Rows{{"Nom", "Prénom"}, {"Dupont", "Jean"}} << 0;
     QTest::newRow("quotes hold separators, quotes and line ends")
         << std::string("a,b\n\"x,\"\"y\"\"\",\"l1\r\nl2\"\n") << ','
-        << Rows{{"a", "b"}, {"x,\"y\"", "l1\r\nl2"}} << false;
+        << Rows{{"a", "b"}, {"x,\"y\"", "l1\r\nl2"}} << 0;
     QTest::newRow("the separator on most lines wins over one in a field")
         << std::string("a\tb,c\nd\te\nf\tg\n") << '\t' << Rows{{"a", "b,c"}, {"d", "e"}, {"f", "g"}}
-        << false;
-    QTest::newRow("pipes, lone CR ends")
-        << std::string("a|b\rc|d") << '|' << Rows{{"a", "b"}, {"c", "d"}} << false;
+        << 0;
+    QTest::newRow("commas, lone CR ends")
+        << std::string("a,b\rc,d") << ',' << Rows{{"a", "b"}, {"c", "d"}} << 0;
     QTest::newRow("an empty line is an empty row and does not end the table")
-        << std::string("a;b\r\n\r\nc;d\r\n") << ';' << Rows{{"a", "b"}, {}, {"c", "d"}} << false;
-    QTest::newRow("an unclosed quote runs to the end")
-        << std::string("a;b\n\"c;d\ne;f\n") << ';' << Rows{{"a", "b"}, {"c;d\ne;f\n"}} << true;
+        << std::string("a;b\r\n\r\nc;d\r\n") << ';' << Rows{{"a", "b"}, {}, {"c", "d"}} << 0;
+    QTest::newRow("an unclosed quote runs to the end, its line told")
+        << std::string("a;b\nc;d\n\"e;f\r\ng;h\rx;y\n") << ';'
+        << Rows{{"a", "b"}, {"c", "d"}, {"e;f\r\ng;h\rx;y\n"}} << 3;
+    QTest::newRow("an unclosed quote after quoted line ends")
+        << std::string("a;b\n\"c\nd\";e\nf;\"g\n") << ';'
+        << Rows{{"a", "b"}, {"c\nd", "e"}, {"f", "g\n"}} << 4;
     QTest::newRow("Windows-1252") << std::string("Nom;Pr\xE9nom\r\nL\xE9on;Z\xF6\r\n") << ';'
-                                  << Rows{{"Nom", "Prénom"}, {"Léon", "Zö"}} << false;
+                                  << Rows{{"Nom", "Prénom"}, {"Léon", "Zö"}} << 0;
     QTest::newRow("UTF-16 with its mark") << std::string("\xFF\xFE"
                                                          "a\0;\0b\0\r\0\n\0",
                                                          12)
-                                          << ';' << Rows{{"a", "b"}} << false;
+                                          << ';' << Rows{{"a", "b"}} << 0;
     QTest::newRow("a trailing separator opens an empty cell")
-        << std::string("a;b;\nc;d;e") << ';' << Rows{{"a", "b"}, {"c", "d", "e"}} << false;
+        << std::string("a;b;\nc;d;e") << ';' << Rows{{"a", "b"}, {"c", "d", "e"}} << 0;
+    // French Excel quotes nothing when its separator is ';': the commas are in the names.
+    QTest::newRow("one column of names with commas")
+        << std::string("Participant\r\nDupont, Jean\r\nDupont, Marie\r\nMartin, Paul\r\n")
+        << sortivo::noSeparator
+        << Rows{{"Participant"}, {"Dupont, Jean"}, {"Dupont, Marie"}, {"Martin, Paul"}} << 0;
+    QTest::newRow("one column keeps its quoting")
+        << std::string("Nom\n\"Durand; \"\"Fils\"\"\"\nMartin, Paul\n") << sortivo::noSeparator
+        << Rows{{"Nom"}, {"Durand; \"Fils\""}, {"Martin, Paul"}} << 0;
+    QTest::newRow("a header a separator does not split")
+        << std::string("Nom\nDupont;Jean\nMartin;Paul\n") << sortivo::noSeparator
+        << Rows{{"Nom"}, {"Dupont;Jean"}, {"Martin;Paul"}} << 0;
+    std::string nineInTen = "Nom,Prénom\n";
+    std::string eightInTen = nineInTen;
+    for (int row = 0; row < 10; ++row) {
+        nineInTen += row == 0 ? "Dupont, Jean, fils\n" : "Dupont,Jean\n";
+        eightInTen += row < 2 ? "Dupont, Jean, fils\n" : "Dupont,Jean\n";
+    }
+    Rows nineRows{{"Nom", "Prénom"}, {"Dupont", " Jean", " fils"}};
+    nineRows.insert(nineRows.end(), 9, {"Dupont", "Jean"});
+    QTest::newRow("9 rows in 10 split as the header") << nineInTen << ',' << nineRows << 0;
+    Rows eightRows{{"Nom,Prénom"}};
+    eightRows.insert(eightRows.end(), 2, {"Dupont, Jean, fils"});
+    eightRows.insert(eightRows.end(), 8, {"Dupont,Jean"});
+    QTest::newRow("8 rows in 10 are not enough")
+        << eightInTen << sortivo::noSeparator << eightRows << 0;
 }
 
 void TestCellTable::delimited()
@@ -96,7 +125,7 @@ void TestCellTable::delimited()
     QVERIFY(table);
     QCOMPARE(table->separator, FETCHED(char, separator));
     QCOMPARE(rowsOf(table->table), FETCHED(Rows, rows));
-    QCOMPARE(table->unclosedQuote, FETCHED(bool, unclosed));
+    QCOMPARE(table->unclosedQuoteLine, std::size_t(FETCHED(int, unclosedLine)));
 }
 
 void TestCellTable::notText()
@@ -199,7 +228,7 @@ void TestCellTable::entries()
     const auto& expected = FETCHED(std::vector<std::string>, entries);
     // The dialog counts once with the duplicates kept, whatever chkDoublons says.
     sortivo::TableEntries entries = sortivo::tableEntries(table, {true, columns, false});
-    QCOMPARE(sortivo::countLine(entries, drop, false), FETCHED(std::string, count));
+    QCOMPARE(sortivo::countLine(entries, drop, 0), FETCHED(std::string, count));
     if (drop)
         sortivo::dropDuplicates(entries);
     std::vector<std::string> lines;

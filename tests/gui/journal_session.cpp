@@ -61,6 +61,7 @@ public:
         say(QStringLiteral("question ") + text);
         return true;
     }
+    bool askYesNoDefaultNo(QWidget*, const QString&) override { return false; }
     Answer askYesNoCancel(QWidget*, const QString&) override { return Answer::No; }
     void showInformation(QWidget*, const QString&, const QString&) override {}
     void showWarning(QWidget*, const QString&, const QString& text) override

@@ -39,7 +39,8 @@ private slots:
     void cleanup();
     void dialog_data();
     void dialog();
-    void badSpreadsheetKeepsTheList();
+    void badTableKeepsTheList_data();
+    void badTableKeepsTheList();
 
 private:
     QWidget& drivenWindow() const override { return *m_window; }
@@ -68,8 +69,11 @@ void TestColumns::cleanup()
 
 void TestColumns::dialog_data()
 {
-    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("file");      // a fixture's name, or a CSV's lines
+    QTest::addColumn<QString>("guess");     // cmbSeparateur as it opens; empty when hidden
+    QTest::addColumn<QString>("separator"); // the one then chosen, if any
     QTest::addColumn<int>("sheet");
+    QTest::addColumn<bool>("titles");
     QTest::addColumn<bool>("dropDuplicates");
     QTest::addColumn<bool>("ok");
     // OK clicked while the new sheet is still being counted.
@@ -79,22 +83,23 @@ void TestColumns::dialog_data()
     QTest::addColumn<QStringList>("lines");
 
     const QString ticketing = QStringLiteral("billetterie.csv");
+    const QString semicolon = QStringLiteral(";");
     const QString countAll =
         QStringLiteral("5 entrées · 1 ligne vide ignorée · 1 entrée en double");
     QTest::newRow("ticketing CSV, OK")
-        << ticketing << 0 << false << true << false << QStringLiteral("Exemple : 0042 Dupont Jean")
-        << countAll
+        << ticketing << semicolon << QString() << 0 << true << false << true << false
+        << QStringLiteral("Exemple : 0042 Dupont Jean") << countAll
         << QStringList{QStringLiteral("0042 Dupont Jean"),
                        QStringLiteral("0043 Martin \"la Flèche\" Hélène"),
                        QStringLiteral("0044 Durand; Fils Éric"),
                        QStringLiteral("0045 Lefèvre de Saint-Ours Zoé"),
                        QStringLiteral("0042 Dupont Jean")};
     QTest::newRow("ticketing CSV, Annuler")
-        << ticketing << 0 << false << false << false << QStringLiteral("Exemple : 0042 Dupont Jean")
-        << countAll << oldList;
+        << ticketing << semicolon << QString() << 0 << true << false << false << false
+        << QStringLiteral("Exemple : 0042 Dupont Jean") << countAll << oldList;
     QTest::newRow("ticketing CSV, duplicates kept once")
-        << ticketing << 0 << true << true << false << QStringLiteral("Exemple : 0042 Dupont Jean")
-        << countAll
+        << ticketing << semicolon << QString() << 0 << true << true << true << false
+        << QStringLiteral("Exemple : 0042 Dupont Jean") << countAll
         << QStringList{QStringLiteral("0042 Dupont Jean"),
                        QStringLiteral("0043 Martin \"la Flèche\" Hélène"),
                        QStringLiteral("0044 Durand; Fils Éric"),
@@ -102,15 +107,40 @@ void TestColumns::dialog_data()
     for (const bool atOnce : {false, true})
         QTest::newRow(atOnce ? "spreadsheet, second sheet, OK before it is counted"
                              : "spreadsheet, second sheet")
-            << QStringLiteral("classeur_libreoffice.ods") << 1 << false << true << atOnce
-            << QStringLiteral("Exemple : Petit Noël") << QStringLiteral("2 entrées")
+            << QStringLiteral("classeur_libreoffice.ods") << QString() << QString() << 1 << true
+            << false << true << atOnce << QStringLiteral("Exemple : Petit Noël")
+            << QStringLiteral("2 entrées")
             << QStringList{QStringLiteral("Petit Noël"), QStringLiteral("Garçon Anaïs")};
+    const QString names =
+        QStringLiteral("Participant\r\nDupont, Jean\r\nDupont, Marie\r\nMartin, Paul\r\n");
+    QTest::newRow("one column of names with commas")
+        << names << QStringLiteral("aucun") << QString() << 0 << true << false << true << false
+        << QStringLiteral("Exemple : Dupont, Jean") << QStringLiteral("3 entrées")
+        << QStringList{QStringLiteral("Dupont, Jean"), QStringLiteral("Dupont, Marie"),
+                       QStringLiteral("Martin, Paul")};
+    for (const bool atOnce : {false, true})
+        QTest::newRow(atOnce ? "another separator, OK before it is read"
+                             : "another separator reads the table again")
+            << names << QStringLiteral("aucun") << QStringLiteral(",") << 0 << false << false
+            << true << atOnce << QStringLiteral("Exemple : Participant")
+            << QStringLiteral("4 entrées · 1 entrée en double")
+            << QStringList{QStringLiteral("Participant"), QStringLiteral("Dupont"),
+                           QStringLiteral("Dupont"), QStringLiteral("Martin")};
+    QTest::newRow("a separator that leaves a quote open cannot be taken")
+        << QStringLiteral("Nom;Ville\r\nDupont;Paris\r\nMartin,\"Paul;Lyon\r\n") << semicolon
+        << QStringLiteral(",") << 0 << false << false << true << false
+        << QStringLiteral("Exemple : Nom;Ville")
+        << QStringLiteral("3 entrées · un guillemet ouvert à la ligne 3 n'est jamais fermé")
+        << oldList;
 }
 
 void TestColumns::dialog()
 {
     QFETCH(QString, file);
+    QFETCH(QString, guess);
+    QFETCH(QString, separator);
     QFETCH(int, sheet);
+    QFETCH(bool, titles);
     QFETCH(bool, dropDuplicates);
     QFETCH(bool, ok);
     QFETCH(bool, okAtOnce);
@@ -118,20 +148,35 @@ void TestColumns::dialog()
     QFETCH(QString, count);
     QFETCH(QStringList, lines);
 
-    m_platform->expectOpenFile(fixturePath(file));
+    QString path = fixturePath(file);
+    if (file.contains(u'\n')) {
+        path = m_dir->filePath(QStringLiteral("inscrits.csv"));
+        QVERIFY(writeBytes(path, file.toUtf8()));
+    }
+    m_platform->expectOpenFile(path);
     m_platform->expectModal([&](QDialog& dialog) {
         QCOMPARE(dialog.objectName(), QStringLiteral("frmColonnes"));
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Colonnes de la liste"));
         QVERIFY(!m_platform->busy());
+        auto* separators = control<QComboBox>(dialog, QStringLiteral("cmbSeparateur"));
+        QCOMPARE(separators->isVisibleTo(&dialog), !guess.isEmpty());
+        if (!guess.isEmpty()) {
+            QCOMPARE(separators->currentText(), guess);
+            QStringList items;
+            for (int k = 0; k < separators->count(); ++k)
+                items << separators->itemText(k);
+            QCOMPARE(items, (QStringList{QStringLiteral(";"), QStringLiteral(","),
+                                         QStringLiteral("tabulation"), QStringLiteral("aucun")}));
+        }
+        if (!separator.isEmpty()) {
+            separators->setCurrentText(separator);
+            // Read again off the window's thread, the pointer busy meanwhile.
+            QVERIFY(m_platform->busy());
+        }
         auto* sheets = control<QComboBox>(dialog, QStringLiteral("cmbFeuille"));
         sheets->setCurrentIndex(sheet);
         // Another sheet is counted off the window's thread, the pointer busy meanwhile.
-        QCOMPARE(m_platform->busy(), sheet != 0);
-        QVERIFY(control<QCheckBox>(dialog, QStringLiteral("chkTitres"))->isChecked());
-        QVERIFY(control<QTableWidget>(dialog, QStringLiteral("tblApercu"))->rowCount() > 1);
-        QVERIFY(control<QListWidget>(dialog, QStringLiteral("lstColonnes"))->count() > 1);
-        auto* duplicates = control<QCheckBox>(dialog, QStringLiteral("chkDoublons"));
-        QVERIFY(!duplicates->isChecked());
+        QCOMPARE(m_platform->busy(), sheet != 0 || !separator.isEmpty());
         if (okAtOnce) {
             control<QPushButton>(dialog, QStringLiteral("cmdOK"))->click();
             QCOMPARE(dialog.result(), int(QDialog::Rejected));
@@ -140,6 +185,10 @@ void TestColumns::dialog()
         QTRY_COMPARE(control<QLabel>(dialog, QStringLiteral("lblExemple"))->text(), example);
         QCOMPARE(control<QLabel>(dialog, QStringLiteral("lblDecompte"))->text(), count);
         QVERIFY(!m_platform->busy());
+        QCOMPARE(control<QCheckBox>(dialog, QStringLiteral("chkTitres"))->isChecked(), titles);
+        QVERIFY(control<QTableWidget>(dialog, QStringLiteral("tblApercu"))->rowCount() > 1);
+        auto* duplicates = control<QCheckBox>(dialog, QStringLiteral("chkDoublons"));
+        QVERIFY(!duplicates->isChecked());
         if (okAtOnce)
             return;
         duplicates->setChecked(dropDuplicates);
@@ -152,17 +201,35 @@ void TestColumns::dialog()
     QCOMPARE(drawCount()->count(), lines.size());
 }
 
-void TestColumns::badSpreadsheetKeepsTheList()
+void TestColumns::badTableKeepsTheList_data()
 {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("reason");
+
     QFile source(fixturePath(QStringLiteral("classeur_openpyxl.xlsx")));
     QVERIFY(source.open(QIODevice::ReadOnly));
-    QByteArray bytes = source.readAll();
-    bytes.truncate(bytes.size() - 200);
-    const QString chosen = m_dir->filePath(QStringLiteral("abîmé.xlsx"));
+    QByteArray workbook = source.readAll();
+    workbook.truncate(workbook.size() - 200);
+    QTest::newRow("damaged workbook") << QStringLiteral("abîmé.xlsx") << workbook
+                                      << QStringLiteral("Impossible d'ouvrir le fichier");
+    // The quote would take every row after it into one entry.
+    QTest::newRow("unclosed quote")
+        << QStringLiteral("inscrits.csv")
+        << QByteArray("Nom;Pr\xc3\xa9nom\r\nDupont;Jean\r\nMartin;\"Paul\r\nPetit;Zo\xc3\xa9\r\n")
+        << QStringLiteral("Impossible d'ouvrir le fichier : un guillemet ouvert à la ligne 3 "
+                          "n'est jamais fermé.");
+}
+
+void TestColumns::badTableKeepsTheList()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, reason);
+    const QString chosen = m_dir->filePath(name);
     QVERIFY(writeBytes(chosen, bytes));
     m_platform->expectOpenFile(chosen);
-    m_platform->expectWarning(QStringLiteral("Sortivo"),
-                              {QStringLiteral("Impossible d'ouvrir le fichier"), chosen});
+    m_platform->expectWarning(QStringLiteral("Sortivo"), {reason, chosen});
     button(QStringLiteral("cmdOpen"))->click();
     QVERIFY(waitForRun(*m_window, 20000));
     QCOMPARE(boxLines(*list()), oldList);

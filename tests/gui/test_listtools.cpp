@@ -4,6 +4,7 @@
 #include "support/guitest.h"
 #include "support/mainwindowcontrols.h"
 
+#include <QDialog>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -36,6 +37,7 @@ private slots:
     void openLeavesTheCountsInStep();
     void openReadsLinesUpToTheFirstEmptyOne_data();
     void openReadsLinesUpToTheFirstEmptyOne();
+    void openProposesDocumentsThenLastFile_data();
     void openProposesDocumentsThenLastFile();
     void unreadableFileKeepsTheList_data();
     void unreadableFileKeepsTheList();
@@ -186,16 +188,45 @@ void TestListTools::openReadsLinesUpToTheFirstEmptyOne()
     QCOMPARE(comboItems(*drawCount()), numberTexts(1, int(lines.size())));
 }
 
+void TestListTools::openProposesDocumentsThenLastFile_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("saveProposes");
+
+    QTest::newRow("a text list") << QStringLiteral("names.txt") << QByteArray("x\r\n")
+                                 << QStringLiteral("names.txt");
+    // Accepting the name proposed must not put the results in a table's place.
+    QTest::newRow("a CSV export") << QStringLiteral("personnel.csv")
+                                  << QByteArray("Nom;Ville\r\nDupont;Lyon\r\n")
+                                  << QStringLiteral("personnel-resultats.txt");
+    QFile workbook(QStringLiteral(SORTIVO_SHEET_FIXTURES "/classeur_libreoffice.ods"));
+    QVERIFY(workbook.open(QIODevice::ReadOnly));
+    QTest::newRow("a workbook") << QStringLiteral("personnel.ods") << workbook.readAll()
+                                << QStringLiteral("personnel-resultats.txt");
+}
+
 void TestListTools::openProposesDocumentsThenLastFile()
 {
-    QVERIFY(writeBytes(path("names.txt"), "x\r\n"));
-    m_platform->expectOpenFile(path("names.txt"),
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, saveProposes);
+    QVERIFY(writeBytes(path(name), bytes));
+    m_platform->expectOpenFile(path(name),
                                [&](const QString& proposed) { QCOMPARE(proposed, m_dir->path()); });
+    if (!name.endsWith(QLatin1String(".txt")))
+        m_platform->expectModal([](QDialog& columns) { columns.accept(); });
     button("cmdOpen")->click();
     QVERIFY(waitForRun(*m_window));
+    // Every file Open reads is in view at first; text files alone are the second choice.
+    const QStringList openFilters = m_platform->lastNameFilter().split(QStringLiteral(";;"));
+    for (const char* pattern : {"*.txt", "*.csv", "*.tsv", "*.xlsx", "*.ods"})
+        QVERIFY2(openFilters.value(0).contains(QLatin1String(pattern)), pattern);
+    QCOMPARE(openFilters.value(1), QStringLiteral("Fichiers Texte (*.txt)"));
     m_platform->expectSaveFile(
-        QString(), [&](const QString& proposed) { QCOMPARE(proposed, path("names.txt")); });
+        QString(), [&](const QString& proposed) { QCOMPARE(proposed, path(saveProposes)); });
     button("cmdSave")->click();
+    QCOMPARE(m_platform->lastNameFilter(), QStringLiteral("Fichiers Texte (*.txt)"));
 }
 
 void TestListTools::unreadableFileKeepsTheList_data()
@@ -264,20 +295,50 @@ void TestListTools::saveOverExistingFileAsks_data()
 {
     QTest::addColumn<bool>("replace");
     QTest::addColumn<QString>("name");
-    QTest::newRow("no keeps it") << false << QStringLiteral("old.txt");
-    QTest::newRow("yes replaces it") << true << QStringLiteral("old.txt");
-    QTest::newRow("hidden file is seen too") << false << QStringLiteral(".hidden.txt");
+    QTest::addColumn<QByteArray>("old");
+    // Asked with No the default, where one Enter must not lose a workbook.
+    QTest::addColumn<QString>("riskyQuestion");
+
+    const QByteArray text("previous content\r\nwith two lines\r\n");
+    QTest::newRow("no keeps it") << false << QStringLiteral("old.txt") << text << QString();
+    QTest::newRow("yes replaces it") << true << QStringLiteral("old.txt") << text << QString();
+    QTest::newRow("hidden file is seen too")
+        << false << QStringLiteral(".hidden.txt") << text << QString();
+    QTest::newRow("UTF-16 text is text") << true << QStringLiteral("old.txt")
+                                         << QByteArray("\xff\xfe"
+                                                       "a\0\r\0\n\0",
+                                                       8)
+                                         << QString();
+    const QString workbook = QStringLiteral(
+        "« personnel.ods » est un classeur, pas un fichier texte. Le remplacer par les "
+        "résultats ?");
+    QTest::newRow("a workbook, no keeps it") << false << QStringLiteral("personnel.ods")
+                                             << QByteArray("PK\x03\x04\x14\0\0\0", 8) << workbook;
+    QTest::newRow("a workbook, yes replaces it")
+        << true << QStringLiteral("personnel.ods") << QByteArray("PK\x03\x04\x14\0\0\0", 8)
+        << workbook;
+    QTest::newRow("a CSV export by its name")
+        << false << QStringLiteral("inscrits.CSV") << QByteArray("Nom;Ville\r\nDupont;Lyon\r\n")
+        << QStringLiteral("« inscrits.CSV » est un classeur, pas un fichier texte. Le remplacer "
+                          "par les résultats ?");
+    QTest::newRow("a workbook under another name")
+        << false << QStringLiteral("liste") << QByteArray("PK\x03\x04\x14\0\0\0", 8)
+        << QStringLiteral("« liste » n'est pas un fichier texte. Le remplacer par les résultats ?");
 }
 
 void TestListTools::saveOverExistingFileAsks()
 {
     QFETCH(bool, replace);
     QFETCH(QString, name);
-    const QByteArray old("previous content\r\nwith two lines\r\n");
+    QFETCH(QByteArray, old);
+    QFETCH(QString, riskyQuestion);
     QVERIFY(writeBytes(path(name), old));
     setBoxLines(*results(), {QStringLiteral("new")});
     m_platform->expectSaveFile(path(name));
-    m_platform->expectYesNo(overwriteQuestion, replace);
+    if (riskyQuestion.isEmpty())
+        m_platform->expectYesNo(overwriteQuestion, replace);
+    else
+        m_platform->expectYesNoDefaultNo(riskyQuestion, replace);
     button("cmdSave")->click();
     QCOMPARE(readBytes(path(name)), replace ? QByteArray("new\r\n") : old);
 }

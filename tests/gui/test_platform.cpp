@@ -29,21 +29,25 @@ private slots:
 void TestPlatform::questionAnswers_data()
 {
     QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("defaultNo");
     QTest::addColumn<bool>("yes");
 
-    QTest::newRow("late click on Yes") << "late click Yes" << true;
-    QTest::newRow("late click on No") << "late click No" << false;
+    QTest::newRow("late click on Yes") << "late click Yes" << false << true;
+    QTest::newRow("late click on No") << "late click No" << false << false;
     QTest::newRow("a click at once is ignored, a late one answers")
-        << "early click Yes, late click No" << false;
+        << "early click Yes, late click No" << false << false;
     QTest::newRow("a double click at once is ignored")
-        << "early double click Yes, late click No" << false;
-    QTest::newRow("Enter at once takes the default button") << "key Enter" << true;
-    QTest::newRow("Escape at once is No") << "key Escape" << false;
+        << "early double click Yes, late click No" << false << false;
+    QTest::newRow("Enter at once takes the default button") << "key Enter" << false << true;
+    QTest::newRow("Escape at once is No") << "key Escape" << false << false;
+    QTest::newRow("No the default: Enter is No") << "key Enter" << true << false;
+    QTest::newRow("No the default: a late click on Yes") << "late click Yes" << true << true;
 }
 
 void TestPlatform::questionAnswers()
 {
     QFETCH(QString, how);
+    QFETCH(bool, defaultNo);
     QFETCH(bool, yes);
 
     QtPlatform platform;
@@ -52,7 +56,7 @@ void TestPlatform::questionAnswers()
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         QVERIFY(box);
         QCOMPARE(box->text(), question);
-        QCOMPARE(box->defaultButton(), box->button(QMessageBox::Yes));
+        QCOMPARE(box->defaultButton(), box->button(defaultNo ? QMessageBox::No : QMessageBox::Yes));
         QAbstractButton* yesButton = box->button(QMessageBox::Yes);
         QAbstractButton* noButton = box->button(QMessageBox::No);
         if (how.startsWith(QLatin1String("early click Yes"))) {
@@ -76,7 +80,8 @@ void TestPlatform::questionAnswers()
                           Qt::LeftButton);
         checked = true;
     });
-    const bool answer = platform.askYesNo(nullptr, question);
+    const bool answer = defaultNo ? platform.askYesNoDefaultNo(nullptr, question)
+                                  : platform.askYesNo(nullptr, question);
     QVERIFY(checked);
     QCOMPARE(answer, yes);
 }

@@ -27,6 +27,13 @@ void FakePlatform::expectYesNo(const QRegularExpression& pattern, bool answer, Q
     m_script.push_back(std::move(step));
 }
 
+void FakePlatform::expectYesNoDefaultNo(const QString& text, bool answer)
+{
+    Step step = makeStep(Kind::YesNoDefaultNo, {text});
+    step.yes = answer;
+    m_script.push_back(std::move(step));
+}
+
 void FakePlatform::expectYesNoCancel(const QString& text, Answer answer)
 {
     Step step = makeStep(Kind::YesNoCancel, {text});
@@ -128,6 +135,16 @@ bool FakePlatform::askYesNo(QWidget*, const QString& text)
     return step->yes;
 }
 
+bool FakePlatform::askYesNoDefaultNo(QWidget*, const QString& text)
+{
+    const auto step =
+        next(Kind::YesNoDefaultNo, QStringLiteral("question \"%1\", No the default").arg(text));
+    if (!step)
+        return false;
+    checkWords(*step, {text});
+    return step->yes;
+}
+
 Platform::Answer FakePlatform::askYesNoCancel(QWidget*, const QString& text)
 {
     const auto step = next(Kind::YesNoCancel, QStringLiteral("question \"%1\"").arg(text));
@@ -166,8 +183,10 @@ std::optional<QString> FakePlatform::askText(QWidget*, const QString& title, con
     return step->answer;
 }
 
-QString FakePlatform::askOpenFileName(QWidget*, const QString& proposedPath, const QString&)
+QString FakePlatform::askOpenFileName(QWidget*, const QString& proposedPath,
+                                      const QString& nameFilter)
 {
+    m_nameFilter = nameFilter;
     const auto step = next(Kind::OpenFile, QStringLiteral("open dialog"));
     if (!step)
         return {};
@@ -176,8 +195,10 @@ QString FakePlatform::askOpenFileName(QWidget*, const QString& proposedPath, con
     return *step->answer;
 }
 
-QString FakePlatform::askSaveFileName(QWidget*, const QString& proposedPath, const QString&)
+QString FakePlatform::askSaveFileName(QWidget*, const QString& proposedPath,
+                                      const QString& nameFilter)
 {
+    m_nameFilter = nameFilter;
     const auto step = next(Kind::SaveFile, QStringLiteral("save dialog"));
     if (!step)
         return {};

@@ -18,6 +18,8 @@ public:
     // A question whose words hold figures the test cannot know: they must match `pattern`,
     // and `asked` gets them.
     void expectYesNo(const QRegularExpression& pattern, bool answer, QString* asked = nullptr);
+    // A question whose default button is No.
+    void expectYesNoDefaultNo(const QString& text, bool answer);
     void expectYesNoCancel(const QString& text, Answer answer);
     void expectInformation(const QString& title, const QString& text);
     // The warning's text must contain every fragment (a file's path, say).
@@ -45,9 +47,12 @@ public:
     // True when every scripted call came and nothing else did.
     bool done() const { return m_script.empty() && !m_failed; }
     bool busy() const { return m_busy; }
+    // The filters the last file dialog offered, ";;" between them, the first shown first.
+    const QString& lastNameFilter() const { return m_nameFilter; }
     int busyChanges() const { return m_busyChanges; }
 
     bool askYesNo(QWidget* parent, const QString& text) override;
+    bool askYesNoDefaultNo(QWidget* parent, const QString& text) override;
     Answer askYesNoCancel(QWidget* parent, const QString& text) override;
     void showInformation(QWidget* parent, const QString& title, const QString& text) override;
     void showWarning(QWidget* parent, const QString& title, const QString& text) override;
@@ -67,6 +72,7 @@ public:
 private:
     enum class Kind {
         YesNo,
+        YesNoDefaultNo,
         YesNoCancel,
         Information,
         Warning,
@@ -101,5 +107,6 @@ private:
     bool m_failed = false;
     bool m_busy = false;
     int m_busyChanges = 0;
+    QString m_nameFilter;
     FailingFiles m_files;
 };
