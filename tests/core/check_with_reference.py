@@ -192,5 +192,22 @@ for name, typed, said in TICKETS if page else []:
     ok = all(s in answer for s in said) and page.fits()
     print(("ok   " if ok else "FAIL ") + f"Mon billet, {name}, {typed!r}: {answer!r}")
     failures += not ok
+# What the record tells of the event lies outside the randomness: the page shows it, in local time,
+# and gives the verdict it gives without it.
+if page:
+    kept = folder / "accepted-communicated-list-kept.json"
+    event = folder / "event.json"
+    event.write_text('{"evenement": {"titre": "Tombola de l\'école", "lieu": "Préau, Lyon", "temoins": '
+                     '[{"nom": "Anne Leroy", "qualite": "commissaire de justice"}]}, "reprises": '
+                     '[{"interruption": "2026-12-07T19:41:00Z", "reprise": "2026-12-07T19:43:00Z"}], '
+                     + kept.read_text(encoding="utf-8")[1:], encoding="utf-8")
+    without = page.verdict(kept)[0]
+    line = page.verdict(event)[0]
+    told = page.driver.execute_script("return document.getElementById('evenement').innerText")
+    said = ["Tombola de l'école", "Lieu : Préau, Lyon", "Anne Leroy, commissaire de justice",
+            "Séance interrompue le 7 décembre 2026 à 20:41:00 et reprise à 20:43:00 (UTC+01:00)."]
+    ok = line == without and all(s in told for s in said) and page.fits()
+    print(("ok   " if ok else "FAIL ") + f"the event's details: {told!r}")
+    failures += not ok
 if failures:
-    sys.exit(f"{failures} of {len(records) + len(TICKETS)} checks failed")
+    sys.exit(f"{failures} checks of {len(records) + len(TICKETS) + 1} failed")
