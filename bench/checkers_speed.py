@@ -2,7 +2,9 @@
 """Times the record checkers on the record of a draw of all of 1,000,000 entries, made with
 `sortivo tirer --pv`: wall time, processor time and peak memory of each, as /usr/bin/time -v
 gives them; and the web page in headless Chromium, from the file given to its chooser to its
-verdict, when Selenium is there (Debian's python3-selenium: run it with /usr/bin/python3).
+verdict, when Selenium is there (Debian's python3-selenium: run it with /usr/bin/python3), then
+two tickets looked up in its "Mon billet": the first one right after the verdict, while the page
+may still be folding the entries for the search, the second one after it.
 
 Usage: bench/checkers_speed.py [BUILD_DIR]   (default: build)
 """
@@ -26,7 +28,8 @@ def measured(command):
 
 
 def page_seconds(record, profile):
-    """From the record given to the page's file chooser to its verdict, and the verdict."""
+    """From the record given to the page's file chooser to its verdict, the verdict, and the
+    milliseconds of two searches in "Mon billet"."""
     from selenium import webdriver
     from selenium.webdriver.chrome.service import Service
     from selenium.webdriver.common.by import By
@@ -44,7 +47,16 @@ def page_seconds(record, profile):
         verdict = driver.find_element(By.ID, "verdict")
         WebDriverWait(driver, 600, poll_frequency=0.05).until(
             lambda _: verdict.get_attribute("data-fini") == "oui")
-        return time.monotonic() - start, verdict.get_attribute("textContent")
+        seconds = time.monotonic() - start
+        searches = driver.execute_script("""
+            const field = document.getElementById("monBillet"), times = [];
+            for (const ticket of arguments[0]) {
+              const start = performance.now();
+              field.value = ticket; field.dispatchEvent(new Event("input"));
+              times.push(performance.now() - start);
+            }
+            return times;""", ["Participant n° 123456", "participant n° 654321"])
+        return seconds, verdict.get_attribute("textContent"), searches
     finally:
         driver.quit()
 
@@ -66,5 +78,6 @@ with tempfile.TemporaryDirectory() as folder:
         import selenium  # noqa: F401
     except ImportError:
         sys.exit("web page: not timed, Selenium is missing (python3-selenium, /usr/bin/python3)")
-    wall, verdict = page_seconds(record, folder / "profile")
+    wall, verdict, searches = page_seconds(record, folder / "profile")
     print(f"{'web page, Chromium':22} {wall:6.2f} s wall  {verdict}")
+    print(f"{'Mon billet':22} first ticket {searches[0]:.0f} ms, next {searches[1]:.0f} ms")

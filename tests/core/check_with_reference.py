@@ -7,7 +7,9 @@ Usage: check_with_reference.py WRITER FOLDER --python CHECKER.py --sortivo PROGR
 
 With --page, the web page checks every record too, in headless Chromium driven by Selenium,
 given each file through its file chooser and one record pasted into its text box; its own
-known-answer tests of its hashing must pass first.
+known-answer tests of its hashing must pass first. The page is a phone's, 360 by 740 pixels in
+Paris: its plain sentence must say what the verdict says, nothing may be wider than the screen,
+and "Mon billet" must find an entrant's ticket, or not, as TICKETS says.
 """
 import argparse, atexit, os, pathlib, subprocess, sys, tempfile
 
@@ -15,6 +17,28 @@ import argparse, atexit, os, pathlib, subprocess, sys, tempfile
 LARGEST_RECORD = 2 * (256 * 1024 * 1024 + 5_000_000 * 16)
 # A conforming record's headline, which says whether warnings follow it.
 ACCEPTED, RESERVED = "CONFORME : ", "CONFORME AVEC RÉSERVES : "
+# The page's plain sentences: a verdict without reserves, and the start of a refusal.
+VERIFIED = ("Ce tirage est vérifié : les gagnants découlent du hasard annoncé avant le tirage, et "
+            "personne ne pouvait les choisir.")
+REFUSED = "Ce procès-verbal ne correspond pas au tirage annoncé : "
+# What an entrant types in "Mon billet" once the record is checked, and what the answer must say.
+# Runs are dated 20:00 UTC, 21:00 in Paris in December.
+TICKETS = [
+    ("accepted-communicated-list-kept", "eleve 19", [
+        "Dans la liste rendue publique avant le tirage : oui, dans 1 entrée sur 20 : « Élève 19 ».",
+        "« Élève 19 » : tirage n° 1, 1er tiré, le 7 décembre 2026 à 21:00:00 (UTC+01:00)."]),
+    ("accepted-communicated-list-kept", "ÉLÈVE 14", ["« Élève 14 » : tirage n° 2, 1er tiré (équipe n° 1),"]),
+    ("accepted-communicated-list-kept", "Zorglub", [
+        "Pas dans la liste rendue publique avant le tirage : aucune de ses 20 entrées ne contient « Zorglub ».",
+        "Tiré au sort : non, « Zorglub » n'est dans aucun des 20 résultats."]),
+    # A whole word: ticket n1 is not n1252.
+    ("accepted-stopped", "N1", ["Dans la liste du premier tirage (elle n'a pas été rendue publique avant le "
+                                "tirage) : oui, dans 1 entrée sur 1500 : « n1 ».", "Tiré au sort : non,"]),
+    ("accepted-every-mode", "lot 3", [
+        "Pas dans la liste rendue publique avant le tirage",
+        "« Lot 3 » : tirage n° 5, 3e tiré, le 7 décembre 2026 à 21:00:00 (UTC+01:00) ; ce tirage a été "
+        "fait sur une autre liste que celle rendue publique."]),
+]
 
 arguments = argparse.ArgumentParser()
 arguments.add_argument("writer")
@@ -73,8 +97,12 @@ class Page:
                      "--disable-background-networking", "--disable-component-update", "--disable-sync",
                      f"--user-data-dir={profile}"):
             chromium.add_argument(flag)
-        self.driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=chromium)
+        service = Service("/usr/bin/chromedriver", env={**os.environ, "TZ": "Europe/Paris"})
+        self.driver = webdriver.Chrome(service=service, options=chromium)
+        self.driver.set_window_size(360, 740)
         self.driver.get(pathlib.Path(page).resolve().as_uri())
+        if (width := self.driver.execute_script("return innerWidth")) != 360:
+            sys.exit(f"the page's window is {width} pixels wide, not a phone's 360")
 
     def known_answers(self):
         return self.driver.execute_script("return autotest()")
@@ -89,7 +117,8 @@ class Page:
         if pasted is None:
             d.find_element(By.ID, "fichier").send_keys(str(record))
         else:
-            d.execute_script("document.getElementById('texte').value = arguments[0];", pasted)
+            d.execute_script("document.getElementById('coller').open = true;"
+                             "document.getElementById('texte').value = arguments[0];", pasted)
             d.find_element(By.ID, "verifier").click()
         WebDriverWait(d, 300).until(
             lambda d: d.find_element(By.ID, "verdict").get_attribute("data-fini") == "oui")
@@ -97,8 +126,33 @@ class Page:
         consistent = line.startswith(RESERVED if warnings else ACCEPTED) or (
             line.startswith("NON CONFORME : ") and not warnings)
         consistent &= all(w.startswith("ATTENTION : ") for w in warnings)
+        consistent &= self.fits()
+        # The plain sentence comes first and says what the verdict says, in other words.
+        plain = d.find_element(By.ID, "verdictClair").get_attribute("textContent")
+        if line.startswith("NON CONFORME : "):
+            consistent &= plain == REFUSED + line.removeprefix("NON CONFORME : ")
+        elif line.startswith(ACCEPTED + "0 tirage "):
+            consistent &= plain.startswith("Ce procès-verbal ne contient aucun tirage")
+        else:
+            consistent &= plain.startswith(VERIFIED) != bool(warnings)
+            consistent &= plain.startswith("Ce tirage est vérifié avec ") == bool(warnings)
+        if not consistent:
+            print(f"     page said: {plain!r}")
         invalid = "NON CONFORME : le fichier n'est pas un JSON valide ("
         return (invalid if line.startswith(invalid) else line), warnings, consistent
+
+    def fits(self):
+        return self.driver.execute_script(
+            "return document.documentElement.scrollWidth <= innerWidth")
+
+    def ticket(self, typed):
+        """The answer of "Mon billet" to `typed`, typed key by key."""
+        from selenium.webdriver.common.by import By
+
+        field = self.driver.find_element(By.ID, "monBillet")
+        field.clear()
+        field.send_keys(typed)
+        return self.driver.find_element(By.ID, "monBilletReponse").get_attribute("innerText")
 
 
 profile = tempfile.TemporaryDirectory()
@@ -132,5 +186,28 @@ for record in records:
     print(("ok   " if ok else "FAIL ") + record.name + ": " + " | ".join(
         f"{name}: {line[:200]}" for name, line in lines.items()))
     failures += not ok
+for name, typed, said in TICKETS if page else []:
+    page.verdict(folder / f"{name}.json")
+    answer = page.ticket(typed)
+    ok = all(s in answer for s in said) and page.fits()
+    print(("ok   " if ok else "FAIL ") + f"Mon billet, {name}, {typed!r}: {answer!r}")
+    failures += not ok
+# What the record tells of the event lies outside the randomness: the page shows it, in local time,
+# and gives the verdict it gives without it.
+if page:
+    kept = folder / "accepted-communicated-list-kept.json"
+    event = folder / "event.json"
+    event.write_text('{"evenement": {"titre": "Tombola de l\'école", "lieu": "Préau, Lyon", "temoins": '
+                     '[{"nom": "Anne Leroy", "qualite": "commissaire de justice"}]}, "reprises": '
+                     '[{"interruption": "2026-12-07T19:41:00Z", "reprise": "2026-12-07T19:43:00Z"}], '
+                     + kept.read_text(encoding="utf-8")[1:], encoding="utf-8")
+    without = page.verdict(kept)[0]
+    line = page.verdict(event)[0]
+    told = page.driver.execute_script("return document.getElementById('evenement').innerText")
+    said = ["Tombola de l'école", "Lieu : Préau, Lyon", "Anne Leroy, commissaire de justice",
+            "Séance interrompue le 7 décembre 2026 à 20:41:00 et reprise à 20:43:00 (UTC+01:00)."]
+    ok = line == without and all(s in told for s in said) and page.fits()
+    print(("ok   " if ok else "FAIL ") + f"the event's details: {told!r}")
+    failures += not ok
 if failures:
-    sys.exit(f"{failures} of {len(records)} records checked wrongly")
+    sys.exit(f"{failures} checks of {len(records) + len(TICKETS) + 1} failed")
