@@ -5,8 +5,9 @@
 #include "draw/entryblocks.h"
 #include "screen/screenwindow.h"
 
+#include <QApplication>
 #include <QCheckBox>
-#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -224,12 +225,9 @@ void ScreenController::refresh()
     if (!m_window->isVisible())
         return;
     const int lines = resultLines();
-    if (m_revealed && lines < m_rollLast) {
-        // The results the roll was revealing are gone (cleared, edited): nothing is left to show.
-        m_roll.stop();
-        m_revealed.reset();
-        m_window->setSkipKeysEnabled(false);
-    }
+    // The results the roll was revealing are gone (cleared, edited): nothing is left to show.
+    if (m_revealed && lines < m_rollLast)
+        stopRoll();
     const int shown = std::min(lines, m_revealed.value_or(lines));
 
     QListWidget* list = m_window->lstEcranResultats;
@@ -317,7 +315,8 @@ void ScreenController::startRoll(int firstNew, int last)
     m_revealed = firstNew - 1;
     m_rollLast = last;
     m_rollDelays = rollDelays(std::min(rollPerResultMs, rollPerRunMs / (last - firstNew + 1)));
-    m_window->setSkipKeysEnabled(true);
+    // The keys are heard wherever the focus is, even on the button that drew.
+    qApp->installEventFilter(this);
     nextRollResult();
 }
 
@@ -350,10 +349,38 @@ void ScreenController::endRoll()
 {
     if (!m_revealed)
         return;
+    stopRoll();
+    refresh();
+}
+
+void ScreenController::stopRoll()
+{
     m_roll.stop();
     m_revealed.reset();
-    m_window->setSkipKeysEnabled(false);
-    refresh();
+    qApp->removeEventFilter(this);
+}
+
+bool ScreenController::eventFilter(QObject* watched, QEvent* event)
+{
+    // Installed on the application while a roll runs only.
+    const QEvent::Type type = event->type();
+    // A roll nobody sees any more is over.
+    if (watched == m_window && type == QEvent::Hide)
+        endRoll();
+    if (type != QEvent::KeyPress && type != QEvent::ShortcutOverride)
+        return false;
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key != Qt::Key_Space && key != Qt::Key_Return && key != Qt::Key_Enter)
+        return false;
+    const auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || (widget->window() != m_window && widget->window() != m_owner->window()))
+        return false;
+    // Taken from any shortcut, so that the key itself comes here, and kept from the widget
+    // with the focus: a draw button would draw again, a box would take a space.
+    event->accept();
+    if (type == QEvent::KeyPress)
+        endRoll();
+    return true;
 }
 
 QPushButton* addScreenButton(QWidget* bar, QWidget* link, QPushButton* cmdPreuve)

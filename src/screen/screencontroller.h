@@ -43,6 +43,14 @@ public:
     void runBegun();
     void runEnded(int draws);
 
+    // While the reveal's roll runs, Space and Enter in this window or in the owner's end it
+    // and do nothing else; so does a click on the screen.
+    bool rolling() const { return m_revealed.has_value(); }
+    void endRoll();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 signals:
     // The screen shows the commitment: from now on the audience may have seen it.
     void commitmentShown();
@@ -59,7 +67,7 @@ private:
     void startRoll(int firstNew, int last);
     void nextRollResult();
     void rollStep();
-    void endRoll();
+    void stopRoll();
     QStringList rollPool(int firstNew, int last) const;
 
     QWidget* m_owner;

@@ -105,7 +105,6 @@ ScreenWindow::ScreenWindow(QWidget* owner) : QWidget(owner, Qt::Window)
         action->setShortcutContext(Qt::WindowShortcut);
         connect(action, &QAction::triggered, this, slot);
         addAction(action);
-        return action;
     };
     addKeys({QKeySequence(Qt::Key_F11)}, &ScreenWindow::toggleFullScreen);
     addKeys({QKeySequence(Qt::Key_Escape)}, [this] {
@@ -114,10 +113,6 @@ ScreenWindow::ScreenWindow(QWidget* owner) : QWidget(owner, Qt::Window)
         else
             close();
     });
-    m_skip = addKeys(
-        {QKeySequence(Qt::Key_Space), QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)},
-        &ScreenWindow::skipAsked);
-    m_skip->setEnabled(false);
 
     m_pointerRest.setSingleShot(true);
     m_pointerRest.setInterval(pointerRestMs);
@@ -133,11 +128,6 @@ void ScreenWindow::toggleFullScreen()
         showNormal();
     else
         showFullScreen();
-}
-
-void ScreenWindow::setSkipKeysEnabled(bool enabled)
-{
-    m_skip->setEnabled(enabled);
 }
 
 bool ScreenWindow::eventFilter(QObject* watched, QEvent* event)

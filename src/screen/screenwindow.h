@@ -3,7 +3,6 @@
 #include <QTimer>
 #include <QWidget>
 
-class QAction;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -23,8 +22,6 @@ public:
     // The part the audience sees, under the settings.
     QWidget* view() const { return m_view; }
     void toggleFullScreen();
-    // Space and Enter end the reveal while one goes on, and type as usual otherwise.
-    void setSkipKeysEnabled(bool enabled);
 
     QLineEdit* txtEcranTitre;
     QPlainTextEdit* txtLots;
@@ -41,6 +38,7 @@ public:
     static constexpr int pointerRestMs = 2000;
 
 signals:
+    // A click on the view: it ends the reveal.
     void skipAsked();
     // The view changed size: its texts must be fitted again.
     void viewResized();
@@ -54,6 +52,5 @@ private:
 
     QWidget* m_strip;
     QWidget* m_view;
-    QAction* m_skip;
     QTimer m_pointerRest;
 };

@@ -90,6 +90,7 @@ private slots:
     void fitRules();
     void nothingCutOrCovered();
     void contrastIsAAA();
+    void spaceEndsTheReveal_data();
 
 private:
     QWidget& drivenWindow() const override { return *m_window; }
@@ -468,23 +469,72 @@ void TestScreen::revealEndsOnTheResult()
     button(QStringLiteral("cmdPreuve"))->click();
 }
 
+void TestScreen::spaceEndsTheReveal_data()
+{
+    QTest::addColumn<std::function<void(TestScreen&)>>("act");
+
+    const auto row = [](const char* name, std::function<void(TestScreen&)> act) {
+        QTest::newRow(name) << act;
+    };
+    row("space on the screen", [](TestScreen& t) { QTest::keyClick(t.screen(), Qt::Key_Space); });
+    row("enter on the screen", [](TestScreen& t) { QTest::keyClick(t.screen(), Qt::Key_Return); });
+    row("space in the screen's title", [](TestScreen& t) {
+        QTest::keyClick(control<QLineEdit>(*t.screen(), QStringLiteral("txtEcranTitre")),
+                        Qt::Key_Space);
+    });
+    row("click on the screen", [](TestScreen& t) {
+        QTest::mouseClick(control<QWidget>(*t.screen(), QStringLiteral("vueEcran")),
+                          Qt::LeftButton);
+    });
+    // The focus stays on the button that drew.
+    row("space on the draw button", [](TestScreen& t) {
+        QApplication::setActiveWindow(t.m_window.get());
+        t.go(1)->setFocus();
+        QTest::keyClick(t.go(1), Qt::Key_Space);
+    });
+    row("enter in the list", [](TestScreen& t) {
+        QApplication::setActiveWindow(t.m_window.get());
+        t.list()->setFocus();
+        QTest::keyClick(t.list(), Qt::Key_Enter);
+    });
+    row("click on a draw button", [](TestScreen& t) { t.go(1)->click(); });
+    row("click on draw all", [](TestScreen& t) { t.go(2)->click(); });
+}
+
 void TestScreen::spaceEndsTheReveal()
 {
-    openScreen(true);
+    QFETCH(std::function<void(TestScreen&)>, act);
+
+    openScreen();
     setBoxLines(*list(), numberedNames(8));
     go(1)->click();
+    animation()->setChecked(true);
     drawCount()->setCurrentIndex(2);
     m_platform->expectYesNo(QStringLiteral("Effacer d'abord les résultats ?"), false);
     go(0)->click();
     QVERIFY(items().size() < 4);
-    QTest::keyClick(screen(), Qt::Key_Space);
+    const QString listText = list()->toPlainText();
+    const QString title = control<QLineEdit>(*screen(), QStringLiteral("txtEcranTitre"))->text();
+
+    act(*this);
+    // The roll is over, and nothing else happened.
     const QStringList lines = boxLines(*results());
     QCOMPARE(lines.size(), 4);
+    QCOMPARE(m_window->proof().runs().size(), std::size_t(2));
+    QCOMPARE(list()->toPlainText(), listText);
+    QCOMPARE(control<QLineEdit>(*screen(), QStringLiteral("txtEcranTitre"))->text(), title);
     QCOMPARE(items().size(), 4);
     QCOMPARE(shown("lblEcranGagnant"), lines.back());
-    // Without the box checked, results show at once.
+
+    // The keys type again, and the next click draws; without the box checked, results show at
+    // once.
+    list()->moveCursor(QTextCursor::End);
+    QTest::keyClick(list(), Qt::Key_Space);
+    QCOMPARE(list()->toPlainText(), listText + u' ');
+    QTest::keyClick(list(), Qt::Key_Backspace);
     animation()->setChecked(false);
     go(1)->click();
+    QCOMPARE(boxLines(*results()).size(), 5);
     QCOMPARE(items().size(), 5);
 }
 
