@@ -17,6 +17,7 @@
 #include <QRandomGenerator>
 #include <QScreen>
 #include <QTextBlock>
+#include <QTextBoundaryFinder>
 #include <QTextDocument>
 
 #include <algorithm>
@@ -32,6 +33,9 @@ constexpr int rollPerRunMs = 6000;
 // Names the roll runs through, besides the run's own results.
 constexpr int rollSampleSize = 30;
 constexpr int shownResults = 100;
+// Of a longer text only this many characters are laid out: an entry of 100,000 characters
+// would take the window most of a second, and be drawn too small to see.
+constexpr qsizetype shownChars = 300;
 
 QFont screenFont(bool strong)
 {
@@ -68,11 +72,48 @@ QString countText(int drawn, int left)
              figures(left), left > 1 ? QStringLiteral("restants") : QStringLiteral("restant"));
 }
 
+QString plural(int count, const QString& one, const QString& many)
+{
+    return figures(count) + u' ' + (count > 1 ? many : one);
+}
+
 // A line typed with Shift+Enter holds a separator of its own; on the screen it reads as a space.
 QString oneLine(QString text)
 {
     text.replace(QChar::LineSeparator, u' ');
     return text;
+}
+
+// A text as the screen shows it: on one line, and of a longer one its first `maxChars`
+// characters, then its length. The cut keeps a letter with its accents and a group of emoji
+// whole, and whatever direction the beginning sets is closed before the length, which reads
+// left to right.
+QString shownText(const QString& text, qsizetype maxChars = shownChars)
+{
+    // A character takes one or two UTF-16 units.
+    if (text.size() <= maxChars)
+        return oneLine(text);
+    qsizetype chars = 0;
+    qsizetype cut = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isLowSurrogate() && i > 0 && text[i - 1].isHighSurrogate())
+            continue;
+        if (chars++ == maxChars)
+            cut = i;
+    }
+    if (chars <= maxChars)
+        return oneLine(text);
+    // Whether a character begins at the cut depends on the characters before it and the next.
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text.left(cut + 2));
+    graphemes.setPosition(cut);
+    if (!graphemes.isAtBoundary()) {
+        // A letter with more accents than fit is cut among them.
+        const qsizetype before = graphemes.toPreviousBoundary();
+        if (before > 0)
+            cut = before;
+    }
+    return QChar(0x2068) + oneLine(text.left(cut)) + QChar(0x2069) + QStringLiteral("… (") +
+           plural(int(chars), QStringLiteral("caractère"), QStringLiteral("caractères")) + u')';
 }
 
 // The delays between the names of one result's roll: quick at first, slowing down, `total` in
@@ -208,14 +249,15 @@ int ScreenController::resultLines() const
 
 QString ScreenController::resultLine(int number) const
 {
-    return oneLine(m_sources.results.findBlockByNumber(number - 1).text());
+    return m_sources.results.findBlockByNumber(number - 1).text();
 }
 
 QString ScreenController::prize(int number) const
 {
     const QTextDocument* lots = m_window->txtLots->document();
-    return number <= lots->blockCount() ? lots->findBlockByNumber(number - 1).text().trimmed()
-                                        : QString();
+    return number <= lots->blockCount()
+               ? shownText(lots->findBlockByNumber(number - 1).text().trimmed())
+               : QString();
 }
 
 void ScreenController::refresh()
@@ -238,9 +280,9 @@ void ScreenController::refresh()
     QTextBlock block = m_sources.results.findBlockByNumber(first - 1);
     for (int k = first; k <= shown; ++k, block = block.next()) {
         const QString lot = prize(k);
-        list->addItem(lot.isEmpty()
-                          ? QStringLiteral("%1. %2").arg(k).arg(oneLine(block.text()))
-                          : QStringLiteral("%1. %2 : %3").arg(k).arg(lot, oneLine(block.text())));
+        const QString line = shownText(block.text());
+        list->addItem(lot.isEmpty() ? QStringLiteral("%1. %2").arg(k).arg(line)
+                                    : QStringLiteral("%1. %2 : %3").arg(k).arg(lot, line));
     }
     list->scrollToBottom();
     fitLabels();
@@ -269,7 +311,7 @@ void ScreenController::fitLabels()
     const QString winner = m_revealed ? m_rollText : (shown > 0 ? resultLine(shown) : QString());
 
     const QFont plain = screenFont(false);
-    fit(w.lblEcranTitre, w.txtEcranTitre->text(), boxes.title, screenFont(true));
+    fit(w.lblEcranTitre, shownText(w.txtEcranTitre->text()), boxes.title, screenFont(true));
     fit(w.lblEcranEngagement,
         m_commitment.isEmpty()
             ? QString()
@@ -283,7 +325,20 @@ void ScreenController::fitLabels()
     fit(w.lblEcranLot,
         lot.isEmpty() ? QString() : QStringLiteral("Lot %1 : %2").arg(latest).arg(lot), boxes.prize,
         plain);
-    fit(w.lblEcranGagnant, winner, boxes.winner, screenFont(true));
+    // The winner is never drawn smaller than the results under it: of an entry too long for
+    // that, less is shown.
+    const QFont strong = screenFont(true);
+    qsizetype winnerChars = shownChars;
+    FittedText fittedWinner = fitText(shownText(winner, winnerChars), strong, boxes.winner);
+    while (fittedWinner.pixelSize < boxes.resultsPixels && winnerChars > 20) {
+        winnerChars /= 2;
+        fittedWinner = fitText(shownText(winner, winnerChars), strong, boxes.winner);
+    }
+    QFont winnerFont = strong;
+    winnerFont.setPixelSize(fittedWinner.pixelSize);
+    w.lblEcranGagnant->setFont(winnerFont);
+    w.lblEcranGagnant->setText(fittedWinner.text);
+    w.lblEcranGagnant->setGeometry(boxes.winner.box);
     fit(w.lblEcranCompte, countText(lines, m_sources.listEntries.entryCount()), boxes.count, plain);
 
     QFont listFont = plain;
@@ -301,8 +356,8 @@ QStringList ScreenController::rollPool(int firstNew, int last) const
         pool << resultLine(k);
     const int left = m_sources.list.isEmpty() ? 0 : m_sources.list.blockCount();
     for (int i = 0; i < std::min(left, rollSampleSize); ++i) {
-        const QString entry = oneLine(
-            m_sources.list.findBlockByNumber(QRandomGenerator::global()->bounded(left)).text());
+        const QString entry =
+            m_sources.list.findBlockByNumber(QRandomGenerator::global()->bounded(left)).text();
         if (!entry.isEmpty())
             pool << entry;
     }

@@ -50,6 +50,17 @@ QString entryOf(int length, bool spaces)
     return entry;
 }
 
+// `pattern` repeated and cut to `count` code points.
+QString codePointsOf(const QString& pattern, qsizetype count)
+{
+    const QList<uint> points = pattern.toUcs4();
+    QList<char32_t> out;
+    out.reserve(count);
+    while (out.size() < count)
+        out << char32_t(points[out.size() % points.size()]);
+    return QString::fromUcs4(out.constData(), out.size());
+}
+
 // Figures as the French write them, "12 345".
 QString french(qsizetype number)
 {
@@ -91,6 +102,8 @@ private slots:
     void nothingCutOrCovered();
     void contrastIsAAA();
     void spaceEndsTheReveal_data();
+    void longEntries_data();
+    void longEntries();
 
 private:
     QWidget& drivenWindow() const override { return *m_window; }
@@ -620,6 +633,57 @@ void TestScreen::contrastIsAAA()
     const QPalette pal =
         control<QListWidget>(*screen(), QStringLiteral("lstEcranResultats"))->palette();
     QVERIFY(contrast(pal.color(QPalette::Text), pal.color(QPalette::Base)) >= 7);
+}
+
+void TestScreen::longEntries_data()
+{
+    QTest::addColumn<QString>("entry");
+
+    const auto row = [](const char* name, const QString& pattern) {
+        QTest::newRow(name) << codePointsOf(pattern, 100000);
+    };
+    row("right-to-left marks and Arabic",
+        QStringLiteral("\u200F\u202Eمحمد عبد الله\u200E \u2067سارة\u2069 "));
+    row("emoji", QStringLiteral("👩\u200D👩\u200D👧\u200D👦🎉🇫🇷😀"));
+    row("combining accents", QStringLiteral("e\u0301\u0323a\u0308\u0304o\u0302 "));
+    row("one letter", QStringLiteral("a"));
+    row("names", QStringLiteral("Marie-Claire Dupont "));
+}
+
+void TestScreen::longEntries()
+{
+    QFETCH(QString, entry);
+
+    openScreen();
+    setBoxLines(*list(), {entry});
+    go(1)->click();
+    settle();
+    QCOMPARE(results()->toPlainText(), entry);
+
+    // A bounded beginning of the entry, then its length; the same in the list of results.
+    const QString ending = QStringLiteral("… (100 000 caractères)");
+    const QStringList shownItems = items();
+    QCOMPARE(shownItems.size(), 1);
+    QVERIFY(shownItems[0].startsWith(QStringLiteral("1. ")));
+    for (const QString& text : {shown("lblEcranGagnant"), shownItems[0].mid(3)}) {
+        QVERIFY2(text.endsWith(ending), qPrintable(text.right(40)));
+        // Isolated, so that the length reads left to right whatever the beginning holds.
+        const QString isolated = text.chopped(ending.size());
+        QVERIFY(isolated.startsWith(QChar(0x2068)) && isolated.endsWith(QChar(0x2069)));
+        const QString beginning = isolated.mid(1, isolated.size() - 2);
+        QVERIFY(beginning.toUcs4().size() <= 300);
+        QVERIFY(beginning.toUcs4().size() >= 10);
+        QVERIFY(entry.startsWith(beginning));
+    }
+    // The winner is seen: in its box, never smaller than the results under it.
+    QLabel* winner = label("lblEcranGagnant");
+    QVERIFY(winner->isVisible());
+    QVERIFY(winner->rect().contains(drawnRect(winner->text(), winner->font(), winner->rect())));
+    const int listPixels =
+        screenBoxes(control<QWidget>(*screen(), QStringLiteral("vueEcran"))->size(), false)
+            .resultsPixels;
+    QVERIFY2(winner->font().pixelSize() >= listPixels,
+             qPrintable(QStringLiteral("%1 < %2").arg(winner->font().pixelSize()).arg(listPixels)));
 }
 
 QTEST_MAIN(TestScreen)
