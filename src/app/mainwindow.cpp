@@ -156,8 +156,6 @@ void MainWindow::connectScreen(QPushButton* cmdEcran)
     connect(&m_session, &DrawSession::renewed, m_screen, &ScreenController::setCommitment);
     connect(&m_session, &DrawSession::publicValueChanged, m_screen,
             &ScreenController::setPublicValue);
-    connect(m_screen, &ScreenController::commitmentShown, m_proofController,
-            &ProofController::noteShown);
     connect(m_proofController, &ProofController::showToAudience, m_screen, &ScreenController::show);
     connect(&m_session, &DrawSession::communicated, m_screen, &ScreenController::setListLine);
 }

@@ -89,11 +89,6 @@ bool ProofController::communicate(QWidget* parent)
     return true;
 }
 
-void ProofController::noteShown()
-{
-    communicate(m_window);
-}
-
 void ProofController::fill(ProofDialog& dialog)
 {
     const sortivo::ProofSession& session = m_session.proof();

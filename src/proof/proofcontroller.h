@@ -31,8 +31,6 @@ public:
     void openDialog();
     // Asked when the window closes: false when the user chose to stay.
     bool allowQuit();
-    // The commitment was shown elsewhere (on the audience's screen): it is communicated.
-    void noteShown();
     // Saves the record of a session that a crashed window left, which the user chose not to
     // take up again.
     bool saveCrashedRecord(const sortivo::ProofSession& session);

@@ -168,7 +168,6 @@ void ScreenController::show()
     }
     place();
     refresh();
-    emit commitmentShown();
 }
 
 void ScreenController::place()
@@ -200,8 +199,6 @@ void ScreenController::setCommitment(const QString& commitment)
     m_listLine.clear();
     m_sessionHasRuns = false;
     scheduleRefresh();
-    if (m_window->isVisible())
-        emit commitmentShown();
 }
 
 void ScreenController::setListLine(const QString& line)
@@ -302,7 +299,10 @@ void ScreenController::fit(QLabel* label, const QString& text, const TextRoom& r
 void ScreenController::fitLabels()
 {
     ScreenWindow& w = *m_window;
-    const ScreenBoxes boxes = screenBoxes(w.view()->size(), !m_sessionHasRuns);
+    // A commitment is shown once it is communicated, with the list it fixes: shown without
+    // that list it would prove nothing, and the screen alone does not communicate it.
+    const bool communicated = !m_commitment.isEmpty() && !m_listLine.isEmpty();
+    const ScreenBoxes boxes = screenBoxes(w.view()->size(), communicated && !m_sessionHasRuns);
     const int lines = resultLines();
     const int shown = std::min(lines, m_revealed.value_or(lines));
     // The result being rolled is announced with its prize; the names run under it.
@@ -313,11 +313,11 @@ void ScreenController::fitLabels()
     const QFont plain = screenFont(false);
     fit(w.lblEcranTitre, shownText(w.txtEcranTitre->text()), boxes.title, screenFont(true));
     fit(w.lblEcranEngagement,
-        m_commitment.isEmpty()
-            ? QString()
-            : QStringLiteral("Engagement : ") + grouped(m_commitment) +
-                  (m_listLine.isEmpty() ? QString() : QStringLiteral(" · ") + m_listLine),
+        communicated ? QStringLiteral("Engagement : ") + grouped(m_commitment) +
+                           QStringLiteral(" · ") + m_listLine
+                     : QString(),
         boxes.commitment, plain);
+    w.lblEcranEngagement->setVisible(communicated);
     fit(w.lblEcranValeur,
         m_publicValue.isEmpty() ? QString() : QStringLiteral("Valeur publique : ") + m_publicValue,
         boxes.publicValue, plain);

@@ -17,10 +17,10 @@ class QWidget;
 class RunState;
 class ScreenWindow;
 
-// The audience screen: it follows the results, the list, the commitment and the public value,
-// and reveals the results of short runs after a roll of names. It only reads: nothing it does
-// reaches the boxes or the proof session. Each change costs what changed, whatever the lists'
-// length: the boxes' last lines and counts are read, never their whole text.
+// The audience screen: it follows the results, the list, the commitment once communicated and
+// the public value, and reveals the results of short runs after a roll of names. It only reads:
+// nothing it does reaches the boxes or the proof session. Each change costs what changed,
+// whatever the lists' length: the boxes' last lines and counts are read, never their whole text.
 class ScreenController : public QObject
 {
     Q_OBJECT
@@ -37,7 +37,7 @@ public:
     void show();
     void setCommitment(const QString& commitment);
     void setPublicValue(const QString& value);
-    // The list fixed with the commitment, shown beside it.
+    // The commitment was communicated with this list line: from now on both are shown.
     void setListLine(const QString& line);
     // A draw has begun on the boxes; it has ended having drawn `draws` entries.
     void runBegun();
@@ -50,10 +50,6 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-
-signals:
-    // The screen shows the commitment: from now on the audience may have seen it.
-    void commitmentShown();
 
 private:
     void place();

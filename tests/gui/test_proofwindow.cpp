@@ -268,7 +268,9 @@ void TestProofWindow::recordSavedThenNewCommitment()
         QVERIFY(v.commitment()->text().contains(commitmentForm));
         QVERIFY(v.commitment()->text() != before);
         QVERIFY(v.runs()->toPlainText().isEmpty());
-        // The audience screen that Montrer au public opened shows the new commitment at once.
+        // Communicated as the first one was: the screen left open is no communication.
+        QVERIFY(v.publicValue()->isReadOnly());
+        v.button("cmdMontrer")->click();
         QVERIFY(!v.publicValue()->isReadOnly());
     });
 

@@ -94,7 +94,6 @@ private slots:
     void prizes();
     void longResults();
     void commitmentAndPublicValue();
-    void showingCountsAsCommunicated();
     void revealEndsOnTheResult();
     void spaceEndsTheReveal();
     void fitRules_data();
@@ -104,6 +103,8 @@ private slots:
     void spaceEndsTheReveal_data();
     void longEntries_data();
     void longEntries();
+    void commitmentOnceCommunicated_data();
+    void commitmentOnceCommunicated();
 
 private:
     QWidget& drivenWindow() const override { return *m_window; }
@@ -142,6 +143,15 @@ private:
         });
         button(QStringLiteral("cmdPreuve"))->click();
         return shownCommitment;
+    }
+
+    // "Montrer au public" in the proof dialog.
+    void showToAudience()
+    {
+        m_platform->expectModal([](QDialog& dialog) {
+            control<QPushButton>(dialog, QStringLiteral("cmdMontrer"))->click();
+        });
+        button(QStringLiteral("cmdPreuve"))->click();
     }
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -396,11 +406,18 @@ void TestScreen::longResults()
 
 void TestScreen::commitmentAndPublicValue()
 {
-    openScreen();
+    // "Montrer au public" communicates the commitment and opens the screen on it.
+    QString commitment;
+    m_platform->expectModal([&](QDialog& dialog) {
+        commitment = control<QLineEdit>(dialog, QStringLiteral("txtEngagement"))->text();
+        control<QPushButton>(dialog, QStringLiteral("cmdMontrer"))->click();
+    });
+    button(QStringLiteral("cmdPreuve"))->click();
+    QVERIFY(QTest::qWaitForWindowExposed(screen()));
+    animation()->setChecked(false);
     screen()->showFullScreen();
     settle();
-    const QString commitment = commitmentInDialog();
-    // Shown, so communicated, with the list it fixes: here the empty one.
+    // With the list it fixes: here the empty one.
     QCOMPARE(shown("lblEcranEngagement"),
              QStringLiteral("Engagement : ") + grouped(commitment) +
                  QStringLiteral(" · Liste : 0 entrée, empreinte e3b0c44298fc1c14 …"));
@@ -426,10 +443,12 @@ void TestScreen::commitmentAndPublicValue()
     const int small = label("lblEcranEngagement")->font().pixelSize();
     QVERIFY(small < large);
 
-    // A saved record: the new session's commitment, large again, and no public value yet.
+    // A saved record, and the new session's commitment shown: large again, and no public value
+    // yet.
     m_platform->expectModal([this](QDialog& dialog) {
         m_platform->expectSaveFile(m_dir->filePath(QStringLiteral("pv.json")));
         control<QPushButton>(dialog, QStringLiteral("cmdEnregistrerPV"))->click();
+        control<QPushButton>(dialog, QStringLiteral("cmdMontrer"))->click();
     });
     button(QStringLiteral("cmdPreuve"))->click();
     settle();
@@ -440,17 +459,6 @@ void TestScreen::commitmentAndPublicValue()
                             QStringLiteral(" · Liste : 1 entrée, empreinte ")));
     QVERIFY(label("lblEcranEngagement")->font().pixelSize() > small);
     QVERIFY(!label("lblEcranValeur")->isVisible());
-}
-
-void TestScreen::showingCountsAsCommunicated()
-{
-    // The audience saw the commitment on the screen: its runs are owed a record.
-    openScreen();
-    setBoxLines(*list(), {QStringLiteral("Anne"), QStringLiteral("Paul")});
-    go(1)->click();
-    m_platform->expectYesNoCancel(QStringLiteral("Enregistrer le procès-verbal avant de quitter ?"),
-                                  Platform::Answer::No);
-    QVERIFY(m_window->close());
 }
 
 void TestScreen::revealEndsOnTheResult()
@@ -602,6 +610,7 @@ void TestScreen::nothingCutOrCovered()
     QWidget* s = screen();
     if (!s->isFullScreen())
         s->showFullScreen();
+    showToAudience();
     control<QLineEdit>(*s, QStringLiteral("txtEcranTitre"))->setText(entryOf(120, true));
     control<QPlainTextEdit>(*s, QStringLiteral("txtLots"))->setPlainText(entryOf(200, true));
     setBoxLines(*list(), {entryOf(300, true), entryOf(300, false)});
@@ -684,6 +693,53 @@ void TestScreen::longEntries()
             .resultsPixels;
     QVERIFY2(winner->font().pixelSize() >= listPixels,
              qPrintable(QStringLiteral("%1 < %2").arg(winner->font().pixelSize()).arg(listPixels)));
+}
+
+void TestScreen::commitmentOnceCommunicated_data()
+{
+    using Act = std::function<void(TestScreen&)>;
+    QTest::addColumn<Act>("act");
+    QTest::addColumn<bool>("communicated");
+
+    QTest::newRow("screen opened") << Act([](TestScreen&) {}) << false;
+    QTest::newRow("shown to the audience")
+        << Act([](TestScreen& t) { t.showToAudience(); }) << true;
+    QTest::newRow("copied") << Act([](TestScreen& t) {
+        t.m_platform->expectModal([](QDialog& dialog) {
+            control<QPushButton>(dialog, QStringLiteral("cmdCopierEngagement"))->click();
+        });
+        t.button(QStringLiteral("cmdPreuve"))->click();
+    }) << true;
+    // The next session's commitment waits to be shown in its turn.
+    QTest::newRow("record saved") << Act([](TestScreen& t) {
+        t.showToAudience();
+        setBoxLines(*t.list(), {QStringLiteral("Zoé")});
+        t.go(1)->click();
+        t.m_platform->expectModal([&t](QDialog& dialog) {
+            t.m_platform->expectSaveFile(t.m_dir->filePath(QStringLiteral("pv.json")));
+            control<QPushButton>(dialog, QStringLiteral("cmdEnregistrerPV"))->click();
+        });
+        t.button(QStringLiteral("cmdPreuve"))->click();
+    }) << false;
+}
+
+void TestScreen::commitmentOnceCommunicated()
+{
+    QFETCH(std::function<void(TestScreen&)>, act);
+    QFETCH(bool, communicated);
+
+    openScreen();
+    act(*this);
+    settle();
+    QCOMPARE(label("lblEcranEngagement")->isVisible(), communicated);
+    const QString engagement = shown("lblEcranEngagement");
+    if (communicated) {
+        const QString commitment = commitmentInDialog();
+        QVERIFY(engagement.startsWith(QStringLiteral("Engagement : ") + grouped(commitment)));
+        QVERIFY(engagement.contains(QStringLiteral(" · Liste : ")));
+    } else {
+        QCOMPARE(engagement, QString());
+    }
 }
 
 QTEST_MAIN(TestScreen)
