@@ -2,6 +2,7 @@
 
 #include "common/barbutton.h"
 #include "common/runstate.h"
+#include "core/proofsession.h"
 #include "draw/entryblocks.h"
 #include "screen/screenwindow.h"
 
@@ -36,6 +37,8 @@ constexpr int shownResults = 100;
 // Of a longer text only this many characters are laid out: an entry of 100,000 characters
 // would take the window most of a second, and be drawn too small to see.
 constexpr qsizetype shownChars = 300;
+// Teams in the grid, beyond which the last cell says how many more there are.
+constexpr int shownTeams = 40;
 
 QFont screenFont(bool strong)
 {
@@ -75,6 +78,13 @@ QString countText(int drawn, int left)
 QString plural(int count, const QString& one, const QString& many)
 {
     return figures(count) + u' ' + (count > 1 ? many : one);
+}
+
+QString teamCountText(int teams, int people)
+{
+    return plural(teams, QStringLiteral("équipe"), QStringLiteral("équipes")) +
+           QStringLiteral(" · ") +
+           plural(people, QStringLiteral("personne"), QStringLiteral("personnes"));
 }
 
 // A line typed with Shift+Enter holds a separator of its own; on the screen it reads as a space.
@@ -213,18 +223,24 @@ void ScreenController::setPublicValue(const QString& value)
     scheduleRefresh();
 }
 
-void ScreenController::runBegun()
+void ScreenController::runBegun(const sortivo::RunRecord& run)
 {
     endRoll();
     m_sessionHasRuns = true;
     m_linesAtRunStart = resultLines();
+    m_teamRun = run.request.mode == sortivo::DrawMode::Teams;
+    m_teams.reset();
 }
 
 void ScreenController::runEnded(int draws)
 {
     const int lines = resultLines();
-    if (m_window->isVisible() && m_window->chkAnimation->isChecked() && draws > 0 &&
-        draws <= rollMaxDraws && lines > m_linesAtRunStart)
+    if (lines <= m_linesAtRunStart || draws <= 0)
+        return;
+    // Teams are formed, not won: they are shown together, at once.
+    if (m_teamRun)
+        m_teams = Teams{m_linesAtRunStart + 1, lines, draws};
+    else if (m_window->isVisible() && m_window->chkAnimation->isChecked() && draws <= rollMaxDraws)
         startRoll(m_linesAtRunStart + 1, lines);
 }
 
@@ -267,7 +283,10 @@ void ScreenController::refresh()
     // The results the roll was revealing are gone (cleared, edited): nothing is left to show.
     if (m_revealed && lines < m_rollLast)
         stopRoll();
-    const int shown = std::min(lines, m_revealed.value_or(lines));
+    // Teams no longer at the end of the results are shown as the lines they have become.
+    if (m_teams && lines != m_teams->last)
+        m_teams.reset();
+    const int shown = m_teams ? 0 : std::min(lines, m_revealed.value_or(lines));
 
     QListWidget* list = m_window->lstEcranResultats;
     list->clear();
@@ -304,7 +323,7 @@ void ScreenController::fitLabels()
     const bool communicated = !m_commitment.isEmpty() && !m_listLine.isEmpty();
     const ScreenBoxes boxes = screenBoxes(w.view()->size(), communicated && !m_sessionHasRuns);
     const int lines = resultLines();
-    const int shown = std::min(lines, m_revealed.value_or(lines));
+    const int shown = m_teams ? 0 : std::min(lines, m_revealed.value_or(lines));
     // The result being rolled is announced with its prize; the names run under it.
     const int latest = m_revealed ? shown + 1 : shown;
     const QString lot = latest > 0 ? prize(latest) : QString();
@@ -339,13 +358,49 @@ void ScreenController::fitLabels()
     w.lblEcranGagnant->setFont(winnerFont);
     w.lblEcranGagnant->setText(fittedWinner.text);
     w.lblEcranGagnant->setGeometry(boxes.winner.box);
-    fit(w.lblEcranCompte, countText(lines, m_sources.listEntries.entryCount()), boxes.count, plain);
+    fit(w.lblEcranCompte,
+        m_teams ? teamCountText(m_teams->last - m_teams->first + 1, m_teams->people)
+                : countText(lines, m_sources.listEntries.entryCount()),
+        boxes.count, plain);
 
     QFont listFont = plain;
     listFont.setPixelSize(boxes.resultsPixels);
     w.lstEcranResultats->setFont(listFont);
     w.lstEcranResultats->setGeometry(boxes.results);
     w.lstEcranResultats->scrollToBottom();
+
+    // Teams take the room of the prize, the winner and the results.
+    for (QWidget* single :
+         {static_cast<QWidget*>(w.lblEcranLot), static_cast<QWidget*>(w.lblEcranGagnant),
+          static_cast<QWidget*>(w.lstEcranResultats)})
+        single->setVisible(!m_teams);
+    w.fraEcranEquipes->setVisible(m_teams.has_value());
+    if (m_teams)
+        fitTeams(boxes.prize.box.united(boxes.results));
+}
+
+void ScreenController::fitTeams(const QRect& area)
+{
+    const int count = m_teams->last - m_teams->first + 1;
+    const int whole = count <= shownTeams ? count : shownTeams - 1;
+    QStringList texts;
+    QTextBlock block = m_sources.results.findBlockByNumber(m_teams->first - 1);
+    for (int k = 1; k <= whole; ++k, block = block.next())
+        texts << QStringLiteral("Équipe %1 : %2").arg(k).arg(shownText(block.text()));
+    if (whole < count)
+        texts << QStringLiteral("… et %1 autres équipes").arg(figures(count - whole));
+
+    m_window->fraEcranEquipes->setGeometry(area);
+    const QFont font = screenFont(false);
+    const TextGrid grid = fitGrid(texts, font, area.size(), std::max(1, area.height() / 12));
+    const QList<QLabel*> cells = m_window->teamCells(int(texts.size()));
+    QFont sized = font;
+    sized.setPixelSize(grid.pixelSize);
+    for (qsizetype i = 0; i < cells.size(); ++i) {
+        cells[i]->setFont(sized);
+        cells[i]->setText(grid.texts[i]);
+        cells[i]->setGeometry(grid.cells[i]);
+    }
 }
 
 QStringList ScreenController::rollPool(int firstNew, int last) const

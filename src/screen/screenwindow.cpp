@@ -92,6 +92,9 @@ ScreenWindow::ScreenWindow(QWidget* owner) : QWidget(owner, Qt::Window)
     lstEcranResultats->setWordWrap(true);
     lstEcranResultats->setTextElideMode(Qt::ElideNone);
     lstEcranResultats->setResizeMode(QListView::Adjust);
+    fraEcranEquipes = named(new QWidget(m_view), "fraEcranEquipes");
+    fraEcranEquipes->setAttribute(Qt::WA_TransparentForMouseEvents);
+    fraEcranEquipes->hide();
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -128,6 +131,15 @@ void ScreenWindow::toggleFullScreen()
         showNormal();
     else
         showFullScreen();
+}
+
+QList<QLabel*> ScreenWindow::teamCells(int count)
+{
+    while (m_teamCells.size() < count)
+        m_teamCells << audienceLabel(fraEcranEquipes, "lblEcranEquipe");
+    for (qsizetype i = 0; i < m_teamCells.size(); ++i)
+        m_teamCells[i]->setVisible(i < count);
+    return m_teamCells.mid(0, count);
 }
 
 bool ScreenWindow::eventFilter(QObject* watched, QEvent* event)

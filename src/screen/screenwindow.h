@@ -22,6 +22,8 @@ public:
     // The part the audience sees, under the settings.
     QWidget* view() const { return m_view; }
     void toggleFullScreen();
+    // The first `count` cells of the team grid, made as needed; the others are hidden.
+    QList<QLabel*> teamCells(int count);
 
     QLineEdit* txtEcranTitre;
     QPlainTextEdit* txtLots;
@@ -33,6 +35,7 @@ public:
     QLabel* lblEcranGagnant;
     QListWidget* lstEcranResultats;
     QLabel* lblEcranCompte;
+    QWidget* fraEcranEquipes;
 
     // The pointer hides after this long without moving, full screen.
     static constexpr int pointerRestMs = 2000;
@@ -52,5 +55,6 @@ private:
 
     QWidget* m_strip;
     QWidget* m_view;
+    QList<QLabel*> m_teamCells;
     QTimer m_pointerRest;
 };

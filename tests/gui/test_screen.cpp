@@ -103,6 +103,8 @@ private slots:
     void spaceEndsTheReveal_data();
     void longEntries_data();
     void longEntries();
+    void teams_data();
+    void teams();
     void commitmentOnceCommunicated_data();
     void commitmentOnceCommunicated();
 
@@ -299,12 +301,6 @@ void TestScreen::followsTheBoxes_data()
         setBoxLines(*t.list(), names);
         t.m_platform->expectYesNo(QStringLiteral("Effacer d'abord les résultats ?"), false);
         t.go(2)->click();
-    });
-    row("teams", [names](TestScreen& t) {
-        setBoxLines(*t.list(), names);
-        t.teamSize()->setCurrentIndex(1);
-        t.m_platform->expectYesNo(QStringLiteral("Effacer d'abord les résultats ?"), true);
-        t.go(3)->click();
     });
     row("long draw all", [](TestScreen& t) {
         setBoxLines(*t.list(), numberedNames(3000));
@@ -693,6 +689,86 @@ void TestScreen::longEntries()
             .resultsPixels;
     QVERIFY2(winner->font().pixelSize() >= listPixels,
              qPrintable(QStringLiteral("%1 < %2").arg(winner->font().pixelSize()).arg(listPixels)));
+}
+
+void TestScreen::teams_data()
+{
+    QTest::addColumn<int>("people");
+    QTest::addColumn<int>("teamSize");
+    QTest::addColumn<QString>("counts");
+
+    QTest::newRow("31 pupils in fours") << 31 << 4 << QStringLiteral("8 équipes · 31 personnes");
+    QTest::newRow("two in twos") << 2 << 2 << QStringLiteral("1 équipe · 2 personnes");
+    QTest::newRow("three in tens") << 3 << 10 << QStringLiteral("1 équipe · 3 personnes");
+    QTest::newRow("60 in threes") << 60 << 3 << QStringLiteral("20 équipes · 60 personnes");
+    QTest::newRow("250 in twos") << 250 << 2 << QStringLiteral("125 équipes · 250 personnes");
+}
+
+void TestScreen::teams()
+{
+    QFETCH(int, people);
+    QFETCH(int, teamSize);
+    QFETCH(QString, counts);
+
+    openScreen(true);
+    screen()->showFullScreen();
+    setBoxLines(*list(), numberedNames(people));
+    this->teamSize()->setCurrentIndex(teamSize - 2);
+    go(3)->click();
+    QVERIFY(waitForRun(*m_window));
+    settle();
+
+    const QStringList teamLines = boxLines(*results());
+    QCOMPARE(shown("lblEcranCompte"), counts);
+    // Teams are no winners: no roll, no prize, no one name in large letters.
+    QCOMPARE(shown("lblEcranGagnant"), QString());
+    QCOMPARE(shown("lblEcranLot"), QString());
+    QVERIFY(!control<QWidget>(*screen(), QStringLiteral("lstEcranResultats"))->isVisible());
+    // Nor a commitment that nobody communicated.
+    QCOMPARE(shown("lblEcranEngagement"), QString());
+
+    // Every team numbered, as many as the grid holds, each whole in its own cell.
+    auto* grid = control<QWidget>(*screen(), QStringLiteral("fraEcranEquipes"));
+    QVERIFY(grid->isVisible());
+    QStringList texts;
+    QList<QRect> cells;
+    int pixels = 0;
+    for (QLabel* cell : grid->findChildren<QLabel*>(QStringLiteral("lblEcranEquipe"))) {
+        if (!cell->isVisible())
+            continue;
+        texts << QString(cell->text()).replace(u'\n', u' ');
+        QVERIFY(grid->rect().contains(cell->geometry()));
+        QVERIFY(cell->rect().contains(drawnRect(cell->text(), cell->font(), cell->rect())));
+        for (const QRect& other : cells)
+            QVERIFY(!other.intersects(cell->geometry()));
+        cells << cell->geometry();
+        if (pixels == 0)
+            pixels = cell->font().pixelSize();
+        QCOMPARE(cell->font().pixelSize(), pixels);
+    }
+    QStringList expected;
+    const qsizetype whole = teamLines.size() <= 40 ? teamLines.size() : 39;
+    for (qsizetype i = 0; i < whole; ++i)
+        expected << QStringLiteral("Équipe %1 : %2").arg(i + 1).arg(teamLines[i]);
+    if (whole < teamLines.size())
+        expected << QStringLiteral("… et %1 autres équipes").arg(teamLines.size() - whole);
+    QCOMPARE(texts, expected);
+    QVERIFY(grid->geometry().bottom() <
+            control<QWidget>(*screen(), QStringLiteral("lblEcranCompte"))->geometry().top());
+    // Eight teams are read from where the counts are.
+    if (teamLines.size() <= 8)
+        QVERIFY2(pixels >= label("lblEcranCompte")->font().pixelSize(),
+                 qPrintable(QString::number(pixels)));
+
+    // A single draw after them shows its winner again.
+    setBoxLines(*list(), {QStringLiteral("Anne")});
+    animation()->setChecked(false);
+    go(1)->click();
+    settle();
+    QVERIFY(!grid->isVisible());
+    QCOMPARE(shown("lblEcranGagnant"), QStringLiteral("Anne"));
+    QCOMPARE(shown("lblEcranCompte"),
+             QStringLiteral("%1 tirés · 0 restant").arg(teamLines.size() + 1));
 }
 
 void TestScreen::commitmentOnceCommunicated_data()
