@@ -41,6 +41,11 @@ public:
 
     // Opens the screen where the audience looks, or brings it to the front when it is open.
     void show();
+    // While the reveal's roll runs, Space and Enter in this window or in the owner's end it
+    // and do nothing else; so does a click on the screen.
+    bool rolling() const { return m_revealed.has_value(); }
+    void endRoll();
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void setCommitment(const QString& commitment);
     void setPublicValue(const QString& value);
     // The commitment was communicated with this list line: from now on both are shown.
@@ -48,14 +53,6 @@ public:
     // A draw has begun on the boxes; it has ended having drawn `draws` entries.
     void runBegun(const sortivo::RunRecord& run);
     void runEnded(int draws);
-
-    // While the reveal's roll runs, Space and Enter in this window or in the owner's end it
-    // and do nothing else; so does a click on the screen.
-    bool rolling() const { return m_revealed.has_value(); }
-    void endRoll();
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void place();
