@@ -4,12 +4,13 @@
 // multiple of the floor ("x_floor"): a bare QPlainTextEdit showing the same list once,
 // measured in the same run. Then what the list box costs for many lines and for one long line,
 // which set the limits of Open. The draws run again with the audience screen open (second
-// argument 1), which must cost what changes and not the length of the lists.
+// argument 1), which must cost what changes and not the length of the lists or of an entry.
 #include "app/mainwindow.h"
 #include "benchplatform.h"
 #include "sheets/sheetbook.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
@@ -180,6 +181,35 @@ void BM_WindowDrawAll(benchmark::State& state)
                           [&] { return w.idle(); }, longestGap);
     }
     report(state, total, longestGap, text);
+}
+
+// Draw one from two entries of `range(0)` characters of what is slowest to lay out (marks and
+// overrides of direction, Arabic, emoji, combining accents), with the audience screen open or
+// not (second argument). The screen lays out a bounded beginning of the winner: what it adds
+// must not grow with the entry.
+void BM_WindowDrawLongEntry(benchmark::State& state)
+{
+    Window w(state.range(1) != 0);
+    if (auto* roll = w.window.findChild<QCheckBox*>(QStringLiteral("chkAnimation")))
+        roll->setChecked(false);
+    const QString pattern =
+        QStringLiteral("\u200F\u202Eمحمد عبد الله\u200E 👩\u200D👧 e\u0301\u0323 ");
+    QString entry;
+    while (entry.size() < state.range(0))
+        entry += pattern;
+    const QString text = entry + QLatin1Char('\n') + entry;
+    double total = 0;
+    double longestGap = 0;
+    QPushButton* go = w.button(QStringLiteral("cmdGo(1)"));
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.results->clear();
+        w.list->setPlainText(text);
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+        total += timedRun([&] { go->click(); }, [&] { return w.idle(); }, longestGap);
+    }
+    state.counters["frozen_ms"] = longestGap;
 }
 
 // Clicks Open on the file the platform hands over, into an emptied list, once an iteration;
@@ -431,6 +461,12 @@ void registerBenchmarks()
             ->Arg(lines)
             ->Iterations(1)
             ->Unit(benchmark::kMillisecond);
+    for (const int screen : {0, 1})
+        benchmark::RegisterBenchmark("BM_WindowDrawLongEntry", BM_WindowDrawLongEntry)
+            ->Args({100000, screen})
+            ->Iterations(5)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
     for (const int chars : {10000, 100000, 1000000})
         benchmark::RegisterBenchmark("BM_KeyInLongLine", BM_KeyInLongLine)
             ->Arg(chars)

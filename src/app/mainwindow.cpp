@@ -118,8 +118,15 @@ bool MainWindow::saveCrashedRecord(const sortivo::ProofSession& session)
 void MainWindow::connectCommands()
 {
     for (int mode = 0; mode < int(m_ui.cmdGo.size()); ++mode)
-        connect(m_ui.cmdGo[mode], &QPushButton::clicked, m_draw,
-                [this, mode] { m_draw->request(sortivo::DrawMode(mode)); });
+        connect(m_ui.cmdGo[mode], &QPushButton::clicked, m_draw, [this, mode] {
+            // A click during the reveal's roll ends it: the room sees the winner before anyone
+            // else is drawn.
+            if (m_screen->rolling()) {
+                m_screen->endRoll();
+                return;
+            }
+            m_draw->request(sortivo::DrawMode(mode));
+        });
     connect(m_ui.cmdStopProcess, &QPushButton::clicked, m_draw, &DrawController::stop);
     connect(m_ui.cmdClearResult, &QPushButton::clicked, m_draw, &DrawController::clearResults);
     connect(&m_session.runState(), &RunState::ended, this, &MainWindow::closeIfAsked);

@@ -2,11 +2,13 @@
 
 #include "common/barbutton.h"
 #include "common/runstate.h"
+#include "core/proofsession.h"
 #include "draw/entryblocks.h"
 #include "screen/screenwindow.h"
 
+#include <QApplication>
 #include <QCheckBox>
-#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -16,6 +18,7 @@
 #include <QRandomGenerator>
 #include <QScreen>
 #include <QTextBlock>
+#include <QTextBoundaryFinder>
 #include <QTextDocument>
 
 #include <algorithm>
@@ -31,6 +34,11 @@ constexpr int rollPerRunMs = 6000;
 // Names the roll runs through, besides the run's own results.
 constexpr int rollSampleSize = 30;
 constexpr int shownResults = 100;
+// Of a longer text only this many characters are laid out: an entry of 100,000 characters
+// would take the window most of a second, and be drawn too small to see.
+constexpr qsizetype shownChars = 300;
+// Teams in the grid, beyond which the last cell says how many more there are.
+constexpr int shownTeams = 40;
 
 QFont screenFont(bool strong)
 {
@@ -67,11 +75,55 @@ QString countText(int drawn, int left)
              figures(left), left > 1 ? QStringLiteral("restants") : QStringLiteral("restant"));
 }
 
+QString plural(int count, const QString& one, const QString& many)
+{
+    return figures(count) + u' ' + (count > 1 ? many : one);
+}
+
+QString teamCountText(int teams, int people)
+{
+    return plural(teams, QStringLiteral("équipe"), QStringLiteral("équipes")) +
+           QStringLiteral(" · ") +
+           plural(people, QStringLiteral("personne"), QStringLiteral("personnes"));
+}
+
 // A line typed with Shift+Enter holds a separator of its own; on the screen it reads as a space.
 QString oneLine(QString text)
 {
     text.replace(QChar::LineSeparator, u' ');
     return text;
+}
+
+// A text as the screen shows it: on one line, and of a longer one its first `maxChars`
+// characters, then its length. The cut keeps a letter with its accents and a group of emoji
+// whole, and whatever direction the beginning sets is closed before the length, which reads
+// left to right.
+QString shownText(const QString& text, qsizetype maxChars = shownChars)
+{
+    // A character takes one or two UTF-16 units.
+    if (text.size() <= maxChars)
+        return oneLine(text);
+    qsizetype chars = 0;
+    qsizetype cut = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isLowSurrogate() && i > 0 && text[i - 1].isHighSurrogate())
+            continue;
+        if (chars++ == maxChars)
+            cut = i;
+    }
+    if (chars <= maxChars)
+        return oneLine(text);
+    // Whether a character begins at the cut depends on the characters before it and the next.
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text.left(cut + 2));
+    graphemes.setPosition(cut);
+    if (!graphemes.isAtBoundary()) {
+        // A letter with more accents than fit is cut among them.
+        const qsizetype before = graphemes.toPreviousBoundary();
+        if (before > 0)
+            cut = before;
+    }
+    return QChar(0x2068) + oneLine(text.left(cut)) + QChar(0x2069) + QStringLiteral("… (") +
+           plural(int(chars), QStringLiteral("caractère"), QStringLiteral("caractères")) + u')';
 }
 
 // The delays between the names of one result's roll: quick at first, slowing down, `total` in
@@ -171,18 +223,24 @@ void ScreenController::setPublicValue(const QString& value)
     scheduleRefresh();
 }
 
-void ScreenController::runBegun()
+void ScreenController::runBegun(const sortivo::RunRecord& run)
 {
     endRoll();
     m_sessionHasRuns = true;
     m_linesAtRunStart = resultLines();
+    m_teamRun = run.request.mode == sortivo::DrawMode::Teams;
+    m_teams.reset();
 }
 
 void ScreenController::runEnded(int draws)
 {
     const int lines = resultLines();
-    if (m_window->isVisible() && m_window->chkAnimation->isChecked() && draws > 0 &&
-        draws <= rollMaxDraws && lines > m_linesAtRunStart)
+    if (lines <= m_linesAtRunStart || draws <= 0)
+        return;
+    // Teams are formed, not won: they are shown together, at once.
+    if (m_teamRun)
+        m_teams = Teams{m_linesAtRunStart + 1, lines, draws};
+    else if (m_window->isVisible() && m_window->chkAnimation->isChecked() && draws <= rollMaxDraws)
         startRoll(m_linesAtRunStart + 1, lines);
 }
 
@@ -204,14 +262,15 @@ int ScreenController::resultLines() const
 
 QString ScreenController::resultLine(int number) const
 {
-    return oneLine(m_sources.results.findBlockByNumber(number - 1).text());
+    return m_sources.results.findBlockByNumber(number - 1).text();
 }
 
 QString ScreenController::prize(int number) const
 {
     const QTextDocument* lots = m_window->txtLots->document();
-    return number <= lots->blockCount() ? lots->findBlockByNumber(number - 1).text().trimmed()
-                                        : QString();
+    return number <= lots->blockCount()
+               ? shownText(lots->findBlockByNumber(number - 1).text().trimmed())
+               : QString();
 }
 
 void ScreenController::refresh()
@@ -221,13 +280,13 @@ void ScreenController::refresh()
     if (!m_window->isVisible())
         return;
     const int lines = resultLines();
-    if (m_revealed && lines < m_rollLast) {
-        // The results the roll was revealing are gone (cleared, edited): nothing is left to show.
-        m_roll.stop();
-        m_revealed.reset();
-        m_window->setSkipKeysEnabled(false);
-    }
-    const int shown = std::min(lines, m_revealed.value_or(lines));
+    // The results the roll was revealing are gone (cleared, edited): nothing is left to show.
+    if (m_revealed && lines < m_rollLast)
+        stopRoll();
+    // Teams no longer at the end of the results are shown as the lines they have become.
+    if (m_teams && lines != m_teams->last)
+        m_teams.reset();
+    const int shown = m_teams ? 0 : std::min(lines, m_revealed.value_or(lines));
 
     QListWidget* list = m_window->lstEcranResultats;
     list->clear();
@@ -237,9 +296,9 @@ void ScreenController::refresh()
     QTextBlock block = m_sources.results.findBlockByNumber(first - 1);
     for (int k = first; k <= shown; ++k, block = block.next()) {
         const QString lot = prize(k);
-        list->addItem(lot.isEmpty()
-                          ? QStringLiteral("%1. %2").arg(k).arg(oneLine(block.text()))
-                          : QStringLiteral("%1. %2 : %3").arg(k).arg(lot, oneLine(block.text())));
+        const QString line = shownText(block.text());
+        list->addItem(lot.isEmpty() ? QStringLiteral("%1. %2").arg(k).arg(line)
+                                    : QStringLiteral("%1. %2 : %3").arg(k).arg(lot, line));
     }
     list->scrollToBottom();
     fitLabels();
@@ -259,22 +318,25 @@ void ScreenController::fit(QLabel* label, const QString& text, const TextRoom& r
 void ScreenController::fitLabels()
 {
     ScreenWindow& w = *m_window;
-    const ScreenBoxes boxes = screenBoxes(w.view()->size(), !m_sessionHasRuns);
+    // A commitment is shown once it is communicated, with the list it fixes: shown without
+    // that list it would prove nothing, and the screen alone does not communicate it.
+    const bool communicated = !m_commitment.isEmpty() && !m_listLine.isEmpty();
+    const ScreenBoxes boxes = screenBoxes(w.view()->size(), communicated && !m_sessionHasRuns);
     const int lines = resultLines();
-    const int shown = std::min(lines, m_revealed.value_or(lines));
+    const int shown = m_teams ? 0 : std::min(lines, m_revealed.value_or(lines));
     // The result being rolled is announced with its prize; the names run under it.
     const int latest = m_revealed ? shown + 1 : shown;
     const QString lot = latest > 0 ? prize(latest) : QString();
     const QString winner = m_revealed ? m_rollText : (shown > 0 ? resultLine(shown) : QString());
 
     const QFont plain = screenFont(false);
-    fit(w.lblEcranTitre, w.txtEcranTitre->text(), boxes.title, screenFont(true));
+    fit(w.lblEcranTitre, shownText(w.txtEcranTitre->text()), boxes.title, screenFont(true));
     fit(w.lblEcranEngagement,
-        m_commitment.isEmpty()
-            ? QString()
-            : QStringLiteral("Engagement : ") + grouped(m_commitment) +
-                  (m_listLine.isEmpty() ? QString() : QStringLiteral(" · ") + m_listLine),
+        communicated ? QStringLiteral("Engagement : ") + grouped(m_commitment) +
+                           QStringLiteral(" · ") + m_listLine
+                     : QString(),
         boxes.commitment, plain);
+    w.lblEcranEngagement->setVisible(communicated);
     fit(w.lblEcranValeur,
         m_publicValue.isEmpty() ? QString() : QStringLiteral("Valeur publique : ") + m_publicValue,
         boxes.publicValue, plain);
@@ -282,14 +344,63 @@ void ScreenController::fitLabels()
     fit(w.lblEcranLot,
         lot.isEmpty() ? QString() : QStringLiteral("Lot %1 : %2").arg(latest).arg(lot), boxes.prize,
         plain);
-    fit(w.lblEcranGagnant, winner, boxes.winner, screenFont(true));
-    fit(w.lblEcranCompte, countText(lines, m_sources.listEntries.entryCount()), boxes.count, plain);
+    // The winner is never drawn smaller than the results under it: of an entry too long for
+    // that, less is shown.
+    const QFont strong = screenFont(true);
+    qsizetype winnerChars = shownChars;
+    FittedText fittedWinner = fitText(shownText(winner, winnerChars), strong, boxes.winner);
+    while (fittedWinner.pixelSize < boxes.resultsPixels && winnerChars > 20) {
+        winnerChars /= 2;
+        fittedWinner = fitText(shownText(winner, winnerChars), strong, boxes.winner);
+    }
+    QFont winnerFont = strong;
+    winnerFont.setPixelSize(fittedWinner.pixelSize);
+    w.lblEcranGagnant->setFont(winnerFont);
+    w.lblEcranGagnant->setText(fittedWinner.text);
+    w.lblEcranGagnant->setGeometry(boxes.winner.box);
+    fit(w.lblEcranCompte,
+        m_teams ? teamCountText(m_teams->last - m_teams->first + 1, m_teams->people)
+                : countText(lines, m_sources.listEntries.entryCount()),
+        boxes.count, plain);
 
     QFont listFont = plain;
     listFont.setPixelSize(boxes.resultsPixels);
     w.lstEcranResultats->setFont(listFont);
     w.lstEcranResultats->setGeometry(boxes.results);
     w.lstEcranResultats->scrollToBottom();
+
+    // Teams take the room of the prize, the winner and the results.
+    for (QWidget* single :
+         {static_cast<QWidget*>(w.lblEcranLot), static_cast<QWidget*>(w.lblEcranGagnant),
+          static_cast<QWidget*>(w.lstEcranResultats)})
+        single->setVisible(!m_teams);
+    w.fraEcranEquipes->setVisible(m_teams.has_value());
+    if (m_teams)
+        fitTeams(boxes.prize.box.united(boxes.results));
+}
+
+void ScreenController::fitTeams(const QRect& area)
+{
+    const int count = m_teams->last - m_teams->first + 1;
+    const int whole = count <= shownTeams ? count : shownTeams - 1;
+    QStringList texts;
+    QTextBlock block = m_sources.results.findBlockByNumber(m_teams->first - 1);
+    for (int k = 1; k <= whole; ++k, block = block.next())
+        texts << QStringLiteral("Équipe %1 : %2").arg(k).arg(shownText(block.text()));
+    if (whole < count)
+        texts << QStringLiteral("… et %1 autres équipes").arg(figures(count - whole));
+
+    m_window->fraEcranEquipes->setGeometry(area);
+    const QFont font = screenFont(false);
+    const TextGrid grid = fitGrid(texts, font, area.size(), std::max(1, area.height() / 12));
+    const QList<QLabel*> cells = m_window->teamCells(int(texts.size()));
+    QFont sized = font;
+    sized.setPixelSize(grid.pixelSize);
+    for (qsizetype i = 0; i < cells.size(); ++i) {
+        cells[i]->setFont(sized);
+        cells[i]->setText(grid.texts[i]);
+        cells[i]->setGeometry(grid.cells[i]);
+    }
 }
 
 QStringList ScreenController::rollPool(int firstNew, int last) const
@@ -300,8 +411,8 @@ QStringList ScreenController::rollPool(int firstNew, int last) const
         pool << resultLine(k);
     const int left = m_sources.list.isEmpty() ? 0 : m_sources.list.blockCount();
     for (int i = 0; i < std::min(left, rollSampleSize); ++i) {
-        const QString entry = oneLine(
-            m_sources.list.findBlockByNumber(QRandomGenerator::global()->bounded(left)).text());
+        const QString entry =
+            m_sources.list.findBlockByNumber(QRandomGenerator::global()->bounded(left)).text();
         if (!entry.isEmpty())
             pool << entry;
     }
@@ -314,7 +425,8 @@ void ScreenController::startRoll(int firstNew, int last)
     m_revealed = firstNew - 1;
     m_rollLast = last;
     m_rollDelays = rollDelays(std::min(rollPerResultMs, rollPerRunMs / (last - firstNew + 1)));
-    m_window->setSkipKeysEnabled(true);
+    // The keys are heard wherever the focus is, even on the button that drew.
+    qApp->installEventFilter(this);
     nextRollResult();
 }
 
@@ -347,10 +459,38 @@ void ScreenController::endRoll()
 {
     if (!m_revealed)
         return;
+    stopRoll();
+    refresh();
+}
+
+void ScreenController::stopRoll()
+{
     m_roll.stop();
     m_revealed.reset();
-    m_window->setSkipKeysEnabled(false);
-    refresh();
+    qApp->removeEventFilter(this);
+}
+
+bool ScreenController::eventFilter(QObject* watched, QEvent* event)
+{
+    // Installed on the application while a roll runs only.
+    const QEvent::Type type = event->type();
+    // A roll nobody sees any more is over.
+    if (watched == m_window && type == QEvent::Hide)
+        endRoll();
+    if (type != QEvent::KeyPress && type != QEvent::ShortcutOverride)
+        return false;
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key != Qt::Key_Space && key != Qt::Key_Return && key != Qt::Key_Enter)
+        return false;
+    const auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || (widget->window() != m_window && widget->window() != m_owner->window()))
+        return false;
+    // Taken from any shortcut, so that the key itself comes here, and kept from the widget
+    // with the focus: a draw button would draw again, a box would take a space.
+    event->accept();
+    if (type == QEvent::KeyPress)
+        endRoll();
+    return true;
 }
 
 QPushButton* addScreenButton(QWidget* bar, QWidget* link, QPushButton* cmdPreuve)

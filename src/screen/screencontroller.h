@@ -9,6 +9,11 @@
 
 #include <optional>
 
+namespace sortivo
+{
+struct RunRecord;
+}
+
 class EntryBlocks;
 class QLabel;
 class QPushButton;
@@ -17,10 +22,11 @@ class QWidget;
 class RunState;
 class ScreenWindow;
 
-// The audience screen: it follows the results, the list, the commitment and the public value,
-// and reveals the results of short runs after a roll of names. It only reads: nothing it does
-// reaches the boxes or the proof session. Each change costs what changed, whatever the lists'
-// length: the boxes' last lines and counts are read, never their whole text.
+// The audience screen: it follows the results, the list, the commitment once communicated and
+// the public value, reveals the results of short runs after a roll of names, and shows a team
+// run's teams side by side. It only reads: nothing it does reaches the boxes or the proof
+// session. Each change costs what changed, whatever the lists' length: the boxes' last lines
+// and counts are read, never their whole text, and of a line only its beginning is laid out.
 class ScreenController : public QObject
 {
     Q_OBJECT
@@ -35,12 +41,17 @@ public:
 
     // Opens the screen where the audience looks, or brings it to the front when it is open.
     void show();
+    // While the reveal's roll runs, Space and Enter in this window or in the owner's end it
+    // and do nothing else; so does a click on the screen.
+    bool rolling() const { return m_revealed.has_value(); }
+    void endRoll();
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void setCommitment(const QString& commitment);
     void setPublicValue(const QString& value);
-    // The list fixed with the commitment, shown beside it.
+    // The commitment was communicated with this list line: from now on both are shown.
     void setListLine(const QString& line);
     // A draw has begun on the boxes; it has ended having drawn `draws` entries.
-    void runBegun();
+    void runBegun(const sortivo::RunRecord& run);
     void runEnded(int draws);
 
 private:
@@ -55,8 +66,9 @@ private:
     void startRoll(int firstNew, int last);
     void nextRollResult();
     void rollStep();
-    void endRoll();
+    void stopRoll();
     QStringList rollPool(int firstNew, int last) const;
+    void fitTeams(const QRect& area);
 
     QWidget* m_owner;
     Sources m_sources;
@@ -67,6 +79,16 @@ private:
     QString m_listLine;
     bool m_sessionHasRuns = false;
     int m_linesAtRunStart = 0;
+    bool m_teamRun = false;
+
+    // The teams of the last run, lines `first` to `last` of the results, while the results
+    // still end with them.
+    struct Teams {
+        int first;
+        int last;
+        int people;
+    };
+    std::optional<Teams> m_teams;
     QTimer m_refresh;
 
     // The roll: while it goes on, only the results up to m_revealed are shown.

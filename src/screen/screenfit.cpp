@@ -125,6 +125,64 @@ FittedText fitText(const QString& text, QFont font, const TextRoom& room)
     return {text, 1, 1};
 }
 
+TextGrid fitGrid(const QStringList& texts, const QFont& font, QSize size, int maxPixels)
+{
+    TextGrid grid;
+    const auto count = int(texts.size());
+    if (count == 0 || size.isEmpty())
+        return grid;
+    constexpr int maxColumns = 8;
+    constexpr int maxLines = 2;
+    // Cells split the area evenly, with a margin so that neighbours do not read as one text.
+    const auto cellOf = [size, count](int columns, int index) {
+        const int rows = (count + columns - 1) / columns;
+        const int column = index / rows;
+        const int row = index % rows;
+        const int left = size.width() * column / columns;
+        const int right = size.width() * (column + 1) / columns;
+        const int top = size.height() * row / rows;
+        const int bottom = size.height() * (row + 1) / rows;
+        const int marginX = (right - left) / 40;
+        const int marginY = (bottom - top) / 10;
+        return QRect(left + marginX, top + marginY, std::max(1, right - left - 2 * marginX),
+                     std::max(1, bottom - top - 2 * marginY));
+    };
+
+    // The widest text chooses the columns: the smallest cell of each grid must hold it.
+    const QFontMetrics reference(atPixels(font, 64));
+    qsizetype widest = 0;
+    int widestAdvance = -1;
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        const int advance = reference.horizontalAdvance(texts[i]);
+        if (advance > widestAdvance) {
+            widest = i;
+            widestAdvance = advance;
+        }
+    }
+    int columns = 1;
+    int pixels = 0;
+    for (int tried = 1; tried <= std::min(count, maxColumns); ++tried) {
+        const QRect last = cellOf(tried, count - 1);
+        const QRect smallest(QPoint(), last.size().boundedTo(cellOf(tried, 0).size()));
+        const int fitted = fitText(texts[widest], font, {smallest, maxPixels, maxLines}).pixelSize;
+        if (fitted > pixels) {
+            columns = tried;
+            pixels = fitted;
+        }
+    }
+    // Every text fits its own cell at its size or below: drawn at the smallest of them, each
+    // keeps the breaks it had.
+    for (int i = 0; i < count; ++i) {
+        const QRect cell = cellOf(columns, i);
+        const FittedText fitted = fitText(texts[i], font, {cell, pixels, maxLines});
+        grid.texts << fitted.text;
+        grid.cells << cell;
+        pixels = std::min(pixels, fitted.pixelSize);
+    }
+    grid.pixelSize = std::max(1, pixels);
+    return grid;
+}
+
 ScreenBoxes screenBoxes(QSize size, bool commitmentLarge)
 {
     const int w = size.width();

@@ -92,6 +92,9 @@ ScreenWindow::ScreenWindow(QWidget* owner) : QWidget(owner, Qt::Window)
     lstEcranResultats->setWordWrap(true);
     lstEcranResultats->setTextElideMode(Qt::ElideNone);
     lstEcranResultats->setResizeMode(QListView::Adjust);
+    fraEcranEquipes = named(new QWidget(m_view), "fraEcranEquipes");
+    fraEcranEquipes->setAttribute(Qt::WA_TransparentForMouseEvents);
+    fraEcranEquipes->hide();
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -105,7 +108,6 @@ ScreenWindow::ScreenWindow(QWidget* owner) : QWidget(owner, Qt::Window)
         action->setShortcutContext(Qt::WindowShortcut);
         connect(action, &QAction::triggered, this, slot);
         addAction(action);
-        return action;
     };
     addKeys({QKeySequence(Qt::Key_F11)}, &ScreenWindow::toggleFullScreen);
     addKeys({QKeySequence(Qt::Key_Escape)}, [this] {
@@ -114,10 +116,6 @@ ScreenWindow::ScreenWindow(QWidget* owner) : QWidget(owner, Qt::Window)
         else
             close();
     });
-    m_skip = addKeys(
-        {QKeySequence(Qt::Key_Space), QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)},
-        &ScreenWindow::skipAsked);
-    m_skip->setEnabled(false);
 
     m_pointerRest.setSingleShot(true);
     m_pointerRest.setInterval(pointerRestMs);
@@ -135,9 +133,13 @@ void ScreenWindow::toggleFullScreen()
         showFullScreen();
 }
 
-void ScreenWindow::setSkipKeysEnabled(bool enabled)
+QList<QLabel*> ScreenWindow::teamCells(int count)
 {
-    m_skip->setEnabled(enabled);
+    while (m_teamCells.size() < count)
+        m_teamCells << audienceLabel(fraEcranEquipes, "lblEcranEquipe");
+    for (qsizetype i = 0; i < m_teamCells.size(); ++i)
+        m_teamCells[i]->setVisible(i < count);
+    return m_teamCells.mid(0, count);
 }
 
 bool ScreenWindow::eventFilter(QObject* watched, QEvent* event)

@@ -3,7 +3,6 @@
 #include <QTimer>
 #include <QWidget>
 
-class QAction;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -23,8 +22,8 @@ public:
     // The part the audience sees, under the settings.
     QWidget* view() const { return m_view; }
     void toggleFullScreen();
-    // Space and Enter end the reveal while one goes on, and type as usual otherwise.
-    void setSkipKeysEnabled(bool enabled);
+    // The first `count` cells of the team grid, made as needed; the others are hidden.
+    QList<QLabel*> teamCells(int count);
 
     QLineEdit* txtEcranTitre;
     QPlainTextEdit* txtLots;
@@ -36,11 +35,13 @@ public:
     QLabel* lblEcranGagnant;
     QListWidget* lstEcranResultats;
     QLabel* lblEcranCompte;
+    QWidget* fraEcranEquipes;
 
     // The pointer hides after this long without moving, full screen.
     static constexpr int pointerRestMs = 2000;
 
 signals:
+    // A click on the view: it ends the reveal.
     void skipAsked();
     // The view changed size: its texts must be fitted again.
     void viewResized();
@@ -54,6 +55,6 @@ private:
 
     QWidget* m_strip;
     QWidget* m_view;
-    QAction* m_skip;
+    QList<QLabel*> m_teamCells;
     QTimer m_pointerRest;
 };

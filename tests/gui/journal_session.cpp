@@ -18,6 +18,7 @@
 #include "core/atomicfile.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCryptographicHash>
 #include <QDialog>
@@ -185,6 +186,10 @@ void play(Script& script, ScriptPlatform& platform, const QString& listFile)
             emit value->textEdited(value->text());
         };
         script.button(QStringLiteral("cmdPreuve")).click();
+        // The screen that shows the commitment would roll each short draw's results, and the
+        // next click would only end the roll.
+        control<QCheckBox>(*script.list().window(), QStringLiteral("chkAnimation"))
+            ->setChecked(false);
         say(QStringLiteral("engagement"));
     });
     script.add([&script] { script.draw(1); });

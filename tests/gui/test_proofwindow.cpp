@@ -4,6 +4,7 @@
 #include "support/guitest.h"
 #include "support/mainwindowcontrols.h"
 
+#include <QCheckBox>
 #include <QClipboard>
 #include <QDialog>
 #include <QGuiApplication>
@@ -249,6 +250,9 @@ void TestProofWindow::contactDetailsToldBeforeSaving()
 void TestProofWindow::recordSavedThenNewCommitment()
 {
     const QString before = communicated();
+    // The screen that showed it would roll the next result, and a click meanwhile only ends
+    // the roll.
+    control<QCheckBox>(*m_window, QStringLiteral("chkAnimation"))->setChecked(false);
     const QStringList names = numberedNames(8);
     drawOne(names);
     m_platform->expectYesNo(QStringLiteral("Effacer d'abord les résultats ?"), false);

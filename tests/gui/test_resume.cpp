@@ -7,6 +7,7 @@
 #include "support/guitest.h"
 #include "support/mainwindowcontrols.h"
 
+#include <QCheckBox>
 #include <QDialog>
 #include <QDir>
 #include <QJsonArray>
@@ -96,6 +97,9 @@ private:
             typeText(control<QLineEdit>(dialog, QStringLiteral("txtValeurPublique")), publicValue);
         });
         button(QStringLiteral("cmdPreuve"))->click();
+        // The screen that shows the commitment would roll each short draw's results, and the
+        // next click would only end the roll.
+        control<QCheckBox>(*m_window, QStringLiteral("chkAnimation"))->setChecked(false);
     }
     QJsonObject saveRecord()
     {

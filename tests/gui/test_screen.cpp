@@ -50,6 +50,17 @@ QString entryOf(int length, bool spaces)
     return entry;
 }
 
+// `pattern` repeated and cut to `count` code points.
+QString codePointsOf(const QString& pattern, qsizetype count)
+{
+    const QList<uint> points = pattern.toUcs4();
+    QList<char32_t> out;
+    out.reserve(count);
+    while (out.size() < count)
+        out << char32_t(points[out.size() % points.size()]);
+    return QString::fromUcs4(out.constData(), out.size());
+}
+
 // Figures as the French write them, "12 345".
 QString french(qsizetype number)
 {
@@ -89,6 +100,13 @@ private slots:
     void fitRules();
     void nothingCutOrCovered();
     void contrastIsAAA();
+    void spaceEndsTheReveal_data();
+    void longEntries_data();
+    void longEntries();
+    void teams_data();
+    void teams();
+    void commitmentOnceCommunicated_data();
+    void commitmentOnceCommunicated();
 
 private:
     QWidget& drivenWindow() const override { return *m_window; }
@@ -127,6 +145,15 @@ private:
         });
         button(QStringLiteral("cmdPreuve"))->click();
         return shownCommitment;
+    }
+
+    // "Montrer au public" in the proof dialog.
+    void showToAudience()
+    {
+        m_platform->expectModal([](QDialog& dialog) {
+            control<QPushButton>(dialog, QStringLiteral("cmdMontrer"))->click();
+        });
+        button(QStringLiteral("cmdPreuve"))->click();
     }
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -274,12 +301,6 @@ void TestScreen::followsTheBoxes_data()
         setBoxLines(*t.list(), names);
         t.m_platform->expectYesNo(QStringLiteral("Effacer d'abord les résultats ?"), false);
         t.go(2)->click();
-    });
-    row("teams", [names](TestScreen& t) {
-        setBoxLines(*t.list(), names);
-        t.teamSize()->setCurrentIndex(1);
-        t.m_platform->expectYesNo(QStringLiteral("Effacer d'abord les résultats ?"), true);
-        t.go(3)->click();
     });
     row("long draw all", [](TestScreen& t) {
         setBoxLines(*t.list(), numberedNames(3000));
@@ -465,23 +486,72 @@ void TestScreen::revealEndsOnTheResult()
     button(QStringLiteral("cmdPreuve"))->click();
 }
 
+void TestScreen::spaceEndsTheReveal_data()
+{
+    QTest::addColumn<std::function<void(TestScreen&)>>("act");
+
+    const auto row = [](const char* name, std::function<void(TestScreen&)> act) {
+        QTest::newRow(name) << act;
+    };
+    row("space on the screen", [](TestScreen& t) { QTest::keyClick(t.screen(), Qt::Key_Space); });
+    row("enter on the screen", [](TestScreen& t) { QTest::keyClick(t.screen(), Qt::Key_Return); });
+    row("space in the screen's title", [](TestScreen& t) {
+        QTest::keyClick(control<QLineEdit>(*t.screen(), QStringLiteral("txtEcranTitre")),
+                        Qt::Key_Space);
+    });
+    row("click on the screen", [](TestScreen& t) {
+        QTest::mouseClick(control<QWidget>(*t.screen(), QStringLiteral("vueEcran")),
+                          Qt::LeftButton);
+    });
+    // The focus stays on the button that drew.
+    row("space on the draw button", [](TestScreen& t) {
+        QApplication::setActiveWindow(t.m_window.get());
+        t.go(1)->setFocus();
+        QTest::keyClick(t.go(1), Qt::Key_Space);
+    });
+    row("enter in the list", [](TestScreen& t) {
+        QApplication::setActiveWindow(t.m_window.get());
+        t.list()->setFocus();
+        QTest::keyClick(t.list(), Qt::Key_Enter);
+    });
+    row("click on a draw button", [](TestScreen& t) { t.go(1)->click(); });
+    row("click on draw all", [](TestScreen& t) { t.go(2)->click(); });
+}
+
 void TestScreen::spaceEndsTheReveal()
 {
-    openScreen(true);
+    QFETCH(std::function<void(TestScreen&)>, act);
+
+    openScreen();
     setBoxLines(*list(), numberedNames(8));
     go(1)->click();
+    animation()->setChecked(true);
     drawCount()->setCurrentIndex(2);
     m_platform->expectYesNo(QStringLiteral("Effacer d'abord les résultats ?"), false);
     go(0)->click();
     QVERIFY(items().size() < 4);
-    QTest::keyClick(screen(), Qt::Key_Space);
+    const QString listText = list()->toPlainText();
+    const QString title = control<QLineEdit>(*screen(), QStringLiteral("txtEcranTitre"))->text();
+
+    act(*this);
+    // The roll is over, and nothing else happened.
     const QStringList lines = boxLines(*results());
     QCOMPARE(lines.size(), 4);
+    QCOMPARE(m_window->proof().runs().size(), std::size_t(2));
+    QCOMPARE(list()->toPlainText(), listText);
+    QCOMPARE(control<QLineEdit>(*screen(), QStringLiteral("txtEcranTitre"))->text(), title);
     QCOMPARE(items().size(), 4);
     QCOMPARE(shown("lblEcranGagnant"), lines.back());
-    // Without the box checked, results show at once.
+
+    // The keys type again, and the next click draws; without the box checked, results show at
+    // once.
+    list()->moveCursor(QTextCursor::End);
+    QTest::keyClick(list(), Qt::Key_Space);
+    QCOMPARE(list()->toPlainText(), listText + u' ');
+    QTest::keyClick(list(), Qt::Key_Backspace);
     animation()->setChecked(false);
     go(1)->click();
+    QCOMPARE(boxLines(*results()).size(), 5);
     QCOMPARE(items().size(), 5);
 }
 
@@ -536,6 +606,7 @@ void TestScreen::nothingCutOrCovered()
     QWidget* s = screen();
     if (!s->isFullScreen())
         s->showFullScreen();
+    showToAudience();
     control<QLineEdit>(*s, QStringLiteral("txtEcranTitre"))->setText(entryOf(120, true));
     control<QPlainTextEdit>(*s, QStringLiteral("txtLots"))->setPlainText(entryOf(200, true));
     setBoxLines(*list(), {entryOf(300, true), entryOf(300, false)});
@@ -567,6 +638,184 @@ void TestScreen::contrastIsAAA()
     const QPalette pal =
         control<QListWidget>(*screen(), QStringLiteral("lstEcranResultats"))->palette();
     QVERIFY(contrast(pal.color(QPalette::Text), pal.color(QPalette::Base)) >= 7);
+}
+
+void TestScreen::longEntries_data()
+{
+    QTest::addColumn<QString>("entry");
+
+    const auto row = [](const char* name, const QString& pattern) {
+        QTest::newRow(name) << codePointsOf(pattern, 100000);
+    };
+    row("right-to-left marks and Arabic",
+        QStringLiteral("\u200F\u202Eمحمد عبد الله\u200E \u2067سارة\u2069 "));
+    row("emoji", QStringLiteral("👩\u200D👩\u200D👧\u200D👦🎉🇫🇷😀"));
+    row("combining accents", QStringLiteral("e\u0301\u0323a\u0308\u0304o\u0302 "));
+    row("one letter", QStringLiteral("a"));
+    row("names", QStringLiteral("Marie-Claire Dupont "));
+}
+
+void TestScreen::longEntries()
+{
+    QFETCH(QString, entry);
+
+    openScreen();
+    setBoxLines(*list(), {entry});
+    go(1)->click();
+    settle();
+    QCOMPARE(results()->toPlainText(), entry);
+
+    // A bounded beginning of the entry, then its length; the same in the list of results.
+    const QString ending = QStringLiteral("… (100 000 caractères)");
+    const QStringList shownItems = items();
+    QCOMPARE(shownItems.size(), 1);
+    QVERIFY(shownItems[0].startsWith(QStringLiteral("1. ")));
+    for (const QString& text : {shown("lblEcranGagnant"), shownItems[0].mid(3)}) {
+        QVERIFY2(text.endsWith(ending), qPrintable(text.right(40)));
+        // Isolated, so that the length reads left to right whatever the beginning holds.
+        const QString isolated = text.chopped(ending.size());
+        QVERIFY(isolated.startsWith(QChar(0x2068)) && isolated.endsWith(QChar(0x2069)));
+        const QString beginning = isolated.mid(1, isolated.size() - 2);
+        QVERIFY(beginning.toUcs4().size() <= 300);
+        QVERIFY(beginning.toUcs4().size() >= 10);
+        QVERIFY(entry.startsWith(beginning));
+    }
+    // The winner is seen: in its box, never smaller than the results under it.
+    QLabel* winner = label("lblEcranGagnant");
+    QVERIFY(winner->isVisible());
+    QVERIFY(winner->rect().contains(drawnRect(winner->text(), winner->font(), winner->rect())));
+    const int listPixels =
+        screenBoxes(control<QWidget>(*screen(), QStringLiteral("vueEcran"))->size(), false)
+            .resultsPixels;
+    QVERIFY2(winner->font().pixelSize() >= listPixels,
+             qPrintable(QStringLiteral("%1 < %2").arg(winner->font().pixelSize()).arg(listPixels)));
+}
+
+void TestScreen::teams_data()
+{
+    QTest::addColumn<int>("people");
+    QTest::addColumn<int>("teamSize");
+    QTest::addColumn<QString>("counts");
+
+    QTest::newRow("31 pupils in fours") << 31 << 4 << QStringLiteral("8 équipes · 31 personnes");
+    QTest::newRow("two in twos") << 2 << 2 << QStringLiteral("1 équipe · 2 personnes");
+    QTest::newRow("three in tens") << 3 << 10 << QStringLiteral("1 équipe · 3 personnes");
+    QTest::newRow("60 in threes") << 60 << 3 << QStringLiteral("20 équipes · 60 personnes");
+    QTest::newRow("250 in twos") << 250 << 2 << QStringLiteral("125 équipes · 250 personnes");
+}
+
+void TestScreen::teams()
+{
+    QFETCH(int, people);
+    QFETCH(int, teamSize);
+    QFETCH(QString, counts);
+
+    openScreen(true);
+    screen()->showFullScreen();
+    setBoxLines(*list(), numberedNames(people));
+    this->teamSize()->setCurrentIndex(teamSize - 2);
+    go(3)->click();
+    QVERIFY(waitForRun(*m_window));
+    settle();
+
+    const QStringList teamLines = boxLines(*results());
+    QCOMPARE(shown("lblEcranCompte"), counts);
+    // Teams are no winners: no roll, no prize, no one name in large letters.
+    QCOMPARE(shown("lblEcranGagnant"), QString());
+    QCOMPARE(shown("lblEcranLot"), QString());
+    QVERIFY(!control<QWidget>(*screen(), QStringLiteral("lstEcranResultats"))->isVisible());
+    // Nor a commitment that nobody communicated.
+    QCOMPARE(shown("lblEcranEngagement"), QString());
+
+    // Every team numbered, as many as the grid holds, each whole in its own cell.
+    auto* grid = control<QWidget>(*screen(), QStringLiteral("fraEcranEquipes"));
+    QVERIFY(grid->isVisible());
+    QStringList texts;
+    QList<QRect> cells;
+    int pixels = 0;
+    for (QLabel* cell : grid->findChildren<QLabel*>(QStringLiteral("lblEcranEquipe"))) {
+        if (!cell->isVisible())
+            continue;
+        texts << QString(cell->text()).replace(u'\n', u' ');
+        QVERIFY(grid->rect().contains(cell->geometry()));
+        QVERIFY(cell->rect().contains(drawnRect(cell->text(), cell->font(), cell->rect())));
+        for (const QRect& other : cells)
+            QVERIFY(!other.intersects(cell->geometry()));
+        cells << cell->geometry();
+        if (pixels == 0)
+            pixels = cell->font().pixelSize();
+        QCOMPARE(cell->font().pixelSize(), pixels);
+    }
+    QStringList expected;
+    const qsizetype whole = teamLines.size() <= 40 ? teamLines.size() : 39;
+    for (qsizetype i = 0; i < whole; ++i)
+        expected << QStringLiteral("Équipe %1 : %2").arg(i + 1).arg(teamLines[i]);
+    if (whole < teamLines.size())
+        expected << QStringLiteral("… et %1 autres équipes").arg(teamLines.size() - whole);
+    QCOMPARE(texts, expected);
+    QVERIFY(grid->geometry().bottom() <
+            control<QWidget>(*screen(), QStringLiteral("lblEcranCompte"))->geometry().top());
+    // Eight teams are read from where the counts are.
+    if (teamLines.size() <= 8)
+        QVERIFY2(pixels >= label("lblEcranCompte")->font().pixelSize(),
+                 qPrintable(QString::number(pixels)));
+
+    // A single draw after them shows its winner again.
+    setBoxLines(*list(), {QStringLiteral("Anne")});
+    animation()->setChecked(false);
+    go(1)->click();
+    settle();
+    QVERIFY(!grid->isVisible());
+    QCOMPARE(shown("lblEcranGagnant"), QStringLiteral("Anne"));
+    QCOMPARE(shown("lblEcranCompte"),
+             QStringLiteral("%1 tirés · 0 restant").arg(teamLines.size() + 1));
+}
+
+void TestScreen::commitmentOnceCommunicated_data()
+{
+    using Act = std::function<void(TestScreen&)>;
+    QTest::addColumn<Act>("act");
+    QTest::addColumn<bool>("communicated");
+
+    QTest::newRow("screen opened") << Act([](TestScreen&) {}) << false;
+    QTest::newRow("shown to the audience")
+        << Act([](TestScreen& t) { t.showToAudience(); }) << true;
+    QTest::newRow("copied") << Act([](TestScreen& t) {
+        t.m_platform->expectModal([](QDialog& dialog) {
+            control<QPushButton>(dialog, QStringLiteral("cmdCopierEngagement"))->click();
+        });
+        t.button(QStringLiteral("cmdPreuve"))->click();
+    }) << true;
+    // The next session's commitment waits to be shown in its turn.
+    QTest::newRow("record saved") << Act([](TestScreen& t) {
+        t.showToAudience();
+        setBoxLines(*t.list(), {QStringLiteral("Zoé")});
+        t.go(1)->click();
+        t.m_platform->expectModal([&t](QDialog& dialog) {
+            t.m_platform->expectSaveFile(t.m_dir->filePath(QStringLiteral("pv.json")));
+            control<QPushButton>(dialog, QStringLiteral("cmdEnregistrerPV"))->click();
+        });
+        t.button(QStringLiteral("cmdPreuve"))->click();
+    }) << false;
+}
+
+void TestScreen::commitmentOnceCommunicated()
+{
+    QFETCH(std::function<void(TestScreen&)>, act);
+    QFETCH(bool, communicated);
+
+    openScreen();
+    act(*this);
+    settle();
+    QCOMPARE(label("lblEcranEngagement")->isVisible(), communicated);
+    const QString engagement = shown("lblEcranEngagement");
+    if (communicated) {
+        const QString commitment = commitmentInDialog();
+        QVERIFY(engagement.startsWith(QStringLiteral("Engagement : ") + grouped(commitment)));
+        QVERIFY(engagement.contains(QStringLiteral(" · Liste : ")));
+    } else {
+        QCOMPARE(engagement, QString());
+    }
 }
 
 QTEST_MAIN(TestScreen)
