@@ -68,9 +68,8 @@ class ResultOutput
 public:
     ResultOutput(int teamSize, bool crlf)
         : m_lineBreak(crlf ? "\r\n" : "\n"), m_teamSize(teamSize),
-          m_buffer(sortivo::LargeMemory<char>().allocate(blockSize))
+          m_buffer(sortivo::LargeMemory<char>().allocate(blockSize)), m_flushAt(widenPipe())
     {
-        widenPipe();
     }
     ~ResultOutput() { sortivo::LargeMemory<char>().deallocate(m_buffer, blockSize); }
     ResultOutput(const ResultOutput&) = delete;
@@ -78,7 +77,7 @@ public:
     void append(std::string_view entry)
     {
         // At most a line break or " - " goes in front of the entry.
-        if (entry.size() + 3 > blockSize - m_used) {
+        if (m_used + entry.size() + 3 > m_flushAt) {
             flush();
             if (entry.size() + 3 > blockSize) {
                 put(separator());
@@ -127,21 +126,29 @@ private:
         m_used = 0;
     }
     // A reader at the other end of a pipe is woken for every pipe buffer filled, 64 KiB by
-    // default: a larger one lets both sides work in long stretches. Nothing changes for any
-    // other output, or when the system refuses.
-    static void widenPipe()
+    // default: a larger one lets both sides work in long stretches. A write larger than the
+    // pipe would then wait for the reader instead of going back to drawing, so the blocks are
+    // cut to the pipe's size. Nothing changes for any other output. How much to gather before
+    // a write.
+    static std::size_t widenPipe()
     {
-#ifdef F_SETPIPE_SZ
+#if defined(F_SETPIPE_SZ) && defined(F_GETPIPE_SZ)
         struct stat info;
-        if (::fstat(STDOUT_FILENO, &info) == 0 && S_ISFIFO(info.st_mode))
+        if (::fstat(STDOUT_FILENO, &info) == 0 && S_ISFIFO(info.st_mode)) {
             ::fcntl(STDOUT_FILENO, F_SETPIPE_SZ, int(std::size_t(1) << 20));
+            const int size = ::fcntl(STDOUT_FILENO, F_GETPIPE_SZ);
+            if (size > 0)
+                return std::clamp(std::size_t(size), std::size_t(4096), blockSize);
+        }
 #endif
+        return blockSize;
     }
 
     std::string_view m_lineBreak;
     int m_teamSize;
     int m_members = 0; // members of the current team so far; 0 before the first draw
     char* m_buffer;
+    std::size_t m_flushAt;
     std::size_t m_used = 0;
     std::size_t m_written = 0;
     bool m_any = false;
