@@ -1,6 +1,7 @@
 #include "benchlists.h"
 #include "support/naivedraw.h"
 
+#include "core/drawpool.h"
 #include "core/drawrun.h"
 #include "core/proofrecord.h"
 #include "core/proofsession.h"
@@ -41,6 +42,23 @@ void BM_DrawAllNaive(benchmark::State& state)
         const auto count = int(entries.size());
         NaiveDrawResult out = naiveDraw(entries, std::string(), count, 0, testWords(++label));
         benchmark::DoNotOptimize(out);
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+// The picks alone, every entry taken at the ranks a run's words give, as a run takes them.
+void BM_PoolTakeAll(benchmark::State& state)
+{
+    const auto count = std::size_t(state.range(0));
+    std::vector<std::uint32_t> ranks(count);
+    sortivo::DrawWords words = testWords(1);
+    for (std::size_t k = 0; k < count; ++k)
+        ranks[k] = sortivo::uniformBelow(words, std::uint32_t(count - k));
+    std::vector<std::size_t> indexes(count);
+    for (auto _ : state) {
+        sortivo::DrawPool pool(count);
+        pool.takeInOrder(ranks, indexes);
+        benchmark::DoNotOptimize(indexes.data());
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
@@ -92,6 +110,7 @@ void BM_VerifyRecord(benchmark::State& state)
 
 BENCHMARK(BM_DrawAll)->RangeMultiplier(10)->Range(1000, 1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DrawAllNaive)->RangeMultiplier(10)->Range(1000, 100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PoolTakeAll)->Arg(1000000)->Arg(5000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Words);
 BENCHMARK(BM_WriteRecord)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_VerifyRecord)->Arg(1000000)->Unit(benchmark::kMillisecond);

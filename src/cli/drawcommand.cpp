@@ -8,13 +8,13 @@
 #include "core/drawloop.h"
 #include "core/drawpool.h"
 #include "core/drawwords.h"
+#include "core/largememory.h"
 #include "core/listfileentries.h"
 #include "core/listlimits.h"
 #include "core/proofprotocol.h"
 #include "core/proofrecord.h"
 #include "core/proofreport.h"
 #include "core/proofverify.h"
-#include "core/resulttext.h"
 #include "core/unreadlines.h"
 #include "texts/listfilerefusal.h"
 
@@ -24,6 +24,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <functional>
 #include <span>
@@ -59,42 +60,97 @@ bool writeAll(int fd, std::string_view bytes)
     return true;
 }
 
-// The results as the window writes them (teams joined by " - "), each line ended, written
-// to the standard output a large block at a time.
+// The results as the window writes them (teams joined by " - ", an empty entry drawn first
+// leaving no line break in front of the next), each line ended, gathered in draw order straight
+// from where the entries lie and written to the standard output a few megabytes at a time.
 class ResultOutput
 {
 public:
     ResultOutput(int teamSize, bool crlf)
-        : m_lineBreak(crlf ? "\r\n" : "\n"), m_text({}, teamSize, m_lineBreak)
+        : m_lineBreak(crlf ? "\r\n" : "\n"), m_teamSize(teamSize),
+          m_buffer(sortivo::LargeMemory<char>().allocate(blockSize)), m_flushAt(widenPipe())
     {
-        m_text.reserve(blockSize + 4096);
     }
+    ~ResultOutput() { sortivo::LargeMemory<char>().deallocate(m_buffer, blockSize); }
+    ResultOutput(const ResultOutput&) = delete;
+    ResultOutput& operator=(const ResultOutput&) = delete;
     void append(std::string_view entry)
     {
-        m_text.append(entry);
-        m_any = true;
-        if (m_text.text().size() >= blockSize)
+        // At most a line break or " - " goes in front of the entry.
+        if (m_used + entry.size() + 3 > m_flushAt) {
             flush();
+            if (entry.size() + 3 > blockSize) {
+                put(separator());
+                flush();
+                m_ok = m_ok && writeAll(STDOUT_FILENO, entry);
+                m_written += entry.size();
+                m_any = true;
+                return;
+            }
+        }
+        put(separator());
+        put(entry);
+        m_any = true;
     }
     // Ends the last line too. False when any write failed (a full disk, a closed pipe).
     bool finish()
     {
-        flush();
         if (m_any)
-            m_ok = m_ok && writeAll(STDOUT_FILENO, m_lineBreak);
+            put(m_lineBreak);
+        flush();
         return m_ok;
     }
 
 private:
-    static constexpr std::size_t blockSize = std::size_t(1) << 20;
+    static constexpr std::size_t blockSize = std::size_t(4) << 20;
+
+    // What goes in front of the next entry, the team it joins counted.
+    std::string_view separator()
+    {
+        if (m_teamSize <= 0 || m_members == 0 || m_members >= m_teamSize) {
+            m_members = 1;
+            return m_written + m_used > 0 ? m_lineBreak : std::string_view();
+        }
+        ++m_members;
+        return " - ";
+    }
+    void put(std::string_view bytes)
+    {
+        std::memcpy(m_buffer + m_used, bytes.data(), bytes.size());
+        m_used += bytes.size();
+    }
     void flush()
     {
-        m_ok = m_ok && writeAll(STDOUT_FILENO, m_text.text());
-        m_text.clearWritten();
+        m_ok = m_ok && writeAll(STDOUT_FILENO, std::string_view(m_buffer, m_used));
+        m_written += m_used;
+        m_used = 0;
+    }
+    // A reader at the other end of a pipe is woken for every pipe buffer filled, 64 KiB by
+    // default: a larger one lets both sides work in long stretches. A write larger than the
+    // pipe would then wait for the reader instead of going back to drawing, so the blocks are
+    // cut to the pipe's size. Nothing changes for any other output. How much to gather before
+    // a write.
+    static std::size_t widenPipe()
+    {
+#if defined(F_SETPIPE_SZ) && defined(F_GETPIPE_SZ)
+        struct stat info;
+        if (::fstat(STDOUT_FILENO, &info) == 0 && S_ISFIFO(info.st_mode)) {
+            ::fcntl(STDOUT_FILENO, F_SETPIPE_SZ, int(std::size_t(1) << 20));
+            const int size = ::fcntl(STDOUT_FILENO, F_GETPIPE_SZ);
+            if (size > 0)
+                return std::clamp(std::size_t(size), std::size_t(4096), blockSize);
+        }
+#endif
+        return blockSize;
     }
 
     std::string_view m_lineBreak;
-    sortivo::ResultText m_text;
+    int m_teamSize;
+    int m_members = 0; // members of the current team so far; 0 before the first draw
+    char* m_buffer;
+    std::size_t m_flushAt;
+    std::size_t m_used = 0;
+    std::size_t m_written = 0;
     bool m_any = false;
     bool m_ok = true;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cassert>
+#include <cstring>
 
 namespace sortivo
 {
@@ -58,20 +59,36 @@ struct Descent {
     std::int32_t wanted;
 };
 
+// Four totals of a node as one value of the vector registers every processor has: a node is
+// compared and counted down in a few instructions, where the compiler left a loop over its
+// totals mostly one compare at a time.
+typedef std::int32_t FourTotals __attribute__((vector_size(16)));
+constexpr std::size_t quarters = DrawPool::fanout / 4;
+
 // Goes down one level, whose first node is at `levelTotals`, and counts the take there.
 inline void descend(std::int32_t* levelTotals, Descent& d)
 {
     std::int32_t* totals = levelTotals + d.node * DrawPool::fanout;
+    FourTotals node[quarters];
+    std::memcpy(node, totals, sizeof node);
     // Totals rise along the node, so the children passed over are those whose total falls
-    // short; written as a count, not a search, so that no branch has to guess.
-    int child = 0;
-    for (int j = 0; j < int(DrawPool::fanout); ++j)
-        child += int(totals[j] < d.wanted);
+    // short: -1 in each of their lanes, 0 in the others; counted, not searched, so that no
+    // branch has to guess.
+    FourTotals passed[quarters];
+    FourTotals count{};
+    for (std::size_t q = 0; q < quarters; ++q) {
+        passed[q] = node[q] < d.wanted;
+        count += passed[q];
+    }
+    const int child = -(count[0] + count[1] + count[2] + count[3]);
+    // The take is under the child found, so every total from it on loses one: the lanes not
+    // passed over, where adding the lane's complement subtracts one.
+    for (std::size_t q = 0; q < quarters; ++q)
+        node[q] += ~passed[q];
+    std::memcpy(totals, node, sizeof node);
     // For the first child this reads the word before the node (the padding in front of the
     // root) and masks it out.
     const std::int32_t before = totals[child - 1] & -std::int32_t(child != 0);
-    for (int j = 0; j < int(DrawPool::fanout); ++j)
-        totals[j] -= std::int32_t(j >= child);
     d.wanted -= before;
     d.node = d.node * DrawPool::fanout + std::size_t(child);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/largememory.h"
 #include "core/textdecode.h"
 
 #include <cstddef>
@@ -64,7 +65,8 @@ private:
     void cut(std::string text, std::size_t offset);
 
     std::string m_text;
-    std::vector<std::uint32_t> m_starts; // where each entry starts, then one past the last LF
+    // Where each entry starts, then one past the last LF.
+    std::vector<std::uint32_t, LargeMemory<std::uint32_t>> m_starts;
     std::optional<UnreadLines> m_unread;
 };
 
