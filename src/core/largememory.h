@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <new>
+#if __has_include(<sys/mman.h>)
 #include <sys/mman.h>
+#endif
 
 namespace sortivo
 {
