@@ -80,7 +80,7 @@ void readListFile(const QString& path, qint64 sizeHint, qint64 largestFile,
     if (const sortivo::SheetKind kind = sortivo::spreadsheetKind(view);
         kind != sortivo::SheetKind::None) {
         sortivo::SheetLimits sheetLimits;
-        sheetLimits.maxRows = limits.maxLines + 1;
+        sheetLimits.table.rows = limits.maxLines + 1;
         sortivo::SheetBook book = sortivo::readSheetBook(view, kind, sheetLimits, cancelled);
         if (!book.error.empty()) {
             outcome.status = Outcome::Status::BadSheet;
@@ -97,6 +97,12 @@ void readListFile(const QString& path, qint64 sizeHint, qint64 largestFile,
         std::optional<sortivo::DelimitedTable> table = sortivo::readDelimited(view);
         if (!table) {
             outcome.status = Outcome::Status::NotText;
+            return;
+        }
+        if (table->table.refused()) {
+            outcome.status = Outcome::Status::BadSheet;
+            outcome.reason = QStringLiteral("Impossible d'ouvrir le fichier : ") +
+                             QString::fromStdString(table->table.refusal());
             return;
         }
         outcome.status = cancelled ? Outcome::Status::Cancelled : Outcome::Status::Ok;

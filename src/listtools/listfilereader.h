@@ -30,7 +30,7 @@ public:
             NotText,
             TooManyLines,
             LineTooLong,
-            // A spreadsheet refused; `reason` says why, whole.
+            // A spreadsheet or a delimited table refused; `reason` says why, whole.
             BadSheet
         } status = Status::Ok;
         // The system's reason when the file could not be opened or read.
