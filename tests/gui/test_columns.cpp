@@ -39,6 +39,7 @@ private slots:
     void cleanup();
     void dialog_data();
     void dialog();
+    void badSpreadsheetKeepsTheList_data();
     void badSpreadsheetKeepsTheList();
 
 private:
@@ -152,17 +153,37 @@ void TestColumns::dialog()
     QCOMPARE(drawCount()->count(), lines.size());
 }
 
+void TestColumns::badSpreadsheetKeepsTheList_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("reason");
+    const auto bytesOf = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    QByteArray cut = bytesOf(fixturePath(QStringLiteral("classeur_openpyxl.xlsx")));
+    cut.truncate(cut.size() - 200);
+    QTest::newRow("damaged") << QStringLiteral("abîmé.xlsx") << cut
+                             << QStringLiteral("Impossible d'ouvrir le fichier");
+    // Written by make_bombs.py: 60,000 cells showing one string of 99,000 characters.
+    QTest::newRow("a shared string shown past 256 MB")
+        << QStringLiteral("partagé.xlsx")
+        << bytesOf(QStringLiteral(SORTIVO_BOMBS "/xlsx-texte-partage.xlsx"))
+        << QStringLiteral("Impossible d'ouvrir le fichier : ses cellules dépassent ensemble "
+                          "256 Mo de texte.");
+}
+
 void TestColumns::badSpreadsheetKeepsTheList()
 {
-    QFile source(fixturePath(QStringLiteral("classeur_openpyxl.xlsx")));
-    QVERIFY(source.open(QIODevice::ReadOnly));
-    QByteArray bytes = source.readAll();
-    bytes.truncate(bytes.size() - 200);
-    const QString chosen = m_dir->filePath(QStringLiteral("abîmé.xlsx"));
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, reason);
+    QVERIFY(!bytes.isEmpty());
+    const QString chosen = m_dir->filePath(name);
     QVERIFY(writeBytes(chosen, bytes));
     m_platform->expectOpenFile(chosen);
-    m_platform->expectWarning(QStringLiteral("Sortivo"),
-                              {QStringLiteral("Impossible d'ouvrir le fichier"), chosen});
+    m_platform->expectWarning(QStringLiteral("Sortivo"), {reason, chosen});
     button(QStringLiteral("cmdOpen"))->click();
     QVERIFY(waitForRun(*m_window, 20000));
     QCOMPARE(boxLines(*list()), oldList);
