@@ -801,6 +801,7 @@ void readOds(zip_t* archive, std::uint64_t budget, const SheetLimits& limits,
     std::optional<OdsCell> cell;
     std::vector<std::pair<std::string, std::size_t>> rowCells; // text, repeat
     std::vector<std::uint32_t> rowTexts;                       // their numbers in the table
+    std::size_t rowWidth = 0;
     std::size_t rowRepeat = 1;
     int annotation = 0;
     int tableDepth = 0;
@@ -820,6 +821,7 @@ void readOds(zip_t* archive, std::uint64_t budget, const SheetLimits& limits,
                 continue;
             } else if (part.is("table-row")) {
                 rowCells.clear();
+                rowWidth = 0;
                 rowRepeat = repeatOf(part.attribute("number-rows-repeated"), limits.table.rows + 1);
             } else if (part.is("table-cell") || part.is("covered-table-cell")) {
                 const QStringView value = part.attribute("value-type") == u"date"
@@ -837,10 +839,6 @@ void readOds(zip_t* archive, std::uint64_t budget, const SheetLimits& limits,
                 cell->anyParagraph = true;
             } else if (cell && part.is("s")) {
                 cell->text.append(repeatOf(part.attribute("c"), 1000), ' ');
-                if (cell->text.size() > limits.table.cellBytes) {
-                    error = cannotOpen + tableRefusal(TableExcess::CellBytes, limits.table);
-                    return;
-                }
             } else if (cell && (part.is("tab") || part.is("line-break"))) {
                 cell->text += ' ';
             }
@@ -854,7 +852,19 @@ void readOds(zip_t* archive, std::uint64_t budget, const SheetLimits& limits,
             } else if (annotation > 0) {
                 continue;
             } else if ((part.is("table-cell") || part.is("covered-table-cell")) && cell) {
-                rowCells.emplace_back(shownOdsCell(*cell), cell->repeat);
+                // Cells past the last column are dropped and a run of equal ones is one, so
+                // that a row of millions of cell elements holds no more than its columns.
+                const std::size_t room =
+                    limits.table.columns - std::min(rowWidth, limits.table.columns);
+                const std::size_t repeat = std::min(cell->repeat, room);
+                if (repeat > 0) {
+                    std::string shown = shownOdsCell(*cell);
+                    if (!rowCells.empty() && rowCells.back().first == shown)
+                        rowCells.back().second += repeat;
+                    else
+                        rowCells.emplace_back(std::move(shown), repeat);
+                    rowWidth += repeat;
+                }
                 cell.reset();
             } else if (part.is("table-row")) {
                 const bool empty = std::all_of(rowCells.begin(), rowCells.end(),
@@ -864,13 +874,8 @@ void readOds(zip_t* archive, std::uint64_t budget, const SheetLimits& limits,
                     continue;
                 }
                 // Each text once, however often the row and its cells are repeated.
-                const std::size_t columns = limits.table.columns;
-                std::size_t width = 0;
-                for (auto& [text, repeat] : rowCells) {
-                    repeat = std::min(repeat, columns - std::min(width, columns));
-                    width += repeat;
-                    rowTexts.push_back(sheet->table.addText(text));
-                }
+                for (const auto& shown : rowCells)
+                    rowTexts.push_back(sheet->table.addText(shown.first));
                 for (std::size_t r = 0; r < rowRepeat && !sheet->table.refused(); ++r) {
                     for (std::size_t k = 0; k < rowCells.size(); ++k)
                         sheet->table.addCells(rowTexts[k], rowCells[k].second);
@@ -884,10 +889,11 @@ void readOds(zip_t* archive, std::uint64_t budget, const SheetLimits& limits,
             }
         } else if (xml.isCharacters() && cell && annotation == 0) {
             appendUtf8(cell->text, xml.text());
-            if (cell->text.size() > limits.table.cellBytes) {
-                error = cannotOpen + tableRefusal(TableExcess::CellBytes, limits.table);
-                return;
-            }
+        }
+        // Spaces, paragraphs and text alike: a cell is refused once past its limit.
+        if (cell && cell->text.size() > limits.table.cellBytes) {
+            error = cannotOpen + tableRefusal(TableExcess::CellBytes, limits.table);
+            return;
         }
     }
 }
