@@ -7,13 +7,19 @@
 #include <string_view>
 
 // A delimited export comes from any site: whatever its bytes, reading it must end, keep every
-// cell inside its row's bounds, and make entries that are single lines.
+// cell inside its row's bounds, and make entries that are single lines. Small limits, so that
+// a bomb is refused here as a large one is in the program.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    const std::optional<sortivo::DelimitedTable> read = sortivo::readDelimited(bytes);
+    const sortivo::TableLimits limits{100'000, 1000, 40'000, std::size_t(1) << 22, 1'000'000};
+    const std::optional<sortivo::DelimitedTable> read = sortivo::readDelimited(bytes, limits);
     if (!read)
         return 0;
+    if (read->table.refused()) {
+        FUZZ_CHECK(!read->table.refusal().empty());
+        return 0;
+    }
     const sortivo::CellTable& table = read->table;
     std::size_t cells = 0;
     for (std::size_t row = 0; row < table.rowCount(); ++row) {

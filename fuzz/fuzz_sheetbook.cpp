@@ -15,14 +15,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (kind == sortivo::SheetKind::None)
         return 0;
     // Small limits, so that a bomb is refused here as a large one is in the program.
-    const sortivo::SheetLimits limits{std::uint64_t(1) << 24, 1000, 100'000};
+    const sortivo::SheetLimits limits{
+        std::uint64_t(1) << 24, 1000, {100'000, 16384, 40'000, std::size_t(1) << 22, 1'000'000}};
     const std::atomic<bool> cancelled{false};
     const sortivo::SheetBook book = sortivo::readSheetBook(bytes, kind, limits, cancelled);
     FUZZ_CHECK(!book.error.empty() || !book.sheets.empty());
     if (!book.error.empty())
         return 0;
     for (const sortivo::Sheet& sheet : book.sheets) {
-        FUZZ_CHECK(sheet.table.rowCount() <= limits.maxRows);
+        FUZZ_CHECK(sheet.table.rowCount() <= limits.table.rows && !sheet.table.refused());
         for (std::size_t row = 0; row < sheet.table.rowCount(); ++row)
             FUZZ_CHECK(sheet.table.cellsIn(row) <= sheet.table.columnCount());
     }

@@ -53,9 +53,8 @@ TableInput readTableInput(const DrawCommandOptions& options, const std::string& 
     std::vector<sortivo::Sheet> sheets;
     const sortivo::SheetKind kind = sortivo::spreadsheetKind(bytes);
     if (kind != sortivo::SheetKind::None) {
-        sortivo::SheetLimits limits;
-        limits.maxRows = sortivo::listFileLimits.maxLines + 1;
-        sortivo::SheetBook book = sortivo::readSheetBook(bytes, kind, limits, std::atomic<bool>());
+        sortivo::SheetBook book =
+            sortivo::readSheetBook(bytes, kind, sortivo::SheetLimits(), std::atomic<bool>());
         if (!book.error.empty())
             return refused(book.error, badInput);
         sheets = std::move(book.sheets);
@@ -63,6 +62,8 @@ TableInput readTableInput(const DrawCommandOptions& options, const std::string& 
         std::optional<sortivo::DelimitedTable> table = sortivo::readDelimited(bytes);
         if (!table)
             return refused(ListFileRefusal::utf8(ListFileRefusal::NotText), badInput);
+        if (table->table.refused())
+            return refused("Impossible d'ouvrir le fichier : " + table->table.refusal(), badInput);
         // A quote left open has swallowed the rows after it into one entry.
         if (table->unclosedQuoteLine > 0)
             return refused(sortivo::unclosedQuoteRefusal(table->unclosedQuoteLine), badInput);

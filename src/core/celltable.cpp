@@ -4,38 +4,97 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <regex>
 #include <unordered_set>
 
 namespace sortivo
 {
 
-void CellTable::addCell(std::string_view text)
+CellTable::CellTable(const TableLimits& limits) : m_limits(limits)
 {
-    if (text.empty()) {
-        ++m_pendingCells;
+    // Offsets and numbers are kept in 32 bits: no limit may let them wrap.
+    constexpr std::size_t largest = std::numeric_limits<std::uint32_t>::max();
+    m_limits.textBytes = std::min(m_limits.textBytes, largest);
+    m_limits.cellBytes = std::min(m_limits.cellBytes, m_limits.textBytes);
+    m_limits.cells = std::min(m_limits.cells, largest);
+}
+
+std::uint32_t CellTable::addText(std::string_view text)
+{
+    if (text.empty() || refused())
+        return 0;
+    if (text.size() > m_limits.cellBytes) {
+        m_excess = TableExcess::CellBytes;
+        return 0;
+    }
+    if (text.size() > m_limits.textBytes - m_text.size()) {
+        m_excess = TableExcess::TextBytes;
+        return 0;
+    }
+    m_text.append(text);
+    m_textEnds.push_back(std::uint32_t(m_text.size()));
+    return std::uint32_t(m_textEnds.size());
+}
+
+void CellTable::addCells(std::uint32_t text, std::size_t count)
+{
+    if (refused())
+        return;
+    if (text == 0) {
+        m_pendingCells += count;
+        return;
+    }
+    if (count == 0)
+        return;
+    // A row never holds more than its limit, so that none of these sums can wrap.
+    const std::size_t columns = m_limits.columns;
+    if (m_pendingCells > columns || count > columns ||
+        m_rowCells + m_pendingCells + count > columns) {
+        m_excess = TableExcess::Columns;
+        return;
+    }
+    // The empty rows before this one are kept with it.
+    if (m_rowCells == 0 && m_pendingRows >= m_limits.rows - m_rowEnds.size()) {
+        m_excess = TableExcess::Rows;
+        return;
+    }
+    const std::size_t added = m_pendingCells + count;
+    if (added > m_limits.cells - m_cells.size()) {
+        m_excess = TableExcess::Cells;
+        return;
+    }
+    const std::uint64_t shown = std::uint64_t(this->text(text).size()) * count;
+    if (shown > m_limits.textBytes - m_shownBytes) {
+        m_excess = TableExcess::TextBytes;
         return;
     }
     if (m_pendingRows > 0) {
-        m_rowEnds.insert(m_rowEnds.end(), m_pendingRows, std::uint32_t(m_cellEnds.size()));
+        m_rowEnds.insert(m_rowEnds.end(), m_pendingRows, std::uint32_t(m_cells.size()));
         m_pendingRows = 0;
     }
-    m_cellEnds.insert(m_cellEnds.end(), m_pendingCells, std::uint32_t(m_text.size()));
-    m_rowCells += m_pendingCells;
+    // Most cells come one at a time after a cell with text: a push is quicker than an insert.
+    if (m_pendingCells > 0)
+        m_cells.insert(m_cells.end(), m_pendingCells, 0);
+    if (count == 1)
+        m_cells.push_back(text);
+    else
+        m_cells.insert(m_cells.end(), count, text);
+    m_rowCells += added;
     m_pendingCells = 0;
-    m_text.append(text);
-    m_cellEnds.push_back(std::uint32_t(m_text.size()));
-    ++m_rowCells;
+    m_shownBytes += shown;
 }
 
 void CellTable::endRow()
 {
     m_pendingCells = 0;
+    if (refused())
+        return;
     if (m_rowCells == 0) {
         ++m_pendingRows;
         return;
     }
-    m_rowEnds.push_back(std::uint32_t(m_cellEnds.size()));
+    m_rowEnds.push_back(std::uint32_t(m_cells.size()));
     m_columns = std::max(m_columns, m_rowCells);
     m_rowCells = 0;
 }
@@ -44,9 +103,36 @@ std::string_view CellTable::cell(std::size_t row, std::size_t column) const
 {
     if (column >= cellsIn(row))
         return {};
-    const std::size_t index = (row == 0 ? 0 : m_rowEnds[row - 1]) + column;
-    const std::size_t start = index == 0 ? 0 : m_cellEnds[index - 1];
-    return std::string_view(m_text).substr(start, m_cellEnds[index] - start);
+    return text(m_cells[(row == 0 ? 0 : m_rowEnds[row - 1]) + column]);
+}
+
+std::string_view CellTable::text(std::uint32_t number) const
+{
+    if (number == 0 || number > m_textEnds.size())
+        return {};
+    const std::size_t start = number == 1 ? 0 : m_textEnds[number - 2];
+    return std::string_view(m_text).substr(start, m_textEnds[number - 1] - start);
+}
+
+std::string tableRefusal(TableExcess excess, const TableLimits& limits)
+{
+    switch (excess) {
+    case TableExcess::None:
+        break;
+    case TableExcess::Rows:
+        // The first row may hold the titles.
+        return "la liste dépasse " + frenchNumber(limits.rows - 1) + " lignes.";
+    case TableExcess::Columns:
+        return "le tableau dépasse " + frenchNumber(limits.columns) + " colonnes.";
+    case TableExcess::Cells:
+        return "le tableau dépasse " + frenchNumber(limits.cells) + " cellules.";
+    case TableExcess::CellBytes:
+        return "une cellule dépasse " + frenchNumber(limits.cellBytes / 4) + " caractères.";
+    case TableExcess::TextBytes:
+        return "ses cellules dépassent ensemble " + frenchNumber(limits.textBytes >> 20) +
+               " Mo de texte.";
+    }
+    return {};
 }
 
 namespace
@@ -172,9 +258,9 @@ char detectSeparator(std::string_view text)
     return best;
 }
 
-DelimitedTable splitDelimited(std::string_view text, char separator)
+DelimitedTable splitDelimited(std::string_view text, char separator, const TableLimits& limits)
 {
-    DelimitedTable result;
+    DelimitedTable result{CellTable(limits)};
     result.separator = separator;
     const std::size_t opened = parseDelimited(
         text, separator, std::numeric_limits<std::size_t>::max(),
@@ -193,12 +279,12 @@ DelimitedTable splitDelimited(std::string_view text, char separator)
     return result;
 }
 
-std::optional<DelimitedTable> readDelimited(std::string_view bytes)
+std::optional<DelimitedTable> readDelimited(std::string_view bytes, const TableLimits& limits)
 {
     const std::optional<std::string> text = decodeTextFile(bytes);
     if (!text)
         return std::nullopt;
-    return splitDelimited(*text, detectSeparator(*text));
+    return splitDelimited(*text, detectSeparator(*text), limits);
 }
 
 namespace

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/listlimits.h"
+
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -11,13 +13,25 @@
 namespace sortivo
 {
 
+// What a table went past, told by `tableRefusal` in French, to follow "Impossible d'ouvrir le
+// fichier : ".
+enum class TableExcess { None, Rows, Columns, Cells, CellBytes, TextBytes };
+std::string tableRefusal(TableExcess excess, const TableLimits& limits);
+
 // The cells of a sheet or of a delimited file, row by row, each as it is shown. All the text
-// lies in one string with an end per cell and per row, so that a table of millions of cells
-// costs little more than its text.
+// lies in one string, each text once however many cells show it, and a cell is the number of
+// its text, so that a table of millions of cells costs little more than its text. It holds no
+// more than its limits: past them it takes nothing more and tells why in `refusal`.
 class CellTable
 {
 public:
-    void addCell(std::string_view text);
+    explicit CellTable(const TableLimits& limits = tableLimits);
+
+    void addCell(std::string_view text) { addCells(addText(text), 1); }
+    // A text for cells to come, kept once: its number, 0 for an empty text.
+    std::uint32_t addText(std::string_view text);
+    // `count` cells showing the text numbered `text`.
+    void addCells(std::uint32_t text, std::size_t count);
     // `count` empty cells, kept only once a cell with text comes after them in the row.
     void addEmptyCells(std::size_t count) { m_pendingCells += count; }
     void endRow();
@@ -32,12 +46,21 @@ public:
     }
     // Empty past the row's last cell.
     std::string_view cell(std::size_t row, std::size_t column) const;
+    std::string_view text(std::uint32_t number) const;
     std::size_t textSize() const { return m_text.size(); }
 
+    // Why the table stopped taking cells; empty while it is within its limits.
+    std::string refusal() const { return tableRefusal(m_excess, m_limits); }
+    bool refused() const { return m_excess != TableExcess::None; }
+
 private:
+    TableLimits m_limits;
+    TableExcess m_excess = TableExcess::None;
     std::string m_text;
-    std::vector<std::uint32_t> m_cellEnds;
+    std::vector<std::uint32_t> m_textEnds;
+    std::vector<std::uint32_t> m_cells; // the number of each cell's text
     std::vector<std::uint32_t> m_rowEnds;
+    std::uint64_t m_shownBytes = 0;
     std::size_t m_columns = 0;
     std::size_t m_rowCells = 0;
     std::size_t m_pendingCells = 0;
@@ -59,11 +82,14 @@ struct DelimitedTable {
 // of the 10 lines below into as many, quotes respected and empty lines aside; noSeparator when
 // none does. French exports of one column write "Dupont, Jean" without quotes.
 char detectSeparator(std::string_view text);
-// `text` (UTF-8) read by RFC 4180's quoting at `separator`, with CR LF, LF or CR line ends.
-DelimitedTable splitDelimited(std::string_view text, char separator);
+// `text` (UTF-8) read by RFC 4180's quoting at `separator`, with CR LF, LF or CR line ends; a
+// table past `limits` is told by its `refusal`.
+DelimitedTable splitDelimited(std::string_view text, char separator,
+                              const TableLimits& limits = tableLimits);
 // A delimited file at the separator detectSeparator finds; its bytes are decoded as a list
 // file's are. Nothing when the bytes are not text.
-std::optional<DelimitedTable> readDelimited(std::string_view bytes);
+std::optional<DelimitedTable> readDelimited(std::string_view bytes,
+                                            const TableLimits& limits = tableLimits);
 
 // The first row is taken for titles when no cell of it is empty, none is a number or a date,
 // and none comes again in its column below.

@@ -17,4 +17,21 @@ namespace sortivo
 inline constexpr std::size_t largestListFile = std::size_t(256) * 1024 * 1024;
 inline constexpr DecodeLimits listFileLimits{5'000'000, 100'000};
 
+// What a table read from a spreadsheet or a delimited file may hold, counted as it is built so
+// that a small hostile file is refused before it takes gigabytes: the lines of a list and a
+// row of titles; the columns of a spreadsheet, A to XFD; in one cell, the bytes of a list's
+// longest line at four bytes a character; in all cells together, a text repeated or shared
+// counted each time it shows, the bytes of the largest list file, so that no list made of
+// them can be longer; and cells whose index, four bytes each, weighs no more than that file.
+struct TableLimits {
+    std::size_t rows;
+    std::size_t columns;
+    std::size_t cellBytes;
+    std::size_t textBytes;
+    std::size_t cells;
+};
+inline constexpr TableLimits tableLimits{listFileLimits.maxLines + 1, 16384,
+                                         4 * listFileLimits.maxLineChars, largestListFile,
+                                         largestListFile / 4};
+
 } // namespace sortivo

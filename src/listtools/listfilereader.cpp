@@ -80,7 +80,7 @@ void readListFile(const QString& path, qint64 sizeHint, qint64 largestFile,
     if (const sortivo::SheetKind kind = sortivo::spreadsheetKind(view);
         kind != sortivo::SheetKind::None) {
         sortivo::SheetLimits sheetLimits;
-        sheetLimits.maxRows = limits.maxLines + 1;
+        sheetLimits.table.rows = limits.maxLines + 1;
         sortivo::SheetBook book = sortivo::readSheetBook(view, kind, sheetLimits, cancelled);
         if (!book.error.empty()) {
             outcome.status = Outcome::Status::BadSheet;
@@ -102,6 +102,12 @@ void readListFile(const QString& path, qint64 sizeHint, qint64 largestFile,
         }
         sortivo::DelimitedTable table =
             sortivo::splitDelimited(*text, sortivo::detectSeparator(*text));
+        if (table.table.refused()) {
+            outcome.status = Outcome::Status::BadSheet;
+            outcome.reason = QStringLiteral("Impossible d'ouvrir le fichier : ") +
+                             QString::fromStdString(table.table.refusal());
+            return;
+        }
         // A quote left open has swallowed the rows after it into one cell.
         if (table.unclosedQuoteLine > 0) {
             outcome.status = Outcome::Status::BadSheet;

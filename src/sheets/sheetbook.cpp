@@ -25,7 +25,8 @@ const std::string cannotOpen = "Impossible d'ouvrir le fichier : ";
 const std::string damaged = cannotOpen + "le classeur est endommagé.";
 const std::string xmlDeclarations =
     cannotOpen + "il contient une déclaration DOCTYPE ou des entités XML, qui ne sont pas lues.";
-constexpr std::size_t maxColumns = 16384;
+// The columns a reference can name, A to XFD.
+constexpr std::size_t maxColumns = tableLimits.columns;
 
 struct ZipCloser {
     void operator()(zip_t* archive) const { zip_discard(archive); }
@@ -304,7 +305,7 @@ bool isBuiltInDateFormat(int id)
 
 std::string tooManyRows(const SheetLimits& limits)
 {
-    return cannotOpen + "la liste dépasse " + frenchNumber(limits.maxRows - 1) + " lignes.";
+    return cannotOpen + tableRefusal(TableExcess::Rows, limits.table);
 }
 
 struct XlsxStyles {
@@ -341,33 +342,60 @@ XlsxStyles readStyles(zip_t* archive, std::uint64_t& budget, const std::atomic<b
     return styles;
 }
 
+// The texts of the <si>, each kept once in `texts`, and by index the number it has there.
+struct SharedStrings {
+    explicit SharedStrings(const TableLimits& limits) : texts(limits) {}
+    CellTable texts;
+    std::vector<std::uint32_t> numbers;
+};
+
 // The text of every <si>, rich-text runs joined, phonetic guides left out.
-std::vector<std::string> readSharedStrings(zip_t* archive, const std::string& name,
-                                           std::uint64_t& budget,
-                                           const std::atomic<bool>& cancelled, std::string& error)
+SharedStrings readSharedStrings(zip_t* archive, const std::string& name, std::uint64_t& budget,
+                                const TableLimits& limits, const std::atomic<bool>& cancelled,
+                                std::string& error)
 {
-    std::vector<std::string> strings;
+    SharedStrings strings(limits);
     if (!hasEntry(archive, name.c_str()))
         return strings;
     XmlPart part(archive, name, budget, cancelled, error);
+    std::string text;
+    bool inString = false;
     bool inText = false;
     int phonetic = 0;
     while (part.next()) {
         QXmlStreamReader& xml = part.xml();
         if (xml.isStartElement()) {
-            if (part.is("si"))
-                strings.emplace_back();
-            else if (part.is("rPh"))
+            if (part.is("si")) {
+                inString = true;
+                text.clear();
+            } else if (part.is("rPh")) {
                 ++phonetic;
-            else if (part.is("t"))
-                inText = phonetic == 0 && !strings.empty();
+            } else if (part.is("t")) {
+                inText = phonetic == 0 && inString;
+            }
         } else if (xml.isEndElement()) {
-            if (part.is("rPh"))
+            if (part.is("rPh")) {
                 --phonetic;
-            else if (part.is("t"))
+            } else if (part.is("t")) {
                 inText = false;
+            } else if (part.is("si") && inString) {
+                inString = false;
+                // Each string weighs at least its number: no more of them than cells.
+                if (strings.numbers.size() >= limits.cells) {
+                    error = cannotOpen + tableRefusal(TableExcess::Cells, limits);
+                    break;
+                }
+                strings.numbers.push_back(strings.texts.addText(text));
+            }
         } else if (xml.isCharacters() && inText) {
-            appendUtf8(strings.back(), xml.text());
+            appendUtf8(text, xml.text());
+            // A cell past its limit is refused without reading the rest of it.
+            if (text.size() > limits.cellBytes)
+                strings.texts.addText(text);
+        }
+        if (strings.texts.refused()) {
+            error = cannotOpen + strings.texts.refusal();
+            break;
         }
     }
     return strings;
@@ -421,36 +449,64 @@ public:
             return addEmptyCells(1);
         m_text.append(text);
         push(Op::Cell, text.size());
-        m_rowHasCells = true;
+        takeCell();
     }
     // Past the strings there are, an empty cell.
     void addShared(std::size_t index)
     {
         push(Op::Shared, index);
-        m_rowHasCells = true;
+        takeCell();
     }
-    void addEmptyCells(std::size_t count) { push(Op::EmptyCells, count); }
+    // A run of empty cells is one step, and nothing at the end of a row.
+    void addEmptyCells(std::size_t count)
+    {
+        if (!m_ops.empty() && Op(m_ops.back() & 7) == Op::EmptyCells)
+            m_ops.back() += std::uint64_t(count) << 3;
+        else
+            push(Op::EmptyCells, count);
+        m_pendingCells += count;
+    }
     void endRow()
     {
+        if (!m_ops.empty() && Op(m_ops.back() & 7) == Op::EmptyCells)
+            m_ops.pop_back();
+        m_pendingCells = 0;
+        if (!m_rowHasCells)
+            return addEmptyRows(1);
         push(Op::EndRow, 0);
-        if (m_rowHasCells) {
-            m_rows += m_pendingRows + 1;
-            m_pendingRows = 0;
-        } else {
-            ++m_pendingRows;
-        }
+        m_rows += m_pendingRows + 1;
+        m_pendingRows = 0;
         m_rowHasCells = false;
     }
     void addEmptyRows(std::size_t count)
     {
-        push(Op::EmptyRows, count);
+        constexpr std::uint64_t largestRun = std::uint64_t(1) << 56;
+        if (!m_ops.empty() && Op(m_ops.back() & 7) == Op::EmptyRows && count < largestRun &&
+            (m_ops.back() >> 3) < largestRun)
+            m_ops.back() += std::uint64_t(count) << 3;
+        else
+            push(Op::EmptyRows, count);
         m_pendingRows += count;
     }
     // The rows the table will hold at most: a shared string is counted as not empty.
     std::size_t rowCount() const { return m_rows; }
-
-    void replay(const std::vector<std::string>& shared, CellTable& table) const
+    // What the table will go past, a shared string counted as not empty, so that a sheet can
+    // be given up before all of it is recorded.
+    TableExcess excess(const TableLimits& limits) const
     {
+        if (m_cells > limits.cells)
+            return TableExcess::Cells;
+        if (m_text.size() > limits.textBytes)
+            return TableExcess::TextBytes;
+        return TableExcess::None;
+    }
+
+    // Each shared string goes into the table once, at its first cell, whatever the number of
+    // cells that show it. Stops where the table is refused.
+    void replay(const SharedStrings& shared, CellTable& table) const
+    {
+        constexpr std::uint32_t notYet = std::numeric_limits<std::uint32_t>::max();
+        std::vector<std::uint32_t> numbers(shared.numbers.size(), notYet);
         std::size_t at = 0;
         for (const std::uint64_t op : m_ops) {
             const std::size_t argument = std::size_t(op >> 3);
@@ -460,14 +516,22 @@ public:
                 at += argument;
                 break;
             case Op::Shared:
-                table.addCell(argument < shared.size() ? std::string_view(shared[argument])
-                                                       : std::string_view());
+                if (argument < numbers.size()) {
+                    std::uint32_t& number = numbers[argument];
+                    if (number == notYet)
+                        number = table.addText(shared.texts.text(shared.numbers[argument]));
+                    table.addCells(number, 1);
+                } else {
+                    table.addEmptyCells(1);
+                }
                 break;
             case Op::EmptyCells:
                 table.addEmptyCells(argument);
                 break;
             case Op::EndRow:
                 table.endRow();
+                if (table.refused())
+                    return;
                 break;
             case Op::EmptyRows:
                 table.addEmptyRows(argument);
@@ -482,11 +546,20 @@ private:
     {
         m_ops.push_back(std::uint64_t(argument) << 3 | std::uint64_t(op));
     }
+    void takeCell()
+    {
+        m_cells += m_pendingCells + 1;
+        m_pendingCells = 0;
+        m_rowHasCells = true;
+    }
 
     std::string m_text;
     std::vector<std::uint64_t> m_ops;
     std::size_t m_rows = 0;
     std::size_t m_pendingRows = 0;
+    // The cells the table will hold, the empty ones before a text included.
+    std::size_t m_cells = 0;
+    std::size_t m_pendingCells = 0;
     bool m_rowHasCells = false;
 };
 
@@ -508,7 +581,7 @@ bool readXlsxSheet(zip_t* archive, const std::string& name, const XlsxStyles& st
                 // Rows left out of the file are empty; a row without a number is the next.
                 const std::size_t row = part.attribute("r").toULongLong();
                 if (row > nextRow) {
-                    if (row - nextRow > limits.maxRows) {
+                    if (row - nextRow > limits.table.rows) {
                         error = tooManyRows(limits);
                         return false;
                     }
@@ -541,21 +614,30 @@ bool readXlsxSheet(zip_t* archive, const std::string& name, const XlsxStyles& st
             } else if (part.is("rPh")) {
                 --phonetic;
             } else if (part.is("c") && cell) {
-                if (nextColumn < maxColumns && cell->type == "s")
+                if (nextColumn < limits.table.columns && cell->type == "s")
                     table.addShared(sharedIndex(*cell));
-                else if (nextColumn < maxColumns)
+                else if (nextColumn < limits.table.columns)
                     table.addCell(shownXlsxCell(*cell, styles));
                 ++nextColumn;
                 cell.reset();
             } else if (part.is("row")) {
                 table.endRow();
-                if (table.rowCount() > limits.maxRows) {
+                if (table.rowCount() > limits.table.rows) {
                     error = tooManyRows(limits);
+                    return false;
+                }
+                if (const TableExcess excess = table.excess(limits.table);
+                    excess != TableExcess::None) {
+                    error = cannotOpen + tableRefusal(excess, limits.table);
                     return false;
                 }
             }
         } else if (xml.isCharacters() && inValue && cell) {
             appendUtf8(cell->value, xml.text());
+            if (cell->value.size() > limits.table.cellBytes) {
+                error = cannotOpen + tableRefusal(TableExcess::CellBytes, limits.table);
+                return false;
+            }
         }
     }
     return error.empty();
@@ -582,14 +664,14 @@ std::map<QString, std::string> readRelations(zip_t* archive, std::uint64_t& budg
 class SharedStringsReader
 {
 public:
-    SharedStringsReader(std::string_view bytes, std::uint64_t budget)
-        : m_budget(budget), m_thread([this, bytes] {
+    SharedStringsReader(std::string_view bytes, std::uint64_t budget, const TableLimits& limits)
+        : m_budget(budget), m_strings(limits), m_thread([this, bytes, limits] {
               const Archive archive = openArchive(bytes);
               if (!archive) {
                   m_error = damaged;
                   return;
               }
-              m_strings = readSharedStrings(archive.get(), name, m_budget, m_stop, m_error);
+              m_strings = readSharedStrings(archive.get(), name, m_budget, limits, m_stop, m_error);
           })
     {
     }
@@ -607,14 +689,14 @@ public:
             m_thread.join();
         return m_error;
     }
-    const std::vector<std::string>& strings() const { return m_strings; }
+    const SharedStrings& strings() const { return m_strings; }
 
     static constexpr const char* name = "xl/sharedStrings.xml";
 
 private:
     std::uint64_t m_budget;
     std::atomic<bool> m_stop{false};
-    std::vector<std::string> m_strings;
+    SharedStrings m_strings;
     std::string m_error;
     std::thread m_thread;
 };
@@ -650,7 +732,7 @@ void readXlsx(std::string_view bytes, zip_t* archive, std::uint64_t budget,
     if (zip_stat_t stat; zip_stat(archive, SharedStringsReader::name, 0, &stat) == 0) {
         const std::uint64_t sharedBudget = std::min<std::uint64_t>(budget, stat.size);
         budget -= sharedBudget;
-        shared.emplace(bytes, sharedBudget);
+        shared.emplace(bytes, sharedBudget, limits.table);
     }
     std::vector<SheetRecord> records;
     for (const auto& [name, id] : sheets) {
@@ -659,7 +741,7 @@ void readXlsx(std::string_view bytes, zip_t* archive, std::uint64_t budget,
         if (target == relations.end() || !target->second.starts_with("xl/worksheets/") ||
             !hasEntry(archive, target->second.c_str()))
             continue;
-        book.sheets.emplace_back().name = name;
+        book.sheets.push_back({name, CellTable(limits.table)});
         if (!readXlsxSheet(archive, target->second, styles, budget, limits, cancelled,
                            records.emplace_back(), error))
             return;
@@ -670,10 +752,15 @@ void readXlsx(std::string_view bytes, zip_t* archive, std::uint64_t budget,
         error = shared->wait();
         return;
     }
-    const std::vector<std::string> none;
+    const SharedStrings none(limits.table);
     for (std::size_t k = 0; k < records.size(); ++k) {
-        records[k].replay(shared ? shared->strings() : none, book.sheets[k].table);
+        CellTable& table = book.sheets[k].table;
+        records[k].replay(shared ? shared->strings() : none, table);
         records[k] = {};
+        if (table.refused()) {
+            error = cannotOpen + table.refusal();
+            return;
+        }
     }
 }
 
@@ -713,6 +800,8 @@ void readOds(zip_t* archive, std::uint64_t budget, const SheetLimits& limits,
     Sheet* sheet = nullptr;
     std::optional<OdsCell> cell;
     std::vector<std::pair<std::string, std::size_t>> rowCells; // text, repeat
+    std::vector<std::uint32_t> rowTexts;                       // their numbers in the table
+    std::size_t rowWidth = 0;
     std::size_t rowRepeat = 1;
     int annotation = 0;
     int tableDepth = 0;
@@ -721,8 +810,8 @@ void readOds(zip_t* archive, std::uint64_t budget, const SheetLimits& limits,
         if (xml.isStartElement()) {
             if (part.is("table")) {
                 if (tableDepth++ == 0) {
-                    sheet = &book.sheets.emplace_back();
-                    sheet->name = utf8(part.attribute("name"));
+                    sheet = &book.sheets.emplace_back(
+                        Sheet{utf8(part.attribute("name")), CellTable(limits.table)});
                 }
             } else if (!sheet || tableDepth != 1) {
                 continue;
@@ -732,16 +821,18 @@ void readOds(zip_t* archive, std::uint64_t budget, const SheetLimits& limits,
                 continue;
             } else if (part.is("table-row")) {
                 rowCells.clear();
-                rowRepeat = repeatOf(part.attribute("number-rows-repeated"), limits.maxRows + 1);
+                rowWidth = 0;
+                rowRepeat = repeatOf(part.attribute("number-rows-repeated"), limits.table.rows + 1);
             } else if (part.is("table-cell") || part.is("covered-table-cell")) {
                 const QStringView value = part.attribute("value-type") == u"date"
                                               ? part.attribute("date-value")
                                               : part.attribute("value");
-                cell = OdsCell{utf8(part.attribute("value-type")),
-                               utf8(value),
-                               {},
-                               repeatOf(part.attribute("number-columns-repeated"), maxColumns),
-                               false};
+                cell = OdsCell{
+                    utf8(part.attribute("value-type")),
+                    utf8(value),
+                    {},
+                    repeatOf(part.attribute("number-columns-repeated"), limits.table.columns),
+                    false};
             } else if (cell && part.is("p")) {
                 if (cell->anyParagraph)
                     cell->text += '\n';
@@ -761,7 +852,19 @@ void readOds(zip_t* archive, std::uint64_t budget, const SheetLimits& limits,
             } else if (annotation > 0) {
                 continue;
             } else if ((part.is("table-cell") || part.is("covered-table-cell")) && cell) {
-                rowCells.emplace_back(shownOdsCell(*cell), cell->repeat);
+                // Cells past the last column are dropped and a run of equal ones is one, so
+                // that a row of millions of cell elements holds no more than its columns.
+                const std::size_t room =
+                    limits.table.columns - std::min(rowWidth, limits.table.columns);
+                const std::size_t repeat = std::min(cell->repeat, room);
+                if (repeat > 0) {
+                    std::string shown = shownOdsCell(*cell);
+                    if (!rowCells.empty() && rowCells.back().first == shown)
+                        rowCells.back().second += repeat;
+                    else
+                        rowCells.emplace_back(std::move(shown), repeat);
+                    rowWidth += repeat;
+                }
                 cell.reset();
             } else if (part.is("table-row")) {
                 const bool empty = std::all_of(rowCells.begin(), rowCells.end(),
@@ -770,27 +873,27 @@ void readOds(zip_t* archive, std::uint64_t budget, const SheetLimits& limits,
                     sheet->table.addEmptyRows(rowRepeat);
                     continue;
                 }
-                for (std::size_t r = 0; r < rowRepeat; ++r) {
-                    std::size_t width = 0;
-                    for (const auto& [text, repeat] : rowCells) {
-                        const std::size_t n =
-                            std::min(repeat, maxColumns - std::min(width, maxColumns));
-                        if (text.empty())
-                            sheet->table.addEmptyCells(n);
-                        else
-                            for (std::size_t k = 0; k < n; ++k)
-                                sheet->table.addCell(text);
-                        width += n;
-                    }
+                // Each text once, however often the row and its cells are repeated.
+                for (const auto& shown : rowCells)
+                    rowTexts.push_back(sheet->table.addText(shown.first));
+                for (std::size_t r = 0; r < rowRepeat && !sheet->table.refused(); ++r) {
+                    for (std::size_t k = 0; k < rowCells.size(); ++k)
+                        sheet->table.addCells(rowTexts[k], rowCells[k].second);
                     sheet->table.endRow();
-                    if (sheet->table.rowCount() > limits.maxRows) {
-                        error = tooManyRows(limits);
-                        return;
-                    }
+                }
+                rowTexts.clear();
+                if (sheet->table.refused()) {
+                    error = cannotOpen + sheet->table.refusal();
+                    return;
                 }
             }
         } else if (xml.isCharacters() && cell && annotation == 0) {
             appendUtf8(cell->text, xml.text());
+        }
+        // Spaces, paragraphs and text alike: a cell is refused once past its limit.
+        if (cell && cell->text.size() > limits.table.cellBytes) {
+            error = cannotOpen + tableRefusal(TableExcess::CellBytes, limits.table);
+            return;
         }
     }
 }

@@ -34,7 +34,7 @@ SheetKind spreadsheetKind(std::string_view bytes);
 struct SheetLimits {
     std::uint64_t largestContent = std::uint64_t(1) << 30; // uncompressed, all parts together
     std::uint64_t largestRatio = 1000;                     // uncompressed to compressed
-    std::size_t maxRows = 5'000'001;                       // a sheet's, titles included
+    TableLimits table = tableLimits;                       // each sheet's
 };
 
 // Every sheet in the workbook's order. Stops, with no error, once `cancelled` is set.

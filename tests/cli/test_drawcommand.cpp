@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 // `sortivo tirer`, run as a script runs it: what it prints, what it writes, how it ends.
@@ -21,17 +22,25 @@ struct Run {
     QString err;
 };
 
-Run runProgram(const QString& program, const QStringList& arguments, const QByteArray& input = {})
+// `addressSpace`, when given, is the most memory the program may map: past it an allocation
+// fails, as on a machine that has no more.
+Run runProgram(const QString& program, const QStringList& arguments, const QByteArray& input = {},
+               rlim_t addressSpace = 0, int timeout = 60000)
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         env.remove(QString::fromLatin1(name));
     process.setProcessEnvironment(env);
+    if (addressSpace > 0)
+        process.setChildProcessModifier([addressSpace] {
+            const rlimit limit{addressSpace, addressSpace};
+            ::setrlimit(RLIMIT_AS, &limit);
+        });
     process.start(program, arguments);
     process.write(input);
     process.closeWriteChannel();
-    if (!process.waitForFinished(60000)) {
+    if (!process.waitForFinished(timeout)) {
         process.kill();
         process.waitForFinished();
         return {};
@@ -106,6 +115,8 @@ private slots:
     void fullOutputIsAnError();
     void tables_data();
     void tables();
+    void bombs_data();
+    void bombs();
 
 private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
@@ -757,5 +768,49 @@ void TestDrawCommand::tables()
     if (told.isEmpty())
         QCOMPARE(run.err, QString());
 }
+void TestDrawCommand::bombs_data()
+{
+    QTest::addColumn<QString>("file"); // written by make_bombs.py
+    QTest::addColumn<QString>("reason");
+    const auto row = [](const char* name, const char* file, const char* reason) {
+        QTest::newRow(name) << QString::fromUtf8(file) << QString::fromUtf8(reason);
+    };
+    const char* const cells = "le tableau dépasse 67\u202f108\u202f864 cellules.";
+    row("ODS, a million rows repeated over 16,384 columns", "ods-lignes-colonnes-repetees.ods",
+        cells);
+    row("ODS, rows of one cell past 16,383 empty ones", "ods-cellule-lointaine.ods", cells);
+    row("ODS, 500,000 runs of a thousand spaces", "ods-espaces.ods",
+        "une cellule dépasse 100\u202f000 caractères.");
+    row("XLSX, 200,000 rows of one cell at XFD", "xlsx-colonne-xfd.xlsx", cells);
+    row("XLSX, a 99,000-character shared string in 60,000 rows", "xlsx-texte-partage.xlsx",
+        "ses cellules dépassent ensemble 256 Mo de texte.");
+    row("CSV, one line of 50 million fields", "csv-une-ligne.csv",
+        "le tableau dépasse 16\u202f384 colonnes.");
+}
+
+// A small file that asks for gigabytes is refused with its reason, within 30 s and 1 GB. The
+// sanitizers map terabytes of shadow memory, so there the program runs without the cap.
+void TestDrawCommand::bombs()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, reason);
+    const QString bomb = QStringLiteral(SORTIVO_BOMBS "/") + file;
+    QVERIFY2(QFile::exists(bomb), "tests/data/make_bombs.py writes it; ctest runs it first");
+#if defined(__SANITIZE_ADDRESS__)
+    const rlim_t addressSpace = 0;
+    const int timeout = 120000;
+#else
+    const rlim_t addressSpace = rlim_t(1) << 30;
+    const int timeout = 30000;
+#endif
+    const Run run = runProgram(QStringLiteral(SORTIVO_PROGRAM),
+                               {QStringLiteral("tirer"), bomb, QStringLiteral("--un")}, {},
+                               addressSpace, timeout);
+    QCOMPARE(run.status, 1);
+    QVERIFY(run.out.isEmpty());
+    QVERIFY2(run.err.contains(QStringLiteral("Impossible d'ouvrir le fichier : ") + reason),
+             qPrintable(run.err));
+}
+
 QTEST_GUILESS_MAIN(TestDrawCommand)
 #include "test_drawcommand.moc"

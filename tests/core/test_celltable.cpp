@@ -49,6 +49,8 @@ private slots:
     void delimited_data();
     void delimited();
     void notText();
+    void limits_data();
+    void limits();
     void titles_data();
     void titles();
     void defaultColumns_data();
@@ -131,6 +133,38 @@ void TestCellTable::delimited()
 void TestCellTable::notText()
 {
     QVERIFY(!sortivo::readDelimited(std::string("a;b\n\x01\x02;c", 9)));
+}
+
+void TestCellTable::limits_data()
+{
+    QTest::addColumn<std::string>("text");
+    QTest::addColumn<QString>("refusal"); // empty when the table is taken
+    const auto row = [](const char* name, const char* text, const char* refusal) {
+        QTest::newRow(name) << std::string(text) << QString::fromUtf8(refusal);
+    };
+    row("at every limit", "abcdefgh;bcdefgh;cd\nd;e;f\ng;;\n", "");
+    row("empty cells after the last text cost nothing", "a;;;\nb;;;\n", "");
+    row("one column more", "a;b;c;d\ne;f;g;h\n", "le tableau dépasse 3 colonnes.");
+    row("empty cells before a text count", "a;;;d\ne;;;h\n", "le tableau dépasse 3 colonnes.");
+    row("one row more", "a\nb\nc\nd\n", "la liste dépasse 2 lignes.");
+    row("empty rows before a text count", "a\n\n\nb\n", "la liste dépasse 2 lignes.");
+    row("one cell more", "a;b;c\nd;e;f\ng;h;i\n", "le tableau dépasse 7 cellules.");
+    row("a cell of one byte more", "abcdefghi;b\nc;d\n", "une cellule dépasse 2 caractères.");
+    row("the cells' text one byte more", "abcdefgh;abcdefgh\nabcde;x\n",
+        "ses cellules dépassent ensemble");
+}
+
+// A table takes no more than its limits, counted as it is built, and tells which it passed.
+void TestCellTable::limits()
+{
+    const sortivo::TableLimits limits{3, 3, 8, 21, 7};
+    QFETCH(std::string, text);
+    QFETCH(QString, refusal);
+    const std::optional<sortivo::DelimitedTable> table = sortivo::readDelimited(text, limits);
+    QVERIFY(table);
+    QCOMPARE(table->table.refused(), !refusal.isEmpty());
+    const QString told = QString::fromStdString(table->table.refusal());
+    QVERIFY2(refusal.isEmpty() ? told.isEmpty() : told.startsWith(refusal), qPrintable(told));
 }
 
 void TestCellTable::titles_data()

@@ -213,6 +213,13 @@ void TestColumns::badTableKeepsTheList_data()
     workbook.truncate(workbook.size() - 200);
     QTest::newRow("damaged workbook") << QStringLiteral("abîmé.xlsx") << workbook
                                       << QStringLiteral("Impossible d'ouvrir le fichier");
+    // Written by make_bombs.py: 60,000 cells showing one string of 99,000 characters.
+    QFile bomb(QStringLiteral(SORTIVO_BOMBS "/xlsx-texte-partage.xlsx"));
+    QVERIFY(bomb.open(QIODevice::ReadOnly));
+    QTest::newRow("a shared string shown past 256 MB")
+        << QStringLiteral("partagé.xlsx") << bomb.readAll()
+        << QStringLiteral("Impossible d'ouvrir le fichier : ses cellules dépassent ensemble "
+                          "256 Mo de texte.");
     // The quote would take every row after it into one entry.
     QTest::newRow("unclosed quote")
         << QStringLiteral("inscrits.csv")
