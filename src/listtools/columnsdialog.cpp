@@ -170,8 +170,13 @@ void ColumnsDialog::accept()
         m_acceptWhenCounted = true;
         return;
     }
-    if (m_entries->count > 0 && m_unclosedQuoteLine == 0)
+    if (takesEntries())
         QDialog::accept();
+}
+
+bool ColumnsDialog::takesEntries() const
+{
+    return m_entries && m_entries->count > 0 && m_unclosedQuoteLine == 0 && m_refusal.isEmpty();
 }
 
 void ColumnsDialog::chooseSheet()
@@ -191,9 +196,10 @@ void ColumnsDialog::chooseSeparator()
 }
 
 void ColumnsDialog::separatorRead(const sortivo::ColumnChoice& choice,
-                                  std::size_t unclosedQuoteLine)
+                                  std::size_t unclosedQuoteLine, const std::string& refusal)
 {
     m_unclosedQuoteLine = unclosedQuoteLine;
+    m_refusal = text(refusal);
     showSheet(choice);
     enableTableControls(true);
 }
@@ -255,9 +261,12 @@ void ColumnsDialog::showEntries()
     if (!m_entries)
         return;
     m_example->setText(QStringLiteral("Exemple : ") + text(m_entries->first()));
-    m_count->setText(
-        text(sortivo::countLine(*m_entries, m_dropDuplicates->isChecked(), m_unclosedQuoteLine)));
-    m_ok->setEnabled(m_entries->count > 0 && m_unclosedQuoteLine == 0);
+    QString count =
+        text(sortivo::countLine(*m_entries, m_dropDuplicates->isChecked(), m_unclosedQuoteLine));
+    if (!m_refusal.isEmpty())
+        count += QStringLiteral(" · ") + m_refusal;
+    m_count->setText(count);
+    m_ok->setEnabled(takesEntries());
 }
 
 void ColumnsDialog::setBusy(bool busy)

@@ -46,11 +46,14 @@ private:
     void showSheet(const sortivo::ColumnChoice& choice);
     void chooseSheet();
     void chooseSeparator();
-    void separatorRead(const sortivo::ColumnChoice& choice, std::size_t unclosedQuoteLine);
+    void separatorRead(const sortivo::ColumnChoice& choice, std::size_t unclosedQuoteLine,
+                       const std::string& refusal);
     void enableTableControls(bool enabled);
     void recount();
     void counted(std::shared_ptr<sortivo::TableEntries> entries);
     void showEntries();
+    // Whether OK may take what was counted: entries, from a table read whole.
+    bool takesEntries() const;
     void setBusy(bool busy);
     sortivo::ColumnChoice choice() const;
     const sortivo::CellTable& table() const;
@@ -58,6 +61,8 @@ private:
     const std::vector<sortivo::Sheet>& m_sheets;
     // Where the quote left open at the separator chosen opened; 0 when none was.
     std::size_t m_unclosedQuoteLine = 0;
+    // Why the table read at the separator chosen is past its limits; empty when it is not.
+    QString m_refusal;
     Platform& m_platform;
     QComboBox* m_sheetChoice;
     QComboBox* m_separator;

@@ -72,6 +72,7 @@ void EntryCounter::threadEnded()
     std::shared_ptr<sortivo::TableEntries> entries = std::move(m_entries);
     const std::shared_ptr<Reread> reread = std::move(m_reread);
     // What was read is the sheet from now on, even when a newer request goes before its count.
+    const std::string refusal = reread ? reread->table.table.refusal() : std::string();
     if (reread)
         m_sheets.front().table = std::move(reread->table.table);
     if (m_pending) {
@@ -81,6 +82,6 @@ void EntryCounter::threadEnded()
         return;
     }
     if (reread)
-        emit separatorRead(reread->choice, reread->table.unclosedQuoteLine);
+        emit separatorRead(reread->choice, reread->table.unclosedQuoteLine, refusal);
     emit counted(std::move(entries));
 }

@@ -34,9 +34,11 @@ public:
     void reread(char separator);
 
 signals:
-    // A reread is in the first sheet; `choice` is what it proposes, and a quote left open at
-    // `unclosedQuoteLine` (if not 0) makes the table unusable. Told just before its count.
-    void separatorRead(const sortivo::ColumnChoice& choice, std::size_t unclosedQuoteLine);
+    // A reread is in the first sheet; `choice` is what it proposes. A quote left open at
+    // `unclosedQuoteLine` (if not 0), or a table past its limits (`refusal` not empty), makes
+    // the table unusable. Told just before its count.
+    void separatorRead(const sortivo::ColumnChoice& choice, std::size_t unclosedQuoteLine,
+                       const std::string& refusal);
     // The entries of the newest request, their duplicates kept.
     void counted(std::shared_ptr<sortivo::TableEntries> entries);
 

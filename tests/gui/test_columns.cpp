@@ -132,6 +132,14 @@ void TestColumns::dialog_data()
         << QStringLiteral("Exemple : Nom;Ville")
         << QStringLiteral("3 entrées · un guillemet ouvert à la ligne 3 n'est jamais fermé")
         << oldList;
+    // Each half of the last row fits in a cell; the whole row does not.
+    const QString half(250000, u'x');
+    QTest::newRow("a separator that makes a cell too long cannot be taken")
+        << QStringLiteral("Nom;Ville\r\nDupont;Paris\r\n") + half + u';' + half +
+               QStringLiteral("\r\n")
+        << semicolon << QStringLiteral("aucun") << 0 << true << false << true << false
+        << QStringLiteral("Exemple : Dupont;Paris")
+        << QStringLiteral("1 entrée · une cellule dépasse 100\u202f000 caractères.") << oldList;
 }
 
 void TestColumns::dialog()
