@@ -6,6 +6,8 @@
 #include <QTextDocumentFragment>
 #include <QTextLayout>
 
+#include <algorithm>
+
 PlainTextBox::PlainTextBox(QWidget* parent) : QPlainTextEdit(parent)
 {
     // Told before the box lays out what changed.
@@ -18,15 +20,17 @@ void PlainTextBox::keepLongLinesShaped(int from, int added)
     // Qt's plain text layout drops a line's glyphs once it has placed it, then shapes the whole
     // line again for every paint and every look at where the cursor stands: for a line of
     // 100,000 characters each is tens of milliseconds. Kept, they are shaped once per change.
-    // Short lines are not worth their memory. A line keeps the setting through later edits, so
-    // a short change only needs a look when its own line is long.
-    QTextDocument* const doc = document();
-    QTextBlock block = doc->findBlock(from);
-    if (added < shapedLineChars && block.length() <= shapedLineChars)
-        return;
-    for (; block.isValid() && block.position() <= from + added; block = block.next()) {
-        if (block.length() > shapedLineChars)
+    // Short lines are not worth their memory. A line longer than the step between two
+    // positions looked at holds one of them, so that a million short lines opened at once cost
+    // a look every thousand characters, not one per line.
+    const QTextDocument* const doc = document();
+    const int end = from + added;
+    for (int at = from;; at += shapedLineChars) {
+        at = std::min(at, end);
+        if (const QTextBlock block = doc->findBlock(at); block.length() > shapedLineChars)
             block.layout()->setCacheEnabled(true);
+        if (at == end)
+            break;
     }
 }
 

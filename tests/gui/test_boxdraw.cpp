@@ -258,6 +258,9 @@ void TestBoxDraw::longLinesKeepTheirGlyphs_data()
     QTest::newRow("long") << longLine + QStringLiteral("\nb") << QString() << true;
     QTest::newRow("long, after the first of many lines")
         << QStringLiteral("b\n").repeated(3000) + longLine << QString() << true;
+    QTest::newRow("just long, among many short lines")
+        << QStringLiteral("b\n").repeated(3000) + longLine + QStringLiteral("\nb").repeated(3000)
+        << QString() << true;
     QTest::newRow("long, then a key") << longLine << QStringLiteral("z") << true;
     QTest::newRow("short, made long by a paste") << shortLine << longLine << true;
 }
@@ -274,9 +277,11 @@ void TestBoxDraw::longLinesKeepTheirGlyphs()
         cursor.movePosition(QTextCursor::EndOfBlock);
         cursor.insertText(typed);
     }
-    const QTextBlock line = box.document()->lastBlock().length() > PlainTextBox::shapedLineChars
-                                ? box.document()->lastBlock()
-                                : box.document()->firstBlock();
+    QTextBlock line = box.document()->firstBlock();
+    while (line.next().isValid() && line.length() <= PlainTextBox::shapedLineChars)
+        line = line.next();
+    if (line.length() <= PlainTextBox::shapedLineChars)
+        line = box.document()->firstBlock();
     QCOMPARE(line.layout()->cacheEnabled(), kept);
 }
 
