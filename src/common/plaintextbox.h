@@ -9,7 +9,10 @@ class PlainTextBox : public QPlainTextEdit
 {
     Q_OBJECT
 public:
-    explicit PlainTextBox(QWidget* parent) : QPlainTextEdit(parent) {}
+    explicit PlainTextBox(QWidget* parent);
+
+    // Lines at least this long keep their shaped glyphs between a layout and a paint.
+    static constexpr int shapedLineChars = 1000;
 
     // What a paste or drop of `source` brings in: its plain text, else the text of its HTML;
     // a null string when it holds no text at all.
@@ -18,4 +21,7 @@ public:
 protected:
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
+
+private:
+    void keepLongLinesShaped(int from, int added);
 };

@@ -30,8 +30,12 @@ void appendBoxText(QTextDocument& document, std::string_view text)
         return;
     const std::string lines = sortivo::boxTextFromList(text);
     QTextCursor cursor(&document);
+    // Outside an edit block the cursor would lay out the last line to place itself, and again
+    // after the insertion: twice the whole line, however long.
+    cursor.beginEditBlock();
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(QString::fromUtf8(lines.data(), qsizetype(lines.size())));
+    cursor.endEditBlock();
 }
 
 void BoxTextFeed::feed(QTextDocument& document, std::size_t bytes)

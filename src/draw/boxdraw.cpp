@@ -15,9 +15,13 @@ namespace
 void removeRange(QTextDocument& document, int from, int to)
 {
     QTextCursor cursor(&document);
+    // Outside an edit block every move of a cursor lays out its line to find where it stands
+    // on screen, which for an entry of many thousand characters takes a good part of a second.
+    cursor.beginEditBlock();
     cursor.setPosition(from);
     cursor.setPosition(to, QTextCursor::KeepAnchor);
     cursor.removeSelectedText();
+    cursor.endEditBlock();
 }
 
 // Removes a line with one of the breaks beside it; the last line of all leaves nothing.
@@ -49,8 +53,11 @@ void BoxDraw::flushResults()
     if (text.empty())
         return;
     QTextCursor cursor(&m_results);
+    // As in removeRange: no line laid out to place the cursor.
+    cursor.beginEditBlock();
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(QString::fromUtf8(text.data(), qsizetype(text.size())));
+    cursor.endEditBlock();
 }
 
 bool BoxDraw::writeBackList(std::size_t bytes)

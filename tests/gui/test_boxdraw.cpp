@@ -1,5 +1,6 @@
 // The draw edits the boxes where they stand; these compare what it leaves with what the
 // rewrite of both texts leaves, on the same seeds.
+#include "common/plaintextbox.h"
 #include "common/textboxtext.h"
 #include "core/drawrun.h"
 #include "core/sha256.h"
@@ -45,6 +46,8 @@ private slots:
     void sameAsRewrite_data();
     void sameAsRewrite();
     void linesWithBreaksAreSeen();
+    void longLinesKeepTheirGlyphs_data();
+    void longLinesKeepTheirGlyphs();
 };
 
 void TestBoxDraw::sameAsRewrite_data()
@@ -129,6 +132,17 @@ void TestBoxDraw::sameAsRewrite_data()
         << listOf({QStringLiteral("\u00a0a\u00a0"), QStringLiteral("é"),
                    QStringLiteral("\U0001F600"), QString()})
         << QString() << QString() << 2 << 0 << -1 << 3u << 0;
+    // Right-to-left marks, Arabic, a joined emoji and stacked accents, many times over: the
+    // boxes are edited without laying such a line out, and must still hold it to the byte.
+    QString longEntry;
+    while (longEntry.size() < 20000)
+        longEntry += QStringLiteral("\u200F\u202Eمحمد عبد الله\u200E 👩\u200D👧 e\u0301\u0323 ");
+    QTest::newRow("one of two long entries of every script")
+        << listOf({longEntry, longEntry + QStringLiteral("x")}) << QString() << QString() << 1 << 0
+        << -1 << 5u << 0;
+    QTest::newRow("a long entry after long results")
+        << listOf({QStringLiteral("a"), longEntry}) << QString() << longEntry << -1 << 0 << -1 << 6u
+        << 0;
     QTest::newRow("nothing chosen tidies the list")
         << blanks << QString() << QString() << 0 << 0 << -1 << 1u << 0;
 }
@@ -231,6 +245,44 @@ void TestBoxDraw::linesWithBreaksAreSeen()
     // the one communicated.
     list.setPlainText(QStringLiteral("a") + QChar(0xD800) + QStringLiteral("\nb"));
     QCOMPARE(blocks.entries().joinedText(), sortivo::loadEntries(::boxText(list)).joinedText());
+}
+
+void TestBoxDraw::longLinesKeepTheirGlyphs_data()
+{
+    QTest::addColumn<QString>("boxText");
+    QTest::addColumn<QString>("typed"); // then typed at the end of the first line
+    QTest::addColumn<bool>("kept");     // whether the first line keeps its glyphs
+    const QString longLine(PlainTextBox::shapedLineChars + 1, QLatin1Char('a'));
+    const QString shortLine(PlainTextBox::shapedLineChars - 1, QLatin1Char('a'));
+    QTest::newRow("short") << shortLine + QStringLiteral("\nb") << QString() << false;
+    QTest::newRow("long") << longLine + QStringLiteral("\nb") << QString() << true;
+    QTest::newRow("long, after the first of many lines")
+        << QStringLiteral("b\n").repeated(3000) + longLine << QString() << true;
+    QTest::newRow("just long, among many short lines")
+        << QStringLiteral("b\n").repeated(3000) + longLine + QStringLiteral("\nb").repeated(3000)
+        << QString() << true;
+    QTest::newRow("long, then a key") << longLine << QStringLiteral("z") << true;
+    QTest::newRow("short, made long by a paste") << shortLine << longLine << true;
+}
+
+void TestBoxDraw::longLinesKeepTheirGlyphs()
+{
+    QFETCH(QString, boxText);
+    QFETCH(QString, typed);
+    QFETCH(bool, kept);
+    PlainTextBox box(nullptr);
+    box.setPlainText(boxText);
+    if (!typed.isEmpty()) {
+        QTextCursor cursor(box.document()->firstBlock());
+        cursor.movePosition(QTextCursor::EndOfBlock);
+        cursor.insertText(typed);
+    }
+    QTextBlock line = box.document()->firstBlock();
+    while (line.next().isValid() && line.length() <= PlainTextBox::shapedLineChars)
+        line = line.next();
+    if (line.length() <= PlainTextBox::shapedLineChars)
+        line = box.document()->firstBlock();
+    QCOMPARE(line.layout()->cacheEnabled(), kept);
 }
 
 QTEST_MAIN(TestBoxDraw)
