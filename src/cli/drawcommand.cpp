@@ -116,6 +116,9 @@ private:
     }
     void put(std::string_view bytes)
     {
+        // An empty view may hold no address at all, which memcpy must not be given.
+        if (bytes.empty())
+            return;
         std::memcpy(m_buffer + m_used, bytes.data(), bytes.size());
         m_used += bytes.size();
     }
