@@ -16,23 +16,29 @@ QtPlatform::~QtPlatform()
     setBusyCursor(false);
 }
 
-bool QtPlatform::askYesNo(QWidget* parent, const QString& text)
+namespace
 {
-    QMessageBox box(QMessageBox::NoIcon, appTitle(), text, QMessageBox::Yes | QMessageBox::No,
-                    parent);
-    box.setDefaultButton(QMessageBox::Yes);
+
+bool askYesOrNo(QWidget* parent, const QString& text, QMessageBox::Icon icon,
+                QMessageBox::StandardButton byDefault)
+{
+    QMessageBox box(icon, appTitle(), text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(byDefault);
     // The question may open under the pointer of a double click on the button that asks it.
     new EarlyClickGuard(box, std::chrono::milliseconds(QApplication::doubleClickInterval()));
     return box.exec() == QMessageBox::Yes;
 }
 
+} // namespace
+
+bool QtPlatform::askYesNo(QWidget* parent, const QString& text)
+{
+    return askYesOrNo(parent, text, QMessageBox::NoIcon, QMessageBox::Yes);
+}
+
 bool QtPlatform::askYesNoDefaultNo(QWidget* parent, const QString& text)
 {
-    QMessageBox box(QMessageBox::Warning, appTitle(), text, QMessageBox::Yes | QMessageBox::No,
-                    parent);
-    box.setDefaultButton(QMessageBox::No);
-    new EarlyClickGuard(box, std::chrono::milliseconds(QApplication::doubleClickInterval()));
-    return box.exec() == QMessageBox::Yes;
+    return askYesOrNo(parent, text, QMessageBox::Warning, QMessageBox::No);
 }
 
 Platform::Answer QtPlatform::askYesNoCancel(QWidget* parent, const QString& text)
