@@ -236,17 +236,10 @@ bool ProofController::saveRecordOf(QWidget* parent, const sortivo::ProofSession&
     const std::string json = sortivo::recordJson(session, software());
     // The same replacement as Save and printing: every step checked, so that a full disk
     // keeps the session and its seed instead of revealing a seed into an empty file.
-    FileReplacement file(path, m_platform.files());
-    std::optional<QString> failure;
-    if (!file.open())
-        failure = file.errorString();
-    else if (file.device().write(json.data(), qint64(json.size())) != qint64(json.size()))
-        failure = file.device().errorString();
-    else if (!file.commit())
-        failure = file.errorString();
+    const std::optional<SaveFailure> failure = saveReplacing(path, m_platform.files(), json);
     m_platform.setBusyCursor(false);
     if (failure) {
-        warn(*failure);
+        warn(failure->readOnly ? QStringLiteral("Il est en lecture seule.") : failure->reason);
         return false;
     }
     revealed(session);
