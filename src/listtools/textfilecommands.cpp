@@ -5,6 +5,7 @@
 #include "common/platform.h"
 #include "common/runstate.h"
 #include "common/textboxtext.h"
+#include "core/french.h"
 #include "core/textdecode.h"
 #include "listtools/columnsdialog.h"
 #include "listtools/listboxfiller.h"
@@ -16,7 +17,6 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocale>
 #include <QMimeData>
 #include <QPlainTextEdit>
 
@@ -319,7 +319,7 @@ void TextFileCommands::refuseLongPastedLine()
     m_platform.showWarning(m_window, appTitle(),
                            QStringLiteral("Impossible de coller ce texte : une ligne dépasse %1 "
                                           "caractères.")
-                               .arg(QLocale(QLocale::French).toString(maxLineChars)));
+                               .arg(QString::fromStdString(sortivo::frenchNumber(maxLineChars))));
 }
 
 void TextFileCommands::save()

@@ -23,15 +23,9 @@
 #include <QPushButton>
 
 #include <algorithm>
-#include <chrono>
 
 namespace
 {
-
-std::string now()
-{
-    return sortivo::isoTimeUtc(std::chrono::system_clock::now());
-}
 
 std::string software()
 {
@@ -85,7 +79,7 @@ bool ProofController::communicate(QWidget* parent)
     std::optional<sortivo::CommunicatedList> list = listToCommunicate(parent);
     if (!list)
         return false;
-    m_session.noteCommunicated(now(), std::move(*list));
+    m_session.noteCommunicated(sortivo::isoTimeNow(), std::move(*list));
     return true;
 }
 
@@ -251,7 +245,7 @@ void ProofController::printRecord(QWidget* parent)
     if (!canReveal(parent))
         return;
     const sortivo::ProofSession& session = recordSession();
-    if (printText(parent, sortivo::recordReport(session, software(), now())))
+    if (printText(parent, sortivo::recordReport(session, software(), sortivo::isoTimeNow())))
         revealed(session);
 }
 
@@ -260,7 +254,7 @@ void ProofController::printCommitment(QWidget* parent)
     std::optional<sortivo::CommunicatedList> list = listToCommunicate(parent);
     if (!list)
         return;
-    const std::string time = now();
+    const std::string time = sortivo::isoTimeNow();
     if (printText(parent, sortivo::commitmentSheet(m_session.proof().commitment(), *list, time)))
         m_session.noteCommunicated(time, std::move(*list));
 }
