@@ -1,5 +1,6 @@
 #include "cli/commandline.h"
 
+#include "cli/exitstatus.h"
 #include "cli/verifycommand.h"
 #include "core/buildversion.h"
 #include "core/version.h"
@@ -11,8 +12,6 @@
 
 namespace
 {
-
-constexpr int usageError = 2;
 
 // The window system's own options (-platform xcb, -style fusion, -session id when the desktop
 // restarts a session, ...) are for the QApplication made later: let them through unlisted.
@@ -44,7 +43,7 @@ void print(std::FILE* stream, const QString& text)
 StartRequest refuse(const QCommandLineParser& parser, const QString& reason)
 {
     print(stderr, reason + QStringLiteral("\n\n") + parser.helpText());
-    return {usageError, {}};
+    return {exitstatus::usageError, {}};
 }
 
 } // namespace
@@ -100,11 +99,11 @@ StartRequest readCommandLine(const QStringList& arguments)
         return refuse(parser, parser.errorText());
     if (parser.isSet(help)) {
         print(stdout, parser.helpText());
-        return {0, {}};
+        return {exitstatus::done, {}};
     }
     if (parser.isSet(version)) {
         print(stdout, versionLine() + QStringLiteral("\n"));
-        return {0, {}};
+        return {exitstatus::done, {}};
     }
     const QStringList files = parser.positionalArguments();
     if (parser.isSet(verify)) {

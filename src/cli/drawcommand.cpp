@@ -1,5 +1,6 @@
 #include "cli/drawcommand.h"
 
+#include "cli/exitstatus.h"
 #include "cli/listinput.h"
 #include "cli/seedfile.h"
 #include "cli/tableinput.h"
@@ -8,6 +9,7 @@
 #include "core/drawloop.h"
 #include "core/drawpool.h"
 #include "core/drawwords.h"
+#include "core/french.h"
 #include "core/largememory.h"
 #include "core/listfileentries.h"
 #include "core/listlimits.h"
@@ -20,7 +22,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -35,16 +36,13 @@
 namespace
 {
 
-constexpr int done = 0;
-constexpr int badInput = 1;
-
 int refuse(const std::string& message, const std::string& path = {})
 {
     std::string text = "sortivo tirer : " + message + "\n";
     if (!path.empty())
         text += path + "\n";
     std::fputs(text.c_str(), stderr);
-    return badInput;
+    return exitstatus::badInput;
 }
 
 bool writeAll(int fd, std::string_view bytes)
@@ -271,7 +269,7 @@ struct SessionPlace {
 int drawWithRecord(const DrawCommandOptions& options, const sortivo::ListFileEntries& entries,
                    const KeptSeed& seed, const SessionPlace& place, const std::string& software)
 {
-    const std::string date = sortivo::isoTimeUtc(std::chrono::system_clock::now());
+    const std::string date = sortivo::isoTimeNow();
     const std::string fingerprint = fingerprintOf(entries);
     const std::int32_t drawCount = drawCountOf(options, entries.size());
     std::vector<std::uint32_t> starts;
@@ -316,12 +314,12 @@ int drawWithRecord(const DrawCommandOptions& options, const sortivo::ListFileEnt
         output.append(drawn.at(k));
     if (!output.finish())
         return refuse("Impossible d'écrire les résultats.");
-    return done;
+    return exitstatus::done;
 }
 
 std::string runsText(std::int64_t runs)
 {
-    return std::to_string(runs) + (runs > 1 ? " tirages" : " tirage");
+    return sortivo::frenchCount(std::uint64_t(runs), "tirage", "tirages", sortivo::Thousands::None);
 }
 
 // The record a --suite draw continues, checked against its seed file: the French reason it
@@ -356,14 +354,14 @@ std::string readEarlierRecord(const DrawCommandOptions& options, const KeptSeed&
 std::optional<sortivo::ListFileEntries> readList(const DrawCommandOptions& options,
                                                  const std::string& path, int& status)
 {
-    status = badInput;
+    status = exitstatus::badInput;
     ListInput input = readListInput(path);
     const std::string shownPath = path == "-" ? "(entrée standard)" : path;
     if (!input.error.empty())
         return refuse(input.error, shownPath), std::nullopt;
     TableInput table = readTableInput(options, input.bytes);
     if (!table.error.empty()) {
-        refuse(table.error, table.status == badInput ? shownPath : std::string());
+        refuse(table.error, table.status == exitstatus::badInput ? shownPath : std::string());
         status = table.status;
         return std::nullopt;
     }
@@ -391,16 +389,15 @@ std::optional<sortivo::ListFileEntries> readList(const DrawCommandOptions& optio
                      sortivo::unreadLinesMessage(*entries->unread()).c_str());
     if (entries->size() == 0)
         return refuse("La liste est vide.", shownPath), std::nullopt;
-    status = done;
+    status = exitstatus::done;
     return entries;
 }
 
 int commit(const DrawCommandOptions& options)
 {
-    KeptSeed kept{sortivo::freshSeed(), sortivo::isoTimeUtc(std::chrono::system_clock::now()),
-                  std::nullopt, 0};
+    KeptSeed kept{sortivo::freshSeed(), sortivo::isoTimeNow(), std::nullopt, 0};
     if (!options.commitListPath.empty()) {
-        int status = done;
+        int status = exitstatus::done;
         const std::optional<sortivo::ListFileEntries> entries =
             readList(options, options.commitListPath, status);
         if (!entries)
@@ -429,7 +426,7 @@ int commit(const DrawCommandOptions& options)
                      "l'engagement, donnez-la avec --liste FICHIER et publiez sa ligne « Liste : "
                      "… » avec lui.\n",
                      std::string(sortivo::listNotCommunicatedWarning).c_str());
-    return done;
+    return exitstatus::done;
 }
 
 } // namespace
@@ -439,7 +436,7 @@ int runDrawCommand(const DrawCommandOptions& options, const std::string& softwar
     if (options.commitOnly)
         return commit(options);
 
-    int status = done;
+    int status = exitstatus::done;
     const std::optional<sortivo::ListFileEntries> entries =
         readList(options, options.listPath, status);
     if (!entries)
@@ -504,5 +501,5 @@ int runDrawCommand(const DrawCommandOptions& options, const std::string& softwar
                               [&](std::size_t index) { output.append(entries->at(index)); });
     if (!output.finish())
         return refuse("Impossible d'écrire les résultats.");
-    return done;
+    return exitstatus::done;
 }

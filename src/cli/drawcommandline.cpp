@@ -1,5 +1,7 @@
 #include "cli/drawcommandline.h"
 
+#include "cli/exitstatus.h"
+
 #include <QCommandLineParser>
 #include <QRegularExpression>
 
@@ -7,8 +9,6 @@
 
 namespace
 {
-
-constexpr int usageError = 2;
 
 void print(std::FILE* stream, const QString& text)
 {
@@ -106,14 +106,14 @@ std::optional<DrawCommandOptions> readDrawCommandLine(const QStringList& argumen
     const auto refuse = [&](const QString& reason) -> std::optional<DrawCommandOptions> {
         print(stderr, QStringLiteral("sortivo tirer : ") + reason + QStringLiteral("\n\n") +
                           parser.helpText());
-        exitStatus = usageError;
+        exitStatus = exitstatus::usageError;
         return std::nullopt;
     };
     if (!parser.parse(arguments))
         return refuse(parser.errorText());
     if (parser.isSet(o.help)) {
         print(stdout, parser.helpText());
-        exitStatus = 0;
+        exitStatus = exitstatus::done;
         return std::nullopt;
     }
 

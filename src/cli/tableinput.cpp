@@ -1,6 +1,8 @@
 #include "cli/tableinput.h"
 
+#include "cli/exitstatus.h"
 #include "core/celltable.h"
+#include "core/french.h"
 #include "core/listlimits.h"
 #include "core/proofverify.h"
 #include "sheets/sheetbook.h"
@@ -13,8 +15,6 @@
 namespace
 {
 
-constexpr int badInput = 1;
-constexpr int usageError = 2;
 // A title is the file's text, which may be a whole line of it or hold terminal commands: it
 // reaches the terminal as the checkers quote a record, by its start.
 constexpr std::size_t longestTitle = 80;
@@ -56,32 +56,35 @@ TableInput readTableInput(const DrawCommandOptions& options, const std::string& 
         sortivo::SheetBook book =
             sortivo::readSheetBook(bytes, kind, sortivo::SheetLimits(), std::atomic<bool>());
         if (!book.error.empty())
-            return refused(book.error, badInput);
+            return refused(book.error, exitstatus::badInput);
         sheets = std::move(book.sheets);
     } else if (options.listPath != "-" && namesDelimitedFile(options.listPath)) {
         std::optional<sortivo::DelimitedTable> table = sortivo::readDelimited(bytes);
         if (!table)
-            return refused(ListFileRefusal::utf8(ListFileRefusal::NotText), badInput);
+            return refused(ListFileRefusal::utf8(ListFileRefusal::NotText), exitstatus::badInput);
         if (table->table.refused())
-            return refused("Impossible d'ouvrir le fichier : " + table->table.refusal(), badInput);
+            return refused("Impossible d'ouvrir le fichier : " + table->table.refusal(),
+                           exitstatus::badInput);
         // A quote left open has swallowed the rows after it into one entry.
         if (table->unclosedQuoteLine > 0)
-            return refused(sortivo::unclosedQuoteRefusal(table->unclosedQuoteLine), badInput);
+            return refused(sortivo::unclosedQuoteRefusal(table->unclosedQuoteLine),
+                           exitstatus::badInput);
         sheets.push_back({{}, std::move(table->table)});
     } else {
         if (tableOptions)
             return refused("--colonnes, --feuille, --sans-titres et --sans-doublons ne valent "
                            "que pour un tableau (CSV, TSV, XLSX ou ODS).",
-                           usageError);
+                           exitstatus::usageError);
         return {};
     }
 
     const std::size_t sheet = options.sheet > 0 ? std::size_t(options.sheet - 1) : 0;
     if (sheet >= sheets.size())
         return refused("--feuille " + std::to_string(options.sheet) + " : le classeur n'a que " +
-                           std::to_string(sheets.size()) + " feuille" +
-                           (sheets.size() > 1 ? "s." : "."),
-                       usageError);
+                           sortivo::frenchCount(sheets.size(), "feuille", "feuilles",
+                                                sortivo::Thousands::None) +
+                           ".",
+                       exitstatus::usageError);
     const sortivo::CellTable& table = sheets[sheet].table;
     sortivo::ColumnChoice choice;
     // A column named by its title says that the first row holds the titles.
@@ -109,7 +112,7 @@ TableInput readTableInput(const DrawCommandOptions& options, const std::string& 
                 sortivo::findColumn(table, choice.titles, name);
             if (!column)
                 return refused("--colonnes : pas de colonne « " + name + " » dans ce tableau.",
-                               usageError);
+                               exitstatus::usageError);
             choice.columns.push_back(*column);
             if (comma == std::string::npos)
                 break;

@@ -1,5 +1,6 @@
 #include "cli/verifycommand.h"
 
+#include "cli/exitstatus.h"
 #include "core/proofverify.h"
 
 #include <cerrno>
@@ -64,5 +65,5 @@ int verifyRecordFile(const QString& path)
     for (const std::string& warning : result.warnings)
         std::printf("ATTENTION : %s\n", warning.c_str());
     std::fflush(stdout);
-    return result.conforming ? 0 : 1;
+    return result.conforming ? exitstatus::done : exitstatus::badInput;
 }

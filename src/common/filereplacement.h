@@ -5,6 +5,9 @@
 #include <QIODevice>
 #include <QString>
 
+#include <functional>
+#include <optional>
+
 // The program's one atomic writer (sortivo::AtomicFile) behind a QIODevice, for what Qt writes
 // to a device (a PDF) and for the window's saves: the old file stays as it was unless the new
 // one is wholly on disk, a link at the name is replaced and never followed, and a file that
@@ -41,3 +44,20 @@ private:
     sortivo::AtomicFile m_file;
     Device m_device;
 };
+
+// Why a save left its target as it was.
+struct SaveFailure {
+    // The target is a read-only file: kept, even where its folder would let it be replaced,
+    // and even for root, whom the system lets write anywhere.
+    bool readOnly = false;
+    // Otherwise the system's reason.
+    QString reason;
+};
+
+// Every save of the window goes here, once what stands at `path` has been accepted: `write`
+// fills the device and says whether it could; only then does the new file take the name.
+std::optional<SaveFailure> saveReplacing(const QString& path, sortivo::FileSystem& files,
+                                         const std::function<bool(QIODevice&)>& write);
+// The same for bytes already made.
+std::optional<SaveFailure> saveReplacing(const QString& path, sortivo::FileSystem& files,
+                                         std::string_view bytes);

@@ -1,5 +1,6 @@
 #include "core/celltable.h"
 
+#include "core/french.h"
 #include "core/textdecode.h"
 
 #include <algorithm>
@@ -517,14 +518,6 @@ void dropDuplicates(TableEntries& entries)
     entries.duplicateStarts.clear();
 }
 
-std::string frenchNumber(std::size_t n)
-{
-    std::string digits = std::to_string(n);
-    for (auto at = std::ptrdiff_t(digits.size()) - 3; at > 0; at -= 3)
-        digits.insert(std::size_t(at), "\u202f");
-    return digits;
-}
-
 std::string unclosedQuoteText(std::size_t line)
 {
     return "un guillemet ouvert à la ligne " + frenchNumber(line) + " n'est jamais fermé";
@@ -537,18 +530,16 @@ std::string unclosedQuoteRefusal(std::size_t line)
 
 std::string countLine(const TableEntries& entries, bool dropping, std::size_t unclosedQuoteLine)
 {
-    const auto counted = [](std::size_t n, const char* one, const char* many) {
-        return frenchNumber(n) + (n > 1 ? many : one);
-    };
     const std::size_t shown =
         entries.count - (dropping ? entries.duplicateStarts.size() : std::size_t(0));
-    std::string line = counted(shown, " entrée", " entrées");
+    std::string line = frenchCount(shown, "entrée", "entrées");
     if (entries.emptyRows > 0)
-        line += " · " + counted(entries.emptyRows, " ligne vide ignorée", " lignes vides ignorées");
+        line +=
+            " · " + frenchCount(entries.emptyRows, "ligne vide ignorée", "lignes vides ignorées");
     if (entries.duplicates > 0)
-        line += " · " + counted(entries.duplicates,
-                                dropping ? " entrée en double retirée" : " entrée en double",
-                                dropping ? " entrées en double retirées" : " entrées en double");
+        line += " · " + frenchCount(entries.duplicates,
+                                    dropping ? "entrée en double retirée" : "entrée en double",
+                                    dropping ? "entrées en double retirées" : "entrées en double");
     if (unclosedQuoteLine > 0)
         line += " · " + unclosedQuoteText(unclosedQuoteLine);
     return line;

@@ -139,7 +139,5 @@ std::string unclosedQuoteRefusal(std::size_t line);
 // entries counted with their duplicates kept, as they will be once `dropping` them or not,
 // from a table whose quote left open at `unclosedQuoteLine` (if not 0) makes it unusable.
 std::string countLine(const TableEntries& entries, bool dropping, std::size_t unclosedQuoteLine);
-// A count in French, its thousands set apart by narrow no-break spaces.
-std::string frenchNumber(std::size_t n);
 
 } // namespace sortivo

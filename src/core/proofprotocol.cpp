@@ -77,4 +77,9 @@ std::string isoTimeUtc(std::chrono::system_clock::time_point time)
     return text;
 }
 
+std::string isoTimeNow()
+{
+    return isoTimeUtc(std::chrono::system_clock::now());
+}
+
 } // namespace sortivo

@@ -61,5 +61,7 @@ Digest runKey(const Seed& seed, std::int64_t runNumber, std::string_view fingerp
 
 // ISO 8601 in UTC to the second, as the record writes times: 2026-12-07T19:46:06Z.
 std::string isoTimeUtc(std::chrono::system_clock::time_point time);
+// The present, as every time a session notes is written.
+std::string isoTimeNow();
 
 } // namespace sortivo

@@ -1,5 +1,7 @@
 #include "core/proofreport.h"
 
+#include "core/french.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -61,11 +63,6 @@ std::string modeText(const DrawRequest& request)
     return {};
 }
 
-std::string plural(std::size_t count, std::string_view one, std::string_view many)
-{
-    return std::to_string(count) + " " + std::string(count > 1 ? many : one);
-}
-
 void appendResults(std::string& text, const RunRecord& run)
 {
     const std::size_t teamSize =
@@ -91,7 +88,8 @@ void appendResults(std::string& text, const RunRecord& run)
 
 std::string listLine(const CommunicatedList& list, std::size_t digits)
 {
-    std::string line = "Liste : " + plural(list.count, "entrée", "entrées") + ", empreinte ";
+    std::string line =
+        "Liste : " + frenchCount(list.count, "entrée", "entrées", Thousands::None) + ", empreinte ";
     if (digits >= list.fingerprint.size())
         return line + list.fingerprint;
     return line + list.fingerprint.substr(0, digits) + " …";
@@ -132,10 +130,11 @@ std::string commitmentSheet(std::string_view commitment, const CommunicatedList&
 
 std::string runSummary(const RunRecord& run)
 {
-    std::string line = "Tirage n° " + std::to_string(run.number) + ", " + readableTime(run.date) +
-                       " : " + modeText(run.request) + ", " +
-                       plural(run.entryCount, "entrée", "entrées") + ", " +
-                       plural(run.results.size(), "élément tiré", "éléments tirés");
+    std::string line =
+        "Tirage n° " + std::to_string(run.number) + ", " + readableTime(run.date) + " : " +
+        modeText(run.request) + ", " +
+        frenchCount(run.entryCount, "entrée", "entrées", Thousands::None) + ", " +
+        frenchCount(run.results.size(), "élément tiré", "éléments tirés", Thousands::None);
     if (run.stopped)
         line += ", interrompu";
     if (run.beforeCommunication)

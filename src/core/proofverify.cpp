@@ -3,6 +3,7 @@
 #include "core/drawloop.h"
 #include "core/drawpool.h"
 #include "core/drawwords.h"
+#include "core/french.h"
 #include "core/listcommitment.h"
 #include "core/proofprotocol.h"
 
@@ -307,9 +308,9 @@ public:
             warnings.emplace_back(listNotCommunicatedWarning);
         for (std::size_t i = 0; i < runs.size; ++i)
             draws += checkRun(m_d.item(runs, i), *seed, publicValue, i + 1);
-        return std::to_string(runs.size) + (runs.size > 1 ? " tirages et " : " tirage et ") +
-               std::to_string(draws) +
-               (draws > 1 ? " éléments tirés vérifiés" : " élément tiré vérifié");
+        return frenchCount(runs.size, "tirage", "tirages", Thousands::None) + " et " +
+               frenchCount(draws, "élément tiré vérifié", "éléments tirés vérifiés",
+                           Thousands::None);
     }
 
     std::vector<std::string> warnings;

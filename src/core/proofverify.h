@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/listcommitment.h"
+#include "core/listlimits.h"
 #include "core/proofrecord.h"
 
 #include <cstdint>
@@ -13,12 +14,12 @@
 namespace sortivo
 {
 
-// The most a record may weigh: a session over lists of at most largestListFile bytes and
-// 5,000,000 entries writes each entry once among the entries and once among the results,
-// each with its indent, quotes, comma and line end (12 bytes, 16 with room for escapes).
-// Past this, a file is not a record, and no checker reads it into memory.
+// The most a record may weigh: a session over lists as large as a list file may be writes each
+// entry once among the entries and once among the results, each with its indent, quotes, comma and
+// line end (12 bytes, 16 with room for escapes). Past this, a file is not a record, and no checker
+// reads it into memory.
 inline constexpr std::uint64_t largestRecordFile =
-    2 * (std::uint64_t(256) * 1024 * 1024 + std::uint64_t(5'000'000) * 16);
+    2 * (std::uint64_t(largestListFile) + std::uint64_t(listFileLimits.maxLines) * 16);
 
 // Runs drawn from a list that was not fixed with the commitment prove the seed, not the list:
 // its order could be tried offline, the public value known, until a favourite won.

@@ -4,15 +4,8 @@
 
 #include <QThread>
 
-#include <chrono>
-
 namespace
 {
-
-std::string now()
-{
-    return sortivo::isoTimeUtc(std::chrono::system_clock::now());
-}
 
 QString fromUtf8(const std::string& text)
 {
@@ -34,7 +27,8 @@ sortivo::DrawRun DrawSession::beginRun(sortivo::EntryList entries,
                                        const sortivo::ResultStart& results,
                                        const sortivo::DrawRequest& request)
 {
-    sortivo::DrawRun run = m_proof.beginRun(std::move(entries), results, request, now());
+    sortivo::DrawRun run =
+        m_proof.beginRun(std::move(entries), results, request, sortivo::isoTimeNow());
     emit runBegun(*m_proof.openRun(), results.belowExisting);
     return run;
 }
@@ -43,8 +37,8 @@ sortivo::DrawRun DrawSession::beginRun(std::shared_ptr<const sortivo::EntryList>
                                        std::string fingerprint, const sortivo::ResultStart& results,
                                        const sortivo::DrawRequest& request)
 {
-    sortivo::DrawRun run =
-        m_proof.beginRun(std::move(entries), std::move(fingerprint), results, request, now());
+    sortivo::DrawRun run = m_proof.beginRun(std::move(entries), std::move(fingerprint), results,
+                                            request, sortivo::isoTimeNow());
     emit runBegun(*m_proof.openRun(), results.belowExisting);
     return run;
 }
@@ -52,7 +46,7 @@ sortivo::DrawRun DrawSession::beginRun(std::shared_ptr<const sortivo::EntryList>
 sortivo::DrawRun DrawSession::beginRunOnLeftover(const sortivo::ResultStart& results,
                                                  const sortivo::DrawRequest& request)
 {
-    sortivo::DrawRun run = m_proof.beginRunOnLeftover(results, request, now());
+    sortivo::DrawRun run = m_proof.beginRunOnLeftover(results, request, sortivo::isoTimeNow());
     emit runBegun(*m_proof.openRun(), results.belowExisting);
     return run;
 }

@@ -46,7 +46,7 @@ std::string nameStamp(std::string_view startedAt)
     };
     if (wellFormed())
         return stamp;
-    const std::string now = isoTimeUtc(std::chrono::system_clock::now());
+    const std::string now = isoTimeNow();
     return nameStamp(now);
 }
 

@@ -5,6 +5,7 @@
 #include "common/platform.h"
 #include "common/runstate.h"
 #include "common/textboxtext.h"
+#include "core/french.h"
 #include "core/textdecode.h"
 #include "listtools/columnsdialog.h"
 #include "listtools/listboxfiller.h"
@@ -16,7 +17,6 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocale>
 #include <QMimeData>
 #include <QPlainTextEdit>
 
@@ -319,7 +319,7 @@ void TextFileCommands::refuseLongPastedLine()
     m_platform.showWarning(m_window, appTitle(),
                            QStringLiteral("Impossible de coller ce texte : une ligne dépasse %1 "
                                           "caractères.")
-                               .arg(QLocale(QLocale::French).toString(maxLineChars)));
+                               .arg(QString::fromStdString(sortivo::frenchNumber(maxLineChars))));
 }
 
 void TextFileCommands::save()
@@ -365,32 +365,14 @@ void TextFileCommands::save()
                 m_window, QStringLiteral("Ce fichier existe déjà, voulez-vous le remplacer ?")))
             return;
     }
-    // A read-only file stays as it is, even where its folder would let a new file replace it,
-    // and even for root, whom the system lets write anywhere.
-    constexpr auto writeBits =
-        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-    if (!link && info.exists() && (!info.isWritable() || !(info.permissions() & writeBits))) {
-        warn(cannotSave + QStringLiteral(" le fichier : il est en lecture seule."));
-        return;
-    }
     m_platform.setBusyCursor(true);
-    const std::optional<QString> failure = writeResults(path);
-    m_platform.setBusyCursor(false);
-    if (failure)
-        warn(cannotSave + QStringLiteral(" le fichier."), *failure);
-}
-
-std::optional<QString> TextFileCommands::writeResults(const QString& path)
-{
-    FileReplacement file(path, m_platform.files());
-    if (!file.open())
-        return file.errorString();
     const std::string bytes = sortivo::encodeResultFile(boxText(m_results));
-    if (file.device().write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()))
-        return file.device().errorString();
-    if (!file.commit())
-        return file.errorString();
-    return std::nullopt;
+    const std::optional<SaveFailure> failure = saveReplacing(path, m_platform.files(), bytes);
+    m_platform.setBusyCursor(false);
+    if (failure && failure->readOnly)
+        warn(cannotSave + QStringLiteral(" le fichier : il est en lecture seule."));
+    else if (failure)
+        warn(cannotSave + QStringLiteral(" le fichier."), failure->reason);
 }
 
 bool TextFileCommands::eventFilter(QObject* watched, QEvent* event)

@@ -61,8 +61,6 @@ private:
     void showProgress(std::int64_t done, std::int64_t total);
     void endOpen();
     void fillEnded(bool cancelled);
-    // Nothing when the file was written, else the system's reason.
-    std::optional<QString> writeResults(const QString& path);
     void refuse(const QString& text, const QString& path, const QString& reason = {});
 
     QWidget* m_window;

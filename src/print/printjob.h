@@ -47,5 +47,5 @@ std::optional<PrintPlan> planPrint(QPrinter& printer, const QFont& font, std::st
 bool printPlan(QPrinter& printer, const PrintPlan& plan);
 
 // Writes the plan as a PDF of the printer's page layout and resolution into `path`, which
-// keeps what it held unless the whole document was written.
+// keeps what it held unless the whole document was written, and always when it is read-only.
 bool printPlanToFile(const QPrinter& printer, const PrintPlan& plan, const QString& path);

@@ -23,15 +23,9 @@
 #include <QPushButton>
 
 #include <algorithm>
-#include <chrono>
 
 namespace
 {
-
-std::string now()
-{
-    return sortivo::isoTimeUtc(std::chrono::system_clock::now());
-}
 
 std::string software()
 {
@@ -85,7 +79,7 @@ bool ProofController::communicate(QWidget* parent)
     std::optional<sortivo::CommunicatedList> list = listToCommunicate(parent);
     if (!list)
         return false;
-    m_session.noteCommunicated(now(), std::move(*list));
+    m_session.noteCommunicated(sortivo::isoTimeNow(), std::move(*list));
     return true;
 }
 
@@ -236,17 +230,10 @@ bool ProofController::saveRecordOf(QWidget* parent, const sortivo::ProofSession&
     const std::string json = sortivo::recordJson(session, software());
     // The same replacement as Save and printing: every step checked, so that a full disk
     // keeps the session and its seed instead of revealing a seed into an empty file.
-    FileReplacement file(path, m_platform.files());
-    std::optional<QString> failure;
-    if (!file.open())
-        failure = file.errorString();
-    else if (file.device().write(json.data(), qint64(json.size())) != qint64(json.size()))
-        failure = file.device().errorString();
-    else if (!file.commit())
-        failure = file.errorString();
+    const std::optional<SaveFailure> failure = saveReplacing(path, m_platform.files(), json);
     m_platform.setBusyCursor(false);
     if (failure) {
-        warn(*failure);
+        warn(failure->readOnly ? QStringLiteral("Il est en lecture seule.") : failure->reason);
         return false;
     }
     revealed(session);
@@ -258,7 +245,7 @@ void ProofController::printRecord(QWidget* parent)
     if (!canReveal(parent))
         return;
     const sortivo::ProofSession& session = recordSession();
-    if (printText(parent, sortivo::recordReport(session, software(), now())))
+    if (printText(parent, sortivo::recordReport(session, software(), sortivo::isoTimeNow())))
         revealed(session);
 }
 
@@ -267,7 +254,7 @@ void ProofController::printCommitment(QWidget* parent)
     std::optional<sortivo::CommunicatedList> list = listToCommunicate(parent);
     if (!list)
         return;
-    const std::string time = now();
+    const std::string time = sortivo::isoTimeNow();
     if (printText(parent, sortivo::commitmentSheet(m_session.proof().commitment(), *list, time)))
         m_session.noteCommunicated(time, std::move(*list));
 }

@@ -2,6 +2,7 @@
 
 #include "common/apptitle.h"
 #include "common/platform.h"
+#include "core/french.h"
 
 #include <QDir>
 #include <QLocale>
@@ -15,9 +16,10 @@
 namespace
 {
 
-QString counted(std::size_t count, const QString& singular, const QString& plural)
+QString counted(std::size_t count, std::string_view singular, std::string_view plural)
 {
-    return QStringLiteral("%1 %2").arg(count).arg(count > 1 ? plural : singular);
+    return QString::fromStdString(
+        sortivo::frenchCount(count, singular, plural, sortivo::Thousands::None));
 }
 
 QString frenchDate(const QDate& date)
@@ -59,8 +61,7 @@ QString resumeQuestion(const QDateTime& started, std::size_t runs, std::size_t r
     return QStringLiteral("Sortivo s'est fermé sans terminer la séance commencée le %1 à %2 (%3, "
                           "%4). Reprendre cette séance ?")
         .arg(frenchDate(local.date()), local.time().toString(QStringLiteral("HH:mm")),
-             counted(runs, QStringLiteral("tirage"), QStringLiteral("tirages")),
-             counted(results, QStringLiteral("résultat"), QStringLiteral("résultats")));
+             counted(runs, "tirage", "tirages"), counted(results, "résultat", "résultats"));
 }
 
 std::optional<ResumeChoice>

@@ -18,11 +18,6 @@ namespace
 constexpr qint64 progressIntervalMs = 200;
 constexpr std::chrono::milliseconds editPause{2000};
 
-std::string now()
-{
-    return sortivo::isoTimeUtc(std::chrono::system_clock::now());
-}
-
 // The box's text as the engine reads it, turned into a list text on the journal's thread: here
 // only the document's own copy is taken.
 std::optional<QString> rawText(const QTextDocument& box, bool wanted)
@@ -82,7 +77,8 @@ void SessionJournal::write(std::function<void(sortivo::JournalStore&)> work,
     }
     m_open = true;
     m_thread.post(
-        [this, seed = m_session.proof().seed(), started = now(), work = std::move(work)] {
+        [this, seed = m_session.proof().seed(), started = sortivo::isoTimeNow(),
+         work = std::move(work)] {
             if (!m_store) {
                 sortivo::prepareJournalFolder(m_folder);
                 m_store.emplace(sortivo::JournalStore::create(m_folder, seed, started));
@@ -202,7 +198,7 @@ void SessionJournal::renewed()
         return;
     }
     const bool existed = m_open;
-    write([existed, seed = m_session.proof().seed(), started = now(),
+    write([existed, seed = m_session.proof().seed(), started = sortivo::isoTimeNow(),
            list = m_boxes.list.toRawText(),
            results = m_boxes.results.toRawText()](sortivo::JournalStore& store) {
         const std::string listBox = sortivo::listTextFromBox(list.toStdString());

@@ -2,6 +2,7 @@
 
 #include "common/barbutton.h"
 #include "common/runstate.h"
+#include "core/french.h"
 #include "core/proofsession.h"
 #include "draw/entryblocks.h"
 #include "screen/screenwindow.h"
@@ -12,7 +13,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
@@ -50,13 +50,11 @@ QFont screenFont(bool strong)
     return font;
 }
 
-// French figures: 12 345.
+// French figures on the screen: 12 345, with a plain space.
 QString figures(qint64 number)
 {
-    QString digits = QString::number(number);
-    for (qsizetype i = digits.size() - 3; i > 0; i -= 3)
-        digits.insert(i, u' ');
-    return digits;
+    return QString::fromStdString(
+        sortivo::frenchNumber(std::uint64_t(number), sortivo::Thousands::Space));
 }
 
 // Groups of eight hex digits, to be read aloud and compared.
@@ -68,23 +66,22 @@ QString grouped(const QString& commitment)
     return groups.join(u' ');
 }
 
-QString countText(int drawn, int left)
+QString plural(int count, std::string_view one, std::string_view many)
 {
-    return QStringLiteral("%1 %2 · %3 %4")
-        .arg(figures(drawn), drawn > 1 ? QStringLiteral("tirés") : QStringLiteral("tiré"),
-             figures(left), left > 1 ? QStringLiteral("restants") : QStringLiteral("restant"));
+    return QString::fromStdString(
+        sortivo::frenchCount(std::uint64_t(count), one, many, sortivo::Thousands::Space));
 }
 
-QString plural(int count, const QString& one, const QString& many)
+QString countText(int drawn, int left)
 {
-    return figures(count) + u' ' + (count > 1 ? many : one);
+    return plural(drawn, "tiré", "tirés") + QStringLiteral(" · ") +
+           plural(left, "restant", "restants");
 }
 
 QString teamCountText(int teams, int people)
 {
-    return plural(teams, QStringLiteral("équipe"), QStringLiteral("équipes")) +
-           QStringLiteral(" · ") +
-           plural(people, QStringLiteral("personne"), QStringLiteral("personnes"));
+    return plural(teams, "équipe", "équipes") + QStringLiteral(" · ") +
+           plural(people, "personne", "personnes");
 }
 
 // A line typed with Shift+Enter holds a separator of its own; on the screen it reads as a space.
@@ -123,7 +120,7 @@ QString shownText(const QString& text, qsizetype maxChars = shownChars)
             cut = before;
     }
     return QChar(0x2068) + oneLine(text.left(cut)) + QChar(0x2069) + QStringLiteral("… (") +
-           plural(int(chars), QStringLiteral("caractère"), QStringLiteral("caractères")) + u')';
+           plural(int(chars), "caractère", "caractères") + u')';
 }
 
 // The delays between the names of one result's roll: quick at first, slowing down, `total` in

@@ -1,5 +1,7 @@
 #include "sheets/sheetbook.h"
 
+#include "core/french.h"
+
 #include <QString>
 #include <QStringEncoder>
 #include <QXmlStreamReader>

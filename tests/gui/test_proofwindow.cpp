@@ -331,6 +331,7 @@ void TestProofWindow::unsafeNamesKeepTheSession_data()
     QTest::newRow("dangling link") << QStringLiteral("dangling") << true;
     QTest::newRow("named pipe") << QStringLiteral("pipe") << false;
     QTest::newRow("folder") << QStringLiteral("folder") << false;
+    QTest::newRow("read-only file") << QStringLiteral("readOnly") << false;
 }
 
 void TestProofWindow::unsafeNamesKeepTheSession()
@@ -348,17 +349,21 @@ void TestProofWindow::unsafeNamesKeepTheSession()
         QVERIFY(QFile::link(victim, target));
     } else if (kind == QLatin1String("pipe")) {
         QCOMPARE(::mkfifo(QFile::encodeName(target).constData(), 0600), 0);
+    } else if (kind == QLatin1String("readOnly")) {
+        QVERIFY(writeBytes(target, "ancien"));
+        QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::ReadGroup));
     } else {
         QVERIFY(QDir().mkdir(target));
     }
+    const bool readOnly = kind == QLatin1String("readOnly");
     QString kept;
     inProofDialog([&](ProofView& v) {
         kept = v.commitment()->text();
         m_platform->expectSaveFile(target);
-        if (saved)
+        if (saved || readOnly)
             m_platform->expectYesNo(
                 QStringLiteral("Ce fichier existe déjà, voulez-vous le remplacer ?"), true);
-        else
+        if (!saved)
             m_platform->expectWarning(QStringLiteral("Procès-verbal"),
                                       {QStringLiteral("n'a pas pu être enregistré"), target});
         v.button("cmdEnregistrerPV")->click();
@@ -368,9 +373,11 @@ void TestProofWindow::unsafeNamesKeepTheSession()
     // The link itself is replaced; what it pointed at stays as it was, or absent.
     const QFileInfo info(target);
     QCOMPARE(info.isSymLink(), false);
-    QCOMPARE(info.isFile(), saved);
+    QCOMPARE(info.isFile(), saved || readOnly);
     if (saved)
         QVERIFY(readBytes(target).contains(kept.toLatin1()));
+    if (readOnly)
+        QCOMPARE(readBytes(target), QByteArray("ancien"));
     QCOMPARE(readBytes(victim),
              kind == QLatin1String("link") ? QByteArray("à garder") : QByteArray());
     QCOMPARE(QFileInfo::exists(victim), kind == QLatin1String("link"));
