@@ -1,11 +1,11 @@
 #include "benchlists.h"
 #include "support/naivedraw.h"
 
-#include "core/drawpool.h"
-#include "core/drawrun.h"
-#include "core/proofrecord.h"
-#include "core/proofsession.h"
-#include "core/proofverify.h"
+#include "core/draw/drawpool.h"
+#include "core/draw/drawrun.h"
+#include "core/proof/proofrecord.h"
+#include "core/proof/proofsession.h"
+#include "core/proof/proofverify.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,6 +1,6 @@
 #include "benchlists.h"
 
-#include "core/proofsession.h"
+#include "core/proof/proofsession.h"
 #include "journal/journalreader.h"
 #include "journal/journalstore.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/platform.h"
+#include "platform/platform.h"
 
 #include <QDialog>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "core/celltable.h"
+#include "core/list/celltable.h"
 #include "fuzzcheck.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
-#include "core/drawpool.h"
-#include "core/drawrun.h"
-#include "core/drawwords.h"
-#include "core/entrylist.h"
-#include "core/percent.h"
+#include "core/draw/drawpool.h"
+#include "core/draw/drawrun.h"
+#include "core/draw/drawwords.h"
+#include "core/list/entrylist.h"
+#include "core/text/percent.h"
 #include "fuzzcheck.h"
 #include "support/naivedraw.h"
 

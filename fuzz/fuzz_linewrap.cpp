@@ -1,4 +1,4 @@
-#include "core/linewrap.h"
+#include "core/text/linewrap.h"
 #include "fuzzcheck.h"
 
 #include <cstddef>

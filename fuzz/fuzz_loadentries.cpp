@@ -1,4 +1,4 @@
-#include "core/entrylist.h"
+#include "core/list/entrylist.h"
 #include "fuzzcheck.h"
 
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "core/numbering.h"
+#include "core/list/numbering.h"
 #include "fuzzcheck.h"
 
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "core/textdecode.h"
+#include "core/io/textdecode.h"
 #include "fuzzcheck.h"
 
 #include <algorithm>

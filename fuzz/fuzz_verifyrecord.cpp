@@ -1,4 +1,4 @@
-#include "core/proofverify.h"
+#include "core/proof/proofverify.h"
 #include "fuzzcheck.h"
 
 #include <cstddef>

@@ -1,6 +1,6 @@
 #include "app/mainwindow.h"
 #include "app/qtplatform.h"
-#include "common/apptitle.h"
+#include "widgets/apptitle.h"
 #include "info/infodialog.h"
 
 #include <QApplication>

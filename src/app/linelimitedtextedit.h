@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/plaintextbox.h"
+#include "widgets/plaintextbox.h"
 
 #include <cstddef>
 

@@ -5,7 +5,7 @@
 #include "cli/commandline.h"
 #include "cli/drawcommand.h"
 #include "cli/drawcommandline.h"
-#include "common/apptitle.h"
+#include "widgets/apptitle.h"
 
 #include <QApplication>
 #include <QDir>

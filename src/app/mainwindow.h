@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/mainwindowui.h"
-#include "common/runstate.h"
+#include "session/runstate.h"
 #include "draw/drawsession.h"
 #include "recovery/crashedsessions.h"
 

@@ -2,7 +2,7 @@
 
 #include "app/mainwindowui.h"
 #include "app/windowlayout.h"
-#include "common/designunits.h"
+#include "widgets/designunits.h"
 
 #include <QFrame>
 #include <QLabel>

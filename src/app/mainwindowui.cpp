@@ -3,10 +3,10 @@
 #include "app/iconholder.h"
 #include "app/linelimitedtextedit.h"
 #include "app/wrappingbutton.h"
-#include "common/appicons.h"
-#include "common/designunits.h"
-#include "common/linklabel.h"
-#include "common/plaintextbox.h"
+#include "widgets/appicons.h"
+#include "widgets/designunits.h"
+#include "widgets/linklabel.h"
+#include "widgets/plaintextbox.h"
 #include "listtools/textfilecommands.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "app/qtplatform.h"
 
-#include "common/apptitle.h"
+#include "widgets/apptitle.h"
 #include "app/earlyclickguard.h"
 #include "web/desktoplaunch.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "common/platform.h"
-#include "core/atomicfile.h"
+#include "platform/platform.h"
+#include "core/io/atomicfile.h"
 
 class QtPlatform final : public Platform
 {

@@ -2,8 +2,8 @@
 
 #include "cli/exitstatus.h"
 #include "cli/verifycommand.h"
-#include "core/buildversion.h"
-#include "core/version.h"
+#include "core/text/buildversion.h"
+#include "core/text/version.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/drawmode.h"
+#include "core/draw/drawmode.h"
 
 #include <string>
 

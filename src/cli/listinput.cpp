@@ -1,6 +1,6 @@
 #include "cli/listinput.h"
 
-#include "core/listlimits.h"
+#include "core/list/listlimits.h"
 #include "texts/listfilerefusal.h"
 
 #include <cerrno>

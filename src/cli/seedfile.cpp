@@ -1,7 +1,7 @@
 #include "cli/seedfile.h"
 
-#include "core/atomicfile.h"
-#include "core/proofprotocol.h"
+#include "core/io/atomicfile.h"
+#include "core/proof/proofprotocol.h"
 
 #include <cerrno>
 #include <fcntl.h>

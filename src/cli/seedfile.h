@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/listcommitment.h"
-#include "core/proofprotocol.h"
+#include "core/proof/listcommitment.h"
+#include "core/proof/proofprotocol.h"
 
 #include <cstdint>
 #include <optional>

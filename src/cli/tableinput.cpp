@@ -1,10 +1,10 @@
 #include "cli/tableinput.h"
 
 #include "cli/exitstatus.h"
-#include "core/celltable.h"
-#include "core/french.h"
-#include "core/listlimits.h"
-#include "core/proofverify.h"
+#include "core/list/celltable.h"
+#include "core/text/french.h"
+#include "core/list/listlimits.h"
+#include "core/proof/proofverify.h"
 #include "sheets/sheetbook.h"
 #include "texts/listfilerefusal.h"
 

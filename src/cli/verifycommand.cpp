@@ -1,7 +1,7 @@
 #include "cli/verifycommand.h"
 
 #include "cli/exitstatus.h"
-#include "core/proofverify.h"
+#include "core/proof/proofverify.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "common/textboxtext.h"
-#include "core/drawrun.h"
+#include "widgets/textboxtext.h"
+#include "core/draw/drawrun.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/drawmode.h"
-#include "core/loadedlist.h"
+#include "core/draw/drawmode.h"
+#include "core/proof/loadedlist.h"
 
 #include <QElapsedTimer>
 #include <QObject>

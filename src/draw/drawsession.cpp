@@ -1,6 +1,6 @@
 #include "draw/drawsession.h"
 
-#include "core/proofreport.h"
+#include "core/proof/proofreport.h"
 
 #include <QThread>
 

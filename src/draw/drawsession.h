@@ -1,7 +1,7 @@
 #pragma once
 
-#include "common/runstate.h"
-#include "core/proofsession.h"
+#include "session/runstate.h"
+#include "core/proof/proofsession.h"
 
 #include <QObject>
 #include <QString>

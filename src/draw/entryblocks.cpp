@@ -1,7 +1,7 @@
 #include "draw/entryblocks.h"
 
-#include "common/textboxtext.h"
-#include "core/entrylist.h"
+#include "widgets/textboxtext.h"
+#include "core/list/entrylist.h"
 
 #include <QStringEncoder>
 #include <QTextCursor>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/entrylist.h"
+#include "core/list/entrylist.h"
 
 #include <QObject>
 

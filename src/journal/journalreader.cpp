@@ -1,6 +1,6 @@
 #include "journal/journalreader.h"
 
-#include "core/entrylist.h"
+#include "core/list/entrylist.h"
 #include "journal/journalsql.h"
 
 #include <sqlite3.h>

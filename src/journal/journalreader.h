@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/proofsession.h"
+#include "core/proof/proofsession.h"
 #include "journal/journalstore.h"
 
 #include <optional>

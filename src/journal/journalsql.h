@@ -2,7 +2,7 @@
 
 // What the store writes and the reader expects, kept in one place so the two cannot drift.
 
-#include "core/sha256.h"
+#include "core/io/sha256.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/proofprotocol.h"
-#include "core/proofsession.h"
+#include "core/proof/proofprotocol.h"
+#include "core/proof/proofsession.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,6 +1,6 @@
 #include "listtools/columnsdialog.h"
 
-#include "common/platform.h"
+#include "platform/platform.h"
 #include "listtools/entrycounter.h"
 
 #include <QCheckBox>

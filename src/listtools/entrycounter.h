@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/celltable.h"
+#include "core/list/celltable.h"
 #include "sheets/sheetbook.h"
 
 #include <QObject>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/textboxtext.h"
+#include "widgets/textboxtext.h"
 
 #include <QObject>
 #include <QTimer>

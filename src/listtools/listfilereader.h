@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/loadedlist.h"
-#include "core/textdecode.h"
+#include "core/proof/loadedlist.h"
+#include "core/io/textdecode.h"
 #include "sheets/sheetbook.h"
 
 #include <QObject>

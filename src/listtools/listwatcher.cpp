@@ -1,7 +1,7 @@
 #include "listtools/listwatcher.h"
 
-#include "common/drawcountchoice.h"
-#include "common/runstate.h"
+#include "widgets/drawcountchoice.h"
+#include "session/runstate.h"
 #include "draw/entryblocks.h"
 
 #include <QFocusEvent>

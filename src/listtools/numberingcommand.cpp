@@ -1,10 +1,10 @@
 #include "listtools/numberingcommand.h"
 
-#include "common/apptitle.h"
-#include "common/platform.h"
-#include "common/runstate.h"
-#include "common/textboxtext.h"
-#include "core/numbering.h"
+#include "widgets/apptitle.h"
+#include "platform/platform.h"
+#include "session/runstate.h"
+#include "widgets/textboxtext.h"
+#include "core/list/numbering.h"
 
 #include <QLocale>
 #include <QPlainTextEdit>

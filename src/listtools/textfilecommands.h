@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/listlimits.h"
+#include "core/list/listlimits.h"
 #include "listtools/listfilereader.h"
 
 #include <QObject>

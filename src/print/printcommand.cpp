@@ -1,7 +1,7 @@
 #include "print/printcommand.h"
 
-#include "common/platform.h"
-#include "common/textboxtext.h"
+#include "platform/platform.h"
+#include "widgets/textboxtext.h"
 #include "print/printjob.h"
 
 #include <QPlainTextEdit>

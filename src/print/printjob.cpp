@@ -1,7 +1,7 @@
 #include "print/printjob.h"
 
-#include "common/filereplacement.h"
-#include "core/linewrap.h"
+#include "platform/filereplacement.h"
+#include "core/text/linewrap.h"
 
 #include <QFontInfo>
 #include <QFontMetricsF>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/printlayout.h"
+#include "core/text/printlayout.h"
 
 #include <QFont>
 #include <QString>

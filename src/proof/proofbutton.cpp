@@ -1,6 +1,6 @@
 #include "proof/proofbutton.h"
 
-#include "common/barbutton.h"
+#include "widgets/barbutton.h"
 
 #include <QPushButton>
 

@@ -1,6 +1,6 @@
 #include "proof/proofdialog.h"
 
-#include "common/appicons.h"
+#include "widgets/appicons.h"
 
 #include <QDialogButtonBox>
 #include <QFontDatabase>

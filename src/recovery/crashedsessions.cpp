@@ -1,8 +1,8 @@
 #include "recovery/crashedsessions.h"
 
-#include "common/apptitle.h"
-#include "common/platform.h"
-#include "core/french.h"
+#include "widgets/apptitle.h"
+#include "platform/platform.h"
+#include "core/text/french.h"
 
 #include <QDir>
 #include <QLocale>

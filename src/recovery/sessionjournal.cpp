@@ -1,7 +1,7 @@
 #include "recovery/sessionjournal.h"
 
-#include "common/boxlinebreaks.h"
-#include "common/platform.h"
+#include "widgets/boxlinebreaks.h"
+#include "platform/platform.h"
 #include "draw/drawsession.h"
 
 #include <QDir>

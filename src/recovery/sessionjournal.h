@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/loadedlist.h"
+#include "core/proof/loadedlist.h"
 #include "journal/journalfolder.h"
 #include "journal/journalstore.h"
 #include "recovery/journalthread.h"

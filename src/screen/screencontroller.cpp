@@ -1,9 +1,9 @@
 #include "screen/screencontroller.h"
 
-#include "common/barbutton.h"
-#include "common/runstate.h"
-#include "core/french.h"
-#include "core/proofsession.h"
+#include "widgets/barbutton.h"
+#include "session/runstate.h"
+#include "core/text/french.h"
+#include "core/proof/proofsession.h"
 #include "draw/entryblocks.h"
 #include "screen/screenwindow.h"
 

@@ -1,6 +1,6 @@
 #include "screen/screenwindow.h"
 
-#include "common/appicons.h"
+#include "widgets/appicons.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #include "sheets/sheetbook.h"
 
-#include "core/french.h"
+#include "core/text/french.h"
 
 #include <QString>
 #include <QStringEncoder>

@@ -1,7 +1,7 @@
 #include "texts/listfilerefusal.h"
 
-#include "core/french.h"
-#include "core/listlimits.h"
+#include "core/text/french.h"
+#include "core/list/listlimits.h"
 
 QString ListFileRefusal::text(Reason reason)
 {

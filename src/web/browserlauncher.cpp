@@ -1,6 +1,6 @@
 #include "web/browserlauncher.h"
 
-#include "common/platform.h"
+#include "platform/platform.h"
 #include "web/defaultbrowser.h"
 
 #include <QPointer>

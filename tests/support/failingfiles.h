@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/atomicfile.h"
+#include "core/io/atomicfile.h"
 
 #include <cerrno>
 #include <cstddef>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/drawwords.h"
-#include "core/entrylist.h"
-#include "core/resulttext.h"
+#include "core/draw/drawwords.h"
+#include "core/list/entrylist.h"
+#include "core/draw/resulttext.h"
 
 #include <string>
 #include <vector>

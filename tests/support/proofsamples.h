@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/proofrecord.h"
-#include "core/proofsession.h"
+#include "core/proof/proofrecord.h"
+#include "core/proof/proofsession.h"
 
 #include <cctype>
 #include <stdexcept>

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "core/proof/proofsession.h"
+
+#include <string>
+#include <string_view>
+
+namespace sortivo
+{
+
+// Texts for paper, in French, lines separated by CR LF like every text the program prints.
+
+// "Liste : 352 entrées, empreinte 1a2b3c4d5e6f7a8b …": the list committed with the seed, its
+// fingerprint cut to `digits` hex digits, or whole without the ellipsis when `digits` is 64.
+std::string listLine(const CommunicatedList& list, std::size_t digits);
+// How many digits of the list's fingerprint the screen shows: 64 bits, out of reach of anyone
+// trying list after list for one with both the shown digits and a chosen winner.
+inline constexpr std::size_t shownListDigits = 16;
+
+// The sheet shown to the audience before the draws, with the list they are drawn from.
+// `printedAt` is an ISO 8601 time.
+std::string commitmentSheet(std::string_view commitment, const CommunicatedList& list,
+                            std::string_view printedAt);
+
+// One line about a run, for the list of runs made so far.
+std::string runSummary(const RunRecord& run);
+
+// The record as people read it: what was committed and when, each run with its results, the
+// seed, and how to check it all. It reveals the seed.
+std::string recordReport(const ProofSession& session, std::string_view software,
+                         std::string_view printedAt);
+
+} // namespace sortivo

@@ -1,0 +1,182 @@
+#include "core/proof/proofsession.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <utility>
+
+namespace sortivo
+{
+
+ProofSession::ProofSession(const Seed& seed) : m_seed(seed), m_commitment(commitmentOf(seed)) {}
+
+bool ProofSession::setPublicValue(std::string value)
+{
+    if (!publicValueOpen())
+        return false;
+    m_publicValue = std::move(value);
+    return true;
+}
+
+CommunicatedList communicatedListOf(const EntryList& entries)
+{
+    return {entries.size(), entriesFingerprint(entries)};
+}
+
+void ProofSession::noteCommunicated(const std::string& time, CommunicatedList list)
+{
+    if (m_communicatedAt)
+        return;
+    if (m_openRun)
+        throw std::logic_error("a run is in progress");
+    m_communicatedAt = time;
+    m_communicatedList = std::move(list);
+    m_listCheck.emplace(*m_communicatedList, time);
+}
+
+std::string leftoverFingerprint(const EntryList& entries, const DrawPool& left)
+{
+    // Entries left side by side stand side by side in the list's text, CR LF between them: each
+    // stretch of them is fed as it lies, not entry by entry.
+    EntriesFingerprint fingerprint;
+    std::size_t first = 0;
+    std::size_t end = 0;
+    const auto addStretch = [&] {
+        const char* from = entries.at(first).data();
+        const std::string_view last = entries.at(end - 1);
+        fingerprint.add(std::string_view(from, std::size_t(last.data() + last.size() - from)));
+    };
+    left.forEachRemaining([&](std::size_t i) {
+        if (i == end && end != 0) {
+            ++end;
+            return;
+        }
+        if (end != 0)
+            addStretch();
+        first = i;
+        end = i + 1;
+    });
+    if (end != 0)
+        addStretch();
+    return fingerprint.finishHex();
+}
+
+DrawRun ProofSession::beginRun(EntryList entries, const ResultStart& results,
+                               const DrawRequest& request, std::string date)
+{
+    if (m_openRun)
+        throw std::logic_error("a run is already in progress");
+    std::string fingerprint = entriesFingerprint(entries);
+    return beginRun(std::make_shared<const EntryList>(std::move(entries)), std::move(fingerprint),
+                    results, request, std::move(date));
+}
+
+DrawRun ProofSession::beginRun(std::shared_ptr<const EntryList> entries, std::string fingerprint,
+                               const ResultStart& results, const DrawRequest& request,
+                               std::string date)
+{
+    if (m_openRun)
+        throw std::logic_error("a run is already in progress");
+    // Equal digests stand for equal lists, as everywhere in the protocol.
+    const bool kept = !m_leftover || fingerprint != knownLeftoverFingerprint();
+    DrawWords words = openRun(std::move(date), request, entries->size(), std::move(fingerprint),
+                              kept ? entries : nullptr);
+    return DrawRun(std::move(entries), ResultText(results, request.teamSize), request.drawCount,
+                   std::move(words));
+}
+
+DrawWords ProofSession::openRun(std::string date, const DrawRequest& request,
+                                std::size_t entryCount, std::string fingerprint,
+                                std::shared_ptr<const EntryList> entries)
+{
+    RunRecord record{std::int64_t(m_runs.size()) + 1,
+                     std::move(date),
+                     request,
+                     !m_communicatedAt.has_value(),
+                     false,
+                     std::move(entries),
+                     entryCount,
+                     std::move(fingerprint),
+                     {},
+                     false};
+    record.listChanged = drewFromAnotherList(record);
+    const Digest key = runKey(m_seed, record.number, record.fingerprint, m_publicValue);
+    m_openRun = std::move(record);
+    return DrawWords(key);
+}
+
+std::optional<std::size_t> ProofSession::leftoverCount() const
+{
+    if (!m_leftover)
+        return std::nullopt;
+    return m_leftover->left.remaining();
+}
+
+DrawRun ProofSession::beginRunOnLeftover(const ResultStart& results, const DrawRequest& request,
+                                         std::string date)
+{
+    if (m_openRun)
+        throw std::logic_error("a run is already in progress");
+    if (!m_leftover)
+        throw std::logic_error("no run has left entries yet");
+    // The entries are those the last run left, which its record or an earlier one holds.
+    DrawWords words = openRun(std::move(date), request, m_leftover->left.remaining(),
+                              knownLeftoverFingerprint(), nullptr);
+    return DrawRun(m_leftover->entries, m_leftover->left, ResultText(results, request.teamSize),
+                   request.drawCount, std::move(words));
+}
+
+void ProofSession::endRun(const DrawRun& run, LeftoverHash hash)
+{
+    if (!m_openRun)
+        return;
+    RunRecord record = std::move(*m_openRun);
+    m_openRun.reset();
+    record.stopped = !run.finished();
+    if (record.entries) {
+        const auto& drawn = run.drawnIndexes();
+        record.results =
+            RunResults(record.entries, std::vector<std::uint32_t>(drawn.begin(), drawn.end()));
+    } else {
+        // The list is not kept for the record: copy out what was drawn from it.
+        StringList copies;
+        for (const std::uint32_t i : run.drawnIndexes())
+            copies.append(run.entries().at(i));
+        record.results = RunResults(std::move(copies));
+    }
+
+    const bool checked = m_listCheck && m_listCheck->covers(record.date) && !record.listChanged;
+    m_leftover = Leftover{run.sharedEntries(), run.pool(), {}, checked};
+    m_runs.push_back(std::move(record));
+    if (hash == LeftoverHash::Now)
+        knownLeftoverFingerprint();
+}
+
+void ProofSession::setLeftoverFingerprint(std::string fingerprint)
+{
+    if (!leftoverHashPending())
+        return;
+    m_leftover->fingerprint = std::move(fingerprint);
+    if (m_leftover->checked)
+        m_listCheck->leftBehind(m_leftover->fingerprint);
+}
+
+const std::string& ProofSession::knownLeftoverFingerprint()
+{
+    if (leftoverHashPending())
+        setLeftoverFingerprint(
+            sortivo::leftoverFingerprint(*m_leftover->entries, m_leftover->left));
+    return m_leftover->fingerprint;
+}
+
+bool ProofSession::drewFromAnotherList(const RunRecord& run) const
+{
+    return m_listCheck && m_listCheck->covers(run.date) && m_listCheck->changed(run.fingerprint);
+}
+
+bool ProofSession::hasRunsSinceCommunication() const
+{
+    return std::any_of(m_runs.begin(), m_runs.end(),
+                       [](const RunRecord& run) { return !run.beforeCommunication; });
+}
+
+} // namespace sortivo

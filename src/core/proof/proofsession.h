@@ -1,0 +1,168 @@
+#pragma once
+
+#include "core/draw/drawmode.h"
+#include "core/draw/drawrun.h"
+#include "core/list/entrylist.h"
+#include "core/proof/listcommitment.h"
+#include "core/proof/proofprotocol.h"
+#include "core/list/stringlist.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace sortivo
+{
+
+// What the audience is shown of `entries` when the commitment is communicated.
+CommunicatedList communicatedListOf(const EntryList& entries);
+
+// The fingerprint of the entries `left` holds of `entries`, in list order: what a run leaves.
+std::string leftoverFingerprint(const EntryList& entries, const DrawPool& left);
+
+// What one click asks for.
+struct DrawRequest {
+    DrawMode mode;
+    // Draws the run makes at most: the chosen number, 1, or every entry.
+    std::int32_t drawCount;
+    // 0 outside team mode.
+    int teamSize;
+};
+
+// The entries a run drew, in draw order: where they are in the run's list when the record
+// keeps that list anyway, or their own copies when it does not.
+class RunResults
+{
+public:
+    RunResults() = default;
+    RunResults(std::shared_ptr<const EntryList> list, std::vector<std::uint32_t> indexes)
+        : m_list(std::move(list)), m_indexes(std::move(indexes))
+    {
+    }
+    explicit RunResults(StringList copies) : m_copies(std::move(copies)) {}
+
+    std::size_t size() const { return m_list ? m_indexes.size() : m_copies.size(); }
+    bool empty() const { return size() == 0; }
+    std::string_view at(std::size_t i) const
+    {
+        return m_list ? m_list->at(m_indexes[i]) : m_copies.at(i);
+    }
+
+private:
+    std::shared_ptr<const EntryList> m_list;
+    std::vector<std::uint32_t> m_indexes;
+    StringList m_copies;
+};
+
+// One run as the record keeps it.
+struct RunRecord {
+    std::int64_t number;
+    std::string date;
+    DrawRequest request;
+    // Made before the commitment was shown to anyone: it proves nothing to the audience.
+    bool beforeCommunication;
+    // Drawn from entries that are neither the list communicated with the commitment nor what
+    // earlier runs left of it.
+    bool listChanged;
+    // Nothing when they are exactly the entries the previous run left, so a long list that is
+    // drawn from click after click is kept, and written, once.
+    std::shared_ptr<const EntryList> entries;
+    std::size_t entryCount;
+    std::string fingerprint;
+    RunResults results;
+    bool stopped;
+};
+
+// One seed and the runs drawn from it, from the moment its commitment exists until the
+// record that reveals the seed is saved. Every run of the program goes through a session:
+// there is no draw that cannot be proved afterwards.
+class ProofSession
+{
+public:
+    explicit ProofSession(const Seed& seed);
+
+    const Seed& seed() const { return m_seed; }
+    const std::string& commitment() const { return m_commitment; }
+
+    // The value the audience supplies once it has seen the commitment; fixed once the first
+    // run has started.
+    const std::string& publicValue() const { return m_publicValue; }
+    bool publicValueLocked() const { return m_openRun.has_value() || !m_runs.empty(); }
+    bool publicValueOpen() const { return m_communicatedAt && !publicValueLocked(); }
+    // Returns false, changing nothing, unless the value is open.
+    bool setPublicValue(std::string value);
+
+    // When the commitment was first shown, copied or printed, with `list`, the list the next
+    // run would draw from; later calls change nothing. Not during a run, whose list is not yet
+    // what it will leave.
+    void noteCommunicated(const std::string& time, CommunicatedList list);
+    const std::optional<std::string>& communicatedAt() const { return m_communicatedAt; }
+    const std::optional<CommunicatedList>& communicatedList() const { return m_communicatedList; }
+
+    // Starts the next run and gives it the words its key yields. `date` is when it starts.
+    DrawRun beginRun(EntryList entries, const ResultStart& results, const DrawRequest& request,
+                     std::string date);
+    // The same on entries whose fingerprint is already known (hashed as they were read).
+    DrawRun beginRun(std::shared_ptr<const EntryList> entries, std::string fingerprint,
+                     const ResultStart& results, const DrawRequest& request, std::string date);
+    // How many entries the last ended run left; nothing before the first run ends.
+    std::optional<std::size_t> leftoverCount() const;
+    // Starts the next run on exactly the entries the last ended run left, as beginRun would
+    // with them, without reading or hashing a list again. Only after a run has ended.
+    DrawRun beginRunOnLeftover(const ResultStart& results, const DrawRequest& request,
+                               std::string date);
+    // When the fingerprint of what a run leaves is worked out: Later leaves it to be handed
+    // over by setLeftoverFingerprint (hashed on another thread), or worked out when it is
+    // first needed.
+    enum class LeftoverHash { Now, Later };
+    // Records what `run` drew, however far it got. A run
+    // the session did not begin (the session was replaced meanwhile) is ignored.
+    void endRun(const DrawRun& run, LeftoverHash hash = LeftoverHash::Now);
+    // Whether the last ended run's leftover still waits for its fingerprint.
+    bool leftoverHashPending() const { return m_leftover && m_leftover->fingerprint.empty(); }
+    // The fingerprint of what the last ended run left, leftoverFingerprint() of its entries
+    // and pool; ignored unless it is still waited for.
+    void setLeftoverFingerprint(std::string fingerprint);
+    bool runInProgress() const { return m_openRun.has_value(); }
+    // The run in progress as its record will begin.
+    const std::optional<RunRecord>& openRun() const { return m_openRun; }
+
+    // The runs ended so far, numbered from 1.
+    const std::vector<RunRecord>& runs() const { return m_runs; }
+    // Whether closing now would lose runs the audience was promised a record of.
+    bool hasRunsSinceCommunication() const;
+
+private:
+    bool drewFromAnotherList(const RunRecord& run) const;
+    // The leftover's fingerprint, worked out now if nobody handed it over yet.
+    const std::string& knownLeftoverFingerprint();
+    // Opens the record of the next run, on `entryCount` entries of that fingerprint, and
+    // gives the words its key yields.
+    DrawWords openRun(std::string date, const DrawRequest& request, std::size_t entryCount,
+                      std::string fingerprint, std::shared_ptr<const EntryList> entries);
+
+    Seed m_seed;
+    std::string m_commitment;
+    std::string m_publicValue;
+    std::optional<std::string> m_communicatedAt;
+    std::optional<CommunicatedList> m_communicatedList;
+    std::optional<CommunicatedListCheck> m_listCheck;
+    std::vector<RunRecord> m_runs;
+    std::optional<RunRecord> m_openRun;
+    // The entries the last ended run left, and their fingerprint, to know the next run's
+    // entries without comparing a whole list.
+    struct Leftover {
+        std::shared_ptr<const EntryList> entries;
+        DrawPool left;
+        // Empty while it is waited for: no fingerprint is empty.
+        std::string fingerprint;
+        // Whether the communicated list's check is to accept it, as it stood when the run
+        // ended.
+        bool checked;
+    };
+    std::optional<Leftover> m_leftover;
+};
+
+} // namespace sortivo

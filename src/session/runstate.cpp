@@ -1,0 +1,18 @@
+#include "session/runstate.h"
+
+bool RunState::begin()
+{
+    if (m_running)
+        return false;
+    m_running = true;
+    m_stopRequested = false;
+    m_closeRequested = false;
+    return true;
+}
+
+void RunState::end()
+{
+    m_running = false;
+    m_stopRequested = false;
+    emit ended();
+}
