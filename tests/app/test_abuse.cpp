@@ -29,6 +29,10 @@ const QStringList oldResults{QStringLiteral("ancien 1"), QStringLiteral("ancien 
 // The window lets events in before every draw here, so a run of this length has plenty of
 // rounds for the test to act in.
 constexpr int longList = 20000;
+// At the window's own pace a slice draws thousands: only a list this long is still being drawn
+// once the results show `ownPaceLines`, which a stop or a close then cuts short.
+constexpr int ownPaceList = 300000;
+constexpr int ownPaceLines = 20000;
 
 // The entries a result text holds: one line per draw or per team, members joined by " - ".
 QStringList drawnEntries(const QStringList& resultLines)
@@ -84,11 +88,14 @@ private:
     // Runs `action` the `round`-th time the program lets events in from now on (1: the first).
     // A run that has already ended leaves it to settle().
     void atEventRound(int round, std::function<void()> action);
+    // Runs `action` once the results show more than `lines` lines, or the run has ended.
+    void whenResultsShow(int lines, std::function<void()> action);
     // Lets every scheduled action happen, for runs that ended before their round came, and
     // the run in progress end.
     void settle();
-    // Fills the list and the choice of how many to draw, as leaving the list would.
-    void loadList(const QStringList& lines);
+    // Fills the list and the choice of how many to draw, as leaving the list would. Unless at
+    // the window's own pace, the runs that follow draw one entry per round of events.
+    void loadList(const QStringList& lines, bool ownPace = false);
     // Clicks a draw button and waits for whatever was scheduled during the run.
     void runDraw(int mode);
     // Nothing lost, nothing doubled, nothing foreign: the old results as they were, then the
@@ -109,7 +116,6 @@ void TestAbuse::init()
     QVERIFY(m_dir->isValid());
     m_platform = std::make_unique<FakePlatform>();
     m_window = std::make_unique<MainWindow>(*m_platform, m_dir->path());
-    m_window->findChild<DrawController*>()->setEventInterval(std::chrono::milliseconds(0));
     m_window->show();
     m_window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
@@ -140,14 +146,26 @@ void TestAbuse::atEventRound(int round, std::function<void()> action)
                        });
 }
 
+void TestAbuse::whenResultsShow(int lines, std::function<void()> action)
+{
+    atEventRound(1, [this, lines, action = std::move(action)] {
+        if (results()->blockCount() > lines || !m_window->runState().running())
+            action();
+        else
+            whenResultsShow(lines, action);
+    });
+}
+
 void TestAbuse::settle()
 {
     while (m_scheduled > 0 || m_window->runState().running())
         QCoreApplication::processEvents();
 }
 
-void TestAbuse::loadList(const QStringList& lines)
+void TestAbuse::loadList(const QStringList& lines, bool ownPace)
 {
+    if (!ownPace)
+        m_window->findChild<DrawController*>()->setEventInterval(std::chrono::milliseconds(0));
     setBoxLines(*list(), lines);
     list()->setFocus(Qt::MouseFocusReason);
     go(0)->setFocus(Qt::MouseFocusReason);
@@ -160,6 +178,9 @@ void TestAbuse::runDraw(int mode)
     settle();
     QVERIFY(!stopButton()->isVisible());
     QVERIFY(!m_window->runState().running());
+    // However the run ended, the user may type in both boxes again.
+    QVERIFY(!list()->isReadOnly());
+    QVERIFY(!results()->isReadOnly());
 }
 
 void TestAbuse::checkNothingLost(const QStringList& original)
@@ -180,6 +201,7 @@ void TestAbuse::buttonsDuringARun_data()
     QTest::addColumn<int>("mode");
     QTest::addColumn<QStringList>("clicked"); // in the run's first round of events
     QTest::addColumn<bool>("stopTwice");      // in its second round
+    QTest::addColumn<bool>("ownPace");        // all of it once the results fill, not at rounds
 
     const QStringList draws{QStringLiteral("cmdGo(0)"), QStringLiteral("cmdGo(1)"),
                             QStringLiteral("cmdGo(2)"), QStringLiteral("cmdGo(3)")};
@@ -190,18 +212,21 @@ void TestAbuse::buttonsDuringARun_data()
                             QStringLiteral("cmdClearResult"), QStringLiteral("Command1")};
 
     for (const int mode : {0, 2, 3}) {
-        QTest::addRow("draw buttons, mode %d", mode) << mode << draws << false;
-        QTest::addRow("numbering, mode %d", mode) << mode << QStringList{"cmdNumList"} << false;
-        QTest::addRow("open, mode %d", mode) << mode << QStringList{"cmdOpen"} << false;
-        QTest::addRow("save, mode %d", mode) << mode << QStringList{"cmdSave"} << false;
-        QTest::addRow("print, mode %d", mode) << mode << QStringList{"cmdPrint"} << false;
-        QTest::addRow("clear, mode %d", mode) << mode << QStringList{"cmdClearResult"} << false;
-        QTest::addRow("info, mode %d", mode) << mode << QStringList{"Command1"} << false;
-        QTest::addRow("stop twice, mode %d", mode) << mode << QStringList{} << true;
-        QTest::addRow("everything, mode %d", mode) << mode << everything << true;
+        QTest::addRow("draw buttons, mode %d", mode) << mode << draws << false << false;
+        QTest::addRow("numbering, mode %d", mode)
+            << mode << QStringList{"cmdNumList"} << false << false;
+        QTest::addRow("open, mode %d", mode) << mode << QStringList{"cmdOpen"} << false << false;
+        QTest::addRow("save, mode %d", mode) << mode << QStringList{"cmdSave"} << false << false;
+        QTest::addRow("print, mode %d", mode) << mode << QStringList{"cmdPrint"} << false << false;
+        QTest::addRow("clear, mode %d", mode)
+            << mode << QStringList{"cmdClearResult"} << false << false;
+        QTest::addRow("info, mode %d", mode) << mode << QStringList{"Command1"} << false << false;
+        QTest::addRow("stop twice, mode %d", mode) << mode << QStringList{} << true << false;
+        QTest::addRow("everything, mode %d", mode) << mode << everything << true << false;
     }
     QTest::newRow("everything twice over")
-        << 2 << everything + everything + QStringList{"cmdStopProcess"} << true;
+        << 2 << everything + everything + QStringList{"cmdStopProcess"} << true << false;
+    QTest::newRow("stop twice while the results fill") << 2 << QStringList{} << true << true;
 }
 
 void TestAbuse::buttonsDuringARun()
@@ -209,12 +234,14 @@ void TestAbuse::buttonsDuringARun()
     QFETCH(int, mode);
     QFETCH(QStringList, clicked);
     QFETCH(bool, stopTwice);
+    QFETCH(bool, ownPace);
 
-    const QStringList original = numberedNames(longList);
-    loadList(original);
+    const int entries = ownPace ? ownPaceList : longList;
+    const QStringList original = numberedNames(entries);
+    loadList(original, ownPace);
     setBoxLines(*results(), oldResults);
     // Mode 0 draws most of the list, so a run that was not stopped leaves a known rest.
-    const int chosen = longList - 1000;
+    const int chosen = entries - 1000;
     drawCount()->setCurrentIndex(chosen - 1);
     teamSize()->setCurrentIndex(1);
 
@@ -233,17 +260,27 @@ void TestAbuse::buttonsDuringARun()
     }
 
     bool sawStopButton = false;
-    atEventRound(1, [&] {
+    const auto clicks = [&] {
         QVERIFY(m_window->runState().running());
         sawStopButton = stopButton()->isVisible();
         for (const QString& name : clicked)
             button(name)->click();
-    });
-    if (stopTwice)
-        atEventRound(2, [&] {
-            stopButton()->click();
-            stopButton()->click();
+    };
+    const auto stops = [&] {
+        stopButton()->click();
+        stopButton()->click();
+    };
+    if (ownPace) {
+        whenResultsShow(oldResults.size() + ownPaceLines, [&] {
+            clicks();
+            if (stopTwice)
+                stops();
         });
+    } else {
+        atEventRound(1, clicks);
+        if (stopTwice)
+            atEventRound(2, stops);
+    }
     runDraw(mode);
 
     QVERIFY(sawStopButton);
@@ -251,10 +288,13 @@ void TestAbuse::buttonsDuringARun()
     if (QTest::currentTestFailed())
         return;
     const int left = int(boxLines(*list()).size());
-    QVERIFY(left < longList);
-    if (!stopTwice && !clicked.contains(QLatin1String("cmdStopProcess"))) {
+    QVERIFY(left < entries);
+    const int unstoppedRest = mode == 0 ? entries - chosen : 0;
+    if (stopTwice) {
+        QVERIFY(left > unstoppedRest);
+    } else if (!clicked.contains(QLatin1String("cmdStopProcess"))) {
         // Nothing but the stop button may cut a run short or change what it draws.
-        QCOMPARE(left, mode == 0 ? longList - chosen : 0);
+        QCOMPARE(left, unstoppedRest);
         QCOMPARE(percent()->text(), QStringLiteral("100%"));
     }
     QVERIFY(percent()->isVisible());
@@ -371,22 +411,26 @@ void TestAbuse::closingDuringARun_data()
 {
     QTest::addColumn<bool>("numbering"); // else a draw
     QTest::addColumn<int>("closes");     // one per round of events, from the first
+    QTest::addColumn<bool>("ownPace");   // closed once, while the results fill
 
-    QTest::newRow("draw, closed once") << false << 1;
-    QTest::newRow("draw, closed twice") << false << 2;
-    QTest::newRow("draw, closed in three rounds") << false << 3;
-    QTest::newRow("numbering, closed once") << true << 1;
-    QTest::newRow("numbering, closed twice") << true << 2;
+    QTest::newRow("draw, closed once") << false << 1 << false;
+    QTest::newRow("draw, closed twice") << false << 2 << false;
+    QTest::newRow("draw, closed in three rounds") << false << 3 << false;
+    QTest::newRow("draw at the window's own pace, closed while the results fill")
+        << false << 1 << true;
+    QTest::newRow("numbering, closed once") << true << 1 << false;
+    QTest::newRow("numbering, closed twice") << true << 2 << false;
 }
 
 void TestAbuse::closingDuringARun()
 {
     QFETCH(bool, numbering);
     QFETCH(int, closes);
+    QFETCH(bool, ownPace);
 
-    const QStringList original = numberedNames(longList);
+    const QStringList original = numberedNames(ownPace ? ownPaceList : longList);
     if (!numbering)
-        loadList(original);
+        loadList(original, ownPace);
     setBoxLines(*results(), oldResults);
 
     bool closedWhileRunning = true;
@@ -394,12 +438,17 @@ void TestAbuse::closingDuringARun()
     // application's own event loop: the run is started from there, as a click would be.
     QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
     QTimer::singleShot(0, this, [&] {
-        for (int round = 1; round <= closes; ++round)
-            atEventRound(round, [&, round] {
-                if (round == 1)
-                    closedWhileRunning = m_window->runState().running();
-                m_window->close();
-            });
+        const auto close = [&](int round) {
+            if (round == 1)
+                closedWhileRunning = m_window->runState().running();
+            m_window->close();
+        };
+        if (ownPace) {
+            whenResultsShow(oldResults.size() + ownPaceLines, [&] { close(1); });
+        } else {
+            for (int round = 1; round <= closes; ++round)
+                atEventRound(round, [&, round] { close(round); });
+        }
         if (numbering) {
             m_platform->expectText(QStringLiteral("Numérotation"),
                                    QStringLiteral("Numéroter jusqu'à"), QStringLiteral("100"),

@@ -36,8 +36,6 @@ class TestWindowLayout : public QObject
 private slots:
     void layout_data();
     void layout();
-    void boxesMatch_data();
-    void boxesMatch();
 };
 
 void TestWindowLayout::layout_data()
@@ -93,40 +91,6 @@ void TestWindowLayout::layout()
                                                        .arg(QLatin1String(names[i]))
                                                        .arg(double(got[i]), 0, 'f', 3)
                                                        .arg(double(expected[i]), 0, 'f', 3)));
-    }
-}
-
-void TestWindowLayout::boxesMatch_data()
-{
-    QTest::addColumn<bool>("defaultDesign");
-    QTest::newRow("default design") << true;
-    QTest::newRow("other design") << false;
-}
-
-// The list and the result are twins at any size: same width, same height, mirrored around the
-// centre column, and each menu picture ends where its box ends.
-void TestWindowLayout::boxesMatch()
-{
-    QFETCH(bool, defaultDesign);
-    const LayoutInputs in = defaultDesign ? LayoutInputs{} : otherDesign;
-
-    for (int w = 2570; w <= 30000; w += 37) {
-        for (int h = 2080; h <= 20000; h += 401) {
-            const WindowLayout l = computeWindowLayout(float(w), float(h), in);
-            QCOMPARE(l.txtResultWidth, l.txtListeWidth);
-            QCOMPARE(l.txtResultHeight, l.txtListeHeight);
-            QVERIFY(l.txtResultLeft - l.fraCentreLeft == in.fraCentreWidth - 60);
-            QVERIFY(l.picMnu0Left + in.picMnu0Width == in.txtListeLeft + l.txtListeWidth);
-            QVERIFY(l.picMnu1Left + in.picMnu1Width == l.txtResultLeft + l.txtResultWidth);
-            QVERIFY(l.fraMenuTop < l.fraBasTop);
-        }
-    }
-    if (defaultDesign) {
-        const WindowLayout l = computeWindowLayout(minimumOuterWidth, minimumOuterHeight);
-        QVERIFY(l.txtListeWidth == 0 && l.txtListeHeight == 0);
-        const WindowLayout smaller =
-            computeWindowLayout(minimumOuterWidth - 1, minimumOuterHeight - 1);
-        QVERIFY(smaller.txtListeWidth < 0 && smaller.txtListeHeight < 0);
     }
 }
 

@@ -5,10 +5,8 @@
 #include "support/mainwindowcontrols.h"
 #include "support/proofsamples.h"
 
-#include <QTimer>
 #include <QtTest>
 
-#include <algorithm>
 #include <memory>
 
 namespace
@@ -36,10 +34,6 @@ private slots:
     void progressForManyDraws_data();
     void progressForManyDraws();
     void noProgressForOneDraw();
-    void stopKeepsWhatWasDrawn();
-    void stopDuringTheFillOfTheResults();
-    void requestsDuringARunAreIgnored();
-    void closingDuringARunEndsIt();
     void drawReadsAChangedList_data();
     void drawReadsAChangedList();
     void clickDuringTheHash_data();
@@ -259,96 +253,6 @@ void TestDrawWindow::noProgressForOneDraw()
     QVERIFY(!stopButton()->isVisible());
     QCOMPARE(boxLines(*results()).size(), 1);
     QCOMPARE(boxLines(*list()).size(), 1999);
-}
-
-void TestDrawWindow::stopKeepsWhatWasDrawn()
-{
-    const QStringList original = numberedNames(200000);
-    setBoxLines(*list(), original);
-    bool stopWasShown = false;
-    QTimer::singleShot(0, this, [&] {
-        stopWasShown = stopButton()->isVisible();
-        stopButton()->click();
-        stopButton()->click();
-    });
-    go(2)->click();
-    QVERIFY(runEnds());
-    QVERIFY(stopWasShown);
-    const QStringList drawn = boxLines(*results());
-    const QStringList rest = boxLines(*list());
-    QVERIFY(!drawn.isEmpty());
-    QVERIFY(!rest.isEmpty());
-    QCOMPARE(drawn.size() + rest.size(), original.size());
-    QCOMPARE(drawCount()->count(), rest.size());
-    QCOMPARE(drawCount()->itemText(rest.size() - 1), QString::number(rest.size()));
-    QVERIFY(!stopButton()->isVisible());
-    // The rest keep their order.
-    QVERIFY(std::is_sorted(rest.begin(), rest.end(), [](const QString& a, const QString& b) {
-        return a.mid(4).toInt() < b.mid(4).toInt();
-    }));
-}
-
-void TestDrawWindow::stopDuringTheFillOfTheResults()
-{
-    // Drawn entries reach the results while the run goes on; a stop at any point keeps them
-    // all, the rest in the list in order, and the window answers all along.
-    const QStringList original = numberedNames(300000);
-    setBoxLines(*list(), original);
-    go(2)->click();
-    QVERIFY(m_window->runState().running());
-    QVERIFY(QTest::qWaitFor([&] { return results()->blockCount() > 20000; }, 30000));
-    QVERIFY(m_window->runState().running());
-    stopButton()->click();
-    QVERIFY(runEnds());
-
-    const QStringList drawn = boxLines(*results());
-    const QStringList rest = boxLines(*list());
-    QVERIFY(drawn.size() > 20000);
-    QVERIFY(rest.size() > 0);
-    QStringList all = drawn + rest;
-    all.sort();
-    QStringList sortedOriginal = original;
-    sortedOriginal.sort();
-    QCOMPARE(all, sortedOriginal);
-    QVERIFY(std::is_sorted(rest.begin(), rest.end(), [](const QString& a, const QString& b) {
-        return a.mid(4).toInt() < b.mid(4).toInt();
-    }));
-    QCOMPARE(drawCount()->count(), rest.size());
-    QVERIFY(!list()->isReadOnly());
-    QVERIFY(!results()->isReadOnly());
-}
-
-void TestDrawWindow::requestsDuringARunAreIgnored()
-{
-    const QStringList original = numberedNames(100000);
-    setBoxLines(*list(), original);
-    QTimer::singleShot(0, this, [&] {
-        for (int mode = 0; mode < 4; ++mode)
-            go(mode)->click();
-    });
-    go(2)->click();
-    QVERIFY(runEnds());
-    QStringList all = boxLines(*results()) + boxLines(*list());
-    QCOMPARE(all.size(), original.size());
-    all.sort();
-    QStringList sortedOriginal = original;
-    sortedOriginal.sort();
-    QCOMPARE(all, sortedOriginal);
-}
-
-void TestDrawWindow::closingDuringARunEndsIt()
-{
-    // Closed while the results fill: the window goes once the run has put every entry in one
-    // box or the other.
-    const QStringList original = numberedNames(300000);
-    setBoxLines(*list(), original);
-    go(2)->click();
-    QVERIFY(QTest::qWaitFor([&] { return results()->blockCount() > 20000; }, 30000));
-    m_window->close();
-    QVERIFY(runEnds());
-    QVERIFY(!m_window->isVisible());
-    QVERIFY(!list()->document()->isEmpty());
-    QCOMPARE(boxLines(*results()).size() + boxLines(*list()).size(), original.size());
 }
 
 QTEST_MAIN(TestDrawWindow)

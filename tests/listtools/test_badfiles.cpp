@@ -469,82 +469,126 @@ void TestBadFiles::failedSave()
 
 void TestBadFiles::saveReplacesWhatStandsAtTheName_data()
 {
+    QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("kind");
-    QTest::addColumn<QStringList>("refusal"); // empty: the results replace what stood there
+    QTest::addColumn<QByteArray>("old");
+    QTest::addColumn<bool>("replace");
+    // Asked with No the default, where one Enter must not lose a workbook; empty: the plain
+    // question, or none where nothing would be replaced.
+    QTest::addColumn<QString>("riskyQuestion");
+    QTest::addColumn<QStringList>("refusal"); // empty: the answer is followed
 
-    QTest::newRow("a link to a file in another folder") << "link" << QStringList{};
-    QTest::newRow("a link to a missing file in another folder") << "dangling" << QStringList{};
-    QTest::newRow("a file of mode 0604 keeps it") << "mode0604" << QStringList{};
-    QTest::newRow("a named pipe") << "pipe"
+    const QString text = QStringLiteral("tirage.txt");
+    const QByteArray old("ancien\r\n");
+    const QByteArray zip("PK\x03\x04\x14\0\0\0", 8);
+    const QStringList none;
+    QTest::newRow("no keeps it") << text << "file" << old << false << QString() << none;
+    QTest::newRow("yes replaces it, its mode 0604 kept")
+        << text << "mode0604" << old << true << QString() << none;
+    QTest::newRow("hidden file is seen too")
+        << QStringLiteral(".hidden.txt") << "file" << old << false << QString() << none;
+    // "a" and a line end in UTF-16 LE, its mark first.
+    QTest::newRow("UTF-16 text is text")
+        << text << "file" << QByteArray::fromHex("fffe61000d000a00") << true << QString() << none;
+    const QString workbook = QStringLiteral(
+        "« personnel.ods » est un classeur, pas un fichier texte. Le remplacer par les "
+        "résultats ?");
+    QTest::newRow("a workbook, no keeps it")
+        << QStringLiteral("personnel.ods") << "file" << zip << false << workbook << none;
+    QTest::newRow("a workbook, yes replaces it")
+        << QStringLiteral("personnel.ods") << "file" << zip << true << workbook << none;
+    QTest::newRow("a CSV export by its name")
+        << QStringLiteral("inscrits.CSV") << "file" << QByteArray("Nom;Ville\r\nDupont;Lyon\r\n")
+        << false
+        << QStringLiteral("« inscrits.CSV » est un classeur, pas un fichier texte. Le remplacer "
+                          "par les résultats ?")
+        << none;
+    QTest::newRow("a workbook under another name")
+        << QStringLiteral("liste") << "file" << zip << false
+        << QStringLiteral("« liste » n'est pas un fichier texte. Le remplacer par les résultats ?")
+        << none;
+    QTest::newRow("a link to a file in another folder")
+        << text << "link" << old << true << QString() << none;
+    QTest::newRow("a link to a missing file in another folder")
+        << text << "dangling" << old << true << QString() << none;
+    QTest::newRow("a named pipe") << text << "pipe" << old << true << QString()
                                   << QStringList{cannotSave,
                                                  QStringLiteral("pas un fichier ordinaire")};
     QTest::newRow("a device node")
-        << "device" << QStringList{cannotSave, QStringLiteral("pas un fichier ordinaire")};
-    QTest::newRow("a read-only file")
-        << "readOnly" << QStringList{cannotSave, QStringLiteral("lecture seule")};
+        << text << "device" << old << true << QString()
+        << QStringList{cannotSave, QStringLiteral("pas un fichier ordinaire")};
+    QTest::newRow("a read-only file") << text << "readOnly" << old << true << QString()
+                                      << QStringList{cannotSave, QStringLiteral("lecture seule")};
 }
 
 void TestBadFiles::saveReplacesWhatStandsAtTheName()
 {
+    QFETCH(QString, name);
     QFETCH(QString, kind);
+    QFETCH(QByteArray, old);
+    QFETCH(bool, replace);
+    QFETCH(QString, riskyQuestion);
     QFETCH(QStringList, refusal);
 
-    const QString target = path(QStringLiteral("tirage.txt"));
+    const QString target = path(name);
     const QString elsewhere = path(QStringLiteral("ailleurs"));
     const QString victim = elsewhere + QStringLiteral("/victime.txt");
     QVERIFY(QDir().mkdir(elsewhere));
-    const QByteArray old("ancien\r\n");
     QFile::Permissions mode;
     if (kind == QLatin1String("link")) {
         QVERIFY(writeBytes(victim, old));
         QVERIFY(QFile::link(victim, target));
     } else if (kind == QLatin1String("dangling")) {
         QVERIFY(QFile::link(victim, target));
-    } else if (kind == QLatin1String("mode0604") || kind == QLatin1String("readOnly")) {
-        QVERIFY(writeBytes(target, old));
-        mode = kind == QLatin1String("readOnly")
-                   ? QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther
-                   : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther;
-        QVERIFY(QFile::setPermissions(target, mode));
     } else if (kind == QLatin1String("pipe")) {
         QCOMPARE(::mkfifo(QFile::encodeName(target).constData(), 0600), 0);
     } else if (kind == QLatin1String("device")) {
         if (::mknod(QFile::encodeName(target).constData(), S_IFCHR | 0666, makedev(1, 3)) != 0)
             QSKIP("making a device node needs root");
+    } else {
+        QVERIFY(writeBytes(target, old));
+        if (kind != QLatin1String("file")) {
+            mode = kind == QLatin1String("readOnly")
+                       ? QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther
+                       : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther;
+            QVERIFY(QFile::setPermissions(target, mode));
+        }
     }
 
     setBoxLines(*results(), {QStringLiteral("nouveau")});
     m_platform->expectSaveFile(target);
-    if (kind != QLatin1String("pipe") && kind != QLatin1String("device"))
-        m_platform->expectYesNo(overwriteQuestion, true);
+    if (!riskyQuestion.isEmpty())
+        m_platform->expectYesNoDefaultNo(riskyQuestion, replace);
+    else if (kind != QLatin1String("pipe") && kind != QLatin1String("device"))
+        m_platform->expectYesNo(overwriteQuestion, replace);
     if (!refusal.isEmpty())
         m_platform->expectWarning(title, refusal + QStringList{target});
     button("cmdSave")->click();
 
     const QFileInfo saved(target);
-    if (refusal.isEmpty()) {
+    if (refusal.isEmpty() && replace) {
         QVERIFY(!saved.isSymLink());
         QCOMPARE(readBytes(target), QByteArray("nouveau\r\n"));
     }
+    if (!replace || kind == QLatin1String("readOnly"))
+        QCOMPARE(readBytes(target), old);
     // Nothing written through the link, nothing made at its far end.
     if (kind == QLatin1String("link"))
         QCOMPARE(readBytes(victim), old);
     if (kind == QLatin1String("dangling"))
         QVERIFY(!QFileInfo::exists(victim));
-    if (kind == QLatin1String("mode0604"))
+    if (kind == QLatin1String("mode0604") || kind == QLatin1String("readOnly"))
         QCOMPARE(saved.permissions() & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser),
                  mode);
-    if (kind == QLatin1String("readOnly")) {
-        QCOMPARE(readBytes(target), old);
-        QCOMPARE(saved.permissions() & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser),
-                 mode);
-    }
     if (kind == QLatin1String("pipe"))
         QVERIFY(!saved.isFile() && saved.exists());
     // No temporary file left behind.
+    QStringList left{QStringLiteral("ailleurs"), name};
+    left.sort(Qt::CaseInsensitive);
     QCOMPARE(QDir(m_dir->path())
-                 .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
-             (QStringList{QStringLiteral("ailleurs"), QStringLiteral("tirage.txt")}));
+                 .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                            QDir::Name | QDir::IgnoreCase),
+             left);
 }
 
 void TestBadFiles::fullDisk_data()

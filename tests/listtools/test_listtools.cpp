@@ -10,13 +10,10 @@
 #include <QtTest>
 
 #include <memory>
-#include <unistd.h>
 
 namespace
 {
 
-const QString overwriteQuestion =
-    QStringLiteral("Ce fichier existe déjà, voulez-vous le remplacer ?");
 const QString numberingTitle = QStringLiteral("Numérotation");
 const QString numberingPrompt = QStringLiteral("Numéroter jusqu'à");
 
@@ -39,13 +36,8 @@ private slots:
     void openReadsLinesUpToTheFirstEmptyOne();
     void openProposesDocumentsThenLastFile_data();
     void openProposesDocumentsThenLastFile();
-    void unreadableFileKeepsTheList_data();
-    void unreadableFileKeepsTheList();
     void droppedFileOpens();
     void saveThenOpenRoundTrips();
-    void saveOverExistingFileAsks_data();
-    void saveOverExistingFileAsks();
-    void saveIntoUnwritablePlaceReports();
     void numbering_data();
     void numbering();
 
@@ -229,37 +221,6 @@ void TestListTools::openProposesDocumentsThenLastFile()
     QCOMPARE(m_platform->lastNameFilter(), QStringLiteral("Fichiers Texte (*.txt)"));
 }
 
-void TestListTools::unreadableFileKeepsTheList_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("reason");
-
-    QTest::newRow("missing file") << QStringLiteral("gone.txt") << QByteArray()
-                                  << QStringLiteral("Impossible d'ouvrir le fichier");
-    QTest::newRow("binary file") << QStringLiteral("image.txt") << QByteArray("PNG\0\x01\x02", 6)
-                                 << QStringLiteral("pas un fichier texte");
-    QTest::newRow("a folder") << QStringLiteral("folder") << QByteArray()
-                              << QStringLiteral("dossier");
-}
-
-void TestListTools::unreadableFileKeepsTheList()
-{
-    QFETCH(QString, name);
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, reason);
-    if (!bytes.isEmpty())
-        QVERIFY(writeBytes(path(name), bytes));
-    if (name == QLatin1String("folder"))
-        QVERIFY(QDir(m_dir->path()).mkdir(name));
-    setBoxLines(*list(), {QStringLiteral("kept")});
-    m_platform->expectOpenFile(path(name));
-    m_platform->expectWarning(QStringLiteral("Sortivo"), {reason, path(name)});
-    button("cmdOpen")->click();
-    QVERIFY(waitForRun(*m_window));
-    QCOMPARE(boxLines(*list()), QStringList{QStringLiteral("kept")});
-}
-
 void TestListTools::droppedFileOpens()
 {
     QVERIFY(writeBytes(path("dropped.txt"), "un\ndeux\n"));
@@ -289,92 +250,6 @@ void TestListTools::saveThenOpenRoundTrips()
     button("cmdOpen")->click();
     QVERIFY(waitForRun(*m_window));
     QCOMPARE(boxLines(*list()), drawn);
-}
-
-void TestListTools::saveOverExistingFileAsks_data()
-{
-    QTest::addColumn<bool>("replace");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QByteArray>("old");
-    // Asked with No the default, where one Enter must not lose a workbook.
-    QTest::addColumn<QString>("riskyQuestion");
-
-    const QByteArray text("previous content\r\nwith two lines\r\n");
-    QTest::newRow("no keeps it") << false << QStringLiteral("old.txt") << text << QString();
-    QTest::newRow("yes replaces it") << true << QStringLiteral("old.txt") << text << QString();
-    QTest::newRow("hidden file is seen too")
-        << false << QStringLiteral(".hidden.txt") << text << QString();
-    QTest::newRow("UTF-16 text is text") << true << QStringLiteral("old.txt")
-                                         << QByteArray("\xff\xfe"
-                                                       "a\0\r\0\n\0",
-                                                       8)
-                                         << QString();
-    const QString workbook = QStringLiteral(
-        "« personnel.ods » est un classeur, pas un fichier texte. Le remplacer par les "
-        "résultats ?");
-    QTest::newRow("a workbook, no keeps it") << false << QStringLiteral("personnel.ods")
-                                             << QByteArray("PK\x03\x04\x14\0\0\0", 8) << workbook;
-    QTest::newRow("a workbook, yes replaces it")
-        << true << QStringLiteral("personnel.ods") << QByteArray("PK\x03\x04\x14\0\0\0", 8)
-        << workbook;
-    QTest::newRow("a CSV export by its name")
-        << false << QStringLiteral("inscrits.CSV") << QByteArray("Nom;Ville\r\nDupont;Lyon\r\n")
-        << QStringLiteral("« inscrits.CSV » est un classeur, pas un fichier texte. Le remplacer "
-                          "par les résultats ?");
-    QTest::newRow("a workbook under another name")
-        << false << QStringLiteral("liste") << QByteArray("PK\x03\x04\x14\0\0\0", 8)
-        << QStringLiteral("« liste » n'est pas un fichier texte. Le remplacer par les résultats ?");
-}
-
-void TestListTools::saveOverExistingFileAsks()
-{
-    QFETCH(bool, replace);
-    QFETCH(QString, name);
-    QFETCH(QByteArray, old);
-    QFETCH(QString, riskyQuestion);
-    QVERIFY(writeBytes(path(name), old));
-    setBoxLines(*results(), {QStringLiteral("new")});
-    m_platform->expectSaveFile(path(name));
-    if (riskyQuestion.isEmpty())
-        m_platform->expectYesNo(overwriteQuestion, replace);
-    else
-        m_platform->expectYesNoDefaultNo(riskyQuestion, replace);
-    button("cmdSave")->click();
-    QCOMPARE(readBytes(path(name)), replace ? QByteArray("new\r\n") : old);
-}
-
-void TestListTools::saveIntoUnwritablePlaceReports()
-{
-    setBoxLines(*results(), {QStringLiteral("new")});
-    // Root writes anywhere on a normal disk; /proc refuses new files to everybody.
-    const bool root = ::geteuid() == 0;
-    const QString folder = root ? QStringLiteral("/proc") : path(QStringLiteral("locked"));
-    const QString target = folder + QStringLiteral("/results.txt");
-    if (!root) {
-        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("locked")));
-        QVERIFY(writeBytes(target, "old\r\n"));
-        QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
-        QVERIFY(QFile::setPermissions(target, QFile::ReadOwner));
-        m_platform->expectSaveFile(target);
-        m_platform->expectYesNo(overwriteQuestion, true);
-    } else {
-        m_platform->expectSaveFile(target);
-    }
-    m_platform->expectWarning(QStringLiteral("Sortivo"),
-                              {QStringLiteral("Impossible d'enregistrer"), target});
-    button("cmdSave")->click();
-    if (!root) {
-        QCOMPARE(readBytes(target), QByteArray("old\r\n"));
-        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-
-    // A folder that went away between the dialog and the write.
-    const QString vanished = path(QStringLiteral("vanished/results.txt"));
-    m_platform->expectSaveFile(vanished);
-    m_platform->expectWarning(QStringLiteral("Sortivo"),
-                              {QStringLiteral("Impossible d'enregistrer"), vanished});
-    button("cmdSave")->click();
-    QVERIFY(!QFile::exists(vanished));
 }
 
 void TestListTools::numbering_data()

@@ -1,5 +1,7 @@
 #include "core/io/unreadlines.h"
 
+#include "core/french.h"
+
 #include <algorithm>
 
 namespace sortivo
@@ -24,10 +26,12 @@ std::optional<UnreadLines> unreadLinesAfter(std::string_view rest, std::size_t l
 
 std::string unreadLinesMessage(const UnreadLines& unread)
 {
-    const bool one = unread.following == 1;
+    // The verb agrees with the count, so it goes with the noun.
     return "La lecture s'est arrêtée à la ligne vide n° " + std::to_string(unread.emptyLine) +
-           " : " + std::to_string(unread.following) +
-           (one ? " ligne suivante n'a pas été lue." : " lignes suivantes n'ont pas été lues.");
+           " : " +
+           frenchCount(unread.following, "ligne suivante n'a pas été lue",
+                       "lignes suivantes n'ont pas été lues", Thousands::None) +
+           ".";
 }
 
 } // namespace sortivo

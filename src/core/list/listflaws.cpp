@@ -1,5 +1,7 @@
 #include "core/list/listflaws.h"
 
+#include "core/french.h"
+
 #include <cstdint>
 #include <functional>
 #include <string_view>
@@ -44,12 +46,12 @@ std::optional<std::string> flawsQuestion(const ListFlaws& flaws)
     if (!flaws.any())
         return std::nullopt;
     std::string parts;
+    // Bare figures, as the question always showed them.
     if (flaws.emptyLines != 0)
-        parts = std::to_string(flaws.emptyLines) +
-                (flaws.emptyLines == 1 ? " ligne vide" : " lignes vides");
+        parts = frenchCount(flaws.emptyLines, "ligne vide", "lignes vides", Thousands::None);
     if (flaws.duplicates != 0)
-        parts += (parts.empty() ? "" : " et ") + std::to_string(flaws.duplicates) +
-                 (flaws.duplicates == 1 ? " entrée en double" : " entrées en double");
+        parts += (parts.empty() ? "" : " et ") + frenchCount(flaws.duplicates, "entrée en double",
+                                                             "entrées en double", Thousands::None);
     return "La liste contient " + parts + ". Tirer quand même ?";
 }
 

@@ -20,13 +20,11 @@ void TestVersion::version_data()
     QTest::addColumn<int>("revision");
     QTest::addColumn<QByteArray>("expected");
 
+    // A dot between minor and revision, the two swapped, a zero or a digit dropped: each row
+    // fails on one of those slips.
     QTest::newRow("1.0.3") << 1 << 0 << 3 << QByteArray("1.03");
-    QTest::newRow("2.1.5") << 2 << 1 << 5 << QByteArray("2.15");
-    QTest::newRow("1.12.0") << 1 << 12 << 0 << QByteArray("1.120");
     QTest::newRow("1.3.0") << 1 << 3 << 0 << QByteArray("1.30");
-    QTest::newRow("0.0.0") << 0 << 0 << 0 << QByteArray("0.00");
-    QTest::newRow("1.2.10") << 1 << 2 << 10 << QByteArray("1.210");
-    QTest::newRow("10.0.1") << 10 << 0 << 1 << QByteArray("10.01");
+    QTest::newRow("10.12.10") << 10 << 12 << 10 << QByteArray("10.1210");
 }
 
 void TestVersion::version()
