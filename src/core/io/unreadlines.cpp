@@ -1,6 +1,6 @@
 #include "core/io/unreadlines.h"
 
-#include "core/french.h"
+#include "core/text/french.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "core/list/listflaws.h"
 
-#include "core/french.h"
+#include "core/text/french.h"
 
 #include <cstdint>
 #include <functional>
