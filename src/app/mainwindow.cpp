@@ -78,6 +78,7 @@ MainWindow::MainWindow(Platform& platform, const QString& documentsFolder,
                                        {*m_ui.txtListe->document(), *m_ui.txtResult->document()},
                                        m_platform, this);
         connect(m_files, &TextFileCommands::listOpened, m_journal, &SessionJournal::listOpened);
+        m_session.declareGate(m_journal->runStartGate());
     }
 }
 
@@ -127,7 +128,7 @@ void MainWindow::connectCommands()
             }
             m_draw->request(sortivo::DrawMode(mode));
         });
-    connect(m_ui.cmdStopProcess, &QPushButton::clicked, m_draw, &DrawController::stop);
+    connect(m_ui.cmdStopProcess, &QPushButton::clicked, m_draw, &DrawController::stopRun);
     connect(m_ui.cmdClearResult, &QPushButton::clicked, m_draw, &DrawController::clearResults);
     connect(&m_session.runState(), &RunState::ended, this, &MainWindow::closeIfAsked);
     connect(&m_session, &DrawSession::runEnded, m_listWatcher,

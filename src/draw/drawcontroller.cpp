@@ -41,7 +41,7 @@ DrawController::DrawController(QWidget* window, const Controls& controls,
     m_slices.setSingleShot(true);
     m_slices.setInterval(0);
     connect(&m_slices, &QTimer::timeout, this, &DrawController::nextSlice);
-    connect(&m_session, &DrawSession::released, this, &DrawController::sessionReleased);
+    connect(&m_session, &DrawSession::gateOpened, this, &DrawController::gateOpened);
     // Any change but a run's own: typing, pasting, an open, a numbering.
     connect(m_controls.list.document(), &QTextDocument::contentsChange, this, [this] {
         if (!m_run) {
@@ -71,7 +71,7 @@ void DrawController::request(sortivo::DrawMode mode)
         return;
     // The run's entries or its record would be those of work still going on elsewhere: the
     // click is answered when it is done.
-    if (m_session.held()) {
+    if (!m_session.gatesOpen()) {
         if (!m_deferred) {
             m_deferred = mode;
             m_platform.setBusyCursor(true);
@@ -152,14 +152,15 @@ void DrawController::request(sortivo::DrawMode mode)
     else
         m_runState.clearProgress();
     m_controls.stop.setVisible(m_showProgress);
-    // Beginning the run may have handed work to another thread that must be done before the
-    // first result shows: its journal.
-    if (!m_session.held())
+    // The run's start is kept elsewhere before its first result shows: its journal.
+    if (m_session.gatesOpen())
         startDrawing();
 }
 
-void DrawController::sessionReleased()
+void DrawController::gateOpened()
 {
+    if (!m_session.gatesOpen())
+        return;
     if (m_run && !m_drawing) {
         startDrawing();
     } else if (const std::optional<sortivo::DrawMode> mode = std::exchange(m_deferred, {})) {
@@ -278,7 +279,7 @@ void DrawController::setBoxesEditable(bool editable)
     }
 }
 
-void DrawController::stop()
+void DrawController::stopRun()
 {
     m_runState.requestStop();
     m_platform.setBusyCursor(false);

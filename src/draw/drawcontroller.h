@@ -41,7 +41,7 @@ public:
     ~DrawController() override;
 
     void request(sortivo::DrawMode mode);
-    void stop();
+    void stopRun();
     void clearResults();
     // The list box now shows exactly the entries of `list`: the next run takes them, hashed
     // and checked already, as long as the box is not changed before.
@@ -53,7 +53,7 @@ public:
 
 private:
     int chosenTeamSize() const;
-    void sessionReleased();
+    void gateOpened();
     void startDrawing();
     void nextSlice();
     void drawSlice();
@@ -71,9 +71,9 @@ private:
     Platform& m_platform;
     const EntryBlocks& m_listEntries;
     std::unique_ptr<BoxDraw> m_run;
-    // Whether the run has started drawing, or still waits for the session to be released.
+    // Whether the run has started drawing, or still waits for the session's gates to open.
     bool m_drawing = false;
-    // A click that came while the session was held, answered once it is released.
+    // A click that came while a gate was closed, answered once they are all open.
     std::optional<sortivo::DrawMode> m_deferred;
     bool m_showProgress = false;
     // Whether the list changed since the last run ended; it then shows other entries than the

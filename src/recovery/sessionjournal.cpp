@@ -46,18 +46,18 @@ SessionJournal::SessionJournal(const QString& folder, DrawSession& session, cons
     m_editPause.setSingleShot(true);
     m_editPause.setInterval(editPause);
     connect(&m_editPause, &QTimer::timeout, this, &SessionJournal::writeEditedTexts);
-    connect(&m_thread, &JournalThread::failed, this, &SessionJournal::failed);
+    connect(&m_thread, &JournalThread::failed, this, &SessionJournal::warnOfFailure);
 
-    connect(&session, &DrawSession::runBegun, this, &SessionJournal::runBegun);
-    connect(&session, &DrawSession::runProgressed, this, &SessionJournal::runProgressed);
-    connect(&session, &DrawSession::drawsEnded, this, &SessionJournal::drawsEnded);
+    connect(&session, &DrawSession::runBegun, this, &SessionJournal::writeRunStart);
+    connect(&session, &DrawSession::runProgressed, this, &SessionJournal::writeProgress);
+    connect(&session, &DrawSession::drawsEnded, this, &SessionJournal::writeRunEnd);
     connect(&session, &DrawSession::runEnded, this, [this] { m_drawing = false; });
-    connect(&session, &DrawSession::communicated, this, &SessionJournal::communicated);
-    connect(&session, &DrawSession::publicValueChanged, this, &SessionJournal::publicValueChanged);
-    connect(&session, &DrawSession::renewed, this, &SessionJournal::renewed);
-    connect(&session.runState(), &RunState::ended, this, &SessionJournal::commandEnded);
-    connect(&boxes.list, &QTextDocument::contentsChange, this, [this] { boxChanged(true); });
-    connect(&boxes.results, &QTextDocument::contentsChange, this, [this] { boxChanged(false); });
+    connect(&session, &DrawSession::communicated, this, &SessionJournal::writeCommunication);
+    connect(&session, &DrawSession::publicValueChanged, this, &SessionJournal::writePublicValue);
+    connect(&session, &DrawSession::renewed, this, &SessionJournal::startNewSession);
+    connect(&session.runState(), &RunState::ended, this, &SessionJournal::writeCommandOutcome);
+    connect(&boxes.list, &QTextDocument::contentsChange, this, [this] { noteEdit(true); });
+    connect(&boxes.results, &QTextDocument::contentsChange, this, [this] { noteEdit(false); });
 }
 
 SessionJournal::~SessionJournal()
@@ -88,8 +88,20 @@ void SessionJournal::write(std::function<void(sortivo::JournalStore&)> work,
         std::move(then));
 }
 
+bool RunStartKept::open() const
+{
+    return m_journal.runStartKept();
+}
+
+bool SessionJournal::runStartKept() const
+{
+    const std::optional<sortivo::RunRecord>& run = m_session.proof().openRun();
+    return m_paused || m_failed || !run || run->number <= m_keptRun;
+}
+
 void SessionJournal::adopt(sortivo::OrphanJournal journal)
 {
+    m_keptRun = 0;
     m_open = true;
     m_paused = false;
     m_listEdited = m_resultsEdited = m_listByCommand = false;
@@ -111,7 +123,7 @@ void SessionJournal::discard()
     m_open = false;
 }
 
-void SessionJournal::runBegun(const sortivo::RunRecord& run, bool belowExisting)
+void SessionJournal::writeRunStart(const sortivo::RunRecord& run, bool belowExisting)
 {
     if (m_paused)
         return;
@@ -128,7 +140,6 @@ void SessionJournal::runBegun(const sortivo::RunRecord& run, bool belowExisting)
         rawText(m_boxes.results, m_resultsEdited && belowExisting);
     m_listEdited = m_resultsEdited = false;
     m_editPause.stop();
-    m_session.hold();
     write(
         [start, entries, results](sortivo::JournalStore& store) {
             const std::optional<std::string> resultsText = listText(results);
@@ -137,11 +148,14 @@ void SessionJournal::runBegun(const sortivo::RunRecord& run, bool belowExisting)
                                    : std::nullopt,
                            view(resultsText));
         },
-        [this] { m_session.release(); });
+        [this, number = run.number] {
+            m_keptRun = number;
+            emit m_runStartKept.opened();
+        });
     m_sinceProgress.start();
 }
 
-void SessionJournal::runProgressed(std::int64_t done)
+void SessionJournal::writeProgress(std::int64_t done)
 {
     if (!m_drawing || m_sinceProgress.elapsed() < progressIntervalMs)
         return;
@@ -151,7 +165,7 @@ void SessionJournal::runProgressed(std::int64_t done)
     });
 }
 
-void SessionJournal::drawsEnded(std::int32_t draws)
+void SessionJournal::writeRunEnd(std::int32_t draws)
 {
     if (!m_drawing)
         return;
@@ -160,7 +174,7 @@ void SessionJournal::drawsEnded(std::int32_t draws)
     });
 }
 
-void SessionJournal::communicated()
+void SessionJournal::writeCommunication()
 {
     const sortivo::ProofSession& proof = m_session.proof();
     if (m_paused || !proof.communicatedAt())
@@ -169,7 +183,7 @@ void SessionJournal::communicated()
               sortivo::JournalStore& store) { store.setCommunicated(time, list); });
 }
 
-void SessionJournal::publicValueChanged()
+void SessionJournal::writePublicValue()
 {
     // A renewed session announces its empty value too, which nobody has typed.
     if (m_paused || !m_session.proof().publicValueOpen())
@@ -179,8 +193,10 @@ void SessionJournal::publicValueChanged()
     });
 }
 
-void SessionJournal::renewed()
+void SessionJournal::startNewSession()
 {
+    // The new session numbers its runs from 1 again.
+    m_keptRun = 0;
     if (m_paused)
         return;
     m_listEdited = m_resultsEdited = false;
@@ -210,7 +226,7 @@ void SessionJournal::renewed()
     });
 }
 
-void SessionJournal::boxChanged(bool list)
+void SessionJournal::noteEdit(bool list)
 {
     if (m_paused || m_drawing)
         return;
@@ -222,7 +238,7 @@ void SessionJournal::boxChanged(bool list)
     m_editPause.start();
 }
 
-void SessionJournal::commandEnded()
+void SessionJournal::writeCommandOutcome()
 {
     const std::shared_ptr<const sortivo::EntryList> opened = std::exchange(m_opened, nullptr);
     if (!std::exchange(m_listByCommand, false) || m_paused)
@@ -261,7 +277,7 @@ void SessionJournal::writeEditedTexts()
     });
 }
 
-void SessionJournal::failed(const QString& reason)
+void SessionJournal::warnOfFailure(const QString& reason)
 {
     if (std::exchange(m_failed, true))
         return;

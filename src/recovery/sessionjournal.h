@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/loadedlist.h"
+#include "gates/firstresultgate.h"
 #include "journal/journalfolder.h"
 #include "journal/journalstore.h"
 #include "recovery/journalthread.h"
@@ -26,6 +27,19 @@ namespace sortivo
 {
 struct RunRecord;
 }
+
+class SessionJournal;
+
+// A run's first result waits until its start is in the journal.
+class RunStartKept final : public FirstResultGate
+{
+public:
+    explicit RunStartKept(const SessionJournal& journal) : m_journal(journal) {}
+    bool open() const override;
+
+private:
+    const SessionJournal& m_journal;
+};
 
 // Keeps the journal of the window's session, so that a crash loses nothing the window has
 // shown: the proof session and every run from its start, the text of both boxes after an edit,
@@ -60,17 +74,22 @@ public:
     // How long typing must have stopped before an edit is written.
     void setEditPause(std::chrono::milliseconds pause) { m_editPause.setInterval(pause); }
 
+    // What the session's runs wait for before their first result.
+    FirstResultGate& runStartGate() { return m_runStartKept; }
+    // Whether the run in progress, if any, is in the journal already, or never will be.
+    bool runStartKept() const;
+
 private:
-    void runBegun(const sortivo::RunRecord& run, bool belowExisting);
-    void runProgressed(std::int64_t done);
-    void drawsEnded(std::int32_t draws);
-    void communicated();
-    void publicValueChanged();
-    void renewed();
-    void boxChanged(bool list);
-    void commandEnded();
+    void writeRunStart(const sortivo::RunRecord& run, bool belowExisting);
+    void writeProgress(std::int64_t done);
+    void writeRunEnd(std::int32_t draws);
+    void writeCommunication();
+    void writePublicValue();
+    void startNewSession();
+    void noteEdit(bool list);
+    void writeCommandOutcome();
     void writeEditedTexts();
-    void failed(const QString& reason);
+    void warnOfFailure(const QString& reason);
     // Runs `work` on the journal's thread, on a journal made first if there is none yet.
     void write(std::function<void(sortivo::JournalStore&)> work, std::function<void()> then = {});
 
@@ -96,6 +115,9 @@ private:
     // what replaying it gives back.
     bool m_drawing = false;
     std::int64_t m_runNumber = 0;
+    // The last run of the session whose start is committed.
+    std::int64_t m_keptRun = 0;
+    RunStartKept m_runStartKept{*this};
     QElapsedTimer m_sinceProgress;
     QTimer m_editPause;
 };
