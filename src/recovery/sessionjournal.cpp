@@ -1,6 +1,7 @@
 #include "recovery/sessionjournal.h"
 
 #include "common/boxlinebreaks.h"
+#include "common/listboxstate.h"
 #include "common/platform.h"
 #include "draw/drawsession.h"
 
@@ -39,10 +40,11 @@ std::optional<std::string_view> view(const std::optional<std::string>& text)
 } // namespace
 
 SessionJournal::SessionJournal(const QString& folder, DrawSession& session, const Boxes& boxes,
-                               Platform& platform, QWidget* window)
+                               const ListBoxState& listState, Platform& platform, QWidget* window)
     : QObject(window), m_folder(QDir(folder).absolutePath().toStdString()), m_session(session),
-      m_boxes(boxes), m_platform(platform), m_window(window)
+      m_boxes(boxes), m_listState(listState), m_platform(platform), m_window(window)
 {
+    m_syncs.setMaxThreadCount(1);
     m_editPause.setSingleShot(true);
     m_editPause.setInterval(editPause);
     connect(&m_editPause, &QTimer::timeout, this, &SessionJournal::writeEditedTexts);
@@ -56,8 +58,8 @@ SessionJournal::SessionJournal(const QString& folder, DrawSession& session, cons
     connect(&session, &DrawSession::publicValueChanged, this, &SessionJournal::writePublicValue);
     connect(&session, &DrawSession::renewed, this, &SessionJournal::startNewSession);
     connect(&session.runState(), &RunState::ended, this, &SessionJournal::writeCommandOutcome);
-    connect(&boxes.list, &QTextDocument::contentsChange, this, [this] { noteEdit(true); });
-    connect(&boxes.results, &QTextDocument::contentsChange, this, [this] { noteEdit(false); });
+    connect(&listState, &ListBoxState::changed, this, &SessionJournal::listChanged);
+    connect(&boxes.results, &QTextDocument::contentsChange, this, &SessionJournal::noteResultsEdit);
 }
 
 SessionJournal::~SessionJournal()
@@ -99,12 +101,18 @@ bool SessionJournal::runStartKept() const
     return m_paused || m_failed || !run || run->number <= m_keptRun;
 }
 
+void SessionJournal::syncLater(const sortivo::JournalStore& store)
+{
+    m_syncs.start([path = store.path()] { sortivo::syncJournalLog(path); });
+}
+
 void SessionJournal::adopt(sortivo::OrphanJournal journal)
 {
     m_keptRun = 0;
     m_open = true;
     m_paused = false;
-    m_listEdited = m_resultsEdited = m_listByCommand = false;
+    m_listWritten = m_listState.version();
+    m_resultsEdited = false;
     m_thread.post([this, journal] {
         m_store.emplace(sortivo::JournalStore::resume(journal.path, journal.lockFd));
     });
@@ -135,18 +143,20 @@ void SessionJournal::writeRunStart(const sortivo::RunRecord& run, bool belowExis
     // A run that drew from the box took the whole of its text: its entries are that text. One
     // on what the last run left draws from what replaying that run gives back, whatever the
     // box shows.
-    std::shared_ptr<const sortivo::EntryList> entries = m_listEdited ? run.entries : nullptr;
+    std::shared_ptr<const sortivo::EntryList> entries = listUnwritten() ? run.entries : nullptr;
     const std::optional<QString> results =
         rawText(m_boxes.results, m_resultsEdited && belowExisting);
-    m_listEdited = m_resultsEdited = false;
+    m_listWritten = m_listState.version();
+    m_resultsEdited = false;
     m_editPause.stop();
     write(
-        [start, entries, results](sortivo::JournalStore& store) {
+        [this, start, entries, results](sortivo::JournalStore& store) {
             const std::optional<std::string> resultsText = listText(results);
             store.beginRun(start,
                            entries ? std::optional<std::string_view>(entries->joinedText())
                                    : std::nullopt,
                            view(resultsText));
+            syncLater(store);
         },
         [this, number = run.number] {
             m_keptRun = number;
@@ -160,8 +170,9 @@ void SessionJournal::writeProgress(std::int64_t done)
     if (!m_drawing || m_sinceProgress.elapsed() < progressIntervalMs)
         return;
     m_sinceProgress.restart();
-    write([number = m_runNumber, done](sortivo::JournalStore& store) {
+    write([this, number = m_runNumber, done](sortivo::JournalStore& store) {
         store.progress(number, std::int32_t(done));
+        syncLater(store);
     });
 }
 
@@ -169,8 +180,9 @@ void SessionJournal::writeRunEnd(std::int32_t draws)
 {
     if (!m_drawing)
         return;
-    write([number = m_runNumber, draws](sortivo::JournalStore& store) {
+    write([this, number = m_runNumber, draws](sortivo::JournalStore& store) {
         store.endRun(number, draws);
+        syncLater(store);
     });
 }
 
@@ -199,7 +211,8 @@ void SessionJournal::startNewSession()
     m_keptRun = 0;
     if (m_paused)
         return;
-    m_listEdited = m_resultsEdited = false;
+    m_listWritten = m_listState.version();
+    m_resultsEdited = false;
     m_editPause.stop();
     const bool empty = m_boxes.list.isEmpty() && m_boxes.results.isEmpty();
     // Every run is in the saved record: with empty boxes there is nothing left to lose.
@@ -226,32 +239,62 @@ void SessionJournal::startNewSession()
     });
 }
 
-void SessionJournal::noteEdit(bool list)
+bool SessionJournal::listUnwritten() const
 {
-    if (m_paused || m_drawing)
+    return m_listState.version() != m_listWritten;
+}
+
+void SessionJournal::listChanged()
+{
+    if (m_paused)
         return;
-    if (m_session.runState().running()) {
-        m_listByCommand = m_listByCommand || list;
+    switch (m_listState.origin()) {
+    case ListBoxState::Origin::LeftByRun:
+        // Replaying the run gives it back.
+        m_listWritten = m_listState.version();
+        return;
+    case ListBoxState::Origin::Read:
+        // A draw is about to take it: kept now, it is kept while the draw checks and hashes
+        // it, and the run's start refers to it instead of carrying it.
+        if (listUnwritten()) {
+            m_listWritten = m_listState.version();
+            write([this, entries = m_listState.entries()->entries](sortivo::JournalStore& store) {
+                store.setRunList(entries->joinedText());
+                syncLater(store);
+            });
+        }
+        return;
+    case ListBoxState::Origin::Opened:
+    case ListBoxState::Origin::Typed:
+        // An open or a numbering is written once it is done.
+        if (!m_session.runState().running())
+            m_editPause.start();
         return;
     }
-    (list ? m_listEdited : m_resultsEdited) = true;
+}
+
+void SessionJournal::noteResultsEdit()
+{
+    if (m_paused || m_drawing || m_session.runState().running())
+        return;
+    m_resultsEdited = true;
     m_editPause.start();
 }
 
 void SessionJournal::writeCommandOutcome()
 {
-    const std::shared_ptr<const sortivo::EntryList> opened = std::exchange(m_opened, nullptr);
-    if (!std::exchange(m_listByCommand, false) || m_paused)
+    if (m_paused || !listUnwritten())
         return;
-    if (!opened) {
-        m_listEdited = true;
+    if (m_listState.origin() != ListBoxState::Origin::Opened) {
         writeEditedTexts();
         return;
     }
     // The box shows exactly the entries the open read: a list of millions is not copied out of
     // the box again.
+    const std::shared_ptr<const sortivo::EntryList> opened = m_listState.entries()->entries;
     const std::optional<QString> results = rawText(m_boxes.results, m_resultsEdited);
-    m_listEdited = m_resultsEdited = false;
+    m_listWritten = m_listState.version();
+    m_resultsEdited = false;
     m_editPause.stop();
     write([opened, results](sortivo::JournalStore& store) {
         const std::optional<std::string> resultsBox = listText(results);
@@ -262,9 +305,10 @@ void SessionJournal::writeCommandOutcome()
 void SessionJournal::writeEditedTexts()
 {
     m_editPause.stop();
-    const std::optional<QString> list = rawText(m_boxes.list, m_listEdited);
+    const std::optional<QString> list = rawText(m_boxes.list, listUnwritten());
     const std::optional<QString> results = rawText(m_boxes.results, m_resultsEdited);
-    m_listEdited = m_resultsEdited = false;
+    m_listWritten = m_listState.version();
+    m_resultsEdited = false;
     if (!list && !results)
         return;
     // Empty boxes before anything was kept: nothing to keep yet.

@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <QThreadPool>
 #include <QTimer>
 
 #include <chrono>
@@ -19,6 +20,7 @@
 #include <string>
 
 class DrawSession;
+class ListBoxState;
 class Platform;
 class QTextDocument;
 class QWidget;
@@ -54,9 +56,10 @@ public:
         QTextDocument& list;
         QTextDocument& results;
     };
-    // The journal goes in `folder`; a failure to write it is told over `window`.
+    // The journal goes in `folder`; a failure to write it is told over `window`. `listState`
+    // tells where the list box's text came from.
     SessionJournal(const QString& folder, DrawSession& session, const Boxes& boxes,
-                   Platform& platform, QWidget* window);
+                   const ListBoxState& listState, Platform& platform, QWidget* window);
     // Writes what was asked, and leaves the journal for a later start to find.
     ~SessionJournal() override;
 
@@ -66,10 +69,6 @@ public:
     void adopt(sortivo::OrphanJournal journal);
     // The window closes as it should: the journal goes.
     void discard();
-
-    // An open put these entries into the list: the journal takes its text from them rather than
-    // from the box.
-    void listOpened(const sortivo::LoadedList& list) { m_opened = list.entries; }
 
     // How long typing must have stopped before an edit is written.
     void setEditPause(std::chrono::milliseconds pause) { m_editPause.setInterval(pause); }
@@ -86,18 +85,27 @@ private:
     void writeCommunication();
     void writePublicValue();
     void startNewSession();
-    void noteEdit(bool list);
+    void listChanged();
+    void noteResultsEdit();
+    bool listUnwritten() const;
     void writeCommandOutcome();
     void writeEditedTexts();
     void warnOfFailure(const QString& reason);
+    // On the journal's thread, after a change that a first result may wait for: it was
+    // committed for the program's crash only, and the disk follows here, without holding up
+    // the journal's next change.
+    void syncLater(const sortivo::JournalStore& store);
     // Runs `work` on the journal's thread, on a journal made first if there is none yet.
     void write(std::function<void(sortivo::JournalStore&)> work, std::function<void()> then = {});
 
     const std::string m_folder;
     DrawSession& m_session;
     Boxes m_boxes;
+    const ListBoxState& m_listState;
     Platform& m_platform;
     QWidget* m_window;
+    // Sees the run's changes to the disk; one at a time is enough.
+    QThreadPool m_syncs;
     JournalThread m_thread;
     // Only ever touched on m_thread.
     std::optional<sortivo::JournalStore> m_store;
@@ -105,12 +113,10 @@ private:
     bool m_open = false;
     bool m_failed = false;
     bool m_paused = false;
-    // Edits by hand not written yet.
-    bool m_listEdited = false;
+    // The list box's text last written, as ListBoxState counts its texts.
+    std::uint64_t m_listWritten = 0;
+    // Edits of the results by hand not written yet.
     bool m_resultsEdited = false;
-    // An open or a numbering is changing the list: written once it is done.
-    bool m_listByCommand = false;
-    std::shared_ptr<const sortivo::EntryList> m_opened;
     // From a run's start until its outcome is in the boxes: the run's own changes to them are
     // what replaying it gives back.
     bool m_drawing = false;
