@@ -19,7 +19,9 @@ DrawSession::DrawSession(QObject* parent) : QObject(parent), m_proof(sortivo::fr
     connect(
         &m_leftoverHashing, &LeftoverHashing::hashed, this,
         [this](const std::string& fingerprint) { m_proof.setLeftoverFingerprint(fingerprint); });
-    declareGate(m_leftoverHashing);
+    // Lives exactly as long as the session: nothing to hear of its end.
+    m_gates.push_back(&m_leftoverHashing);
+    connect(&m_leftoverHashing, &FirstResultGate::opened, this, &DrawSession::gateOpened);
 }
 
 void DrawSession::declareGate(FirstResultGate& gate)
@@ -27,8 +29,9 @@ void DrawSession::declareGate(FirstResultGate& gate)
     m_gates.push_back(&gate);
     connect(&gate, &FirstResultGate::opened, this, &DrawSession::gateOpened);
     // A gate may go before the session, as the journal does when the window closes.
-    connect(&gate, &QObject::destroyed, this,
-            [this](QObject* gone) { std::erase(m_gates, static_cast<FirstResultGate*>(gone)); });
+    connect(&gate, &QObject::destroyed, this, [this](QObject* gone) {
+        std::erase_if(m_gates, [gone](const FirstResultGate* g) { return g == gone; });
+    });
 }
 
 bool DrawSession::gatesOpen() const
