@@ -5,6 +5,7 @@
 #include "widgets/apptitle.h"
 #include "widgets/drawcountchoice.h"
 #include "widgets/linklabel.h"
+#include "session/listboxstate.h"
 #include "widgets/makeraddress.h"
 #include "platform/platform.h"
 #include "widgets/progresslabel.h"
@@ -52,16 +53,19 @@ MainWindow::MainWindow(Platform& platform, const QString& documentsFolder,
     m_ui.infoButton->setText(QStringLiteral("Info"));
 
     m_listEntries = new EntryBlocks(*m_ui.txtListe->document(), this);
+    // Goes with the window's children, after everyone who asks it.
+    auto* listState = new ListBoxState(*m_ui.txtListe->document(), this);
     m_drawCount = new DrawCountChoice(*m_ui.cmbNbTirage);
     RunState& runState = m_session.runState();
     new ProgressLabel(*m_ui.lblPourCent, runState);
     m_draw = new DrawController(
         this, {*m_ui.txtListe, *m_ui.txtResult, *m_ui.cmdStopProcess, *m_ui.cmbEquipe},
-        *m_drawCount, m_session, m_platform, *m_listEntries);
+        *m_drawCount, m_session, m_platform, *m_listEntries, *listState);
     m_listWatcher = new ListWatcher(*m_ui.txtListe, *m_listEntries, *m_drawCount, runState, this);
     m_numbering = new NumberingCommand(this, *m_ui.txtListe, runState, m_platform);
     m_files = new TextFileCommands(this, *m_ui.txtListe, *m_ui.txtResult, runState, m_platform,
                                    *m_listWatcher, documentsFolder);
+    connect(m_files, &TextFileCommands::listOpened, listState, &ListBoxState::takeOpened);
     m_print = new PrintCommand(this, *m_ui.txtResult, m_platform);
     QPushButton* cmdPreuve = addProofButton(m_ui.fraBas, m_ui.lblVelmora, m_ui.infoButton);
     m_proofController = new ProofController(this, cmdPreuve, m_session, *m_ui.txtListe, m_platform,
@@ -76,8 +80,8 @@ MainWindow::MainWindow(Platform& platform, const QString& documentsFolder,
     if (!journalFolder.isEmpty()) {
         m_journal = new SessionJournal(journalFolder, m_session,
                                        {*m_ui.txtListe->document(), *m_ui.txtResult->document()},
-                                       m_platform, this);
-        connect(m_files, &TextFileCommands::listOpened, m_journal, &SessionJournal::listOpened);
+                                       *listState, m_platform, this);
+        m_session.declareGate(m_journal->runStartGate());
     }
 }
 
@@ -127,7 +131,7 @@ void MainWindow::connectCommands()
             }
             m_draw->request(sortivo::DrawMode(mode));
         });
-    connect(m_ui.cmdStopProcess, &QPushButton::clicked, m_draw, &DrawController::stop);
+    connect(m_ui.cmdStopProcess, &QPushButton::clicked, m_draw, &DrawController::stopRun);
     connect(m_ui.cmdClearResult, &QPushButton::clicked, m_draw, &DrawController::clearResults);
     connect(&m_session.runState(), &RunState::ended, this, &MainWindow::closeIfAsked);
     connect(&m_session, &DrawSession::runEnded, m_listWatcher,
@@ -136,7 +140,6 @@ void MainWindow::connectCommands()
     connect(m_ui.cmdPrint, &QPushButton::clicked, m_print, &PrintCommand::run);
     connect(m_ui.cmdNumList, &QPushButton::clicked, m_numbering, &NumberingCommand::run);
     connect(m_ui.cmdOpen, &QPushButton::clicked, m_files, &TextFileCommands::open);
-    connect(m_files, &TextFileCommands::listOpened, m_draw, &DrawController::takeOpenedList);
     connect(m_ui.cmdSave, &QPushButton::clicked, m_files, &TextFileCommands::save);
     connect(m_ui.txtListe, &LineLimitedTextEdit::lineTooLongRefused, m_files,
             &TextFileCommands::refuseLongPastedLine);

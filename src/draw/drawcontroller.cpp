@@ -1,6 +1,7 @@
 #include "draw/drawcontroller.h"
 
 #include "widgets/drawcountchoice.h"
+#include "session/listboxstate.h"
 #include "platform/platform.h"
 #include "session/runstate.h"
 #include "widgets/textboxtext.h"
@@ -33,22 +34,16 @@ constexpr std::size_t firstSliceBytes = 256 * 1024;
 
 DrawController::DrawController(QWidget* window, const Controls& controls,
                                const DrawCountChoice& drawCount, DrawSession& session,
-                               Platform& platform, const EntryBlocks& listEntries)
+                               Platform& platform, const EntryBlocks& listEntries,
+                               ListBoxState& listState)
     : QObject(window), m_window(window), m_controls(controls), m_drawCount(drawCount),
       m_session(session), m_runState(session.runState()), m_platform(platform),
-      m_listEntries(listEntries)
+      m_listEntries(listEntries), m_listState(listState)
 {
     m_slices.setSingleShot(true);
     m_slices.setInterval(0);
     connect(&m_slices, &QTimer::timeout, this, &DrawController::nextSlice);
-    connect(&m_session, &DrawSession::released, this, &DrawController::sessionReleased);
-    // Any change but a run's own: typing, pasting, an open, a numbering.
-    connect(m_controls.list.document(), &QTextDocument::contentsChange, this, [this] {
-        if (!m_run) {
-            m_listTouched = true;
-            m_opened.reset();
-        }
-    });
+    connect(&m_session, &DrawSession::gateOpened, this, &DrawController::gateOpened);
 }
 
 // A window torn down in the middle of a run takes the boxes with it; only the pointer is left.
@@ -71,7 +66,7 @@ void DrawController::request(sortivo::DrawMode mode)
         return;
     // The run's entries or its record would be those of work still going on elsewhere: the
     // click is answered when it is done.
-    if (m_session.held()) {
+    if (!m_session.gatesOpen()) {
         if (!m_deferred) {
             m_deferred = mode;
             m_platform.setBusyCursor(true);
@@ -85,20 +80,26 @@ void DrawController::request(sortivo::DrawMode mode)
     // lines that the list lost) means the box must be read.
     const bool listEmpty = m_controls.list.document()->isEmpty();
     const std::optional<std::size_t> leftover = m_session.proof().leftoverCount();
-    const bool untouched = !m_listTouched && m_listEntries.blocksAreEntries() &&
+    const bool untouched = m_listState.origin() == ListBoxState::Origin::LeftByRun &&
+                           m_listEntries.blocksAreEntries() &&
                            leftover == std::size_t(m_listEntries.entryCount());
     // What an open put into the box is its entries as long as each line is one.
-    const bool opened = !untouched && m_opened && m_listEntries.blocksAreEntries() &&
-                        m_opened->entries->size() == std::size_t(m_listEntries.entryCount());
+    const std::optional<sortivo::LoadedList>& known = m_listState.entries();
+    const bool opened = !untouched && m_listState.origin() == ListBoxState::Origin::Opened &&
+                        m_listEntries.blocksAreEntries() &&
+                        known->entries->size() == std::size_t(m_listEntries.entryCount());
     sortivo::LoadedList entries;
     if (!listEmpty && !untouched) {
         m_platform.setBusyCursor(true);
         // A choice of how many still to make draws nothing: nothing to ask about.
         const bool drawsNothing = mode == sortivo::DrawMode::Chosen && m_drawCount.chosen() <= 0;
         if (opened) {
-            entries = *m_opened;
+            entries = *known;
         } else {
             entries.entries = std::make_shared<const sortivo::EntryList>(m_listEntries.entries());
+            // Told before the list is checked and hashed here, so that the journal keeps it
+            // meanwhile.
+            m_listState.takeRead(entries.entries);
             if (!drawsNothing)
                 entries.flaws = sortivo::flawsOf(*entries.entries);
         }
@@ -137,8 +138,8 @@ void DrawController::request(sortivo::DrawMode mode)
     const sortivo::DrawRequest request{mode, drawCount, teamSize};
     if (!untouched && !opened)
         entries.fingerprint = sortivo::entriesFingerprint(*entries.entries);
-    // The run's own list from now on, shared with its record.
-    m_opened.reset();
+    // What the run writes back into the list is what it leaves, not an edit.
+    m_listState.runWriting();
     m_run = std::make_unique<BoxDraw>(
         *m_controls.list.document(), *m_controls.results.document(), m_listEntries,
         untouched ? m_session.beginRunOnLeftover(results, request)
@@ -152,14 +153,15 @@ void DrawController::request(sortivo::DrawMode mode)
     else
         m_runState.clearProgress();
     m_controls.stop.setVisible(m_showProgress);
-    // Beginning the run may have handed work to another thread that must be done before the
-    // first result shows: its journal.
-    if (!m_session.held())
+    // The run's start is kept elsewhere before its first result shows: its journal.
+    if (m_session.gatesOpen())
         startDrawing();
 }
 
-void DrawController::sessionReleased()
+void DrawController::gateOpened()
 {
+    if (!m_session.gatesOpen())
+        return;
     if (m_run && !m_drawing) {
         startDrawing();
     } else if (const std::optional<sortivo::DrawMode> mode = std::exchange(m_deferred, {})) {
@@ -262,7 +264,7 @@ void DrawController::finish()
     m_drawing = false;
     setBoxesEditable(true);
     m_controls.stop.hide();
-    m_listTouched = false;
+    m_listState.runLeft();
     m_platform.setBusyCursor(false);
     m_session.runShown(draws, left);
     m_runState.end();
@@ -278,7 +280,7 @@ void DrawController::setBoxesEditable(bool editable)
     }
 }
 
-void DrawController::stop()
+void DrawController::stopRun()
 {
     m_runState.requestStop();
     m_platform.setBusyCursor(false);
@@ -290,9 +292,4 @@ void DrawController::clearResults()
     if (m_runState.running())
         return;
     m_controls.results.clear();
-}
-
-void DrawController::takeOpenedList(const sortivo::LoadedList& list)
-{
-    m_opened = list;
 }

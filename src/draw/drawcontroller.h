@@ -1,7 +1,6 @@
 #pragma once
 
 #include "core/draw/drawmode.h"
-#include "core/proof/loadedlist.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -12,6 +11,7 @@
 #include <optional>
 
 class BoxDraw;
+class ListBoxState;
 class DrawCountChoice;
 class DrawSession;
 class EntryBlocks;
@@ -35,17 +35,16 @@ public:
         QPushButton& stop;
         QComboBox& teamSize;
     };
-    // Every run is drawn in `session`, whose record can prove it.
+    // Every run is drawn in `session`, whose record can prove it; `listState` tells where the
+    // list box's text came from.
     DrawController(QWidget* window, const Controls& controls, const DrawCountChoice& drawCount,
-                   DrawSession& session, Platform& platform, const EntryBlocks& listEntries);
+                   DrawSession& session, Platform& platform, const EntryBlocks& listEntries,
+                   ListBoxState& listState);
     ~DrawController() override;
 
     void request(sortivo::DrawMode mode);
-    void stop();
+    void stopRun();
     void clearResults();
-    // The list box now shows exactly the entries of `list`: the next run takes them, hashed
-    // and checked already, as long as the box is not changed before.
-    void takeOpenedList(const sortivo::LoadedList& list);
 
     // How long a slice of a run lasts. Zero makes one draw per slice, so that a test can act
     // at a chosen draw whatever the machine's speed.
@@ -53,7 +52,7 @@ public:
 
 private:
     int chosenTeamSize() const;
-    void sessionReleased();
+    void gateOpened();
     void startDrawing();
     void nextSlice();
     void drawSlice();
@@ -70,17 +69,13 @@ private:
     RunState& m_runState;
     Platform& m_platform;
     const EntryBlocks& m_listEntries;
+    ListBoxState& m_listState;
     std::unique_ptr<BoxDraw> m_run;
-    // Whether the run has started drawing, or still waits for the session to be released.
+    // Whether the run has started drawing, or still waits for the session's gates to open.
     bool m_drawing = false;
-    // A click that came while the session was held, answered once it is released.
+    // A click that came while a gate was closed, answered once they are all open.
     std::optional<sortivo::DrawMode> m_deferred;
     bool m_showProgress = false;
-    // Whether the list changed since the last run ended; it then shows other entries than the
-    // ones that run left.
-    bool m_listTouched = true;
-    // What an open put into the box, while the box still shows it.
-    std::optional<sortivo::LoadedList> m_opened;
     bool m_writingBack = false;
     // Draws, then bytes of list text, per slice, adjusted to what the last slice cost.
     std::int32_t m_drawsPerSlice = 1;

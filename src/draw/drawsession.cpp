@@ -2,7 +2,7 @@
 
 #include "core/proof/proofreport.h"
 
-#include <QThread>
+#include <algorithm>
 
 namespace
 {
@@ -14,13 +14,30 @@ QString fromUtf8(const std::string& text)
 
 } // namespace
 
-DrawSession::DrawSession(QObject* parent) : QObject(parent), m_proof(sortivo::freshSeed()) {}
-
-// A fingerprint on its way has nowhere to go: the thread reads only what it holds a share of.
-DrawSession::~DrawSession()
+DrawSession::DrawSession(QObject* parent) : QObject(parent), m_proof(sortivo::freshSeed())
 {
-    if (m_hashing)
-        m_hashing->wait();
+    connect(
+        &m_leftoverHashing, &LeftoverHashing::hashed, this,
+        [this](const std::string& fingerprint) { m_proof.setLeftoverFingerprint(fingerprint); });
+    // Lives exactly as long as the session: nothing to hear of its end.
+    m_gates.push_back(&m_leftoverHashing);
+    connect(&m_leftoverHashing, &FirstResultGate::opened, this, &DrawSession::gateOpened);
+}
+
+void DrawSession::declareGate(FirstResultGate& gate)
+{
+    m_gates.push_back(&gate);
+    connect(&gate, &FirstResultGate::opened, this, &DrawSession::gateOpened);
+    // A gate may go before the session, as the journal does when the window closes.
+    connect(&gate, &QObject::destroyed, this, [this](QObject* gone) {
+        std::erase_if(m_gates, [gone](const FirstResultGate* g) { return g == gone; });
+    });
+}
+
+bool DrawSession::gatesOpen() const
+{
+    return std::all_of(m_gates.begin(), m_gates.end(),
+                       [](const FirstResultGate* gate) { return gate->open(); });
 }
 
 sortivo::DrawRun DrawSession::beginRun(sortivo::EntryList entries,
@@ -58,37 +75,15 @@ void DrawSession::reportProgress(const sortivo::DrawRun& run)
 
 void DrawSession::recordRun(const sortivo::DrawRun& run)
 {
-    // One fingerprint at a time is worked out elsewhere; no run ends while one is, as the
-    // session is held.
-    const bool later =
-        run.remainingCount() >= leftoverThreadFrom && !m_hashing && m_proof.runInProgress();
+    // One fingerprint at a time is worked out elsewhere; no run begins while one is, as its
+    // gate is closed.
+    const bool later = run.remainingCount() >= leftoverThreadFrom && m_leftoverHashing.open() &&
+                       m_proof.runInProgress();
     m_proof.endRun(run, later ? sortivo::ProofSession::LeftoverHash::Later
                               : sortivo::ProofSession::LeftoverHash::Now);
     if (later)
-        hashLeftover(run);
+        m_leftoverHashing.start(run.sharedEntries(), run.pool());
     emit drawsEnded(run.drawsDone());
-}
-
-void DrawSession::hashLeftover(const sortivo::DrawRun& run)
-{
-    hold();
-    // Neither the list nor the copy of its pool changes once the run has ended.
-    auto fingerprint = std::make_shared<std::string>();
-    m_hashing.reset(
-        QThread::create([entries = run.sharedEntries(), left = run.pool(), fingerprint] {
-            *fingerprint = sortivo::leftoverFingerprint(*entries, left);
-        }));
-    connect(
-        m_hashing.get(), &QThread::finished, this,
-        [this, fingerprint, renewals = m_renewals] {
-            m_hashing->wait();
-            m_hashing.reset();
-            if (renewals == m_renewals)
-                m_proof.setLeftoverFingerprint(std::move(*fingerprint));
-            release();
-        },
-        Qt::QueuedConnection);
-    m_hashing->start();
 }
 
 void DrawSession::runShown(int draws, int left)
@@ -130,13 +125,7 @@ void DrawSession::resume(sortivo::ProofSession proof)
 void DrawSession::announceSession()
 {
     // A fingerprint still being hashed is the replaced session's.
-    ++m_renewals;
+    m_leftoverHashing.forget();
     emit renewed(QString::fromStdString(m_proof.commitment()));
     emit publicValueChanged(fromUtf8(m_proof.publicValue()));
-}
-
-void DrawSession::release()
-{
-    if (m_holds > 0 && --m_holds == 0)
-        emit released();
 }

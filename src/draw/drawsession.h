@@ -2,6 +2,7 @@
 
 #include "session/runstate.h"
 #include "core/proof/proofsession.h"
+#include "draw/leftoverhashing.h"
 
 #include <QObject>
 #include <QString>
@@ -10,8 +11,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
-class QThread;
+class FirstResultGate;
 
 // The session the window draws in: the seed with the runs drawn from it, and whether a
 // command is at work on the boxes. Its one owner: the draw and the proof change it through
@@ -22,11 +24,9 @@ class DrawSession : public QObject
     Q_OBJECT
 public:
     explicit DrawSession(QObject* parent = nullptr);
-    // Waits for the fingerprint being worked out, if any.
-    ~DrawSession() override;
 
-    // What a run leaves is hashed on a thread of its own from this many entries on; fewer
-    // cost less to hash than the thread costs to start.
+    // What a run leaves is hashed on another thread from this many entries on; fewer cost
+    // less to hash than handing them over costs.
     static constexpr std::size_t leftoverThreadFrom = 10000;
 
     const sortivo::ProofSession& proof() const { return m_proof; }
@@ -44,7 +44,7 @@ public:
                                         const sortivo::DrawRequest& request);
     void reportProgress(const sortivo::DrawRun& run);
     // What `run` drew goes into the record, however far it got. A long list's leftover is
-    // hashed on another thread, the session held meanwhile.
+    // hashed on another thread, its gate closed meanwhile.
     void recordRun(const sortivo::DrawRun& run);
     // The boxes show the outcome of the run that drew `draws` entries and left `left`.
     void runShown(int draws, int left);
@@ -57,11 +57,11 @@ public:
     // Goes on with a session that a crashed window left, announced as a renewal is.
     void resume(sortivo::ProofSession proof);
 
-    // Work on other threads that the next result depends on (the journal's writing, the
-    // fingerprint of what the last run left): a run waits for it, the window still answering.
-    void hold() { ++m_holds; }
-    void release();
-    bool held() const { return m_holds > 0; }
+    // Work elsewhere that the next result depends on (the journal's writing, the fingerprint
+    // of what the last run left): a run waits until every gate is open, the window still
+    // answering. The leftover's hashing is declared from the start.
+    void declareGate(FirstResultGate& gate);
+    bool gatesOpen() const;
 
 signals:
     // Another session took this one's place: a fresh seed after its predecessor was revealed,
@@ -78,18 +78,14 @@ signals:
     // brought in step with it.
     void drawsEnded(std::int32_t draws);
     void runEnded(int draws, int left);
-    // Nothing holds runs any longer.
-    void released();
+    // One of the gates opened: whoever waits asks gatesOpen() again.
+    void gateOpened();
 
 private:
     void announceSession();
-    void hashLeftover(const sortivo::DrawRun& run);
 
     sortivo::ProofSession m_proof;
     RunState m_runState;
-    int m_holds = 0;
-    std::unique_ptr<QThread> m_hashing;
-    // Counts the sessions renewed, so that a fingerprint coming back goes to the session whose
-    // run left those entries, or nowhere.
-    std::uint64_t m_renewals = 0;
+    LeftoverHashing m_leftoverHashing;
+    std::vector<FirstResultGate*> m_gates;
 };

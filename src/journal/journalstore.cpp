@@ -190,30 +190,28 @@ void createTables(sqlite3* db, const Seed& seed, std::string_view startedAt)
     });
 }
 
+// Within a transaction.
 void updateRun(sqlite3* db, std::int64_t number, std::int32_t drawsDone, bool end)
 {
-    inTransaction(db, [&] {
-        Statement select(db, std::string("SELECT ") + journalsql::eventColumns +
-                                 " FROM event WHERE kind = 3 AND number = ? ORDER BY seq DESC");
-        select.bind(1, number);
-        if (!select.step())
-            throw JournalError("le journal ne connaît pas le tirage n° " + std::to_string(number));
-        EventRow row{
-            select.integer(0),         select.integer(1),          select.optionalText(2),
-            select.optionalText(3),    select.optionalInteger(4),  select.optionalInteger(5),
-            select.optionalInteger(6), select.optionalInteger(7),  select.optionalInteger(8),
-            select.optionalInteger(9), select.optionalInteger(10), select.optionalInteger(11),
-            select.optionalInteger(12)};
-        row.drawsDone = drawsDone;
-        if (end)
-            row.ended = 1;
-        Statement(db, "UPDATE event SET draws_done = ?, ended = ?, sum = ? WHERE seq = ?")
-            .bind(1, row.drawsDone)
-            .bind(2, row.ended)
-            .bindBlob(3, journalsql::rowSum(row))
-            .bind(4, row.seq)
-            .run();
-    });
+    Statement select(db, std::string("SELECT ") + journalsql::eventColumns +
+                             " FROM event WHERE kind = 3 AND number = ? ORDER BY seq DESC");
+    select.bind(1, number);
+    if (!select.step())
+        throw JournalError("le journal ne connaît pas le tirage n° " + std::to_string(number));
+    EventRow row{select.integer(0),         select.integer(1),          select.optionalText(2),
+                 select.optionalText(3),    select.optionalInteger(4),  select.optionalInteger(5),
+                 select.optionalInteger(6), select.optionalInteger(7),  select.optionalInteger(8),
+                 select.optionalInteger(9), select.optionalInteger(10), select.optionalInteger(11),
+                 select.optionalInteger(12)};
+    row.drawsDone = drawsDone;
+    if (end)
+        row.ended = 1;
+    Statement(db, "UPDATE event SET draws_done = ?, ended = ?, sum = ? WHERE seq = ?")
+        .bind(1, row.drawsDone)
+        .bind(2, row.ended)
+        .bindBlob(3, journalsql::rowSum(row))
+        .bind(4, row.seq)
+        .run();
 }
 
 // Opens `path`, which exists, closing `db` on failure.
@@ -358,6 +356,16 @@ void JournalStore::setTexts(std::optional<std::string_view> list,
     });
 }
 
+void JournalStore::setRunList(std::string_view list)
+{
+    commitForCrash([&] {
+        dropReplacedTexts(m_db, true, false);
+        EventRow row;
+        row.kind = std::int64_t(Kind::Texts);
+        insertTexts(m_db, insertEvent(m_db, row), list, std::nullopt);
+    });
+}
+
 void JournalStore::setCommunicated(std::string_view time, const CommunicatedList& list)
 {
     inTransaction(m_db, [&] {
@@ -390,7 +398,7 @@ void JournalStore::setPublicValue(std::string_view value)
 void JournalStore::beginRun(const JournalRunStart& run, std::optional<std::string_view> list,
                             std::optional<std::string_view> results)
 {
-    inTransaction(m_db, [&] {
+    commitForCrash([&] {
         dropReplacedTexts(m_db, list.has_value(), results.has_value());
         EventRow row;
         row.kind = std::int64_t(Kind::Run);
@@ -411,12 +419,24 @@ void JournalStore::beginRun(const JournalRunStart& run, std::optional<std::strin
 
 void JournalStore::progress(std::int64_t number, std::int32_t drawsDone)
 {
-    updateRun(m_db, number, drawsDone, false);
+    commitForCrash([&] { updateRun(m_db, number, drawsDone, false); });
 }
 
 void JournalStore::endRun(std::int64_t number, std::int32_t drawsDone)
 {
-    updateRun(m_db, number, drawsDone, true);
+    commitForCrash([&] { updateRun(m_db, number, drawsDone, true); });
+}
+
+template <typename Body> void JournalStore::commitForCrash(Body body)
+{
+    journalsql::exec(m_db, "PRAGMA synchronous=NORMAL");
+    try {
+        inTransaction(m_db, body);
+    } catch (...) {
+        sqlite3_exec(m_db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
+        throw;
+    }
+    journalsql::exec(m_db, "PRAGMA synchronous=FULL");
 }
 
 void JournalStore::renew(const Seed& seed, std::string_view startedAt, std::string_view list,
@@ -430,6 +450,17 @@ void JournalStore::renew(const Seed& seed, std::string_view startedAt, std::stri
         row.kind = std::int64_t(Kind::Texts);
         insertTexts(m_db, insertEvent(m_db, row), list, results);
     });
+}
+
+void syncJournalLog(const std::string& path)
+{
+    if (path.empty())
+        return;
+    const int fd = ::open((path + "-wal").c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fdatasync(fd);
+    ::close(fd);
 }
 
 void JournalStore::discard()

@@ -38,11 +38,14 @@ struct JournalRunStart {
     std::string fingerprint;
 };
 
-// The journal of one window's session: every change is one SQLite transaction (WAL,
-// synchronous=FULL), so that a crash or a power cut leaves the state before or after it,
-// never a mix. The file is 0600 and stays locked (flock) for as long as the store lives, which
-// tells a running window's journal from a crashed one's. Texts are list texts: UTF-8, CR LF
-// between lines, as the engine reads them.
+// The journal of one window's session: every change is one SQLite transaction (WAL), so that a
+// crash or a power cut leaves the state before or after it, never a mix. A run's own changes
+// are committed without waiting for the disk, which a first result would otherwise wait for
+// on every click: they survive the program's crash at once and a power cut once
+// syncJournalLog() has seen them to the disk; every other change waits for the disk. The file is
+// 0600 and stays locked (flock) for as long as the store lives, which tells a running window's
+// journal from a crashed one's. Texts are list texts: UTF-8, CR LF between lines, as the engine
+// reads them.
 class JournalStore
 {
 public:
@@ -66,10 +69,13 @@ public:
 
     // The text of a box as it now stands; nothing leaves that box's last text as it was.
     void setTexts(std::optional<std::string_view> list, std::optional<std::string_view> results);
+    // The list text a run is about to draw from, committed as the run's own changes are.
+    void setRunList(std::string_view list);
     void setCommunicated(std::string_view time, const CommunicatedList& list);
     void setPublicValue(std::string_view value);
     // In one transaction with the boxes' texts that changed since they were last written: a
-    // run that is not on the leftover draws from the list text last written.
+    // run that is not on the leftover draws from the list text last written. This and the
+    // run's progress and end leave the disk to syncJournalLog().
     void beginRun(const JournalRunStart& run, std::optional<std::string_view> list,
                   std::optional<std::string_view> results);
     void progress(std::int64_t number, std::int32_t drawsDone);
@@ -82,6 +88,8 @@ public:
     void discard();
 
 private:
+    // Runs `body` in one transaction that does not wait for the disk.
+    template <typename Body> void commitForCrash(Body body);
     JournalStore(sqlite3* db, std::string path, int lockFd);
     void close();
 
@@ -89,5 +97,10 @@ private:
     std::string m_path;
     int m_lockFd = -1;
 };
+
+// Sees to the disk what the journal at `path` committed so far without waiting for it. Touches
+// only the log file, not the store, so that it may run on any thread while the store goes on
+// writing; a journal gone meanwhile is nothing to sync.
+void syncJournalLog(const std::string& path);
 
 } // namespace sortivo

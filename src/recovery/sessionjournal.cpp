@@ -1,6 +1,7 @@
 #include "recovery/sessionjournal.h"
 
 #include "widgets/boxlinebreaks.h"
+#include "session/listboxstate.h"
 #include "platform/platform.h"
 #include "draw/drawsession.h"
 
@@ -39,25 +40,26 @@ std::optional<std::string_view> view(const std::optional<std::string>& text)
 } // namespace
 
 SessionJournal::SessionJournal(const QString& folder, DrawSession& session, const Boxes& boxes,
-                               Platform& platform, QWidget* window)
+                               const ListBoxState& listState, Platform& platform, QWidget* window)
     : QObject(window), m_folder(QDir(folder).absolutePath().toStdString()), m_session(session),
-      m_boxes(boxes), m_platform(platform), m_window(window)
+      m_boxes(boxes), m_listState(listState), m_platform(platform), m_window(window)
 {
+    m_syncs.setMaxThreadCount(1);
     m_editPause.setSingleShot(true);
     m_editPause.setInterval(editPause);
     connect(&m_editPause, &QTimer::timeout, this, &SessionJournal::writeEditedTexts);
-    connect(&m_thread, &JournalThread::failed, this, &SessionJournal::failed);
+    connect(&m_thread, &JournalThread::failed, this, &SessionJournal::warnOfFailure);
 
-    connect(&session, &DrawSession::runBegun, this, &SessionJournal::runBegun);
-    connect(&session, &DrawSession::runProgressed, this, &SessionJournal::runProgressed);
-    connect(&session, &DrawSession::drawsEnded, this, &SessionJournal::drawsEnded);
+    connect(&session, &DrawSession::runBegun, this, &SessionJournal::writeRunStart);
+    connect(&session, &DrawSession::runProgressed, this, &SessionJournal::writeProgress);
+    connect(&session, &DrawSession::drawsEnded, this, &SessionJournal::writeRunEnd);
     connect(&session, &DrawSession::runEnded, this, [this] { m_drawing = false; });
-    connect(&session, &DrawSession::communicated, this, &SessionJournal::communicated);
-    connect(&session, &DrawSession::publicValueChanged, this, &SessionJournal::publicValueChanged);
-    connect(&session, &DrawSession::renewed, this, &SessionJournal::renewed);
-    connect(&session.runState(), &RunState::ended, this, &SessionJournal::commandEnded);
-    connect(&boxes.list, &QTextDocument::contentsChange, this, [this] { boxChanged(true); });
-    connect(&boxes.results, &QTextDocument::contentsChange, this, [this] { boxChanged(false); });
+    connect(&session, &DrawSession::communicated, this, &SessionJournal::writeCommunication);
+    connect(&session, &DrawSession::publicValueChanged, this, &SessionJournal::writePublicValue);
+    connect(&session, &DrawSession::renewed, this, &SessionJournal::startNewSession);
+    connect(&session.runState(), &RunState::ended, this, &SessionJournal::writeCommandOutcome);
+    connect(&listState, &ListBoxState::changed, this, &SessionJournal::listChanged);
+    connect(&boxes.results, &QTextDocument::contentsChange, this, &SessionJournal::noteResultsEdit);
 }
 
 SessionJournal::~SessionJournal()
@@ -88,11 +90,29 @@ void SessionJournal::write(std::function<void(sortivo::JournalStore&)> work,
         std::move(then));
 }
 
+bool RunStartKept::open() const
+{
+    return m_journal.runStartKept();
+}
+
+bool SessionJournal::runStartKept() const
+{
+    const std::optional<sortivo::RunRecord>& run = m_session.proof().openRun();
+    return m_paused || m_failed || !run || run->number <= m_keptRun;
+}
+
+void SessionJournal::syncLater(const sortivo::JournalStore& store)
+{
+    m_syncs.start([path = store.path()] { sortivo::syncJournalLog(path); });
+}
+
 void SessionJournal::adopt(sortivo::OrphanJournal journal)
 {
+    m_keptRun = 0;
     m_open = true;
     m_paused = false;
-    m_listEdited = m_resultsEdited = m_listByCommand = false;
+    m_listWritten = m_listState.version();
+    m_resultsEdited = false;
     m_thread.post([this, journal] {
         m_store.emplace(sortivo::JournalStore::resume(journal.path, journal.lockFd));
     });
@@ -111,7 +131,7 @@ void SessionJournal::discard()
     m_open = false;
 }
 
-void SessionJournal::runBegun(const sortivo::RunRecord& run, bool belowExisting)
+void SessionJournal::writeRunStart(const sortivo::RunRecord& run, bool belowExisting)
 {
     if (m_paused)
         return;
@@ -123,44 +143,50 @@ void SessionJournal::runBegun(const sortivo::RunRecord& run, bool belowExisting)
     // A run that drew from the box took the whole of its text: its entries are that text. One
     // on what the last run left draws from what replaying that run gives back, whatever the
     // box shows.
-    std::shared_ptr<const sortivo::EntryList> entries = m_listEdited ? run.entries : nullptr;
+    std::shared_ptr<const sortivo::EntryList> entries = listUnwritten() ? run.entries : nullptr;
     const std::optional<QString> results =
         rawText(m_boxes.results, m_resultsEdited && belowExisting);
-    m_listEdited = m_resultsEdited = false;
+    m_listWritten = m_listState.version();
+    m_resultsEdited = false;
     m_editPause.stop();
-    m_session.hold();
     write(
-        [start, entries, results](sortivo::JournalStore& store) {
+        [this, start, entries, results](sortivo::JournalStore& store) {
             const std::optional<std::string> resultsText = listText(results);
             store.beginRun(start,
                            entries ? std::optional<std::string_view>(entries->joinedText())
                                    : std::nullopt,
                            view(resultsText));
+            syncLater(store);
         },
-        [this] { m_session.release(); });
+        [this, number = run.number] {
+            m_keptRun = number;
+            emit m_runStartKept.opened();
+        });
     m_sinceProgress.start();
 }
 
-void SessionJournal::runProgressed(std::int64_t done)
+void SessionJournal::writeProgress(std::int64_t done)
 {
     if (!m_drawing || m_sinceProgress.elapsed() < progressIntervalMs)
         return;
     m_sinceProgress.restart();
-    write([number = m_runNumber, done](sortivo::JournalStore& store) {
+    write([this, number = m_runNumber, done](sortivo::JournalStore& store) {
         store.progress(number, std::int32_t(done));
+        syncLater(store);
     });
 }
 
-void SessionJournal::drawsEnded(std::int32_t draws)
+void SessionJournal::writeRunEnd(std::int32_t draws)
 {
     if (!m_drawing)
         return;
-    write([number = m_runNumber, draws](sortivo::JournalStore& store) {
+    write([this, number = m_runNumber, draws](sortivo::JournalStore& store) {
         store.endRun(number, draws);
+        syncLater(store);
     });
 }
 
-void SessionJournal::communicated()
+void SessionJournal::writeCommunication()
 {
     const sortivo::ProofSession& proof = m_session.proof();
     if (m_paused || !proof.communicatedAt())
@@ -169,7 +195,7 @@ void SessionJournal::communicated()
               sortivo::JournalStore& store) { store.setCommunicated(time, list); });
 }
 
-void SessionJournal::publicValueChanged()
+void SessionJournal::writePublicValue()
 {
     // A renewed session announces its empty value too, which nobody has typed.
     if (m_paused || !m_session.proof().publicValueOpen())
@@ -179,11 +205,14 @@ void SessionJournal::publicValueChanged()
     });
 }
 
-void SessionJournal::renewed()
+void SessionJournal::startNewSession()
 {
+    // The new session numbers its runs from 1 again.
+    m_keptRun = 0;
     if (m_paused)
         return;
-    m_listEdited = m_resultsEdited = false;
+    m_listWritten = m_listState.version();
+    m_resultsEdited = false;
     m_editPause.stop();
     const bool empty = m_boxes.list.isEmpty() && m_boxes.results.isEmpty();
     // Every run is in the saved record: with empty boxes there is nothing left to lose.
@@ -210,32 +239,62 @@ void SessionJournal::renewed()
     });
 }
 
-void SessionJournal::boxChanged(bool list)
+bool SessionJournal::listUnwritten() const
 {
-    if (m_paused || m_drawing)
+    return m_listState.version() != m_listWritten;
+}
+
+void SessionJournal::listChanged()
+{
+    if (m_paused)
         return;
-    if (m_session.runState().running()) {
-        m_listByCommand = m_listByCommand || list;
+    switch (m_listState.origin()) {
+    case ListBoxState::Origin::LeftByRun:
+        // Replaying the run gives it back.
+        m_listWritten = m_listState.version();
+        return;
+    case ListBoxState::Origin::Read:
+        // A draw is about to take it: kept now, it is kept while the draw checks and hashes
+        // it, and the run's start refers to it instead of carrying it.
+        if (listUnwritten()) {
+            m_listWritten = m_listState.version();
+            write([this, entries = m_listState.entries()->entries](sortivo::JournalStore& store) {
+                store.setRunList(entries->joinedText());
+                syncLater(store);
+            });
+        }
+        return;
+    case ListBoxState::Origin::Opened:
+    case ListBoxState::Origin::Typed:
+        // An open or a numbering is written once it is done.
+        if (!m_session.runState().running())
+            m_editPause.start();
         return;
     }
-    (list ? m_listEdited : m_resultsEdited) = true;
+}
+
+void SessionJournal::noteResultsEdit()
+{
+    if (m_paused || m_drawing || m_session.runState().running())
+        return;
+    m_resultsEdited = true;
     m_editPause.start();
 }
 
-void SessionJournal::commandEnded()
+void SessionJournal::writeCommandOutcome()
 {
-    const std::shared_ptr<const sortivo::EntryList> opened = std::exchange(m_opened, nullptr);
-    if (!std::exchange(m_listByCommand, false) || m_paused)
+    if (m_paused || !listUnwritten())
         return;
-    if (!opened) {
-        m_listEdited = true;
+    if (m_listState.origin() != ListBoxState::Origin::Opened) {
         writeEditedTexts();
         return;
     }
     // The box shows exactly the entries the open read: a list of millions is not copied out of
     // the box again.
+    const std::shared_ptr<const sortivo::EntryList> opened = m_listState.entries()->entries;
     const std::optional<QString> results = rawText(m_boxes.results, m_resultsEdited);
-    m_listEdited = m_resultsEdited = false;
+    m_listWritten = m_listState.version();
+    m_resultsEdited = false;
     m_editPause.stop();
     write([opened, results](sortivo::JournalStore& store) {
         const std::optional<std::string> resultsBox = listText(results);
@@ -246,9 +305,10 @@ void SessionJournal::commandEnded()
 void SessionJournal::writeEditedTexts()
 {
     m_editPause.stop();
-    const std::optional<QString> list = rawText(m_boxes.list, m_listEdited);
+    const std::optional<QString> list = rawText(m_boxes.list, listUnwritten());
     const std::optional<QString> results = rawText(m_boxes.results, m_resultsEdited);
-    m_listEdited = m_resultsEdited = false;
+    m_listWritten = m_listState.version();
+    m_resultsEdited = false;
     if (!list && !results)
         return;
     // Empty boxes before anything was kept: nothing to keep yet.
@@ -261,7 +321,7 @@ void SessionJournal::writeEditedTexts()
     });
 }
 
-void SessionJournal::failed(const QString& reason)
+void SessionJournal::warnOfFailure(const QString& reason)
 {
     if (std::exchange(m_failed, true))
         return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/proof/loadedlist.h"
+#include "gates/firstresultgate.h"
 #include "journal/journalfolder.h"
 #include "journal/journalstore.h"
 #include "recovery/journalthread.h"
@@ -8,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <QThreadPool>
 #include <QTimer>
 
 #include <chrono>
@@ -18,6 +20,7 @@
 #include <string>
 
 class DrawSession;
+class ListBoxState;
 class Platform;
 class QTextDocument;
 class QWidget;
@@ -26,6 +29,19 @@ namespace sortivo
 {
 struct RunRecord;
 }
+
+class SessionJournal;
+
+// A run's first result waits until its start is in the journal.
+class RunStartKept final : public FirstResultGate
+{
+public:
+    explicit RunStartKept(const SessionJournal& journal) : m_journal(journal) {}
+    bool open() const override;
+
+private:
+    const SessionJournal& m_journal;
+};
 
 // Keeps the journal of the window's session, so that a crash loses nothing the window has
 // shown: the proof session and every run from its start, the text of both boxes after an edit,
@@ -40,9 +56,10 @@ public:
         QTextDocument& list;
         QTextDocument& results;
     };
-    // The journal goes in `folder`; a failure to write it is told over `window`.
+    // The journal goes in `folder`; a failure to write it is told over `window`. `listState`
+    // tells where the list box's text came from.
     SessionJournal(const QString& folder, DrawSession& session, const Boxes& boxes,
-                   Platform& platform, QWidget* window);
+                   const ListBoxState& listState, Platform& platform, QWidget* window);
     // Writes what was asked, and leaves the journal for a later start to find.
     ~SessionJournal() override;
 
@@ -53,32 +70,42 @@ public:
     // The window closes as it should: the journal goes.
     void discard();
 
-    // An open put these entries into the list: the journal takes its text from them rather than
-    // from the box.
-    void listOpened(const sortivo::LoadedList& list) { m_opened = list.entries; }
-
     // How long typing must have stopped before an edit is written.
     void setEditPause(std::chrono::milliseconds pause) { m_editPause.setInterval(pause); }
 
+    // What the session's runs wait for before their first result.
+    FirstResultGate& runStartGate() { return m_runStartKept; }
+    // Whether the run in progress, if any, is in the journal already, or never will be.
+    bool runStartKept() const;
+
 private:
-    void runBegun(const sortivo::RunRecord& run, bool belowExisting);
-    void runProgressed(std::int64_t done);
-    void drawsEnded(std::int32_t draws);
-    void communicated();
-    void publicValueChanged();
-    void renewed();
-    void boxChanged(bool list);
-    void commandEnded();
+    void writeRunStart(const sortivo::RunRecord& run, bool belowExisting);
+    void writeProgress(std::int64_t done);
+    void writeRunEnd(std::int32_t draws);
+    void writeCommunication();
+    void writePublicValue();
+    void startNewSession();
+    void listChanged();
+    void noteResultsEdit();
+    bool listUnwritten() const;
+    void writeCommandOutcome();
     void writeEditedTexts();
-    void failed(const QString& reason);
+    void warnOfFailure(const QString& reason);
+    // On the journal's thread, after a change that a first result may wait for: it was
+    // committed for the program's crash only, and the disk follows here, without holding up
+    // the journal's next change.
+    void syncLater(const sortivo::JournalStore& store);
     // Runs `work` on the journal's thread, on a journal made first if there is none yet.
     void write(std::function<void(sortivo::JournalStore&)> work, std::function<void()> then = {});
 
     const std::string m_folder;
     DrawSession& m_session;
     Boxes m_boxes;
+    const ListBoxState& m_listState;
     Platform& m_platform;
     QWidget* m_window;
+    // Sees the run's changes to the disk; one at a time is enough.
+    QThreadPool m_syncs;
     JournalThread m_thread;
     // Only ever touched on m_thread.
     std::optional<sortivo::JournalStore> m_store;
@@ -86,16 +113,17 @@ private:
     bool m_open = false;
     bool m_failed = false;
     bool m_paused = false;
-    // Edits by hand not written yet.
-    bool m_listEdited = false;
+    // The list box's text last written, as ListBoxState counts its texts.
+    std::uint64_t m_listWritten = 0;
+    // Edits of the results by hand not written yet.
     bool m_resultsEdited = false;
-    // An open or a numbering is changing the list: written once it is done.
-    bool m_listByCommand = false;
-    std::shared_ptr<const sortivo::EntryList> m_opened;
     // From a run's start until its outcome is in the boxes: the run's own changes to them are
     // what replaying it gives back.
     bool m_drawing = false;
     std::int64_t m_runNumber = 0;
+    // The last run of the session whose start is committed.
+    std::int64_t m_keptRun = 0;
+    RunStartKept m_runStartKept{*this};
     QElapsedTimer m_sinceProgress;
     QTimer m_editPause;
 };
