@@ -456,7 +456,7 @@ void syncJournalLog(const std::string& path)
 {
     if (path.empty())
         return;
-    const int fd = ::open((path + "-wal").c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open((path + "-wal").c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0)
         return;
     ::fdatasync(fd);
