@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QThread>
 
 #include <algorithm>
 #include <functional>
@@ -143,38 +142,25 @@ void readListFile(const QString& path, qint64 sizeHint, qint64 largestFile,
 } // namespace
 
 ListFileReader::ListFileReader(qint64 largestFile, sortivo::DecodeLimits limits, QObject* parent)
-    : QObject(parent), m_largestFile(largestFile), m_limits(limits)
+    : QObject(parent), m_largestFile(largestFile), m_limits(limits),
+      m_job([this](std::shared_ptr<Outcome> outcome) { ended(std::move(outcome)); })
 {
-}
-
-ListFileReader::~ListFileReader()
-{
-    cancel();
-    if (m_thread)
-        m_thread->wait();
 }
 
 void ListFileReader::start(const QString& path, qint64 sizeHint)
 {
-    if (m_thread)
-        return;
-    m_cancelled.store(false, std::memory_order_relaxed);
-    m_outcome = std::make_shared<Outcome>();
-    const std::function<void(qint64)> pieceRead = [this](qint64 bytes) { emit progressed(bytes); };
-    m_thread.reset(QThread::create(readListFile, path, sizeHint, m_largestFile, m_limits,
-                                   std::cref(m_cancelled), pieceRead, std::ref(*m_outcome)));
-    // Emitted on the reading thread as it ends; this object hears it on its own thread.
-    connect(m_thread.get(), &QThread::finished, this, &ListFileReader::threadEnded,
-            Qt::QueuedConnection);
-    m_thread->start();
+    m_job.start([this, path, sizeHint](const std::atomic<bool>& cancelled) {
+        auto outcome = std::make_shared<Outcome>();
+        readListFile(
+            path, sizeHint, m_largestFile, m_limits, cancelled,
+            [this](qint64 bytes) { emit progressed(bytes); }, *outcome);
+        return outcome;
+    });
 }
 
-void ListFileReader::threadEnded()
+void ListFileReader::ended(std::shared_ptr<Outcome> outcome)
 {
-    m_thread->wait();
-    m_thread.reset();
-    std::shared_ptr<Outcome> outcome = std::move(m_outcome);
-    if (m_cancelled.load(std::memory_order_relaxed)) {
+    if (m_job.stopped()) {
         outcome->status = Outcome::Status::Cancelled;
         outcome->list = {};
         outcome->sheets.clear();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/backgroundjob.h"
 #include "core/loadedlist.h"
 #include "core/textdecode.h"
 #include "sheets/sheetbook.h"
@@ -7,14 +8,11 @@
 #include <QObject>
 #include <QString>
 
-#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
 
-class QThread;
-
-// Reads and decodes a list file on a thread of its own, so that the window keeps answering
+// Reads and decodes a list file on a worker thread, so that the window keeps answering
 // while a large file comes in; the outcome is handed back on the window's thread.
 class ListFileReader : public QObject
 {
@@ -51,29 +49,25 @@ public:
     };
 
     // Files past `largestFile` bytes are refused without being read whole.
+    // Going, it waits for the reading, which stops at its next piece.
     ListFileReader(qint64 largestFile, sortivo::DecodeLimits limits, QObject* parent);
-    // Waits for the reading thread, which stops at its next piece.
-    ~ListFileReader() override;
 
-    bool running() const { return m_thread != nullptr; }
+    bool running() const { return m_job.running(); }
     // `sizeHint` is what the file says it holds, which some files of the system get wrong.
     void start(const QString& path, qint64 sizeHint);
     // The reading stops at its next piece and ends as Cancelled.
-    void cancel() { m_cancelled.store(true, std::memory_order_relaxed); }
+    void cancel() { m_job.stop(); }
 
 signals:
-    // Emitted on the reading thread after each whole piece of the file (a file that takes one
+    // Emitted on the worker thread after each whole piece of the file (a file that takes one
     // piece tells nothing): the bytes read so far.
     void progressed(qint64 bytesRead);
     void finished(std::shared_ptr<ListFileReader::Outcome> outcome);
 
 private:
-    void threadEnded();
+    void ended(std::shared_ptr<Outcome> outcome);
 
     const qint64 m_largestFile;
     const sortivo::DecodeLimits m_limits;
-    std::unique_ptr<QThread> m_thread;
-    std::atomic<bool> m_cancelled{false};
-    // Written by the reading thread only, read here once it has ended.
-    std::shared_ptr<Outcome> m_outcome;
+    BackgroundJob<std::shared_ptr<Outcome>> m_job;
 };
