@@ -3,14 +3,13 @@
 #include "common/backgroundjob.h"
 #include "core/loadedlist.h"
 #include "core/textdecode.h"
-#include "sheets/sheetbook.h"
+#include "listsource/listsource.h"
 
 #include <QObject>
 #include <QString>
 
 #include <memory>
-#include <string>
-#include <vector>
+#include <optional>
 
 // Reads and decodes a list file on a worker thread, so that the window keeps answering
 // while a large file comes in; the outcome is handed back on the window's thread.
@@ -19,43 +18,24 @@ class ListFileReader : public QObject
     Q_OBJECT
 public:
     struct Outcome {
-        enum class Status {
-            Ok,
-            Cancelled,
-            CannotOpen,
-            CannotRead,
-            TooBig,
-            NotText,
-            TooManyLines,
-            LineTooLong,
-            // A spreadsheet or a delimited file refused; `reason` says why, whole.
-            BadSheet
-        } status = Status::Ok;
-        // The system's reason when the file could not be opened or read.
-        QString reason;
+        // Why the file was refused or whether it was cancelled; a table's sheets for the
+        // choice of columns, with a delimited file's text. A text list's bytes are gone.
+        ListFile file;
         // A text list's entries, hashed and checked here so that the first draw need not.
         sortivo::LoadedList list;
         std::optional<sortivo::UnreadLines> unread;
-        // A spreadsheet's sheets, or a delimited file as one sheet, for the choice of columns;
-        // empty for a text list.
-        std::vector<sortivo::Sheet> sheets;
-        // A delimited file's text, read again at another separator when the user picks one.
-        std::optional<std::string> delimitedText;
-        char separator = sortivo::noSeparator;
         // The first sheet's columns as frmColonnes proposes them, and its entries by them,
         // counted here so that the window need not count a million rows.
         sortivo::ColumnChoice choice;
         sortivo::TableEntries entries;
     };
 
-    // Files past `largestFile` bytes are refused without being read whole.
     // Going, it waits for the reading, which stops at its next piece.
-    ListFileReader(qint64 largestFile, sortivo::DecodeLimits limits, QObject* parent);
+    explicit ListFileReader(QObject* parent);
 
     bool running() const { return m_job.running(); }
-    // `sizeHint` is what the file says it holds, which some files of the system get wrong.
-    void start(const QString& path, qint64 sizeHint);
-    // The reading stops at its next piece and ends as Cancelled.
+    void start(const QString& path);
+    // The reading stops at its next piece and ends as cancelled.
     void cancel() { m_job.stop(); }
 
 signals:
@@ -67,7 +47,5 @@ signals:
 private:
     void ended(std::shared_ptr<Outcome> outcome);
 
-    const qint64 m_largestFile;
-    const sortivo::DecodeLimits m_limits;
     BackgroundJob<std::shared_ptr<Outcome>> m_job;
 };
