@@ -1,7 +1,6 @@
 #include "cli/drawcommand.h"
 
 #include "cli/exitstatus.h"
-#include "cli/listinput.h"
 #include "cli/seedfile.h"
 #include "cli/tableinput.h"
 #include "cli/verifycommand.h"
@@ -18,6 +17,7 @@
 #include "core/proof/proofreport.h"
 #include "core/proof/proofverify.h"
 #include "core/io/unreadlines.h"
+#include "listsource/listsource.h"
 #include "texts/listfilerefusal.h"
 
 #include <algorithm>
@@ -355,34 +355,34 @@ std::optional<sortivo::ListFileEntries> readList(const DrawCommandOptions& optio
                                                  const std::string& path, int& status)
 {
     status = exitstatus::badInput;
-    ListInput input = readListInput(path);
-    const std::string shownPath = path == "-" ? "(entrée standard)" : path;
-    if (!input.error.empty())
-        return refuse(input.error, shownPath), std::nullopt;
-    TableInput table = readTableInput(options, input.bytes);
+    const bool standardInput = path == "-";
+    const std::string shownPath = standardInput ? "(entrée standard)" : path;
+    if (!standardInput)
+        if (const std::optional<ListFileRefusal::Reason> refusal = refusalBeforeReading(path))
+            return refuse(ListFileRefusal::utf8(*refusal), shownPath), std::nullopt;
+    ListFile file = readListFile({standardInput ? std::string() : path, nullptr, {}});
+    if (file.refusal)
+        return refuse(ListFileRefusal::utf8(*file.refusal), shownPath), std::nullopt;
+    if (!file.tableRefusal.empty())
+        return refuse(file.tableRefusal, shownPath), std::nullopt;
+    TableInput table = readTableInput(options, file.sheets);
     if (!table.error.empty()) {
         refuse(table.error, table.status == exitstatus::badInput ? shownPath : std::string());
         status = table.status;
         return std::nullopt;
     }
+    file.sheets.clear();
     if (table.table) {
         std::fputs(table.told.c_str(), stderr);
-        input.bytes = std::move(table.listText);
+        file.text = std::move(table.listText);
     }
     std::optional<sortivo::ListFileEntries> entries =
-        sortivo::ListFileEntries::read(std::move(input.bytes));
+        sortivo::ListFileEntries::read(std::move(file.text));
     if (!entries)
         return refuse(ListFileRefusal::utf8(ListFileRefusal::NotText), shownPath), std::nullopt;
-    switch (entries->checkLimits(sortivo::listFileLimits)) {
-    case sortivo::DecodedList::Status::TooManyLines:
-        return refuse(ListFileRefusal::utf8(ListFileRefusal::TooManyLines), shownPath),
-               std::nullopt;
-    case sortivo::DecodedList::Status::LineTooLong:
-        return refuse(ListFileRefusal::utf8(ListFileRefusal::LineTooLong), shownPath), std::nullopt;
-    case sortivo::DecodedList::Status::Ok:
-    case sortivo::DecodedList::Status::NotText:
-        break;
-    }
+    if (const sortivo::DecodedList::Status limits = entries->checkLimits(sortivo::listFileLimits);
+        limits != sortivo::DecodedList::Status::Ok)
+        return refuse(ListFileRefusal::utf8(decodeRefusal(limits)), shownPath), std::nullopt;
     // Told before anything else, even when the list read is empty: the lines are in the file.
     if (entries->unread())
         std::fprintf(stderr, "sortivo tirer : %s\n",

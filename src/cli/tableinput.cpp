@@ -3,14 +3,7 @@
 #include "cli/exitstatus.h"
 #include "core/list/celltable.h"
 #include "core/text/french.h"
-#include "core/list/listlimits.h"
 #include "core/proof/proofverify.h"
-#include "sheets/sheetbook.h"
-#include "texts/listfilerefusal.h"
-
-#include <algorithm>
-#include <atomic>
-#include <cctype>
 
 namespace
 {
@@ -18,14 +11,6 @@ namespace
 // A title is the file's text, which may be a whole line of it or hold terminal commands: it
 // reaches the terminal as the checkers quote a record, by its start.
 constexpr std::size_t longestTitle = 80;
-
-bool namesDelimitedFile(const std::string& path)
-{
-    std::string suffix = path.substr(std::min(path.size(), path.rfind('.') + 1));
-    std::transform(suffix.begin(), suffix.end(), suffix.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    return path.rfind('.') != std::string::npos && (suffix == "csv" || suffix == "tsv");
-}
 
 TableInput refused(std::string error, int status)
 {
@@ -46,31 +31,12 @@ std::string trimmed(std::string text)
 
 } // namespace
 
-TableInput readTableInput(const DrawCommandOptions& options, const std::string& bytes)
+TableInput readTableInput(const DrawCommandOptions& options,
+                          const std::vector<sortivo::Sheet>& sheets)
 {
     const bool tableOptions =
         !options.columns.empty() || options.sheet > 0 || options.noTitles || options.dropDuplicates;
-    std::vector<sortivo::Sheet> sheets;
-    const sortivo::SheetKind kind = sortivo::spreadsheetKind(bytes);
-    if (kind != sortivo::SheetKind::None) {
-        sortivo::SheetBook book =
-            sortivo::readSheetBook(bytes, kind, sortivo::SheetLimits(), std::atomic<bool>());
-        if (!book.error.empty())
-            return refused(book.error, exitstatus::badInput);
-        sheets = std::move(book.sheets);
-    } else if (options.listPath != "-" && namesDelimitedFile(options.listPath)) {
-        std::optional<sortivo::DelimitedTable> table = sortivo::readDelimited(bytes);
-        if (!table)
-            return refused(ListFileRefusal::utf8(ListFileRefusal::NotText), exitstatus::badInput);
-        if (table->table.refused())
-            return refused("Impossible d'ouvrir le fichier : " + table->table.refusal(),
-                           exitstatus::badInput);
-        // A quote left open has swallowed the rows after it into one entry.
-        if (table->unclosedQuoteLine > 0)
-            return refused(sortivo::unclosedQuoteRefusal(table->unclosedQuoteLine),
-                           exitstatus::badInput);
-        sheets.push_back({{}, std::move(table->table)});
-    } else {
+    if (sheets.empty()) {
         if (tableOptions)
             return refused("--colonnes, --feuille, --sans-titres et --sans-doublons ne valent "
                            "que pour un tableau (CSV, TSV, XLSX ou ODS).",

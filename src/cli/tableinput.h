@@ -1,13 +1,15 @@
 #pragma once
 
 #include "cli/drawcommandoptions.h"
+#include "sheets/sheetbook.h"
 
 #include <string>
+#include <vector>
 
 // A table given to `sortivo tirer` (a spreadsheet by its content, a delimited file by a .csv
 // or .tsv name) turned into its entries as frmColonnes would, by the options.
 struct TableInput {
-    bool table = false;   // false: the bytes are a text list, read as Open reads one
+    bool table = false;   // false: the file is a text list, read as Open reads one
     std::string listText; // the entries, CR LF between them
     // What to say on standard error when all goes well: the columns taken by default.
     std::string told;
@@ -15,4 +17,6 @@ struct TableInput {
     int status = 0;    // with `error`: 1 for a bad file, 2 for a usage error
 };
 
-TableInput readTableInput(const DrawCommandOptions& options, const std::string& bytes);
+// `sheets` as the list file gave them: none for a text list.
+TableInput readTableInput(const DrawCommandOptions& options,
+                          const std::vector<sortivo::Sheet>& sheets);

@@ -4,6 +4,7 @@
 #include "session/listboxstate.h"
 #include "platform/platform.h"
 #include "session/runstate.h"
+#include "jobs/slicebudget.h"
 #include "widgets/textboxtext.h"
 #include "core/draw/drawrun.h"
 #include "core/list/listflaws.h"
@@ -219,9 +220,9 @@ void DrawController::drawSlice()
         return;
     }
     if (m_eventInterval.count() > 0) {
-        const double spent = std::max<double>(1.0, double(clock.nsecsElapsed()) / 1e6);
-        const double ratio = std::clamp(double(m_eventInterval.count()) / spent, 0.5, 2.0);
-        m_drawsPerSlice = std::max<std::int32_t>(1, std::int32_t(m_drawsPerSlice * ratio));
+        m_drawsPerSlice = std::int32_t(SliceBudget(m_eventInterval, 1)
+                                           .next(std::size_t(m_drawsPerSlice),
+                                                 std::chrono::nanoseconds(clock.nsecsElapsed())));
     }
     m_slices.start();
 }
@@ -238,10 +239,9 @@ void DrawController::writeBackSlice()
     QElapsedTimer clock;
     clock.start();
     if (!m_run->writeBackList(now ? std::size_t(-1) : m_bytesPerSlice)) {
-        const double spent = std::max<double>(1.0, double(clock.nsecsElapsed()) / 1e6);
-        const double ratio =
-            std::clamp(double(std::max<qint64>(m_eventInterval.count(), 15)) / spent, 0.5, 2.0);
-        m_bytesPerSlice = std::max<std::size_t>(4096, std::size_t(double(m_bytesPerSlice) * ratio));
+        const SliceBudget budget(std::max(m_eventInterval, std::chrono::milliseconds(15)), 4096);
+        m_bytesPerSlice =
+            budget.next(m_bytesPerSlice, std::chrono::nanoseconds(clock.nsecsElapsed()));
         m_slices.start();
         return;
     }

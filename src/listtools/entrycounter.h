@@ -1,19 +1,17 @@
 #pragma once
 
+#include "jobs/backgroundjob.h"
 #include "core/list/celltable.h"
 #include "sheets/sheetbook.h"
 
 #include <QObject>
 
-#include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-class QThread;
-
-// Counts a sheet's entries by a choice of columns on a thread of its own, so that a new choice
+// Counts a sheet's entries by a choice of columns on a worker thread, so that a new choice
 // in frmColonnes never holds the window on a million rows. One count runs at a time: a newer
 // request stops the running one at its next rows, and only the newest is told.
 class EntryCounter : public QObject
@@ -21,13 +19,11 @@ class EntryCounter : public QObject
     Q_OBJECT
 public:
     // `sheets` and `delimitedText` (a delimited file's text, or null) stay owned by the caller
-    // and must outlive the counter.
+    // and must outlive the counter. Going, it stops the count and waits for it.
     EntryCounter(std::vector<sortivo::Sheet>& sheets, const std::string* delimitedText,
                  QObject* parent);
-    // Stops the count and waits for its thread.
-    ~EntryCounter() override;
 
-    bool running() const { return m_thread != nullptr; }
+    bool running() const { return m_job.running(); }
     void count(std::size_t sheet, const sortivo::ColumnChoice& choice);
     // Reads the delimited text again at `separator` into the first sheet, then counts it by the
     // columns it proposes.
@@ -52,16 +48,17 @@ private:
         sortivo::DelimitedTable table;
         sortivo::ColumnChoice choice;
     };
+    struct Count {
+        std::shared_ptr<sortivo::TableEntries> entries;
+        // Only for a request with a separator.
+        std::shared_ptr<Reread> reread;
+    };
     void request(Request request);
     void start(const Request& request);
-    void threadEnded();
+    void ended(Count count);
 
     std::vector<sortivo::Sheet>& m_sheets;
     const std::string* const m_delimitedText;
-    std::unique_ptr<QThread> m_thread;
-    std::atomic<bool> m_stop{false};
-    // Written by the counting thread only, read here once it has ended.
-    std::shared_ptr<sortivo::TableEntries> m_entries;
-    std::shared_ptr<Reread> m_reread;
     std::optional<Request> m_pending;
+    BackgroundJob<Count> m_job;
 };

@@ -1,10 +1,10 @@
 #include "listtools/listboxfiller.h"
 
+#include "jobs/slicebudget.h"
+
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QTextDocument>
-
-#include <algorithm>
 
 namespace
 {
@@ -68,10 +68,9 @@ void ListBoxFiller::nextSlice()
         return;
     }
     if (m_sliceInterval.count() > 0) {
-        const double spent = std::max<double>(1.0, double(clock.nsecsElapsed()) / 1e6);
-        const double ratio = std::clamp(double(m_sliceInterval.count()) / spent, 0.5, 2.0);
         m_bytesPerSlice =
-            std::max(smallestSliceBytes, std::size_t(double(m_bytesPerSlice) * ratio));
+            SliceBudget(m_sliceInterval, smallestSliceBytes)
+                .next(m_bytesPerSlice, std::chrono::nanoseconds(clock.nsecsElapsed()));
     }
     emit progressed(std::int64_t(m_feed.fed()), std::int64_t(m_feed.size()));
     m_slices.start();

@@ -32,33 +32,7 @@ const QString nameFilter = QStringLiteral("Fichiers Texte (*.txt)");
 const QString openFilters =
     QStringLiteral("Listes et tableaux (*.txt *.csv *.tsv *.xlsx *.ods);;") + nameFilter +
     QStringLiteral(";;Tableaux et exports (*.csv *.tsv *.xlsx *.ods);;Tous les fichiers (*)");
-constexpr auto largestListFile = qint64(sortivo::largestListFile);
 constexpr qint64 readWorkDivisor = 8;
-
-// What a file read whole was refused for.
-QString refusalText(ListFileReader::Outcome::Status status)
-{
-    using Status = ListFileReader::Outcome::Status;
-    switch (status) {
-    case Status::Ok:
-    case Status::Cancelled:
-    case Status::BadSheet:
-        break;
-    case Status::CannotOpen:
-        return ListFileRefusal::text(ListFileRefusal::CannotOpen);
-    case Status::CannotRead:
-        return ListFileRefusal::text(ListFileRefusal::CannotRead);
-    case Status::TooBig:
-        return ListFileRefusal::text(ListFileRefusal::TooBig);
-    case Status::NotText:
-        return ListFileRefusal::text(ListFileRefusal::NotText);
-    case Status::TooManyLines:
-        return ListFileRefusal::text(ListFileRefusal::TooManyLines);
-    case Status::LineTooLong:
-        return ListFileRefusal::text(ListFileRefusal::LineTooLong);
-    }
-    return {};
-}
 
 // What Save would replace, when it is more than a list of results.
 enum class Replaced { Text, Workbook, NotText };
@@ -105,8 +79,7 @@ TextFileCommands::TextFileCommands(QWidget* window, QPlainTextEdit& list,
                                    QString documentsFolder)
     : QObject(window), m_window(window), m_list(list), m_results(results), m_runState(runState),
       m_platform(platform), m_listWatcher(listWatcher),
-      m_documentsFolder(std::move(documentsFolder)),
-      m_reader(new ListFileReader(largestListFile, sortivo::listFileLimits, this)),
+      m_documentsFolder(std::move(documentsFolder)), m_reader(new ListFileReader(this)),
       m_filler(new ListBoxFiller(m_list, this))
 {
     m_list.viewport()->installEventFilter(this);
@@ -165,18 +138,10 @@ void TextFileCommands::refuse(const QString& text, const QString& path, const QS
 
 void TextFileCommands::readIntoList(const QString& path)
 {
-    const QFileInfo info(path);
-    if (info.isDir()) {
-        refuse(ListFileRefusal::text(ListFileRefusal::Folder), path);
-        return;
-    }
-    // A pipe would wait for a writer and a device may never end: only a plain file is a list.
-    if (info.exists() && !info.isFile()) {
-        refuse(ListFileRefusal::text(ListFileRefusal::NotRegular), path);
-        return;
-    }
-    if (info.size() > largestListFile) {
-        refuse(ListFileRefusal::text(ListFileRefusal::TooBig), path);
+    // Told at once, before the open counts as running.
+    if (const std::optional<ListFileRefusal::Reason> refusal =
+            refusalBeforeReading(QFile::encodeName(path).toStdString())) {
+        refuse(ListFileRefusal::text(*refusal), path);
         return;
     }
     // The rest goes on after the click, a run that other requests wait for.
@@ -184,11 +149,10 @@ void TextFileCommands::readIntoList(const QString& path)
         return;
     m_platform.setBusyCursor(true);
     m_openingPath = path;
-    m_fileSize = std::max<qint64>(0, info.size());
+    m_fileSize = std::max<qint64>(0, QFileInfo(path).size());
     m_readWork = 0;
     m_shownFraction = 0;
-    // Some files report a size they do not have (0 for those of /proc) and stream without end.
-    m_reader->start(path, info.size());
+    m_reader->start(path);
 }
 
 void TextFileCommands::cancelOpen()
@@ -199,36 +163,35 @@ void TextFileCommands::cancelOpen()
 
 void TextFileCommands::fileRead(const std::shared_ptr<ListFileReader::Outcome>& outcome)
 {
-    using Status = ListFileReader::Outcome::Status;
+    const ListFile& file = outcome->file;
     // Results saved where a table was opened would take its place.
-    if (m_openingPath == m_lastPath &&
-        (!outcome->sheets.empty() || outcome->status == Status::BadSheet))
+    if (m_openingPath == m_lastPath && (!file.sheets.empty() || !file.tableRefusal.empty()))
         m_lastPathIsTable = true;
-    if (outcome->status == Status::Ok && !outcome->sheets.empty()) {
+    if (file.taken() && !file.sheets.empty()) {
         chooseColumns(*outcome);
         return;
     }
-    if (outcome->status == Status::Ok) {
+    if (file.taken()) {
         m_unread = outcome->unread;
         m_opened = std::move(outcome->list);
         m_filler->start(m_opened.entries);
         return;
     }
-    if (outcome->status == Status::Cancelled) {
+    if (file.cancelled) {
         endOpen();
         return;
     }
     // The list stays as it was, for the other commands to use again.
     m_runState.end();
-    if (outcome->status == Status::BadSheet)
-        refuse(outcome->reason, m_openingPath);
+    if (!file.tableRefusal.empty())
+        refuse(QString::fromStdString(file.tableRefusal), m_openingPath);
     else
-        refuse(refusalText(outcome->status), m_openingPath, outcome->reason);
+        refuse(ListFileRefusal::text(*file.refusal), m_openingPath, file.systemReason);
 }
 
 void TextFileCommands::chooseColumns(ListFileReader::Outcome& outcome)
 {
-    using Status = ListFileReader::Outcome::Status;
+    ListFile& file = outcome.file;
     // The choice is the user's: no busy pointer and no percentage while it is made.
     m_platform.setBusyCursor(false);
     m_runState.clearProgress();
@@ -237,9 +200,9 @@ void TextFileCommands::chooseColumns(ListFileReader::Outcome& outcome)
     sortivo::TableEntries entries;
     {
         // Gone before the sheets are, with the thread that counts in them.
-        ColumnsDialog dialog(outcome.sheets, outcome.choice, std::move(outcome.entries),
-                             outcome.delimitedText ? &*outcome.delimitedText : nullptr,
-                             outcome.separator, m_platform, m_window);
+        ColumnsDialog dialog(file.sheets, outcome.choice, std::move(outcome.entries),
+                             file.delimitedText ? &*file.delimitedText : nullptr, file.separator,
+                             m_platform, m_window);
         m_platform.runModal(dialog);
         if (dialog.result() != QDialog::Accepted) {
             m_runState.end();
@@ -249,16 +212,16 @@ void TextFileCommands::chooseColumns(ListFileReader::Outcome& outcome)
         m_platform.setBusyCursor(true);
         entries = dialog.takeEntries();
     }
-    outcome.sheets.clear();
-    outcome.delimitedText.reset();
-    const auto refused = [&](Status status) {
+    file.sheets.clear();
+    file.delimitedText.reset();
+    const auto refused = [&](ListFileRefusal::Reason reason) {
         m_runState.end();
-        refuse(refusalText(status), m_openingPath);
+        refuse(ListFileRefusal::text(reason), m_openingPath);
     };
     if (entries.count > maxListLines)
-        return refused(Status::TooManyLines);
+        return refused(ListFileRefusal::TooManyLines);
     if (entries.longestEntry > maxLineChars)
-        return refused(Status::LineTooLong);
+        return refused(ListFileRefusal::LineTooLong);
     m_filler->start(std::move(entries.text));
 }
 

@@ -1,7 +1,5 @@
 #include "recovery/journalthread.h"
 
-#include <QSemaphore>
-
 #include <exception>
 
 JournalThread::JournalThread(QObject* parent) : QObject(parent)
@@ -45,8 +43,7 @@ void JournalThread::post(std::function<void()> work, std::function<void()> then)
 
 void JournalThread::finish()
 {
-    QSemaphore done;
+    // Queued behind all that was asked before it.
     QMetaObject::invokeMethod(
-        &m_worker, [&done] { done.release(); }, Qt::QueuedConnection);
-    done.acquire();
+        &m_worker, [] {}, Qt::BlockingQueuedConnection);
 }

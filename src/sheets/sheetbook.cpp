@@ -2,9 +2,12 @@
 
 #include "core/text/french.h"
 
+#include <QFuture>
 #include <QString>
 #include <QStringEncoder>
+#include <QThreadPool>
 #include <QXmlStreamReader>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <zip.h>
 
@@ -14,7 +17,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <thread>
 #include <unordered_set>
 
 namespace sortivo
@@ -661,34 +663,37 @@ std::map<QString, std::string> readRelations(zip_t* archive, std::uint64_t& budg
     return targets;
 }
 
-// The shared strings read on a thread of their own, from an archive of their own: libzip's
-// archives are not to be shared between threads.
+// The shared strings read on a worker thread, from an archive of their own: libzip's archives
+// are not to be shared between threads. The thread is from a pool of the reader's own:
+// `sortivo tirer` reads with no QCoreApplication, and so without Qt's global pool, and a
+// reading that is itself on a thread of that pool must not wait for a place in it.
 class SharedStringsReader
 {
 public:
     SharedStringsReader(std::string_view bytes, std::uint64_t budget, const TableLimits& limits)
-        : m_budget(budget), m_strings(limits), m_thread([this, bytes, limits] {
+        : m_budget(budget), m_strings(limits),
+          m_reading(QtConcurrent::run(&m_pool, [this, bytes, limits] {
               const Archive archive = openArchive(bytes);
               if (!archive) {
                   m_error = damaged;
                   return;
               }
               m_strings = readSharedStrings(archive.get(), name, m_budget, limits, m_stop, m_error);
-          })
+          }))
     {
     }
-    // A reading given up, for a fault or a cancel, stops the thread at its next piece.
+    // A reading given up, for a fault or a cancel, stops the strings at their next piece.
     ~SharedStringsReader()
     {
         m_stop.store(true, std::memory_order_relaxed);
-        if (m_thread.joinable())
-            m_thread.join();
+        m_reading.waitForFinished();
     }
+    SharedStringsReader(const SharedStringsReader&) = delete;
+    SharedStringsReader& operator=(const SharedStringsReader&) = delete;
     // Waits for the strings; an empty error when they were read.
     const std::string& wait()
     {
-        if (m_thread.joinable())
-            m_thread.join();
+        m_reading.waitForFinished();
         return m_error;
     }
     const SharedStrings& strings() const { return m_strings; }
@@ -698,9 +703,11 @@ public:
 private:
     std::uint64_t m_budget;
     std::atomic<bool> m_stop{false};
+    // Written by the reading only, read here once it has ended.
     SharedStrings m_strings;
     std::string m_error;
-    std::thread m_thread;
+    QThreadPool m_pool;
+    QFuture<void> m_reading;
 };
 
 void readXlsx(std::string_view bytes, zip_t* archive, std::uint64_t budget,

@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThreadPool>
 #include <QtTest>
 
 #include <cerrno>
@@ -36,17 +37,27 @@ const QString cannotOpen = QStringLiteral("Impossible d'ouvrir le fichier");
 const QString cannotSave = QStringLiteral("Impossible d'enregistrer");
 
 // Root reads any file whatever its mode. Taking an ordinary user's identity for file access,
-// in this thread only, makes the mode count again.
+// in this thread and the threads it starts from then on, makes the mode count again. Files
+// are read on Qt's pool, whose threads keep the identity they started with: the pool is
+// emptied at each change.
 class FileAccessAs
 {
 public:
-    explicit FileAccessAs(uid_t uid) : m_previous(uid_t(::setfsuid(uid))) {}
-    ~FileAccessAs() { ::setfsuid(m_previous); }
+    explicit FileAccessAs(uid_t uid)
+    {
+        QThreadPool::globalInstance()->waitForDone();
+        m_previous = uid_t(::setfsuid(uid));
+    }
+    ~FileAccessAs()
+    {
+        ::setfsuid(m_previous);
+        QThreadPool::globalInstance()->waitForDone();
+    }
     FileAccessAs(const FileAccessAs&) = delete;
     FileAccessAs& operator=(const FileAccessAs&) = delete;
 
 private:
-    uid_t m_previous;
+    uid_t m_previous = 0;
 };
 
 // Opening a pipe for reading waits for a writer. Should the program ever do that, this opens

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QFutureWatcher>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <atomic>
+#include <functional>
+#include <utility>
+
+// Work run on Qt's pool of threads while the window goes on answering, its result handed back
+// on the thread that owns the job. The work is stopped by a flag it looks at between pieces,
+// the one the engine's long loops already take, which a QFuture's own cancel could not reach.
+// The job waits for its work when it goes, so that whatever the work reads may be a member of
+// the job's owner, declared before the job.
+template <typename Result> class BackgroundJob
+{
+public:
+    // `done` hears each run's result, on the owner's thread, once the run is over.
+    explicit BackgroundJob(std::function<void(Result)> done) : m_done(std::move(done))
+    {
+        QObject::connect(&m_watcher, &QFutureWatcherBase::finished, [this] {
+            m_running = false;
+            m_done(m_watcher.future().takeResult());
+        });
+    }
+    ~BackgroundJob()
+    {
+        // A run already heard has had its result taken, which leaves its future nothing to
+        // wait for.
+        if (!m_running)
+            return;
+        stop();
+        m_watcher.waitForFinished();
+    }
+    BackgroundJob(const BackgroundJob&) = delete;
+    BackgroundJob& operator=(const BackgroundJob&) = delete;
+
+    // Until `done` has heard the run's result.
+    bool running() const { return m_running; }
+    // Asks the run to stop at its next piece; its result is still heard.
+    void stop() { m_stop.store(true, std::memory_order_relaxed); }
+    // Whether the last run was asked to stop, which its result may not show.
+    bool stopped() const { return m_stop.load(std::memory_order_relaxed); }
+
+    // Runs `work(stop)`, which returns the Result, once no run is left.
+    template <typename Work> void start(Work work)
+    {
+        if (m_running)
+            return;
+        m_stop.store(false, std::memory_order_relaxed);
+        m_running = true;
+        m_watcher.setFuture(
+            QtConcurrent::run([work = std::move(work), stop = &m_stop] { return work(*stop); }));
+    }
+
+private:
+    const std::function<void(Result)> m_done;
+    std::atomic<bool> m_stop{false};
+    bool m_running = false;
+    QFutureWatcher<Result> m_watcher;
+};
