@@ -107,7 +107,7 @@ struct Window {
         }
     }
     QPushButton* button(const QString& name) { return window.findChild<QPushButton*>(name); }
-    bool idle() const { return !platform.busy && !window.runState().running(); }
+    bool idle() const { return !platform.busy && !window.busyState().running(); }
 };
 
 // Lists past a million entries are not set beside the floor, which would take minutes.

@@ -15,7 +15,7 @@
 #include "info/infodialog.h"
 #include "listtools/listwatcher.h"
 #include "listtools/numberingcommand.h"
-#include "listtools/textfilecommands.h"
+#include "listtools/listfilecommands.h"
 #include "print/printcommand.h"
 #include "proof/proofbutton.h"
 #include "proof/proofcontroller.h"
@@ -56,22 +56,22 @@ MainWindow::MainWindow(Platform& platform, const QString& documentsFolder,
     // Goes with the window's children, after everyone who asks it.
     auto* listState = new ListBoxState(*m_ui.txtListe->document(), this);
     m_drawCount = new DrawCountChoice(*m_ui.cmbNbTirage);
-    RunState& runState = m_session.runState();
-    new ProgressLabel(*m_ui.lblPourCent, runState);
+    BusyState& busyState = m_session.busyState();
+    new ProgressLabel(*m_ui.lblPourCent, busyState);
     m_draw = new DrawController(
         this, {*m_ui.txtListe, *m_ui.txtResult, *m_ui.cmdStopProcess, *m_ui.cmbEquipe},
         *m_drawCount, m_session, m_platform, *m_listEntries, *listState);
-    m_listWatcher = new ListWatcher(*m_ui.txtListe, *m_listEntries, *m_drawCount, runState, this);
-    m_numbering = new NumberingCommand(this, *m_ui.txtListe, runState, m_platform);
-    m_files = new TextFileCommands(this, *m_ui.txtListe, *m_ui.txtResult, runState, m_platform,
+    m_listWatcher = new ListWatcher(*m_ui.txtListe, *m_listEntries, *m_drawCount, busyState, this);
+    m_numbering = new NumberingCommand(this, *m_ui.txtListe, busyState, m_platform);
+    m_files = new ListFileCommands(this, *m_ui.txtListe, *m_ui.txtResult, busyState, m_platform,
                                    *m_listWatcher, documentsFolder);
-    connect(m_files, &TextFileCommands::listOpened, listState, &ListBoxState::takeOpened);
+    connect(m_files, &ListFileCommands::listOpened, listState, &ListBoxState::takeOpened);
     m_print = new PrintCommand(this, *m_ui.txtResult, m_platform);
     QPushButton* cmdPreuve = addProofButton(m_ui.fraBas, m_ui.lblVelmora, m_ui.infoButton);
     m_proofController = new ProofController(this, cmdPreuve, m_session, *m_ui.txtListe, m_platform,
                                             documentsFolder);
     m_screen = new ScreenController(
-        this, {*m_ui.txtResult->document(), *m_ui.txtListe->document(), *m_listEntries}, runState,
+        this, {*m_ui.txtResult->document(), *m_ui.txtListe->document(), *m_listEntries}, busyState,
         QString::fromStdString(m_session.proof().commitment()));
     connectCommands();
     connectScreen(addScreenButton(m_ui.fraBas, m_ui.lblVelmora, cmdPreuve));
@@ -133,16 +133,16 @@ void MainWindow::connectCommands()
         });
     connect(m_ui.cmdStopProcess, &QPushButton::clicked, m_draw, &DrawController::stopRun);
     connect(m_ui.cmdClearResult, &QPushButton::clicked, m_draw, &DrawController::clearResults);
-    connect(&m_session.runState(), &RunState::ended, this, &MainWindow::closeIfAsked);
+    connect(&m_session.busyState(), &BusyState::ended, this, &MainWindow::closeIfAsked);
     connect(&m_session, &DrawSession::runEnded, m_listWatcher,
             [this](int, int left) { m_listWatcher->offerEntries(left); });
     connect(m_numbering, &NumberingCommand::numbered, m_listWatcher, &ListWatcher::offerNumbers);
     connect(m_ui.cmdPrint, &QPushButton::clicked, m_print, &PrintCommand::run);
     connect(m_ui.cmdNumList, &QPushButton::clicked, m_numbering, &NumberingCommand::run);
-    connect(m_ui.cmdOpen, &QPushButton::clicked, m_files, &TextFileCommands::open);
-    connect(m_ui.cmdSave, &QPushButton::clicked, m_files, &TextFileCommands::save);
+    connect(m_ui.cmdOpen, &QPushButton::clicked, m_files, &ListFileCommands::open);
+    connect(m_ui.cmdSave, &QPushButton::clicked, m_files, &ListFileCommands::save);
     connect(m_ui.txtListe, &LineLimitedTextEdit::lineTooLongRefused, m_files,
-            &TextFileCommands::refuseLongPastedLine);
+            &ListFileCommands::refuseLongPastedLine);
 }
 
 void MainWindow::connectScreen(QPushButton* cmdEcran)
@@ -167,9 +167,9 @@ void MainWindow::closeEvent(QCloseEvent* event)
 {
     // A run in progress is inside this window's event processing: end it first, and close
     // when it has unwound.
-    if (m_session.runState().running()) {
-        m_session.runState().requestStop();
-        m_session.runState().requestClose();
+    if (m_session.busyState().running()) {
+        m_session.busyState().requestStop();
+        m_session.busyState().requestClose();
         m_files->cancelOpen();
         event->ignore();
         return;
@@ -185,7 +185,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
 
 void MainWindow::closeIfAsked()
 {
-    if (m_session.runState().takeCloseRequest())
+    if (m_session.busyState().takeCloseRequest())
         close();
 }
 

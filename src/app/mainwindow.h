@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/mainwindowui.h"
-#include "session/runstate.h"
+#include "session/busystate.h"
 #include "draw/drawsession.h"
 #include "recovery/crashedsessions.h"
 
@@ -15,7 +15,7 @@ class DrawCountChoice;
 class EntryBlocks;
 class ListWatcher;
 class NumberingCommand;
-class TextFileCommands;
+class ListFileCommands;
 class Platform;
 class PrintCommand;
 class ProofController;
@@ -32,7 +32,7 @@ public:
                const QString& journalFolder = {}, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    const RunState& runState() const { return m_session.runState(); }
+    const BusyState& busyState() const { return m_session.busyState(); }
     const sortivo::ProofSession& proof() const { return m_session.proof(); }
     // A file named on the command line or given by the desktop: read as Open reads it.
     void openListFile(const QString& path);
@@ -63,7 +63,7 @@ private:
     ListWatcher* m_listWatcher = nullptr;
     PrintCommand* m_print = nullptr;
     NumberingCommand* m_numbering = nullptr;
-    TextFileCommands* m_files = nullptr;
+    ListFileCommands* m_files = nullptr;
     BrowserLauncher* m_browser = nullptr;
     ProofController* m_proofController = nullptr;
     ScreenController* m_screen = nullptr;

@@ -7,7 +7,7 @@
 #include "widgets/designunits.h"
 #include "widgets/linklabel.h"
 #include "widgets/plaintextbox.h"
-#include "listtools/textfilecommands.h"
+#include "listtools/listfilecommands.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -121,7 +121,7 @@ void buildMainWindowUi(QWidget* w, MainWindowUi& ui)
     setTextColour(ui.lblResult, palette::darkGreen);
     ui.picMnu[0] = panel(w, indexedName("picMnu", 0), twipsRect(4560, 340, 855, 375));
     ui.picMnu[1] = panel(w, indexedName("picMnu", 1), twipsRect(11760, 340, 1215, 375));
-    ui.txtListe = textBox(new LineLimitedTextEdit(TextFileCommands::maxLineChars, w), "txtListe",
+    ui.txtListe = textBox(new LineLimitedTextEdit(ListFileCommands::maxLineChars, w), "txtListe",
                           twipsRect(60, 720, 5200, 5535));
     ui.fraCentre = panel(w, QStringLiteral("fraCentre"), twipsRect(5400, 240, 2270, 6255));
     // Created after the centre panel: the results box lies over the panel's last 60 twips.

@@ -18,7 +18,7 @@
 #include "core/proof/proofverify.h"
 #include "core/io/unreadlines.h"
 #include "listsource/listsource.h"
-#include "texts/listfilerefusal.h"
+#include "listsource/listfilerefusal.h"
 
 #include <algorithm>
 #include <cerrno>

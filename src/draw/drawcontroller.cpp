@@ -3,7 +3,7 @@
 #include "widgets/drawcountchoice.h"
 #include "session/listboxstate.h"
 #include "platform/platform.h"
-#include "session/runstate.h"
+#include "session/busystate.h"
 #include "jobs/slicebudget.h"
 #include "widgets/textboxtext.h"
 #include "core/draw/drawrun.h"
@@ -38,7 +38,7 @@ DrawController::DrawController(QWidget* window, const Controls& controls,
                                Platform& platform, const EntryBlocks& listEntries,
                                ListBoxState& listState)
     : QObject(window), m_window(window), m_controls(controls), m_drawCount(drawCount),
-      m_session(session), m_runState(session.runState()), m_platform(platform),
+      m_session(session), m_busyState(session.busyState()), m_platform(platform),
       m_listEntries(listEntries), m_listState(listState)
 {
     m_slices.setSingleShot(true);
@@ -63,7 +63,7 @@ int DrawController::chosenTeamSize() const
 void DrawController::request(sortivo::DrawMode mode)
 {
     // Requests clicked during a run would rebuild the list under it.
-    if (m_runState.running())
+    if (m_busyState.running())
         return;
     // The run's entries or its record would be those of work still going on elsewhere: the
     // click is answered when it is done.
@@ -116,7 +116,7 @@ void DrawController::request(sortivo::DrawMode mode)
         m_platform.askYesNo(m_window, QStringLiteral("Effacer d'abord les résultats ?")))
         m_controls.results.clear();
 
-    if (listEmpty || !m_runState.begin())
+    if (listEmpty || !m_busyState.begin())
         return;
     m_platform.setBusyCursor(true);
 
@@ -150,9 +150,9 @@ void DrawController::request(sortivo::DrawMode mode)
     m_showProgress = (mode != sortivo::DrawMode::One && entryCount >= progressEntryThreshold) ||
                      drawCount >= progressDrawThreshold;
     if (m_showProgress)
-        m_runState.showProgress(0, drawCount);
+        m_busyState.showProgress(0, drawCount);
     else
-        m_runState.clearProgress();
+        m_busyState.clearProgress();
     m_controls.stop.setVisible(m_showProgress);
     // The run's start is kept elsewhere before its first result shows: its journal.
     if (m_session.gatesOpen())
@@ -201,7 +201,7 @@ void DrawController::drawSlice()
     QElapsedTimer clock;
     clock.start();
     // A stop clicked during the events before this slice still completes this one draw.
-    const std::int32_t draws = m_runState.stopRequested() ? 1 : m_drawsPerSlice;
+    const std::int32_t draws = m_busyState.stopRequested() ? 1 : m_drawsPerSlice;
     m_run->draw(draws);
     // Slices that draw one entry each (for tests) would make the results box repaint after
     // every one: they hand their entries over a few times a frame.
@@ -210,9 +210,9 @@ void DrawController::drawSlice()
         m_sinceFlush.restart();
     }
     showProgress();
-    if (m_runState.stopRequested() || m_run->run().finished()) {
+    if (m_busyState.stopRequested() || m_run->run().finished()) {
         endDraws();
-        if (m_runState.stopRequested())
+        if (m_busyState.stopRequested())
             m_platform.setBusyCursor(true);
         m_writingBack = true;
         m_bytesPerSlice = firstSliceBytes;
@@ -235,7 +235,7 @@ void DrawController::endDraws()
 void DrawController::writeBackSlice()
 {
     // A window that is closing wants the run over now, not in slices.
-    const bool now = m_runState.closeRequested();
+    const bool now = m_busyState.closeRequested();
     QElapsedTimer clock;
     clock.start();
     if (!m_run->writeBackList(now ? std::size_t(-1) : m_bytesPerSlice)) {
@@ -253,7 +253,7 @@ void DrawController::showProgress()
     const sortivo::DrawRun& run = m_run->run();
     m_session.reportProgress(run);
     if (m_showProgress)
-        m_runState.showProgress(run.drawsDone(), run.drawCount());
+        m_busyState.showProgress(run.drawsDone(), run.drawCount());
 }
 
 void DrawController::finish()
@@ -267,7 +267,7 @@ void DrawController::finish()
     m_listState.runLeft();
     m_platform.setBusyCursor(false);
     m_session.runShown(draws, left);
-    m_runState.end();
+    m_busyState.end();
 }
 
 void DrawController::setBoxesEditable(bool editable)
@@ -282,14 +282,14 @@ void DrawController::setBoxesEditable(bool editable)
 
 void DrawController::stopRun()
 {
-    m_runState.requestStop();
+    m_busyState.requestStop();
     m_platform.setBusyCursor(false);
 }
 
 void DrawController::clearResults()
 {
     // The run appends to the results as it goes: clearing them now would lose drawn entries.
-    if (m_runState.running())
+    if (m_busyState.running())
         return;
     m_controls.results.clear();
 }

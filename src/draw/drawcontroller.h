@@ -20,7 +20,7 @@ class QComboBox;
 class QPlainTextEdit;
 class QPushButton;
 class QWidget;
-class RunState;
+class BusyState;
 
 // The four draw buttons, the stop button and the clear button of the main window. A long run
 // goes on in slices from a timer, the window serving its events in between.
@@ -66,7 +66,7 @@ private:
     Controls m_controls;
     const DrawCountChoice& m_drawCount;
     DrawSession& m_session;
-    RunState& m_runState;
+    BusyState& m_busyState;
     Platform& m_platform;
     const EntryBlocks& m_listEntries;
     ListBoxState& m_listState;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "session/runstate.h"
+#include "session/busystate.h"
 #include "core/proof/proofsession.h"
 #include "draw/leftoverhashing.h"
 
@@ -30,8 +30,8 @@ public:
     static constexpr std::size_t leftoverThreadFrom = 10000;
 
     const sortivo::ProofSession& proof() const { return m_proof; }
-    RunState& runState() { return m_runState; }
-    const RunState& runState() const { return m_runState; }
+    BusyState& busyState() { return m_busyState; }
+    const BusyState& busyState() const { return m_busyState; }
 
     // Starts the next run, on `entries` (whose fingerprint may be known already), or on what
     // the last run left.
@@ -85,7 +85,7 @@ private:
     void announceSession();
 
     sortivo::ProofSession m_proof;
-    RunState m_runState;
+    BusyState m_busyState;
     LeftoverHashing m_leftoverHashing;
     std::vector<FirstResultGate*> m_gates;
 };

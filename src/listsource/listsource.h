@@ -3,7 +3,7 @@
 #include "core/list/celltable.h"
 #include "core/io/textdecode.h"
 #include "sheets/sheetbook.h"
-#include "texts/listfilerefusal.h"
+#include "listsource/listfilerefusal.h"
 
 #include <QString>
 

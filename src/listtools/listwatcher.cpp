@@ -1,16 +1,16 @@
 #include "listtools/listwatcher.h"
 
 #include "widgets/drawcountchoice.h"
-#include "session/runstate.h"
+#include "session/busystate.h"
 #include "draw/entryblocks.h"
 
 #include <QFocusEvent>
 #include <QPlainTextEdit>
 
 ListWatcher::ListWatcher(QPlainTextEdit& list, const EntryBlocks& listEntries,
-                         DrawCountChoice& drawCount, RunState& runState, QObject* parent)
+                         DrawCountChoice& drawCount, BusyState& busyState, QObject* parent)
     : QObject(parent), m_list(list), m_listEntries(listEntries), m_drawCount(drawCount),
-      m_runState(runState)
+      m_busyState(busyState)
 {
     connect(&m_list, &QPlainTextEdit::textChanged, this, &ListWatcher::listChanged);
     m_list.installEventFilter(this);
@@ -19,14 +19,14 @@ ListWatcher::ListWatcher(QPlainTextEdit& list, const EntryBlocks& listEntries,
 void ListWatcher::listChanged()
 {
     // The program's own writing of the list during a run is no user edit.
-    if (!m_runState.running())
-        m_runState.clearProgress();
+    if (!m_busyState.running())
+        m_busyState.clearProgress();
 }
 
 void ListWatcher::refreshList()
 {
     // A run offers the counts itself when it ends.
-    if (m_runState.running())
+    if (m_busyState.running())
         return;
     m_drawCount.offerEntries(m_listEntries.entryCount());
 }

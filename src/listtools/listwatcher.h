@@ -5,7 +5,7 @@
 class DrawCountChoice;
 class EntryBlocks;
 class QPlainTextEdit;
-class RunState;
+class BusyState;
 
 // Keeps the window in step with the list: an edit hides the stale percentage, and leaving the
 // box offers counts for the entries it now holds. The one writer of the choice of counts: the
@@ -15,7 +15,7 @@ class ListWatcher : public QObject
     Q_OBJECT
 public:
     ListWatcher(QPlainTextEdit& list, const EntryBlocks& listEntries, DrawCountChoice& drawCount,
-                RunState& runState, QObject* parent);
+                BusyState& busyState, QObject* parent);
 
     void refreshList();
     // A run left `left` entries in the list.
@@ -32,5 +32,5 @@ private:
     QPlainTextEdit& m_list;
     const EntryBlocks& m_listEntries;
     DrawCountChoice& m_drawCount;
-    RunState& m_runState;
+    BusyState& m_busyState;
 };

@@ -2,7 +2,7 @@
 
 #include "widgets/apptitle.h"
 #include "platform/platform.h"
-#include "session/runstate.h"
+#include "session/busystate.h"
 #include "widgets/textboxtext.h"
 #include "core/list/numbering.h"
 
@@ -27,9 +27,9 @@ std::optional<std::int32_t> readAnswer(const QString& answer)
 
 } // namespace
 
-NumberingCommand::NumberingCommand(QWidget* window, QPlainTextEdit& list, RunState& runState,
+NumberingCommand::NumberingCommand(QWidget* window, QPlainTextEdit& list, BusyState& busyState,
                                    Platform& platform)
-    : QObject(window), m_window(window), m_list(list), m_runState(runState), m_platform(platform)
+    : QObject(window), m_window(window), m_list(list), m_busyState(busyState), m_platform(platform)
 {
     m_slices.setSingleShot(true);
     m_slices.setInterval(0);
@@ -45,15 +45,15 @@ NumberingCommand::~NumberingCommand()
 
 void NumberingCommand::run()
 {
-    if (m_runState.running())
+    if (m_busyState.running())
         return;
-    m_runState.clearProgress();
+    m_busyState.clearProgress();
 
     const std::optional<QString> answer =
         m_platform.askText(m_window, QStringLiteral("Numérotation"),
                            QStringLiteral("Numéroter jusqu'à"), QStringLiteral("100"));
     const std::optional<std::int32_t> asked = answer ? readAnswer(*answer) : std::nullopt;
-    if (!asked || !m_runState.begin())
+    if (!asked || !m_busyState.begin())
         return;
     m_platform.setBusyCursor(true);
     m_running = true;
@@ -74,8 +74,8 @@ void NumberingCommand::nextSlice()
 {
     // A window that is closing wants the run over now, not in slices.
     const std::int32_t end =
-        m_runState.closeRequested() ? m_last : std::min(m_last, m_next + numbersPerSlice - 1);
-    m_runState.showProgress(end, m_last);
+        m_busyState.closeRequested() ? m_last : std::min(m_last, m_next + numbersPerSlice - 1);
+    m_busyState.showProgress(end, m_last);
     m_next = end + 1;
     if (m_next <= m_last) {
         m_slices.start();
@@ -97,5 +97,5 @@ void NumberingCommand::finish()
             QStringLiteral("La liste a été tronquée à 65535 caractères\ndernier élément de la "
                            "liste : %1")
                 .arg(sortivo::highestNumber));
-    m_runState.end();
+    m_busyState.end();
 }

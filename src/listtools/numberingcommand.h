@@ -8,7 +8,7 @@
 class Platform;
 class QPlainTextEdit;
 class QWidget;
-class RunState;
+class BusyState;
 
 // Fills the list with the numbers 1 to N, for draws among numbers. A long list shows its
 // progress in slices from a timer, the window serving its events in between.
@@ -16,7 +16,7 @@ class NumberingCommand : public QObject
 {
     Q_OBJECT
 public:
-    NumberingCommand(QWidget* window, QPlainTextEdit& list, RunState& runState, Platform& platform);
+    NumberingCommand(QWidget* window, QPlainTextEdit& list, BusyState& busyState, Platform& platform);
     ~NumberingCommand() override;
 
     void run();
@@ -31,7 +31,7 @@ private:
 
     QWidget* m_window;
     QPlainTextEdit& m_list;
-    RunState& m_runState;
+    BusyState& m_busyState;
     Platform& m_platform;
     QTimer m_slices;
     bool m_running = false;

@@ -2,7 +2,7 @@
 
 #include "platform/filereplacement.h"
 #include "platform/platform.h"
-#include "session/runstate.h"
+#include "session/busystate.h"
 #include "widgets/textboxtext.h"
 #include "core/text/buildversion.h"
 #include "core/list/contactdetails.h"
@@ -60,7 +60,7 @@ std::optional<sortivo::CommunicatedList> ProofController::listToCommunicate(QWid
     if (const auto& list = m_session.proof().communicatedList())
         return list;
     // The list is half written while a run or an open fills it: not one the audience can see.
-    if (m_session.runState().running()) {
+    if (m_session.busyState().running()) {
         m_platform.showWarning(parent, QStringLiteral("Preuve du tirage"),
                                QStringLiteral("Un tirage ou une ouverture de fichier est en "
                                               "cours : l'engagement pourra être communiqué à "
@@ -166,7 +166,7 @@ void ProofController::openDialog()
         fill(dialog);
     });
     // A long draw goes on behind the dialog; the run it made belongs in the list.
-    connect(&m_session.runState(), &RunState::ended, &dialog, [this, &dialog] { fill(dialog); });
+    connect(&m_session.busyState(), &BusyState::ended, &dialog, [this, &dialog] { fill(dialog); });
     m_platform.runModal(dialog);
 }
 

@@ -57,7 +57,7 @@ SessionJournal::SessionJournal(const QString& folder, DrawSession& session, cons
     connect(&session, &DrawSession::communicated, this, &SessionJournal::writeCommunication);
     connect(&session, &DrawSession::publicValueChanged, this, &SessionJournal::writePublicValue);
     connect(&session, &DrawSession::renewed, this, &SessionJournal::startNewSession);
-    connect(&session.runState(), &RunState::ended, this, &SessionJournal::writeCommandOutcome);
+    connect(&session.busyState(), &BusyState::ended, this, &SessionJournal::writeCommandOutcome);
     connect(&listState, &ListBoxState::changed, this, &SessionJournal::listChanged);
     connect(&boxes.results, &QTextDocument::contentsChange, this, &SessionJournal::noteResultsEdit);
 }
@@ -267,7 +267,7 @@ void SessionJournal::listChanged()
     case ListBoxState::Origin::Opened:
     case ListBoxState::Origin::Typed:
         // An open or a numbering is written once it is done.
-        if (!m_session.runState().running())
+        if (!m_session.busyState().running())
             m_editPause.start();
         return;
     }
@@ -275,7 +275,7 @@ void SessionJournal::listChanged()
 
 void SessionJournal::noteResultsEdit()
 {
-    if (m_paused || m_drawing || m_session.runState().running())
+    if (m_paused || m_drawing || m_session.busyState().running())
         return;
     m_resultsEdited = true;
     m_editPause.start();

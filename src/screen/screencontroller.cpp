@@ -1,7 +1,7 @@
 #include "screen/screencontroller.h"
 
 #include "widgets/barbutton.h"
-#include "session/runstate.h"
+#include "session/busystate.h"
 #include "core/text/french.h"
 #include "core/proof/proofsession.h"
 #include "draw/entryblocks.h"
@@ -142,9 +142,9 @@ QList<int> rollDelays(int total)
 
 } // namespace
 
-ScreenController::ScreenController(QWidget* owner, const Sources& sources, const RunState& runState,
+ScreenController::ScreenController(QWidget* owner, const Sources& sources, const BusyState& busyState,
                                    const QString& commitment)
-    : QObject(owner), m_owner(owner), m_sources(sources), m_runState(runState),
+    : QObject(owner), m_owner(owner), m_sources(sources), m_busyState(busyState),
       m_window(new ScreenWindow(owner)), m_commitment(commitment)
 {
     m_refresh.setSingleShot(true);
@@ -158,7 +158,7 @@ ScreenController::ScreenController(QWidget* owner, const Sources& sources, const
             &ScreenController::scheduleRefresh);
     // A draw, an open or a numbering writes the boxes in slices; the screen shows where they
     // end.
-    connect(&m_runState, &RunState::ended, this, &ScreenController::refresh);
+    connect(&m_busyState, &BusyState::ended, this, &ScreenController::refresh);
     connect(m_window, &ScreenWindow::viewResized, this, &ScreenController::fitLabels);
     connect(m_window, &ScreenWindow::skipAsked, this, &ScreenController::endRoll);
 
@@ -243,7 +243,7 @@ void ScreenController::runEnded(int draws)
 
 void ScreenController::scheduleRefresh()
 {
-    if (!m_runState.running())
+    if (!m_busyState.running())
         m_refresh.start();
 }
 

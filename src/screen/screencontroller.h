@@ -19,7 +19,7 @@ class QLabel;
 class QPushButton;
 class QTextDocument;
 class QWidget;
-class RunState;
+class BusyState;
 class ScreenWindow;
 
 // The audience screen: it follows the results, the list, the commitment once communicated and
@@ -36,7 +36,7 @@ public:
         const QTextDocument& list;
         const EntryBlocks& listEntries;
     };
-    ScreenController(QWidget* owner, const Sources& sources, const RunState& runState,
+    ScreenController(QWidget* owner, const Sources& sources, const BusyState& busyState,
                      const QString& commitment);
 
     // Opens the screen where the audience looks, or brings it to the front when it is open.
@@ -72,7 +72,7 @@ private:
 
     QWidget* m_owner;
     Sources m_sources;
-    const RunState& m_runState;
+    const BusyState& m_busyState;
     ScreenWindow* m_window;
     QString m_commitment;
     QString m_publicValue;

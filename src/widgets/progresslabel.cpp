@@ -1,15 +1,15 @@
 #include "widgets/progresslabel.h"
 
-#include "session/runstate.h"
+#include "session/busystate.h"
 #include "core/text/percent.h"
 
 #include <QLabel>
 
-ProgressLabel::ProgressLabel(QLabel& label, const RunState& runState)
+ProgressLabel::ProgressLabel(QLabel& label, const BusyState& busyState)
     : QObject(&label), m_label(label)
 {
-    connect(&runState, &RunState::progressed, this, &ProgressLabel::show);
-    connect(&runState, &RunState::progressCleared, &m_label, &QLabel::hide);
+    connect(&busyState, &BusyState::progressed, this, &ProgressLabel::show);
+    connect(&busyState, &BusyState::progressCleared, &m_label, &QLabel::hide);
 }
 
 void ProgressLabel::show(std::int64_t done, std::int64_t total)

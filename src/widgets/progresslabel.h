@@ -5,7 +5,7 @@
 #include <cstdint>
 
 class QLabel;
-class RunState;
+class BusyState;
 
 // lblPourCent: how far a long run has gone, as the run state tells it; the one writer of the
 // label.
@@ -14,7 +14,7 @@ class ProgressLabel : public QObject
     Q_OBJECT
 public:
     // Owned by the label it drives.
-    ProgressLabel(QLabel& label, const RunState& runState);
+    ProgressLabel(QLabel& label, const BusyState& busyState);
 
 private:
     void show(std::int64_t done, std::int64_t total);

@@ -149,7 +149,7 @@ void TestAbuse::atEventRound(int round, std::function<void()> action)
 void TestAbuse::whenResultsShow(int lines, std::function<void()> action)
 {
     atEventRound(1, [this, lines, action = std::move(action)] {
-        if (results()->blockCount() > lines || !m_window->runState().running())
+        if (results()->blockCount() > lines || !m_window->busyState().running())
             action();
         else
             whenResultsShow(lines, action);
@@ -158,7 +158,7 @@ void TestAbuse::whenResultsShow(int lines, std::function<void()> action)
 
 void TestAbuse::settle()
 {
-    while (m_scheduled > 0 || m_window->runState().running())
+    while (m_scheduled > 0 || m_window->busyState().running())
         QCoreApplication::processEvents();
 }
 
@@ -177,7 +177,7 @@ void TestAbuse::runDraw(int mode)
     go(mode)->click();
     settle();
     QVERIFY(!stopButton()->isVisible());
-    QVERIFY(!m_window->runState().running());
+    QVERIFY(!m_window->busyState().running());
     // However the run ended, the user may type in both boxes again.
     QVERIFY(!list()->isReadOnly());
     QVERIFY(!results()->isReadOnly());
@@ -261,7 +261,7 @@ void TestAbuse::buttonsDuringARun()
 
     bool sawStopButton = false;
     const auto clicks = [&] {
-        QVERIFY(m_window->runState().running());
+        QVERIFY(m_window->busyState().running());
         sawStopButton = stopButton()->isVisible();
         for (const QString& name : clicked)
             button(name)->click();
@@ -440,7 +440,7 @@ void TestAbuse::closingDuringARun()
     QTimer::singleShot(0, this, [&] {
         const auto close = [&](int round) {
             if (round == 1)
-                closedWhileRunning = m_window->runState().running();
+                closedWhileRunning = m_window->busyState().running();
             m_window->close();
         };
         if (ownPace) {
@@ -467,7 +467,7 @@ void TestAbuse::closingDuringARun()
 
     QVERIFY(closedWhileRunning);
     QVERIFY(!m_window->isVisible());
-    QVERIFY(!m_window->runState().running());
+    QVERIFY(!m_window->busyState().running());
     QCOMPARE(lastClosed.count(), 1);
     if (numbering) {
         QCOMPARE(boxLines(*list()), numberTexts(1, 10000));

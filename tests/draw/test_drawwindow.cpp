@@ -45,7 +45,7 @@ private:
     // A long run goes on after the click returns; the window serves events meanwhile.
     bool runEnds() const
     {
-        return QTest::qWaitFor([&] { return !m_window->runState().running(); }, 30000);
+        return QTest::qWaitFor([&] { return !m_window->busyState().running(); }, 30000);
     }
 
     // Draws nothing, but the window reloads the list and offers 1..n to draw.
@@ -330,8 +330,8 @@ void TestDrawWindow::clickDuringTheHash()
         m_platform->expectYesNo(clearQuestion, false);
     go(mode)->click();
     QVERIFY(m_platform->busy());
-    QVERIFY(!m_window->runState().running());
-    QTRY_VERIFY(!m_platform->busy() && !m_window->runState().running());
+    QVERIFY(!m_window->busyState().running());
+    QTRY_VERIFY(!m_platform->busy() && !m_window->busyState().running());
 
     sortivo::ProofSession replay(m_window->proof().seed());
     const std::string left = proofsamples::click(replay, listText, sortivo::DrawMode::One);

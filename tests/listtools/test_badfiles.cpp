@@ -1,5 +1,5 @@
 #include "app/mainwindow.h"
-#include "listtools/textfilecommands.h"
+#include "listtools/listfilecommands.h"
 #include "support/fakeplatform.h"
 #include "support/guitest.h"
 #include "support/mainwindowcontrols.h"
@@ -221,14 +221,14 @@ void TestBadFiles::refusedOpen_data()
         << "pagemap" << none << QStringList{cannotOpen, QStringLiteral("256 Mo")};
     const QLocale french(QLocale::French);
     QTest::newRow("one line too many")
-        << "bytes" << QByteArray("x\r\n").repeated(qsizetype(TextFileCommands::maxListLines) + 1)
+        << "bytes" << QByteArray("x\r\n").repeated(qsizetype(ListFileCommands::maxListLines) + 1)
         << QStringList{cannotOpen,
-                       french.toString(qulonglong(TextFileCommands::maxListLines)) + " lignes"};
+                       french.toString(qulonglong(ListFileCommands::maxListLines)) + " lignes"};
     QTest::newRow("a line one character too long")
         << "bytes"
-        << "Anne\r\n" + QByteArray(qsizetype(TextFileCommands::maxLineChars) + 1, 'x') + "\r\nBob"
+        << "Anne\r\n" + QByteArray(qsizetype(ListFileCommands::maxLineChars) + 1, 'x') + "\r\nBob"
         << QStringList{cannotOpen,
-                       french.toString(qulonglong(TextFileCommands::maxLineChars)) + " caractères"};
+                       french.toString(qulonglong(ListFileCommands::maxLineChars)) + " caractères"};
     QTest::newRow("a named pipe") << "pipe" << none
                                   << QStringList{cannotOpen, QStringLiteral("fichier ordinaire")};
     QTest::newRow("a device without end")
@@ -353,7 +353,7 @@ void TestBadFiles::pastedLongLine_data()
     QTest::addColumn<bool>("taken");
 
     const auto line = [](std::size_t length) { return QString(qsizetype(length), u'x'); };
-    constexpr std::size_t limit = TextFileCommands::maxLineChars;
+    constexpr std::size_t limit = ListFileCommands::maxLineChars;
     QTest::newRow("a line at the limit") << line(limit) << true;
     QTest::newRow("two lines at the limit")
         << line(limit) + QStringLiteral("\n") + line(limit) << true;
@@ -378,7 +378,7 @@ void TestBadFiles::pastedLongLine()
     if (!taken)
         m_platform->expectWarning(
             title, {QStringLiteral("Impossible de coller ce texte"),
-                    QLocale(QLocale::French).toString(qulonglong(TextFileCommands::maxLineChars)) +
+                    QLocale(QLocale::French).toString(qulonglong(ListFileCommands::maxLineChars)) +
                         QStringLiteral(" caractères")});
     list()->moveCursor(QTextCursor::End);
     list()->paste();
@@ -392,7 +392,7 @@ void TestBadFiles::pastedLongLine()
 void TestBadFiles::aMillionLinesDrawnWholeAndSaved()
 {
     constexpr int count = 1'000'000;
-    static_assert(count <= int(TextFileCommands::maxListLines));
+    static_assert(count <= int(ListFileCommands::maxListLines));
     QByteArray bytes;
     bytes.reserve(count * 11);
     for (int i = 1; i <= count; ++i)
@@ -410,7 +410,7 @@ void TestBadFiles::aMillionLinesDrawnWholeAndSaved()
     QCOMPARE(drawCount()->itemText(count - 1), QString::number(count));
 
     button("cmdGo(2)")->click();
-    QVERIFY(QTest::qWaitFor([&] { return !m_window->runState().running(); }, 120000));
+    QVERIFY(QTest::qWaitFor([&] { return !m_window->busyState().running(); }, 120000));
     QVERIFY(list()->document()->isEmpty());
     QCOMPARE(drawCount()->count(), 0);
     QCOMPARE(results()->document()->blockCount(), count);

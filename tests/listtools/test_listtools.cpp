@@ -293,11 +293,11 @@ void TestListTools::numbering()
     if (progress) {
         // A long list goes on after the click, pointer busy; requests meanwhile are ignored
         // (the fake platform fails on any question they would ask).
-        QVERIFY(m_window->runState().running());
+        QVERIFY(m_window->busyState().running());
         QVERIFY(m_platform->busy());
         button("cmdNumList")->click();
         button("cmdGo(2)")->click();
-        QTRY_VERIFY(!m_window->runState().running());
+        QTRY_VERIFY(!m_window->busyState().running());
     }
 
     QCOMPARE(boxLines(*results()), QStringList{QStringLiteral("results untouched")});

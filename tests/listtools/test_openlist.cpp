@@ -6,7 +6,7 @@
 #include "core/io/textdecode.h"
 #include "listtools/listboxfiller.h"
 #include "listtools/listfilereader.h"
-#include "listtools/textfilecommands.h"
+#include "listtools/listfilecommands.h"
 #include "support/fakeplatform.h"
 #include "support/guitest.h"
 #include "support/mainwindowcontrols.h"
@@ -44,7 +44,7 @@ std::string textSetAtOnce(const QByteArray& bytes)
 {
     const sortivo::DecodedList decoded =
         sortivo::decodeListFile(std::string_view(bytes.constData(), std::size_t(bytes.size())),
-                                {TextFileCommands::maxListLines, TextFileCommands::maxLineChars});
+                                {ListFileCommands::maxListLines, ListFileCommands::maxLineChars});
     QPlainTextEdit box;
     setBoxText(box, decoded.listText);
     return boxText(box);
@@ -233,7 +233,7 @@ void TestOpenList::progressShownWhileTheBoxFills()
     QTimer watch;
     watch.setInterval(0);
     connect(&watch, &QTimer::timeout, this, [&] {
-        if (!m_window->runState().running())
+        if (!m_window->busyState().running())
             return;
         busyThroughout = busyThroughout && m_platform->busy();
         if (!percent()->isVisible())
@@ -317,7 +317,7 @@ void TestOpenList::requestsDuringTheOpenAreIgnored()
     openFile(bytes);
     if (duringFill)
         untilFirstSlice(slices);
-    QVERIFY(m_window->runState().running());
+    QVERIFY(m_window->busyState().running());
     // Each of these would ask a question or change a box if it were served; the fake platform
     // fails on any question.
     for (int mode = 0; mode < 4; ++mode)
@@ -363,7 +363,7 @@ void TestOpenList::closingDuringTheOpen()
         openFile(bytes);
         if (duringFill)
             untilFirstSlice(slices);
-        closedWhileRunning = m_window->runState().running();
+        closedWhileRunning = m_window->busyState().running();
         for (int i = 0; i < closes; ++i)
             m_window->close();
         ended = waitForRun(*m_window, 10000);

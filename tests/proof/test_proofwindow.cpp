@@ -229,10 +229,10 @@ void TestProofWindow::runEndingBehindTheDialogShows()
 {
     setBoxLines(*list(), numberedNames(3000));
     go(2)->click();
-    QVERIFY(m_window->runState().running());
+    QVERIFY(m_window->busyState().running());
     inProofDialog([this](ProofView& v) {
         QVERIFY(v.runs()->toPlainText().isEmpty());
-        QTRY_VERIFY(!m_window->runState().running());
+        QTRY_VERIFY(!m_window->busyState().running());
         QVERIFY(!v.runs()->toPlainText().isEmpty());
         QVERIFY(v.publicValue()->isReadOnly());
     });

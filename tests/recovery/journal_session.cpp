@@ -14,7 +14,7 @@
 #include "app/mainwindow.h"
 #include "app/startup.h"
 #include "platform/platform.h"
-#include "session/runstate.h"
+#include "session/busystate.h"
 #include "core/io/atomicfile.h"
 
 #include <QApplication>
@@ -148,7 +148,7 @@ public:
 private:
     void next()
     {
-        if (m_window.runState().running() || sinceStart.elapsed() < m_resumeAt) {
+        if (m_window.busyState().running() || sinceStart.elapsed() < m_resumeAt) {
             QTimer::singleShot(5, [this] { next(); });
             return;
         }

@@ -226,7 +226,7 @@ void TestResume::runCutByTheCrash()
     // Well into the run, past a few of its journaled steps.
     QTRY_VERIFY(!results()->document()->isEmpty());
     QTest::qWait(600);
-    QVERIFY(m_window->runState().running());
+    QVERIFY(m_window->busyState().running());
     const int shown = results()->document()->blockCount();
     crash();
 

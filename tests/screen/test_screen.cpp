@@ -465,7 +465,7 @@ void TestScreen::revealEndsOnTheResult()
     clock.start();
     go(1)->click();
     // Drawn and written before the show starts; the window does not wait for it.
-    QVERIFY(!m_window->runState().running());
+    QVERIFY(!m_window->busyState().running());
     const QString result = results()->toPlainText();
     QCOMPARE(boxLines(*results()).size(), 1);
     QVERIFY(items().isEmpty());

@@ -67,5 +67,5 @@ void typeText(QWidget* widget, const QString& text)
 
 bool waitForRun(const MainWindow& window, int timeoutMs)
 {
-    return QTest::qWaitFor([&] { return !window.runState().running(); }, timeoutMs);
+    return QTest::qWaitFor([&] { return !window.busyState().running(); }, timeoutMs);
 }

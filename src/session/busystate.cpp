@@ -1,6 +1,6 @@
-#include "session/runstate.h"
+#include "session/busystate.h"
 
-bool RunState::begin()
+bool BusyState::begin()
 {
     if (m_running)
         return false;
@@ -10,7 +10,7 @@ bool RunState::begin()
     return true;
 }
 
-void RunState::end()
+void BusyState::end()
 {
     m_running = false;
     m_stopRequested = false;

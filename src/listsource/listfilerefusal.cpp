@@ -1,4 +1,4 @@
-#include "texts/listfilerefusal.h"
+#include "listsource/listfilerefusal.h"
 
 #include "core/text/french.h"
 #include "core/list/listlimits.h"

@@ -16,11 +16,11 @@ class ListWatcher;
 class Platform;
 class QPlainTextEdit;
 class QWidget;
-class RunState;
+class BusyState;
 
 // Open a text file into the list (from the toolbar, or dropped on the list), and save the
 // results to one.
-class TextFileCommands : public QObject
+class ListFileCommands : public QObject
 {
     Q_OBJECT
 public:
@@ -30,10 +30,10 @@ public:
 
     // The open dialog starts in `documentsFolder` (empty when the system names none) until a
     // file has been chosen.
-    TextFileCommands(QWidget* window, QPlainTextEdit& list, const QPlainTextEdit& results,
-                     RunState& runState, Platform& platform, ListWatcher& listWatcher,
+    ListFileCommands(QWidget* window, QPlainTextEdit& list, const QPlainTextEdit& results,
+                     BusyState& busyState, Platform& platform, ListWatcher& listWatcher,
                      QString documentsFolder);
-    ~TextFileCommands() override;
+    ~ListFileCommands() override;
 
     void open();
     void openFile(const QString& path);
@@ -66,7 +66,7 @@ private:
     QWidget* m_window;
     QPlainTextEdit& m_list;
     const QPlainTextEdit& m_results;
-    RunState& m_runState;
+    BusyState& m_busyState;
     Platform& m_platform;
     ListWatcher& m_listWatcher;
     QString m_documentsFolder;

@@ -8,7 +8,7 @@
 // Whether the program itself is at work on the boxes: a draw, a numbering or an open, going on
 // in slices between the window's events. One at a time: what the user asks meanwhile is
 // ignored, but a stop or a close asked meanwhile is kept for the run to act on.
-class RunState : public QObject
+class BusyState : public QObject
 {
     Q_OBJECT
 public:

@@ -1,16 +1,16 @@
-#include "listtools/textfilecommands.h"
+#include "listtools/listfilecommands.h"
 
 #include "widgets/apptitle.h"
 #include "platform/filereplacement.h"
 #include "platform/platform.h"
-#include "session/runstate.h"
+#include "session/busystate.h"
 #include "widgets/textboxtext.h"
 #include "core/text/french.h"
 #include "core/io/textdecode.h"
 #include "listtools/columnsdialog.h"
 #include "listtools/listboxfiller.h"
 #include "listtools/listwatcher.h"
-#include "texts/listfilerefusal.h"
+#include "listsource/listfilerefusal.h"
 
 #include <QDir>
 #include <QDragEnterEvent>
@@ -73,36 +73,36 @@ QString droppedFile(const QMimeData* mime)
 
 } // namespace
 
-TextFileCommands::TextFileCommands(QWidget* window, QPlainTextEdit& list,
-                                   const QPlainTextEdit& results, RunState& runState,
+ListFileCommands::ListFileCommands(QWidget* window, QPlainTextEdit& list,
+                                   const QPlainTextEdit& results, BusyState& busyState,
                                    Platform& platform, ListWatcher& listWatcher,
                                    QString documentsFolder)
-    : QObject(window), m_window(window), m_list(list), m_results(results), m_runState(runState),
+    : QObject(window), m_window(window), m_list(list), m_results(results), m_busyState(busyState),
       m_platform(platform), m_listWatcher(listWatcher),
       m_documentsFolder(std::move(documentsFolder)), m_reader(new ListFileReader(this)),
       m_filler(new ListBoxFiller(m_list, this))
 {
     m_list.viewport()->installEventFilter(this);
-    connect(m_reader, &ListFileReader::finished, this, &TextFileCommands::fileRead);
-    connect(m_reader, &ListFileReader::progressed, this, &TextFileCommands::showReadProgress,
+    connect(m_reader, &ListFileReader::finished, this, &ListFileCommands::fileRead);
+    connect(m_reader, &ListFileReader::progressed, this, &ListFileCommands::showReadProgress,
             Qt::QueuedConnection);
-    connect(m_filler, &ListBoxFiller::progressed, this, &TextFileCommands::showFillProgress);
-    connect(m_filler, &ListBoxFiller::finished, this, &TextFileCommands::fillEnded);
+    connect(m_filler, &ListBoxFiller::progressed, this, &ListFileCommands::showFillProgress);
+    connect(m_filler, &ListBoxFiller::finished, this, &ListFileCommands::fillEnded);
 }
 
 // A window torn down in the middle of an open takes the box with it, and the reading thread
 // is stopped and waited for with the reader; only the pointer is left.
-TextFileCommands::~TextFileCommands()
+ListFileCommands::~ListFileCommands()
 {
     if (m_reader->running() || m_filler->running())
         m_platform.setBusyCursor(false);
 }
 
-void TextFileCommands::open()
+void ListFileCommands::open()
 {
-    if (m_runState.running())
+    if (m_busyState.running())
         return;
-    m_runState.clearProgress();
+    m_busyState.clearProgress();
     const QString proposed = m_lastPath.isEmpty() ? m_documentsFolder : m_lastPath;
     const QString path = m_platform.askOpenFileName(m_window, proposed, openFilters);
     if (path.isEmpty()) {
@@ -115,17 +115,17 @@ void TextFileCommands::open()
     readIntoList(path);
 }
 
-void TextFileCommands::openFile(const QString& path)
+void ListFileCommands::openFile(const QString& path)
 {
-    if (m_runState.running())
+    if (m_busyState.running())
         return;
-    m_runState.clearProgress();
+    m_busyState.clearProgress();
     m_lastPath = path;
     m_lastPathIsTable = false;
     readIntoList(path);
 }
 
-void TextFileCommands::refuse(const QString& text, const QString& path, const QString& reason)
+void ListFileCommands::refuse(const QString& text, const QString& path, const QString& reason)
 {
     m_platform.setBusyCursor(false);
     // Whatever stopped the reading, the choice of counts must match the list the user sees.
@@ -136,7 +136,7 @@ void TextFileCommands::refuse(const QString& text, const QString& path, const QS
     m_platform.showWarning(m_window, appTitle(), message);
 }
 
-void TextFileCommands::readIntoList(const QString& path)
+void ListFileCommands::readIntoList(const QString& path)
 {
     // Told at once, before the open counts as running.
     if (const std::optional<ListFileRefusal::Reason> refusal =
@@ -145,7 +145,7 @@ void TextFileCommands::readIntoList(const QString& path)
         return;
     }
     // The rest goes on after the click, a run that other requests wait for.
-    if (!m_runState.begin())
+    if (!m_busyState.begin())
         return;
     m_platform.setBusyCursor(true);
     m_openingPath = path;
@@ -155,13 +155,13 @@ void TextFileCommands::readIntoList(const QString& path)
     m_reader->start(path);
 }
 
-void TextFileCommands::cancelOpen()
+void ListFileCommands::cancelOpen()
 {
     m_reader->cancel();
     m_filler->cancel();
 }
 
-void TextFileCommands::fileRead(const std::shared_ptr<ListFileReader::Outcome>& outcome)
+void ListFileCommands::fileRead(const std::shared_ptr<ListFileReader::Outcome>& outcome)
 {
     const ListFile& file = outcome->file;
     // Results saved where a table was opened would take its place.
@@ -182,19 +182,19 @@ void TextFileCommands::fileRead(const std::shared_ptr<ListFileReader::Outcome>& 
         return;
     }
     // The list stays as it was, for the other commands to use again.
-    m_runState.end();
+    m_busyState.end();
     if (!file.tableRefusal.empty())
         refuse(QString::fromStdString(file.tableRefusal), m_openingPath);
     else
         refuse(ListFileRefusal::text(*file.refusal), m_openingPath, file.systemReason);
 }
 
-void TextFileCommands::chooseColumns(ListFileReader::Outcome& outcome)
+void ListFileCommands::chooseColumns(ListFileReader::Outcome& outcome)
 {
     ListFile& file = outcome.file;
     // The choice is the user's: no busy pointer and no percentage while it is made.
     m_platform.setBusyCursor(false);
-    m_runState.clearProgress();
+    m_busyState.clearProgress();
     m_shownFraction = 0;
     m_readWork = 0;
     sortivo::TableEntries entries;
@@ -205,7 +205,7 @@ void TextFileCommands::chooseColumns(ListFileReader::Outcome& outcome)
                              m_platform, m_window);
         m_platform.runModal(dialog);
         if (dialog.result() != QDialog::Accepted) {
-            m_runState.end();
+            m_busyState.end();
             m_listWatcher.refreshList();
             return;
         }
@@ -215,7 +215,7 @@ void TextFileCommands::chooseColumns(ListFileReader::Outcome& outcome)
     file.sheets.clear();
     file.delimitedText.reset();
     const auto refused = [&](ListFileRefusal::Reason reason) {
-        m_runState.end();
+        m_busyState.end();
         refuse(ListFileRefusal::text(reason), m_openingPath);
     };
     if (entries.count > maxListLines)
@@ -227,7 +227,7 @@ void TextFileCommands::chooseColumns(ListFileReader::Outcome& outcome)
 
 // Reading and decoding a byte costs about an eighth of putting it into the box. The reading
 // counts only once it has been shown, so that a list read at once starts from 0%.
-void TextFileCommands::showReadProgress(qint64 bytesRead)
+void ListFileCommands::showReadProgress(qint64 bytesRead)
 {
     if (m_fileSize <= 0)
         return;
@@ -235,12 +235,12 @@ void TextFileCommands::showReadProgress(qint64 bytesRead)
     showProgress(std::min(bytesRead, m_fileSize) / readWorkDivisor, m_readWork + m_fileSize);
 }
 
-void TextFileCommands::showFillProgress(std::int64_t done, std::int64_t total)
+void ListFileCommands::showFillProgress(std::int64_t done, std::int64_t total)
 {
     showProgress(m_readWork + done, m_readWork + total);
 }
 
-void TextFileCommands::showProgress(std::int64_t done, std::int64_t total)
+void ListFileCommands::showProgress(std::int64_t done, std::int64_t total)
 {
     // The list's text may be longer than the file was thought to make it: the figure waits
     // rather than going back.
@@ -249,19 +249,19 @@ void TextFileCommands::showProgress(std::int64_t done, std::int64_t total)
         return;
     m_shownFraction = fraction;
     // Only an open that takes more than one piece or one slice shows it.
-    m_runState.showProgress(done, total);
+    m_busyState.showProgress(done, total);
 }
 
-void TextFileCommands::endOpen()
+void ListFileCommands::endOpen()
 {
     // The percentage told of this open only.
-    m_runState.clearProgress();
+    m_busyState.clearProgress();
     m_platform.setBusyCursor(false);
-    m_runState.end();
+    m_busyState.end();
     m_listWatcher.refreshList();
 }
 
-void TextFileCommands::fillEnded(bool cancelled)
+void ListFileCommands::fillEnded(bool cancelled)
 {
     const std::optional<sortivo::UnreadLines> unread = std::exchange(m_unread, std::nullopt);
     const sortivo::LoadedList opened = std::exchange(m_opened, {});
@@ -277,7 +277,7 @@ void TextFileCommands::fillEnded(bool cancelled)
                                    QString::fromStdString(sortivo::unreadLinesMessage(*unread)));
 }
 
-void TextFileCommands::refuseLongPastedLine()
+void ListFileCommands::refuseLongPastedLine()
 {
     m_platform.showWarning(m_window, appTitle(),
                            QStringLiteral("Impossible de coller ce texte : une ligne dépasse %1 "
@@ -285,7 +285,7 @@ void TextFileCommands::refuseLongPastedLine()
                                .arg(QString::fromStdString(sortivo::frenchNumber(maxLineChars))));
 }
 
-void TextFileCommands::save()
+void ListFileCommands::save()
 {
     const QString proposed = m_lastPathIsTable ? resultsPathFor(m_lastPath) : m_lastPath;
     const QString path = m_platform.askSaveFileName(m_window, proposed, nameFilter);
@@ -338,7 +338,7 @@ void TextFileCommands::save()
         warn(cannotSave + QStringLiteral(" le fichier."), failure->reason);
 }
 
-bool TextFileCommands::eventFilter(QObject* watched, QEvent* event)
+bool ListFileCommands::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched != m_list.viewport())
         return QObject::eventFilter(watched, event);
