@@ -1,6 +1,6 @@
+#include "core/io/textdecode.h"
 #include "core/list/entrylist.h"
 #include "core/list/listfileentries.h"
-#include "core/io/textdecode.h"
 #include "fuzzcheck.h"
 
 #include <cstddef>

@@ -1,7 +1,7 @@
 #include "app/mainwindow.h"
 #include "app/qtplatform.h"
-#include "widgets/apptitle.h"
 #include "info/infodialog.h"
+#include "widgets/apptitle.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "app/mainwindowui.h"
-#include "session/busystate.h"
 #include "draw/drawsession.h"
 #include "recovery/crashedsessions.h"
+#include "session/busystate.h"
 
 #include <QWidget>
 

@@ -3,11 +3,11 @@
 #include "app/iconholder.h"
 #include "app/linelimitedtextedit.h"
 #include "app/wrappingbutton.h"
+#include "listtools/listfilecommands.h"
 #include "widgets/appicons.h"
 #include "widgets/designunits.h"
 #include "widgets/linklabel.h"
 #include "widgets/plaintextbox.h"
-#include "listtools/listfilecommands.h"
 
 #include <QApplication>
 #include <QComboBox>

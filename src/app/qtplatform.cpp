@@ -1,8 +1,8 @@
 #include "app/qtplatform.h"
 
-#include "widgets/apptitle.h"
 #include "app/earlyclickguard.h"
 #include "web/desktoplaunch.h"
+#include "widgets/apptitle.h"
 
 #include <QApplication>
 #include <QFileDialog>

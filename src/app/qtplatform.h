@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/platform.h"
 #include "core/io/atomicfile.h"
+#include "platform/platform.h"
 
 class QtPlatform final : public Platform
 {

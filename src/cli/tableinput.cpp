@@ -2,8 +2,8 @@
 
 #include "cli/exitstatus.h"
 #include "core/list/celltable.h"
-#include "core/text/french.h"
 #include "core/proof/proofverify.h"
+#include "core/text/french.h"
 
 namespace
 {

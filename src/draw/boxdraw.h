@@ -1,7 +1,7 @@
 #pragma once
 
-#include "widgets/textboxtext.h"
 #include "core/draw/drawrun.h"
+#include "widgets/textboxtext.h"
 
 #include <cstdint>
 #include <optional>

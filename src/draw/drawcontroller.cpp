@@ -1,17 +1,17 @@
 #include "draw/drawcontroller.h"
 
-#include "widgets/drawcountchoice.h"
-#include "session/listboxstate.h"
-#include "platform/platform.h"
-#include "session/busystate.h"
-#include "jobs/slicebudget.h"
-#include "widgets/textboxtext.h"
 #include "core/draw/drawrun.h"
 #include "core/list/listflaws.h"
 #include "core/proof/proofprotocol.h"
 #include "draw/boxdraw.h"
 #include "draw/drawsession.h"
 #include "draw/entryblocks.h"
+#include "jobs/slicebudget.h"
+#include "platform/platform.h"
+#include "session/busystate.h"
+#include "session/listboxstate.h"
+#include "widgets/drawcountchoice.h"
+#include "widgets/textboxtext.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>

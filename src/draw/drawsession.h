@@ -1,8 +1,8 @@
 #pragma once
 
-#include "session/busystate.h"
 #include "core/proof/proofsession.h"
 #include "draw/leftoverhashing.h"
+#include "session/busystate.h"
 
 #include <QObject>
 #include <QString>

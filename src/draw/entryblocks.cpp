@@ -1,7 +1,7 @@
 #include "draw/entryblocks.h"
 
-#include "widgets/textboxtext.h"
 #include "core/list/entrylist.h"
+#include "widgets/textboxtext.h"
 
 #include <QStringEncoder>
 #include <QTextCursor>

@@ -1,11 +1,11 @@
 #include "info/infodialog.h"
 
+#include "core/text/buildversion.h"
+#include "core/text/version.h"
 #include "widgets/appicons.h"
 #include "widgets/designunits.h"
 #include "widgets/linklabel.h"
 #include "widgets/makeraddress.h"
-#include "core/text/buildversion.h"
-#include "core/text/version.h"
 
 #include <QPushButton>
 

@@ -1,7 +1,7 @@
 #include "listsource/listfilerefusal.h"
 
-#include "core/text/french.h"
 #include "core/list/listlimits.h"
+#include "core/text/french.h"
 
 QString ListFileRefusal::text(Reason reason)
 {

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "core/list/celltable.h"
 #include "core/io/textdecode.h"
-#include "sheets/sheetbook.h"
+#include "core/list/celltable.h"
 #include "listsource/listfilerefusal.h"
+#include "sheets/sheetbook.h"
 
 #include <QString>
 

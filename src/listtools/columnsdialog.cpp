@@ -1,7 +1,7 @@
 #include "listtools/columnsdialog.h"
 
-#include "platform/platform.h"
 #include "listtools/entrycounter.h"
+#include "platform/platform.h"
 
 #include <QCheckBox>
 #include <QComboBox>

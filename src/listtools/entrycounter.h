@@ -1,7 +1,7 @@
 #pragma once
 
-#include "jobs/backgroundjob.h"
 #include "core/list/celltable.h"
+#include "jobs/backgroundjob.h"
 #include "sheets/sheetbook.h"
 
 #include <QObject>

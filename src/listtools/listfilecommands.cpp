@@ -1,16 +1,16 @@
 #include "listtools/listfilecommands.h"
 
-#include "widgets/apptitle.h"
-#include "platform/filereplacement.h"
-#include "platform/platform.h"
-#include "session/busystate.h"
-#include "widgets/textboxtext.h"
-#include "core/text/french.h"
 #include "core/io/textdecode.h"
+#include "core/text/french.h"
+#include "listsource/listfilerefusal.h"
 #include "listtools/columnsdialog.h"
 #include "listtools/listboxfiller.h"
 #include "listtools/listwatcher.h"
-#include "listsource/listfilerefusal.h"
+#include "platform/filereplacement.h"
+#include "platform/platform.h"
+#include "session/busystate.h"
+#include "widgets/apptitle.h"
+#include "widgets/textboxtext.h"
 
 #include <QDir>
 #include <QDragEnterEvent>

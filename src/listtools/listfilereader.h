@@ -1,8 +1,8 @@
 #pragma once
 
-#include "jobs/backgroundjob.h"
-#include "core/proof/loadedlist.h"
 #include "core/io/textdecode.h"
+#include "core/proof/loadedlist.h"
+#include "jobs/backgroundjob.h"
 #include "listsource/listsource.h"
 
 #include <QObject>

@@ -1,8 +1,8 @@
 #include "listtools/listwatcher.h"
 
-#include "widgets/drawcountchoice.h"
-#include "session/busystate.h"
 #include "draw/entryblocks.h"
+#include "session/busystate.h"
+#include "widgets/drawcountchoice.h"
 
 #include <QFocusEvent>
 #include <QPlainTextEdit>

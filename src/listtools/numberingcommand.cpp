@@ -1,10 +1,10 @@
 #include "listtools/numberingcommand.h"
 
-#include "widgets/apptitle.h"
+#include "core/list/numbering.h"
 #include "platform/platform.h"
 #include "session/busystate.h"
+#include "widgets/apptitle.h"
 #include "widgets/textboxtext.h"
-#include "core/list/numbering.h"
 
 #include <QLocale>
 #include <QPlainTextEdit>

@@ -16,7 +16,8 @@ class NumberingCommand : public QObject
 {
     Q_OBJECT
 public:
-    NumberingCommand(QWidget* window, QPlainTextEdit& list, BusyState& busyState, Platform& platform);
+    NumberingCommand(QWidget* window, QPlainTextEdit& list, BusyState& busyState,
+                     Platform& platform);
     ~NumberingCommand() override;
 
     void run();

@@ -1,8 +1,8 @@
 #include "print/printcommand.h"
 
 #include "platform/platform.h"
-#include "widgets/textboxtext.h"
 #include "print/printjob.h"
+#include "widgets/textboxtext.h"
 
 #include <QPlainTextEdit>
 #include <QPrinter>

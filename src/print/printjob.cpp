@@ -1,7 +1,7 @@
 #include "print/printjob.h"
 
-#include "platform/filereplacement.h"
 #include "core/text/linewrap.h"
+#include "platform/filereplacement.h"
 
 #include <QFontInfo>
 #include <QFontMetricsF>

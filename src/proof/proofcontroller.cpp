@@ -1,17 +1,17 @@
 #include "proof/proofcontroller.h"
 
-#include "platform/filereplacement.h"
-#include "platform/platform.h"
-#include "session/busystate.h"
-#include "widgets/textboxtext.h"
-#include "core/text/buildversion.h"
 #include "core/list/contactdetails.h"
 #include "core/proof/proofrecord.h"
 #include "core/proof/proofreport.h"
+#include "core/text/buildversion.h"
 #include "core/text/version.h"
 #include "draw/drawsession.h"
+#include "platform/filereplacement.h"
+#include "platform/platform.h"
 #include "print/printjob.h"
 #include "proof/proofdialog.h"
+#include "session/busystate.h"
+#include "widgets/textboxtext.h"
 
 #include <QClipboard>
 #include <QDir>

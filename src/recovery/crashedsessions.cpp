@@ -1,8 +1,8 @@
 #include "recovery/crashedsessions.h"
 
-#include "widgets/apptitle.h"
-#include "platform/platform.h"
 #include "core/text/french.h"
+#include "platform/platform.h"
+#include "widgets/apptitle.h"
 
 #include <QDir>
 #include <QLocale>

@@ -1,9 +1,9 @@
 #include "recovery/sessionjournal.h"
 
-#include "widgets/boxlinebreaks.h"
-#include "session/listboxstate.h"
-#include "platform/platform.h"
 #include "draw/drawsession.h"
+#include "platform/platform.h"
+#include "session/listboxstate.h"
+#include "widgets/boxlinebreaks.h"
 
 #include <QDir>
 #include <QTextDocument>

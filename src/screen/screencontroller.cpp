@@ -1,11 +1,11 @@
 #include "screen/screencontroller.h"
 
-#include "widgets/barbutton.h"
-#include "session/busystate.h"
-#include "core/text/french.h"
 #include "core/proof/proofsession.h"
+#include "core/text/french.h"
 #include "draw/entryblocks.h"
 #include "screen/screenwindow.h"
+#include "session/busystate.h"
+#include "widgets/barbutton.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -142,8 +142,8 @@ QList<int> rollDelays(int total)
 
 } // namespace
 
-ScreenController::ScreenController(QWidget* owner, const Sources& sources, const BusyState& busyState,
-                                   const QString& commitment)
+ScreenController::ScreenController(QWidget* owner, const Sources& sources,
+                                   const BusyState& busyState, const QString& commitment)
     : QObject(owner), m_owner(owner), m_sources(sources), m_busyState(busyState),
       m_window(new ScreenWindow(owner)), m_commitment(commitment)
 {

@@ -1,7 +1,7 @@
 #include "widgets/progresslabel.h"
 
-#include "session/busystate.h"
 #include "core/text/percent.h"
+#include "session/busystate.h"
 
 #include <QLabel>
 

@@ -1,9 +1,9 @@
 #include "app/iconholder.h"
 #include "app/mainwindow.h"
-#include "widgets/linklabel.h"
-#include "widgets/makeraddress.h"
 #include "support/fakeplatform.h"
 #include "support/guitest.h"
+#include "widgets/linklabel.h"
+#include "widgets/makeraddress.h"
 
 #include <QApplication>
 #include <QFrame>

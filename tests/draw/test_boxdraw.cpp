@@ -1,12 +1,12 @@
 // The draw edits the boxes where they stand; these compare what it leaves with what the
 // rewrite of both texts leaves, on the same seeds.
-#include "widgets/plaintextbox.h"
-#include "widgets/textboxtext.h"
 #include "core/draw/drawrun.h"
 #include "core/io/sha256.h"
 #include "draw/boxdraw.h"
 #include "draw/entryblocks.h"
 #include "support/guitest.h"
+#include "widgets/plaintextbox.h"
+#include "widgets/textboxtext.h"
 
 #include <QPlainTextEdit>
 #include <QTextBlock>

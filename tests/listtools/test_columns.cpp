@@ -1,8 +1,8 @@
 #include "app/mainwindow.h"
-#include "widgets/textboxtext.h"
 #include "support/fakeplatform.h"
 #include "support/guitest.h"
 #include "support/mainwindowcontrols.h"
+#include "widgets/textboxtext.h"
 
 #include <QCheckBox>
 #include <QComboBox>

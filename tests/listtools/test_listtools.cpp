@@ -1,8 +1,8 @@
 #include "app/mainwindow.h"
-#include "widgets/apptitle.h"
 #include "support/fakeplatform.h"
 #include "support/guitest.h"
 #include "support/mainwindowcontrols.h"
+#include "widgets/apptitle.h"
 
 #include <QDialog>
 #include <QMimeData>

@@ -1,15 +1,15 @@
 #include "app/mainwindow.h"
-#include "widgets/apptitle.h"
-#include "widgets/textboxtext.h"
+#include "core/io/textdecode.h"
 #include "core/list/listflaws.h"
 #include "core/proof/proofprotocol.h"
-#include "core/io/textdecode.h"
 #include "listtools/listboxfiller.h"
-#include "listtools/listfilereader.h"
 #include "listtools/listfilecommands.h"
+#include "listtools/listfilereader.h"
 #include "support/fakeplatform.h"
 #include "support/guitest.h"
 #include "support/mainwindowcontrols.h"
+#include "widgets/apptitle.h"
+#include "widgets/textboxtext.h"
 
 #include <QRegularExpression>
 #include <QScrollBar>

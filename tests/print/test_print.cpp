@@ -1,10 +1,10 @@
 #include "app/mainwindow.h"
-#include "widgets/textboxtext.h"
 #include "core/text/printlayout.h"
 #include "print/printjob.h"
 #include "support/fakeplatform.h"
 #include "support/guitest.h"
 #include "support/mainwindowcontrols.h"
+#include "widgets/textboxtext.h"
 
 #include <QFile>
 #include <QFontInfo>

@@ -13,9 +13,9 @@
 
 #include "app/mainwindow.h"
 #include "app/startup.h"
+#include "core/io/atomicfile.h"
 #include "platform/platform.h"
 #include "session/busystate.h"
-#include "core/io/atomicfile.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,8 +1,8 @@
-#include "session/listboxstate.h"
 #include "core/proof/proofprotocol.h"
 #include "draw/drawsession.h"
 #include "journal/journalreader.h"
 #include "recovery/sessionjournal.h"
+#include "session/listboxstate.h"
 #include "support/fakeplatform.h"
 
 #include <QDir>

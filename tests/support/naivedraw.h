@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/draw/drawwords.h"
-#include "core/list/entrylist.h"
 #include "core/draw/resulttext.h"
+#include "core/list/entrylist.h"
 
 #include <string>
 #include <vector>

@@ -1,12 +1,12 @@
-#include "widgets/linklabel.h"
 #include "app/mainwindow.h"
-#include "widgets/makeraddress.h"
+#include "info/infodialog.h"
 #include "support/fakeplatform.h"
 #include "support/guitest.h"
 #include "web/browserlauncher.h"
 #include "web/defaultbrowser.h"
 #include "web/desktoplaunch.h"
-#include "info/infodialog.h"
+#include "widgets/linklabel.h"
+#include "widgets/makeraddress.h"
 
 #include <QApplication>
 #include <QDialog>

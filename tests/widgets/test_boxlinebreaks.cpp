@@ -1,5 +1,5 @@
-#include "widgets/boxlinebreaks.h"
 #include "support/stdtypes.h"
+#include "widgets/boxlinebreaks.h"
 
 using namespace std::string_literals;
 

@@ -2,8 +2,8 @@
 
 #include "core/draw/drawpool.h"
 #include "core/draw/drawwords.h"
-#include "core/list/entrylist.h"
 #include "core/draw/resulttext.h"
+#include "core/list/entrylist.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,7 +1,7 @@
 #include "core/list/celltable.h"
 
-#include "core/text/french.h"
 #include "core/io/textdecode.h"
+#include "core/text/french.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/list/entrylist.h"
 #include "core/io/sha256.h"
+#include "core/list/entrylist.h"
 
 #include <chrono>
 #include <cstdint>

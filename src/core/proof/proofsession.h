@@ -3,9 +3,9 @@
 #include "core/draw/drawmode.h"
 #include "core/draw/drawrun.h"
 #include "core/list/entrylist.h"
+#include "core/list/stringlist.h"
 #include "core/proof/listcommitment.h"
 #include "core/proof/proofprotocol.h"
-#include "core/list/stringlist.h"
 
 #include <cstdint>
 #include <memory>

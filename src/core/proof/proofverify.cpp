@@ -3,9 +3,9 @@
 #include "core/draw/drawloop.h"
 #include "core/draw/drawpool.h"
 #include "core/draw/drawwords.h"
-#include "core/text/french.h"
 #include "core/proof/listcommitment.h"
 #include "core/proof/proofprotocol.h"
+#include "core/text/french.h"
 
 #include <nlohmann/json.hpp>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/proof/listcommitment.h"
 #include "core/list/listlimits.h"
+#include "core/proof/listcommitment.h"
 #include "core/proof/proofrecord.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "core/draw/drawrun.h"
-#include "core/text/percent.h"
 #include "core/proof/proofprotocol.h"
+#include "core/text/percent.h"
 #include "support/naivedraw.h"
 #include "support/stdtypes.h"
 
