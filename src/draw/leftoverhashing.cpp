@@ -2,41 +2,29 @@
 
 #include "core/proof/proofsession.h"
 
-#include <QtConcurrent/QtConcurrentRun>
-
 #include <utility>
 
-LeftoverHashing::LeftoverHashing(QObject* parent) : FirstResultGate(parent)
+LeftoverHashing::LeftoverHashing(QObject* parent)
+    : FirstResultGate(parent), m_job([this](std::string fingerprint) {
+          emit hashed(fingerprint);
+          emit opened();
+      })
 {
-    connect(&m_watcher, &QFutureWatcher<std::string>::finished, this, &LeftoverHashing::finished);
-}
-
-LeftoverHashing::~LeftoverHashing()
-{
-    m_watcher.cancel();
-    m_watcher.waitForFinished();
 }
 
 void LeftoverHashing::start(std::shared_ptr<const sortivo::EntryList> entries,
                             sortivo::DrawPool left)
 {
-    m_pending = true;
-    m_watcher.setFuture(QtConcurrent::run([entries = std::move(entries), left = std::move(left)] {
+    m_job.drop();
+    m_job.start([entries = std::move(entries), left = std::move(left)](const std::atomic<bool>&) {
         return sortivo::leftoverFingerprint(*entries, left);
-    }));
+    });
 }
 
 void LeftoverHashing::forget()
 {
-    m_watcher.cancel();
-    if (std::exchange(m_pending, false))
-        emit opened();
-}
-
-void LeftoverHashing::finished()
-{
-    if (!std::exchange(m_pending, false))
+    if (!m_job.running())
         return;
-    emit hashed(m_watcher.result());
+    m_job.drop();
     emit opened();
 }

@@ -3,8 +3,7 @@
 #include "core/draw/drawpool.h"
 #include "core/list/entrylist.h"
 #include "gates/firstresultgate.h"
-
-#include <QFutureWatcher>
+#include "jobs/backgroundjob.h"
 
 #include <memory>
 #include <string>
@@ -16,12 +15,10 @@ class LeftoverHashing : public FirstResultGate
     Q_OBJECT
 public:
     explicit LeftoverHashing(QObject* parent = nullptr);
-    // A fingerprint on its way has nowhere to go; its thread only reads what it holds a share
-    // of, but the pool must not outlive the program's last moment with it still running.
-    ~LeftoverHashing() override;
 
-    bool open() const override { return !m_pending; }
-    // Neither the list nor the copy of its pool changes once the run has ended.
+    bool open() const override { return !m_job.running(); }
+    // Neither the list nor the copy of its pool changes once the run has ended. A fingerprint
+    // still on its way for an earlier run is dropped.
     void start(std::shared_ptr<const sortivo::EntryList> entries, sortivo::DrawPool left);
     // The session it was hashed for is gone: what comes back is dropped.
     void forget();
@@ -31,8 +28,6 @@ signals:
     void hashed(const std::string& fingerprint);
 
 private:
-    void finished();
-
-    QFutureWatcher<std::string> m_watcher;
-    bool m_pending = false;
+    // The work only reads what it holds a share of, so a dropped fingerprint may run on.
+    BackgroundJob<std::string> m_job;
 };

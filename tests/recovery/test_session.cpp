@@ -50,28 +50,41 @@ private slots:
 };
 
 // A long run's leftover is hashed elsewhere; the next run may begin only once it is in place.
+// A session renewed while its fingerprint is on the way drops it and opens its gate at once.
 void TestSession::leftoverGate_data()
 {
     QTest::addColumn<int>("entries");
     QTest::addColumn<bool>("elsewhere");
-    QTest::newRow("short list, hashed at once") << 10 << false;
-    QTest::newRow("long list, hashed elsewhere")
-        << int(DrawSession::leftoverThreadFrom) + 2 << true;
+    QTest::addColumn<bool>("renewedWhileHashing");
+    const int longList = int(DrawSession::leftoverThreadFrom) + 2;
+    QTest::newRow("short list, hashed at once") << 10 << false << false;
+    QTest::newRow("long list, hashed elsewhere") << longList << true << false;
+    QTest::newRow("long list, session renewed") << longList << true << true;
 }
 
 void TestSession::leftoverGate()
 {
     QFETCH(int, entries);
     QFETCH(bool, elsewhere);
+    QFETCH(bool, renewedWhileHashing);
     DrawSession session;
     QSignalSpy opened(&session, &DrawSession::gateOpened);
-    const auto list = listOf(entries);
+    auto list = listOf(entries);
     sortivo::DrawRun run = beginRun(session, list);
     run.drawMany(1);
     session.recordRun(run);
     QCOMPARE(session.gatesOpen(), !elsewhere);
+    if (renewedWhileHashing) {
+        session.renew();
+        QVERIFY(session.gatesOpen());
+        list = listOf(entries + 1);
+        run = beginRun(session, list);
+        run.drawMany(2);
+        session.recordRun(run);
+        QVERIFY(!session.gatesOpen());
+    }
     QTRY_VERIFY(session.gatesOpen());
-    QCOMPARE(opened.count(), elsewhere ? 1 : 0);
+    QCOMPARE(opened.count(), (elsewhere ? 1 : 0) + (renewedWhileHashing ? 1 : 0));
 
     session.beginRunOnLeftover({}, {sortivo::DrawMode::One, 1, 0});
     QCOMPARE(session.proof().openRun()->fingerprint,
