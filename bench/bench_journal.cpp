@@ -99,7 +99,8 @@ void BM_JournalReadAndReplay(benchmark::State& state)
         }
     }
     for (auto _ : state) {
-        sortivo::ResumedSession resumed = sortivo::replayJournal(sortivo::readJournal(path));
+        const sortivo::ResumedSession resumed =
+            sortivo::replayJournal(sortivo::readJournal(path).value()).value();
         benchmark::DoNotOptimize(resumed.resultCount);
     }
     state.SetItemsProcessed(state.iterations() * runs);

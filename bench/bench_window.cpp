@@ -321,10 +321,10 @@ void BM_ReadWorkbook(benchmark::State& state)
     const std::string_view view(bytes.constData(), std::size_t(bytes.size()));
     const std::atomic<bool> cancelled{false};
     for (auto _ : state) {
-        const sortivo::SheetBook book = sortivo::readSheetBook(view, sortivo::spreadsheetKind(view),
-                                                               sortivo::SheetLimits(), cancelled);
-        if (book.sheets.empty() ||
-            book.sheets.front().table.rowCount() != std::size_t(state.range(0)) + 1)
+        const sortivo::Expected<std::vector<sortivo::Sheet>> book = sortivo::readSheetBook(
+            view, sortivo::spreadsheetKind(view), sortivo::SheetLimits(), cancelled);
+        if (!book || book->empty() ||
+            book->front().table.rowCount() != std::size_t(state.range(0)) + 1)
             qFatal("the workbook was not read whole");
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));

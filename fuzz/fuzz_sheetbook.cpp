@@ -18,11 +18,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const sortivo::SheetLimits limits{
         std::uint64_t(1) << 24, 1000, {100'000, 16384, 40'000, std::size_t(1) << 22, 1'000'000}};
     const std::atomic<bool> cancelled{false};
-    const sortivo::SheetBook book = sortivo::readSheetBook(bytes, kind, limits, cancelled);
-    FUZZ_CHECK(!book.error.empty() || !book.sheets.empty());
-    if (!book.error.empty())
+    const sortivo::Expected<std::vector<sortivo::Sheet>> book =
+        sortivo::readSheetBook(bytes, kind, limits, cancelled);
+    if (!book) {
+        FUZZ_CHECK(!book.error().text.empty());
         return 0;
-    for (const sortivo::Sheet& sheet : book.sheets) {
+    }
+    FUZZ_CHECK(!book->empty());
+    for (const sortivo::Sheet& sheet : *book) {
         FUZZ_CHECK(sheet.table.rowCount() <= limits.table.rows && !sheet.table.refused());
         for (std::size_t row = 0; row < sheet.table.rowCount(); ++row)
             FUZZ_CHECK(sheet.table.cellsIn(row) <= sheet.table.columnCount());

@@ -36,13 +36,14 @@
 namespace
 {
 
-int refuse(const std::string& message, const std::string& path = {})
+int refuse(const std::string& message, const std::string& path = {},
+           int status = exitstatus::badInput)
 {
     std::string text = "sortivo tirer : " + message + "\n";
     if (!path.empty())
         text += path + "\n";
     std::fputs(text.c_str(), stderr);
-    return exitstatus::badInput;
+    return status;
 }
 
 bool writeAll(int fd, std::string_view bytes)
@@ -210,8 +211,8 @@ bool recordTargetAllowed(const std::string& path)
 // Through the program's one atomic writer: a record is whole or absent, and a link at the
 // target is replaced, never followed. A record is made to be shown: readable by all that the
 // file mode mask lets read a new file, whatever stood at the name. `produce` is handed the
-// function that writes. The French reason on failure, else empty.
-std::string
+// function that writes.
+sortivo::Expected<void>
 writeRecord(const std::string& path,
             const std::function<void(const std::function<void(std::string_view)>&)>& produce)
 {
@@ -221,7 +222,7 @@ writeRecord(const std::string& path,
     produce([&](std::string_view text) { ok = ok && file.write(text); });
     if (ok && file.commit())
         return {};
-    return "Impossible d'enregistrer le procès-verbal : " + file.error() + ".";
+    return sortivo::Refusal{"Impossible d'enregistrer le procès-verbal : " + file.error() + "."};
 }
 
 // The entries drawn, kept by where they start and read in draw order, each asked for
@@ -299,14 +300,14 @@ int drawWithRecord(const DrawCommandOptions& options, const sortivo::ListFileEnt
         listChanged});
     const std::optional<std::string> communicatedAt =
         seed.communicatedAt.empty() ? std::nullopt : std::optional(seed.communicatedAt);
-    const std::string error =
+    const sortivo::Expected<void> written =
         writeRecord(options.recordPath, [&](const std::function<void(std::string_view)>& write) {
             sortivo::writeRecordJson({software, seed.seed, communicatedAt, options.publicValue,
                                       seed.list ? &*seed.list : nullptr},
                                      runs, write);
         });
-    if (!error.empty())
-        return refuse(error, options.recordPath);
+    if (!written)
+        return refuse(written.error().text, options.recordPath);
 
     ResultOutput output(options.teamSize, options.crlf);
     drawn.prefetchStart();
@@ -322,31 +323,35 @@ std::string runsText(std::int64_t runs)
     return sortivo::frenchCount(std::uint64_t(runs), "tirage", "tirages", sortivo::Thousands::None);
 }
 
-// The record a --suite draw continues, checked against its seed file: the French reason it
-// cannot be continued, else empty with `earlier` filled.
-std::string readEarlierRecord(const DrawCommandOptions& options, const KeptSeed& seed,
-                              std::optional<sortivo::CheckedRecord>& earlier)
+// The record a --suite draw continues, checked against its seed file.
+sortivo::Expected<sortivo::CheckedRecord> readEarlierRecord(const DrawCommandOptions& options,
+                                                            const KeptSeed& seed)
 {
+    using sortivo::Refusal;
     if (seed.runs == 0)
-        return "--suite continue une session, mais ce fichier de graine n'a encore servi à aucun "
-               "tirage.";
-    std::string bytes;
-    std::string problem;
-    if (!readRecordFile(options.recordPath.c_str(), bytes, problem))
-        return "Impossible de lire le procès-verbal des tirages précédents (" + problem + ").";
-    const sortivo::VerifyResult verdict = sortivo::readCheckedRecord(bytes, earlier);
+        return Refusal{"--suite continue une session, mais ce fichier de graine n'a encore servi "
+                       "à aucun tirage."};
+    const sortivo::Expected<std::string> bytes = readRecordFile(options.recordPath.c_str());
+    if (!bytes)
+        return Refusal{"Impossible de lire le procès-verbal des tirages précédents (" +
+                       bytes.error().text + ")."};
+    std::optional<sortivo::CheckedRecord> earlier;
+    const sortivo::VerifyResult verdict = sortivo::readCheckedRecord(*bytes, earlier);
     if (!verdict.conforming)
-        return "Le procès-verbal des tirages précédents n'est pas conforme : " + verdict.message;
+        return Refusal{"Le procès-verbal des tirages précédents n'est pas conforme : " +
+                       verdict.message};
     if (earlier->seed != seed.seed)
-        return "Le procès-verbal donné est celui d'un autre engagement que le fichier de graine.";
+        return Refusal{
+            "Le procès-verbal donné est celui d'un autre engagement que le fichier de graine."};
     if (earlier->publicValue != options.publicValue)
-        return "La session a été tirée avec la valeur publique « " + earlier->publicValue +
-               " » : donnez-la avec --valeur-publique.";
+        return Refusal{"La session a été tirée avec la valeur publique « " + earlier->publicValue +
+                       " » : donnez-la avec --valeur-publique."};
     if (std::int64_t(earlier->runs.size()) != seed.runs)
-        return "Le procès-verbal donné compte " + runsText(std::int64_t(earlier->runs.size())) +
-               ", le fichier de graine " + runsText(seed.runs) +
-               " : donnez le procès-verbal de tous les tirages de la session.";
-    return {};
+        return Refusal{"Le procès-verbal donné compte " +
+                       runsText(std::int64_t(earlier->runs.size())) + ", le fichier de graine " +
+                       runsText(seed.runs) +
+                       " : donnez le procès-verbal de tous les tirages de la session."};
+    return std::move(*earlier);
 }
 
 // The list at `path` ("-": the standard input), read as Open reads it, or nothing with
@@ -358,31 +363,32 @@ std::optional<sortivo::ListFileEntries> readList(const DrawCommandOptions& optio
     const bool standardInput = path == "-";
     const std::string shownPath = standardInput ? "(entrée standard)" : path;
     if (!standardInput)
-        if (const std::optional<ListFileRefusal::Reason> refusal = refusalBeforeReading(path))
-            return refuse(ListFileRefusal::utf8(*refusal), shownPath), std::nullopt;
-    ListFile file = readListFile({standardInput ? std::string() : path, nullptr, {}});
-    if (file.refusal)
-        return refuse(ListFileRefusal::utf8(*file.refusal), shownPath), std::nullopt;
-    if (!file.tableRefusal.empty())
-        return refuse(file.tableRefusal, shownPath), std::nullopt;
-    TableInput table = readTableInput(options, file.sheets);
-    if (!table.error.empty()) {
-        refuse(table.error, table.status == exitstatus::badInput ? shownPath : std::string());
-        status = table.status;
+        if (const std::optional<ListFileRefusal> refusal = refusalBeforeReading(path))
+            return refuse(refusal->utf8(), shownPath), std::nullopt;
+    sortivo::Expected<ListFile, ListFileRefusal> read =
+        readListFile({standardInput ? std::string() : path, nullptr, {}});
+    if (!read)
+        return refuse(read.error().utf8(), shownPath), std::nullopt;
+    ListFile& file = *read;
+    sortivo::Expected<TableInput, CommandRefusal> table = readTableInput(options, file.sheets);
+    if (!table) {
+        const CommandRefusal& why = table.error();
+        status = refuse(why.text, why.status == exitstatus::badInput ? shownPath : std::string(),
+                        why.status);
         return std::nullopt;
     }
     file.sheets.clear();
-    if (table.table) {
-        std::fputs(table.told.c_str(), stderr);
-        file.text = std::move(table.listText);
+    if (table->table) {
+        std::fputs(table->told.c_str(), stderr);
+        file.text = std::move(table->listText);
     }
     std::optional<sortivo::ListFileEntries> entries =
         sortivo::ListFileEntries::read(std::move(file.text));
     if (!entries)
-        return refuse(ListFileRefusal::utf8(ListFileRefusal::NotText), shownPath), std::nullopt;
+        return refuse(ListFileRefusal(ListFileRefusal::NotText).utf8(), shownPath), std::nullopt;
     if (const sortivo::DecodedList::Status limits = entries->checkLimits(sortivo::listFileLimits);
         limits != sortivo::DecodedList::Status::Ok)
-        return refuse(ListFileRefusal::utf8(decodeRefusal(limits)), shownPath), std::nullopt;
+        return refuse(ListFileRefusal(decodeRefusal(limits)).utf8(), shownPath), std::nullopt;
     // Told before anything else, even when the list read is empty: the lines are in the file.
     if (entries->unread())
         std::fprintf(stderr, "sortivo tirer : %s\n",
@@ -404,9 +410,8 @@ int commit(const DrawCommandOptions& options)
             return status;
         kept.list = sortivo::CommunicatedList{entries->size(), fingerprintOf(*entries)};
     }
-    const std::string error = writeSeedFile(options.seedFile, kept);
-    if (!error.empty())
-        return refuse(error, options.seedFile);
+    if (const sortivo::Expected<void> written = writeSeedFile(options.seedFile, kept); !written)
+        return refuse(written.error().text, options.seedFile);
     // A closed pipe must fail the write, not end the program before the file is removed.
     std::signal(SIGPIPE, SIG_IGN);
     std::string line = sortivo::commitmentOf(kept.seed) + "\n";
@@ -452,11 +457,10 @@ int runDrawCommand(const DrawCommandOptions& options, const std::string& softwar
     if (!options.seedHex.empty()) {
         seed.seed = *sortivo::digestFromHex(options.seedHex);
     } else if (!options.seedFile.empty()) {
-        std::string error;
-        const std::optional<KeptSeed> kept = readSeedFile(options.seedFile, error);
+        sortivo::Expected<KeptSeed> kept = readSeedFile(options.seedFile);
         if (!kept)
-            return refuse(error, options.seedFile);
-        seed = *kept;
+            return refuse(kept.error().text, options.seedFile);
+        seed = std::move(*kept);
     } else {
         seed.seed = sortivo::freshSeed();
     }
@@ -478,16 +482,16 @@ int runDrawCommand(const DrawCommandOptions& options, const std::string& softwar
                               "(--engagement).",
                           options.seedFile);
         if (options.continuesSession) {
-            const std::string error = readEarlierRecord(options, seed, place.earlier);
-            if (!error.empty())
-                return refuse(error, options.recordPath);
+            sortivo::Expected<sortivo::CheckedRecord> earlier = readEarlierRecord(options, seed);
+            if (!earlier)
+                return refuse(earlier.error().text, options.recordPath);
+            place.earlier = std::move(*earlier);
         }
         place.number = seed.runs + 1;
         // Spent before anything is shown: a draw whose output fails is still a run.
         seed.runs = place.number;
-        const std::string error = rewriteSeedFile(options.seedFile, seed);
-        if (!error.empty())
-            return refuse(error, options.seedFile);
+        if (const sortivo::Expected<void> kept = rewriteSeedFile(options.seedFile, seed); !kept)
+            return refuse(kept.error().text, options.seedFile);
     }
 
     if (!options.recordPath.empty())

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 // What every command tells the shell, so that a script tests the same numbers whichever command
 // it ran.
 namespace exitstatus
@@ -12,3 +14,9 @@ constexpr int badInput = 1;
 constexpr int usageError = 2;
 
 } // namespace exitstatus
+
+// A command's refusal: the sentence it writes on standard error and the status it ends with.
+struct CommandRefusal {
+    std::string text;
+    int status = exitstatus::badInput;
+};

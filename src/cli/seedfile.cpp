@@ -26,47 +26,47 @@ std::string seedFileText(const KeptSeed& kept)
     return text;
 }
 
-std::string putSeedFile(const std::string& path, const KeptSeed& kept,
-                        sortivo::AtomicFile::Existing existing)
+sortivo::Expected<void> putSeedFile(const std::string& path, const KeptSeed& kept,
+                                    sortivo::AtomicFile::Existing existing)
 {
     sortivo::FileSystem files;
     sortivo::AtomicFile file(path, files, S_IRUSR | S_IWUSR, existing);
     if (file.open() && file.write(seedFileText(kept)) && file.commit())
         return {};
     if (file.errorNumber() == EEXIST)
-        return "Le fichier de graine existe déjà ; une graine engagée n'est jamais remplacée.";
-    return "Impossible d'écrire le fichier de graine : " + file.error() + ".";
+        return sortivo::Refusal{
+            "Le fichier de graine existe déjà ; une graine engagée n'est jamais remplacée."};
+    return sortivo::Refusal{"Impossible d'écrire le fichier de graine : " + file.error() + "."};
 }
 
 } // namespace
 
-std::string writeSeedFile(const std::string& path, const KeptSeed& kept)
+sortivo::Expected<void> writeSeedFile(const std::string& path, const KeptSeed& kept)
 {
     // Written whole beside its name, then put there in one step that fails if a file is
     // already there: a seed once committed is never replaced, nor a half seed ever left.
     return putSeedFile(path, kept, sortivo::AtomicFile::Existing::Refuse);
 }
 
-std::string rewriteSeedFile(const std::string& path, const KeptSeed& kept)
+sortivo::Expected<void> rewriteSeedFile(const std::string& path, const KeptSeed& kept)
 {
     return putSeedFile(path, kept, sortivo::AtomicFile::Existing::Replace);
 }
 
-std::optional<KeptSeed> readSeedFile(const std::string& path, std::string& error)
+sortivo::Expected<KeptSeed> readSeedFile(const std::string& path)
 {
     // Not through a link, and without waiting on a pipe that nobody writes to.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0) {
-        error = errno == ELOOP ? "Le fichier de graine est un lien symbolique : donnez le "
-                                 "fichier lui-même."
-                               : "Impossible d'ouvrir le fichier de graine.";
-        return std::nullopt;
+        return sortivo::Refusal{errno == ELOOP
+                                    ? "Le fichier de graine est un lien symbolique : donnez le "
+                                      "fichier lui-même."
+                                    : "Impossible d'ouvrir le fichier de graine."};
     }
     struct stat info;
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
-        error = "Le fichier de graine n'est pas un fichier ordinaire.";
-        return std::nullopt;
+        return sortivo::Refusal{"Le fichier de graine n'est pas un fichier ordinaire."};
     }
     std::string text(4096, '\0');
     std::size_t size = 0;
@@ -103,19 +103,18 @@ std::optional<KeptSeed> readSeedFile(const std::string& path, std::string& error
     }
     if (first != header || seedKey != "graine" || commitKey != "engagement" ||
         timeKey != "communique" || !seed || time.empty() || !wellFormed) {
-        error = "Ce fichier n'est pas un fichier de graine de Sortivo.";
-        return std::nullopt;
+        return sortivo::Refusal{"Ce fichier n'est pas un fichier de graine de Sortivo."};
     }
     // A seed that does not give the commitment shown would make the record fail its check.
     if (sortivo::commitmentOf(*seed) != commitment) {
-        error = "Le fichier de graine est abîmé : la graine ne donne pas son engagement.";
-        return std::nullopt;
+        return sortivo::Refusal{
+            "Le fichier de graine est abîmé : la graine ne donne pas son engagement."};
     }
     // A seed that others could read before the draw proves nothing to them.
     if ((info.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
-        error = "Le fichier de graine est lisible ou modifiable par d'autres que vous : sa "
-                "graine ne prouve plus rien (chmod 600).";
-        return std::nullopt;
+        return sortivo::Refusal{
+            "Le fichier de graine est lisible ou modifiable par d'autres que vous : sa "
+            "graine ne prouve plus rien (chmod 600)."};
     }
     return kept;
 }

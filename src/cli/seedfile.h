@@ -2,6 +2,7 @@
 
 #include "core/proof/listcommitment.h"
 #include "core/proof/proofprotocol.h"
+#include "core/text/expected.h"
 
 #include <cstdint>
 #include <optional>
@@ -25,10 +26,8 @@ struct KeptSeed {
 };
 
 // Creates the file, never over an existing one: a seed once committed is never replaced.
-// The French reason on failure, else empty.
-std::string writeSeedFile(const std::string& path, const KeptSeed& kept);
+sortivo::Expected<void> writeSeedFile(const std::string& path, const KeptSeed& kept);
 // Puts `kept` (its run count changed) in the place of the file, whole or not at all, a link at
-// the name replaced rather than followed. The French reason on failure, else empty.
-std::string rewriteSeedFile(const std::string& path, const KeptSeed& kept);
-// The seed, or nothing with `error` set to the French reason.
-std::optional<KeptSeed> readSeedFile(const std::string& path, std::string& error);
+// the name replaced rather than followed.
+sortivo::Expected<void> rewriteSeedFile(const std::string& path, const KeptSeed& kept);
+sortivo::Expected<KeptSeed> readSeedFile(const std::string& path);

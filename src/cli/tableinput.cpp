@@ -12,15 +12,6 @@ namespace
 // reaches the terminal as the checkers quote a record, by its start.
 constexpr std::size_t longestTitle = 80;
 
-TableInput refused(std::string error, int status)
-{
-    TableInput input;
-    input.table = true;
-    input.error = std::move(error);
-    input.status = status;
-    return input;
-}
-
 std::string trimmed(std::string text)
 {
     const std::size_t first = text.find_first_not_of(" \t");
@@ -31,26 +22,28 @@ std::string trimmed(std::string text)
 
 } // namespace
 
-TableInput readTableInput(const DrawCommandOptions& options,
-                          const std::vector<sortivo::Sheet>& sheets)
+sortivo::Expected<TableInput, CommandRefusal>
+readTableInput(const DrawCommandOptions& options, const std::vector<sortivo::Sheet>& sheets)
 {
     const bool tableOptions =
         !options.columns.empty() || options.sheet > 0 || options.noTitles || options.dropDuplicates;
     if (sheets.empty()) {
         if (tableOptions)
-            return refused("--colonnes, --feuille, --sans-titres et --sans-doublons ne valent "
-                           "que pour un tableau (CSV, TSV, XLSX ou ODS).",
-                           exitstatus::usageError);
-        return {};
+            return CommandRefusal{
+                "--colonnes, --feuille, --sans-titres et --sans-doublons ne valent "
+                "que pour un tableau (CSV, TSV, XLSX ou ODS).",
+                exitstatus::usageError};
+        return TableInput{};
     }
 
     const std::size_t sheet = options.sheet > 0 ? std::size_t(options.sheet - 1) : 0;
     if (sheet >= sheets.size())
-        return refused("--feuille " + std::to_string(options.sheet) + " : le classeur n'a que " +
-                           sortivo::frenchCount(sheets.size(), "feuille", "feuilles",
-                                                sortivo::Thousands::None) +
-                           ".",
-                       exitstatus::usageError);
+        return CommandRefusal{"--feuille " + std::to_string(options.sheet) +
+                                  " : le classeur n'a que " +
+                                  sortivo::frenchCount(sheets.size(), "feuille", "feuilles",
+                                                       sortivo::Thousands::None) +
+                                  ".",
+                              exitstatus::usageError};
     const sortivo::CellTable& table = sheets[sheet].table;
     sortivo::ColumnChoice choice;
     // A column named by its title says that the first row holds the titles.
@@ -77,8 +70,9 @@ TableInput readTableInput(const DrawCommandOptions& options,
             const std::optional<std::size_t> column =
                 sortivo::findColumn(table, choice.titles, name);
             if (!column)
-                return refused("--colonnes : pas de colonne « " + name + " » dans ce tableau.",
-                               exitstatus::usageError);
+                return CommandRefusal{"--colonnes : pas de colonne « " + name +
+                                          " » dans ce tableau.",
+                                      exitstatus::usageError};
             choice.columns.push_back(*column);
             if (comma == std::string::npos)
                 break;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "cli/drawcommandoptions.h"
+#include "cli/exitstatus.h"
+#include "core/text/expected.h"
 #include "sheets/sheetbook.h"
 
 #include <string>
@@ -13,10 +15,9 @@ struct TableInput {
     std::string listText; // the entries, CR LF between them
     // What to say on standard error when all goes well: the columns taken by default.
     std::string told;
-    std::string error; // French, or empty
-    int status = 0;    // with `error`: 1 for a bad file, 2 for a usage error
 };
 
 // `sheets` as the list file gave them: none for a text list.
-TableInput readTableInput(const DrawCommandOptions& options,
-                          const std::vector<sortivo::Sheet>& sheets);
+// Refused with badInput for what the table lacks, usageError for options that do not apply.
+sortivo::Expected<TableInput, CommandRefusal>
+readTableInput(const DrawCommandOptions& options, const std::vector<sortivo::Sheet>& sheets);

@@ -12,13 +12,13 @@
 #include <unistd.h>
 
 // A FIFO would block the open and a device such as /dev/zero would never end.
-bool readRecordFile(const char* path, std::string& bytes, std::string& problem)
+sortivo::Expected<std::string> readRecordFile(const char* path)
 {
     const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        problem = std::strerror(errno);
-        return false;
-    }
+    if (fd < 0)
+        return sortivo::Refusal{std::strerror(errno)};
+    std::string bytes;
+    std::string problem;
     struct stat status {
     };
     bool ok = ::fstat(fd, &status) == 0;
@@ -49,18 +49,20 @@ bool readRecordFile(const char* path, std::string& bytes, std::string& problem)
         ok = problem.empty();
     }
     ::close(fd);
-    return ok;
+    if (!ok)
+        return sortivo::Refusal{std::move(problem)};
+    return bytes;
 }
 
 int verifyRecordFile(const QString& path)
 {
-    std::string bytes;
-    std::string problem;
-    sortivo::VerifyResult result;
-    if (readRecordFile(path.toLocal8Bit().constData(), bytes, problem))
-        result = sortivo::verifyRecord(bytes);
-    else
-        result = {false, "NON CONFORME : le fichier n'a pas pu être lu (" + problem + ")", {}};
+    const sortivo::Expected<std::string> bytes = readRecordFile(path.toLocal8Bit().constData());
+    const sortivo::VerifyResult result =
+        bytes ? sortivo::verifyRecord(*bytes)
+              : sortivo::VerifyResult{false,
+                                      "NON CONFORME : le fichier n'a pas pu être lu (" +
+                                          bytes.error().text + ")",
+                                      {}};
     std::printf("%s\n", result.message.c_str());
     for (const std::string& warning : result.warnings)
         std::printf("ATTENTION : %s\n", warning.c_str());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/text/expected.h"
+
 #include <QString>
 
 #include <string>
@@ -8,6 +10,6 @@
 // "NON CONFORME : <la raison>" (status 1) on the standard output.
 int verifyRecordFile(const QString& path);
 
-// The bytes of the record at `path`, or false with the reason in French. Only a regular file is
-// read, without waiting on a pipe, and only up to the size a record can have.
-bool readRecordFile(const char* path, std::string& bytes, std::string& problem);
+// The bytes of the record at `path`, or why not in a few words, to go between brackets. Only a
+// regular file is read, without waiting on a pipe, and only up to the size a record can have.
+sortivo::Expected<std::string> readRecordFile(const char* path);

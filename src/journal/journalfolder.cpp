@@ -221,7 +221,10 @@ std::vector<OrphanJournal> orphanJournals(const std::string& folder)
     return journals;
 }
 
-std::string setJournalAside(OrphanJournal journal)
+namespace
+{
+
+std::string moveAside(OrphanJournal journal)
 {
     // The lock goes whatever happens: the caller handed it over.
     const Descriptor lock(journal.lockFd);
@@ -255,6 +258,17 @@ std::string setJournalAside(OrphanJournal journal)
                 errno != ENOENT)
                 failSystem(journal.path + suffix, errno);
         return asidePath + "/" + target;
+    }
+}
+
+} // namespace
+
+Expected<std::string> setJournalAside(OrphanJournal journal)
+{
+    try {
+        return moveAside(std::move(journal));
+    } catch (const std::exception& e) {
+        return Refusal{e.what()};
     }
 }
 

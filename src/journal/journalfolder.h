@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/text/expected.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,8 +30,8 @@ std::vector<OrphanJournal> orphanJournals(const std::string& folder);
 
 // Moves an unreadable or distrusted journal, with its write-ahead log and index beside it,
 // into the "illisibles" folder under its folder, unchanged; gives the path it now has.
-// Releases the lock. Throws JournalError.
-std::string setJournalAside(OrphanJournal journal);
+// Releases the lock, even when the move is refused.
+Expected<std::string> setJournalAside(OrphanJournal journal);
 // Deletes a journal the user chose not to resume, and releases its lock.
 void removeJournal(OrphanJournal journal);
 

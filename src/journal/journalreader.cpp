@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <stdexcept>
 #include <sys/stat.h>
 
 namespace sortivo
@@ -19,9 +20,12 @@ using journalsql::Statement;
 namespace
 {
 
+JournalContents readContents(sqlite3* db);
+
+// Thrown from deep in the reading, and turned into a refusal where a reading ends.
 [[noreturn]] void unreadable(const std::string& why)
 {
-    throw JournalUnreadable(why);
+    throw std::runtime_error(why);
 }
 
 void checkHeader(sqlite3* db)
@@ -228,12 +232,10 @@ JournalContents readFile(const std::string& path)
         if (!check.step() || check.bytes(0) != "ok")
             unreadable("journal endommagé");
     }
-    return readJournal(db);
+    return readContents(db);
 }
 
-} // namespace
-
-JournalContents readJournal(sqlite3* db)
+JournalContents readContents(sqlite3* db)
 {
     try {
         JournalContents contents;
@@ -248,20 +250,27 @@ JournalContents readJournal(sqlite3* db)
     } catch (const std::exception& e) {
         if (db)
             sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-        if (dynamic_cast<const JournalUnreadable*>(&e))
-            throw;
-        throw JournalUnreadable(e.what());
+        throw;
     }
 }
 
-JournalContents readJournal(const std::string& path)
+} // namespace
+
+Expected<JournalContents> readJournal(sqlite3* db)
+{
+    try {
+        return readContents(db);
+    } catch (const std::exception& e) {
+        return Refusal{e.what()};
+    }
+}
+
+Expected<JournalContents> readJournal(const std::string& path)
 {
     try {
         return readFile(path);
-    } catch (const JournalUnreadable&) {
-        throw;
     } catch (const std::exception& e) {
-        throw JournalUnreadable(e.what());
+        return Refusal{e.what()};
     }
 }
 
@@ -362,15 +371,13 @@ ResumedSession replay(const JournalContents& contents)
 
 } // namespace
 
-ResumedSession replayJournal(const JournalContents& contents)
+Expected<ResumedSession> replayJournal(const JournalContents& contents)
 {
     try {
         return replay(contents);
-    } catch (const JournalUnreadable&) {
-        throw;
     } catch (const std::exception& e) {
-        // The engine's own refusals: what the journal tells cannot have happened.
-        throw JournalUnreadable(e.what());
+        // Ours, or the engine's own refusals: what the journal tells cannot have happened.
+        return Refusal{e.what()};
     }
 }
 

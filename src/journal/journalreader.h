@@ -1,10 +1,10 @@
 #pragma once
 
 #include "core/proof/proofsession.h"
+#include "core/text/expected.h"
 #include "journal/journalstore.h"
 
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <variant>
 #include <vector>
@@ -13,14 +13,6 @@ struct sqlite3;
 
 namespace sortivo
 {
-
-// A journal that cannot be read back: truncated, corrupted, of another version, not a
-// database, or telling of runs that do not replay to what it recorded.
-class JournalUnreadable : public std::runtime_error
-{
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // One change, in the order the journal kept them.
 struct JournalTexts {
@@ -51,9 +43,10 @@ struct JournalContents {
     std::vector<JournalEvent> events;
 };
 
-// Throws JournalUnreadable.
-JournalContents readJournal(sqlite3* db);
-JournalContents readJournal(const std::string& path);
+// Refused, with why, when the journal is truncated, corrupted, of another version or not a
+// database at all.
+Expected<JournalContents> readJournal(sqlite3* db);
+Expected<JournalContents> readJournal(const std::string& path);
 
 // A session as the journal leaves it: the proof session with every run replayed (a run cut by
 // the crash ends where its last progress was, as a stop there would have ended it) and both
@@ -65,7 +58,7 @@ struct ResumedSession {
     std::string results;
     std::size_t resultCount = 0;
 };
-// Throws JournalUnreadable when a run does not replay onto what was recorded of it.
-ResumedSession replayJournal(const JournalContents& contents);
+// Refused when a run does not replay onto what was recorded of it.
+Expected<ResumedSession> replayJournal(const JournalContents& contents);
 
 } // namespace sortivo

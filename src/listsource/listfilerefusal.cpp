@@ -24,6 +24,8 @@ QString ListFileRefusal::text(Reason reason)
     case TooManyLines:
         return tr("Impossible d'ouvrir le fichier : la liste dépasse %1 lignes.", context)
             .arg(QString::fromStdString(sortivo::frenchNumber(sortivo::listFileLimits.maxLines)));
+    case Table:
+        break;
     case LineTooLong:
         return tr("Impossible d'ouvrir le fichier : une ligne dépasse %1 caractères.", context)
             .arg(QString::fromStdString(

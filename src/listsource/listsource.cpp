@@ -91,21 +91,21 @@ bool namesDelimitedFile(const std::string& path)
 
 } // namespace
 
-std::optional<ListFileRefusal::Reason> refusalBeforeReading(const std::string& path)
+std::optional<ListFileRefusal> refusalBeforeReading(const std::string& path)
 {
     struct stat info;
     if (::stat(path.c_str(), &info) != 0)
         return std::nullopt;
     if (S_ISDIR(info.st_mode))
-        return ListFileRefusal::Folder;
+        return ListFileRefusal(ListFileRefusal::Folder);
     if (!S_ISREG(info.st_mode))
-        return ListFileRefusal::NotRegular;
+        return ListFileRefusal(ListFileRefusal::NotRegular);
     if (std::uint64_t(info.st_size) > largestListFile)
-        return ListFileRefusal::TooBig;
+        return ListFileRefusal(ListFileRefusal::TooBig);
     return std::nullopt;
 }
 
-ListFile readListFile(const ListFileRequest& request)
+sortivo::Expected<ListFile, ListFileRefusal> readListFile(const ListFileRequest& request)
 {
     ListFile list;
     const std::atomic<bool> never{false};
@@ -115,11 +115,8 @@ ListFile readListFile(const ListFileRequest& request)
         const bool standardInput = request.path.empty();
         const int fd =
             standardInput ? STDIN_FILENO : ::open(request.path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) {
-            list.refusal = ListFileRefusal::CannotOpen;
-            list.systemReason = qt_error_string(errno);
-            return list;
-        }
+        if (fd < 0)
+            return ListFileRefusal(ListFileRefusal::CannotOpen, qt_error_string(errno));
         struct stat info;
         const std::size_t sizeHint =
             ::fstat(fd, &info) == 0 && info.st_size > 0 ? std::size_t(info.st_size) : 0;
@@ -129,27 +126,21 @@ ListFile readListFile(const ListFileRequest& request)
             ::close(fd);
         if (!bytes) {
             list.cancelled = cancelled.load(std::memory_order_relaxed);
-            if (!list.cancelled) {
-                list.refusal = ListFileRefusal::CannotRead;
-                list.systemReason = qt_error_string(readError);
-            }
+            if (!list.cancelled)
+                return ListFileRefusal(ListFileRefusal::CannotRead, qt_error_string(readError));
             return list;
         }
     }
-    if (bytes->size() > largestListFile) {
-        list.refusal = ListFileRefusal::TooBig;
-        return list;
-    }
+    if (bytes->size() > largestListFile)
+        return ListFileRefusal(ListFileRefusal::TooBig);
     const std::string_view view(*bytes);
     if (const sortivo::SheetKind kind = sortivo::spreadsheetKind(view);
         kind != sortivo::SheetKind::None) {
-        sortivo::SheetBook book =
+        sortivo::Expected<std::vector<sortivo::Sheet>> book =
             sortivo::readSheetBook(view, kind, sortivo::SheetLimits(), cancelled);
-        if (!book.error.empty()) {
-            list.tableRefusal = std::move(book.error);
-            return list;
-        }
-        list.sheets = std::move(book.sheets);
+        if (!book)
+            return ListFileRefusal::table(book.error().text);
+        list.sheets = std::move(*book);
         list.cancelled = cancelled.load(std::memory_order_relaxed);
         return list;
     }
@@ -159,21 +150,16 @@ ListFile readListFile(const ListFileRequest& request)
         std::optional<std::string> text = sortivo::decodeTextFile(view);
         // The decoded text alone goes on: the file's bytes would double what the reading holds.
         bytes.reset();
-        if (!text) {
-            list.refusal = ListFileRefusal::NotText;
-            return list;
-        }
+        if (!text)
+            return ListFileRefusal(ListFileRefusal::NotText);
         sortivo::DelimitedTable table =
             sortivo::splitDelimited(*text, sortivo::detectSeparator(*text));
-        if (table.table.refused()) {
-            list.tableRefusal = "Impossible d'ouvrir le fichier : " + table.table.refusal();
-            return list;
-        }
+        if (table.table.refused())
+            return ListFileRefusal::table("Impossible d'ouvrir le fichier : " +
+                                          table.table.refusal());
         // A quote left open has swallowed the rows after it into one cell.
-        if (table.unclosedQuoteLine > 0) {
-            list.tableRefusal = sortivo::unclosedQuoteRefusal(table.unclosedQuoteLine);
-            return list;
-        }
+        if (table.unclosedQuoteLine > 0)
+            return ListFileRefusal::table(sortivo::unclosedQuoteRefusal(table.unclosedQuoteLine));
         list.separator = table.separator;
         list.delimitedText = std::move(text);
         list.sheets.push_back({{}, std::move(table.table)});

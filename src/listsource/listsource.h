@@ -2,6 +2,7 @@
 
 #include "core/io/textdecode.h"
 #include "core/list/celltable.h"
+#include "core/text/expected.h"
 #include "listsource/listfilerefusal.h"
 #include "sheets/sheetbook.h"
 
@@ -19,12 +20,6 @@
 // delimited file by its name. A text list comes back as its bytes, each front end decoding
 // them its own way: the window for its list box, `tirer` in place for a draw of millions.
 struct ListFile {
-    // Set when the file was not taken, for a reason both front ends word alike.
-    std::optional<ListFileRefusal::Reason> refusal;
-    // With CannotOpen and CannotRead, the system's own words, for whoever has room for them.
-    QString systemReason;
-    // A table refused, with its whole message in French; `refusal` is then empty.
-    std::string tableRefusal;
     // Stopped by a cancel; what was read is then to be dropped.
     bool cancelled = false;
 
@@ -35,8 +30,6 @@ struct ListFile {
     // A delimited file's text, to be read again at another separator.
     std::optional<std::string> delimitedText;
     char separator = sortivo::noSeparator;
-
-    bool taken() const { return !refusal && tableRefusal.empty() && !cancelled; }
 };
 
 struct ListFileRequest {
@@ -53,9 +46,10 @@ struct ListFileRequest {
 // What is refused without reading: a folder, anything but a plain file (a pipe would wait for
 // a writer and a device may never end), a file past the largest size. A file that cannot be
 // looked at is left to the reading, which tells why.
-std::optional<ListFileRefusal::Reason> refusalBeforeReading(const std::string& path);
+std::optional<ListFileRefusal> refusalBeforeReading(const std::string& path);
 
-ListFile readListFile(const ListFileRequest& request);
+// The file, or why both front ends refuse it.
+sortivo::Expected<ListFile, ListFileRefusal> readListFile(const ListFileRequest& request);
 
 // Why a text list that decodeListFile or ListFileEntries did not take is refused.
 ListFileRefusal::Reason decodeRefusal(sortivo::DecodedList::Status status);

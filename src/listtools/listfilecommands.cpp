@@ -125,23 +125,23 @@ void ListFileCommands::openFile(const QString& path)
     readIntoList(path);
 }
 
-void ListFileCommands::refuse(const QString& text, const QString& path, const QString& reason)
+void ListFileCommands::refuse(const ListFileRefusal& refusal, const QString& path)
 {
     m_platform.setBusyCursor(false);
     // Whatever stopped the reading, the choice of counts must match the list the user sees.
     m_listWatcher.refreshList();
-    QString message = text + QStringLiteral("\n") + QDir::toNativeSeparators(path);
-    if (!reason.isEmpty())
-        message += QStringLiteral("\n") + reason;
+    QString message = refusal.text() + QStringLiteral("\n") + QDir::toNativeSeparators(path);
+    if (!refusal.systemReason().isEmpty())
+        message += QStringLiteral("\n") + refusal.systemReason();
     m_platform.showWarning(m_window, appTitle(), message);
 }
 
 void ListFileCommands::readIntoList(const QString& path)
 {
     // Told at once, before the open counts as running.
-    if (const std::optional<ListFileRefusal::Reason> refusal =
+    if (const std::optional<ListFileRefusal> refusal =
             refusalBeforeReading(QFile::encodeName(path).toStdString())) {
-        refuse(ListFileRefusal::text(*refusal), path);
+        refuse(*refusal, path);
         return;
     }
     // The rest goes on after the click, a run that other requests wait for.
@@ -163,35 +163,33 @@ void ListFileCommands::cancelOpen()
 
 void ListFileCommands::fileRead(const std::shared_ptr<ListFileReader::Outcome>& outcome)
 {
-    const ListFile& file = outcome->file;
+    const auto& file = outcome->file;
     // Results saved where a table was opened would take its place.
-    if (m_openingPath == m_lastPath && (!file.sheets.empty() || !file.tableRefusal.empty()))
+    if (m_openingPath == m_lastPath &&
+        (file ? !file->sheets.empty() : file.error().reason() == ListFileRefusal::Table))
         m_lastPathIsTable = true;
-    if (file.taken() && !file.sheets.empty()) {
-        chooseColumns(*outcome);
+    if (!file) {
+        // The list stays as it was, for the other commands to use again.
+        m_busyState.end();
+        refuse(file.error(), m_openingPath);
         return;
     }
-    if (file.taken()) {
-        m_unread = outcome->unread;
-        m_opened = std::move(outcome->list);
-        m_filler->start(m_opened.entries);
-        return;
-    }
-    if (file.cancelled) {
+    if (file->cancelled) {
         endOpen();
         return;
     }
-    // The list stays as it was, for the other commands to use again.
-    m_busyState.end();
-    if (!file.tableRefusal.empty())
-        refuse(QString::fromStdString(file.tableRefusal), m_openingPath);
-    else
-        refuse(ListFileRefusal::text(*file.refusal), m_openingPath, file.systemReason);
+    if (!file->sheets.empty()) {
+        chooseColumns(*outcome);
+        return;
+    }
+    m_unread = outcome->unread;
+    m_opened = std::move(outcome->list);
+    m_filler->start(m_opened.entries);
 }
 
 void ListFileCommands::chooseColumns(ListFileReader::Outcome& outcome)
 {
-    ListFile& file = outcome.file;
+    ListFile& file = *outcome.file;
     // The choice is the user's: no busy pointer and no percentage while it is made.
     m_platform.setBusyCursor(false);
     m_busyState.clearProgress();
@@ -216,7 +214,7 @@ void ListFileCommands::chooseColumns(ListFileReader::Outcome& outcome)
     file.delimitedText.reset();
     const auto refused = [&](ListFileRefusal::Reason reason) {
         m_busyState.end();
-        refuse(ListFileRefusal::text(reason), m_openingPath);
+        refuse(reason, m_openingPath);
     };
     if (entries.count > maxListLines)
         return refused(ListFileRefusal::TooManyLines);
@@ -330,12 +328,13 @@ void ListFileCommands::save()
     }
     m_platform.setBusyCursor(true);
     const std::string bytes = sortivo::encodeResultFile(boxText(m_results));
-    const std::optional<SaveFailure> failure = saveReplacing(path, m_platform.files(), bytes);
+    const sortivo::Expected<void, SaveFailure> saved =
+        saveReplacing(path, m_platform.files(), bytes);
     m_platform.setBusyCursor(false);
-    if (failure && failure->readOnly)
+    if (!saved && saved.error().readOnly)
         warn(cannotSave + QStringLiteral(" le fichier : il est en lecture seule."));
-    else if (failure)
-        warn(cannotSave + QStringLiteral(" le fichier."), failure->reason);
+    else if (!saved)
+        warn(cannotSave + QStringLiteral(" le fichier."), saved.error().reason);
 }
 
 bool ListFileCommands::eventFilter(QObject* watched, QEvent* event)

@@ -61,7 +61,7 @@ private:
     void showProgress(std::int64_t done, std::int64_t total);
     void endOpen();
     void fillEnded(bool cancelled);
-    void refuse(const QString& text, const QString& path, const QString& reason = {});
+    void refuse(const ListFileRefusal& refusal, const QString& path);
 
     QWidget* m_window;
     QPlainTextEdit& m_list;

@@ -11,7 +11,7 @@ using Outcome = ListFileReader::Outcome;
 
 void countDefaultEntries(Outcome& outcome, const std::atomic<bool>& cancelled)
 {
-    const sortivo::CellTable& table = outcome.file.sheets.front().table;
+    const sortivo::CellTable& table = outcome.file->sheets.front().table;
     outcome.choice.titles = sortivo::firstRowLooksLikeTitles(table);
     outcome.choice.columns = sortivo::defaultColumns(table, outcome.choice.titles);
     outcome.entries = sortivo::tableEntries(table, outcome.choice, &cancelled);
@@ -20,11 +20,11 @@ void countDefaultEntries(Outcome& outcome, const std::atomic<bool>& cancelled)
 void decodeTextList(Outcome& outcome, const std::atomic<bool>& cancelled)
 {
     sortivo::DecodedList decoded =
-        sortivo::decodeListFile(outcome.file.text, sortivo::listFileLimits);
+        sortivo::decodeListFile(outcome.file->text, sortivo::listFileLimits);
     // The decoded text alone goes on: the file's bytes would double what the open holds.
-    outcome.file.text = {};
+    outcome.file->text = {};
     if (decoded.status != sortivo::DecodedList::Status::Ok) {
-        outcome.file.refusal = decodeRefusal(decoded.status);
+        outcome.file = ListFileRefusal(decodeRefusal(decoded.status));
         return;
     }
     if (cancelled.load(std::memory_order_relaxed))
@@ -47,9 +47,11 @@ void ListFileReader::start(const QString& path)
         auto outcome = std::make_shared<Outcome>();
         outcome->file = readListFile({QFile::encodeName(path).toStdString(), &cancelled,
                                       [this](std::int64_t bytes) { emit progressed(bytes); }});
-        if (outcome->file.taken() && !outcome->file.sheets.empty())
+        if (!outcome->file || outcome->file->cancelled)
+            return outcome;
+        if (!outcome->file->sheets.empty())
             countDefaultEntries(*outcome, cancelled);
-        else if (outcome->file.taken())
+        else
             decodeTextList(*outcome, cancelled);
         return outcome;
     });
@@ -59,7 +61,7 @@ void ListFileReader::ended(std::shared_ptr<Outcome> outcome)
 {
     if (m_job.stopped()) {
         *outcome = {};
-        outcome->file.cancelled = true;
+        outcome->file->cancelled = true;
     }
     emit finished(std::move(outcome));
 }

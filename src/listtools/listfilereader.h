@@ -20,7 +20,7 @@ public:
     struct Outcome {
         // Why the file was refused or whether it was cancelled; a table's sheets for the
         // choice of columns, with a delimited file's text. A text list's bytes are gone.
-        ListFile file;
+        sortivo::Expected<ListFile, ListFileRefusal> file = ListFile{};
         // A text list's entries, hashed and checked here so that the first draw need not.
         sortivo::LoadedList list;
         std::optional<sortivo::UnreadLines> unread;

@@ -27,8 +27,8 @@ qint64 FileReplacement::Device::writeData(const char* data, qint64 size)
     return -1;
 }
 
-std::optional<SaveFailure> saveReplacing(const QString& path, sortivo::FileSystem& files,
-                                         const std::function<bool(QIODevice&)>& write)
+sortivo::Expected<void, SaveFailure> saveReplacing(const QString& path, sortivo::FileSystem& files,
+                                                   const std::function<bool(QIODevice&)>& write)
 {
     // A link at the name is itself what gets replaced, so only a file standing there counts.
     const QFileInfo info(path);
@@ -44,11 +44,11 @@ std::optional<SaveFailure> saveReplacing(const QString& path, sortivo::FileSyste
         return SaveFailure{false, file.device().errorString()};
     if (!file.commit())
         return SaveFailure{false, file.errorString()};
-    return std::nullopt;
+    return {};
 }
 
-std::optional<SaveFailure> saveReplacing(const QString& path, sortivo::FileSystem& files,
-                                         std::string_view bytes)
+sortivo::Expected<void, SaveFailure> saveReplacing(const QString& path, sortivo::FileSystem& files,
+                                                   std::string_view bytes)
 {
     return saveReplacing(path, files, [bytes](QIODevice& device) {
         return device.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size());

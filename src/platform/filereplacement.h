@@ -1,12 +1,12 @@
 #pragma once
 
 #include "core/io/atomicfile.h"
+#include "core/text/expected.h"
 
 #include <QIODevice>
 #include <QString>
 
 #include <functional>
-#include <optional>
 
 // The program's one atomic writer (sortivo::AtomicFile) behind a QIODevice, for what Qt writes
 // to a device (a PDF) and for the window's saves: the old file stays as it was unless the new
@@ -56,8 +56,8 @@ struct SaveFailure {
 
 // Every save of the window goes here, once what stands at `path` has been accepted: `write`
 // fills the device and says whether it could; only then does the new file take the name.
-std::optional<SaveFailure> saveReplacing(const QString& path, sortivo::FileSystem& files,
-                                         const std::function<bool(QIODevice&)>& write);
+sortivo::Expected<void, SaveFailure> saveReplacing(const QString& path, sortivo::FileSystem& files,
+                                                   const std::function<bool(QIODevice&)>& write);
 // The same for bytes already made.
-std::optional<SaveFailure> saveReplacing(const QString& path, sortivo::FileSystem& files,
-                                         std::string_view bytes);
+sortivo::Expected<void, SaveFailure> saveReplacing(const QString& path, sortivo::FileSystem& files,
+                                                   std::string_view bytes);

@@ -143,13 +143,15 @@ bool printPlanToFile(const QPrinter& printer, const PrintPlan& plan, const QStri
     // takes the target's place only once complete, and whose every write is checked.
     // Printing has no platform to ask: its PDF goes through the system's own calls.
     sortivo::FileSystem files;
-    return !saveReplacing(path, files, [&](QIODevice& device) {
-        QPdfWriter writer(&device);
-        writer.setResolution(printer.resolution());
-        writer.setPageLayout(printer.pageLayout());
-        writer.setTitle(printer.docName());
-        writer.setCreator(printer.creator());
-        return paintPlan(writer, printer.resolution(), plan,
-                         [&writer] { return writer.newPage(); });
-    });
+    return saveReplacing(path, files,
+                         [&](QIODevice& device) {
+                             QPdfWriter writer(&device);
+                             writer.setResolution(printer.resolution());
+                             writer.setPageLayout(printer.pageLayout());
+                             writer.setTitle(printer.docName());
+                             writer.setCreator(printer.creator());
+                             return paintPlan(writer, printer.resolution(), plan,
+                                              [&writer] { return writer.newPage(); });
+                         })
+        .has_value();
 }

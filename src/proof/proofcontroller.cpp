@@ -230,10 +230,12 @@ bool ProofController::saveRecordOf(QWidget* parent, const sortivo::ProofSession&
     const std::string json = sortivo::recordJson(session, software());
     // The same replacement as Save and printing: every step checked, so that a full disk
     // keeps the session and its seed instead of revealing a seed into an empty file.
-    const std::optional<SaveFailure> failure = saveReplacing(path, m_platform.files(), json);
+    const sortivo::Expected<void, SaveFailure> saved =
+        saveReplacing(path, m_platform.files(), json);
     m_platform.setBusyCursor(false);
-    if (failure) {
-        warn(failure->readOnly ? QStringLiteral("Il est en lecture seule.") : failure->reason);
+    if (!saved) {
+        const SaveFailure& failure = saved.error();
+        warn(failure.readOnly ? QStringLiteral("Il est en lecture seule.") : failure.reason);
         return false;
     }
     revealed(session);

@@ -43,16 +43,6 @@ void release(sortivo::OrphanJournal& journal)
     journal.lockFd = -1;
 }
 
-void forget(sortivo::OrphanJournal& journal)
-{
-    try {
-        sortivo::removeJournal(journal);
-    } catch (const std::exception&) {
-        // Left where it is (its lock released all the same), it is offered again at the next
-        // start.
-    }
-}
-
 } // namespace
 
 QString resumeQuestion(const QDateTime& started, std::size_t runs, std::size_t results)
@@ -76,10 +66,11 @@ offerCrashedSessions(QWidget* window, Platform& platform, const QString& folder,
         // One that someone else could have written is not even read: it is not to be offered.
         if (journal.distrust.empty()) {
             platform.setBusyCursor(true);
-            try {
-                session = sortivo::replayJournal(sortivo::readJournal(journal.path));
-            } catch (const sortivo::JournalUnreadable&) {
-            }
+            if (const sortivo::Expected<sortivo::JournalContents> contents =
+                    sortivo::readJournal(journal.path))
+                if (sortivo::Expected<sortivo::ResumedSession> replayed =
+                        sortivo::replayJournal(*contents))
+                    session = std::move(*replayed);
             platform.setBusyCursor(false);
         }
 
@@ -89,19 +80,16 @@ offerCrashedSessions(QWidget* window, Platform& platform, const QString& folder,
                     ? QStringLiteral("Le journal d'une séance interrompue est illisible.")
                     : QStringLiteral("Le journal d'une séance interrompue n'est pas repris : %1.")
                           .arg(QString::fromStdString(journal.distrust));
-            QString kept = QString::fromStdString(journal.path);
-            try {
-                kept = QString::fromStdString(sortivo::setJournalAside(journal));
-            } catch (const std::exception&) {
-                // Left where it was, its lock released all the same.
-            }
+            // Left where it was when it cannot be moved, its lock released all the same.
+            const sortivo::Expected<std::string> aside = sortivo::setJournalAside(journal);
+            const QString kept = QString::fromStdString(aside ? *aside : journal.path);
             platform.showWarning(window, appTitle(),
                                  QStringLiteral("%1 Il est conservé sous : %2")
                                      .arg(why, QDir::toNativeSeparators(kept)));
             continue;
         }
         if (!worthKeeping(*session)) {
-            forget(journal);
+            sortivo::removeJournal(journal);
             continue;
         }
         const QDateTime started =
@@ -120,7 +108,7 @@ offerCrashedSessions(QWidget* window, Platform& platform, const QString& folder,
             release(journal);
             continue;
         }
-        forget(journal);
+        sortivo::removeJournal(journal);
     }
     return std::nullopt;
 }

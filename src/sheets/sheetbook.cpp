@@ -25,6 +25,12 @@ namespace sortivo
 namespace
 {
 
+// What the readers below fill: the sheets so far, or why the file is refused.
+struct SheetBook {
+    std::vector<Sheet> sheets;
+    std::string error;
+};
+
 const std::string cannotOpen = "Impossible d'ouvrir le fichier : ";
 const std::string damaged = cannotOpen + "le classeur est endommagé.";
 const std::string xmlDeclarations =
@@ -925,19 +931,17 @@ SheetKind spreadsheetKind(std::string_view bytes)
     return SheetKind::None;
 }
 
-SheetBook readSheetBook(std::string_view bytes, SheetKind kind, const SheetLimits& limits,
-                        const std::atomic<bool>& cancelled)
+Expected<std::vector<Sheet>> readSheetBook(std::string_view bytes, SheetKind kind,
+                                           const SheetLimits& limits,
+                                           const std::atomic<bool>& cancelled)
 {
     SheetBook book;
     const Archive archive = kind == SheetKind::DamagedZip ? nullptr : openArchive(bytes);
-    if (!archive) {
-        book.error = damaged;
-        return book;
-    }
+    if (!archive)
+        return Refusal{damaged};
     std::uint64_t budget = 0;
-    book.error = checkArchive(archive.get(), limits, budget);
-    if (!book.error.empty())
-        return book;
+    if (std::string refused = checkArchive(archive.get(), limits, budget); !refused.empty())
+        return Refusal{std::move(refused)};
     if (kind == SheetKind::Xlsx)
         readXlsx(bytes, archive.get(), budget, limits, cancelled, book);
     else if (kind == SheetKind::Ods)
@@ -945,8 +949,8 @@ SheetBook readSheetBook(std::string_view bytes, SheetKind kind, const SheetLimit
     if (book.error.empty() && book.sheets.empty() && !cancelled.load())
         book.error = cannotOpen + "le classeur n'a aucune feuille.";
     if (!book.error.empty())
-        book.sheets.clear();
-    return book;
+        return Refusal{std::move(book.error)};
+    return std::move(book.sheets);
 }
 
 } // namespace sortivo

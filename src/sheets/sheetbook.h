@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/list/celltable.h"
+#include "core/text/expected.h"
 
 #include <atomic>
 #include <cstdint>
@@ -18,12 +19,6 @@ struct Sheet {
     CellTable table;
 };
 
-struct SheetBook {
-    std::vector<Sheet> sheets;
-    // Why the file was refused, in French, ready to show; empty when it was read.
-    std::string error;
-};
-
 enum class SheetKind { None, Xlsx, Ods, DamagedZip };
 
 // Told by what the file holds, never by its name: a ZIP with the markers of Office Open XML
@@ -37,8 +32,9 @@ struct SheetLimits {
     TableLimits table = tableLimits;                       // each sheet's
 };
 
-// Every sheet in the workbook's order. Stops, with no error, once `cancelled` is set.
-SheetBook readSheetBook(std::string_view bytes, SheetKind kind, const SheetLimits& limits,
-                        const std::atomic<bool>& cancelled);
+// Every sheet in the workbook's order. Stops, with no refusal, once `cancelled` is set.
+Expected<std::vector<Sheet>> readSheetBook(std::string_view bytes, SheetKind kind,
+                                           const SheetLimits& limits,
+                                           const std::atomic<bool>& cancelled);
 
 } // namespace sortivo

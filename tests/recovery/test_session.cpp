@@ -129,7 +129,7 @@ void TestSession::journalKeepsTheRunsList()
         QDir(folder.path()).entryList({QStringLiteral("seance-*.sqlite")}, QDir::Files);
     QCOMPARE(files.size(), 1);
     const sortivo::JournalContents kept =
-        sortivo::readJournal(QDir(folder.path()).filePath(files.first()).toStdString());
+        sortivo::readJournal(QDir(folder.path()).filePath(files.first()).toStdString()).value();
     QCOMPARE(kept.events.size(), std::size_t(read ? 2 : 1));
     const auto& run = std::get<sortivo::JournalRun>(kept.events.back());
     QCOMPARE(run.texts.list.has_value(), !read);

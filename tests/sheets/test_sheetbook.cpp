@@ -105,19 +105,20 @@ void TestSheetBook::producers()
     QVERIFY(!bytes.empty());
     QFETCH(sortivo::SheetKind, kind);
     QCOMPARE(sortivo::spreadsheetKind(bytes), kind);
-    const sortivo::SheetBook book = sortivo::readSheetBook(bytes, kind, {}, std::atomic<bool>());
-    QCOMPARE(book.error, std::string());
-    QCOMPARE(book.sheets.size(), std::size_t(2));
-    QCOMPARE(book.sheets[0].name, std::string("Inscrits"));
-    QCOMPARE(book.sheets[1].name, std::string("Liste d'attente"));
+    const sortivo::Expected<std::vector<sortivo::Sheet>> book =
+        sortivo::readSheetBook(bytes, kind, {}, std::atomic<bool>());
+    QVERIFY2(book, book ? "" : book.error().text.c_str());
+    QCOMPARE(book->size(), std::size_t(2));
+    QCOMPARE((*book)[0].name, std::string("Inscrits"));
+    QCOMPARE((*book)[1].name, std::string("Liste d'attente"));
     const Rows expected{{"Numéro", "Nom", "Prénom", "Inscrit le", "Billets"},
                         {"0042", "Dupont", "Jérôme", "15/03/2024", "2"},
                         {"0043", "Lefèvre", "Zoé", "16/03/2024", "1"},
                         {"", "", "", "", ""},
                         {"0044", "Müller-Åström", "Éloïse", "17/03/2024", "3,5"},
                         {"0045", "Famille Ngô", "", "18/03/2024", "4"}};
-    QCOMPARE(rowsOf(book.sheets[0].table), expected);
-    QCOMPARE(rowsOf(book.sheets[1].table),
+    QCOMPARE(rowsOf((*book)[0].table), expected);
+    QCOMPARE(rowsOf((*book)[1].table),
              (Rows{{"Nom", "Prénom"}, {"Petit", "Noël"}, {"Garçon", "Anaïs"}}));
 }
 
@@ -137,11 +138,10 @@ void TestSheetBook::odsRepeats()
                              "table:number-rows-repeated=\"1048570\"><table:table-cell "
                              "table:number-columns-repeated=\"1024\"/></table:table-row>"
                              "</table:table>")}});
-    const sortivo::SheetBook book =
+    const sortivo::Expected<std::vector<sortivo::Sheet>> book =
         sortivo::readSheetBook(bytes, sortivo::SheetKind::Ods, {}, std::atomic<bool>());
-    QCOMPARE(book.error, std::string());
-    QCOMPARE(rowsOf(book.sheets.at(0).table),
-             (Rows{{"", "", "x  y"}, {"7", "", ""}, {"7", "", ""}}));
+    QVERIFY2(book, book ? "" : book.error().text.c_str());
+    QCOMPARE(rowsOf(book->at(0).table), (Rows{{"", "", "x  y"}, {"7", "", ""}, {"7", "", ""}}));
 }
 
 void TestSheetBook::refused_data()
@@ -183,11 +183,11 @@ void TestSheetBook::refused()
     QFETCH(std::string, bytes);
     sortivo::SheetLimits limits;
     limits.largestContent = FETCHED(quint64, largestContent);
-    const sortivo::SheetBook book =
+    const sortivo::Expected<std::vector<sortivo::Sheet>> book =
         sortivo::readSheetBook(bytes, sortivo::SheetKind::Ods, limits, std::atomic<bool>());
-    QVERIFY(book.sheets.empty());
-    QVERIFY2(QString::fromStdString(book.error).contains(FETCHED(QString, reason)),
-             book.error.c_str());
+    QVERIFY(!book);
+    QVERIFY2(QString::fromStdString(book.error().text).contains(FETCHED(QString, reason)),
+             book.error().text.c_str());
 }
 
 QTEST_APPLESS_MAIN(TestSheetBook)
