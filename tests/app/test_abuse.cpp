@@ -2,7 +2,7 @@
 #include "draw/drawcontroller.h"
 #include "support/fakeplatform.h"
 #include "support/guitest.h"
-#include "support/mainwindowcontrols.h"
+#include "support/mainwindowtest.h"
 
 #include <QClipboard>
 #include <QMimeData>
@@ -65,7 +65,7 @@ bool inListOrder(const QStringList& rest)
 
 } // namespace
 
-class TestAbuse : public QObject, public MainWindowControls
+class TestAbuse : public MainWindowTest
 {
     Q_OBJECT
 private slots:
@@ -83,8 +83,6 @@ private slots:
     void structuredText();
 
 private:
-    QWidget& drivenWindow() const override { return *m_window; }
-
     // Runs `action` the `round`-th time the program lets events in from now on (1: the first).
     // A run that has already ended leaves it to settle().
     void atEventRound(int round, std::function<void()> action);
@@ -102,9 +100,6 @@ private:
     // drawn entries, and the rest of the list, make up `original`.
     void checkNothingLost(const QStringList& original);
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<FakePlatform> m_platform;
-    std::unique_ptr<MainWindow> m_window;
     int m_scheduled = 0;
     // Actions left over from a failed test would touch its finished stack frame.
     int m_generation = 0;
@@ -112,22 +107,14 @@ private:
 
 void TestAbuse::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_platform = std::make_unique<FakePlatform>();
-    m_window = std::make_unique<MainWindow>(*m_platform, m_dir->path());
-    m_window->show();
-    m_window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    openWindow(Journal::InTemporaryFolder);
 }
 
 void TestAbuse::cleanup()
 {
     ++m_generation;
     settle();
-    m_window.reset();
-    QVERIFY(m_platform->done());
-    QVERIFY(!m_platform->busy());
+    closeWindow();
 }
 
 void TestAbuse::atEventRound(int round, std::function<void()> action)

@@ -2,7 +2,7 @@
 #include "draw/drawsession.h"
 #include "support/fakeplatform.h"
 #include "support/guitest.h"
-#include "support/mainwindowcontrols.h"
+#include "support/mainwindowtest.h"
 #include "support/proofsamples.h"
 
 #include <QtTest>
@@ -16,7 +16,7 @@ const QString clearQuestion = QStringLiteral("Effacer d'abord les résultats ?")
 
 } // namespace
 
-class TestDrawWindow : public QObject, public MainWindowControls
+class TestDrawWindow : public MainWindowTest
 {
     Q_OBJECT
 private slots:
@@ -40,8 +40,6 @@ private slots:
     void clickDuringTheHash();
 
 private:
-    QWidget& drivenWindow() const override { return *m_window; }
-
     // A long run goes on after the click returns; the window serves events meanwhile.
     bool runEnds() const
     {
@@ -54,23 +52,16 @@ private:
         setBoxLines(*list(), lines);
         go(0)->click();
     }
-
-    std::unique_ptr<FakePlatform> m_platform;
-    std::unique_ptr<MainWindow> m_window;
 };
 
 void TestDrawWindow::init()
 {
-    m_platform = std::make_unique<FakePlatform>();
-    m_window = std::make_unique<MainWindow>(*m_platform, QString());
-    m_window->show();
+    openWindow();
 }
 
 void TestDrawWindow::cleanup()
 {
-    m_window.reset();
-    QVERIFY(m_platform->done());
-    QVERIFY(!m_platform->busy());
+    closeWindow();
 }
 
 void TestDrawWindow::startState()

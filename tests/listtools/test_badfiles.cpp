@@ -2,7 +2,7 @@
 #include "listtools/listfilecommands.h"
 #include "support/fakeplatform.h"
 #include "support/guitest.h"
-#include "support/mainwindowcontrols.h"
+#include "support/mainwindowtest.h"
 
 #include <QClipboard>
 #include <QProcess>
@@ -123,7 +123,7 @@ QByteArray utf8FileWithOneBadLine(int count, int badLine)
 
 } // namespace
 
-class TestBadFiles : public QObject, public MainWindowControls
+class TestBadFiles : public MainWindowTest
 {
     Q_OBJECT
 private slots:
@@ -145,9 +145,6 @@ private slots:
     void fullDisk();
 
 private:
-    QWidget& drivenWindow() const override { return *m_window; }
-    QString path(const QString& name) const { return m_dir->filePath(name); }
-
     // What a failure must leave as it was.
     struct Shown {
         QStringList list;
@@ -156,20 +153,11 @@ private:
         bool operator==(const Shown&) const = default;
     };
     Shown shown() { return {boxLines(*list()), boxLines(*results()), comboItems(*drawCount())}; }
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<FakePlatform> m_platform;
-    std::unique_ptr<MainWindow> m_window;
 };
 
 void TestBadFiles::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_platform = std::make_unique<FakePlatform>();
-    m_window = std::make_unique<MainWindow>(*m_platform, m_dir->path());
-    m_window->show();
-
+    openWindow(Journal::InTemporaryFolder);
     // A list the window has loaded, and earlier results.
     setBoxLines(*list(), {QStringLiteral("Élodie"), QStringLiteral("Zoë"), QStringLiteral("Marc")});
     button("cmdGo(0)")->click();
@@ -179,9 +167,7 @@ void TestBadFiles::init()
 
 void TestBadFiles::cleanup()
 {
-    m_window.reset();
-    QVERIFY(m_platform->done());
-    QVERIFY(!m_platform->busy());
+    closeWindow();
     if (m_dir)
         QFile::setPermissions(m_dir->path(),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);

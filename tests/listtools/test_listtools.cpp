@@ -1,7 +1,7 @@
 #include "app/mainwindow.h"
 #include "support/fakeplatform.h"
 #include "support/guitest.h"
-#include "support/mainwindowcontrols.h"
+#include "support/mainwindowtest.h"
 #include "widgets/apptitle.h"
 
 #include <QDialog>
@@ -19,7 +19,7 @@ const QString numberingPrompt = QStringLiteral("Numéroter jusqu'à");
 
 } // namespace
 
-class TestListTools : public QObject, public MainWindowControls
+class TestListTools : public MainWindowTest
 {
     Q_OBJECT
 private slots:
@@ -40,14 +40,6 @@ private slots:
     void saveThenOpenRoundTrips();
     void numbering_data();
     void numbering();
-
-private:
-    QWidget& drivenWindow() const override { return *m_window; }
-    QString path(const QString& name) const { return m_dir->filePath(name); }
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<FakePlatform> m_platform;
-    std::unique_ptr<MainWindow> m_window;
 };
 
 void TestListTools::initTestCase()
@@ -58,19 +50,12 @@ void TestListTools::initTestCase()
 
 void TestListTools::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_platform = std::make_unique<FakePlatform>();
-    m_window = std::make_unique<MainWindow>(*m_platform, m_dir->path());
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    openWindow(Journal::InTemporaryFolder);
 }
 
 void TestListTools::cleanup()
 {
-    m_window.reset();
-    QVERIFY(m_platform->done());
-    QVERIFY(!m_platform->busy());
+    closeWindow();
 }
 
 void TestListTools::leavingTheListOffersItsCount_data()

@@ -7,7 +7,7 @@
 #include "listtools/listfilereader.h"
 #include "support/fakeplatform.h"
 #include "support/guitest.h"
-#include "support/mainwindowcontrols.h"
+#include "support/mainwindowtest.h"
 #include "widgets/apptitle.h"
 #include "widgets/textboxtext.h"
 
@@ -59,7 +59,7 @@ void untilFirstSlice(const QSignalSpy& slices)
 
 } // namespace
 
-class TestOpenList : public QObject, public MainWindowControls
+class TestOpenList : public MainWindowTest
 {
     Q_OBJECT
 private slots:
@@ -80,34 +80,21 @@ private slots:
     void windowGoneDuringTheOpen();
 
 private:
-    QWidget& drivenWindow() const override { return *m_window; }
-    QString path(const QString& name) const { return m_dir->filePath(name); }
     ListBoxFiller& filler() const { return *m_window->findChild<ListBoxFiller*>(); }
     // Clicks Open on a file holding `bytes`.
     void openFile(const QByteArray& bytes);
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<FakePlatform> m_platform;
-    std::unique_ptr<MainWindow> m_window;
 };
 
 void TestOpenList::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_platform = std::make_unique<FakePlatform>();
-    m_window = std::make_unique<MainWindow>(*m_platform, m_dir->path());
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    openWindow(Journal::InTemporaryFolder);
     setBoxLines(*list(), oldList);
     setBoxLines(*results(), oldResults);
 }
 
 void TestOpenList::cleanup()
 {
-    m_window.reset();
-    QVERIFY(m_platform->done());
-    QVERIFY(!m_platform->busy());
+    closeWindow();
 }
 
 void TestOpenList::openFile(const QByteArray& bytes)

@@ -3,7 +3,7 @@
 #include "print/printjob.h"
 #include "support/fakeplatform.h"
 #include "support/guitest.h"
-#include "support/mainwindowcontrols.h"
+#include "support/mainwindowtest.h"
 #include "widgets/textboxtext.h"
 
 #include <QFile>
@@ -144,7 +144,7 @@ QStringList resultLines(const QString& wideWord = QString(60, QLatin1Char('W')))
 
 } // namespace
 
-class TestPrint : public QObject, public MainWindowControls
+class TestPrint : public MainWindowTest
 {
     Q_OBJECT
 private slots:
@@ -164,29 +164,18 @@ private slots:
     void fullDiskKeepsTheEarlierFile();
 
 private:
-    QWidget& drivenWindow() const override { return *m_window; }
     QPushButton* printButton() const { return button(QStringLiteral("cmdPrint")); }
     QString pdfPath() const { return m_dir->filePath(QStringLiteral("out.pdf")); }
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<FakePlatform> m_platform;
-    std::unique_ptr<MainWindow> m_window;
 };
 
 void TestPrint::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_platform = std::make_unique<FakePlatform>();
-    m_window = std::make_unique<MainWindow>(*m_platform, QString());
-    m_window->show();
+    openWindow();
 }
 
 void TestPrint::cleanup()
 {
-    m_window.reset();
-    QVERIFY(m_platform->done());
-    QVERIFY(!m_platform->busy());
+    closeWindow();
     m_dir.reset();
 }
 

@@ -3,7 +3,7 @@
 #include "screen/screenwindow.h"
 #include "support/fakeplatform.h"
 #include "support/guitest.h"
-#include "support/mainwindowcontrols.h"
+#include "support/mainwindowtest.h"
 
 #include <QCheckBox>
 #include <QDialog>
@@ -78,7 +78,7 @@ QString grouped(const QString& commitment)
 
 } // namespace
 
-class TestScreen : public QObject, public MainWindowControls
+class TestScreen : public MainWindowTest
 {
     Q_OBJECT
 private slots:
@@ -109,7 +109,6 @@ private slots:
     void commitmentOnceCommunicated();
 
 private:
-    QWidget& drivenWindow() const override { return *m_window; }
     QWidget* screen() const { return control<QWidget>(*m_window, QStringLiteral("frmEcran")); }
     QLabel* label(const char* name) const
     {
@@ -155,26 +154,16 @@ private:
         });
         button(QStringLiteral("cmdPreuve"))->click();
     }
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<FakePlatform> m_platform;
-    std::unique_ptr<MainWindow> m_window;
 };
 
 void TestScreen::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_platform = std::make_unique<FakePlatform>();
-    m_window = std::make_unique<MainWindow>(*m_platform, QString());
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    openWindow();
 }
 
 void TestScreen::cleanup()
 {
-    m_window.reset();
-    QVERIFY(m_platform->done());
-    QVERIFY(!m_platform->busy());
+    closeWindow();
 }
 
 void TestScreen::placement()
