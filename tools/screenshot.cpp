@@ -57,8 +57,9 @@ bool saveScreen(const QDir& folder)
     window.show();
     control<QPushButton>(window, "cmdEcran")->click();
     QWidget& screen = *control<QWidget>(window, "frmEcran");
-    control<QLineEdit>(screen, "txtEcranTitre")->setText(QStringLiteral("Tombola de l'école"));
-    control<QPlainTextEdit>(screen, "txtLots")
+    // Typed in "Lots…", on the operator's screen.
+    control<QLineEdit>(window, "txtEcranTitre")->setText(QStringLiteral("Tombola de l'école"));
+    control<QPlainTextEdit>(window, "txtLots")
         ->setPlainText(QStringLiteral("Un vélo\nUn panier garni\nDeux places de cinéma"));
     control<QCheckBox>(screen, "chkAnimation")->setChecked(false);
     screen.resize(1280, 860);

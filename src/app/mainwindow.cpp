@@ -9,6 +9,8 @@
 #include "listtools/numberingcommand.h"
 #include "platform/platform.h"
 #include "print/printcommand.h"
+#include "prizes/prizesbutton.h"
+#include "prizes/prizesdialog.h"
 #include "proof/proofbutton.h"
 #include "proof/proofcontroller.h"
 #include "recovery/sessionjournal.h"
@@ -70,11 +72,15 @@ MainWindow::MainWindow(Platform& platform, const QString& documentsFolder,
     QPushButton* cmdPreuve = addProofButton(m_ui.fraBas, m_ui.lblVelmora, m_ui.infoButton);
     m_proofController = new ProofController(this, cmdPreuve, m_session, *m_ui.txtListe, m_platform,
                                             documentsFolder);
+    m_prizes = new PrizesDialog(this, m_session);
     m_screen = new ScreenController(
-        this, {*m_ui.txtResult->document(), *m_ui.txtListe->document(), *m_listEntries}, busyState,
-        QString::fromStdString(m_session.proof().commitment()));
+        this, {*m_ui.txtResult->document(), *m_ui.txtListe->document(), *m_listEntries, *m_prizes},
+        busyState, QString::fromStdString(m_session.proof().commitment()));
     connectCommands();
-    connectScreen(addScreenButton(m_ui.fraBas, m_ui.lblVelmora, cmdPreuve));
+    QPushButton* cmdEcran = addScreenButton(m_ui.fraBas, m_ui.lblVelmora, cmdPreuve);
+    connectScreen(cmdEcran);
+    connect(addPrizesButton(m_ui.fraBas, m_ui.lblVelmora, cmdEcran, cmdPreuve),
+            &QPushButton::clicked, m_prizes, &PrizesDialog::showOnTop);
     m_browser = new BrowserLauncher(m_platform, this);
     connectWebAndKeys();
     if (!journalFolder.isEmpty()) {

@@ -18,6 +18,7 @@ class NumberingCommand;
 class ListFileCommands;
 class Platform;
 class PrintCommand;
+class PrizesDialog;
 class ProofController;
 class ScreenController;
 class SessionJournal;
@@ -67,5 +68,6 @@ private:
     BrowserLauncher* m_browser = nullptr;
     ProofController* m_proofController = nullptr;
     ScreenController* m_screen = nullptr;
+    PrizesDialog* m_prizes = nullptr;
     SessionJournal* m_journal = nullptr;
 };

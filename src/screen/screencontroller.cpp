@@ -1,5 +1,7 @@
 #include "screen/screencontroller.h"
 
+#include "prizes/prizesdialog.h"
+
 #include "core/proof/proofsession.h"
 #include "core/text/french.h"
 #include "draw/entryblocks.h"
@@ -151,11 +153,9 @@ ScreenController::ScreenController(QWidget* owner, const Sources& sources,
     m_refresh.setInterval(0);
     connect(&m_refresh, &QTimer::timeout, this, &ScreenController::refresh);
     // Many edits in a row (a paste, a clear, a run's writing back) make one refresh.
-    const QTextDocument* lots = m_window->txtLots->document();
-    for (const QTextDocument* document : {&m_sources.results, &m_sources.list, lots})
+    for (const QTextDocument* document : {&m_sources.results, &m_sources.list})
         connect(document, &QTextDocument::contentsChange, this, &ScreenController::scheduleRefresh);
-    connect(m_window->txtEcranTitre, &QLineEdit::textChanged, this,
-            &ScreenController::scheduleRefresh);
+    connect(&m_sources.prizes, &PrizesDialog::changed, this, &ScreenController::scheduleRefresh);
     // A draw, an open or a numbering writes the boxes in slices; the screen shows where they
     // end.
     connect(&m_busyState, &BusyState::ended, this, &ScreenController::refresh);
@@ -264,10 +264,7 @@ QString ScreenController::resultLine(int number) const
 
 QString ScreenController::prize(int number) const
 {
-    const QTextDocument* lots = m_window->txtLots->document();
-    return number <= lots->blockCount()
-               ? shownText(lots->findBlockByNumber(number - 1).text().trimmed())
-               : QString();
+    return shownText(m_sources.prizes.prize(number));
 }
 
 void ScreenController::refresh()
@@ -327,7 +324,7 @@ void ScreenController::fitLabels()
     const QString winner = m_revealed ? m_rollText : (shown > 0 ? resultLine(shown) : QString());
 
     const QFont plain = screenFont(false);
-    fit(w.lblEcranTitre, shownText(w.txtEcranTitre->text()), boxes.title, screenFont(true));
+    fit(w.lblEcranTitre, shownText(m_sources.prizes.title()), boxes.title, screenFont(true));
     fit(w.lblEcranEngagement,
         communicated ? QStringLiteral("Engagement : ") + grouped(m_commitment) +
                            QStringLiteral(" · ") + m_listLine

@@ -20,6 +20,7 @@ class QPushButton;
 class QTextDocument;
 class QWidget;
 class BusyState;
+class PrizesDialog;
 class ScreenWindow;
 
 // The audience screen: it follows the results, the list, the commitment once communicated and
@@ -35,6 +36,7 @@ public:
         const QTextDocument& results;
         const QTextDocument& list;
         const EntryBlocks& listEntries;
+        const PrizesDialog& prizes;
     };
     ScreenController(QWidget* owner, const Sources& sources, const BusyState& busyState,
                      const QString& commitment);

@@ -46,20 +46,10 @@ ScreenWindow::ScreenWindow(QWidget* owner) : QWidget(owner, Qt::Window)
     setWindowIcon(programIcon());
 
     m_strip = new QWidget(this);
-    txtEcranTitre =
-        named(new QLineEdit(QStringLiteral("Tirage au sort"), m_strip), "txtEcranTitre");
-    txtLots = named(new QPlainTextEdit(m_strip), "txtLots");
-    txtLots->setPlaceholderText(QStringLiteral("Un lot par ligne, dans l'ordre des tirages"));
-    txtLots->setLineWrapMode(QPlainTextEdit::NoWrap);
-    txtLots->setTabChangesFocus(true);
-    txtLots->setFixedHeight(txtLots->fontMetrics().lineSpacing() * 4 + 2 * txtLots->frameWidth() +
-                            8);
     chkAnimation =
         named(new QCheckBox(QStringLiteral("Animer la révélation"), m_strip), "chkAnimation");
     chkAnimation->setChecked(true);
     auto* form = new QFormLayout(m_strip);
-    form->addRow(QStringLiteral("Titre :"), txtEcranTitre);
-    form->addRow(QStringLiteral("Lots :"), txtLots);
     form->addRow(QString(), chkAnimation);
 
     m_view = new QWidget(this);

@@ -9,7 +9,8 @@ class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
 
-// frmEcran: what the audience sees, big, with a strip of settings above it for the organiser.
+// frmEcran: what the audience sees, big, with a strip above it for the organiser's settings of
+// the show.
 // Full screen it shows no control and hides the pointer once the mouse rests. It only shows; the
 // screen controller fills it.
 class ScreenWindow : public QWidget
@@ -25,8 +26,6 @@ public:
     // The first `count` cells of the team grid, made as needed; the others are hidden.
     QList<QLabel*> teamCells(int count);
 
-    QLineEdit* txtEcranTitre;
-    QPlainTextEdit* txtLots;
     QCheckBox* chkAnimation;
     QLabel* lblEcranTitre;
     QLabel* lblEcranEngagement;

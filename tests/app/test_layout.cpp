@@ -482,7 +482,7 @@ void TestLayout::tabOrder_data()
     const QStringList before = {"cmdOpen",     "cmdNumList", "cmdGo(1)",
                                 "cmbNbTirage", "cmdGo(0)",   "cmdGo(2)"};
     // The screen and proof buttons sit in the bottom bar before "Info", as the bar reads.
-    const QStringList after = {"cmdSave",  "cmdPrint", "cmdClearResult", "cmdEcran", "cmdPreuve",
+    const QStringList after = {"cmdSave",  "cmdPrint", "cmdClearResult", "cmdLots", "cmdEcran", "cmdPreuve",
                                "Command1", "cmdGo(3)", "cmbEquipe",      "txtListe", "txtResult"};
     QTest::newRow("stop hidden") << false << before + after;
     QTest::newRow("stop shown") << true << before + QStringList{"cmdStopProcess"} + after;

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QScreen>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -179,13 +180,13 @@ void TestScreen::placement()
         QVERIFY(s->isFullScreen());
         QVERIFY(s->screen() != m_window->screen());
         QCOMPARE(s->geometry(), s->screen()->geometry());
-        QVERIFY(!control<QWidget>(*s, QStringLiteral("txtEcranTitre"))->isVisible());
+        QVERIFY(!animation()->isVisible());
     } else {
         QVERIFY(!s->isFullScreen());
         const QSize room = m_window->screen()->availableGeometry().size();
         QVERIFY(std::abs(s->width() - room.width() * 2 / 3) <= 2);
         QVERIFY(std::abs(s->height() - room.height() * 2 / 3) <= 2);
-        QVERIFY(control<QWidget>(*s, QStringLiteral("txtEcranTitre"))->isVisible());
+        QVERIFY(animation()->isVisible());
     }
     // The main window stays in use meanwhile, and closing the screen changes nothing there.
     setBoxLines(*list(), {QStringLiteral("Anne"), QStringLiteral("Paul")});
@@ -360,20 +361,50 @@ void TestScreen::followsTheBoxes()
 void TestScreen::prizes()
 {
     openScreen();
-    control<QPlainTextEdit>(*screen(), QStringLiteral("txtLots"))
-        ->setPlainText(QStringLiteral("Panier garni\n\nVélo"));
+    // Typed on the operator's screen; a blank line is no prize, and "2 ×" counts out two.
+    control<QPlainTextEdit>(*m_window, QStringLiteral("txtLots"))
+        ->setPlainText(QStringLiteral("Panier garni\n\n2 × Vélo"));
     setBoxLines(*list(), numberedNames(5));
     for (int i = 0; i < 3; ++i)
         go(1)->click();
     settle();
     const QStringList lines = boxLines(*results());
     QCOMPARE(items(), (QStringList{QStringLiteral("1. Panier garni : ") + lines[0],
-                                   QStringLiteral("2. ") + lines[1],
-                                   QStringLiteral("3. Vélo : ") + lines[2]}));
-    QCOMPARE(shown("lblEcranLot"), QStringLiteral("Lot 3 : Vélo"));
+                                   QStringLiteral("2. Vélo (1/2) : ") + lines[1],
+                                   QStringLiteral("3. Vélo (2/2) : ") + lines[2]}));
+    QCOMPARE(shown("lblEcranLot"), QStringLiteral("Lot 3 : Vélo (2/2)"));
     go(1)->click();
     settle();
     QCOMPARE(shown("lblEcranLot"), QString());
+
+    // The operator's palmarès: each prize's winner and run, then the reserves. Its button sits
+    // left of the screen's, as wide.
+    QPushButton* cmdLots = button(QStringLiteral("cmdLots"));
+    QPushButton* cmdEcran = button(QStringLiteral("cmdEcran"));
+    QCOMPARE(cmdLots->size(), cmdEcran->size());
+    QVERIFY(cmdLots->geometry().right() < cmdEcran->x());
+    cmdLots->click();
+    auto* prizes = control<QDialog>(*m_window, QStringLiteral("frmLots"));
+    QVERIFY(prizes->isVisible() && !prizes->isModal());
+    const auto* table = control<QTableWidget>(*prizes, QStringLiteral("tblPalmares"));
+    QStringList rows;
+    for (int r = 0; r < table->rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < table->columnCount(); ++c)
+            cells << table->item(r, c)->text();
+        rows << cells.join(u'|');
+    }
+    const QStringList drawn = boxLines(*results());
+    QCOMPARE(rows, (QStringList{QStringLiteral("1|Panier garni|%1|1|gagnant").arg(drawn[0]),
+                                QStringLiteral("2|Vélo (1/2)|%1|2|gagnant").arg(drawn[1]),
+                                QStringLiteral("3|Vélo (2/2)|%1|3|gagnant").arg(drawn[2]),
+                                QStringLiteral("||%1|4|suppléant n° 1").arg(drawn[3])}));
+
+    control<QPlainTextEdit>(*prizes, QStringLiteral("txtLots"))
+        ->setPlainText(QStringLiteral("Vélo\n0 × Stylo"));
+    QCOMPARE(control<QLabel>(*prizes, QStringLiteral("lblLotsRefus"))->text(),
+             QStringLiteral("Ligne 2 : « 0 × Stylo » : un lot se compte de 1 à 10\u202f000 fois."));
+    prizes->close();
 }
 
 void TestScreen::longResults()
@@ -484,10 +515,6 @@ void TestScreen::spaceEndsTheReveal_data()
     };
     row("space on the screen", [](TestScreen& t) { QTest::keyClick(t.screen(), Qt::Key_Space); });
     row("enter on the screen", [](TestScreen& t) { QTest::keyClick(t.screen(), Qt::Key_Return); });
-    row("space in the screen's title", [](TestScreen& t) {
-        QTest::keyClick(control<QLineEdit>(*t.screen(), QStringLiteral("txtEcranTitre")),
-                        Qt::Key_Space);
-    });
     row("click on the screen", [](TestScreen& t) {
         QTest::mouseClick(control<QWidget>(*t.screen(), QStringLiteral("vueEcran")),
                           Qt::LeftButton);
@@ -520,7 +547,6 @@ void TestScreen::spaceEndsTheReveal()
     go(0)->click();
     QVERIFY(items().size() < 4);
     const QString listText = list()->toPlainText();
-    const QString title = control<QLineEdit>(*screen(), QStringLiteral("txtEcranTitre"))->text();
 
     act(*this);
     // The roll is over, and nothing else happened.
@@ -528,7 +554,6 @@ void TestScreen::spaceEndsTheReveal()
     QCOMPARE(lines.size(), 4);
     QCOMPARE(m_window->proof().runs().size(), std::size_t(2));
     QCOMPARE(list()->toPlainText(), listText);
-    QCOMPARE(control<QLineEdit>(*screen(), QStringLiteral("txtEcranTitre"))->text(), title);
     QCOMPARE(items().size(), 4);
     QCOMPARE(shown("lblEcranGagnant"), lines.back());
 
@@ -596,8 +621,8 @@ void TestScreen::nothingCutOrCovered()
     if (!s->isFullScreen())
         s->showFullScreen();
     showToAudience();
-    control<QLineEdit>(*s, QStringLiteral("txtEcranTitre"))->setText(entryOf(120, true));
-    control<QPlainTextEdit>(*s, QStringLiteral("txtLots"))->setPlainText(entryOf(200, true));
+    control<QLineEdit>(*m_window, QStringLiteral("txtEcranTitre"))->setText(entryOf(120, true));
+    control<QPlainTextEdit>(*m_window, QStringLiteral("txtLots"))->setPlainText(entryOf(200, true));
     setBoxLines(*list(), {entryOf(300, true), entryOf(300, false)});
     go(1)->click();
     settle();

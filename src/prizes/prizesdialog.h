@@ -1,0 +1,54 @@
+#pragma once
+
+#include "core/text/expected.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <string>
+#include <vector>
+
+class DrawSession;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QTableWidget;
+
+// frmLots, "Sortivo – Lots et palmarès": the event's title and the prizes, typed on the
+// operator's screen rather than in front of the room, and who wins what so far. It owns what is
+// typed there; the audience screen only reads it.
+class PrizesDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    PrizesDialog(QWidget* owner, const DrawSession& session);
+
+    // Shows it, or brings it to the front when it is open.
+    void showOnTop();
+
+    QString title() const;
+    // Prize `number` (from 1) as the lines stand for them, "3 × …" counted out; empty past the
+    // last, or while a line is refused.
+    QString prize(int number) const;
+
+    // The most reserves the palmarès lists one by one; the others are counted in a last row.
+    static constexpr int listedReserves = 100;
+
+signals:
+    // The title or the prizes changed.
+    void changed();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void readPrizes();
+    void fillPalmares();
+
+    const DrawSession& m_session;
+    QLineEdit* m_title;
+    QPlainTextEdit* m_prizeLines;
+    QLabel* m_refusal;
+    QTableWidget* m_palmares;
+    sortivo::Expected<std::vector<std::string>> m_prizes = std::vector<std::string>();
+};
