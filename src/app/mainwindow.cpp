@@ -167,6 +167,7 @@ void MainWindow::connectScreen(QPushButton* cmdEcran)
             &ScreenController::setPublicValue);
     connect(m_proofController, &ProofController::showToAudience, m_screen, &ScreenController::show);
     connect(&m_session, &DrawSession::communicated, m_screen, &ScreenController::setListLine);
+    connect(m_screen, &ScreenController::drawOneAsked, m_ui.cmdGo[1], &QPushButton::click);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

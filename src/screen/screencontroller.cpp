@@ -161,6 +161,14 @@ ScreenController::ScreenController(QWidget* owner, const Sources& sources,
     connect(&m_busyState, &BusyState::ended, this, &ScreenController::refresh);
     connect(m_window, &ScreenWindow::viewResized, this, &ScreenController::fitLabels);
     connect(m_window, &ScreenWindow::skipAsked, this, &ScreenController::endRoll);
+    // With one mirrored screen the operator cannot go back to the main window without showing
+    // the whole list to the room: the remote draws from the screen.
+    connect(m_window, &ScreenWindow::nextAsked, this, [this] {
+        if (rolling())
+            endRoll();
+        else
+            emit drawOneAsked();
+    });
 
     m_roll.setSingleShot(true);
     connect(&m_roll, &QTimer::timeout, this, &ScreenController::rollStep);

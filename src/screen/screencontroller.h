@@ -56,6 +56,10 @@ public:
     void runBegun(const sortivo::RunRecord& run);
     void runEnded(int draws);
 
+signals:
+    // The presenter asked for the next winner on the screen, while no roll ran.
+    void drawOneAsked();
+
 private:
     void place();
     void scheduleRefresh();

@@ -100,6 +100,10 @@ ScreenWindow::ScreenWindow(QWidget* owner) : QWidget(owner, Qt::Window)
         addAction(action);
     };
     addKeys({QKeySequence(Qt::Key_F11)}, &ScreenWindow::toggleFullScreen);
+    // What a presenter's remote sends for "next". Its "previous" does nothing: a draw cannot be
+    // taken back.
+    addKeys({QKeySequence(Qt::Key_PageDown), QKeySequence(Qt::Key_Right)},
+            &ScreenWindow::nextAsked);
     addKeys({QKeySequence(Qt::Key_Escape)}, [this] {
         if (isFullScreen())
             showNormal();

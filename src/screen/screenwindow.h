@@ -44,6 +44,8 @@ signals:
     void skipAsked();
     // The view changed size: its texts must be fitted again.
     void viewResized();
+    // Page Down or the Right arrow, as a presenter's remote sends them.
+    void nextAsked();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -93,6 +93,8 @@ private slots:
     void followsTheBoxes_data();
     void followsTheBoxes();
     void prizes();
+    void remoteKeys_data();
+    void remoteKeys();
     void longResults();
     void commitmentAndPublicValue();
     void revealEndsOnTheResult();
@@ -515,6 +517,8 @@ void TestScreen::spaceEndsTheReveal_data()
     };
     row("space on the screen", [](TestScreen& t) { QTest::keyClick(t.screen(), Qt::Key_Space); });
     row("enter on the screen", [](TestScreen& t) { QTest::keyClick(t.screen(), Qt::Key_Return); });
+    row("page down on the screen",
+        [](TestScreen& t) { QTest::keyClick(t.screen(), Qt::Key_PageDown); });
     row("click on the screen", [](TestScreen& t) {
         QTest::mouseClick(control<QWidget>(*t.screen(), QStringLiteral("vueEcran")),
                           Qt::LeftButton);
@@ -532,6 +536,30 @@ void TestScreen::spaceEndsTheReveal_data()
     });
     row("click on a draw button", [](TestScreen& t) { t.go(1)->click(); });
     row("click on draw all", [](TestScreen& t) { t.go(2)->click(); });
+}
+
+// A presenter's remote draws from the screen: "next" draws one as cmdGo(1) does, "previous"
+// does nothing.
+void TestScreen::remoteKeys_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("draws");
+    QTest::newRow("page down") << int(Qt::Key_PageDown) << 1;
+    QTest::newRow("right arrow") << int(Qt::Key_Right) << 1;
+    QTest::newRow("page up") << int(Qt::Key_PageUp) << 0;
+    QTest::newRow("left arrow") << int(Qt::Key_Left) << 0;
+}
+
+void TestScreen::remoteKeys()
+{
+    QFETCH(int, key);
+    QFETCH(int, draws);
+    openScreen();
+    setBoxLines(*list(), numberedNames(5));
+    QTest::keyClick(screen(), Qt::Key(key));
+    settle();
+    QCOMPARE(boxLines(*results()).size(), draws);
+    QCOMPARE(m_window->proof().runs().size(), std::size_t(draws));
 }
 
 void TestScreen::spaceEndsTheReveal()
