@@ -168,6 +168,8 @@ void MainWindow::connectScreen(QPushButton* cmdEcran)
     connect(m_proofController, &ProofController::showToAudience, m_screen, &ScreenController::show);
     connect(&m_session, &DrawSession::communicated, m_screen, &ScreenController::setListLine);
     connect(m_screen, &ScreenController::drawOneAsked, m_ui.cmdGo[1], &QPushButton::click);
+    connect(m_proofController, &ProofController::recordSaved, m_screen,
+            &ScreenController::closeSession);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

@@ -238,6 +238,8 @@ bool ProofController::saveRecordOf(QWidget* parent, const sortivo::ProofSession&
         warn(failure.readOnly ? QStringLiteral("Il est en lecture seule.") : failure.reason);
         return false;
     }
+    if (&session == &m_session.proof())
+        emit recordSaved();
     revealed(session);
     return true;
 }

@@ -38,6 +38,8 @@ public:
 signals:
     // "Montrer au public" communicated the commitment: the audience screen shows it.
     void showToAudience();
+    // The record of the session the draws were made in was saved; a new session follows.
+    void recordSaved();
 
 private:
     // The session whose record the buttons save and print: the current one, or, until the

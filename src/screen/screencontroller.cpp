@@ -219,6 +219,14 @@ void ScreenController::setCommitment(const QString& commitment)
 void ScreenController::setListLine(const QString& line)
 {
     m_listLine = line;
+    m_closed.reset();
+    scheduleRefresh();
+}
+
+void ScreenController::closeSession()
+{
+    if (!m_listLine.isEmpty())
+        m_closed.emplace(m_commitment, m_listLine);
     scheduleRefresh();
 }
 
@@ -324,6 +332,14 @@ void ScreenController::fitLabels()
     // that list it would prove nothing, and the screen alone does not communicate it.
     const bool communicated = !m_commitment.isEmpty() && !m_listLine.isEmpty();
     const ScreenBoxes boxes = screenBoxes(w.view()->size(), communicated && !m_sessionHasRuns);
+    QString commitmentLine;
+    if (m_closed)
+        commitmentLine = QStringLiteral("Engagement : ") + grouped(m_closed->first) +
+                         QStringLiteral(" · ") + m_closed->second +
+                         QStringLiteral(" · Séance close – procès-verbal enregistré");
+    else if (communicated)
+        commitmentLine = QStringLiteral("Engagement : ") + grouped(m_commitment) +
+                         QStringLiteral(" · ") + m_listLine;
     const int lines = resultLines();
     const int shown = m_teams ? 0 : std::min(lines, m_revealed.value_or(lines));
     // The result being rolled is announced with its prize; the names run under it.
@@ -333,12 +349,8 @@ void ScreenController::fitLabels()
 
     const QFont plain = screenFont(false);
     fit(w.lblEcranTitre, shownText(m_sources.prizes.title()), boxes.title, screenFont(true));
-    fit(w.lblEcranEngagement,
-        communicated ? QStringLiteral("Engagement : ") + grouped(m_commitment) +
-                           QStringLiteral(" · ") + m_listLine
-                     : QString(),
-        boxes.commitment, plain);
-    w.lblEcranEngagement->setVisible(communicated);
+    fit(w.lblEcranEngagement, commitmentLine, boxes.commitment, plain);
+    w.lblEcranEngagement->setVisible(!commitmentLine.isEmpty());
     fit(w.lblEcranValeur,
         m_publicValue.isEmpty() ? QString() : QStringLiteral("Valeur publique : ") + m_publicValue,
         boxes.publicValue, plain);

@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <optional>
+#include <utility>
 
 namespace sortivo
 {
@@ -52,6 +53,9 @@ public:
     void setPublicValue(const QString& value);
     // The commitment was communicated with this list line: from now on both are shown.
     void setListLine(const QString& line);
+    // The session's record was saved: its commitment stays, marked closed, until the next
+    // session's is communicated, so that the room photographs what matches the record.
+    void closeSession();
     // A draw has begun on the boxes; it has ended having drawn `draws` entries.
     void runBegun(const sortivo::RunRecord& run);
     void runEnded(int draws);
@@ -83,6 +87,8 @@ private:
     QString m_commitment;
     QString m_publicValue;
     QString m_listLine;
+    // The closed session's commitment and list line, while no new one is communicated.
+    std::optional<std::pair<QString, QString>> m_closed;
     bool m_sessionHasRuns = false;
     int m_linesAtRunStart = 0;
     bool m_teamRun = false;

@@ -818,17 +818,19 @@ void TestScreen::commitmentOnceCommunicated_data()
     using Act = std::function<void(TestScreen&)>;
     QTest::addColumn<Act>("act");
     QTest::addColumn<bool>("communicated");
+    QTest::addColumn<bool>("closed");
 
-    QTest::newRow("screen opened") << Act([](TestScreen&) {}) << false;
+    QTest::newRow("screen opened") << Act([](TestScreen&) {}) << false << false;
     QTest::newRow("shown to the audience")
-        << Act([](TestScreen& t) { t.showToAudience(); }) << true;
+        << Act([](TestScreen& t) { t.showToAudience(); }) << true << false;
     QTest::newRow("copied") << Act([](TestScreen& t) {
         t.m_platform->expectModal([](QDialog& dialog) {
             control<QPushButton>(dialog, QStringLiteral("cmdCopierEngagement"))->click();
         });
         t.button(QStringLiteral("cmdPreuve"))->click();
-    }) << true;
-    // The next session's commitment waits to be shown in its turn.
+    }) << true << false;
+    // The next session's commitment waits to be shown in its turn; the closed one's stays, so
+    // that the room photographs what matches the record.
     QTest::newRow("record saved") << Act([](TestScreen& t) {
         t.showToAudience();
         setBoxLines(*t.list(), {QStringLiteral("Zoé")});
@@ -838,23 +840,26 @@ void TestScreen::commitmentOnceCommunicated_data()
             control<QPushButton>(dialog, QStringLiteral("cmdEnregistrerPV"))->click();
         });
         t.button(QStringLiteral("cmdPreuve"))->click();
-    }) << false;
+    }) << true << true;
 }
 
 void TestScreen::commitmentOnceCommunicated()
 {
     QFETCH(std::function<void(TestScreen&)>, act);
     QFETCH(bool, communicated);
+    QFETCH(bool, closed);
 
     openScreen();
     act(*this);
     settle();
     QCOMPARE(label("lblEcranEngagement")->isVisible(), communicated);
     const QString engagement = shown("lblEcranEngagement");
+    const QString closing = QStringLiteral(" · Séance close – procès-verbal enregistré");
     if (communicated) {
-        const QString commitment = commitmentInDialog();
-        QVERIFY(engagement.startsWith(QStringLiteral("Engagement : ") + grouped(commitment)));
+        const QString commitment = grouped(commitmentInDialog());
+        QCOMPARE(engagement.startsWith(QStringLiteral("Engagement : ") + commitment), !closed);
         QVERIFY(engagement.contains(QStringLiteral(" · Liste : ")));
+        QCOMPARE(engagement.endsWith(closing), closed);
     } else {
         QCOMPARE(engagement, QString());
     }
