@@ -137,6 +137,8 @@ void PrizesDialog::fillPalmares()
     // refuse them.
     const sortivo::Expected<sortivo::PrizeAwards> awards =
         sortivo::awardPrizes(prizes.size(), prizeRuns, {});
+    if (!awards)
+        return;
 
     struct Row {
         QString rank, prize, winner, run, status;
