@@ -607,7 +607,7 @@ void TestProof::rejectsRecords_data()
     QTest::newRow("not an object") << "[1, 2]"s
                                    << "n'est pas un procès-verbal"s;
     QTest::newRow("another protocol")
-        << edited("sortivo-preuve-1", "sortivo-preuve-2") << "protocole inconnu"s;
+        << edited("sortivo-preuve-1", "sortivo-preuve-3") << "protocole inconnu"s;
     QTest::newRow("seed in capitals")
         << edited("\"graine\": \"", "\"graine\": \"A") << "64 chiffres hexadécimaux"s;
     QTest::newRow("no earlier run for null entries")
