@@ -99,6 +99,14 @@ bool DrawSession::setPublicValue(std::string value)
     return true;
 }
 
+bool DrawSession::setOnePrizePerPerson(bool on)
+{
+    if (!m_proof.setOnePrizePerPerson(on))
+        return false;
+    emit onePrizePerPersonChanged(on);
+    return true;
+}
+
 void DrawSession::noteCommunicated(const std::string& time, sortivo::CommunicatedList list)
 {
     m_proof.noteCommunicated(time, std::move(list));

@@ -50,6 +50,8 @@ public:
     void runShown(int draws, int left);
 
     bool setPublicValue(std::string value);
+    // Returns false, changing nothing, once the rule is fixed.
+    bool setOnePrizePerPerson(bool on);
     void noteCommunicated(const std::string& time, sortivo::CommunicatedList list);
     // A record revealed the seed: the draws go on under a fresh one. Hands back the session
     // that ended, whose record can still be saved or printed.
@@ -68,6 +70,7 @@ signals:
     // or a session resumed.
     void renewed(const QString& commitment);
     void publicValueChanged(const QString& value);
+    void onePrizePerPersonChanged(bool on);
     // The commitment was communicated with this list line.
     void communicated(const QString& listLine);
     // A draw is about to write into the boxes, the results to keep already settled: below
