@@ -188,6 +188,9 @@ void TestDrawCommand::refusals_data()
     row("continuing with another public value",
         {list, "-f", "@graine-usee", "-p", "43", "--suite", "--pv", "@pv-usee.json"}, 1,
         "valeur publique « 42 »");
+    row("one prize per person added to a seed file committed without it",
+        {list, "-f", "@graine-neuve", "--un-lot-par-personne"}, 1,
+        "Ce fichier de graine a été engagé sans la règle « Un seul lot par personne »");
     row("continuing a missing record",
         {list, "-f", "@graine-usee", "-p", "42", "--suite", "--pv", "@absent.json"}, 1,
         "Impossible de lire le procès-verbal");
@@ -418,6 +421,8 @@ void TestDrawCommand::recordPassesBothCheckers_data()
     QTest::newRow("one over a private file") << QStringList{"--un"} << QStringLiteral("un") << true;
     QTest::newRow("teams") << QStringList{"--equipes", "4", "--valeur-publique", "42 \"x\""}
                            << QStringLiteral("equipes") << false;
+    QTest::newRow("one prize per person")
+        << QStringList{"--un-lot-par-personne", "-n", "3"} << QStringLiteral("nombre") << false;
 }
 
 void TestDrawCommand::recordPassesBothCheckers()
