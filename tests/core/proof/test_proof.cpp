@@ -77,6 +77,24 @@ void TestProof::knownAnswers()
              "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"s);
     QCOMPARE(sortivo::toHex(sortivo::runKey(seed, 7, fingerprint, "Dés : 3 5 6")),
              "d7fab2f336a05a105980839ea4980d0b30fe30f0c35e88616c7c0f71db1777bb"s);
+    QCOMPARE(sortivo::toHex(sortivo::runKey(seed, 7, fingerprint, "Dés : 3 5 6",
+                                            sortivo::onePrizeProtocolName)),
+             "e073c4efa5589a620cf8d35ebd09e3436e5b0d09e29d3e54e77476b02950e276"s);
+
+    // One prize per person: a run of all draws each person once.
+    sortivo::ProofSession session(seed);
+    QVERIFY(session.setOnePrizePerPerson(true));
+    const std::string tickets = "e1 (billet 1/3)\r\ne2\r\ne1 (billet 2/3)\r\ne3 (billet 1/2)\r\n"
+                                "e1 (billet 3/3)\r\ne4\r\ne3 (billet 2/2)\r\ne5";
+    session.noteCommunicated("2026-12-07T19:58:00Z",
+                             sortivo::communicatedListOf(sortivo::loadEntries(tickets)));
+    QVERIFY(!session.setOnePrizePerPerson(false));
+    QVERIFY(session.setPublicValue("Dés : 3 5 6"));
+    sortivo::DrawRun run =
+        session.beginRun(sortivo::loadEntries(tickets), {}, {sortivo::DrawMode::All, 8, 0}, "");
+    run.drawAll();
+    QCOMPARE(run.resultText(), "e1 (billet 3/3)\r\ne3 (billet 2/2)\r\ne4\r\ne2\r\ne5"s);
+    QCOMPARE(run.remainingCount(), std::size_t(0));
 }
 
 void TestProof::knownWords()
