@@ -514,6 +514,19 @@ void TestProof::readableRecord()
              "Liste : 1 entrée, empreinte 1a2b3c4d5e6f7a8b …"s);
     QVERIFY(sheet.find("Date : 2026-12-07 à 20:58:00 (UTC+01:00)") != std::string::npos);
     QVERIFY(sheet.find(sortivo::toHex(session.seed())) == std::string::npos);
+    // Without the rule neither says a word of it; with it, both state it.
+    QVERIFY(text.find("lot par personne") == std::string::npos);
+    QVERIFY(text.find("Protocole : sortivo-preuve-1\r\n") != std::string::npos);
+    QVERIFY(sheet.find("lot par personne") == std::string::npos);
+    sortivo::ProofSession ruled(proofsamples::sampleSeed());
+    QVERIFY(ruled.setOnePrizePerPerson(true));
+    const std::string ruledText =
+        sortivo::recordReport(ruled, "Sortivo 1.30", "2026-12-07T21:00:00Z");
+    QVERIFY(ruledText.find("Protocole : sortivo-preuve-2\r\n") != std::string::npos);
+    QVERIFY(ruledText.find("\r\nUn seul lot par personne : oui\r\n") != std::string::npos);
+    QVERIFY(sortivo::commitmentSheet(ruled.commitment(), {352, std::string(64, 'a')},
+                                     "2026-12-07T19:58:00Z", true)
+                .find("\r\nUn seul lot par personne : oui\r\n") != std::string::npos);
 }
 
 // The record's UTC times as people read them: local, with the offset back to the record's.
