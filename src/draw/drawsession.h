@@ -71,7 +71,7 @@ signals:
     void renewed(const QString& commitment);
     void publicValueChanged(const QString& value);
     void onePrizePerPersonChanged(bool on);
-    // The commitment was communicated with this list line.
+    // The commitment was communicated with this list line, and the rule when there is one.
     void communicated(const QString& listLine);
     // A draw is about to write into the boxes, the results to keep already settled: below
     // those the box shows, or in an empty box.
@@ -86,6 +86,8 @@ signals:
 
 private:
     void announceSession();
+    // What the audience is shown with the commitment: the list and the session's rule.
+    QString communicatedLine() const;
 
     sortivo::ProofSession m_proof;
     BusyState m_busyState;

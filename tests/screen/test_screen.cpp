@@ -776,16 +776,24 @@ void TestScreen::commitmentOnceCommunicated_data()
     using Act = std::function<void(TestScreen&)>;
     QTest::addColumn<Act>("act");
     QTest::addColumn<bool>("communicated");
+    QTest::addColumn<bool>("onePrize"); // the rule shown with the list
 
-    QTest::newRow("screen opened") << Act([](TestScreen&) {}) << false;
+    QTest::newRow("screen opened") << Act([](TestScreen&) {}) << false << false;
     QTest::newRow("shown to the audience")
-        << Act([](TestScreen& t) { t.showToAudience(); }) << true;
+        << Act([](TestScreen& t) { t.showToAudience(); }) << true << false;
     QTest::newRow("copied") << Act([](TestScreen& t) {
         t.m_platform->expectModal([](QDialog& dialog) {
             control<QPushButton>(dialog, QStringLiteral("cmdCopierEngagement"))->click();
         });
         t.button(QStringLiteral("cmdPreuve"))->click();
-    }) << true;
+    }) << true << false;
+    QTest::newRow("copied under one prize per person") << Act([](TestScreen& t) {
+        t.m_platform->expectModal([](QDialog& dialog) {
+            control<QCheckBox>(dialog, QStringLiteral("chkUnLotParPersonne"))->click();
+            control<QPushButton>(dialog, QStringLiteral("cmdCopierEngagement"))->click();
+        });
+        t.button(QStringLiteral("cmdPreuve"))->click();
+    }) << true << true;
     // The next session's commitment waits to be shown in its turn.
     QTest::newRow("record saved") << Act([](TestScreen& t) {
         t.showToAudience();
@@ -796,13 +804,14 @@ void TestScreen::commitmentOnceCommunicated_data()
             control<QPushButton>(dialog, QStringLiteral("cmdEnregistrerPV"))->click();
         });
         t.button(QStringLiteral("cmdPreuve"))->click();
-    }) << false;
+    }) << false << false;
 }
 
 void TestScreen::commitmentOnceCommunicated()
 {
     QFETCH(std::function<void(TestScreen&)>, act);
     QFETCH(bool, communicated);
+    QFETCH(bool, onePrize);
 
     openScreen();
     act(*this);
@@ -813,6 +822,8 @@ void TestScreen::commitmentOnceCommunicated()
         const QString commitment = commitmentInDialog();
         QVERIFY(engagement.startsWith(QStringLiteral("Engagement : ") + grouped(commitment)));
         QVERIFY(engagement.contains(QStringLiteral(" · Liste : ")));
+        QCOMPARE(engagement.endsWith(QStringLiteral(" · Un seul lot par personne : oui")),
+                 onePrize);
     } else {
         QCOMPARE(engagement, QString());
     }
