@@ -33,6 +33,44 @@ void BM_DrawAll(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
+// Tickets of many persons, each person's scattered over the list: entry i is a ticket of
+// person (i × 7919) mod persons, the five of each person numbered 1 to 5.
+std::string ticketListText(std::size_t tickets, std::size_t persons)
+{
+    std::string text;
+    text.reserve(tickets * 32);
+    for (std::size_t i = 0; i < tickets; ++i) {
+        const std::size_t person = (i * 7919) % persons;
+        text += "Personne " + std::to_string(person) + " (billet " +
+                std::to_string(i / persons + 1) + "/" + std::to_string(tickets / persons) + ")";
+        if (i + 1 < tickets)
+            text += "\r\n";
+    }
+    return text;
+}
+
+// A draw of all over 5,000,000 tickets of 1,000,000 persons, as the window makes it, without
+// the rule (0) and with one prize per person (1): grouping by person and withdrawing each
+// winner's other tickets must cost at most as much again as the draw itself.
+void BM_DrawAllTickets(benchmark::State& state)
+{
+    const std::string listText = ticketListText(5'000'000, 1'000'000);
+    for (auto _ : state) {
+        sortivo::ProofSession session(sortivo::sha256("bench"));
+        session.setOnePrizePerPerson(state.range(0) != 0);
+        sortivo::EntryList entries = sortivo::loadEntries(listText);
+        const auto count = std::int32_t(entries.size());
+        sortivo::DrawRun run =
+            session.beginRun(std::move(entries), {}, {sortivo::DrawMode::All, count, 0}, "");
+        run.drawAll();
+        session.endRun(run);
+        std::string rest = run.remainingListText();
+        std::string result = run.releaseResultText();
+        benchmark::DoNotOptimize(rest);
+        benchmark::DoNotOptimize(result);
+    }
+}
+
 void BM_DrawAllNaive(benchmark::State& state)
 {
     const std::string listText = makeListText(int(state.range(0)));
@@ -109,6 +147,7 @@ void BM_VerifyRecord(benchmark::State& state)
 } // namespace
 
 BENCHMARK(BM_DrawAll)->RangeMultiplier(10)->Range(1000, 1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DrawAllTickets)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_DrawAllNaive)->RangeMultiplier(10)->Range(1000, 100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PoolTakeAll)->Arg(1000000)->Arg(5000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Words);

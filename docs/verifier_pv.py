@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Vérifie un procès-verbal de tirage Sortivo (protocole sortivo-preuve-1, décrit dans preuve.md),
+"""Vérifie un procès-verbal de tirage Sortivo (protocoles sortivo-preuve-1 et -2, décrits dans preuve.md),
 sans Sortivo. Usage : python3 verifier_pv.py FICHIER. Bibliothèque standard seule."""
 import hashlib, hmac, itertools, json, math, os, re, stat, struct, sys
 PROFONDEUR, PLUS_GRAND = 64, 2 * (256 * 1024 * 1024 + 5_000_000 * 16)  # comme sortivo --verifier
@@ -52,9 +52,32 @@ def tirer(entrees, flux, resultats, ou):  # rejoue les tirages, rend les restant
         while (i := i + 1) <= taille:
             arbre[i], i = arbre[i] - 1, i + (i & -i) - 1
     return [e for p in paquets for e in p]
+personne = lambda e: e[:m.start()] if (m := re.search(r" \(billet [0-9]+/[0-9]+\)\Z", e)) else e  # l'entrée sans sa marque de billet
+def tirer_par_personne(entrees, flux, resultats, ou):  # un seul lot par personne : chaque gagnant retire aussitôt les autres billets de sa personne
+    n, arbre, pris, groupes = len(entrees), [0] * (len(entrees) + 1), bytearray(len(entrees)), {}
+    for i in range(1, n + 1):  # un arbre de Fenwick d'une entrée par feuille
+        arbre[i] += 1
+        if (j := i + (i & -i)) <= n: arbre[j] += arbre[i]
+    def oter(i):
+        pris[i], i = 1, i + 1
+        while i <= n: arbre[i], i = arbre[i] - 1, i + (i & -i)
+        return 1
+    for i, e in enumerate(entrees): groupes.setdefault(personne(e), []).append(i)
+    restant = n
+    for k, resultat in enumerate(resultats, start=1):
+        rang, i = position(flux, restant), 0
+        for pas in (1 << b for b in range(n.bit_length() - 1, -1, -1)):
+            if i + pas <= n and arbre[i + pas] <= rang: i, rang = i + pas, rang - arbre[i + pas]
+        if resultat != entrees[i]:
+            raise NonConforme(f"{ou}le résultat n° {k} n'est pas celui que donne la graine (attendu : {citer(entrees[i])})")
+        restant -= sum(oter(j) for j in groupes[personne(entrees[i])] if not pris[j])
+    return [e for e, p in zip(entrees, pris) if not p]
 def verifier(pv):
     exiger(type(pv) is dict, "le fichier n'est pas un procès-verbal")
-    exiger(champ(pv, "protocole", "") == "sortivo-preuve-1", "protocole inconnu")
+    exiger((protocole := champ(pv, "protocole", "")) in ("sortivo-preuve-1", "sortivo-preuve-2"), "protocole inconnu")
+    exiger(type(regle := pv.get("un_lot_par_personne")) in (bool, type(None)), "« un_lot_par_personne » n'est ni true ni false")
+    exiger(regle or protocole != "sortivo-preuve-2", "le protocole sortivo-preuve-2 exige « un_lot_par_personne » : true")
+    exiger(not regle or protocole == "sortivo-preuve-2", "« un_lot_par_personne » : true exige le protocole sortivo-preuve-2")
     exiger(re.fullmatch("[0-9a-f]{64}", graine := champ(pv, "graine", "")), "la graine n'est pas faite de 64 chiffres hexadécimaux minuscules")
     exiger(champ(pv, "engagement", "") == hashlib.sha256(graine := bytes.fromhex(graine)).hexdigest(), "la graine ne correspond pas à l'engagement")
     publique, tirages, entrees, tires = champ(pv, "valeur_publique", ""), champ(pv, "tirages", "", (list,), "n'est pas une liste"), [], 0
@@ -83,12 +106,13 @@ def verifier(pv):
             exiger(mode != son_mode or (type(v) is int and v >= bas),
                    ou + f"« {nom} » n'est pas un nombre entier positif{' ou nul' * (bas == 0)}")
             exiger(mode == son_mode or v is None, ou + f"« {nom} » n'a de valeur qu'en mode {son_mode}")
-        prevus = min(tirage["demande"], n) if mode == "nombre" else min(1, n) if mode == "un" else n
+        personnes = len({personne(e) for e in entrees}) if regle else n  # sous la règle, chaque tirage ôte une personne
+        prevus = min(tirage["demande"], personnes) if mode == "nombre" else min(1, n) if mode == "un" else personnes
         resultats, arret = champ(tirage, "resultats", ou, (list,), "n'est pas une liste"), champ(tirage, "interrompu", ou, (bool,), "n'est ni true ni false")
         exiger(len(resultats) < prevus if arret else len(resultats) == prevus,
                ou + f"{len(resultats)} résultats pour {prevus} tirages prévus{' (tirage interrompu)' * arret}")
-        cle = hmac.new(graine, f"sortivo-preuve-1\n{r}\n{empreinte}\n{publique}".encode(), hashlib.sha256).digest()
-        entrees, tires = tirer(entrees, mots(cle), resultats, ou), tires + len(resultats)
+        cle = hmac.new(graine, f"{protocole}\n{r}\n{empreinte}\n{publique}".encode(), hashlib.sha256).digest()
+        entrees, tires = (tirer_par_personne if regle else tirer)(entrees, mots(cle), resultats, ou), tires + len(resultats)
         if admises is not None and date >= communique: admises.add(empreinte_de(entrees)) if empreinte in admises else avertis.append(ou + "liste modifiée après la communication de l'engagement")
     return f"{len(tirages)} tirage{'s' * (len(tirages) > 1)} et {tires} élément{(t := 's' * (tires > 1))} tiré{t} vérifié{t}", avertis
 if __name__ == "__main__":

@@ -188,9 +188,16 @@ enum class Reads { Entry, Start };
 // Reads::Entry its characters too: fetches nobody reads would only crowd out those that count.
 template <Reads reads, typename Take>
 void drawEntries(const sortivo::ListFileEntries& entries, sortivo::DrawWords words,
-                 std::int32_t drawCount, Take take)
+                 std::int32_t drawCount, bool onePrizePerPerson, Take take)
 {
     sortivo::DrawPool pool(entries.size());
+    if (onePrizePerPerson) {
+        const sortivo::PersonGroups persons(entries.size(),
+                                            [&](std::size_t i) { return entries.at(i); });
+        sortivo::drawOnePerPerson(pool, words, std::size_t(drawCount), persons, take,
+                                  [](std::size_t) {});
+        return;
+    }
     sortivo::drawFromPool<128>(
         pool, words, std::size_t(drawCount), [&](std::size_t i) { entries.prefetchBounds(i); },
         [&](std::size_t i) {
@@ -276,9 +283,10 @@ int drawWithRecord(const DrawCommandOptions& options, const sortivo::ListFileEnt
     std::vector<std::uint32_t> starts;
     starts.reserve(std::size_t(drawCount));
     drawEntries<Reads::Start>(entries,
-                              sortivo::DrawWords(sortivo::runKey(seed.seed, place.number,
-                                                                 fingerprint, options.publicValue)),
-                              drawCount,
+                              sortivo::DrawWords(sortivo::runKey(
+                                  seed.seed, place.number, fingerprint, options.publicValue,
+                                  sortivo::protocolNameFor(seed.onePrizePerPerson))),
+                              drawCount, seed.onePrizePerPerson,
                               [&](std::size_t index) { starts.push_back(entries.startOf(index)); });
     const DrawnEntries drawn(entries, starts);
 
@@ -303,7 +311,7 @@ int drawWithRecord(const DrawCommandOptions& options, const sortivo::ListFileEnt
     const sortivo::Expected<void> written =
         writeRecord(options.recordPath, [&](const std::function<void(std::string_view)>& write) {
             sortivo::writeRecordJson({software, seed.seed, communicatedAt, options.publicValue,
-                                      seed.list ? &*seed.list : nullptr},
+                                      seed.list ? &*seed.list : nullptr, seed.onePrizePerPerson},
                                      runs, write);
         });
     if (!written)
@@ -346,6 +354,9 @@ sortivo::Expected<sortivo::CheckedRecord> readEarlierRecord(const DrawCommandOpt
     if (earlier->publicValue != options.publicValue)
         return Refusal{"La session a été tirée avec la valeur publique « " + earlier->publicValue +
                        " » : donnez-la avec --valeur-publique."};
+    if (earlier->onePrizePerPerson != seed.onePrizePerPerson)
+        return Refusal{"Le procès-verbal donné et le fichier de graine ne suivent pas la même "
+                       "règle « Un seul lot par personne »."};
     if (std::int64_t(earlier->runs.size()) != seed.runs)
         return Refusal{"Le procès-verbal donné compte " +
                        runsText(std::int64_t(earlier->runs.size())) + ", le fichier de graine " +
@@ -401,7 +412,8 @@ std::optional<sortivo::ListFileEntries> readList(const DrawCommandOptions& optio
 
 int commit(const DrawCommandOptions& options)
 {
-    KeptSeed kept{sortivo::freshSeed(), sortivo::isoTimeNow(), std::nullopt, 0};
+    KeptSeed kept{sortivo::freshSeed(), sortivo::isoTimeNow(), std::nullopt,
+                  options.onePrizePerPerson, 0};
     if (!options.commitListPath.empty()) {
         int status = exitstatus::done;
         const std::optional<sortivo::ListFileEntries> entries =
@@ -418,6 +430,8 @@ int commit(const DrawCommandOptions& options)
     // The whole fingerprint: it is published, and compared with the record's.
     if (kept.list)
         line += sortivo::listLine(*kept.list, kept.list->fingerprint.size()) + "\n";
+    if (kept.onePrizePerPerson)
+        line += std::string(sortivo::onePrizeLine) + "\n";
     // A seed whose commitment nobody saw is of no use, and would block its file for ever.
     if (!writeAll(STDOUT_FILENO, line)) {
         ::unlink(options.seedFile.c_str());
@@ -461,9 +475,16 @@ int runDrawCommand(const DrawCommandOptions& options, const std::string& softwar
         if (!kept)
             return refuse(kept.error().text, options.seedFile);
         seed = std::move(*kept);
+        // The rule was fixed, or not, with the commitment: a draw cannot add it afterwards.
+        if (options.onePrizePerPerson && !seed.onePrizePerPerson)
+            return refuse("Ce fichier de graine a été engagé sans la règle « Un seul lot par "
+                          "personne » : --un-lot-par-personne ne peut plus s'y ajouter. Prenez "
+                          "une graine neuve avec --engagement --un-lot-par-personne.",
+                          options.seedFile);
     } else {
         seed.seed = sortivo::freshSeed();
     }
+    seed.onePrizePerPerson = seed.onePrizePerPerson || options.onePrizePerPerson;
     if (!options.recordPath.empty() && !recordTargetAllowed(options.recordPath))
         return refuse("Impossible d'enregistrer le procès-verbal : ce n'est pas un fichier "
                       "ordinaire.",
@@ -498,10 +519,11 @@ int runDrawCommand(const DrawCommandOptions& options, const std::string& softwar
         return drawWithRecord(options, *entries, seed, place, software);
 
     const sortivo::Digest key =
-        sortivo::runKey(seed.seed, place.number, fingerprintOf(*entries), options.publicValue);
+        sortivo::runKey(seed.seed, place.number, fingerprintOf(*entries), options.publicValue,
+                        sortivo::protocolNameFor(seed.onePrizePerPerson));
     ResultOutput output(options.teamSize, options.crlf);
     drawEntries<Reads::Entry>(*entries, sortivo::DrawWords(key),
-                              drawCountOf(options, entries->size()),
+                              drawCountOf(options, entries->size()), seed.onePrizePerPerson,
                               [&](std::size_t index) { output.append(entries->at(index)); });
     if (!output.finish())
         return refuse("Impossible d'écrire les résultats.");

@@ -53,6 +53,11 @@ struct Options {
         QStringLiteral("suite"),
         QStringLiteral("Tirer le tirage suivant de la session de --graine-fichier et l'ajouter "
                        "au procès-verbal --pv de ses tirages précédents.")};
+    QCommandLineOption onePrize{
+        QStringLiteral("un-lot-par-personne"),
+        QStringLiteral("Un seul lot par personne : chaque entrée tirée retire les autres billets "
+                       "de sa personne (« Nom (billet 2/5) » est un billet de « Nom »). Avec "
+                       "--engagement, la règle est fixée dans le fichier de graine.")};
     QCommandLineOption record{{QStringLiteral("o"), QStringLiteral("pv")},
                               QStringLiteral("Écrire le procès-verbal du tirage (JSON)."),
                               QStringLiteral("FICHIER.json")};
@@ -94,8 +99,8 @@ std::optional<DrawCommandOptions> readDrawCommandLine(const QStringList& argumen
     Options o;
     for (const QCommandLineOption* option :
          {&o.help, &o.count, &o.one, &o.teams, &o.publicValue, &o.seed, &o.seedFile, &o.commit,
-          &o.commitList, &o.continues, &o.record, &o.crlf, &o.columns, &o.noTitles, &o.sheet,
-          &o.noDuplicates})
+          &o.commitList, &o.continues, &o.onePrize, &o.record, &o.crlf, &o.columns, &o.noTitles,
+          &o.sheet, &o.noDuplicates})
         parser.addOption(*option);
     parser.addPositionalArgument(QStringLiteral("tirer"), QStringLiteral("La commande."),
                                  QStringLiteral("tirer"));
@@ -182,6 +187,7 @@ std::optional<DrawCommandOptions> readDrawCommandLine(const QStringList& argumen
     if (request.continuesSession && (!parser.isSet(o.seedFile) || !parser.isSet(o.record)))
         return refuse(QStringLiteral("--suite demande --graine-fichier, la graine de la session, "
                                      "et --pv, le procès-verbal de ses tirages précédents."));
+    request.onePrizePerPerson = parser.isSet(o.onePrize);
     request.seedFile = parser.value(o.seedFile).toStdString();
     request.publicValue = parser.value(o.publicValue).toStdString();
     request.recordPath = parser.value(o.record).toStdString();

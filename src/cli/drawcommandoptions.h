@@ -21,6 +21,9 @@ struct DrawCommandOptions {
     // The draw is the next run of the seed file's session, added to the record at recordPath,
     // which holds the runs before it.
     bool continuesSession = false;
+    // Each entry drawn withdraws the other entries of its person; with `commitOnly`, fixed in
+    // the seed file for every draw from it.
+    bool onePrizePerPerson = false;
     bool crlf = false;
     // For a table (CSV, TSV, XLSX, ODS): the columns by title or number, comma-separated
     // (empty: those frmColonnes checks), the sheet from 1 (0: the first), and whether the first

@@ -21,6 +21,8 @@ std::string seedFileText(const KeptSeed& kept)
                        kept.communicatedAt + "\n";
     if (kept.list)
         text += "liste " + std::to_string(kept.list->count) + " " + kept.list->fingerprint + "\n";
+    if (kept.onePrizePerPerson)
+        text += "un_lot_par_personne\n";
     if (kept.runs > 0)
         text += "tirages " + std::to_string(kept.runs) + "\n";
     return text;
@@ -85,16 +87,19 @@ sortivo::Expected<KeptSeed> readSeedFile(const std::string& path)
     std::getline(lines, first);
     lines >> seedKey >> seedHex >> commitKey >> commitment >> timeKey >> time;
     const std::optional<sortivo::Digest> seed = sortivo::digestFromHex(seedHex);
-    KeptSeed kept{seed.value_or(sortivo::Seed{}), time, std::nullopt, 0};
-    // Then the list committed with it and the runs drawn, each at most once, in that order.
+    KeptSeed kept{seed.value_or(sortivo::Seed{}), time, std::nullopt, false, 0};
+    // Then the list committed with it, the rule and the runs drawn, each at most once, in that
+    // order; files from before the rule have no such line.
     bool wellFormed = true;
     std::string key;
     while (wellFormed && lines >> key) {
-        if (key == "liste" && !kept.list && kept.runs == 0) {
+        if (key == "liste" && !kept.list && !kept.onePrizePerPerson && kept.runs == 0) {
             sortivo::CommunicatedList list;
             wellFormed = bool(lines >> list.count >> list.fingerprint) &&
                          sortivo::digestFromHex(list.fingerprint).has_value();
             kept.list = std::move(list);
+        } else if (key == "un_lot_par_personne" && !kept.onePrizePerPerson && kept.runs == 0) {
+            kept.onePrizePerPerson = true;
         } else if (key == "tirages" && kept.runs == 0) {
             wellFormed = bool(lines >> kept.runs) && kept.runs > 0;
         } else {

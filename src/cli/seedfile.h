@@ -15,11 +15,14 @@
 //     engagement <64 hex digits>
 //     communique <ISO 8601 time the commitment was shown>
 //     liste <entries> <fingerprint>    when the list was committed with the seed
+//     un_lot_par_personne              when the rule of one prize per person was
 //     tirages <runs drawn from it>     once a draw has used it
 struct KeptSeed {
     sortivo::Seed seed{};
     std::string communicatedAt;
     std::optional<sortivo::CommunicatedList> list;
+    // Fixed with the commitment: every draw from the seed applies it.
+    bool onePrizePerPerson = false;
     // How many runs of the session the seed has drawn: a draw takes the next number, so a seed
     // used again shows in its record instead of starting over unseen.
     std::int64_t runs = 0;

@@ -69,7 +69,7 @@ bool BoxDraw::writeBackList(std::size_t bytes)
             m_list.clear();
             return true;
         }
-        if (m_blocksAreEntries && m_run.drawnIndexes().size() <= inPlaceLimit) {
+        if (m_blocksAreEntries && m_run.removedCount() <= inPlaceLimit) {
             removeDrawnLines();
             return true;
         }
@@ -83,7 +83,7 @@ bool BoxDraw::writeBackList(std::size_t bytes)
 void BoxDraw::removeDrawnLines()
 {
     // From the last line up, so that the line numbers still to visit stay where they were.
-    const std::vector<std::size_t> lines = m_run.drawnPlaces();
+    const std::vector<std::size_t> lines = m_run.removedPlaces();
     for (auto line = lines.rbegin(); line != lines.rend(); ++line)
         removeLine(m_list, m_list.findBlockByNumber(int(*line)));
     // A rewrite starts writing line breaks at the first entry that is not empty.

@@ -99,11 +99,18 @@ bool DrawSession::setPublicValue(std::string value)
     return true;
 }
 
+bool DrawSession::setOnePrizePerPerson(bool on)
+{
+    if (!m_proof.setOnePrizePerPerson(on))
+        return false;
+    emit onePrizePerPersonChanged(on);
+    return true;
+}
+
 void DrawSession::noteCommunicated(const std::string& time, sortivo::CommunicatedList list)
 {
     m_proof.noteCommunicated(time, std::move(list));
-    emit communicated(
-        fromUtf8(sortivo::listLine(*m_proof.communicatedList(), sortivo::shownListDigits)));
+    emit communicated(communicatedLine());
 }
 
 sortivo::ProofSession DrawSession::renew()
@@ -118,8 +125,18 @@ void DrawSession::resume(sortivo::ProofSession proof)
 {
     m_proof = std::move(proof);
     announceSession();
-    if (const auto& list = m_proof.communicatedList())
-        emit communicated(fromUtf8(sortivo::listLine(*list, sortivo::shownListDigits)));
+    if (m_proof.communicatedList())
+        emit communicated(communicatedLine());
+}
+
+QString DrawSession::communicatedLine() const
+{
+    // The rule is fixed with the list, and shown with it.
+    QString line =
+        fromUtf8(sortivo::listLine(*m_proof.communicatedList(), sortivo::shownListDigits));
+    if (m_proof.onePrizePerPerson())
+        line += QStringLiteral(" · ") + fromUtf8(std::string(sortivo::onePrizeLine));
+    return line;
 }
 
 void DrawSession::announceSession()

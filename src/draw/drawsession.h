@@ -50,6 +50,8 @@ public:
     void runShown(int draws, int left);
 
     bool setPublicValue(std::string value);
+    // Returns false, changing nothing, once the rule is fixed.
+    bool setOnePrizePerPerson(bool on);
     void noteCommunicated(const std::string& time, sortivo::CommunicatedList list);
     // A record revealed the seed: the draws go on under a fresh one. Hands back the session
     // that ended, whose record can still be saved or printed.
@@ -68,7 +70,8 @@ signals:
     // or a session resumed.
     void renewed(const QString& commitment);
     void publicValueChanged(const QString& value);
-    // The commitment was communicated with this list line.
+    void onePrizePerPersonChanged(bool on);
+    // The commitment was communicated with this list line, and the rule when there is one.
     void communicated(const QString& listLine);
     // A draw is about to write into the boxes, the results to keep already settled: below
     // those the box shows, or in an empty box.
@@ -83,6 +86,8 @@ signals:
 
 private:
     void announceSession();
+    // What the audience is shown with the commitment: the list and the session's rule.
+    QString communicatedLine() const;
 
     sortivo::ProofSession m_proof;
     BusyState m_busyState;

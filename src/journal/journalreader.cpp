@@ -73,6 +73,8 @@ JournalEvent eventOf(const EventRow& row)
             {std::size_t(required(row.count, 0, INT64_MAX)), required(row.value)}};
     case Kind::PublicValue:
         return JournalPublicValue{required(row.value)};
+    case Kind::Rule:
+        return JournalRule{required(row.count, 0, 1) != 0};
     case Kind::Run: {
         JournalRun run;
         run.start.number = required(row.number, 1, INT64_MAX);
@@ -305,6 +307,11 @@ public:
     {
         if (!m_session.proof.setPublicValue(value.value))
             unreadable("valeur publique donnée hors de son temps");
+    }
+    void apply(const JournalRule& rule)
+    {
+        if (!m_session.proof.setOnePrizePerPerson(rule.onePrizePerPerson))
+            unreadable("règle du tirage donnée hors de son temps");
     }
     void apply(const JournalRun& run);
 

@@ -26,6 +26,9 @@ struct JournalCommunicated {
 struct JournalPublicValue {
     std::string value;
 };
+struct JournalRule {
+    bool onePrizePerPerson = false;
+};
 struct JournalRun {
     JournalRunStart start;
     // The list box's and results box's texts written with its start, when they had changed.
@@ -35,7 +38,7 @@ struct JournalRun {
     bool ended = false;
 };
 using JournalEvent =
-    std::variant<JournalTexts, JournalCommunicated, JournalPublicValue, JournalRun>;
+    std::variant<JournalTexts, JournalCommunicated, JournalPublicValue, JournalRun, JournalRule>;
 
 struct JournalContents {
     Seed seed{};

@@ -34,12 +34,12 @@ inline constexpr std::string_view schema[] = {
 };
 inline constexpr std::string_view schemaNames[] = {"event", "session", "text"};
 
-enum class Kind : std::int64_t { Texts = 0, Communicated = 1, PublicValue = 2, Run = 3 };
+enum class Kind : std::int64_t { Texts = 0, Communicated = 1, PublicValue = 2, Run = 3, Rule = 4 };
 enum class Box : std::int64_t { List = 0, Results = 1 };
 
 // One row of `event`. time: when communicated, or the run's date; value: the communicated
 // list's fingerprint, the public value, or the run's fingerprint; count: the communicated
-// list's entries, or the run's.
+// list's entries, the run's, or 1 for the rule of one prize per person and 0 without it.
 struct EventRow {
     std::int64_t seq = 0;
     std::int64_t kind = 0;

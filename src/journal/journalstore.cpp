@@ -395,6 +395,17 @@ void JournalStore::setPublicValue(std::string_view value)
     });
 }
 
+void JournalStore::setOnePrizePerPerson(bool on)
+{
+    inTransaction(m_db, [&] {
+        Statement(m_db, "DELETE FROM event WHERE kind = 4").run();
+        EventRow row;
+        row.kind = std::int64_t(Kind::Rule);
+        row.count = on ? 1 : 0;
+        insertEvent(m_db, row);
+    });
+}
+
 void JournalStore::beginRun(const JournalRunStart& run, std::optional<std::string_view> list,
                             std::optional<std::string_view> results)
 {

@@ -73,6 +73,8 @@ public:
     void setRunList(std::string_view list);
     void setCommunicated(std::string_view time, const CommunicatedList& list);
     void setPublicValue(std::string_view value);
+    // The rule of one prize per person, which changes only before the first run.
+    void setOnePrizePerPerson(bool on);
     // In one transaction with the boxes' texts that changed since they were last written: a
     // run that is not on the leftover draws from the list text last written. This and the
     // run's progress and end leave the disk to syncJournalLog().

@@ -93,6 +93,8 @@ void ProofController::fill(ProofDialog& dialog)
         list ? fromUtf8(sortivo::listLine(*list, sortivo::shownListDigits))
              : QStringLiteral("Liste : elle sera fixée quand l'engagement sera communiqué.");
     view.publicValue = fromUtf8(session.publicValue());
+    view.onePrizePerPerson = session.onePrizePerPerson();
+    view.onePrizePerPersonOpen = !session.onePrizePerPersonLocked();
     // A value typed before the audience saw the commitment could have been chosen with it.
     view.publicValueOpen = session.publicValueOpen();
     view.publicValueHint = session.communicatedAt()
@@ -137,14 +139,20 @@ void ProofController::openDialog()
                 if (!m_session.setPublicValue(text.toStdString()))
                     fill(dialog);
             });
+    connect(&dialog, &ProofDialog::onePrizePerPersonToggled, &dialog, [this, &dialog](bool on) {
+        if (!m_session.setOnePrizePerPerson(on))
+            fill(dialog);
+    });
     connect(&dialog, &ProofDialog::copyCommitmentClicked, &dialog, [this, &dialog] {
         if (!communicate(&dialog))
             return;
         const sortivo::ProofSession& session = m_session.proof();
         const auto& list = *session.communicatedList();
-        QGuiApplication::clipboard()->setText(
-            QString::fromStdString(session.commitment()) + QLatin1Char('\n') +
-            fromUtf8(sortivo::listLine(list, list.fingerprint.size())));
+        QString text = QString::fromStdString(session.commitment()) + QLatin1Char('\n') +
+                       fromUtf8(sortivo::listLine(list, list.fingerprint.size()));
+        if (session.onePrizePerPerson())
+            text += QLatin1Char('\n') + fromUtf8(std::string(sortivo::onePrizeLine));
+        QGuiApplication::clipboard()->setText(text);
         fill(dialog);
     });
     connect(&dialog, &ProofDialog::showToAudienceClicked, &dialog, [this, &dialog] {
@@ -259,7 +267,9 @@ void ProofController::printCommitment(QWidget* parent)
     if (!list)
         return;
     const std::string time = sortivo::isoTimeNow();
-    if (printText(parent, sortivo::commitmentSheet(m_session.proof().commitment(), *list, time)))
+    const sortivo::ProofSession& session = m_session.proof();
+    if (printText(parent, sortivo::commitmentSheet(session.commitment(), *list, time,
+                                                   session.onePrizePerPerson())))
         m_session.noteCommunicated(time, std::move(*list));
 }
 

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QString>
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -22,6 +23,9 @@ public:
         // Whether the public value can still be typed, and what its empty box says.
         bool publicValueOpen = false;
         QString publicValueHint;
+        // The rule of one prize per person, and whether it can still change.
+        bool onePrizePerPerson = false;
+        bool onePrizePerPersonOpen = true;
         QString runs;
         QString state;
     };
@@ -32,6 +36,7 @@ public:
 
 signals:
     void publicValueEdited(const QString& text);
+    void onePrizePerPersonToggled(bool on);
     void copyCommitmentClicked();
     void printCommitmentClicked();
     void showToAudienceClicked();
@@ -42,6 +47,7 @@ private:
     QLineEdit* txtEngagement;
     QLabel* lblListe;
     QLineEdit* txtValeurPublique;
+    QCheckBox* chkUnLotParPersonne;
     QPlainTextEdit* txtTirages;
     QLabel* lblEtat;
     QPushButton* cmdCopierEngagement;

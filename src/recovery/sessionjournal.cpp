@@ -56,6 +56,7 @@ SessionJournal::SessionJournal(const QString& folder, DrawSession& session, cons
     connect(&session, &DrawSession::runEnded, this, [this] { m_drawing = false; });
     connect(&session, &DrawSession::communicated, this, &SessionJournal::writeCommunication);
     connect(&session, &DrawSession::publicValueChanged, this, &SessionJournal::writePublicValue);
+    connect(&session, &DrawSession::onePrizePerPersonChanged, this, &SessionJournal::writeRule);
     connect(&session, &DrawSession::renewed, this, &SessionJournal::startNewSession);
     connect(&session.busyState(), &BusyState::ended, this, &SessionJournal::writeCommandOutcome);
     connect(&listState, &ListBoxState::changed, this, &SessionJournal::listChanged);
@@ -202,6 +203,15 @@ void SessionJournal::writePublicValue()
         return;
     write([value = m_session.proof().publicValue()](sortivo::JournalStore& store) {
         store.setPublicValue(value);
+    });
+}
+
+void SessionJournal::writeRule()
+{
+    if (m_paused)
+        return;
+    write([on = m_session.proof().onePrizePerPerson()](sortivo::JournalStore& store) {
+        store.setOnePrizePerPerson(on);
     });
 }
 

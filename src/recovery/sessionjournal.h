@@ -84,6 +84,7 @@ private:
     void writeRunEnd(std::int32_t draws);
     void writeCommunication();
     void writePublicValue();
+    void writeRule();
     void startNewSession();
     void listChanged();
     void noteResultsEdit();

@@ -110,6 +110,7 @@ private slots:
     void recordPassesBothCheckers();
     void longListRecordAndOutputAgree_data();
     void longListRecordAndOutputAgree();
+    void commitFirstDrawLater_data();
     void commitFirstDrawLater();
     void recordNeverReplacesWhatIsNotAFile();
     void fullOutputIsAnError();
@@ -188,6 +189,9 @@ void TestDrawCommand::refusals_data()
     row("continuing with another public value",
         {list, "-f", "@graine-usee", "-p", "43", "--suite", "--pv", "@pv-usee.json"}, 1,
         "valeur publique « 42 »");
+    row("one prize per person added to a seed file committed without it",
+        {list, "-f", "@graine-neuve", "--un-lot-par-personne"}, 1,
+        "Ce fichier de graine a été engagé sans la règle « Un seul lot par personne »");
     row("continuing a missing record",
         {list, "-f", "@graine-usee", "-p", "42", "--suite", "--pv", "@absent.json"}, 1,
         "Impossible de lire le procès-verbal");
@@ -418,6 +422,8 @@ void TestDrawCommand::recordPassesBothCheckers_data()
     QTest::newRow("one over a private file") << QStringList{"--un"} << QStringLiteral("un") << true;
     QTest::newRow("teams") << QStringList{"--equipes", "4", "--valeur-publique", "42 \"x\""}
                            << QStringLiteral("equipes") << false;
+    QTest::newRow("one prize per person")
+        << QStringList{"--un-lot-par-personne", "-n", "3"} << QStringLiteral("nombre") << false;
 }
 
 void TestDrawCommand::recordPassesBothCheckers()
@@ -518,15 +524,29 @@ void TestDrawCommand::longListRecordAndOutputAgree()
     QCOMPARE(runProgram(QStringLiteral(SORTIVO_PROGRAM), {"--verifier", record}).status, 0);
 }
 
+void TestDrawCommand::commitFirstDrawLater_data()
+{
+    QTest::addColumn<bool>("onePrize");
+    QTest::newRow("without rule") << false;
+    // Fixed in the seed file, printed with the commitment, applied by every draw from it.
+    QTest::newRow("one prize per person") << true;
+}
+
 void TestDrawCommand::commitFirstDrawLater()
 {
+    QFETCH(bool, onePrize);
     const QString seedFile = path(QStringLiteral("graine"));
     // The list is fixed with the seed: its fingerprint is printed to be published with it.
-    const Run commit = tirer({"--engagement", "--graine-fichier", seedFile, "--liste", listFile()});
+    QStringList committing{"--engagement", "--graine-fichier", seedFile, "--liste", listFile()};
+    if (onePrize)
+        committing << QStringLiteral("--un-lot-par-personne");
+    const Run commit = tirer(committing);
     QCOMPARE(commit.status, 0);
     const QRegularExpressionMatch printed =
-        QRegularExpression(QStringLiteral("^([0-9a-f]{64})\nListe : 5 entrées, empreinte "
-                                          "([0-9a-f]{64})\n$"))
+        QRegularExpression(
+            QStringLiteral("^([0-9a-f]{64})\nListe : 5 entrées, empreinte "
+                           "([0-9a-f]{64})\n%1$")
+                .arg(onePrize ? QStringLiteral("Un seul lot par personne : oui\n") : QString()))
             .match(QString::fromUtf8(commit.out));
     QVERIFY2(printed.hasMatch(), commit.out.constData());
     QCOMPARE(commit.err, QString());
@@ -534,6 +554,7 @@ void TestDrawCommand::commitFirstDrawLater()
                  (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther),
              QFile::Permissions());
     const QByteArray kept = readAll(seedFile);
+    QCOMPARE(kept.contains("\nun_lot_par_personne\n"), onePrize);
 
     // Without its list, a commitment leaves the list's order to be chosen after the public
     // value: said at once, with the option that fixes it.
@@ -560,6 +581,9 @@ void TestDrawCommand::commitFirstDrawLater()
     QCOMPARE(run.status, 0);
     const QJsonObject pv = readRecord(record);
     QCOMPARE(pv.value(QStringLiteral("engagement")).toString(), printed.captured(1));
+    QCOMPARE(pv.value(QStringLiteral("protocole")).toString(),
+             onePrize ? QStringLiteral("sortivo-preuve-2") : QStringLiteral("sortivo-preuve-1"));
+    QCOMPARE(pv.value(QStringLiteral("un_lot_par_personne")).toBool(), onePrize);
     QVERIFY(!pv.value(QStringLiteral("engagement_communique")).toString().isEmpty());
     QCOMPARE(pv.value(QStringLiteral("valeur_publique")).toString(), QStringLiteral("dés 4 et 6"));
     QCOMPARE(pv.value(QStringLiteral("liste_communiquee")).toObject(),

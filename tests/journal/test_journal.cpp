@@ -96,6 +96,9 @@ public:
         } else if (verb == "public") {
             if (m_proof.setPublicValue(rest))
                 m_journal->setPublicValue(rest);
+        } else if (verb == "rule") {
+            if (m_proof.setOnePrizePerPerson(rest == "on"))
+                m_journal->setOnePrizePerPerson(rest == "on");
         } else if (verb == "renew") {
             m_proof = sortivo::ProofSession(sortivo::sha256("suivante" + m_list));
             m_startedAt = stamp(m_clock++);
@@ -329,6 +332,15 @@ void TestJournal::replaysLiveSession_data()
                                                          "public 3",
                                                          "run one",
                                                          "run chosen 2 leftover"};
+    const std::string tickets = "A (billet 1/2)\r\nB\r\nA (billet 2/2)\r\nC (billet 1/3)\r\n"
+                                "C (billet 2/3)\r\nD\r\nC (billet 3/3)\r\nE";
+    QTest::newRow("one prize per person")
+        << std::vector<std::string>{"list " + tickets,  "rule on",
+                                    "rule off",         "rule on",
+                                    "communicate",      "rule off",
+                                    "run chosen 2",     "resume",
+                                    "run one leftover", "cut teams team 2 leftover stop 1",
+                                    "resume",           "run all leftover"};
     QTest::newRow("interrupted") << std::vector<std::string>{
         "list " + thirty, "communicate", "run chosen 4", "cut all leftover stop 7"};
     QTest::newRow("interrupted before its first draw")

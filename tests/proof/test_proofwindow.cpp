@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "core/list/person.h"
 #include "core/proof/proofverify.h"
 #include "support/fakeplatform.h"
 #include "support/guitest.h"
@@ -51,6 +52,10 @@ struct ProofView {
         return control<QPlainTextEdit>(dialog, QStringLiteral("txtTirages"));
     }
     QLabel* state() const { return control<QLabel>(dialog, QStringLiteral("lblEtat")); }
+    QCheckBox* onePrize() const
+    {
+        return control<QCheckBox>(dialog, QStringLiteral("chkUnLotParPersonne"));
+    }
     QPushButton* button(const char* name) const
     {
         return control<QPushButton>(dialog, QLatin1String(name));
@@ -76,6 +81,8 @@ private slots:
     void commitmentShown();
     void publicValueLockedByFirstRun();
     void runEndingBehindTheDialogShows();
+    void onePrizePerPersonFixedWithTheCommitment_data();
+    void onePrizePerPersonFixedWithTheCommitment();
     void recordSavedThenNewCommitment();
     void contactDetailsToldBeforeSaving();
     void savingAskedBeforeReplacing();
@@ -236,6 +243,69 @@ void TestProofWindow::runEndingBehindTheDialogShows()
         QVERIFY(!v.runs()->toPlainText().isEmpty());
         QVERIFY(v.publicValue()->isReadOnly());
     });
+}
+
+void TestProofWindow::onePrizePerPersonFixedWithTheCommitment_data()
+{
+    QTest::addColumn<QString>("fixedBy"); // the dialog's button, or a first run
+
+    QTest::newRow("shown to the audience") << QStringLiteral("cmdMontrer");
+    QTest::newRow("copied") << QStringLiteral("cmdCopierEngagement");
+    QTest::newRow("first run") << QString();
+}
+
+void TestProofWindow::onePrizePerPersonFixedWithTheCommitment()
+{
+    QFETCH(QString, fixedBy);
+    control<QCheckBox>(*m_window, QStringLiteral("chkAnimation"))->setChecked(false);
+    inProofDialog([&](ProofView& v) {
+        QCOMPARE(v.onePrize()->text(), QStringLiteral("Un seul lot par personne"));
+        QVERIFY(!v.onePrize()->isChecked());
+        QVERIFY(v.onePrize()->isEnabled());
+        v.onePrize()->click();
+        if (!fixedBy.isEmpty()) {
+            v.button(fixedBy.toLatin1().constData())->click();
+            QVERIFY(v.onePrize()->isChecked());
+            QVERIFY(!v.onePrize()->isEnabled());
+        }
+        if (fixedBy == QLatin1String("cmdCopierEngagement"))
+            QVERIFY(QGuiApplication::clipboard()->text().endsWith(
+                QStringLiteral("\nUn seul lot par personne : oui")));
+    });
+    const QStringList tickets = {
+        QStringLiteral("Dupont Marie (billet 1/3)"), QStringLiteral("Martin (billet 1/2)"),
+        QStringLiteral("Dupont Marie (billet 2/3)"), QStringLiteral("Martin (billet 2/2)"),
+        QStringLiteral("Dupont Marie (billet 3/3)"), QStringLiteral("Martin")};
+    drawOne(tickets);
+    // The winner's other tickets left the list with it; the results show the winner alone.
+    const QString winner = results()->toPlainText();
+    QVERIFY(tickets.contains(winner));
+    const auto personOf = [](const QString& entry) {
+        const QByteArray bytes = entry.toUtf8();
+        return std::string(sortivo::personOf(std::string_view(bytes.data(), bytes.size())));
+    };
+    QStringList left;
+    for (const QString& ticket : tickets)
+        if (personOf(ticket) != personOf(winner))
+            left << ticket;
+    QCOMPARE(boxLines(*list()), left);
+
+    inProofDialog([this](ProofView& v) {
+        QVERIFY(v.onePrize()->isChecked());
+        QVERIFY(!v.onePrize()->isEnabled());
+        v.onePrize()->click();
+        QVERIFY(v.onePrize()->isChecked());
+        m_platform->expectSaveFile(recordPath("pv.json"));
+        v.button("cmdEnregistrerPV")->click();
+        // The next session starts without the rule, free to choose again.
+        QVERIFY(!v.onePrize()->isChecked());
+        QVERIFY(v.onePrize()->isEnabled());
+    });
+    const QJsonObject record = readRecord(recordPath("pv.json"));
+    QCOMPARE(record[QLatin1String("protocole")].toString(), QStringLiteral("sortivo-preuve-2"));
+    QCOMPARE(record[QLatin1String("un_lot_par_personne")].toBool(), true);
+    const auto verdict = sortivo::verifyRecord(readBytes(recordPath("pv.json")).toStdString());
+    QVERIFY2(verdict.conforming, verdict.message.c_str());
 }
 
 void TestProofWindow::contactDetailsToldBeforeSaving()

@@ -819,16 +819,24 @@ void TestScreen::commitmentOnceCommunicated_data()
     QTest::addColumn<Act>("act");
     QTest::addColumn<bool>("communicated");
     QTest::addColumn<bool>("closed");
+    QTest::addColumn<bool>("onePrize"); // the rule shown with the list
 
-    QTest::newRow("screen opened") << Act([](TestScreen&) {}) << false << false;
+    QTest::newRow("screen opened") << Act([](TestScreen&) {}) << false << false << false;
     QTest::newRow("shown to the audience")
-        << Act([](TestScreen& t) { t.showToAudience(); }) << true << false;
+        << Act([](TestScreen& t) { t.showToAudience(); }) << true << false << false;
     QTest::newRow("copied") << Act([](TestScreen& t) {
         t.m_platform->expectModal([](QDialog& dialog) {
             control<QPushButton>(dialog, QStringLiteral("cmdCopierEngagement"))->click();
         });
         t.button(QStringLiteral("cmdPreuve"))->click();
-    }) << true << false;
+    }) << true << false << false;
+    QTest::newRow("copied under one prize per person") << Act([](TestScreen& t) {
+        t.m_platform->expectModal([](QDialog& dialog) {
+            control<QCheckBox>(dialog, QStringLiteral("chkUnLotParPersonne"))->click();
+            control<QPushButton>(dialog, QStringLiteral("cmdCopierEngagement"))->click();
+        });
+        t.button(QStringLiteral("cmdPreuve"))->click();
+    }) << true << false << true;
     // The next session's commitment waits to be shown in its turn; the closed one's stays, so
     // that the room photographs what matches the record.
     QTest::newRow("record saved") << Act([](TestScreen& t) {
@@ -840,7 +848,7 @@ void TestScreen::commitmentOnceCommunicated_data()
             control<QPushButton>(dialog, QStringLiteral("cmdEnregistrerPV"))->click();
         });
         t.button(QStringLiteral("cmdPreuve"))->click();
-    }) << true << true;
+    }) << true << true << false;
 }
 
 void TestScreen::commitmentOnceCommunicated()
@@ -848,6 +856,7 @@ void TestScreen::commitmentOnceCommunicated()
     QFETCH(std::function<void(TestScreen&)>, act);
     QFETCH(bool, communicated);
     QFETCH(bool, closed);
+    QFETCH(bool, onePrize);
 
     openScreen();
     act(*this);
@@ -860,6 +869,8 @@ void TestScreen::commitmentOnceCommunicated()
         QCOMPARE(engagement.startsWith(QStringLiteral("Engagement : ") + commitment), !closed);
         QVERIFY(engagement.contains(QStringLiteral(" · Liste : ")));
         QCOMPARE(engagement.endsWith(closing), closed);
+        QCOMPARE(engagement.contains(QStringLiteral(" · Un seul lot par personne : oui")),
+                 onePrize);
     } else {
         QCOMPARE(engagement, QString());
     }

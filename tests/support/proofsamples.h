@@ -160,6 +160,26 @@ inline std::vector<SampleRecord> acceptedRecords()
         click(s, click(s, list, DrawMode::Chosen, 3), DrawMode::Teams, 0, 4);
         records.push_back(sample("communicated-list-kept", s));
     }
+    {
+        // One prize per person, fixed with the commitment: every mode, a stop, and an entry
+        // whose look-alike marks are not ticket marks.
+        sortivo::ProofSession s(sortivo::sha256("per-person"));
+        s.setOnePrizePerPerson(true);
+        const std::string list = "Dupont Marie (billet 1/3)\r\nMartin\r\nDupont Marie (billet "
+                                 "2/3)\r\nDurand (billet 1/2)\r\nDupont Marie (billet 3/3)\r\n"
+                                 "Durand (billet 2/2)\r\nLeroy (billet 0/0)\r\nPetit\r\nPetit "
+                                 "(billet 1/2)\r\nRoux (billet 1/2) (billet 2/2)\r\nRoux (billet "
+                                 "1/2)\r\n" +
+                                 numbered(6, "Voisin ");
+        s.noteCommunicated("2026-12-07T19:58:00Z",
+                           sortivo::communicatedListOf(sortivo::loadEntries(list)));
+        s.setPublicValue("5 1 4");
+        std::string left = click(s, list, DrawMode::Chosen, 3);
+        left = click(s, left, DrawMode::One);
+        left = click(s, left, DrawMode::Teams, 0, 2, 2);
+        click(s, left, DrawMode::All);
+        records.push_back(sample("one-prize-per-person", s));
+    }
     return records;
 }
 
@@ -222,6 +242,10 @@ inline std::vector<HostileRecord> hostileRecords()
             throw std::logic_error("not in the sample: " + from);
         return json.replace(at, from.size(), to);
     };
+    const std::string perPerson = acceptedRecords().back().json; // one prize per person
+    sortivo::ProofSession withoutRule(sortivo::sha256("two tickets"));
+    click(withoutRule, "A (billet 1/2)\r\nB\r\nA (billet 2/2)", sortivo::DrawMode::All);
+    const std::string twoTickets = json(withoutRule);
     const std::string deep = std::string(200'000, '[') + std::string(200'000, ']');
     const std::string seed = good.substr(good.find("\"graine\""), 76);
     return {
@@ -274,6 +298,28 @@ inline std::vector<HostileRecord> hostileRecords()
         // before it.
         {"nul-then-junk", good + std::string("\0{\"tirages\": []}", 16),
          "le fichier n'est pas un JSON valide ("},
+        // The rule of one prize per person goes with its protocol: neither alone.
+        {"rule-dropped", edited(",\n  \"un_lot_par_personne\": true", "", perPerson),
+         "le protocole sortivo-preuve-2 exige « un_lot_par_personne » : true"},
+        {"rule-false",
+         edited("\"un_lot_par_personne\": true", "\"un_lot_par_personne\": false", perPerson),
+         "le protocole sortivo-preuve-2 exige « un_lot_par_personne » : true"},
+        {"rule-a-number",
+         edited("\"un_lot_par_personne\": true", "\"un_lot_par_personne\": 1", perPerson),
+         "« un_lot_par_personne » n'est ni true ni false"},
+        {"rule-added", edited("\"graine\"", "\"un_lot_par_personne\": true, \"graine\""),
+         "« un_lot_par_personne » : true exige le protocole sortivo-preuve-2"},
+        // Dropped with its protocol, the runs no longer replay.
+        {"rule-dropped-with-its-protocol",
+         edited("\"sortivo-preuve-2\"", "\"sortivo-preuve-1\"",
+                edited(",\n  \"un_lot_par_personne\": true", "", perPerson)),
+         "tirage n° 1 : le résultat n° 1 n'est pas celui que donne la graine"},
+        // Added with its protocol to a run drawn without it: every ticket drawn, two of them
+        // one person's.
+        {"person-drawn-twice",
+         edited("\"sortivo-preuve-1\"", "\"sortivo-preuve-2\", \"un_lot_par_personne\": true",
+                twoTickets),
+         "tirage n° 1 : 3 résultats pour 2 tirages prévus"},
     };
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/draw/drawpool.h"
 #include "core/draw/drawwords.h"
+#include "core/draw/persongroups.h"
 
 #include <algorithm>
 #include <array>
@@ -57,6 +58,26 @@ void drawFromPool(DrawPool& pool, DrawWords& words, std::size_t draws,
     }
     for (std::size_t i = 0; i < waiting; ++i)
         take(picked[1 - side][i]);
+}
+
+// The same draw under the rule of one prize per person: each entry drawn withdraws at once,
+// before the next draw, the entries of its person still in `pool`. Positions then depend on
+// what each draw withdrew, so they are chosen one at a time. Calls withdrawn(index) for each
+// entry withdrawn, after the take of its winner.
+template <typename Take, typename Withdrawn>
+void drawOnePerPerson(DrawPool& pool, DrawWords& words, std::size_t draws,
+                      const PersonGroups& persons, Take take, Withdrawn withdrawn)
+{
+    for (; draws > 0 && pool.remaining() > 0; --draws) {
+        const std::size_t index = pool.takeAt(uniformBelow(words, std::uint32_t(pool.remaining())));
+        take(index);
+        persons.forEachOtherTicket(index, [&](std::size_t other) {
+            if (!pool.isTaken(other)) {
+                pool.remove(other);
+                withdrawn(other);
+            }
+        });
+    }
 }
 
 } // namespace sortivo

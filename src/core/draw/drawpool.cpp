@@ -181,6 +181,22 @@ void DrawPool::takeInOrder(std::span<const std::uint32_t> ranks, std::span<std::
         indexes[k] = takeAt(ranks[k]);
 }
 
+void DrawPool::remove(std::size_t index)
+{
+    assert(!isTaken(index));
+    m_bits[index / 64] &= ~(std::uint64_t(1) << (index % 64));
+    // From the words up: at each level, the totals of the node above from this child on count
+    // one entry fewer.
+    std::size_t child = index / 64;
+    for (auto start = m_levelStart.rbegin(); start != m_levelStart.rend(); ++start) {
+        std::int32_t* totals = m_totals.data() + *start + (child / fanout) * fanout;
+        for (std::size_t j = child % fanout; j < fanout; ++j)
+            --totals[j];
+        child /= fanout;
+    }
+    --m_remaining;
+}
+
 std::vector<std::size_t> DrawPool::ranksOf(std::span<const std::size_t> ascending) const
 {
     std::vector<std::size_t> ranks;

@@ -44,6 +44,9 @@ public:
     // ones before it (ranks[k] < remaining() - k), the indexes going to `indexes` (at least
     // as long); only faster.
     void takeInOrder(std::span<const std::uint32_t> ranks, std::span<std::size_t> indexes);
+    // Removes the entry of original index `index`, which must still be left, whatever its
+    // rank: a winner's other tickets leave this way, in O(log n) each.
+    void remove(std::size_t index);
 
     static constexpr std::size_t fanout = 16;
 

@@ -44,12 +44,34 @@ void DrawRun::reserveForDraws()
     }
 }
 
+void DrawRun::withdrawPersons(std::shared_ptr<const PersonGroups> persons)
+{
+    m_persons = std::move(persons);
+}
+
+std::shared_ptr<const PersonGroups> groupPersons(const EntryList& entries)
+{
+    return std::make_shared<const PersonGroups>(
+        entries.size(), [&entries](std::size_t i) { return entries.at(i); });
+}
+
 void DrawRun::drawMany(std::int32_t maxDraws)
 {
     if (finished() || maxDraws <= 0)
         return;
     const auto draws = std::size_t(std::min(maxDraws, m_drawCount - m_drawsDone));
     const std::size_t before = m_drawnIndexes.size();
+    if (m_persons) {
+        drawOnePerPerson(
+            m_pool, m_words, draws, *m_persons,
+            [&](std::size_t i) {
+                m_result.append(m_entries->at(i));
+                m_drawnIndexes.push_back(i);
+            },
+            [&](std::size_t i) { m_withdrawnIndexes.push_back(i); });
+        m_drawsDone += std::int32_t(m_drawnIndexes.size() - before);
+        return;
+    }
     drawFromPool<32>(
         m_pool, m_words, draws, [&](std::size_t i) { m_entries->prefetchBounds(i); },
         [&](std::size_t i) { m_entries->prefetchChars(i); },
@@ -65,9 +87,10 @@ void DrawRun::drawAll()
     drawMany(m_drawCount);
 }
 
-std::vector<std::size_t> DrawRun::drawnPlaces() const
+std::vector<std::size_t> DrawRun::removedPlaces() const
 {
     std::vector<std::size_t> drawn = m_drawnIndexes;
+    drawn.insert(drawn.end(), m_withdrawnIndexes.begin(), m_withdrawnIndexes.end());
     std::sort(drawn.begin(), drawn.end());
     return m_startPool ? m_startPool->ranksOf(drawn) : drawn;
 }

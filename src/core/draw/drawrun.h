@@ -2,6 +2,7 @@
 
 #include "core/draw/drawpool.h"
 #include "core/draw/drawwords.h"
+#include "core/draw/persongroups.h"
 #include "core/draw/resulttext.h"
 #include "core/list/entrylist.h"
 
@@ -29,6 +30,11 @@ public:
     // Draws from what `left` still holds of `entries`: the entries another run left.
     DrawRun(std::shared_ptr<const EntryList> entries, DrawPool left, ResultText result,
             std::int32_t drawCount, DrawWords words);
+
+    // Under the rule of one prize per person, each entry drawn withdraws the other entries of
+    // its person still left. Given before the first draw.
+    void withdrawPersons(std::shared_ptr<const PersonGroups> persons);
+    const std::shared_ptr<const PersonGroups>& persons() const { return m_persons; }
 
     bool finished() const { return m_drawsDone >= m_drawCount || m_pool.remaining() == 0; }
     // Up to `maxDraws` draws; their outcome does not depend on how a run is cut into calls.
@@ -59,9 +65,11 @@ public:
     std::string takeResultText() { return m_result.take(); }
     // The 0-based list positions of the entries drawn so far, in draw order.
     const std::vector<std::size_t>& drawnIndexes() const { return m_drawnIndexes; }
-    // Where the entries drawn so far stood among the entries the run started from, in list
+    // How many entries left the list so far: those drawn and those their persons withdrew.
+    std::size_t removedCount() const { return m_drawnIndexes.size() + m_withdrawnIndexes.size(); }
+    // Where the entries that left stood among the entries the run started from, in list
     // order: the lines they are on in a box that shows those entries.
-    std::vector<std::size_t> drawnPlaces() const;
+    std::vector<std::size_t> removedPlaces() const;
 
 private:
     void reserveForDraws();
@@ -74,8 +82,13 @@ private:
     ResultText m_result;
     DrawWords m_words;
     std::vector<std::size_t> m_drawnIndexes;
+    std::shared_ptr<const PersonGroups> m_persons;
+    std::vector<std::size_t> m_withdrawnIndexes;
     std::int32_t m_drawCount;
     std::int32_t m_drawsDone = 0;
 };
+
+// The entries of `entries` grouped by person, for a run under the rule of one prize per person.
+std::shared_ptr<const PersonGroups> groupPersons(const EntryList& entries);
 
 } // namespace sortivo

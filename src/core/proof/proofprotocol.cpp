@@ -55,9 +55,9 @@ std::string entriesFingerprint(const EntryList& entries)
 }
 
 Digest runKey(const Seed& seed, std::int64_t runNumber, std::string_view fingerprintHex,
-              std::string_view publicValue)
+              std::string_view publicValue, std::string_view protocol)
 {
-    std::string message(proofProtocolName);
+    std::string message(protocol);
     message += '\n';
     message += std::to_string(runNumber);
     message += '\n';

@@ -14,6 +14,14 @@ namespace sortivo
 // The pieces of "sortivo-preuve-1" that a checker of a record must redo exactly; the words a
 // run draws with are in drawwords.h.
 inline constexpr std::string_view proofProtocolName = "sortivo-preuve-1";
+// The same protocol with one rule more, one prize per person: a checker that does not know the
+// rule must refuse such a record rather than replay it wrongly.
+inline constexpr std::string_view onePrizeProtocolName = "sortivo-preuve-2";
+
+inline std::string_view protocolNameFor(bool onePrizePerPerson)
+{
+    return onePrizePerPerson ? onePrizeProtocolName : proofProtocolName;
+}
 
 using Seed = Digest;
 
@@ -54,10 +62,10 @@ private:
 
 std::string entriesFingerprint(const EntryList& entries);
 
-// HMAC-SHA256 keyed by the seed over the protocol name, the run number, the fingerprint and
-// the public value, each after the previous one and an LF.
+// HMAC-SHA256 keyed by the seed over the record's protocol name, the run number, the
+// fingerprint and the public value, each after the previous one and an LF.
 Digest runKey(const Seed& seed, std::int64_t runNumber, std::string_view fingerprintHex,
-              std::string_view publicValue);
+              std::string_view publicValue, std::string_view protocol = proofProtocolName);
 
 // ISO 8601 in UTC to the second, as the record writes times: 2026-12-07T19:46:06Z.
 std::string isoTimeUtc(std::chrono::system_clock::time_point time);

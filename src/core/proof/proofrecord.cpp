@@ -222,7 +222,7 @@ void writeRecordJson(const RecordHead& head, std::span<const RecordRun> runs,
 {
     JsonOut out(write);
     out.raw("{\n  \"protocole\": ");
-    out.string(proofProtocolName);
+    out.string(protocolNameFor(head.onePrizePerPerson));
     out.raw(",\n  \"logiciel\": ");
     out.string(head.software);
     out.raw(",\n  \"engagement\": ");
@@ -236,6 +236,9 @@ void writeRecordJson(const RecordHead& head, std::span<const RecordRun> runs,
         out.string(head.communicatedList->fingerprint);
         out.raw("}");
     }
+    // Only with the rule, so that a record without it reads as before, byte for byte.
+    if (head.onePrizePerPerson)
+        out.raw(",\n  \"un_lot_par_personne\": true");
     out.raw(",\n  \"graine\": ");
     out.string(toHex(head.seed));
     out.raw(",\n  \"valeur_publique\": ");
@@ -279,7 +282,7 @@ std::string recordJson(const ProofSession& session, std::string_view software)
     json.reserve(size);
     const auto& list = session.communicatedList();
     writeRecordJson({software, session.seed(), session.communicatedAt(), session.publicValue(),
-                     list ? &*list : nullptr},
+                     list ? &*list : nullptr, session.onePrizePerPerson()},
                     runs, [&json](std::string_view text) { json += text; });
     return json;
 }

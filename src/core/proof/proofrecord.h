@@ -42,6 +42,8 @@ struct RecordHead {
     std::string_view publicValue;
     // Nothing when the commitment was never communicated.
     const CommunicatedList* communicatedList = nullptr;
+    // The session's rule; with it the record names the protocol that has it.
+    bool onePrizePerPerson = false;
 };
 void writeRecordJson(const RecordHead& head, std::span<const RecordRun> runs,
                      const std::function<void(std::string_view)>& write);

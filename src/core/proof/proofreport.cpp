@@ -96,7 +96,7 @@ std::string listLine(const CommunicatedList& list, std::size_t digits)
 }
 
 std::string commitmentSheet(std::string_view commitment, const CommunicatedList& list,
-                            std::string_view printedAt)
+                            std::string_view printedAt, bool onePrizePerPerson)
 {
     std::string text;
     text += "Engagement de tirage - Sortivo";
@@ -113,6 +113,10 @@ std::string commitmentSheet(std::string_view commitment, const CommunicatedList&
     text += crlf;
     text += listLine(list, list.fingerprint.size());
     text += crlf;
+    if (onePrizePerPerson) {
+        text += onePrizeLine;
+        text += crlf;
+    }
     text += crlf;
     text += "Ce nombre scelle, avant les tirages, la graine dont ils découleront. Après les "
             "tirages, le procès-verbal révélera la graine : chacun pourra vérifier qu'elle "
@@ -154,7 +158,7 @@ std::string recordReport(const ProofSession& session, std::string_view software,
     };
     line("Procès-verbal de tirage - " + std::string(software));
     line("Imprimé le " + readableTime(printedAt));
-    line("Protocole : " + std::string(proofProtocolName));
+    line("Protocole : " + std::string(session.protocolName()));
     line("");
     line("Engagement : " + session.commitment());
     line(session.communicatedAt()
@@ -163,6 +167,8 @@ std::string recordReport(const ProofSession& session, std::string_view software,
                            "public."));
     if (const auto& list = session.communicatedList())
         line(listLine(*list, list->fingerprint.size()) + " (liste communiquée avec l'engagement)");
+    if (session.onePrizePerPerson())
+        line(onePrizeLine);
     line(session.publicValue().empty() ? std::string("Valeur publique : aucune")
                                        : "Valeur publique : « " + session.publicValue() + " »");
     line("");

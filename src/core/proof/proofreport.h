@@ -17,10 +17,13 @@ std::string listLine(const CommunicatedList& list, std::size_t digits);
 // trying list after list for one with both the shown digits and a chosen winner.
 inline constexpr std::size_t shownListDigits = 16;
 
-// The sheet shown to the audience before the draws, with the list they are drawn from.
-// `printedAt` is an ISO 8601 time.
+// How the rule of one prize per person is shown with the commitment and on the record.
+inline constexpr std::string_view onePrizeLine = "Un seul lot par personne : oui";
+
+// The sheet shown to the audience before the draws, with the list they are drawn from and the
+// session's rule. `printedAt` is an ISO 8601 time.
 std::string commitmentSheet(std::string_view commitment, const CommunicatedList& list,
-                            std::string_view printedAt);
+                            std::string_view printedAt, bool onePrizePerPerson = false);
 
 // One line about a run, for the list of runs made so far.
 std::string runSummary(const RunRecord& run);

@@ -17,6 +17,21 @@ bool ProofSession::setPublicValue(std::string value)
     return true;
 }
 
+bool ProofSession::setOnePrizePerPerson(bool on)
+{
+    if (onePrizePerPersonLocked())
+        return false;
+    m_onePrizePerPerson = on;
+    return true;
+}
+
+void ProofSession::applyRule(DrawRun& run, std::shared_ptr<const PersonGroups> persons) const
+{
+    if (!m_onePrizePerPerson)
+        return;
+    run.withdrawPersons(persons ? std::move(persons) : groupPersons(run.entries()));
+}
+
 CommunicatedList communicatedListOf(const EntryList& entries)
 {
     return {entries.size(), entriesFingerprint(entries)};
@@ -80,8 +95,14 @@ DrawRun ProofSession::beginRun(std::shared_ptr<const EntryList> entries, std::st
     const bool kept = !m_leftover || fingerprint != knownLeftoverFingerprint();
     DrawWords words = openRun(std::move(date), request, entries->size(), std::move(fingerprint),
                               kept ? entries : nullptr);
-    return DrawRun(std::move(entries), ResultText(results, request.teamSize), request.drawCount,
-                   std::move(words));
+    // The same entries as the leftover's (a list written back and read again) group the same.
+    std::shared_ptr<const PersonGroups> persons;
+    if (m_leftover && m_leftover->entries == entries)
+        persons = m_leftover->persons;
+    DrawRun run(std::move(entries), ResultText(results, request.teamSize), request.drawCount,
+                std::move(words));
+    applyRule(run, std::move(persons));
+    return run;
 }
 
 DrawWords ProofSession::openRun(std::string date, const DrawRequest& request,
@@ -99,7 +120,8 @@ DrawWords ProofSession::openRun(std::string date, const DrawRequest& request,
                      {},
                      false};
     record.listChanged = drewFromAnotherList(record);
-    const Digest key = runKey(m_seed, record.number, record.fingerprint, m_publicValue);
+    const Digest key =
+        runKey(m_seed, record.number, record.fingerprint, m_publicValue, protocolName());
     m_openRun = std::move(record);
     return DrawWords(key);
 }
@@ -121,8 +143,10 @@ DrawRun ProofSession::beginRunOnLeftover(const ResultStart& results, const DrawR
     // The entries are those the last run left, which its record or an earlier one holds.
     DrawWords words = openRun(std::move(date), request, m_leftover->left.remaining(),
                               knownLeftoverFingerprint(), nullptr);
-    return DrawRun(m_leftover->entries, m_leftover->left, ResultText(results, request.teamSize),
-                   request.drawCount, std::move(words));
+    DrawRun run(m_leftover->entries, m_leftover->left, ResultText(results, request.teamSize),
+                request.drawCount, std::move(words));
+    applyRule(run, m_leftover->persons);
+    return run;
 }
 
 void ProofSession::endRun(const DrawRun& run, LeftoverHash hash)
@@ -145,7 +169,7 @@ void ProofSession::endRun(const DrawRun& run, LeftoverHash hash)
     }
 
     const bool checked = m_listCheck && m_listCheck->covers(record.date) && !record.listChanged;
-    m_leftover = Leftover{run.sharedEntries(), run.pool(), {}, checked};
+    m_leftover = Leftover{run.sharedEntries(), run.pool(), {}, checked, run.persons()};
     m_runs.push_back(std::move(record));
     if (hash == LeftoverHash::Now)
         knownLeftoverFingerprint();

@@ -94,6 +94,16 @@ public:
     // Returns false, changing nothing, unless the value is open.
     bool setPublicValue(std::string value);
 
+    // One prize per person: each entry drawn withdraws the other entries of its person. A rule
+    // of the whole session, fixed with the commitment: it can change only until the commitment
+    // is communicated or a run starts, whichever comes first.
+    bool onePrizePerPerson() const { return m_onePrizePerPerson; }
+    bool onePrizePerPersonLocked() const { return m_communicatedAt || publicValueLocked(); }
+    // Returns false, changing nothing, when the rule is locked.
+    bool setOnePrizePerPerson(bool on);
+    // The protocol the record names: the rule is part of it.
+    std::string_view protocolName() const { return protocolNameFor(m_onePrizePerPerson); }
+
     // When the commitment was first shown, copied or printed, with `list`, the list the next
     // run would draw from; later calls change nothing. Not during a run, whose list is not yet
     // what it will leave.
@@ -142,10 +152,13 @@ private:
     // gives the words its key yields.
     DrawWords openRun(std::string date, const DrawRequest& request, std::size_t entryCount,
                       std::string fingerprint, std::shared_ptr<const EntryList> entries);
+    // Gives `run` the session's rule.
+    void applyRule(DrawRun& run, std::shared_ptr<const PersonGroups> persons) const;
 
     Seed m_seed;
     std::string m_commitment;
     std::string m_publicValue;
+    bool m_onePrizePerPerson = false;
     std::optional<std::string> m_communicatedAt;
     std::optional<CommunicatedList> m_communicatedList;
     std::optional<CommunicatedListCheck> m_listCheck;
@@ -161,6 +174,8 @@ private:
         // Whether the communicated list's check is to accept it, as it stood when the run
         // ended.
         bool checked;
+        // The entries grouped by person, for the next run under the rule.
+        std::shared_ptr<const PersonGroups> persons;
     };
     std::optional<Leftover> m_leftover;
 };

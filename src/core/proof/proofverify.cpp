@@ -290,8 +290,10 @@ public:
         const Value& record = m_d.root();
         if (record.kind != Kind::Object)
             throw Rejected{"le fichier n'est pas un procès-verbal"};
-        if (text(record, "protocole", "") != proofProtocolName)
+        const std::string_view protocol = text(record, "protocole", "");
+        if (protocol != proofProtocolName && protocol != onePrizeProtocolName)
             throw Rejected{"protocole inconnu"};
+        readRule(record, protocol);
         const std::optional<Seed> seed = digestFromHex(text(record, "graine", ""));
         if (!seed)
             throw Rejected{"la graine n'est pas faite de 64 chiffres hexadécimaux minuscules"};
@@ -314,8 +316,25 @@ public:
     }
 
     std::vector<std::string> warnings;
+    bool onePrizePerPerson() const { return m_onePrizePerPerson; }
 
 private:
+    // The rule of one prize per person: the protocol that has it and the field that says so
+    // must agree, so that neither can be dropped or added alone.
+    void readRule(const Value& record, std::string_view protocol)
+    {
+        const Value* rule = m_d.find(record, "un_lot_par_personne");
+        if (rule && rule->kind != Kind::Null && rule->kind != Kind::Boolean)
+            throw Rejected{"« un_lot_par_personne » n'est ni true ni false"};
+        m_onePrizePerPerson = rule && rule->kind == Kind::Boolean && rule->truth;
+        if (protocol == onePrizeProtocolName && !m_onePrizePerPerson)
+            throw Rejected{"le protocole " + std::string(onePrizeProtocolName) +
+                           " exige « un_lot_par_personne » : true"};
+        if (protocol != onePrizeProtocolName && m_onePrizePerPerson)
+            throw Rejected{"« un_lot_par_personne » : true exige le protocole " +
+                           std::string(onePrizeProtocolName)};
+    }
+
     // The list shown with the commitment, when the record tells of one; older records have
     // none and check as before.
     void readCommunicatedList(const Value& record)
@@ -373,6 +392,7 @@ private:
 
     // How many draws a run of this mode makes on n entries when nothing stops it; `demande`
     // and `equipe` must be null outside the mode that gives them a value.
+    // Under the rule, n counts persons: each draw takes one person out.
     std::uint64_t plannedDraws(const Value& run, std::string_view mode, std::size_t n,
                                const std::string& where) const
     {
@@ -429,8 +449,12 @@ private:
         if (text(run, "liste_sha256", where) != expected)
             throw Rejected{where + "l'empreinte de la liste ne correspond pas à ses entrées"};
 
+        std::optional<PersonGroups> persons;
+        if (m_onePrizePerPerson)
+            persons.emplace(m_entries.size(), [this](std::size_t i) { return m_entries[i]; });
         const std::uint64_t planned =
-            plannedDraws(run, text(run, "mode", where), m_entries.size(), where);
+            plannedDraws(run, text(run, "mode", where),
+                         persons ? persons->personCount() : m_entries.size(), where);
         const Value& results = member(run, "resultats", where);
         if (results.kind != Kind::List)
             throw Rejected{where + "« resultats » n'est pas une liste"};
@@ -442,18 +466,23 @@ private:
                            std::to_string(planned) + " tirages prévus" +
                            (stopped.truth ? " (tirage interrompu)" : "")};
 
-        DrawWords words(runKey(seed, std::int64_t(number), expected, publicValue));
+        DrawWords words(runKey(seed, std::int64_t(number), expected, publicValue,
+                               protocolNameFor(m_onePrizePerPerson)));
         DrawPool pool(m_entries.size());
         std::size_t k = 0;
         const auto nothing = [](std::size_t) {};
-        drawFromPool<32>(pool, words, results.size, nothing, nothing, [&](std::size_t index) {
+        const auto compare = [&](std::size_t index) {
             const Value& result = m_d.item(results, k);
             if (result.kind != Kind::Text || m_d.text(result) != m_entries[index])
                 throw Rejected{where + "le résultat n° " + std::to_string(k + 1) +
                                " n'est pas celui que donne la graine (attendu : " +
                                quoted(m_entries[index]) + ")"};
             ++k;
-        });
+        };
+        if (persons)
+            drawOnePerPerson(pool, words, results.size, *persons, compare, nothing);
+        else
+            drawFromPool<32>(pool, words, results.size, nothing, nothing, compare);
         std::vector<std::string_view> left;
         left.reserve(pool.remaining());
         pool.forEachRemaining([&](std::size_t i) { left.push_back(m_entries[i]); });
@@ -515,6 +544,7 @@ private:
     const Document& m_d;
     std::vector<std::string_view> m_entries; // what the previous run left
     std::optional<CommunicatedListCheck> m_listCheck;
+    bool m_onePrizePerPerson = false;
 };
 
 } // namespace
@@ -548,6 +578,7 @@ VerifyResult readCheckedRecord(std::string_view recordText, std::optional<Checke
             read.communicatedList = CommunicatedList{
                 d.find(*list, "n")->at, std::string(d.text(*d.find(*list, "liste_sha256")))};
         read.listCheck = checker.listCheck();
+        read.onePrizePerPerson = checker.onePrizePerPerson();
         read.read = std::move(document);
         record = std::move(read);
         return {true, std::move(message), std::move(checker.warnings)};

@@ -56,6 +56,7 @@ struct CheckedRecord {
     std::optional<std::string> communicatedAt;
     std::optional<CommunicatedList> communicatedList;
     std::string publicValue;
+    bool onePrizePerPerson = false;
     std::vector<RecordRun> runs;
     // Whether a next run dated `date`, over entries of `fingerprint`, draws from a list other
     // than the communicated one or what the runs left of it, as the checkers will judge it.

@@ -1,4 +1,5 @@
 #include "core/draw/drawrun.h"
+#include "core/list/person.h"
 #include "core/proof/proofprotocol.h"
 #include "core/text/percent.h"
 #include "support/naivedraw.h"
@@ -49,6 +50,8 @@ class TestDraw : public QObject
 {
     Q_OBJECT
 private slots:
+    void personOfEntry_data();
+    void personOfEntry();
     void sameAsErasingDraw_data();
     void sameAsErasingDraw();
     void nothingLostNothingDuplicated();
@@ -66,6 +69,54 @@ private slots:
     void percent();
 };
 
+void TestDraw::personOfEntry_data()
+{
+    QTest::addColumn<std::string>("entry");
+    QTest::addColumn<std::string>("person");
+
+    QTest::newRow("marked") << "Dupont Marie (billet 3/5)"s
+                            << "Dupont Marie"s;
+    QTest::newRow("unmarked") << "Dupont Marie"s
+                              << "Dupont Marie"s;
+    QTest::newRow("mark inside a name") << "A (billet 1/2) B"s
+                                        << "A (billet 1/2) B"s;
+    QTest::newRow("one mark of two goes") << "A (billet 1/2) (billet 2/2)"s
+                                          << "A (billet 1/2)"s;
+    QTest::newRow("zeros are digits") << "A (billet 0/0)"s
+                                      << "A"s;
+    QTest::newRow("leading zeros") << "A (billet 007/012)"s
+                                   << "A"s;
+    QTest::newRow("no space before") << "A(billet 1/2)"s
+                                     << "A(billet 1/2)"s;
+    QTest::newRow("two spaces before") << "A  (billet 1/2)"s
+                                       << "A "s;
+    QTest::newRow("only a mark") << " (billet 1/2)"s
+                                 << ""s;
+    QTest::newRow("space after") << "A (billet 1/2) "s
+                                 << "A (billet 1/2) "s;
+    QTest::newRow("space inside") << "A (billet 1 /2)"s
+                                  << "A (billet 1 /2)"s;
+    QTest::newRow("missing number") << "A (billet /2)"s
+                                    << "A (billet /2)"s;
+    QTest::newRow("missing total") << "A (billet 1/)"s
+                                   << "A (billet 1/)"s;
+    QTest::newRow("sign") << "A (billet +1/2)"s
+                          << "A (billet +1/2)"s;
+    QTest::newRow("capital") << "A (Billet 1/2)"s
+                             << "A (Billet 1/2)"s;
+    QTest::newRow("arabic-indic digit") << "A (billet \u0661/2)"s
+                                        << "A (billet \u0661/2)"s;
+    QTest::newRow("empty") << ""s
+                           << ""s;
+}
+
+void TestDraw::personOfEntry()
+{
+    QFETCH(std::string, entry);
+    QFETCH(std::string, person);
+    QCOMPARE(std::string(sortivo::personOf(entry)), person);
+}
+
 void TestDraw::sameAsErasingDraw_data()
 {
     QTest::addColumn<std::string>("listText");
@@ -73,21 +124,54 @@ void TestDraw::sameAsErasingDraw_data()
     QTest::addColumn<int>("drawCount");
     QTest::addColumn<int>("teamSize");
     QTest::addColumn<unsigned>("label");
+    QTest::addColumn<bool>("onePerPerson");
 
-    QTest::newRow("draw all of 1000") << numberedList(1000) << ""s << 1000 << 0 << 1u;
-    QTest::newRow("draw some of 1000") << numberedList(1000) << ""s << 137 << 0 << 2u;
-    QTest::newRow("one of 5") << numberedList(5) << "old"s << 1 << 0 << 3u;
-    QTest::newRow("teams of 3 of 100") << numberedList(100) << ""s << 100 << 3 << 4u;
-    QTest::newRow("teams after old results") << numberedList(10) << "x\r\ny"s << 10 << 4 << 5u;
+    QTest::newRow("draw all of 1000") << numberedList(1000) << ""s << 1000 << 0 << 1u << false;
+    QTest::newRow("draw some of 1000") << numberedList(1000) << ""s << 137 << 0 << 2u << false;
+    QTest::newRow("one of 5") << numberedList(5) << "old"s << 1 << 0 << 3u << false;
+    QTest::newRow("teams of 3 of 100") << numberedList(100) << ""s << 100 << 3 << 4u << false;
+    QTest::newRow("teams after old results")
+        << numberedList(10) << "x\r\ny"s << 10 << 4 << 5u << false;
     QTest::newRow("empties and duplicates") << "\r\na\r\n\r\na\r\n"s
-                                            << ""s << 5 << 2 << 6u;
-    QTest::newRow("odd size 1023") << numberedList(1023) << ""s << 1023 << 0 << 7u;
-    QTest::newRow("power of two 1024") << numberedList(1024) << ""s << 1000 << 0 << 8u;
+                                            << ""s << 5 << 2 << 6u << false;
+    QTest::newRow("odd size 1023") << numberedList(1023) << ""s << 1023 << 0 << 7u << false;
+    QTest::newRow("power of two 1024") << numberedList(1024) << ""s << 1000 << 0 << 8u << false;
     QTest::newRow("single entry") << "only"s
-                                  << ""s << 1 << 0 << 9u;
-    QTest::newRow("one word and one bit") << numberedList(65) << ""s << 65 << 0 << 10u;
-    QTest::newRow("two levels and one") << numberedList(16385) << ""s << 16385 << 0 << 11u;
-    QTest::newRow("four levels, some drawn") << numberedList(262145) << ""s << 400 << 0 << 12u;
+                                  << ""s << 1 << 0 << 9u << false;
+    QTest::newRow("one word and one bit") << numberedList(65) << ""s << 65 << 0 << 10u << false;
+    QTest::newRow("two levels and one") << numberedList(16385) << ""s << 16385 << 0 << 11u << false;
+    QTest::newRow("four levels, some drawn")
+        << numberedList(262145) << ""s << 400 << 0 << 12u << false;
+
+    // One prize per person: each winner withdraws the person's other tickets, in every mode.
+    const std::string tickets = "A (billet 1/3)\r\nB\r\nA (billet 2/3)\r\nC (billet 1/2)\r\n"
+                                "A (billet 3/3)\r\nB (billet 1/1)\r\nC (billet 2/2)\r\nD"s;
+    for (unsigned label = 20; label < 24; ++label) {
+        QTest::addRow("per person, all, %u", label) << tickets << ""s << 8 << 0 << label << true;
+        QTest::addRow("per person, one, %u", label) << tickets << "x"s << 1 << 0 << label << true;
+        QTest::addRow("per person, two, %u", label) << tickets << ""s << 2 << 0 << label << true;
+        QTest::addRow("per person, teams, %u", label) << tickets << ""s << 8 << 2 << label << true;
+    }
+    // Against the reference over random small lists of few persons, marks and look-alikes.
+    const std::vector<std::string> names = {"A",
+                                            "A (billet 1/2)",
+                                            "A (billet 2/2)",
+                                            "B",
+                                            "B (billet 0/0)",
+                                            "",
+                                            " (billet 1/1)",
+                                            "A ",
+                                            "A (billet 1/2) (billet 1/2)",
+                                            "B (billet x/1)"};
+    for (unsigned label = 100; label < 160; ++label) {
+        sortivo::DrawWords words = testWords(label);
+        std::vector<std::string> lines(1 + sortivo::uniformBelow(words, 14));
+        for (std::string& line : lines)
+            line = names[sortivo::uniformBelow(words, std::uint32_t(names.size()))];
+        const int count = int(sortivo::uniformBelow(words, 16));
+        QTest::addRow("per person, random %u", label)
+            << sortivo::joinListText(lines) << ""s << count << int(label % 3) << label << true;
+    }
 }
 
 void TestDraw::sameAsErasingDraw()
@@ -97,12 +181,18 @@ void TestDraw::sameAsErasingDraw()
     QFETCH(int, drawCount);
     QFETCH(int, teamSize);
     QFETCH(unsigned, label);
+    QFETCH(bool, onePerPerson);
 
     const NaiveDrawResult expected = naiveDraw(sortivo::loadEntries(listText), resultText,
-                                               drawCount, teamSize, testWords(label));
+                                               drawCount, teamSize, testWords(label), onePerPerson);
+    const auto withRule = [&](sortivo::DrawRun& run) {
+        if (onePerPerson)
+            run.withdrawPersons(sortivo::groupPersons(run.entries()));
+    };
 
     sortivo::DrawRun run(sortivo::loadEntries(listText), resultText, drawCount, teamSize,
                          testWords(label));
+    withRule(run);
     run.drawAll();
     QCOMPARE(run.resultText(), expected.resultText);
     QCOMPARE(run.remainingListText(), expected.listText);
@@ -110,6 +200,7 @@ void TestDraw::sameAsErasingDraw()
     // Cut into uneven calls, as the window cuts a run between rounds of events.
     sortivo::DrawRun cut(sortivo::loadEntries(listText), resultText, drawCount, teamSize,
                          testWords(label));
+    withRule(cut);
     for (std::int32_t calls = 0; !cut.finished(); ++calls)
         cut.drawMany(calls % 3 == 0 ? 1 : 37);
     QCOMPARE(cut.resultText(), expected.resultText);
@@ -147,7 +238,8 @@ void TestDraw::poolTakesLikeErasing_data()
 {
     QTest::addColumn<int>("count");
     QTest::addColumn<QString>("ranks");
-    QTest::addColumn<int>("perCall"); // 1: takeAt; more: takeInOrder with that many ranks
+    // 1: takeAt; more: takeInOrder with that many ranks; 0: remove by index, every other take
+    QTest::addColumn<int>("perCall");
 
     // Sizes at the edges of a word (64 entries) and of each tree level (16 children a node).
     for (int count : {1, 63, 64, 65, 1023, 1024, 1025, 16384, 16385, 262145}) {
@@ -155,7 +247,7 @@ void TestDraw::poolTakesLikeErasing_data()
             if (count > 20000 && QByteArray(ranks) != "last" && QByteArray(ranks) != "random")
                 continue; // erasing at the front of so long an array is what is slow
             // Four at a time walk the tree side by side; three and seven leave some over.
-            for (int perCall : {1, 3, 4, 7}) {
+            for (int perCall : {1, 3, 4, 7, 0}) {
                 QTest::addRow("%d, %s, %d a call", count, ranks, perCall)
                     << count << QString::fromLatin1(ranks) << perCall;
             }
@@ -176,7 +268,7 @@ void TestDraw::poolTakesLikeErasing()
     sortivo::DrawWords words = testWords(unsigned(count));
     const std::size_t takes = count > 20000 ? 3000 : std::size_t(count);
     for (std::size_t n = 0; n < takes;) {
-        const std::size_t calls = std::min(std::size_t(perCall), takes - n);
+        const std::size_t calls = std::min(std::size_t(std::max(perCall, 1)), takes - n);
         std::vector<std::uint32_t> callRanks;
         std::vector<std::size_t> expected;
         for (std::size_t k = 0; k < calls; ++k, ++n) {
@@ -193,7 +285,11 @@ void TestDraw::poolTakesLikeErasing()
             array.erase(array.begin() + std::ptrdiff_t(rank));
         }
         std::vector<std::size_t> indexes(calls);
-        if (perCall == 1)
+        if (perCall == 0 && n % 2 == 0) {
+            // The entry at that rank leaves by its index, as a winner's other tickets do.
+            pool.remove(expected[0]);
+            indexes = expected;
+        } else if (perCall <= 1)
             indexes[0] = pool.takeAt(callRanks[0]);
         else
             pool.takeInOrder(callRanks, indexes);

@@ -77,6 +77,24 @@ void TestProof::knownAnswers()
              "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"s);
     QCOMPARE(sortivo::toHex(sortivo::runKey(seed, 7, fingerprint, "Dés : 3 5 6")),
              "d7fab2f336a05a105980839ea4980d0b30fe30f0c35e88616c7c0f71db1777bb"s);
+    QCOMPARE(sortivo::toHex(sortivo::runKey(seed, 7, fingerprint, "Dés : 3 5 6",
+                                            sortivo::onePrizeProtocolName)),
+             "e073c4efa5589a620cf8d35ebd09e3436e5b0d09e29d3e54e77476b02950e276"s);
+
+    // One prize per person: a run of all draws each person once.
+    sortivo::ProofSession session(seed);
+    QVERIFY(session.setOnePrizePerPerson(true));
+    const std::string tickets = "e1 (billet 1/3)\r\ne2\r\ne1 (billet 2/3)\r\ne3 (billet 1/2)\r\n"
+                                "e1 (billet 3/3)\r\ne4\r\ne3 (billet 2/2)\r\ne5";
+    session.noteCommunicated("2026-12-07T19:58:00Z",
+                             sortivo::communicatedListOf(sortivo::loadEntries(tickets)));
+    QVERIFY(!session.setOnePrizePerPerson(false));
+    QVERIFY(session.setPublicValue("Dés : 3 5 6"));
+    sortivo::DrawRun run =
+        session.beginRun(sortivo::loadEntries(tickets), {}, {sortivo::DrawMode::All, 8, 0}, "");
+    run.drawAll();
+    QCOMPARE(run.resultText(), "e1 (billet 3/3)\r\ne3 (billet 2/2)\r\ne4\r\ne2\r\ne5"s);
+    QCOMPARE(run.remainingCount(), std::size_t(0));
 }
 
 void TestProof::knownWords()
@@ -496,6 +514,19 @@ void TestProof::readableRecord()
              "Liste : 1 entrée, empreinte 1a2b3c4d5e6f7a8b …"s);
     QVERIFY(sheet.find("Date : 2026-12-07 à 20:58:00 (UTC+01:00)") != std::string::npos);
     QVERIFY(sheet.find(sortivo::toHex(session.seed())) == std::string::npos);
+    // Without the rule neither says a word of it; with it, both state it.
+    QVERIFY(text.find("lot par personne") == std::string::npos);
+    QVERIFY(text.find("Protocole : sortivo-preuve-1\r\n") != std::string::npos);
+    QVERIFY(sheet.find("lot par personne") == std::string::npos);
+    sortivo::ProofSession ruled(proofsamples::sampleSeed());
+    QVERIFY(ruled.setOnePrizePerPerson(true));
+    const std::string ruledText =
+        sortivo::recordReport(ruled, "Sortivo 1.30", "2026-12-07T21:00:00Z");
+    QVERIFY(ruledText.find("Protocole : sortivo-preuve-2\r\n") != std::string::npos);
+    QVERIFY(ruledText.find("\r\nUn seul lot par personne : oui\r\n") != std::string::npos);
+    QVERIFY(sortivo::commitmentSheet(ruled.commitment(), {352, std::string(64, 'a')},
+                                     "2026-12-07T19:58:00Z", true)
+                .find("\r\nUn seul lot par personne : oui\r\n") != std::string::npos);
 }
 
 // The record's UTC times as people read them: local, with the offset back to the record's.
@@ -607,7 +638,7 @@ void TestProof::rejectsRecords_data()
     QTest::newRow("not an object") << "[1, 2]"s
                                    << "n'est pas un procès-verbal"s;
     QTest::newRow("another protocol")
-        << edited("sortivo-preuve-1", "sortivo-preuve-2") << "protocole inconnu"s;
+        << edited("sortivo-preuve-1", "sortivo-preuve-3") << "protocole inconnu"s;
     QTest::newRow("seed in capitals")
         << edited("\"graine\": \"", "\"graine\": \"A") << "64 chiffres hexadécimaux"s;
     QTest::newRow("no earlier run for null entries")
