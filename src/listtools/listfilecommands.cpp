@@ -220,6 +220,7 @@ void ListFileCommands::chooseColumns(ListFileReader::Outcome& outcome)
         return refused(ListFileRefusal::TooManyLines);
     if (entries.longestEntry > maxLineChars)
         return refused(ListFileRefusal::LineTooLong);
+    m_tableColumnLeftOut = entries.columnLeftOut;
     m_filler->start(std::move(entries.text));
 }
 
@@ -265,8 +266,11 @@ void ListFileCommands::fillEnded(bool cancelled)
     const sortivo::LoadedList opened = std::exchange(m_opened, {});
     // Told while the open still counts as running, so that whoever hears of the open's end
     // already has the entries.
+    const std::optional<bool> columnLeftOut = std::exchange(m_tableColumnLeftOut, std::nullopt);
     if (!cancelled && opened.entries)
         emit listOpened(opened);
+    if (!cancelled && columnLeftOut)
+        emit tableOpened(*columnLeftOut);
     endOpen();
     // The stop at an empty line is the rule, but the lines below it are often entrants: the
     // user must hear of them before drawing without them.

@@ -47,6 +47,9 @@ public:
 signals:
     // An open put `list` into the box, which shows exactly its entries until it is changed.
     void listOpened(const sortivo::LoadedList& list);
+    // An open put the entries of a table into the box; `columnLeftOut` when some column of it
+    // is neither in the entry nor the count of tickets.
+    void tableOpened(bool columnLeftOut);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -76,6 +79,8 @@ private:
     std::optional<sortivo::UnreadLines> m_unread;
     // The list being put into the box by an open of a text file.
     sortivo::LoadedList m_opened;
+    // With the entries of a table being put into the box: whether a column was left out.
+    std::optional<bool> m_tableColumnLeftOut;
     // The file being opened, for the messages of a refusal that comes once it is read.
     QString m_openingPath;
     // What the file says it holds, and what reading it counts for in the open's progress.

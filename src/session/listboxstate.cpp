@@ -13,7 +13,14 @@ void ListBoxState::takeOpened(const sortivo::LoadedList& list)
 {
     m_origin = Origin::Opened;
     m_entries = list;
+    m_columnLeftOut = false;
     emit changed();
+}
+
+void ListBoxState::takeTable(bool columnLeftOut)
+{
+    // The box was read as typed: only what it came from is new.
+    m_columnLeftOut = columnLeftOut;
 }
 
 void ListBoxState::takeRead(std::shared_ptr<const sortivo::EntryList> entries)
@@ -39,5 +46,6 @@ void ListBoxState::contentsChanged()
         return;
     m_origin = Origin::Typed;
     m_entries.reset();
+    m_columnLeftOut = false;
     emit changed();
 }

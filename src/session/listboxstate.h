@@ -28,8 +28,14 @@ public:
     // whether the box still shows that text.
     std::uint64_t version() const { return m_version; }
 
+    // Whether the box shows a list taken from a table that had a column left out of the entry,
+    // as it was taken or as runs left it: its duplicates may be namesakes.
+    bool columnLeftOut() const { return m_columnLeftOut; }
+
     // An open put exactly these entries into the box.
     void takeOpened(const sortivo::LoadedList& list);
+    // An open put the entries of a table into the box, some column left out or not.
+    void takeTable(bool columnLeftOut);
     // A draw read the box: it holds these entries.
     void takeRead(std::shared_ptr<const sortivo::EntryList> entries);
     // From here until runLeft(), the box changes as a run writes back what it left.
@@ -46,4 +52,5 @@ private:
     std::optional<sortivo::LoadedList> m_entries;
     std::uint64_t m_version = 0;
     bool m_runWriting = false;
+    bool m_columnLeftOut = false;
 };
