@@ -66,7 +66,6 @@ MainWindow::MainWindow(Platform& platform, const QString& documentsFolder,
     m_files = new ListFileCommands(this, *m_ui.txtListe, *m_ui.txtResult, busyState, m_platform,
                                    *m_listWatcher, documentsFolder);
     connect(m_files, &ListFileCommands::listOpened, listState, &ListBoxState::takeOpened);
-    connect(m_files, &ListFileCommands::tableOpened, listState, &ListBoxState::takeTable);
     m_print = new PrintCommand(this, *m_ui.txtResult, m_platform);
     QPushButton* cmdPreuve = addProofButton(m_ui.fraBas, m_ui.lblVelmora, m_ui.infoButton);
     m_proofController = new ProofController(this, cmdPreuve, m_session, *m_ui.txtListe, m_platform,

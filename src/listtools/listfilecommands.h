@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/list/listlimits.h"
+#include "jobs/backgroundjob.h"
 #include "listtools/listfilereader.h"
 
 #include <QObject>
@@ -47,9 +48,6 @@ public:
 signals:
     // An open put `list` into the box, which shows exactly its entries until it is changed.
     void listOpened(const sortivo::LoadedList& list);
-    // An open put the entries of a table into the box; `columnLeftOut` when some column of it
-    // is neither in the entry nor the count of tickets.
-    void tableOpened(bool columnLeftOut);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -59,6 +57,8 @@ private:
     void fileRead(const std::shared_ptr<ListFileReader::Outcome>& outcome);
     // frmColonnes turns a table into the entries that fill the list, or leaves it as it was.
     void chooseColumns(ListFileReader::Outcome& outcome);
+    // A table's entries, hashed and checked as a text list's are, go into the box.
+    void tableLoaded(std::shared_ptr<sortivo::LoadedList> list);
     void showReadProgress(qint64 bytesRead);
     void showFillProgress(std::int64_t done, std::int64_t total);
     void showProgress(std::int64_t done, std::int64_t total);
@@ -79,8 +79,6 @@ private:
     std::optional<sortivo::UnreadLines> m_unread;
     // The list being put into the box by an open of a text file.
     sortivo::LoadedList m_opened;
-    // With the entries of a table being put into the box: whether a column was left out.
-    std::optional<bool> m_tableColumnLeftOut;
     // The file being opened, for the messages of a refusal that comes once it is read.
     QString m_openingPath;
     // What the file says it holds, and what reading it counts for in the open's progress.
@@ -91,4 +89,7 @@ private:
     // a text file named after it instead.
     QString m_lastPath;
     bool m_lastPathIsTable = false;
+    // Loads the entries frmColonnes made off the window's thread: millions of tickets would
+    // hold it for seconds, and the journal and the first draw would read the box for them.
+    BackgroundJob<std::shared_ptr<sortivo::LoadedList>> m_tableLoader;
 };

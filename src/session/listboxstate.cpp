@@ -13,14 +13,8 @@ void ListBoxState::takeOpened(const sortivo::LoadedList& list)
 {
     m_origin = Origin::Opened;
     m_entries = list;
-    m_columnLeftOut = false;
+    m_columnLeftOut = list.columnLeftOut;
     emit changed();
-}
-
-void ListBoxState::takeTable(bool columnLeftOut)
-{
-    // The box was read as typed: only what it came from is new.
-    m_columnLeftOut = columnLeftOut;
 }
 
 void ListBoxState::takeRead(std::shared_ptr<const sortivo::EntryList> entries)

@@ -34,8 +34,6 @@ public:
 
     // An open put exactly these entries into the box.
     void takeOpened(const sortivo::LoadedList& list);
-    // An open put the entries of a table into the box, some column left out or not.
-    void takeTable(bool columnLeftOut);
     // A draw read the box: it holds these entries.
     void takeRead(std::shared_ptr<const sortivo::EntryList> entries);
     // From here until runLeft(), the box changes as a run writes back what it left.
