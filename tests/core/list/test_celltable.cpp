@@ -4,6 +4,8 @@
 
 #include <QtTest>
 
+#include <algorithm>
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -234,8 +236,13 @@ void TestCellTable::defaultColumns()
     QFETCH(int, count);
     const std::optional<std::size_t> proposed = sortivo::proposedTicketCount(table, titles);
     QCOMPARE(proposed.has_value() ? int(*proposed) : -1, count);
-    QCOMPARE(sortivo::defaultColumns(table, titles, proposed),
-             FETCHED(std::vector<std::size_t>, columns));
+    const auto& columns = FETCHED(std::vector<std::size_t>, columns);
+    QCOMPARE(sortivo::defaultColumns(table, titles, proposed), columns);
+    // Ticked in lstColonnes, they come in the table's order: the entry still starts with the
+    // ticket numbers.
+    std::vector<std::size_t> ticked = columns;
+    std::sort(ticked.begin(), ticked.end());
+    QCOMPARE(sortivo::ticketNumbersFirst(table, titles, ticked, proposed), columns);
     QCOMPARE(sortivo::columnNames(table, titles), FETCHED(std::vector<std::string>, names));
 }
 
