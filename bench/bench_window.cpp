@@ -308,6 +308,38 @@ void BM_WindowOpenWorkbook(benchmark::State& state)
     timeOpens(state, w, text);
 }
 
+// Open on an export of orders, "Nom;Billets", each row of 5 tickets (second argument 0), beside
+// a text file of the very tickets it gives (1): the expansion runs where the reading and the
+// counting do, off the window's thread, and this time over that one is what it adds to Open.
+void BM_WindowOpenTickets(benchmark::State& state)
+{
+    constexpr int perRow = 5;
+    Window w;
+    const int rows = int(state.range(0)) / perRow;
+    QTemporaryDir dir;
+    const bool asText = state.range(1) != 0;
+    w.platform.openPath =
+        dir.filePath(asText ? QStringLiteral("billets.txt") : QStringLiteral("commandes.csv"));
+    QByteArray bytes = asText ? QByteArray() : QByteArray("Nom;Billets\r\n");
+    QString first;
+    for (int i = 0; i < rows; ++i) {
+        const QByteArray name = "Participant " + QByteArray::number(qint64(i) * 7919 % 1000003);
+        if (!asText) {
+            bytes += name + ";" + QByteArray::number(perRow) + "\r\n";
+            continue;
+        }
+        for (int k = 1; k <= perRow; ++k)
+            bytes += name + " (billet " + QByteArray::number(k) + "/" + QByteArray::number(perRow) +
+                     ")\r\n";
+    }
+    {
+        QFile file(w.platform.openPath);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write the list file");
+    }
+    timeOpens(state, w, QStringLiteral("Participant 0 (billet 1/5)"));
+}
+
 // What the reading thread spends of BM_WindowOpenWorkbook: the workbook's bytes to its table.
 void BM_ReadWorkbook(benchmark::State& state)
 {
@@ -448,6 +480,13 @@ void registerBenchmarks()
           {"BM_WindowOpen", &BM_WindowOpen}})
         benchmark::RegisterBenchmark(name, function)
             ->Args({5000000, 0})
+            ->Iterations(1)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+    // A million orders of five tickets, and the same tickets in a text file.
+    for (const int asText : {1, 0})
+        benchmark::RegisterBenchmark("BM_WindowOpenTickets", BM_WindowOpenTickets)
+            ->Args({5000000, asText})
             ->Iterations(1)
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime();

@@ -68,6 +68,11 @@ struct Options {
         QStringLiteral("Pour un tableau : les colonnes de l'entrée, par titre ou numéro depuis 1, "
                        "séparées par des virgules."),
         QStringLiteral("LISTE")};
+    QCommandLineOption tickets{
+        QStringLiteral("billets"),
+        QStringLiteral("Pour un tableau : la colonne du nombre de billets de chaque ligne, par "
+                       "titre ou numéro ; une entrée par billet, « (billet 2/5) » après le nom."),
+        QStringLiteral("COLONNE")};
     QCommandLineOption noTitles{QStringLiteral("sans-titres"),
                                 QStringLiteral("Pour un tableau : la première ligne est une "
                                                "entrée, pas des titres.")};
@@ -99,8 +104,8 @@ std::optional<DrawCommandOptions> readDrawCommandLine(const QStringList& argumen
     Options o;
     for (const QCommandLineOption* option :
          {&o.help, &o.count, &o.one, &o.teams, &o.publicValue, &o.seed, &o.seedFile, &o.commit,
-          &o.commitList, &o.continues, &o.onePrize, &o.record, &o.crlf, &o.columns, &o.noTitles,
-          &o.sheet, &o.noDuplicates})
+          &o.commitList, &o.continues, &o.onePrize, &o.record, &o.crlf, &o.columns, &o.tickets,
+          &o.noTitles, &o.sheet, &o.noDuplicates})
         parser.addOption(*option);
     parser.addPositionalArgument(QStringLiteral("tirer"), QStringLiteral("La commande."),
                                  QStringLiteral("tirer"));
@@ -136,7 +141,7 @@ std::optional<DrawCommandOptions> readDrawCommandLine(const QStringList& argumen
         // A table is read with its options, so that its fingerprint is the one the draw finds.
         if (!parser.isSet(o.commitList))
             for (const QCommandLineOption* option :
-                 {&o.columns, &o.noTitles, &o.sheet, &o.noDuplicates})
+                 {&o.columns, &o.tickets, &o.noTitles, &o.sheet, &o.noDuplicates})
                 if (parser.isSet(*option))
                     return refuse(QStringLiteral("--%1 ne sert qu'à lire la liste de --liste.")
                                       .arg(option->names().constLast()));
@@ -201,6 +206,9 @@ std::optional<DrawCommandOptions> readDrawCommandLine(const QStringList& argumen
     if (parser.isSet(o.columns) && parser.value(o.columns).trimmed().isEmpty())
         return refuse(QStringLiteral("--colonnes attend au moins une colonne."));
     request.columns = parser.value(o.columns).toStdString();
+    if (parser.isSet(o.tickets) && parser.value(o.tickets).trimmed().isEmpty())
+        return refuse(QStringLiteral("--billets attend une colonne."));
+    request.tickets = parser.value(o.tickets).trimmed().toStdString();
     request.noTitles = parser.isSet(o.noTitles);
     request.dropDuplicates = parser.isSet(o.noDuplicates);
     return request;

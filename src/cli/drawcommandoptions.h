@@ -26,9 +26,11 @@ struct DrawCommandOptions {
     bool onePrizePerPerson = false;
     bool crlf = false;
     // For a table (CSV, TSV, XLSX, ODS): the columns by title or number, comma-separated
-    // (empty: those frmColonnes checks), the sheet from 1 (0: the first), and whether the first
-    // row is data and duplicates go.
+    // (empty: those frmColonnes checks), the column of counts of tickets, the sheet from 1 (0: the
+    // first), and whether the first row is data and duplicates go.
     std::string columns;
+    // The column of counts, by title or number, whose rows give one entry a ticket; empty: none.
+    std::string tickets;
     int sheet = 0;
     bool noTitles = false;
     bool dropDuplicates = false;

@@ -27,6 +27,10 @@ readTableInput(const DrawCommandOptions& options, const std::vector<sortivo::She
 {
     const bool tableOptions =
         !options.columns.empty() || options.sheet > 0 || options.noTitles || options.dropDuplicates;
+    if (sheets.empty() && !options.tickets.empty())
+        return CommandRefusal{"--billets ne vaut que pour un tableau (CSV, TSV, XLSX ou ODS) : "
+                              "une liste de texte a une ligne par entrée.",
+                              exitstatus::usageError};
     if (sheets.empty()) {
         if (tableOptions)
             return CommandRefusal{
@@ -48,13 +52,26 @@ readTableInput(const DrawCommandOptions& options, const std::vector<sortivo::She
     sortivo::ColumnChoice choice;
     // A column named by its title says that the first row holds the titles.
     const bool namedByTitle =
-        options.columns.find_first_not_of("0123456789, \t") != std::string::npos;
+        options.columns.find_first_not_of("0123456789, \t") != std::string::npos ||
+        options.tickets.find_first_not_of("0123456789") != std::string::npos;
     choice.titles = !options.noTitles && (namedByTitle || sortivo::firstRowLooksLikeTitles(table));
     choice.dropDuplicates = options.dropDuplicates;
     TableInput input;
     input.table = true;
+    if (!options.tickets.empty()) {
+        choice.ticketCount = sortivo::findColumn(table, choice.titles, options.tickets);
+        if (!choice.ticketCount)
+            return CommandRefusal{"--billets : pas de colonne « " + options.tickets +
+                                      " » dans ce tableau.",
+                                  exitstatus::usageError};
+    }
     if (options.columns.empty()) {
-        choice.columns = sortivo::defaultColumns(table, choice.titles);
+        // Without --billets, the column the window would propose for counts is still no
+        // number of a ticket.
+        choice.columns = sortivo::defaultColumns(
+            table, choice.titles,
+            choice.ticketCount ? choice.ticketCount
+                               : sortivo::proposedTicketCount(table, choice.titles));
         const std::vector<std::string> names = sortivo::columnNames(table, choice.titles);
         input.told = "sortivo tirer : colonnes prises :";
         for (std::size_t k = 0; k < choice.columns.size(); ++k)
@@ -79,6 +96,10 @@ readTableInput(const DrawCommandOptions& options, const std::vector<sortivo::She
             from = comma + 1;
         }
     }
-    input.listText = sortivo::tableEntries(table, choice).text;
+    sortivo::TableEntries entries = sortivo::tableEntries(table, choice);
+    // The refusal quotes a cell, which reaches the terminal as a title does.
+    if (!entries.refusal.empty())
+        return CommandRefusal{sortivo::printable(entries.refusal), exitstatus::badInput};
+    input.listText = std::move(entries.text);
     return input;
 }

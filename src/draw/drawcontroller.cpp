@@ -105,7 +105,8 @@ void DrawController::request(sortivo::DrawMode mode)
                 entries.flaws = sortivo::flawsOf(*entries.entries);
         }
         const std::optional<std::string> flaws =
-            drawsNothing ? std::nullopt : sortivo::flawsQuestion(entries.flaws);
+            drawsNothing ? std::nullopt
+                         : sortivo::flawsQuestion(entries.flaws, m_listState.columnLeftOut());
         m_platform.setBusyCursor(false);
         // Asked before the results may be cleared, so that a No leaves everything as it was.
         if (flaws && !m_platform.askYesNo(m_window, QString::fromStdString(*flaws)))

@@ -35,7 +35,8 @@ ColumnsDialog::ColumnsDialog(std::vector<sortivo::Sheet>& sheets,
     : QDialog(parent), m_sheets(sheets), m_platform(platform), m_sheetChoice(new QComboBox(this)),
       m_separator(new QComboBox(this)), m_preview(new QTableWidget(this)),
       m_titles(new QCheckBox(QStringLiteral("La première ligne contient les titres"), this)),
-      m_columns(new QListWidget(this)), m_example(new QLabel(this)), m_count(new QLabel(this)),
+      m_columns(new QListWidget(this)), m_ticketCount(new QComboBox(this)),
+      m_example(new QLabel(this)), m_count(new QLabel(this)),
       m_dropDuplicates(new QCheckBox(QStringLiteral("Ne garder qu'une fois chaque entrée"), this)),
       m_ok(new QPushButton(QStringLiteral("OK"), this)),
       m_counter(new EntryCounter(sheets, delimitedText, this)), m_entries(std::move(entries))
@@ -48,6 +49,7 @@ ColumnsDialog::ColumnsDialog(std::vector<sortivo::Sheet>& sheets,
     m_preview->setObjectName(QStringLiteral("tblApercu"));
     m_titles->setObjectName(QStringLiteral("chkTitres"));
     m_columns->setObjectName(QStringLiteral("lstColonnes"));
+    m_ticketCount->setObjectName(QStringLiteral("cmbBillets"));
     m_example->setObjectName(QStringLiteral("lblExemple"));
     m_count->setObjectName(QStringLiteral("lblDecompte"));
     m_dropDuplicates->setObjectName(QStringLiteral("chkDoublons"));
@@ -91,6 +93,12 @@ ColumnsDialog::ColumnsDialog(std::vector<sortivo::Sheet>& sheets,
     columnsLabel->setBuddy(m_columns);
     layout->addWidget(columnsLabel);
     layout->addWidget(m_columns, 1);
+    auto* ticketsRow = new QHBoxLayout;
+    auto* ticketsLabel = new QLabel(QStringLiteral("Nombre de &billets :"), this);
+    ticketsLabel->setBuddy(m_ticketCount);
+    ticketsRow->addWidget(ticketsLabel);
+    ticketsRow->addWidget(m_ticketCount, 1);
+    layout->addLayout(ticketsRow);
     layout->addWidget(m_example);
     layout->addWidget(m_count);
     layout->addWidget(m_dropDuplicates);
@@ -107,9 +115,10 @@ ColumnsDialog::ColumnsDialog(std::vector<sortivo::Sheet>& sheets,
     connect(m_separator, &QComboBox::currentIndexChanged, this, &ColumnsDialog::chooseSeparator);
     connect(m_counter, &EntryCounter::separatorRead, this, &ColumnsDialog::separatorRead);
     connect(m_titles, &QCheckBox::toggled, this, [this] {
-        const std::vector<std::string> names = sortivo::columnNames(table(), m_titles->isChecked());
-        const std::vector<std::size_t> chosen =
-            sortivo::defaultColumns(table(), m_titles->isChecked());
+        const bool titles = m_titles->isChecked();
+        const std::vector<std::string> names = sortivo::columnNames(table(), titles);
+        const std::optional<std::size_t> count = sortivo::proposedTicketCount(table(), titles);
+        const std::vector<std::size_t> chosen = sortivo::defaultColumns(table(), titles, count);
         const QSignalBlocker blocker(m_columns);
         for (int row = 0; row < m_columns->count(); ++row) {
             QListWidgetItem* item = m_columns->item(row);
@@ -119,9 +128,11 @@ ColumnsDialog::ColumnsDialog(std::vector<sortivo::Sheet>& sheets,
                                     ? Qt::Checked
                                     : Qt::Unchecked);
         }
+        showTicketCounts(names, count);
         recount();
     });
     connect(m_columns, &QListWidget::itemChanged, this, &ColumnsDialog::recount);
+    connect(m_ticketCount, &QComboBox::currentIndexChanged, this, &ColumnsDialog::recount);
     // The count holds the duplicates: keeping them or not changes only the words.
     connect(m_dropDuplicates, &QCheckBox::toggled, this, &ColumnsDialog::showEntries);
     connect(m_counter, &EntryCounter::counted, this, &ColumnsDialog::counted);
@@ -149,9 +160,13 @@ sortivo::ColumnChoice ColumnsDialog::choice() const
     sortivo::ColumnChoice chosen;
     chosen.titles = m_titles->isChecked();
     chosen.dropDuplicates = m_dropDuplicates->isChecked();
+    if (const int column = m_ticketCount->currentData().toInt(); column >= 0)
+        chosen.ticketCount = std::size_t(column);
     for (int row = 0; row < m_columns->count(); ++row)
         if (m_columns->item(row)->checkState() == Qt::Checked)
             chosen.columns.push_back(std::size_t(row));
+    chosen.columns = sortivo::ticketNumbersFirst(table(), chosen.titles, std::move(chosen.columns),
+                                                 chosen.ticketCount);
     return chosen;
 }
 
@@ -170,19 +185,29 @@ void ColumnsDialog::accept()
         m_acceptWhenCounted = true;
         return;
     }
-    if (takesEntries())
+    if (takesEntries() && dropsOnlyTrueDuplicates())
         QDialog::accept();
+}
+
+bool ColumnsDialog::dropsOnlyTrueDuplicates()
+{
+    if (!m_dropDuplicates->isChecked())
+        return true;
+    const std::optional<std::string> warning =
+        sortivo::homonymWarning(*m_entries, sortivo::columnNames(table(), m_titles->isChecked()));
+    // Entrants lost by a Yes cannot be had back from the list: No is the default.
+    return !warning || m_platform.askYesNoDefaultNo(this, text(*warning));
 }
 
 bool ColumnsDialog::takesEntries() const
 {
-    return m_entries && m_entries->count > 0 && m_unclosedQuoteLine == 0 && m_refusal.isEmpty();
+    return m_entries && m_entries->count > 0 && m_entries->refusal.empty() &&
+           m_unclosedQuoteLine == 0 && m_refusal.isEmpty();
 }
 
 void ColumnsDialog::chooseSheet()
 {
-    const bool titles = sortivo::firstRowLooksLikeTitles(table());
-    showSheet({titles, sortivo::defaultColumns(table(), titles), false});
+    showSheet(sortivo::proposedChoice(table()));
     recount();
 }
 
@@ -209,6 +234,7 @@ void ColumnsDialog::enableTableControls(bool enabled)
     m_preview->setEnabled(enabled);
     m_titles->setEnabled(enabled);
     m_columns->setEnabled(enabled);
+    m_ticketCount->setEnabled(enabled);
 }
 
 void ColumnsDialog::showSheet(const sortivo::ColumnChoice& choice)
@@ -225,6 +251,7 @@ void ColumnsDialog::showSheet(const sortivo::ColumnChoice& choice)
     m_preview->resizeColumnsToContents();
 
     const std::vector<std::string> names = sortivo::columnNames(cells, choice.titles);
+    showTicketCounts(names, choice.ticketCount);
     const QSignalBlocker titlesBlocker(m_titles);
     const QSignalBlocker columnsBlocker(m_columns);
     m_titles->setChecked(choice.titles);
@@ -237,6 +264,17 @@ void ColumnsDialog::showSheet(const sortivo::ColumnChoice& choice)
                                 ? Qt::Checked
                                 : Qt::Unchecked);
     }
+}
+
+void ColumnsDialog::showTicketCounts(const std::vector<std::string>& names,
+                                     std::optional<std::size_t> chosen)
+{
+    const QSignalBlocker blocker(m_ticketCount);
+    m_ticketCount->clear();
+    m_ticketCount->addItem(QStringLiteral("(aucune : une ligne par entrée)"), -1);
+    for (std::size_t column = 0; column < names.size(); ++column)
+        m_ticketCount->addItem(text(names[column]), int(column));
+    m_ticketCount->setCurrentIndex(chosen ? int(*chosen) + 1 : 0);
 }
 
 void ColumnsDialog::recount()
@@ -260,9 +298,13 @@ void ColumnsDialog::showEntries()
     // While a new choice is counted, the last counts stay in view.
     if (!m_entries)
         return;
-    m_example->setText(QStringLiteral("Exemple : ") + text(m_entries->first()));
-    QString count =
-        text(sortivo::countLine(*m_entries, m_dropDuplicates->isChecked(), m_unclosedQuoteLine));
+    // A refused count leaves no entry: the last example stays.
+    if (m_entries->refusal.empty())
+        m_example->setText(QStringLiteral("Exemple : ") + text(m_entries->first()));
+    QString count = m_entries->refusal.empty()
+                        ? text(sortivo::countLine(*m_entries, m_dropDuplicates->isChecked(),
+                                                  m_unclosedQuoteLine))
+                        : text(m_entries->refusal);
     if (!m_refusal.isEmpty())
         count += QStringLiteral(" · ") + m_refusal;
     m_count->setText(count);

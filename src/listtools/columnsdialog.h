@@ -19,9 +19,10 @@ class QPushButton;
 class QTableWidget;
 
 // frmColonnes: which sheet, or for a delimited file which separator, whether the first row
-// holds titles, and which columns make an entry, with a preview of the rows, the first entry
-// and the counts as they will be. A new choice is counted, and a file read again at another
-// separator, off the window's thread, the pointer busy meanwhile; OK waits for it.
+// holds titles, which columns make an entry and which, if any, counts the tickets of a row,
+// with a preview of the rows, the first entry and the counts as they will be. A new choice is
+// counted, and a file read again at another separator, off the window's thread, the pointer busy
+// meanwhile; OK waits for it.
 class ColumnsDialog : public QDialog
 {
     Q_OBJECT
@@ -44,6 +45,9 @@ public slots:
 
 private:
     void showSheet(const sortivo::ColumnChoice& choice);
+    void showTicketCounts(const std::vector<std::string>& names, std::optional<std::size_t> chosen);
+    // Whether dropping the duplicates may go on: asked when some differ in a column left out.
+    bool dropsOnlyTrueDuplicates();
     void chooseSheet();
     void chooseSeparator();
     void separatorRead(const sortivo::ColumnChoice& choice, std::size_t unclosedQuoteLine,
@@ -69,6 +73,7 @@ private:
     QTableWidget* m_preview;
     QCheckBox* m_titles;
     QListWidget* m_columns;
+    QComboBox* m_ticketCount;
     QLabel* m_example;
     QLabel* m_count;
     QCheckBox* m_dropDuplicates;

@@ -41,8 +41,7 @@ void EntryCounter::start(const Request& request)
             Reread& reread = *count.reread;
             reread.table = sortivo::splitDelimited(*text, separator);
             const sortivo::CellTable& table = reread.table.table;
-            reread.choice.titles = sortivo::firstRowLooksLikeTitles(table);
-            reread.choice.columns = sortivo::defaultColumns(table, reread.choice.titles);
+            reread.choice = sortivo::proposedChoice(table);
             *count.entries = sortivo::tableEntries(table, reread.choice, &stop);
             return count;
         });

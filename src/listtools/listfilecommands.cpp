@@ -80,7 +80,9 @@ ListFileCommands::ListFileCommands(QWidget* window, QPlainTextEdit& list,
     : QObject(window), m_window(window), m_list(list), m_results(results), m_busyState(busyState),
       m_platform(platform), m_listWatcher(listWatcher),
       m_documentsFolder(std::move(documentsFolder)), m_reader(new ListFileReader(this)),
-      m_filler(new ListBoxFiller(m_list, this))
+      m_filler(new ListBoxFiller(m_list, this)),
+      m_tableLoader(
+          [this](std::shared_ptr<sortivo::LoadedList> list) { tableLoaded(std::move(list)); })
 {
     m_list.viewport()->installEventFilter(this);
     connect(m_reader, &ListFileReader::finished, this, &ListFileCommands::fileRead);
@@ -94,7 +96,7 @@ ListFileCommands::ListFileCommands(QWidget* window, QPlainTextEdit& list,
 // is stopped and waited for with the reader; only the pointer is left.
 ListFileCommands::~ListFileCommands()
 {
-    if (m_reader->running() || m_filler->running())
+    if (m_reader->running() || m_filler->running() || m_tableLoader.running())
         m_platform.setBusyCursor(false);
 }
 
@@ -158,6 +160,7 @@ void ListFileCommands::readIntoList(const QString& path)
 void ListFileCommands::cancelOpen()
 {
     m_reader->cancel();
+    m_tableLoader.stop();
     m_filler->cancel();
 }
 
@@ -220,7 +223,24 @@ void ListFileCommands::chooseColumns(ListFileReader::Outcome& outcome)
         return refused(ListFileRefusal::TooManyLines);
     if (entries.longestEntry > maxLineChars)
         return refused(ListFileRefusal::LineTooLong);
-    m_filler->start(std::move(entries.text));
+    // Shared, for the work is called as const and takes the text over once.
+    auto text = std::make_shared<std::string>(std::move(entries.text));
+    m_tableLoader.start([text, columnLeftOut = entries.columnLeftOut](const std::atomic<bool>&) {
+        auto list = std::make_shared<sortivo::LoadedList>(sortivo::loadList(std::move(*text)));
+        list->columnLeftOut = columnLeftOut;
+        return list;
+    });
+}
+
+void ListFileCommands::tableLoaded(std::shared_ptr<sortivo::LoadedList> list)
+{
+    // Cancelled while loading: the list is as it was.
+    if (m_tableLoader.stopped()) {
+        endOpen();
+        return;
+    }
+    m_opened = std::move(*list);
+    m_filler->start(m_opened.entries);
 }
 
 // Reading and decoding a byte costs about an eighth of putting it into the box. The reading

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/list/listlimits.h"
+#include "jobs/backgroundjob.h"
 #include "listtools/listfilereader.h"
 
 #include <QObject>
@@ -56,6 +57,8 @@ private:
     void fileRead(const std::shared_ptr<ListFileReader::Outcome>& outcome);
     // frmColonnes turns a table into the entries that fill the list, or leaves it as it was.
     void chooseColumns(ListFileReader::Outcome& outcome);
+    // A table's entries, hashed and checked as a text list's are, go into the box.
+    void tableLoaded(std::shared_ptr<sortivo::LoadedList> list);
     void showReadProgress(qint64 bytesRead);
     void showFillProgress(std::int64_t done, std::int64_t total);
     void showProgress(std::int64_t done, std::int64_t total);
@@ -86,4 +89,7 @@ private:
     // a text file named after it instead.
     QString m_lastPath;
     bool m_lastPathIsTable = false;
+    // Loads the entries frmColonnes made off the window's thread: millions of tickets would
+    // hold it for seconds, and the journal and the first draw would read the box for them.
+    BackgroundJob<std::shared_ptr<sortivo::LoadedList>> m_tableLoader;
 };

@@ -12,8 +12,7 @@ using Outcome = ListFileReader::Outcome;
 void countDefaultEntries(Outcome& outcome, const std::atomic<bool>& cancelled)
 {
     const sortivo::CellTable& table = outcome.file->sheets.front().table;
-    outcome.choice.titles = sortivo::firstRowLooksLikeTitles(table);
-    outcome.choice.columns = sortivo::defaultColumns(table, outcome.choice.titles);
+    outcome.choice = sortivo::proposedChoice(table);
     outcome.entries = sortivo::tableEntries(table, outcome.choice, &cancelled);
 }
 

@@ -13,6 +13,7 @@ void ListBoxState::takeOpened(const sortivo::LoadedList& list)
 {
     m_origin = Origin::Opened;
     m_entries = list;
+    m_columnLeftOut = list.columnLeftOut;
     emit changed();
 }
 
@@ -39,5 +40,6 @@ void ListBoxState::contentsChanged()
         return;
     m_origin = Origin::Typed;
     m_entries.reset();
+    m_columnLeftOut = false;
     emit changed();
 }

@@ -28,6 +28,10 @@ public:
     // whether the box still shows that text.
     std::uint64_t version() const { return m_version; }
 
+    // Whether the box shows a list taken from a table that had a column left out of the entry,
+    // as it was taken or as runs left it: its duplicates may be namesakes.
+    bool columnLeftOut() const { return m_columnLeftOut; }
+
     // An open put exactly these entries into the box.
     void takeOpened(const sortivo::LoadedList& list);
     // A draw read the box: it holds these entries.
@@ -46,4 +50,5 @@ private:
     std::optional<sortivo::LoadedList> m_entries;
     std::uint64_t m_version = 0;
     bool m_runWriting = false;
+    bool m_columnLeftOut = false;
 };

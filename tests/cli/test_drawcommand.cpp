@@ -764,6 +764,31 @@ void TestDrawCommand::tables_data()
         << QStringList{} << 0 << QStringList{"Dupont Jean"}
         << (QStringLiteral("colonnes prises : Nom \\u202eevil\\u009b2J, Prénom ") +
             QString(73, u'x') + QStringLiteral("… (--colonnes"));
+    QTest::newRow("one entry per ticket, the count column by title")
+        << csv << QStringList{"--billets", "nombre de billets"} << 0
+        << QStringList{"0042 Dupont Jean",
+                       "0042 Dupont Jean (billet 1/2)",
+                       "0042 Dupont Jean (billet 2/2)",
+                       "0043 Martin \"la Flèche\" Hélène",
+                       "0044 Durand; Fils Éric (billet 1/3)",
+                       "0044 Durand; Fils Éric (billet 2/3)",
+                       "0044 Durand; Fils Éric (billet 3/3)",
+                       "0045 Lefèvre de Saint-Ours Zoé"}
+        << QStringLiteral("colonnes prises : Numéro, Nom, Prénom");
+    QTest::newRow("the count column by number, ticked too")
+        << QStringLiteral("Nom;Qté\r\nDupont;2\r\nMartin;0\r\nPetit;1\r\n")
+        << QStringList{"--billets", "2", "--colonnes", "1,2"} << 0
+        << QStringList{"Dupont (billet 1/2)", "Dupont (billet 2/2)", "Petit"} << QString();
+    QTest::newRow("a count that is no number refuses the table, its row named")
+        << QStringLiteral("Nom;Qté\r\nDupont;2\r\nMartin;deux\r\n")
+        << QStringList{"--billets", "Qté"} << 1 << QStringList{}
+        << QStringLiteral("sortivo tirer : Ligne 3 : « deux » n'est pas un nombre de billets.\n");
+    QTest::newRow("no such count column")
+        << xlsx << QStringList{"--billets", "Inconnue"} << 2 << QStringList{}
+        << QStringLiteral("--billets : pas de colonne « Inconnue »");
+    QTest::newRow("--billets on a text list")
+        << QString() << QStringList{"--billets", "2"} << 2 << QStringList{}
+        << QStringLiteral("--billets ne vaut que pour un tableau");
     QTest::newRow("table options on a text list")
         << QString() << QStringList{"--sans-doublons"} << 2 << QStringList{}
         << QStringLiteral("ne valent que pour un tableau");

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
+#include <QSet>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -23,6 +24,8 @@ namespace
 {
 
 const QStringList oldList{QStringLiteral("ancienne"), QStringLiteral("liste")};
+// cmbBillets's first item: no column of counts.
+const QString none = QStringLiteral("(aucune : une ligne par entrée)");
 
 QString fixturePath(const QString& name)
 {
@@ -81,43 +84,80 @@ void TestColumns::dialog_data()
     QTest::addColumn<QString>("example");
     QTest::addColumn<QString>("count");
     QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QString>("billets");       // cmbBillets as it shows once counted
+    QTest::addColumn<QString>("chooseBillets"); // cmbBillets then chosen, if any
+    // The question OK asks before dropping duplicates, if any, and its answer.
+    QTest::addColumn<QString>("question");
+    QTest::addColumn<bool>("answer");
 
+    const QString countColumn = QStringLiteral("Nombre de billets");
     const QString ticketing = QStringLiteral("billetterie.csv");
     const QString semicolon = QStringLiteral(";");
     const QString countAll =
         QStringLiteral("5 entrées · 1 ligne vide ignorée · 1 entrée en double");
-    QTest::newRow("ticketing CSV, OK")
+    const QString ticketsCount = QStringLiteral("5 lignes → 8 billets · 1 ligne vide ignorée");
+    const QString firstTicket = QStringLiteral("Exemple : 0042 Dupont Jean (billet 1/2)");
+    QTest::newRow("ticketing CSV, OK, one line per ticket")
+        << ticketing << semicolon << QString() << 0 << true << false << true << false << firstTicket
+        << ticketsCount
+        << QStringList{QStringLiteral("0042 Dupont Jean (billet 1/2)"),
+                       QStringLiteral("0042 Dupont Jean (billet 2/2)"),
+                       QStringLiteral("0043 Martin \"la Flèche\" Hélène"),
+                       QStringLiteral("0044 Durand; Fils Éric (billet 1/3)"),
+                       QStringLiteral("0044 Durand; Fils Éric (billet 2/3)"),
+                       QStringLiteral("0044 Durand; Fils Éric (billet 3/3)"),
+                       QStringLiteral("0045 Lefèvre de Saint-Ours Zoé"),
+                       QStringLiteral("0042 Dupont Jean")}
+        << countColumn << QString() << QString() << false;
+    QTest::newRow("ticketing CSV, Annuler")
+        << ticketing << semicolon << QString() << 0 << true << false << false << false
+        << firstTicket << ticketsCount << oldList << countColumn << QString() << QString() << false;
+    QTest::newRow("ticketing CSV, one line per order")
         << ticketing << semicolon << QString() << 0 << true << false << true << false
         << QStringLiteral("Exemple : 0042 Dupont Jean") << countAll
         << QStringList{QStringLiteral("0042 Dupont Jean"),
                        QStringLiteral("0043 Martin \"la Flèche\" Hélène"),
                        QStringLiteral("0044 Durand; Fils Éric"),
                        QStringLiteral("0045 Lefèvre de Saint-Ours Zoé"),
-                       QStringLiteral("0042 Dupont Jean")};
-    QTest::newRow("ticketing CSV, Annuler")
-        << ticketing << semicolon << QString() << 0 << true << false << false << false
-        << QStringLiteral("Exemple : 0042 Dupont Jean") << countAll << oldList;
-    QTest::newRow("ticketing CSV, duplicates kept once")
+                       QStringLiteral("0042 Dupont Jean")}
+        << none << none << QString() << false;
+    // The two Dupont Jean have two e-mails: perhaps two people.
+    const QString namesakes =
+        QStringLiteral("1 ligne supprimée diffère dans une autre colonne (Email) : ce sont "
+                       "peut-être des personnes différentes.");
+    QTest::newRow("ticketing CSV, duplicates kept once though they differ")
         << ticketing << semicolon << QString() << 0 << true << true << true << false
         << QStringLiteral("Exemple : 0042 Dupont Jean") << countAll
         << QStringList{QStringLiteral("0042 Dupont Jean"),
                        QStringLiteral("0043 Martin \"la Flèche\" Hélène"),
                        QStringLiteral("0044 Durand; Fils Éric"),
-                       QStringLiteral("0045 Lefèvre de Saint-Ours Zoé")};
+                       QStringLiteral("0045 Lefèvre de Saint-Ours Zoé")}
+        << none << none << namesakes << true;
+    QTest::newRow("ticketing CSV, namesakes kept when the question says No")
+        << ticketing << semicolon << QString() << 0 << true << true << true << false
+        << QStringLiteral("Exemple : 0042 Dupont Jean") << countAll << oldList << none << none
+        << namesakes << false;
+    QTest::newRow("a count that is no number cannot be taken")
+        << QStringLiteral("Nom;Nombre de billets\r\nDupont;2\r\nMartin;deux\r\n") << semicolon
+        << QString() << 0 << true << false << true << false << QStringLiteral("Exemple : Dupont")
+        << QStringLiteral("Ligne 3 : « deux » n'est pas un nombre de billets.") << oldList
+        << countColumn << countColumn << QString() << false;
     for (const bool atOnce : {false, true})
         QTest::newRow(atOnce ? "spreadsheet, second sheet, OK before it is counted"
                              : "spreadsheet, second sheet")
             << QStringLiteral("classeur_libreoffice.ods") << QString() << QString() << 1 << true
             << false << true << atOnce << QStringLiteral("Exemple : Petit Noël")
             << QStringLiteral("2 entrées")
-            << QStringList{QStringLiteral("Petit Noël"), QStringLiteral("Garçon Anaïs")};
+            << QStringList{QStringLiteral("Petit Noël"), QStringLiteral("Garçon Anaïs")} << none
+            << QString() << QString() << false;
     const QString names =
         QStringLiteral("Participant\r\nDupont, Jean\r\nDupont, Marie\r\nMartin, Paul\r\n");
     QTest::newRow("one column of names with commas")
         << names << QStringLiteral("aucun") << QString() << 0 << true << false << true << false
         << QStringLiteral("Exemple : Dupont, Jean") << QStringLiteral("3 entrées")
         << QStringList{QStringLiteral("Dupont, Jean"), QStringLiteral("Dupont, Marie"),
-                       QStringLiteral("Martin, Paul")};
+                       QStringLiteral("Martin, Paul")}
+        << none << QString() << QString() << false;
     for (const bool atOnce : {false, true})
         QTest::newRow(atOnce ? "another separator, OK before it is read"
                              : "another separator reads the table again")
@@ -125,13 +165,14 @@ void TestColumns::dialog_data()
             << true << atOnce << QStringLiteral("Exemple : Participant")
             << QStringLiteral("4 entrées · 1 entrée en double")
             << QStringList{QStringLiteral("Participant"), QStringLiteral("Dupont"),
-                           QStringLiteral("Dupont"), QStringLiteral("Martin")};
+                           QStringLiteral("Dupont"), QStringLiteral("Martin")}
+            << none << QString() << QString() << false;
     QTest::newRow("a separator that leaves a quote open cannot be taken")
         << QStringLiteral("Nom;Ville\r\nDupont;Paris\r\nMartin,\"Paul;Lyon\r\n") << semicolon
         << QStringLiteral(",") << 0 << false << false << true << false
         << QStringLiteral("Exemple : Nom;Ville")
         << QStringLiteral("3 entrées · un guillemet ouvert à la ligne 3 n'est jamais fermé")
-        << oldList;
+        << oldList << none << QString() << QString() << false;
     // Each half of the last row fits in a cell; the whole row does not.
     const QString half(250000, u'x');
     QTest::newRow("a separator that makes a cell too long cannot be taken")
@@ -139,7 +180,8 @@ void TestColumns::dialog_data()
                QStringLiteral("\r\n")
         << semicolon << QStringLiteral("aucun") << 0 << true << false << true << false
         << QStringLiteral("Exemple : Dupont;Paris")
-        << QStringLiteral("1 entrée · une cellule dépasse 100\u202f000 caractères.") << oldList;
+        << QStringLiteral("1 entrée · une cellule dépasse 100\u202f000 caractères.") << oldList
+        << none << QString() << QString() << false;
 }
 
 void TestColumns::dialog()
@@ -155,6 +197,10 @@ void TestColumns::dialog()
     QFETCH(QString, example);
     QFETCH(QString, count);
     QFETCH(QStringList, lines);
+    QFETCH(QString, billets);
+    QFETCH(QString, chooseBillets);
+    QFETCH(QString, question);
+    QFETCH(bool, answer);
 
     QString path = fixturePath(file);
     if (file.contains(u'\n')) {
@@ -185,13 +231,20 @@ void TestColumns::dialog()
         sheets->setCurrentIndex(sheet);
         // Another sheet is counted off the window's thread, the pointer busy meanwhile.
         QCOMPARE(m_platform->busy(), sheet != 0 || !separator.isEmpty());
+        auto* counts = control<QComboBox>(dialog, QStringLiteral("cmbBillets"));
+        QCOMPARE(counts->itemText(0), none);
+        if (!chooseBillets.isEmpty()) {
+            counts->setCurrentText(chooseBillets);
+            QCOMPARE(counts->currentText(), chooseBillets);
+        }
         if (okAtOnce) {
             control<QPushButton>(dialog, QStringLiteral("cmdOK"))->click();
             QCOMPARE(dialog.result(), int(QDialog::Rejected));
             QTRY_COMPARE(dialog.result(), int(QDialog::Accepted));
         }
         QTRY_COMPARE(control<QLabel>(dialog, QStringLiteral("lblExemple"))->text(), example);
-        QCOMPARE(control<QLabel>(dialog, QStringLiteral("lblDecompte"))->text(), count);
+        QTRY_COMPARE(control<QLabel>(dialog, QStringLiteral("lblDecompte"))->text(), count);
+        QCOMPARE(counts->currentText(), billets);
         QVERIFY(!m_platform->busy());
         QCOMPARE(control<QCheckBox>(dialog, QStringLiteral("chkTitres"))->isChecked(), titles);
         QVERIFY(control<QTableWidget>(dialog, QStringLiteral("tblApercu"))->rowCount() > 1);
@@ -200,6 +253,8 @@ void TestColumns::dialog()
         if (okAtOnce)
             return;
         duplicates->setChecked(dropDuplicates);
+        if (!question.isEmpty())
+            m_platform->expectYesNoDefaultNo(question, answer);
         control<QPushButton>(dialog, ok ? QStringLiteral("cmdOK") : QStringLiteral("cmdAnnuler"))
             ->click();
     });
@@ -207,6 +262,27 @@ void TestColumns::dialog()
     QVERIFY(waitForRun(*m_window, 20000));
     QCOMPARE(boxLines(*list()), lines);
     QCOMPARE(drawCount()->count(), lines.size());
+    if (lines == oldList)
+        return;
+    // Every table here has a column left out of the entry: its duplicates may be namesakes.
+    const auto duplicates = lines.size() - QSet<QString>(lines.begin(), lines.end()).size();
+    if (duplicates == 0)
+        return;
+    m_platform->expectYesNo(
+        QStringLiteral("La liste contient %1 entrée en double : des personnes différentes "
+                       "peuvent porter le même nom. Ajoutez une colonne qui les distingue "
+                       "(matricule, e-mail) ou tirez quand même ?")
+            .arg(duplicates),
+        false);
+    go(1)->click();
+    QCOMPARE(boxLines(*list()), lines);
+    // Once the list is typed in, nothing says where its names came from.
+    list()->appendPlainText(lines.constFirst());
+    m_platform->expectYesNo(
+        QStringLiteral("La liste contient %1 entrées en double. Tirer quand même ?")
+            .arg(duplicates + 1),
+        false);
+    go(1)->click();
 }
 
 void TestColumns::badTableKeepsTheList_data()

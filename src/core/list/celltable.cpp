@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <limits>
 #include <regex>
 #include <unordered_set>
@@ -382,26 +383,124 @@ std::vector<std::string> columnNames(const CellTable& table, bool titles)
     return names;
 }
 
-std::vector<std::size_t> defaultColumns(const CellTable& table, bool titles)
+namespace
 {
-    // The first word says what a column holds: "Nom de famille" names, "Nombre de billets"
-    // counts.
+
+template <typename Words> bool titleHas(const std::string& folded, const Words& words)
+{
+    return std::any_of(words.begin(), words.end(), [&](std::string_view word) {
+        return folded.find(word) != std::string::npos;
+    });
+}
+
+// "N° de billet" numbers a ticket, "Nombre de billets" counts them: a title that says a
+// count is never taken for numbers, nor one that says a number for counts.
+constexpr std::array<std::string_view, 2> numberWords = {"n\u00b0", "numero"};
+constexpr std::array<std::string_view, 2> countWords = {"nombre", "qte"};
+constexpr std::array<std::string_view, 4> countTitleWords = {"billet", "ticket", "nombre", "qte"};
+
+bool holdsTicketNumbers(const CellTable& table, bool titles, const std::string& title,
+                        std::size_t column)
+{
+    const bool numbers =
+        titleHas(title, numberWords) ||
+        (title.find("billet") != std::string::npos && !titleHas(title, countWords));
+    if (!numbers)
+        return false;
+    for (std::size_t row = titles ? 1 : 0; row < table.rowCount(); ++row)
+        if (!table.cell(row, column).empty())
+            return true;
+    return false;
+}
+
+} // namespace
+
+std::vector<std::size_t> defaultColumns(const CellTable& table, bool titles,
+                                        std::optional<std::size_t> ticketCount)
+{
+    // The first word says what a column holds: "Nom de famille" names.
     static const std::unordered_set<std::string> naming = {
-        "nom",         "noms",         "prenom", "prenoms", "name",   "names",
-        "participant", "participants", "numero", "numeros", "billet", "billets"};
-    std::vector<std::size_t> chosen;
+        "nom", "noms", "prenom", "prenoms", "name", "names", "participant", "participants"};
+    std::vector<std::size_t> numbers;
+    std::vector<std::size_t> names;
     if (titles) {
-        const std::vector<std::string> names = columnNames(table, true);
-        for (std::size_t column = 0; column < names.size(); ++column) {
-            const std::string title = folded(names[column]);
+        const std::vector<std::string> shown = columnNames(table, true);
+        for (std::size_t column = 0; column < shown.size(); ++column) {
+            if (column == ticketCount)
+                continue;
+            const std::string title = folded(shown[column]);
             const std::size_t end = title.find_first_of(" _-'.:/()");
-            if (naming.contains(title.substr(0, end)))
-                chosen.push_back(column);
+            if (holdsTicketNumbers(table, titles, title, column))
+                numbers.push_back(column);
+            else if (naming.contains(title.substr(0, end)))
+                names.push_back(column);
         }
     }
-    if (chosen.empty() && table.columnCount() > 0)
-        chosen.push_back(0);
-    return chosen;
+    numbers.insert(numbers.end(), names.begin(), names.end());
+    if (numbers.empty() && table.columnCount() > 0)
+        numbers.push_back(ticketCount == std::size_t(0) && table.columnCount() > 1 ? 1 : 0);
+    return numbers;
+}
+
+std::vector<std::size_t> ticketNumbersFirst(const CellTable& table, bool titles,
+                                            std::vector<std::size_t> columns,
+                                            std::optional<std::size_t> ticketCount)
+{
+    if (!titles)
+        return columns;
+    const std::vector<std::string> shown = columnNames(table, true);
+    std::stable_partition(columns.begin(), columns.end(), [&](std::size_t column) {
+        return column != ticketCount && column < shown.size() &&
+               holdsTicketNumbers(table, titles, folded(shown[column]), column);
+    });
+    return columns;
+}
+
+std::optional<std::size_t> ticketCountOf(std::string_view cell)
+{
+    const std::size_t first = cell.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return std::nullopt;
+    cell = cell.substr(first, cell.find_last_not_of(" \t") - first + 1);
+    if (cell.find_first_not_of("0123456789") != std::string_view::npos)
+        return std::nullopt;
+    cell.remove_prefix(std::min(cell.find_first_not_of('0'), cell.size() - 1));
+    if (cell.size() > 5)
+        return std::nullopt;
+    std::size_t count = 0;
+    for (const char digit : cell)
+        count = count * 10 + std::size_t(digit - '0');
+    if (count > maxTicketsPerRow)
+        return std::nullopt;
+    return count;
+}
+
+std::optional<std::size_t> proposedTicketCount(const CellTable& table, bool titles)
+{
+    if (!titles || table.rowCount() < 2)
+        return std::nullopt;
+    const std::vector<std::string> shown = columnNames(table, true);
+    for (std::size_t column = 0; column < shown.size(); ++column) {
+        const std::string title = folded(shown[column]);
+        if (!titleHas(title, countTitleWords) || titleHas(title, numberWords))
+            continue;
+        bool counts = true;
+        // An empty line between orders is no order.
+        for (std::size_t row = 1; row < table.rowCount() && counts; ++row)
+            counts = table.cellsIn(row) == 0 || ticketCountOf(table.cell(row, column)).has_value();
+        if (counts)
+            return column;
+    }
+    return std::nullopt;
+}
+
+ColumnChoice proposedChoice(const CellTable& table)
+{
+    ColumnChoice choice;
+    choice.titles = firstRowLooksLikeTitles(table);
+    choice.ticketCount = proposedTicketCount(table, choice.titles);
+    choice.columns = defaultColumns(table, choice.titles, choice.ticketCount);
+    return choice;
 }
 
 std::optional<std::size_t> findColumn(const CellTable& table, bool titles, std::string_view name)
@@ -432,68 +531,190 @@ std::size_t charactersIn(std::string_view utf8)
 
 } // namespace
 
+namespace
+{
+
+// Where an entry equal to an earlier one was met, to say whether they are one person.
+struct DuplicateRows {
+    std::size_t row;
+    std::size_t earlier;
+};
+
+// The tickets of a row: its entry, then " (billet 3/5)" when it has more than one.
+void appendTicket(std::string& text, std::string_view entry, std::size_t ticket, std::size_t of)
+{
+    text.append(entry);
+    if (of == 1)
+        return;
+    std::array<char, 20> digits{};
+    const auto appendNumber = [&](std::size_t n) {
+        text.append(digits.data(), std::to_chars(digits.begin(), digits.end(), n).ptr);
+    };
+    text.append(" (billet ");
+    appendNumber(ticket);
+    text += '/';
+    appendNumber(of);
+    text += ')';
+}
+
+} // namespace
+
 TableEntries tableEntries(const CellTable& table, const ColumnChoice& choice,
                           const std::atomic<bool>* stop)
 {
     TableEntries result;
+    const std::size_t firstRow = choice.titles ? 1 : 0;
+    // The count is read, never shown.
+    std::vector<std::size_t> columns;
+    for (const std::size_t column : choice.columns)
+        if (column != choice.ticketCount)
+            columns.push_back(column);
+    std::vector<bool> used(table.columnCount(), false);
+    for (const std::size_t column : columns)
+        if (column < used.size())
+            used[column] = true;
+    if (choice.ticketCount && *choice.ticketCount < used.size())
+        used[*choice.ticketCount] = true;
+    result.columnLeftOut = std::find(used.begin(), used.end(), false) != used.end();
+    result.tickets = choice.ticketCount.has_value();
+
+    // Room for as many entries as the counts promise, within what a list may hold: the slots
+    // must never fill up.
+    std::size_t expected = table.rowCount();
+    const std::string tooMany = "Les billets dépassent " + frenchNumber(listFileLimits.maxLines) +
+                                " lignes, le plus qu'une liste puisse tenir.";
+    if (choice.ticketCount) {
+        // A row of blanks only is empty: its count makes no ticket.
+        const auto hasText = [&](std::size_t row) {
+            return std::any_of(columns.begin(), columns.end(), [&](std::size_t column) {
+                const std::string_view cell = table.cell(row, column);
+                return std::any_of(cell.begin(), cell.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) > ' '; });
+            });
+        };
+        expected = 0;
+        for (std::size_t row = firstRow; row < table.rowCount(); ++row) {
+            const std::size_t count =
+                ticketCountOf(table.cell(row, *choice.ticketCount)).value_or(0);
+            if (count > 0 && hasText(row))
+                expected += count;
+            // Told before millions of tickets are written for nothing.
+            if (expected > listFileLimits.maxLines) {
+                result.refusal = tooMany;
+                return result;
+            }
+        }
+    }
     result.text.reserve(table.textSize() + 2 * table.rowCount());
     // An open-addressed table of where entries start, plus one (0 is free), a power of two at
-    // least twice the rows: a node-based set would allocate once an entry. An entry ends at
-    // the first CR after its start, or at the end of the text.
+    // least twice the entries: a node-based set would allocate once an entry. The row of the
+    // entry rides in the upper half, the text never reaching 4 GiB. An entry ends at the first
+    // CR after its start, or at the end of the text.
     std::size_t capacity = 16;
-    while (capacity < 2 * table.rowCount())
+    while (capacity < 2 * expected)
         capacity *= 2;
-    std::vector<std::size_t> slots(capacity, 0);
+    std::vector<std::uint64_t> slots(capacity, 0);
     const std::hash<std::string_view> hash;
     const auto entryAt = [&](std::size_t start) {
         const std::string_view rest = std::string_view(result.text).substr(start);
         return rest.substr(0, rest.find('\r'));
     };
-    for (std::size_t row = choice.titles ? 1 : 0; row < table.rowCount(); ++row) {
+    std::vector<DuplicateRows> duplicateRows;
+    // One row's entry, written once and copied for each of its tickets.
+    std::string entry;
+    const auto refuse = [&](std::string why) {
+        result = TableEntries{};
+        result.tickets = choice.ticketCount.has_value();
+        result.refusal = std::move(why);
+        duplicateRows.clear();
+    };
+    for (std::size_t row = firstRow; row < table.rowCount(); ++row) {
         if (stop && row % 4096 == 0 && stop->load(std::memory_order_relaxed))
             break;
-        const std::size_t before = result.text.size();
-        if (before > 0)
-            result.text += "\r\n";
-        const std::size_t start = result.text.size();
-        for (const std::size_t column : choice.columns) {
-            const std::size_t cellStart = result.text.size();
-            if (cellStart > start)
-                result.text += ' ';
-            appendCleaned(result.text, table.cell(row, column));
+        entry.clear();
+        for (const std::size_t column : columns) {
+            const std::size_t cellStart = entry.size();
+            if (cellStart > 0)
+                entry += ' ';
+            appendCleaned(entry, table.cell(row, column));
             // An empty cell adds no second space.
-            if (result.text.size() == cellStart + 1 && cellStart > start)
-                result.text.resize(cellStart);
+            if (entry.size() == cellStart + 1 && cellStart > 0)
+                entry.resize(cellStart);
         }
-        const std::string_view entry = std::string_view(result.text).substr(start);
         if (entry.empty()) {
-            result.text.resize(before);
             ++result.emptyRows;
             continue;
         }
-        bool duplicate = false;
-        for (std::size_t slot = hash(entry) & (capacity - 1);; slot = (slot + 1) & (capacity - 1)) {
-            if (slots[slot] == 0) {
-                slots[slot] = start + 1;
+        std::size_t tickets = 1;
+        if (choice.ticketCount) {
+            const std::string_view cell = table.cell(row, *choice.ticketCount);
+            const std::optional<std::size_t> count = ticketCountOf(cell);
+            if (!count) {
+                std::string shown;
+                appendCleaned(shown, cell);
+                refuse("Ligne " + frenchNumber(row + 1) + " : " +
+                       (shown.empty() ? std::string("le nombre de billets manque.")
+                                      : "« " + shown + " » n'est pas un nombre de billets."));
                 break;
             }
-            if (entryAt(slots[slot] - 1) == entry) {
-                duplicate = true;
+            tickets = *count;
+            ++result.rows;
+            if (tickets > listFileLimits.maxLines - result.count) {
+                refuse(tooMany);
                 break;
             }
         }
-        if (duplicate) {
-            ++result.duplicates;
-            if (choice.dropDuplicates) {
-                result.text.resize(before);
+        for (std::size_t ticket = 1; ticket <= tickets; ++ticket) {
+            const std::size_t before = result.text.size();
+            if (before > 0)
+                result.text += "\r\n";
+            const std::size_t start = result.text.size();
+            appendTicket(result.text, entry, ticket, tickets);
+            // Checked at each ticket: one row of long entries could otherwise run to gigabytes.
+            if (choice.ticketCount && result.text.size() > largestListFile) {
+                refuse("Les billets dépassent ensemble " + frenchNumber(largestListFile >> 20) +
+                       " Mo de texte, le plus qu'une liste puisse tenir.");
+                break;
+            }
+            const std::string_view added = std::string_view(result.text).substr(start);
+            bool duplicate = false;
+            for (std::size_t slot = hash(added) & (capacity - 1);;
+                 slot = (slot + 1) & (capacity - 1)) {
+                if (slots[slot] == 0) {
+                    slots[slot] = (std::uint64_t(row) << 32) | (start + 1);
+                    break;
+                }
+                if (entryAt((slots[slot] & 0xFFFFFFFFu) - 1) == added) {
+                    duplicate = true;
+                    duplicateRows.push_back({row, std::size_t(slots[slot] >> 32)});
+                    break;
+                }
+            }
+            if (duplicate) {
+                ++result.duplicates;
+                if (choice.dropDuplicates) {
+                    result.text.resize(before);
+                    continue;
+                }
+                result.duplicateStarts.push_back(start);
+            }
+            ++result.count;
+            // No entry has more characters than bytes: only a longer one is counted.
+            if (added.size() > result.longestEntry)
+                result.longestEntry = std::max(result.longestEntry, charactersIn(added));
+        }
+        if (!result.refusal.empty())
+            break;
+    }
+    result.differingColumn = table.columnCount();
+    for (const DuplicateRows& rows : duplicateRows) {
+        for (std::size_t column = 0; column < table.columnCount(); ++column) {
+            if (used[column] || table.cell(rows.row, column) == table.cell(rows.earlier, column))
                 continue;
-            }
-            result.duplicateStarts.push_back(start);
+            ++result.differingDuplicates;
+            result.differingColumn = std::min(result.differingColumn, column);
+            break;
         }
-        ++result.count;
-        // No entry has more characters than bytes: only a longer one is counted.
-        if (entry.size() > result.longestEntry)
-            result.longestEntry = std::max(result.longestEntry, charactersIn(entry));
     }
     return result;
 }
@@ -532,7 +753,9 @@ std::string countLine(const TableEntries& entries, bool dropping, std::size_t un
 {
     const std::size_t shown =
         entries.count - (dropping ? entries.duplicateStarts.size() : std::size_t(0));
-    std::string line = frenchCount(shown, "entrée", "entrées");
+    std::string line = entries.tickets ? frenchCount(entries.rows, "ligne", "lignes") + " → " +
+                                             frenchCount(shown, "billet", "billets")
+                                       : frenchCount(shown, "entrée", "entrées");
     if (entries.emptyRows > 0)
         line +=
             " · " + frenchCount(entries.emptyRows, "ligne vide ignorée", "lignes vides ignorées");
@@ -543,6 +766,17 @@ std::string countLine(const TableEntries& entries, bool dropping, std::size_t un
     if (unclosedQuoteLine > 0)
         line += " · " + unclosedQuoteText(unclosedQuoteLine);
     return line;
+}
+
+std::optional<std::string> homonymWarning(const TableEntries& entries,
+                                          const std::vector<std::string>& names)
+{
+    if (entries.differingDuplicates == 0 || entries.differingColumn >= names.size())
+        return std::nullopt;
+    return frenchCount(entries.differingDuplicates, "ligne supprimée diffère",
+                       "lignes supprimées diffèrent") +
+           " dans une autre colonne (" + names[entries.differingColumn] +
+           ") : ce sont peut-être des personnes différentes.";
 }
 
 } // namespace sortivo

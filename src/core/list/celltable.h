@@ -96,17 +96,41 @@ std::optional<DelimitedTable> readDelimited(std::string_view bytes,
 bool firstRowLooksLikeTitles(const CellTable& table);
 // What lstColonnes shows for each column: its title, or "Colonne N".
 std::vector<std::string> columnNames(const CellTable& table, bool titles);
-// The columns whose title names a person or a ticket; else the first column.
-std::vector<std::size_t> defaultColumns(const CellTable& table, bool titles);
+// The columns to tick at first: those of ticket numbers (a title with "N°", "Numéro" or
+// "Billet" over cells not all empty), placed first, then those whose title names a person;
+// else the first column. `ticketCount`, a column of counts, is never one of them.
+std::vector<std::size_t> defaultColumns(const CellTable& table, bool titles,
+                                        std::optional<std::size_t> ticketCount = std::nullopt);
+// `columns` (in the table's order) with those of ticket numbers first, as an entry shows them.
+std::vector<std::size_t> ticketNumbersFirst(const CellTable& table, bool titles,
+                                            std::vector<std::size_t> columns,
+                                            std::optional<std::size_t> ticketCount);
+
+// Most tickets one row may give: past it a count is taken for a slip (an order number in the
+// wrong column) rather than an order.
+inline constexpr std::size_t maxTicketsPerRow = 10'000;
+// A count of tickets as a cell shows it: digits, blanks around them, from 0 to maxTicketsPerRow.
+std::optional<std::size_t> ticketCountOf(std::string_view cell);
+// The column to propose for counts of tickets: the first whose title says a count ("billet",
+// "ticket", "nombre", "qté", any case or accents, but not a number's "N°" or "Numéro") and
+// whose cells below the titles all hold one.
+std::optional<std::size_t> proposedTicketCount(const CellTable& table, bool titles);
 
 // The column named `name`: a number from 1, else a title compared without case or accents.
 std::optional<std::size_t> findColumn(const CellTable& table, bool titles, std::string_view name);
 
 struct ColumnChoice {
     bool titles = false;
-    std::vector<std::size_t> columns; // in the table's order
+    std::vector<std::size_t> columns; // in the entry's order
     bool dropDuplicates = false;
+    // The column whose counts make each row that many entries, one a ticket; never part of the
+    // entry's text, even when ticked.
+    std::optional<std::size_t> ticketCount;
 };
+
+// What frmColonnes proposes for a table: titles if the first row looks like them, the count
+// column found, the columns ticked by default.
+ColumnChoice proposedChoice(const CellTable& table);
 
 // A table's entries as one list text, CR LF between them, ready for the list box: a million
 // entries cost one string and no allocation each.
@@ -119,13 +143,27 @@ struct TableEntries {
     std::size_t longestEntry = 0;
     // Where each entry equal to an earlier one starts in `text`, while they are kept.
     std::vector<std::size_t> duplicateStarts;
+    // Of those, the ones whose row differs from the earlier one's in a column left out of the
+    // entry (perhaps two people of one name), and the first such column.
+    std::size_t differingDuplicates = 0;
+    std::size_t differingColumn = 0;
+    // Whether the table has a column that is neither in the entry nor the count of tickets.
+    bool columnLeftOut = false;
+    // With a column of counts: the rows that gave an entry, each `count` entries being tickets.
+    bool tickets = false;
+    std::size_t rows = 0;
+    // Why the table gives no list (a count that is none, too many tickets), a whole sentence;
+    // the text is then empty.
+    std::string refusal;
 
     std::string_view first() const { return std::string_view(text).substr(0, text.find('\r')); }
 };
 
 // Each entry is the chosen cells of a row, each with its line breaks and tabs made spaces and
-// trimmed, joined by one space; a row whose chosen cells are all empty makes none. Stops
-// early, with what it had, once `stop` is set.
+// trimmed, joined by one space; a row whose chosen cells are all empty makes none. With a
+// column of counts, a row of 5 makes "Dupont Marie (billet 1/5)" to "(billet 5/5)", of 1 the
+// entry alone, of 0 nothing; a count that is none, or more tickets than a list may hold, is
+// refused. Stops early, with what it had, once `stop` is set.
 TableEntries tableEntries(const CellTable& table, const ColumnChoice& choice,
                           const std::atomic<bool>* stop = nullptr);
 // Takes out the duplicates that `entries` kept, the first of each staying where it was.
@@ -139,5 +177,10 @@ std::string unclosedQuoteRefusal(std::size_t line);
 // entries counted with their duplicates kept, as they will be once `dropping` them or not,
 // from a table whose quote left open at `unclosedQuoteLine` (if not 0) makes it unusable.
 std::string countLine(const TableEntries& entries, bool dropping, std::size_t unclosedQuoteLine);
+// What dropping the duplicates would cost when some differ in a column left out, named in
+// `names`: "324 lignes supprimées diffèrent dans une autre colonne (Matricule) : ce sont
+// peut-être des personnes différentes."; nothing when none differ.
+std::optional<std::string> homonymWarning(const TableEntries& entries,
+                                          const std::vector<std::string>& names);
 
 } // namespace sortivo

@@ -41,7 +41,7 @@ ListFlaws flawsOf(const EntryList& entries)
     return flaws;
 }
 
-std::optional<std::string> flawsQuestion(const ListFlaws& flaws)
+std::optional<std::string> flawsQuestion(const ListFlaws& flaws, bool columnLeftOut)
 {
     if (!flaws.any())
         return std::nullopt;
@@ -52,6 +52,10 @@ std::optional<std::string> flawsQuestion(const ListFlaws& flaws)
     if (flaws.duplicates != 0)
         parts += (parts.empty() ? "" : " et ") + frenchCount(flaws.duplicates, "entrée en double",
                                                              "entrées en double", Thousands::None);
+    if (columnLeftOut && flaws.duplicates != 0)
+        return "La liste contient " + parts +
+               " : des personnes différentes peuvent porter le même nom. Ajoutez une colonne qui "
+               "les distingue (matricule, e-mail) ou tirez quand même ?";
     return "La liste contient " + parts + ". Tirer quand même ?";
 }
 

@@ -20,7 +20,8 @@ struct ListFlaws {
 ListFlaws flawsOf(const EntryList& entries);
 
 // "La liste contient 2 lignes vides et 1 entrée en double. Tirer quand même ?"; nothing when
-// the list has no flaw.
-std::optional<std::string> flawsQuestion(const ListFlaws& flaws);
+// the list has no flaw. A list taken from a table that had a column left out of the entry
+// has its duplicates named for what they likely are: people of one name.
+std::optional<std::string> flawsQuestion(const ListFlaws& flaws, bool columnLeftOut = false);
 
 } // namespace sortivo

@@ -16,6 +16,9 @@ struct LoadedList {
     std::shared_ptr<const EntryList> entries;
     std::string fingerprint;
     ListFlaws flaws;
+    // Taken from a table that had a column left out of the entry: its duplicates may be
+    // namesakes.
+    bool columnLeftOut = false;
 };
 
 LoadedList loadList(std::string listText);

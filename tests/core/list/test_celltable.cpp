@@ -4,6 +4,9 @@
 
 #include <QtTest>
 
+#include <algorithm>
+
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -193,29 +196,53 @@ void TestCellTable::defaultColumns_data()
     QTest::addColumn<bool>("titles");
     QTest::addColumn<std::vector<std::size_t>>("columns");
     QTest::addColumn<std::vector<std::string>>("names");
+    QTest::addColumn<int>("count"); // the column proposed for counts of tickets, -1 for none
     QTest::newRow("ticketing export")
-        << Rows{{"Numéro", "Nom", "Prénom", "Email", "Nombre de billets"}} << true
-        << std::vector<std::size_t>{0, 1, 2}
-        << std::vector<std::string>{"Numéro", "Nom", "Prénom", "Email", "Nombre de billets"};
+        << Rows{{"Numéro", "Nom", "Prénom", "Email", "Nombre de billets"},
+                {"0042", "Dupont", "Jean", "j@exemple.fr", "2"}}
+        << true << std::vector<std::size_t>{0, 1, 2}
+        << std::vector<std::string>{"Numéro", "Nom", "Prénom", "Email", "Nombre de billets"} << 4;
     QTest::newRow("any case, no accents, plural")
-        << Rows{{"Courriel", "NUMERO DE BILLET", "participants", "Ville"}} << true
-        << std::vector<std::size_t>{1, 2}
-        << std::vector<std::string>{"Courriel", "NUMERO DE BILLET", "participants", "Ville"};
-    QTest::newRow("English name") << Rows{{"Email", "Name"}} << true << std::vector<std::size_t>{1}
-                                  << std::vector<std::string>{"Email", "Name"};
+        << Rows{{"Courriel", "NUMERO DE BILLET", "participants", "Ville"},
+                {"a@exemple.fr", "17", "Jean", "Lyon"}}
+        << true << std::vector<std::size_t>{1, 2}
+        << std::vector<std::string>{"Courriel", "NUMERO DE BILLET", "participants", "Ville"} << -1;
+    QTest::newRow("ticket numbers first, a quantity counts")
+        << Rows{{"Nom", "N° billet", "QTÉ"}, {"Dupont", "7", " 2"}, {"Petit", "8", "0"}} << true
+        << std::vector<std::size_t>{1, 0} << std::vector<std::string>{"Nom", "N° billet", "QTÉ"}
+        << 2;
+    QTest::newRow("a count that is no number is neither counts nor numbers")
+        << Rows{{"Nom", "Nombre de billets"}, {"Dupont", "deux"}} << true
+        << std::vector<std::size_t>{0} << std::vector<std::string>{"Nom", "Nombre de billets"}
+        << -1;
+    QTest::newRow("an empty ticket column is not ticked")
+        << Rows{{"Nom", "Billet", "Ville"}, {"Dupont", "", "Lyon"}} << true
+        << std::vector<std::size_t>{0} << std::vector<std::string>{"Nom", "Billet", "Ville"} << -1;
+    QTest::newRow("English name") << Rows{{"Email", "Name", "Tickets"}, {"a@b.fr", "A", "3"}}
+                                  << true << std::vector<std::size_t>{1}
+                                  << std::vector<std::string>{"Email", "Name", "Tickets"} << 2;
     QTest::newRow("no naming title: the first column")
         << Rows{{"Ville", "Âge"}} << true << std::vector<std::size_t>{0}
-        << std::vector<std::string>{"Ville", "Âge"};
+        << std::vector<std::string>{"Ville", "Âge"} << -1;
     QTest::newRow("without titles")
         << Rows{{"Nom", "Prénom"}} << false << std::vector<std::size_t>{0}
-        << std::vector<std::string>{"Colonne 1", "Colonne 2"};
+        << std::vector<std::string>{"Colonne 1", "Colonne 2"} << -1;
 }
 
 void TestCellTable::defaultColumns()
 {
     const sortivo::CellTable table = tableOf(FETCHED(Rows, rows));
     QFETCH(bool, titles);
-    QCOMPARE(sortivo::defaultColumns(table, titles), FETCHED(std::vector<std::size_t>, columns));
+    QFETCH(int, count);
+    const std::optional<std::size_t> proposed = sortivo::proposedTicketCount(table, titles);
+    QCOMPARE(proposed.has_value() ? int(*proposed) : -1, count);
+    const auto& columns = FETCHED(std::vector<std::size_t>, columns);
+    QCOMPARE(sortivo::defaultColumns(table, titles, proposed), columns);
+    // Ticked in lstColonnes, they come in the table's order: the entry still starts with the
+    // ticket numbers.
+    std::vector<std::size_t> ticked = columns;
+    std::sort(ticked.begin(), ticked.end());
+    QCOMPARE(sortivo::ticketNumbersFirst(table, titles, ticked, proposed), columns);
     QCOMPARE(sortivo::columnNames(table, titles), FETCHED(std::vector<std::string>, names));
 }
 
@@ -225,7 +252,9 @@ void TestCellTable::entries_data()
     QTest::addColumn<std::vector<std::size_t>>("columns");
     QTest::addColumn<bool>("drop");
     QTest::addColumn<std::vector<std::string>>("entries");
-    QTest::addColumn<std::string>("count");
+    QTest::addColumn<std::string>("count"); // the count line, or why there is no list
+    QTest::addColumn<int>("tickets");       // the column of counts, -1 for none
+    QTest::addColumn<std::string>("homonyms");
     const Rows people{{"Num", "Nom", "Prénom"},
                       {"0042", " Dupont ", "Jean"},
                       {"0043", "", ""},
@@ -235,23 +264,83 @@ void TestCellTable::entries_data()
     QTest::newRow("chosen cells trimmed, joined, breaks made spaces")
         << people << std::vector<std::size_t>{1, 2} << false
         << std::vector<std::string>{"Dupont Jean", "Lefèvre de Zoé A", "Dupont Jean"}
-        << std::string("3 entrées · 2 lignes vides ignorées · 1 entrée en double");
+        << std::string("3 entrées · 2 lignes vides ignorées · 1 entrée en double") << -1
+        << std::string("1 ligne supprimée diffère dans une autre colonne (Num) : ce sont "
+                       "peut-être des personnes différentes.");
     QTest::newRow("duplicates dropped")
         << people << std::vector<std::size_t>{1, 2} << true
         << std::vector<std::string>{"Dupont Jean", "Lefèvre de Zoé A"}
-        << std::string("2 entrées · 2 lignes vides ignorées · 1 entrée en double retirée");
+        << std::string("2 entrées · 2 lignes vides ignorées · 1 entrée en double retirée") << -1
+        << std::string("1 ligne supprimée diffère dans une autre colonne (Num) : ce sont "
+                       "peut-être des personnes différentes.");
     QTest::newRow("an empty cell in the middle adds one space only")
         << people << std::vector<std::size_t>{0, 1, 2} << false
         << std::vector<std::string>{"0042 Dupont Jean", "0043", "0044 Lefèvre de Zoé A",
                                     "0045 Dupont Jean"}
-        << std::string("4 entrées · 1 ligne vide ignorée");
+        << std::string("4 entrées · 1 ligne vide ignorée") << -1 << std::string();
     QTest::newRow("a one-character cell is kept")
         << Rows{{"Nom", "Prénom"}, {"A", "Jean"}, {"B", ""}} << std::vector<std::size_t>{0, 1}
-        << false << std::vector<std::string>{"A Jean", "B"} << std::string("2 entrées");
+        << false << std::vector<std::string>{"A Jean", "B"} << std::string("2 entrées") << -1
+        << std::string();
     QTest::newRow("duplicates dropped in a row, the first of each kept")
         << Rows{{"Nom"}, {"a"}, {"b"}, {"a"}, {"a"}, {"c"}, {"b"}} << std::vector<std::size_t>{0}
         << true << std::vector<std::string>{"a", "b", "c"}
-        << std::string("3 entrées · 3 entrées en double retirées");
+        << std::string("3 entrées · 3 entrées en double retirées") << -1 << std::string();
+
+    const Rows orders{{"Nom", "Prénom", "Matricule", "Nombre de billets"},
+                      {"Dupont", "Marie", "A1", "5"},
+                      {"Martin", "Paul", "A2", "1"},
+                      {"Petit", "Léa", "A3", "0"},
+                      {"Dupont", "Marie", "A4", " 2 "},
+                      {"", "", "A5", "deux"}};
+    const std::vector<std::string> tickets{
+        "Dupont Marie (billet 1/5)", "Dupont Marie (billet 2/5)", "Dupont Marie (billet 3/5)",
+        "Dupont Marie (billet 4/5)", "Dupont Marie (billet 5/5)", "Martin Paul",
+        "Dupont Marie (billet 1/2)", "Dupont Marie (billet 2/2)"};
+    const std::string ticketsLine("4 lignes → 8 billets · 1 ligne vide ignorée");
+    QTest::newRow("one line per ticket, 1 adds nothing, 0 none, blanks around a count")
+        << orders << std::vector<std::size_t>{0, 1} << false << tickets << ticketsLine << 3
+        << std::string();
+    QTest::newRow("the count column ticked too is no part of the entry")
+        << orders << std::vector<std::size_t>{0, 1, 3} << false << tickets << ticketsLine << 3
+        << std::string();
+    const Rows namesakes{
+        {"Nom", "Matricule", "Billets"}, {"Martin", "A1", "1"}, {"Martin", "A2", "1"},
+        {"Martin", "A1", "1"},           {"Petit", "A3", "2"},  {"Petit", "A4", "2"}};
+    QTest::newRow("duplicate tickets dropped, those of another person told")
+        << namesakes << std::vector<std::size_t>{0} << true
+        << std::vector<std::string>{"Martin", "Petit (billet 1/2)", "Petit (billet 2/2)"}
+        << std::string("5 lignes → 3 billets · 4 entrées en double retirées") << 2
+        << std::string("3 lignes supprimées diffèrent dans une autre colonne (Matricule) : ce "
+                       "sont peut-être des personnes différentes.");
+    QTest::newRow("the limit of a row")
+        << Rows{{"Nom", "Billets"}, {"A", "10000"}} << std::vector<std::size_t>{0} << false <<
+        [] {
+            std::vector<std::string> all;
+            for (int k = 1; k <= 10000; ++k)
+                all.push_back("A (billet " + std::to_string(k) + "/10000)");
+            return all;
+        }()
+        << std::string("1 ligne → 10 000 billets") << 1 << std::string();
+    const auto refused = [](const char* name, const char* count, const char* why) {
+        QTest::newRow(name) << Rows{{"Nom", "Billets"}, {"A", "1"}, {"B", count}}
+                            << std::vector<std::size_t>{0, 1} << false << std::vector<std::string>{}
+                            << std::string(why) << 1 << std::string();
+    };
+    refused("past the limit of a row", "10001",
+            "Ligne 3 : « 10001 » n'est pas un nombre de billets.");
+    refused("a word", "deux", "Ligne 3 : « deux » n'est pas un nombre de billets.");
+    refused("a decimal", "1,5", "Ligne 3 : « 1,5 » n'est pas un nombre de billets.");
+    refused("a negative count", "-1", "Ligne 3 : « -1 » n'est pas un nombre de billets.");
+    refused("a blank count", "  ", "Ligne 3 : le nombre de billets manque.");
+    Rows many{{"Nom", "Billets"}};
+    for (int k = 0; k < 501; ++k)
+        many.push_back({"A" + std::to_string(k), "10000"});
+    QTest::newRow("more tickets than a list holds")
+        << many << std::vector<std::size_t>{0} << false << std::vector<std::string>{}
+        << std::string("Les billets dépassent 5 000 000 lignes, le plus qu'une liste "
+                       "puisse tenir.")
+        << 1 << std::string();
 }
 
 void TestCellTable::entries()
@@ -259,10 +348,23 @@ void TestCellTable::entries()
     const sortivo::CellTable table = tableOf(FETCHED(Rows, rows));
     const auto& columns = FETCHED(std::vector<std::size_t>, columns);
     QFETCH(bool, drop);
+    QFETCH(int, tickets);
     const auto& expected = FETCHED(std::vector<std::string>, entries);
+    const std::optional<std::size_t> count =
+        tickets < 0 ? std::nullopt : std::optional(std::size_t(tickets));
     // The dialog counts once with the duplicates kept, whatever chkDoublons says.
-    sortivo::TableEntries entries = sortivo::tableEntries(table, {true, columns, false});
+    sortivo::TableEntries entries = sortivo::tableEntries(table, {true, columns, false, count});
+    if (expected.empty()) {
+        QCOMPARE(entries.refusal, FETCHED(std::string, count));
+        QVERIFY(entries.text.empty());
+        QCOMPARE(entries.count, std::size_t(0));
+        return;
+    }
+    QVERIFY(entries.refusal.empty());
     QCOMPARE(sortivo::countLine(entries, drop, 0), FETCHED(std::string, count));
+    QCOMPARE(
+        sortivo::homonymWarning(entries, sortivo::columnNames(table, true)).value_or(std::string()),
+        FETCHED(std::string, homonyms));
     if (drop)
         sortivo::dropDuplicates(entries);
     std::vector<std::string> lines;
@@ -276,7 +378,7 @@ void TestCellTable::entries()
     QCOMPARE(entries.first(), std::string_view(expected.front()));
     QCOMPARE(entries.longestEntry, longest);
     // The command line drops them as it reads the rows, to the same list.
-    QCOMPARE(sortivo::tableEntries(table, {true, columns, drop}).text, entries.text);
+    QCOMPARE(sortivo::tableEntries(table, {true, columns, drop, count}).text, entries.text);
 }
 
 QTEST_APPLESS_MAIN(TestCellTable)

@@ -65,30 +65,45 @@ void TestEntryList::flawsAskedAbout_data()
 {
     QTest::addColumn<std::string>("text");
     QTest::addColumn<QString>("question"); // empty: none
+    // Whether the list came from a table with a column left out of the entry.
+    QTest::addColumn<bool>("columnLeftOut");
 
     const QString tail = QStringLiteral(". Tirer quand même ?");
-    QTest::newRow("clean") << "Anne\r\nBob\r\nanne"s << QString();
+    QTest::newRow("clean") << "Anne\r\nBob\r\nanne"s << QString() << false;
     QTest::newRow("one empty line")
-        << "Anne\r\n\r\nBob"s << QStringLiteral("La liste contient 1 ligne vide") + tail;
+        << "Anne\r\n\r\nBob"s << QStringLiteral("La liste contient 1 ligne vide") + tail << false;
     QTest::newRow("blanks count as empty, not as twice")
         << " \r\nAnne\r\n\t\r\n \r\nBob"s
-        << QStringLiteral("La liste contient 3 lignes vides") + tail;
+        << QStringLiteral("La liste contient 3 lignes vides") + tail << false;
     QTest::newRow("three copies are two too many")
         << "Marie\r\nPaul\r\nMarie\r\nMarie"s
-        << QStringLiteral("La liste contient 2 entrées en double") + tail;
-    QTest::newRow("trailing blank makes another entry") << "Marie\r\nMarie "s << QString();
+        << QStringLiteral("La liste contient 2 entrées en double") + tail << false;
+    QTest::newRow("trailing blank makes another entry") << "Marie\r\nMarie "s << QString() << false;
     QTest::newRow("both") << "a\r\n\r\nb\r\na\r\n"s
                           << QStringLiteral("La liste contient 2 lignes vides et 1 entrée en "
                                             "double") +
-                                 tail;
+                                 tail
+                          << false;
+    const QString namesakes =
+        QStringLiteral(" : des personnes différentes peuvent porter le même nom. Ajoutez une "
+                       "colonne qui les distingue (matricule, e-mail) ou tirez quand même ?");
+    QTest::newRow("from a table with a column left out: namesakes")
+        << "Marie\r\nPaul\r\nMarie\r\nMarie"s
+        << QStringLiteral("La liste contient 2 entrées en double") + namesakes << true;
+    QTest::newRow("from such a table, empty lines only") << "a\r\n\r\nb"s
+                                                         << QStringLiteral("La liste contient 1 "
+                                                                           "ligne vide") +
+                                                                tail
+                                                         << true;
 }
 
 void TestEntryList::flawsAskedAbout()
 {
     QFETCH(std::string, text);
     QFETCH(QString, question);
+    QFETCH(bool, columnLeftOut);
     const std::optional<std::string> asked =
-        sortivo::flawsQuestion(sortivo::flawsOf(sortivo::loadEntries(text)));
+        sortivo::flawsQuestion(sortivo::flawsOf(sortivo::loadEntries(text)), columnLeftOut);
     QCOMPARE(asked ? QString::fromStdString(*asked) : QString(), question);
 }
 
