@@ -4,6 +4,7 @@
 #include "core/text/french.h"
 #include "draw/drawsession.h"
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHeaderView>
@@ -27,7 +28,7 @@ enum Column { Rank, Prize, Winner, Run, Status, ColumnCount };
 
 } // namespace
 
-PrizesDialog::PrizesDialog(QWidget* owner, const DrawSession& session)
+PrizesDialog::PrizesDialog(QWidget* owner, DrawSession& session)
     : QDialog(owner), m_session(session)
 {
     setObjectName(QStringLiteral("frmLots"));
@@ -42,6 +43,12 @@ PrizesDialog::PrizesDialog(QWidget* owner, const DrawSession& session)
                        "trois lots pareils"));
     m_prizeLines->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_prizeLines->setTabChangesFocus(true);
+    m_onePrize = new QCheckBox(QStringLiteral("Un seul lot par personne"), this);
+    m_onePrize->setObjectName(QStringLiteral("chkUnLotParPersonne"));
+    m_onePrize->setToolTip(
+        QStringLiteral("Chaque entrée tirée retire aussitôt les autres billets de la même "
+                       "personne, « Nom (billet 2/5) » étant un billet de « Nom ». La règle est "
+                       "fixée quand l'engagement est communiqué."));
     m_refusal = new QLabel(this);
     m_refusal->setObjectName(QStringLiteral("lblLotsRefus"));
     m_refusal->setWordWrap(true);
@@ -66,6 +73,7 @@ PrizesDialog::PrizesDialog(QWidget* owner, const DrawSession& session)
     form->addRow(QStringLiteral("Titre :"), m_title);
     form->addRow(QStringLiteral("Lots :"), m_prizeLines);
     form->addRow(QString(), m_refusal);
+    form->addRow(QString(), m_onePrize);
     auto* column = new QVBoxLayout(this);
     column->addLayout(form);
     column->addWidget(new QLabel(QStringLiteral("Palmarès :"), this));
@@ -75,6 +83,18 @@ PrizesDialog::PrizesDialog(QWidget* owner, const DrawSession& session)
 
     connect(m_prizeLines, &QPlainTextEdit::textChanged, this, &PrizesDialog::readPrizes);
     connect(m_title, &QLineEdit::textChanged, this, &PrizesDialog::changed);
+    connect(m_onePrize, &QCheckBox::clicked, this, [this](bool on) {
+        // Refused once fixed; the box then shows the rule as it stands.
+        if (!m_session.setOnePrizePerPerson(on))
+            showRule();
+    });
+    // The rule is fixed by the commitment's communication or a first run, and a new session
+    // starts without it.
+    connect(&session, &DrawSession::onePrizePerPersonChanged, this, &PrizesDialog::showRule);
+    connect(&session, &DrawSession::communicated, this, &PrizesDialog::showRule);
+    connect(&session, &DrawSession::runBegun, this, &PrizesDialog::showRule);
+    connect(&session, &DrawSession::renewed, this, &PrizesDialog::showRule);
+    showRule();
     // What the palmarès shows changes with every run and with the session itself.
     connect(&session, &DrawSession::runEnded, this, &PrizesDialog::fillPalmares);
     connect(&session, &DrawSession::renewed, this, &PrizesDialog::fillPalmares);
@@ -85,6 +105,13 @@ void PrizesDialog::showOnTop()
     show();
     raise();
     activateWindow();
+}
+
+void PrizesDialog::showRule()
+{
+    const sortivo::ProofSession& proof = m_session.proof();
+    m_onePrize->setChecked(proof.onePrizePerPerson());
+    m_onePrize->setEnabled(!proof.onePrizePerPersonLocked());
 }
 
 QString PrizesDialog::title() const

@@ -9,6 +9,7 @@
 #include <vector>
 
 class DrawSession;
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -21,7 +22,9 @@ class PrizesDialog : public QDialog
 {
     Q_OBJECT
 public:
-    PrizesDialog(QWidget* owner, const DrawSession& session);
+    // The rule of one prize per person is chosen here and set on `session` until the
+    // commitment fixes it.
+    PrizesDialog(QWidget* owner, DrawSession& session);
 
     // Shows it, or brings it to the front when it is open.
     void showOnTop();
@@ -44,10 +47,12 @@ protected:
 private:
     void readPrizes();
     void fillPalmares();
+    void showRule();
 
-    const DrawSession& m_session;
+    DrawSession& m_session;
     QLineEdit* m_title;
     QPlainTextEdit* m_prizeLines;
+    QCheckBox* m_onePrize;
     QLabel* m_refusal;
     QTableWidget* m_palmares;
     sortivo::Expected<std::vector<std::string>> m_prizes = std::vector<std::string>();

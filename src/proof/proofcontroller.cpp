@@ -93,8 +93,6 @@ void ProofController::fill(ProofDialog& dialog)
         list ? fromUtf8(sortivo::listLine(*list, sortivo::shownListDigits))
              : QStringLiteral("Liste : elle sera fixée quand l'engagement sera communiqué.");
     view.publicValue = fromUtf8(session.publicValue());
-    view.onePrizePerPerson = session.onePrizePerPerson();
-    view.onePrizePerPersonOpen = !session.onePrizePerPersonLocked();
     // A value typed before the audience saw the commitment could have been chosen with it.
     view.publicValueOpen = session.publicValueOpen();
     view.publicValueHint = session.communicatedAt()
@@ -139,10 +137,6 @@ void ProofController::openDialog()
                 if (!m_session.setPublicValue(text.toStdString()))
                     fill(dialog);
             });
-    connect(&dialog, &ProofDialog::onePrizePerPersonToggled, &dialog, [this, &dialog](bool on) {
-        if (!m_session.setOnePrizePerPerson(on))
-            fill(dialog);
-    });
     connect(&dialog, &ProofDialog::copyCommitmentClicked, &dialog, [this, &dialog] {
         if (!communicate(&dialog))
             return;

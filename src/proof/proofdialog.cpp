@@ -2,7 +2,6 @@
 
 #include "widgets/appicons.h"
 
-#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFontDatabase>
 #include <QGridLayout>
@@ -52,12 +51,6 @@ ProofDialog::ProofDialog(QWidget* parent) : QDialog(parent)
     lblListe->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     txtValeurPublique = named(new QLineEdit(this), "txtValeurPublique");
-    chkUnLotParPersonne = named(new QCheckBox(QStringLiteral("Un seul lot par personne"), this),
-                                "chkUnLotParPersonne");
-    chkUnLotParPersonne->setToolTip(
-        QStringLiteral("Chaque entrée tirée retire aussitôt les autres billets de la même "
-                       "personne, « Nom (billet 2/5) » étant un billet de « Nom ». La règle est "
-                       "fixée quand l'engagement est communiqué."));
 
     txtTirages = named(new QPlainTextEdit(this), "txtTirages");
     txtTirages->setReadOnly(true);
@@ -73,7 +66,6 @@ ProofDialog::ProofDialog(QWidget* parent) : QDialog(parent)
     connect(cmdFermer, &QPushButton::clicked, this, &QDialog::accept);
     connect(txtValeurPublique, &QLineEdit::textEdited, this, &ProofDialog::publicValueEdited);
     // clicked, not toggled: only the user's change is news, not what display() shows.
-    connect(chkUnLotParPersonne, &QCheckBox::clicked, this, &ProofDialog::onePrizePerPersonToggled);
     connect(cmdCopierEngagement, &QPushButton::clicked, this, &ProofDialog::copyCommitmentClicked);
     connect(cmdImprimerEngagement, &QPushButton::clicked, this,
             &ProofDialog::printCommitmentClicked);
@@ -96,7 +88,6 @@ ProofDialog::ProofDialog(QWidget* parent) : QDialog(parent)
     grid->addWidget(new QLabel(QStringLiteral("Engagement :"), this), row, 0);
     grid->addWidget(txtEngagement, row++, 1, 1, 2);
     grid->addWidget(lblListe, row++, 1, 1, 2);
-    grid->addWidget(chkUnLotParPersonne, row++, 1, 1, 2);
     auto* communication = new QHBoxLayout;
     communication->addStretch(1);
     communication->addWidget(cmdMontrer);
@@ -131,8 +122,6 @@ void ProofDialog::display(const View& view)
     txtValeurPublique->setText(view.publicValue);
     txtValeurPublique->setReadOnly(!view.publicValueOpen);
     txtValeurPublique->setPlaceholderText(view.publicValueHint);
-    chkUnLotParPersonne->setChecked(view.onePrizePerPerson);
-    chkUnLotParPersonne->setEnabled(view.onePrizePerPersonOpen);
     txtTirages->setPlainText(view.runs);
     lblEtat->setText(view.state);
 }

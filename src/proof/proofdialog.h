@@ -3,7 +3,6 @@
 #include <QDialog>
 #include <QString>
 
-class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -24,8 +23,6 @@ public:
         bool publicValueOpen = false;
         QString publicValueHint;
         // The rule of one prize per person, and whether it can still change.
-        bool onePrizePerPerson = false;
-        bool onePrizePerPersonOpen = true;
         QString runs;
         QString state;
     };
@@ -36,7 +33,6 @@ public:
 
 signals:
     void publicValueEdited(const QString& text);
-    void onePrizePerPersonToggled(bool on);
     void copyCommitmentClicked();
     void printCommitmentClicked();
     void showToAudienceClicked();
@@ -47,7 +43,6 @@ private:
     QLineEdit* txtEngagement;
     QLabel* lblListe;
     QLineEdit* txtValeurPublique;
-    QCheckBox* chkUnLotParPersonne;
     QPlainTextEdit* txtTirages;
     QLabel* lblEtat;
     QPushButton* cmdCopierEngagement;

@@ -52,10 +52,6 @@ struct ProofView {
         return control<QPlainTextEdit>(dialog, QStringLiteral("txtTirages"));
     }
     QLabel* state() const { return control<QLabel>(dialog, QStringLiteral("lblEtat")); }
-    QCheckBox* onePrize() const
-    {
-        return control<QCheckBox>(dialog, QStringLiteral("chkUnLotParPersonne"));
-    }
     QPushButton* button(const char* name) const
     {
         return control<QPushButton>(dialog, QLatin1String(name));
@@ -258,20 +254,21 @@ void TestProofWindow::onePrizePerPersonFixedWithTheCommitment()
 {
     QFETCH(QString, fixedBy);
     control<QCheckBox>(*m_window, QStringLiteral("chkAnimation"))->setChecked(false);
-    inProofDialog([&](ProofView& v) {
-        QCOMPARE(v.onePrize()->text(), QStringLiteral("Un seul lot par personne"));
-        QVERIFY(!v.onePrize()->isChecked());
-        QVERIFY(v.onePrize()->isEnabled());
-        v.onePrize()->click();
-        if (!fixedBy.isEmpty()) {
-            v.button(fixedBy.toLatin1().constData())->click();
-            QVERIFY(v.onePrize()->isChecked());
-            QVERIFY(!v.onePrize()->isEnabled());
-        }
-        if (fixedBy == QLatin1String("cmdCopierEngagement"))
-            QVERIFY(QGuiApplication::clipboard()->text().endsWith(
-                QStringLiteral("\nUn seul lot par personne : oui")));
-    });
+    // Chosen with the prizes, in "Lots…".
+    button(QStringLiteral("cmdLots"))->click();
+    auto* onePrize = control<QCheckBox>(*m_window, QStringLiteral("chkUnLotParPersonne"));
+    QCOMPARE(onePrize->text(), QStringLiteral("Un seul lot par personne"));
+    QVERIFY(!onePrize->isChecked());
+    QVERIFY(onePrize->isEnabled());
+    onePrize->click();
+    if (!fixedBy.isEmpty()) {
+        inProofDialog([&](ProofView& v) { v.button(fixedBy.toLatin1().constData())->click(); });
+        QVERIFY(onePrize->isChecked());
+        QVERIFY(!onePrize->isEnabled());
+    }
+    if (fixedBy == QLatin1String("cmdCopierEngagement"))
+        QVERIFY(QGuiApplication::clipboard()->text().endsWith(
+            QStringLiteral("\nUn seul lot par personne : oui")));
     const QStringList tickets = {
         QStringLiteral("Dupont Marie (billet 1/3)"), QStringLiteral("Martin (billet 1/2)"),
         QStringLiteral("Dupont Marie (billet 2/3)"), QStringLiteral("Martin (billet 2/2)"),
@@ -290,17 +287,15 @@ void TestProofWindow::onePrizePerPersonFixedWithTheCommitment()
             left << ticket;
     QCOMPARE(boxLines(*list()), left);
 
+    QVERIFY(onePrize->isChecked());
+    QVERIFY(!onePrize->isEnabled());
     inProofDialog([this](ProofView& v) {
-        QVERIFY(v.onePrize()->isChecked());
-        QVERIFY(!v.onePrize()->isEnabled());
-        v.onePrize()->click();
-        QVERIFY(v.onePrize()->isChecked());
         m_platform->expectSaveFile(recordPath("pv.json"));
         v.button("cmdEnregistrerPV")->click();
-        // The next session starts without the rule, free to choose again.
-        QVERIFY(!v.onePrize()->isChecked());
-        QVERIFY(v.onePrize()->isEnabled());
     });
+    // The next session starts without the rule, free to choose again.
+    QVERIFY(!onePrize->isChecked());
+    QVERIFY(onePrize->isEnabled());
     const QJsonObject record = readRecord(recordPath("pv.json"));
     QCOMPARE(record[QLatin1String("protocole")].toString(), QStringLiteral("sortivo-preuve-2"));
     QCOMPARE(record[QLatin1String("un_lot_par_personne")].toBool(), true);

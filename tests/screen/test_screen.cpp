@@ -831,8 +831,8 @@ void TestScreen::commitmentOnceCommunicated_data()
         t.button(QStringLiteral("cmdPreuve"))->click();
     }) << true << false << false;
     QTest::newRow("copied under one prize per person") << Act([](TestScreen& t) {
+        control<QCheckBox>(*t.m_window, QStringLiteral("chkUnLotParPersonne"))->click();
         t.m_platform->expectModal([](QDialog& dialog) {
-            control<QCheckBox>(dialog, QStringLiteral("chkUnLotParPersonne"))->click();
             control<QPushButton>(dialog, QStringLiteral("cmdCopierEngagement"))->click();
         });
         t.button(QStringLiteral("cmdPreuve"))->click();
