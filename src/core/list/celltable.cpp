@@ -7,7 +7,6 @@
 #include <array>
 #include <charconv>
 #include <limits>
-#include <regex>
 #include <unordered_set>
 
 namespace sortivo
@@ -292,12 +291,70 @@ std::optional<DelimitedTable> readDelimited(std::string_view bytes, const TableL
 namespace
 {
 
+// Digits from `at` on, which it passes; how many there were.
+std::size_t skipDigits(std::string_view text, std::size_t& at)
+{
+    const std::size_t from = at;
+    while (at < text.size() && text[at] >= '0' && text[at] <= '9')
+        ++at;
+    return at - from;
+}
+
+// "1234", "-12,5", "1 234 567.89", "12 %", with a space, a no-break space or a narrow one
+// between thousands.
+bool looksLikeNumber(std::string_view cell)
+{
+    std::size_t at = cell.starts_with('+') || cell.starts_with('-') ? 1 : 0;
+    if (skipDigits(cell, at) == 0)
+        return false;
+    for (;;) {
+        const std::string_view rest = cell.substr(at);
+        std::size_t separator = 0;
+        for (const std::string_view space : {" ", "\u00a0", "\u202f"})
+            if (rest.starts_with(space))
+                separator = space.size();
+        std::size_t group = at + separator;
+        if (separator == 0 || skipDigits(cell, group) != 3)
+            break;
+        at = group;
+    }
+    if (at < cell.size() && (cell[at] == '.' || cell[at] == ',')) {
+        ++at;
+        if (skipDigits(cell, at) == 0)
+            return false;
+    }
+    if (cell.substr(at) == " %" || cell.substr(at) == "%")
+        at = cell.size();
+    return at == cell.size();
+}
+
+// "1/2/24", "01.02.2024", "2024-02-01".
+bool looksLikeDate(std::string_view cell)
+{
+    std::size_t at = 0;
+    const std::size_t first = skipDigits(cell, at);
+    if (first == 4) {
+        if (at >= cell.size() || cell[at++] != '-' || skipDigits(cell, at) != 2 ||
+            at >= cell.size() || cell[at++] != '-' || skipDigits(cell, at) != 2)
+            return false;
+        return at == cell.size();
+    }
+    const auto separator = [&] {
+        return at < cell.size() &&
+               std::string_view("/.-").find(cell[at++]) != std::string_view::npos;
+    };
+    if (first < 1 || first > 2 || !separator())
+        return false;
+    const std::size_t second = skipDigits(cell, at);
+    if (second < 1 || second > 2 || !separator())
+        return false;
+    const std::size_t year = skipDigits(cell, at);
+    return year >= 2 && year <= 4 && at == cell.size();
+}
+
 bool looksLikeNumberOrDate(std::string_view cell)
 {
-    static const std::regex number(
-        "[+-]?[0-9]+([ \u00a0\u202f][0-9]{3})*([.,][0-9]+)?( ?%)?|"
-        "[0-9]{1,2}[/.-][0-9]{1,2}[/.-][0-9]{2,4}|[0-9]{4}-[0-9]{2}-[0-9]{2}");
-    return std::regex_match(cell.begin(), cell.end(), number);
+    return looksLikeNumber(cell) || looksLikeDate(cell);
 }
 
 // Lower case, without the accents of the Latin letters, for comparing titles.

@@ -180,6 +180,13 @@ void TestCellTable::titles_data()
     QTest::newRow("a number") << Rows{{"Nom", "0042"}, {"Dupont", "2"}} << false;
     QTest::newRow("a decimal number") << Rows{{"Nom", "3,5"}, {"Dupont", "2"}} << false;
     QTest::newRow("a date") << Rows{{"Nom", "15/03/2024"}, {"Dupont", "2"}} << false;
+    QTest::newRow("an ISO date") << Rows{{"Nom", "2024-03-15"}, {"Dupont", "2"}} << false;
+    QTest::newRow("thousands apart, a percentage")
+        << Rows{{"1\u202f234,5", "-12 %"}, {"Dupont", "2"}} << false;
+    QTest::newRow("a no-break space in thousands")
+        << Rows{{"Nom", "1\u00a0234\u00a0567"}, {"Dupont", "2"}} << false;
+    QTest::newRow("digits that are no number nor date")
+        << Rows{{"Nom", "1 2345"}, {"12/3/45/6", "2"}} << true;
     QTest::newRow("repeated below") << Rows{{"Dupont", "Jean"}, {"Dupont", "Paul"}} << false;
     QTest::newRow("repeated in another column only")
         << Rows{{"Dupont", "Jean"}, {"Jean", "Paul"}} << true;
