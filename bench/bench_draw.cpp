@@ -14,22 +14,27 @@ namespace
 
 // Parse, draw every entry as a provable run, and build both texts the window receives and
 // what the record keeps of the run.
+void drawAllOnce(const std::string& listText, bool onePrizePerPerson)
+{
+    sortivo::ProofSession session(sortivo::sha256("bench"));
+    session.setOnePrizePerPerson(onePrizePerPerson);
+    sortivo::EntryList entries = sortivo::loadEntries(listText);
+    const auto count = std::int32_t(entries.size());
+    sortivo::DrawRun run =
+        session.beginRun(std::move(entries), {}, {sortivo::DrawMode::All, count, 0}, "");
+    run.drawAll();
+    session.endRun(run);
+    std::string rest = run.remainingListText();
+    std::string result = run.releaseResultText();
+    benchmark::DoNotOptimize(rest);
+    benchmark::DoNotOptimize(result);
+}
+
 void BM_DrawAll(benchmark::State& state)
 {
     const std::string listText = makeListText(int(state.range(0)));
-    for (auto _ : state) {
-        sortivo::ProofSession session(sortivo::sha256("bench"));
-        sortivo::EntryList entries = sortivo::loadEntries(listText);
-        const auto count = std::int32_t(entries.size());
-        sortivo::DrawRun run =
-            session.beginRun(std::move(entries), {}, {sortivo::DrawMode::All, count, 0}, "");
-        run.drawAll();
-        session.endRun(run);
-        std::string rest = run.remainingListText();
-        std::string result = run.releaseResultText();
-        benchmark::DoNotOptimize(rest);
-        benchmark::DoNotOptimize(result);
-    }
+    for (auto _ : state)
+        drawAllOnce(listText, false);
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
@@ -55,20 +60,8 @@ std::string ticketListText(std::size_t tickets, std::size_t persons)
 void BM_DrawAllTickets(benchmark::State& state)
 {
     const std::string listText = ticketListText(5'000'000, 1'000'000);
-    for (auto _ : state) {
-        sortivo::ProofSession session(sortivo::sha256("bench"));
-        session.setOnePrizePerPerson(state.range(0) != 0);
-        sortivo::EntryList entries = sortivo::loadEntries(listText);
-        const auto count = std::int32_t(entries.size());
-        sortivo::DrawRun run =
-            session.beginRun(std::move(entries), {}, {sortivo::DrawMode::All, count, 0}, "");
-        run.drawAll();
-        session.endRun(run);
-        std::string rest = run.remainingListText();
-        std::string result = run.releaseResultText();
-        benchmark::DoNotOptimize(rest);
-        benchmark::DoNotOptimize(result);
-    }
+    for (auto _ : state)
+        drawAllOnce(listText, state.range(0) != 0);
 }
 
 void BM_DrawAllNaive(benchmark::State& state)
