@@ -62,10 +62,15 @@ int verifyRecordFile(const QString& path)
               : sortivo::VerifyResult{false,
                                       "NON CONFORME : le fichier n'a pas pu être lu (" +
                                           bytes.error().text + ")",
+                                      {},
                                       {}};
     std::printf("%s\n", result.message.c_str());
     for (const std::string& warning : result.warnings)
         std::printf("ATTENTION : %s\n", warning.c_str());
+    if (!result.palmares.empty())
+        std::printf("Palmarès :\n");
+    for (const std::string& line : result.palmares)
+        std::printf("%s\n", line.c_str());
     std::fflush(stdout);
     return result.conforming ? exitstatus::done : exitstatus::badInput;
 }

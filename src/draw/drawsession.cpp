@@ -89,6 +89,30 @@ void DrawSession::recordRun(const sortivo::DrawRun& run)
 void DrawSession::runShown(int draws, int left)
 {
     emit runEnded(draws, left);
+    emit palmaresChanged();
+}
+
+bool DrawSession::setPrizes(std::vector<std::string> prizes)
+{
+    if (prizes == m_proof.prizes())
+        return true;
+    if (!m_proof.setPrizes(std::move(prizes)))
+        return false;
+    emit prizesChanged();
+    emit palmaresChanged();
+    return true;
+}
+
+sortivo::Expected<void> DrawSession::declareAbsent(std::int64_t run, std::size_t rank,
+                                                   std::string reason)
+{
+    sortivo::Expected<void> declared =
+        m_proof.declareAbsent(run, rank, std::move(reason), sortivo::isoTimeNow());
+    if (!declared)
+        return declared;
+    emit absenceDeclared(m_proof.absences().back());
+    emit palmaresChanged();
+    return declared;
 }
 
 bool DrawSession::setPublicValue(std::string value)
@@ -117,6 +141,8 @@ sortivo::ProofSession DrawSession::renew()
 {
     sortivo::ProofSession ended =
         std::exchange(m_proof, sortivo::ProofSession(sortivo::freshSeed()));
+    // The prizes typed stay typed: the next session starts with them, free to change.
+    m_proof.setPrizes(ended.prizes());
     announceSession();
     return ended;
 }
@@ -136,6 +162,9 @@ QString DrawSession::communicatedLine() const
         fromUtf8(sortivo::listLine(*m_proof.communicatedList(), sortivo::shownListDigits));
     if (m_proof.onePrizePerPerson())
         line += QStringLiteral(" · ") + fromUtf8(std::string(sortivo::onePrizeLine));
+    if (const auto& prizes = m_proof.communicatedPrizes())
+        line += QStringLiteral(" · ") +
+                fromUtf8(sortivo::prizesLine(*prizes, sortivo::shownListDigits));
     return line;
 }
 
@@ -145,4 +174,6 @@ void DrawSession::announceSession()
     m_leftoverHashing.forget();
     emit renewed(QString::fromStdString(m_proof.commitment()));
     emit publicValueChanged(fromUtf8(m_proof.publicValue()));
+    emit prizesChanged();
+    emit palmaresChanged();
 }

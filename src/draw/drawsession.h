@@ -52,6 +52,10 @@ public:
     bool setPublicValue(std::string value);
     // Returns false, changing nothing, once the rule is fixed.
     bool setOnePrizePerPerson(bool on);
+    // Returns false, changing nothing, once the commitment fixed them.
+    bool setPrizes(std::vector<std::string> prizes);
+    // Declared at once, between runs only; refused with why.
+    sortivo::Expected<void> declareAbsent(std::int64_t run, std::size_t rank, std::string reason);
     void noteCommunicated(const std::string& time, sortivo::CommunicatedList list);
     // A record revealed the seed: the draws go on under a fresh one. Hands back the session
     // that ended, whose record can still be saved or printed.
@@ -83,6 +87,12 @@ signals:
     void runEnded(int draws, int left);
     // One of the gates opened: whoever waits asks gatesOpen() again.
     void gateOpened();
+    // The prizes were set, before the commitment fixed them.
+    void prizesChanged();
+    // A result was declared absent: the last of proof().absences().
+    void absenceDeclared(const sortivo::DeclaredAbsence& absence);
+    // Who wins what may have changed: prizes, an absence, a run shown, another session.
+    void palmaresChanged();
 
 private:
     void announceSession();

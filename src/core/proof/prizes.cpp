@@ -1,6 +1,10 @@
 #include "core/proof/prizes.h"
 
+#include "core/proof/proofprotocol.h"
+#include "core/proof/proofverify.h"
 #include "core/text/french.h"
+
+#include <algorithm>
 
 #include <functional>
 #include <queue>
@@ -197,6 +201,68 @@ Expected<PrizeAwards> awardPrizes(std::size_t prizeCount, const std::vector<Priz
         if (standing.kind == Kind::Reserve)
             standing.reserve = ++reserveNumber;
     return awards;
+}
+
+CommunicatedPrizes communicatedPrizesOf(const std::vector<std::string>& prizes)
+{
+    EntriesFingerprint fingerprint;
+    for (const std::string& prize : prizes)
+        fingerprint.add(prize);
+    return {prizes.size(), fingerprint.finishHex()};
+}
+
+ResultPlaces::ResultPlaces(const std::vector<PrizeRun>& runs)
+{
+    std::size_t count = 0;
+    for (const PrizeRun& run : runs) {
+        m_first.push_back(count);
+        count += run.results;
+    }
+}
+
+ResultPlaces::Place ResultPlaces::operator()(std::size_t result) const
+{
+    // The last run that starts at or before it: runs with no result start where the next does.
+    const auto after = std::upper_bound(m_first.begin(), m_first.end(), result);
+    const auto run = std::size_t(after - m_first.begin()) - 1;
+    return {run, result - m_first[run] + 1};
+}
+
+std::vector<std::string>
+palmaresLines(const std::vector<std::string>& prizes, const std::vector<Absence>& absences,
+              const PrizeAwards& awards,
+              const std::function<std::string_view(std::size_t)>& resultName)
+{
+    std::vector<std::string> lines;
+    for (std::size_t p = 0; p < prizes.size(); ++p)
+        lines.push_back("Lot " + std::to_string(p + 1) + " : " + printable(prizes[p]) + " – " +
+                        (awards.winners[p] ? printable(resultName(*awards.winners[p]))
+                                           : std::string("non attribué")));
+    std::vector<std::size_t> absentResults(absences.size());
+    std::size_t reserves = 0;
+    for (std::size_t r = 0; r < awards.results.size(); ++r) {
+        const Standing& standing = awards.results[r];
+        if (standing.kind == Standing::Kind::Absent)
+            absentResults[standing.absence] = r;
+        reserves += standing.kind == Standing::Kind::Reserve;
+    }
+    for (std::size_t a = 0; a < absences.size(); ++a) {
+        const std::size_t r = absentResults[a];
+        const std::optional<std::size_t> held = awards.results[r].prize;
+        lines.push_back("Absence : " + printable(resultName(r)) + " (tirage n° " +
+                        std::to_string(absences[a].run) + ", rang " +
+                        std::to_string(absences[a].rank) + ") – " + printable(absences[a].reason) +
+                        (held ? ", lot " + std::to_string(*held + 1) + " remis en jeu" : ""));
+    }
+    std::size_t listed = 0;
+    for (std::size_t r = 0; r < awards.results.size() && listed < listedReserves; ++r)
+        if (awards.results[r].kind == Standing::Kind::Reserve)
+            lines.push_back("Suppléant n° " + std::to_string(++listed) + " : " +
+                            printable(resultName(r)));
+    if (reserves > listed)
+        lines.push_back("et " + frenchCount(reserves - listed, "autre suppléant",
+                                            "autres suppléants", Thousands::None));
+    return lines;
 }
 
 } // namespace sortivo

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,6 +41,12 @@ struct Absence {
     std::int64_t afterRun = 0;
 };
 
+// A declared absence as the record keeps it: when it was declared, to the second.
+struct DeclaredAbsence {
+    Absence absence;
+    std::string date;
+};
+
 // What became of each result of the session.
 struct Standing {
     enum class Kind { Winner, Reserve, Absent, Team };
@@ -70,5 +77,41 @@ struct PrizeAwards {
 // after the last run, or absences out of order.
 Expected<PrizeAwards> awardPrizes(std::size_t prizeCount, const std::vector<PrizeRun>& runs,
                                   const std::vector<Absence>& absences);
+
+// The prizes shown with the commitment: how many, for people, and their fingerprint, worked out
+// as a list's is over its entries, which is what decides.
+struct CommunicatedPrizes {
+    std::size_t count = 0;
+    std::string fingerprint;
+};
+CommunicatedPrizes communicatedPrizesOf(const std::vector<std::string>& prizes);
+
+// Where each result lies, by its index in draw order across the runs: its run's place among
+// the runs and its rank in that run, from 1.
+class ResultPlaces
+{
+public:
+    explicit ResultPlaces(const std::vector<PrizeRun>& runs);
+    struct Place {
+        std::size_t run;
+        std::size_t rank;
+    };
+    Place operator()(std::size_t result) const;
+
+private:
+    std::vector<std::size_t> m_first;
+};
+
+// The palmarès as every checker prints it after its verdict, one line each: "Lot 1 : Vélo –
+// Dupont Marie" for each prize in order ("– non attribué" while it has no winner), then each
+// absence in the order declared, "Absence : Dupont Marie (tirage n° 3, rang 1) – renonce", with
+// ", lot 5 remis en jeu" when it held one, then the reserves, "Suppléant n° 1 : Martin Léo", the
+// first listedReserves of them and a last line for the others. `resultName` gives a result's
+// text by its index in draw order; texts are printable() as they stand.
+inline constexpr std::size_t listedReserves = 100;
+std::vector<std::string>
+palmaresLines(const std::vector<std::string>& prizes, const std::vector<Absence>& absences,
+              const PrizeAwards& awards,
+              const std::function<std::string_view(std::size_t)>& resultName);
 
 } // namespace sortivo

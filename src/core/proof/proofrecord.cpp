@@ -239,6 +239,22 @@ void writeRecordJson(const RecordHead& head, std::span<const RecordRun> runs,
     // Only with the rule, so that a record without it reads as before, byte for byte.
     if (head.onePrizePerPerson)
         out.raw(",\n  \"un_lot_par_personne\": true");
+    if (!head.prizes.empty()) {
+        out.raw(",\n  \"lots\": [\n");
+        for (std::size_t i = 0; i < head.prizes.size(); ++i) {
+            out.raw("    ");
+            out.string(head.prizes[i]);
+            out.raw(i + 1 < head.prizes.size() ? ",\n" : "\n");
+        }
+        out.raw("  ]");
+    }
+    if (head.communicatedPrizes) {
+        out.raw(",\n  \"lots_communiques\": {\"n\": ");
+        out.number(std::int64_t(head.communicatedPrizes->count));
+        out.raw(", \"lots_sha256\": ");
+        out.string(head.communicatedPrizes->fingerprint);
+        out.raw("}");
+    }
     out.raw(",\n  \"graine\": ");
     out.string(toHex(head.seed));
     out.raw(",\n  \"valeur_publique\": ");
@@ -248,7 +264,26 @@ void writeRecordJson(const RecordHead& head, std::span<const RecordRun> runs,
         out.raw(i == 0 ? "\n" : ",\n");
         writeRun(out, runs[i]);
     }
-    out.raw(runs.empty() ? "]\n}\n" : "\n  ]\n}\n");
+    out.raw(runs.empty() ? "]" : "\n  ]");
+    if (!head.absences.empty()) {
+        out.raw(",\n  \"absences\": [\n");
+        for (std::size_t i = 0; i < head.absences.size(); ++i) {
+            const Absence& absence = head.absences[i].absence;
+            out.raw("    {\"tirage\": ");
+            out.number(absence.run);
+            out.raw(", \"rang\": ");
+            out.number(std::int64_t(absence.rank));
+            out.raw(", \"motif\": ");
+            out.string(absence.reason);
+            out.raw(", \"apres_tirage\": ");
+            out.number(absence.afterRun);
+            out.raw(", \"date\": ");
+            out.string(head.absences[i].date);
+            out.raw(i + 1 < head.absences.size() ? "},\n" : "}\n");
+        }
+        out.raw("  ]");
+    }
+    out.raw("\n}\n");
     out.flush();
 }
 
@@ -281,8 +316,10 @@ std::string recordJson(const ProofSession& session, std::string_view software)
     }
     json.reserve(size);
     const auto& list = session.communicatedList();
+    const auto& prizes = session.communicatedPrizes();
     writeRecordJson({software, session.seed(), session.communicatedAt(), session.publicValue(),
-                     list ? &*list : nullptr, session.onePrizePerPerson()},
+                     list ? &*list : nullptr, session.onePrizePerPerson(), session.prizes(),
+                     prizes ? &*prizes : nullptr, session.absences()},
                     runs, [&json](std::string_view text) { json += text; });
     return json;
 }

@@ -44,6 +44,11 @@ struct RecordHead {
     const CommunicatedList* communicatedList = nullptr;
     // The session's rule; with it the record names the protocol that has it.
     bool onePrizePerPerson = false;
+    // The prizes, those communicated with the commitment when they were, and the absences
+    // declared; outside the randomness, and written only when there are some.
+    std::span<const std::string> prizes = {};
+    const CommunicatedPrizes* communicatedPrizes = nullptr;
+    std::span<const DeclaredAbsence> absences = {};
 };
 void writeRecordJson(const RecordHead& head, std::span<const RecordRun> runs,
                      const std::function<void(std::string_view)>& write);

@@ -95,8 +95,17 @@ std::string listLine(const CommunicatedList& list, std::size_t digits)
     return line + list.fingerprint.substr(0, digits) + " …";
 }
 
+std::string prizesLine(const CommunicatedPrizes& prizes, std::size_t digits)
+{
+    std::string line = "Lots : " + std::to_string(prizes.count) + ", empreinte ";
+    if (digits >= prizes.fingerprint.size())
+        return line + prizes.fingerprint;
+    return line + prizes.fingerprint.substr(0, digits) + " …";
+}
+
 std::string commitmentSheet(std::string_view commitment, const CommunicatedList& list,
-                            std::string_view printedAt, bool onePrizePerPerson)
+                            std::string_view printedAt, bool onePrizePerPerson,
+                            const std::vector<std::string>& prizes)
 {
     std::string text;
     text += "Engagement de tirage - Sortivo";
@@ -116,6 +125,15 @@ std::string commitmentSheet(std::string_view commitment, const CommunicatedList&
     if (onePrizePerPerson) {
         text += onePrizeLine;
         text += crlf;
+    }
+    if (!prizes.empty()) {
+        const CommunicatedPrizes shown = communicatedPrizesOf(prizes);
+        text += prizesLine(shown, shown.fingerprint.size());
+        text += crlf;
+        for (std::size_t p = 0; p < prizes.size(); ++p) {
+            text += "  " + std::to_string(p + 1) + ". " + prizes[p];
+            text += crlf;
+        }
     }
     text += crlf;
     text += "Ce nombre scelle, avant les tirages, la graine dont ils découleront. Après les "
@@ -169,6 +187,9 @@ std::string recordReport(const ProofSession& session, std::string_view software,
         line(listLine(*list, list->fingerprint.size()) + " (liste communiquée avec l'engagement)");
     if (session.onePrizePerPerson())
         line(onePrizeLine);
+    if (const auto& prizes = session.communicatedPrizes())
+        line(prizesLine(*prizes, prizes->fingerprint.size()) +
+             " (lots communiqués avec l'engagement)");
     line(session.publicValue().empty() ? std::string("Valeur publique : aucune")
                                        : "Valeur publique : « " + session.publicValue() + " »");
     line("");
@@ -183,6 +204,21 @@ std::string recordReport(const ProofSession& session, std::string_view software,
         else
             line("  Résultats :");
         appendResults(text, run);
+        line("");
+    }
+    if (!session.prizes().empty() || !session.absences().empty()) {
+        line("Palmarès :");
+        const std::vector<PrizeRun> runs = session.prizeRuns();
+        const ResultPlaces places(runs);
+        std::vector<Absence> absences;
+        for (const DeclaredAbsence& a : session.absences())
+            absences.push_back(a.absence);
+        for (const std::string& entry :
+             palmaresLines(session.prizes(), absences, session.awards(), [&](std::size_t r) {
+                 const ResultPlaces::Place place = places(r);
+                 return session.runs()[place.run].results.at(place.rank - 1);
+             }))
+            line("  " + entry);
         line("");
     }
     line("Graine : " + toHex(session.seed()));

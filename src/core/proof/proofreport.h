@@ -17,13 +17,17 @@ std::string listLine(const CommunicatedList& list, std::size_t digits);
 // trying list after list for one with both the shown digits and a chosen winner.
 inline constexpr std::size_t shownListDigits = 16;
 
+// "Lots : 12, empreinte 9f3a…": the prizes committed with the seed, shown as the list is.
+std::string prizesLine(const CommunicatedPrizes& prizes, std::size_t digits);
+
 // How the rule of one prize per person is shown with the commitment and on the record.
 inline constexpr std::string_view onePrizeLine = "Un seul lot par personne : oui";
 
-// The sheet shown to the audience before the draws, with the list they are drawn from and the
-// session's rule. `printedAt` is an ISO 8601 time.
+// The sheet shown to the audience before the draws, with the list they are drawn from, the
+// session's rule and its prizes. `printedAt` is an ISO 8601 time.
 std::string commitmentSheet(std::string_view commitment, const CommunicatedList& list,
-                            std::string_view printedAt, bool onePrizePerPerson = false);
+                            std::string_view printedAt, bool onePrizePerPerson = false,
+                            const std::vector<std::string>& prizes = {});
 
 // One line about a run, for the list of runs made so far.
 std::string runSummary(const RunRecord& run);

@@ -25,6 +25,56 @@ bool ProofSession::setOnePrizePerPerson(bool on)
     return true;
 }
 
+bool ProofSession::setPrizes(std::vector<std::string> prizes)
+{
+    if (prizesLocked())
+        return false;
+    m_prizes = std::move(prizes);
+    return true;
+}
+
+std::vector<PrizeRun> ProofSession::prizeRuns() const
+{
+    std::vector<PrizeRun> runs;
+    runs.reserve(m_runs.size());
+    for (const RunRecord& run : m_runs)
+        runs.push_back({run.number, run.results.size(), run.request.mode == DrawMode::Teams});
+    return runs;
+}
+
+namespace
+{
+
+std::vector<Absence> absencesOf(const std::vector<DeclaredAbsence>& declared)
+{
+    std::vector<Absence> absences;
+    absences.reserve(declared.size());
+    for (const DeclaredAbsence& d : declared)
+        absences.push_back(d.absence);
+    return absences;
+}
+
+} // namespace
+
+PrizeAwards ProofSession::awards() const
+{
+    // Every absence was accepted by the same rule when it was declared.
+    return *awardPrizes(m_prizes.size(), prizeRuns(), absencesOf(m_absences));
+}
+
+Expected<void> ProofSession::declareAbsent(std::int64_t run, std::size_t rank, std::string reason,
+                                           std::string date)
+{
+    if (m_openRun || m_runs.empty())
+        return Refusal{"Une absence se déclare entre deux tirages."};
+    std::vector<Absence> absences = absencesOf(m_absences);
+    absences.push_back({run, rank, reason, m_runs.back().number});
+    if (const auto awards = awardPrizes(m_prizes.size(), prizeRuns(), absences); !awards)
+        return awards.error();
+    m_absences.push_back({std::move(absences.back()), std::move(date)});
+    return {};
+}
+
 void ProofSession::applyRule(DrawRun& run, std::shared_ptr<const PersonGroups> persons) const
 {
     if (!m_onePrizePerPerson)
@@ -45,6 +95,8 @@ void ProofSession::noteCommunicated(const std::string& time, CommunicatedList li
         throw std::logic_error("a run is in progress");
     m_communicatedAt = time;
     m_communicatedList = std::move(list);
+    if (!m_prizes.empty())
+        m_communicatedPrizes = communicatedPrizesOf(m_prizes);
     m_listCheck.emplace(*m_communicatedList, time);
 }
 

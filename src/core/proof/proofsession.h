@@ -5,6 +5,7 @@
 #include "core/list/entrylist.h"
 #include "core/list/stringlist.h"
 #include "core/proof/listcommitment.h"
+#include "core/proof/prizes.h"
 #include "core/proof/proofprotocol.h"
 
 #include <cstdint>
@@ -104,9 +105,32 @@ public:
     // The protocol the record names: the rule is part of it.
     std::string_view protocolName() const { return protocolNameFor(m_onePrizePerPerson); }
 
+    // The prizes, in the order they are won. Fixed with the commitment: a prize order chosen
+    // after the draw would let an organiser hand the first prize to a friend.
+    const std::vector<std::string>& prizes() const { return m_prizes; }
+    bool prizesLocked() const { return m_communicatedAt.has_value(); }
+    // Returns false, changing nothing, once they are locked.
+    bool setPrizes(std::vector<std::string> prizes);
+    // Nothing unless prizes were communicated with the commitment.
+    const std::optional<CommunicatedPrizes>& communicatedPrizes() const
+    {
+        return m_communicatedPrizes;
+    }
+
+    // Declares result `rank` (from 1) of run `run` absent for `reason`, at `date`: it keeps its
+    // place among the results, and its prize, if any, goes to the earliest reserve or to the
+    // next result drawn. Only between runs, and never undone; refused, with why, for a result
+    // the award rule cannot take as absent.
+    Expected<void> declareAbsent(std::int64_t run, std::size_t rank, std::string reason,
+                                 std::string date);
+    const std::vector<DeclaredAbsence>& absences() const { return m_absences; }
+    // The runs as the award rule counts them, and who wins what so far.
+    std::vector<PrizeRun> prizeRuns() const;
+    PrizeAwards awards() const;
+
     // When the commitment was first shown, copied or printed, with `list`, the list the next
-    // run would draw from; later calls change nothing. Not during a run, whose list is not yet
-    // what it will leave.
+    // run would draw from, and the prizes as they stand; later calls change nothing. Not during a
+    // run, whose list is not yet what it will leave.
     void noteCommunicated(const std::string& time, CommunicatedList list);
     const std::optional<std::string>& communicatedAt() const { return m_communicatedAt; }
     const std::optional<CommunicatedList>& communicatedList() const { return m_communicatedList; }
@@ -161,6 +185,9 @@ private:
     bool m_onePrizePerPerson = false;
     std::optional<std::string> m_communicatedAt;
     std::optional<CommunicatedList> m_communicatedList;
+    std::vector<std::string> m_prizes;
+    std::optional<CommunicatedPrizes> m_communicatedPrizes;
+    std::vector<DeclaredAbsence> m_absences;
     std::optional<CommunicatedListCheck> m_listCheck;
     std::vector<RunRecord> m_runs;
     std::optional<RunRecord> m_openRun;

@@ -310,6 +310,8 @@ public:
             warnings.emplace_back(listNotCommunicatedWarning);
         for (std::size_t i = 0; i < runs.size; ++i)
             draws += checkRun(m_d.item(runs, i), *seed, publicValue, i + 1);
+        readPrizes(record);
+        readAbsences(record);
         return frenchCount(runs.size, "tirage", "tirages", Thousands::None) + " et " +
                frenchCount(draws, "élément tiré vérifié", "éléments tirés vérifiés",
                            Thousands::None);
@@ -317,6 +319,24 @@ public:
 
     std::vector<std::string> warnings;
     bool onePrizePerPerson() const { return m_onePrizePerPerson; }
+    std::vector<std::string> prizes;
+    std::optional<CommunicatedPrizes> communicatedPrizes;
+    std::vector<DeclaredAbsence> absences;
+
+    // Who wins what, when the record tells of prizes or absences.
+    std::vector<std::string> palmares() const
+    {
+        if (prizes.empty() && absences.empty())
+            return {};
+        std::vector<Absence> replayed;
+        for (const DeclaredAbsence& a : absences)
+            replayed.push_back(a.absence);
+        const ResultPlaces places(m_prizeRuns);
+        return palmaresLines(prizes, replayed, *m_awards, [&](std::size_t result) {
+            const ResultPlaces::Place place = places(result);
+            return m_d.text(m_d.item(*m_results[place.run], place.rank - 1));
+        });
+    }
 
 private:
     // The rule of one prize per person: the protocol that has it and the field that says so
@@ -333,6 +353,88 @@ private:
         if (protocol != onePrizeProtocolName && m_onePrizePerPerson)
             throw Rejected{"« un_lot_par_personne » : true exige le protocole " +
                            std::string(onePrizeProtocolName)};
+    }
+
+    // The prizes, outside the randomness: a record without them checks as before.
+    void readPrizes(const Value& record)
+    {
+        const Value* list = m_d.find(record, "lots");
+        if (list && list->kind != Kind::Null) {
+            if (list->kind != Kind::List)
+                throw Rejected{"« lots » n'est pas une liste"};
+            for (std::size_t k = 0; k < list->size; ++k) {
+                const Value& prize = m_d.item(*list, k);
+                if (prize.kind != Kind::Text)
+                    throw Rejected{"« lots » : un lot n'est pas un texte"};
+                const std::string_view t = m_d.text(prize);
+                // As in a list, a line break would let two prize lists share a fingerprint.
+                if (t.find_first_of("\r\n") != std::string_view::npos)
+                    throw Rejected{"« lots » : un lot contient un saut de ligne"};
+                prizes.emplace_back(t);
+            }
+        }
+        const Value* shown = m_d.find(record, "lots_communiques");
+        if (!shown || shown->kind == Kind::Null) {
+            if (!prizes.empty())
+                warnings.emplace_back(prizesNotCommunicatedWarning);
+            return;
+        }
+        const std::string where = "« lots_communiques » : ";
+        if (shown->kind != Kind::Object)
+            throw Rejected{where + "ce n'est pas un objet"};
+        const Value& count = member(*shown, "n", where);
+        if (count.kind != Kind::Whole)
+            throw Rejected{where + "« n » n'est pas un nombre entier positif ou nul"};
+        const std::string_view fingerprint = text(*shown, "lots_sha256", where);
+        if (!digestFromHex(fingerprint))
+            throw Rejected{where +
+                           "l'empreinte n'est pas faite de 64 chiffres hexadécimaux minuscules"};
+        const CommunicatedPrizes actual = communicatedPrizesOf(prizes);
+        if (count.at != actual.count || fingerprint != actual.fingerprint)
+            throw Rejected{"les lots ne correspondent pas à ceux communiqués avec l'engagement"};
+        communicatedPrizes = actual;
+    }
+
+    const Value& whole(const Value& object, const char* name, const std::string& where) const
+    {
+        const Value& v = member(object, name, where);
+        if (v.kind != Kind::Whole)
+            throw Rejected{where + "« " + name + " » n'est pas un nombre entier positif ou nul"};
+        return v;
+    }
+
+    // The absences, replayed by the award rule over the runs checked.
+    void readAbsences(const Value& record)
+    {
+        const Value* list = m_d.find(record, "absences");
+        if (list && list->kind != Kind::Null) {
+            if (list->kind != Kind::List)
+                throw Rejected{"« absences » n'est pas une liste"};
+            for (std::size_t k = 0; k < list->size; ++k) {
+                const Value& item = m_d.item(*list, k);
+                const std::string where = "absence n° " + std::to_string(k + 1) + " : ";
+                if (item.kind != Kind::Object)
+                    throw Rejected{where + "ce n'est pas un objet"};
+                const std::int64_t run = std::int64_t(whole(item, "tirage", where).at);
+                const std::size_t rank = whole(item, "rang", where).at;
+                const std::string_view reason = text(item, "motif", where);
+                const std::int64_t after = std::int64_t(whole(item, "apres_tirage", where).at);
+                const std::string_view date = text(item, "date", where);
+                absences.push_back({{run, rank, std::string(reason), after}, std::string(date)});
+            }
+        }
+        std::vector<Absence> replayed;
+        for (const DeclaredAbsence& a : absences)
+            replayed.push_back(a.absence);
+        Expected<PrizeAwards> awards = awardPrizes(prizes.size(), m_prizeRuns, replayed);
+        if (!awards)
+            throw Rejected{awards.error().text};
+        // Known results now, of runs that exist: each declaration comes after its result.
+        for (const DeclaredAbsence& a : absences)
+            if (a.date < m_runDates[std::size_t(a.absence.run - 1)])
+                throw Rejected{"absence (tirage n° " + std::to_string(a.absence.run) + ", rang " +
+                               std::to_string(a.absence.rank) + ") datée d'avant son tirage"};
+        m_awards = std::move(*awards);
     }
 
     // The list shown with the commitment, when the record tells of one; older records have
@@ -501,6 +603,10 @@ private:
         }
         if (m_collect)
             m_collect->push_back(viewOf(run, number, listChanged));
+        m_prizeRuns.push_back(
+            {std::int64_t(number), results.size, m_d.text(*m_d.find(run, "mode")) == "equipes"});
+        m_runDates.push_back(date);
+        m_results.push_back(&results);
         return results.size;
     }
 
@@ -545,6 +651,11 @@ private:
     std::vector<std::string_view> m_entries; // what the previous run left
     std::optional<CommunicatedListCheck> m_listCheck;
     bool m_onePrizePerPerson = false;
+    // Each run checked, as the award rule counts it, its date and its results.
+    std::vector<PrizeRun> m_prizeRuns;
+    std::vector<std::string_view> m_runDates;
+    std::vector<const Value*> m_results;
+    std::optional<PrizeAwards> m_awards;
 };
 
 } // namespace
@@ -579,11 +690,15 @@ VerifyResult readCheckedRecord(std::string_view recordText, std::optional<Checke
                 d.find(*list, "n")->at, std::string(d.text(*d.find(*list, "liste_sha256")))};
         read.listCheck = checker.listCheck();
         read.onePrizePerPerson = checker.onePrizePerPerson();
+        read.prizes = checker.prizes;
+        read.communicatedPrizes = checker.communicatedPrizes;
+        read.absences = checker.absences;
+        std::vector<std::string> palmares = checker.palmares();
         read.read = std::move(document);
         record = std::move(read);
-        return {true, std::move(message), std::move(checker.warnings)};
+        return {true, std::move(message), std::move(checker.warnings), std::move(palmares)};
     } catch (const Rejected& rejected) {
-        return {false, "NON CONFORME : " + rejected.reason, {}};
+        return {false, "NON CONFORME : " + rejected.reason, {}, {}};
     }
 }
 

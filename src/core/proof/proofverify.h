@@ -27,6 +27,12 @@ inline constexpr std::string_view listNotCommunicatedWarning =
     "la liste n'a pas été communiquée avec l'engagement ; son ordre a pu être choisi après la "
     "valeur publique.";
 
+// Prizes with no record of their communication could have been ordered once the winners were
+// known.
+inline constexpr std::string_view prizesNotCommunicatedWarning =
+    "les lots n'ont pas été communiqués avec l'engagement ; leur ordre a pu être choisi après le "
+    "tirage.";
+
 // UTF-8 as it is, but for characters that could move the cursor, recolour or retitle a
 // terminal, or reverse what follows: those become \u001b and the like, and a byte that is not
 // UTF-8 becomes U+FFFD. Past `longest` characters, the rest becomes "…".
@@ -40,12 +46,15 @@ struct VerifyResult {
     // What a conforming record still shows that the audience must know, one line each, to be
     // told after the verdict.
     std::vector<std::string> warnings;
+    // Who wins what, by palmaresLines(), when the record has prizes or absences.
+    std::vector<std::string> palmares;
 };
 
 // Replays every run of a record from its seed and says whether the record holds: the seed
 // matches the commitment, the runs are numbered 1, 2, …, each fingerprint matches its entries
-// and each run's results are exactly what its words draw. Runs with no list communicated with
-// the commitment, and runs that drew from a list other than the communicated one or than what
+// and each run's results are exactly what its words draw; then the prizes match what was
+// communicated of them, and the absences replay by the award rule. Runs with no list communicated
+// with the commitment, and runs that drew from a list other than the communicated one or than what
 // earlier runs left of it, are warnings.
 VerifyResult verifyRecord(std::string_view recordText);
 
@@ -57,6 +66,9 @@ struct CheckedRecord {
     std::optional<CommunicatedList> communicatedList;
     std::string publicValue;
     bool onePrizePerPerson = false;
+    std::vector<std::string> prizes;
+    std::optional<CommunicatedPrizes> communicatedPrizes;
+    std::vector<DeclaredAbsence> absences;
     std::vector<RecordRun> runs;
     // Whether a next run dated `date`, over entries of `fingerprint`, draws from a list other
     // than the communicated one or what the runs left of it, as the checkers will judge it.
