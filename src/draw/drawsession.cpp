@@ -92,6 +92,15 @@ void DrawSession::runShown(int draws, int left)
     emit palmaresChanged();
 }
 
+void DrawSession::setTitle(const QString& title)
+{
+    const std::string text = title.toStdString();
+    if (m_proof.title() == text)
+        return;
+    m_proof.setTitle(text);
+    emit prizesChanged();
+}
+
 bool DrawSession::setPrizes(std::vector<std::string> prizes)
 {
     if (prizes == m_proof.prizes())
@@ -141,7 +150,9 @@ sortivo::ProofSession DrawSession::renew()
 {
     sortivo::ProofSession ended =
         std::exchange(m_proof, sortivo::ProofSession(sortivo::freshSeed()));
-    // The prizes typed stay typed: the next session starts with them, free to change.
+    // The title and prizes typed stay typed: the next session starts with them, free to change.
+    if (ended.title())
+        m_proof.setTitle(*ended.title());
     m_proof.setPrizes(ended.prizes());
     announceSession();
     return ended;

@@ -52,6 +52,7 @@ public:
     bool setPublicValue(std::string value);
     // Returns false, changing nothing, once the rule is fixed.
     bool setOnePrizePerPerson(bool on);
+    void setTitle(const QString& title);
     // Returns false, changing nothing, once the commitment fixed them.
     bool setPrizes(std::vector<std::string> prizes);
     // Declared at once, between runs only; refused with why.
@@ -87,7 +88,7 @@ signals:
     void runEnded(int draws, int left);
     // One of the gates opened: whoever waits asks gatesOpen() again.
     void gateOpened();
-    // The prizes were set, before the commitment fixed them.
+    // The prizes or the title were set, or another session brought its own.
     void prizesChanged();
     // A result was declared absent: the last of proof().absences().
     void absenceDeclared(const sortivo::DeclaredAbsence& absence);

@@ -75,6 +75,24 @@ JournalEvent eventOf(const EventRow& row)
         return JournalPublicValue{required(row.value)};
     case Kind::Rule:
         return JournalRule{required(row.count, 0, 1) != 0};
+    case Kind::Prizes: {
+        JournalPrizes prizes;
+        std::string_view lines = required(row.value);
+        for (std::size_t end; (end = lines.find('\n')) != std::string_view::npos;
+             lines.remove_prefix(end + 1))
+            prizes.prizes.emplace_back(lines.substr(0, end));
+        if (!lines.empty() ||
+            std::int64_t(prizes.prizes.size()) != required(row.count, 0, INT64_MAX))
+            unreadable("lots mal écrits dans le journal");
+        return prizes;
+    }
+    case Kind::Absence:
+        return DeclaredAbsence{{required(row.number, 1, INT64_MAX),
+                                std::size_t(required(row.count, 1, INT64_MAX)), required(row.value),
+                                required(row.drawCount, 1, INT64_MAX)},
+                               required(row.time)};
+    case Kind::Title:
+        return JournalTitle{required(row.value)};
     case Kind::Run: {
         JournalRun run;
         run.start.number = required(row.number, 1, INT64_MAX);
@@ -312,6 +330,22 @@ public:
     {
         if (!m_session.proof.setOnePrizePerPerson(rule.onePrizePerPerson))
             unreadable("règle du tirage donnée hors de son temps");
+    }
+    void apply(const JournalPrizes& prizes)
+    {
+        if (!m_session.proof.setPrizes(prizes.prizes))
+            unreadable("lots donnés après leur communication");
+    }
+    void apply(const JournalTitle& title) { m_session.proof.setTitle(title.title); }
+    void apply(const DeclaredAbsence& declared)
+    {
+        const Absence& absence = declared.absence;
+        if (m_session.proof.runs().empty() ||
+            m_session.proof.runs().back().number != absence.afterRun)
+            unreadable("absence déclarée hors de son temps");
+        if (!m_session.proof.declareAbsent(absence.run, absence.rank, absence.reason,
+                                           declared.date))
+            unreadable("absence qui ne se rejoue pas");
     }
     void apply(const JournalRun& run);
 

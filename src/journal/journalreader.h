@@ -29,6 +29,12 @@ struct JournalPublicValue {
 struct JournalRule {
     bool onePrizePerPerson = false;
 };
+struct JournalPrizes {
+    std::vector<std::string> prizes;
+};
+struct JournalTitle {
+    std::string title;
+};
 struct JournalRun {
     JournalRunStart start;
     // The list box's and results box's texts written with its start, when they had changed.
@@ -37,8 +43,8 @@ struct JournalRun {
     // False for a run the crash cut short.
     bool ended = false;
 };
-using JournalEvent =
-    std::variant<JournalTexts, JournalCommunicated, JournalPublicValue, JournalRun, JournalRule>;
+using JournalEvent = std::variant<JournalTexts, JournalCommunicated, JournalPublicValue, JournalRun,
+                                  JournalRule, JournalPrizes, DeclaredAbsence, JournalTitle>;
 
 struct JournalContents {
     Seed seed{};

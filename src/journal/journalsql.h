@@ -34,12 +34,24 @@ inline constexpr std::string_view schema[] = {
 };
 inline constexpr std::string_view schemaNames[] = {"event", "session", "text"};
 
-enum class Kind : std::int64_t { Texts = 0, Communicated = 1, PublicValue = 2, Run = 3, Rule = 4 };
+enum class Kind : std::int64_t {
+    Texts = 0,
+    Communicated = 1,
+    PublicValue = 2,
+    Run = 3,
+    Rule = 4,
+    Prizes = 5,
+    Absence = 6,
+    Title = 7,
+};
 enum class Box : std::int64_t { List = 0, Results = 1 };
 
 // One row of `event`. time: when communicated, or the run's date; value: the communicated
 // list's fingerprint, the public value, or the run's fingerprint; count: the communicated
 // list's entries, the run's, or 1 for the rule of one prize per person and 0 without it.
+// Prizes: value holds them, one a line, count how many. Absence: number and count are the
+// result's run and rank, draw_count the run it was declared after, value the reason, time when.
+// Title: value.
 struct EventRow {
     std::int64_t seq = 0;
     std::int64_t kind = 0;

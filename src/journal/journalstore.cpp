@@ -406,6 +406,47 @@ void JournalStore::setOnePrizePerPerson(bool on)
     });
 }
 
+void JournalStore::setPrizes(const std::vector<std::string>& prizes)
+{
+    std::string lines;
+    for (const std::string& prize : prizes)
+        lines += prize + '\n';
+    inTransaction(m_db, [&] {
+        // Only the last ones count: they change until the commitment fixes them.
+        Statement(m_db, "DELETE FROM event WHERE kind = 5").run();
+        EventRow row;
+        row.kind = std::int64_t(Kind::Prizes);
+        row.value = std::move(lines);
+        row.count = std::int64_t(prizes.size());
+        insertEvent(m_db, row);
+    });
+}
+
+void JournalStore::setTitle(std::string_view title)
+{
+    inTransaction(m_db, [&] {
+        Statement(m_db, "DELETE FROM event WHERE kind = 7").run();
+        EventRow row;
+        row.kind = std::int64_t(Kind::Title);
+        row.value = std::string(title);
+        insertEvent(m_db, row);
+    });
+}
+
+void JournalStore::addAbsence(const DeclaredAbsence& absence)
+{
+    commitForCrash([&] {
+        EventRow row;
+        row.kind = std::int64_t(Kind::Absence);
+        row.number = absence.absence.run;
+        row.count = std::int64_t(absence.absence.rank);
+        row.drawCount = absence.absence.afterRun;
+        row.value = absence.absence.reason;
+        row.time = absence.date;
+        insertEvent(m_db, row);
+    });
+}
+
 void JournalStore::beginRun(const JournalRunStart& run, std::optional<std::string_view> list,
                             std::optional<std::string_view> results)
 {

@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct sqlite3;
 
@@ -75,6 +76,9 @@ public:
     void setPublicValue(std::string_view value);
     // The rule of one prize per person, which changes only before the first run.
     void setOnePrizePerPerson(bool on);
+    void setPrizes(const std::vector<std::string>& prizes);
+    void setTitle(std::string_view title);
+    void addAbsence(const DeclaredAbsence& absence);
     // In one transaction with the boxes' texts that changed since they were last written: a
     // run that is not on the leftover draws from the list text last written. This and the
     // run's progress and end leave the disk to syncJournalLog().

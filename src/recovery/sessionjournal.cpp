@@ -57,6 +57,8 @@ SessionJournal::SessionJournal(const QString& folder, DrawSession& session, cons
     connect(&session, &DrawSession::communicated, this, &SessionJournal::writeCommunication);
     connect(&session, &DrawSession::publicValueChanged, this, &SessionJournal::writePublicValue);
     connect(&session, &DrawSession::onePrizePerPersonChanged, this, &SessionJournal::writeRule);
+    connect(&session, &DrawSession::prizesChanged, this, &SessionJournal::writePrizes);
+    connect(&session, &DrawSession::absenceDeclared, this, &SessionJournal::writeAbsence);
     connect(&session, &DrawSession::renewed, this, &SessionJournal::startNewSession);
     connect(&session.busyState(), &BusyState::ended, this, &SessionJournal::writeCommandOutcome);
     connect(&listState, &ListBoxState::changed, this, &SessionJournal::listChanged);
@@ -78,13 +80,25 @@ void SessionJournal::write(std::function<void(sortivo::JournalStore&)> work,
             then();
         return;
     }
+    // A journal begins with the session's title and prizes, which came before all else.
+    const sortivo::ProofSession& proof = m_session.proof();
+    std::optional<std::string> title;
+    std::vector<std::string> prizes;
+    if (!m_open) {
+        title = proof.title();
+        prizes = proof.prizes();
+    }
     m_open = true;
     m_thread.post(
-        [this, seed = m_session.proof().seed(), started = sortivo::isoTimeNow(),
-         work = std::move(work)] {
+        [this, seed = proof.seed(), started = sortivo::isoTimeNow(), title = std::move(title),
+         prizes = std::move(prizes), work = std::move(work)] {
             if (!m_store) {
                 sortivo::prepareJournalFolder(m_folder);
                 m_store.emplace(sortivo::JournalStore::create(m_folder, seed, started));
+                if (title)
+                    m_store->setTitle(*title);
+                if (!prizes.empty())
+                    m_store->setPrizes(prizes);
             }
             work(*m_store);
         },
@@ -213,6 +227,31 @@ void SessionJournal::writeRule()
     write([on = m_session.proof().onePrizePerPerson()](sortivo::JournalStore& store) {
         store.setOnePrizePerPerson(on);
     });
+}
+
+void SessionJournal::writePrizes()
+{
+    const sortivo::ProofSession& proof = m_session.proof();
+    // A title alone is not worth a journal: it goes in with whatever opens one.
+    if (m_paused || (!m_open && proof.prizes().empty()))
+        return;
+    // Fixed prizes are in the journal before the communication that fixed them.
+    std::optional<std::vector<std::string>> prizes;
+    if (!proof.prizesLocked())
+        prizes = proof.prizes();
+    write([prizes = std::move(prizes), title = proof.title()](sortivo::JournalStore& store) {
+        if (prizes)
+            store.setPrizes(*prizes);
+        if (title)
+            store.setTitle(*title);
+    });
+}
+
+void SessionJournal::writeAbsence(const sortivo::DeclaredAbsence& absence)
+{
+    if (m_paused)
+        return;
+    write([absence](sortivo::JournalStore& store) { store.addAbsence(absence); });
 }
 
 void SessionJournal::startNewSession()

@@ -85,6 +85,8 @@ private:
     void writeCommunication();
     void writePublicValue();
     void writeRule();
+    void writePrizes();
+    void writeAbsence(const sortivo::DeclaredAbsence& absence);
     void startNewSession();
     void listChanged();
     void noteResultsEdit();

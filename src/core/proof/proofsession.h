@@ -105,6 +105,10 @@ public:
     // The protocol the record names: the rule is part of it.
     std::string_view protocolName() const { return protocolNameFor(m_onePrizePerPerson); }
 
+    // The event's title as the organiser typed it, nothing until then. Not part of the draw.
+    const std::optional<std::string>& title() const { return m_title; }
+    void setTitle(std::string title) { m_title = std::move(title); }
+
     // The prizes, in the order they are won. Fixed with the commitment: a prize order chosen
     // after the draw would let an organiser hand the first prize to a friend.
     const std::vector<std::string>& prizes() const { return m_prizes; }
@@ -185,6 +189,7 @@ private:
     bool m_onePrizePerPerson = false;
     std::optional<std::string> m_communicatedAt;
     std::optional<CommunicatedList> m_communicatedList;
+    std::optional<std::string> m_title;
     std::vector<std::string> m_prizes;
     std::optional<CommunicatedPrizes> m_communicatedPrizes;
     std::vector<DeclaredAbsence> m_absences;
