@@ -3,6 +3,8 @@
 #include "core/proof/prizes.h"
 #include "core/text/french.h"
 #include "draw/drawsession.h"
+#include "platform/platform.h"
+#include "prizes/absencedialog.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -11,10 +13,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
-
-#include <algorithm>
 
 namespace
 {
@@ -26,10 +27,14 @@ QString fromUtf8(std::string_view text)
 
 enum Column { Rank, Prize, Winner, Run, Status, ColumnCount };
 
+// Where a row's result is kept, and whether it may still be declared absent.
+constexpr int resultRole = Qt::UserRole;
+constexpr int declarableRole = Qt::UserRole + 1;
+
 } // namespace
 
-PrizesDialog::PrizesDialog(QWidget* owner, DrawSession& session)
-    : QDialog(owner), m_session(session)
+PrizesDialog::PrizesDialog(QWidget* owner, DrawSession& session, Platform& platform)
+    : QDialog(owner), m_session(session), m_platform(platform)
 {
     setObjectName(QStringLiteral("frmLots"));
     setWindowTitle(QStringLiteral("Sortivo – Lots et palmarès"));
@@ -65,8 +70,12 @@ PrizesDialog::PrizesDialog(QWidget* owner, DrawSession& session)
     m_palmares->setSelectionMode(QAbstractItemView::SingleSelection);
     m_palmares->verticalHeader()->hide();
     m_palmares->horizontalHeader()->setStretchLastSection(true);
+    m_absent = new QPushButton(QStringLiteral("Déclarer absent…"), this);
+    m_absent->setObjectName(QStringLiteral("cmdAbsent"));
+    m_absent->setEnabled(false);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    buttons->addButton(m_absent, QDialogButtonBox::ActionRole);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
 
     auto* form = new QFormLayout;
@@ -82,22 +91,30 @@ PrizesDialog::PrizesDialog(QWidget* owner, DrawSession& session)
     resize(640, 520);
 
     connect(m_prizeLines, &QPlainTextEdit::textChanged, this, &PrizesDialog::readPrizes);
-    connect(m_title, &QLineEdit::textChanged, this, &PrizesDialog::changed);
+    connect(m_title, &QLineEdit::textChanged, this, [this](const QString& title) {
+        m_session.setTitle(title);
+        emit changed();
+    });
     connect(m_onePrize, &QCheckBox::clicked, this, [this](bool on) {
         // Refused once fixed; the box then shows the rule as it stands.
         if (!m_session.setOnePrizePerPerson(on))
             showRule();
     });
-    // The rule is fixed by the commitment's communication or a first run, and a new session
-    // starts without it.
+    connect(m_palmares, &QTableWidget::itemSelectionChanged, this,
+            &PrizesDialog::updateAbsentButton);
+    connect(m_absent, &QPushButton::clicked, this, &PrizesDialog::declareAbsent);
+    // The rule and the prizes are fixed by the commitment's communication (the rule by a first
+    // run too), and a new session starts without the rule.
     connect(&session, &DrawSession::onePrizePerPersonChanged, this, &PrizesDialog::showRule);
     connect(&session, &DrawSession::communicated, this, &PrizesDialog::showRule);
     connect(&session, &DrawSession::runBegun, this, &PrizesDialog::showRule);
     connect(&session, &DrawSession::renewed, this, &PrizesDialog::showRule);
+    connect(&session, &DrawSession::prizesChanged, this, &PrizesDialog::showSessionPrizes);
     showRule();
-    // What the palmarès shows changes with every run and with the session itself.
-    connect(&session, &DrawSession::runEnded, this, &PrizesDialog::fillPalmares);
-    connect(&session, &DrawSession::renewed, this, &PrizesDialog::fillPalmares);
+    connect(&session, &DrawSession::palmaresChanged, this, &PrizesDialog::fillPalmares);
+    // An absence is declared between runs only.
+    connect(&session, &DrawSession::runBegun, this, &PrizesDialog::updateAbsentButton);
+    m_session.setTitle(m_title->text());
 }
 
 void PrizesDialog::showOnTop()
@@ -112,6 +129,13 @@ void PrizesDialog::showRule()
     const sortivo::ProofSession& proof = m_session.proof();
     m_onePrize->setChecked(proof.onePrizePerPerson());
     m_onePrize->setEnabled(!proof.onePrizePerPersonLocked());
+    // Prizes ordered once the winners are known would let the first one go to a friend.
+    m_prizeLines->setReadOnly(proof.prizesLocked());
+    m_prizeLines->setToolTip(
+        proof.prizesLocked() ? QStringLiteral("Les lots ont été communiqués avec l'engagement : "
+                                              "ils ne changent plus jusqu'à la fin de la "
+                                              "séance.")
+                             : QString());
 }
 
 QString PrizesDialog::title() const
@@ -121,9 +145,10 @@ QString PrizesDialog::title() const
 
 QString PrizesDialog::prize(int number) const
 {
-    if (!m_prizes || number < 1 || std::size_t(number) > m_prizes->size())
+    const std::vector<std::string>& prizes = m_session.proof().prizes();
+    if (number < 1 || std::size_t(number) > prizes.size())
         return {};
-    return fromUtf8((*m_prizes)[std::size_t(number - 1)]);
+    return fromUtf8(prizes[std::size_t(number - 1)]);
 }
 
 void PrizesDialog::showEvent(QShowEvent* event)
@@ -134,12 +159,31 @@ void PrizesDialog::showEvent(QShowEvent* event)
 
 void PrizesDialog::readPrizes()
 {
-    m_prizes = sortivo::expandPrizes(m_prizeLines->toPlainText().toStdString());
-    m_refusal->setVisible(!m_prizes);
-    if (!m_prizes)
-        m_refusal->setText(QString::fromStdString(m_prizes.error().text));
-    fillPalmares();
+    const auto prizes = sortivo::expandPrizes(m_prizeLines->toPlainText().toStdString());
+    m_refusal->setVisible(!prizes);
+    if (!prizes) {
+        m_refusal->setText(QString::fromStdString(prizes.error().text));
+        return;
+    }
+    m_session.setPrizes(*prizes);
     emit changed();
+}
+
+void PrizesDialog::showSessionPrizes()
+{
+    // A resumed session brings its own title and prizes; those typed here are already its own.
+    const sortivo::ProofSession& proof = m_session.proof();
+    if (proof.title() && m_title->text().toStdString() != *proof.title())
+        m_title->setText(fromUtf8(*proof.title()));
+    // A line still refused is left to be mended, unless the prizes are fixed without it.
+    const auto typed = sortivo::expandPrizes(m_prizeLines->toPlainText().toStdString());
+    if (typed ? *typed != proof.prizes() : proof.prizesLocked()) {
+        QStringList lines;
+        for (const std::string& prize : proof.prizes())
+            lines << fromUtf8(prize);
+        m_prizeLines->setPlainText(lines.join(QLatin1Char('\n')));
+    }
+    showRule();
 }
 
 void PrizesDialog::fillPalmares()
@@ -147,58 +191,65 @@ void PrizesDialog::fillPalmares()
     // Hidden, it is filled when it shows.
     if (!isVisible())
         return;
-    const std::vector<std::string> none;
-    const std::vector<std::string>& prizes = m_prizes ? *m_prizes : none;
-    const std::vector<sortivo::RunRecord>& runs = m_session.proof().runs();
-    std::vector<sortivo::PrizeRun> prizeRuns;
-    // Where each run's results start among all of them.
-    std::vector<std::size_t> firstResult;
-    std::size_t resultCount = 0;
-    for (const sortivo::RunRecord& run : runs) {
-        prizeRuns.push_back(
-            {run.number, run.results.size(), run.request.mode == sortivo::DrawMode::Teams});
-        firstResult.push_back(resultCount);
-        resultCount += run.results.size();
-    }
-    // Nothing is absent yet: the run numbers and ranks are those drawn, so the rule cannot
-    // refuse them.
-    const sortivo::Expected<sortivo::PrizeAwards> awards =
-        sortivo::awardPrizes(prizes.size(), prizeRuns, {});
-    if (!awards)
-        return;
+    const sortivo::ProofSession& proof = m_session.proof();
+    const std::vector<std::string>& prizes = proof.prizes();
+    const std::vector<sortivo::RunRecord>& runs = proof.runs();
+    const std::vector<sortivo::DeclaredAbsence>& absences = proof.absences();
+    const sortivo::PrizeAwards awards = proof.awards();
+    const sortivo::ResultPlaces places(proof.prizeRuns());
+    using Kind = sortivo::Standing::Kind;
 
     struct Row {
         QString rank, prize, winner, run, status;
+        int result = -1;
+        bool declarable = false;
     };
     std::vector<Row> rows;
-    const auto resultCells = [&](std::size_t result, Row& row) {
-        const std::size_t i =
-            std::size_t(std::upper_bound(firstResult.begin(), firstResult.end(), result) -
-                        firstResult.begin()) -
-            1;
-        row.winner = fromUtf8(runs[i].results.at(result - firstResult[i]));
-        row.run = QString::number(runs[i].number);
+    const auto withResult = [&](std::size_t result, Row row) {
+        const sortivo::ResultPlaces::Place place = places(result);
+        row.winner = fromUtf8(runs[place.run].results.at(place.rank - 1));
+        row.run = QString::number(runs[place.run].number);
+        row.result = int(result);
+        return row;
     };
+    // A prize an absent winner left, while nobody has it: why it is back in play.
+    std::vector<QString> freedBecause(prizes.size());
+    for (const sortivo::Standing& standing : awards.results)
+        if (standing.kind == Kind::Absent && standing.prize)
+            freedBecause[*standing.prize] = fromUtf8(absences[standing.absence].absence.reason);
+
     for (std::size_t p = 0; p < prizes.size(); ++p) {
         Row row{QString::number(p + 1), fromUtf8(prizes[p]), {}, {}, {}};
-        if (const std::optional<std::size_t> winner = awards->winners[p]) {
-            resultCells(*winner, row);
+        if (const std::optional<std::size_t> winner = awards.winners[p]) {
+            row = withResult(*winner, row);
             row.status = QStringLiteral("gagnant");
+            row.declarable = true;
+        } else if (!freedBecause[p].isEmpty()) {
+            row.status = QStringLiteral("remis en jeu (%1)").arg(freedBecause[p]);
         } else {
             row.status = QStringLiteral("à tirer");
         }
         rows.push_back(row);
     }
+    for (std::size_t r = 0; r < awards.results.size(); ++r) {
+        const sortivo::Standing& standing = awards.results[r];
+        if (standing.kind != Kind::Absent)
+            continue;
+        Row row = withResult(r, {});
+        if (standing.prize)
+            row.prize = fromUtf8(prizes[*standing.prize]);
+        row.status =
+            QStringLiteral("absent : %1").arg(fromUtf8(absences[standing.absence].absence.reason));
+        rows.push_back(row);
+    }
     std::size_t reserves = 0;
-    for (std::size_t r = 0; r < awards->results.size(); ++r) {
-        const sortivo::Standing& standing = awards->results[r];
-        if (standing.kind != sortivo::Standing::Kind::Reserve)
+    for (std::size_t r = 0; r < awards.results.size(); ++r) {
+        const sortivo::Standing& standing = awards.results[r];
+        if (standing.kind != Kind::Reserve || ++reserves > std::size_t(listedReserves))
             continue;
-        if (++reserves > std::size_t(listedReserves))
-            continue;
-        Row row;
-        resultCells(r, row);
+        Row row = withResult(r, {});
         row.status = QStringLiteral("suppléant n° %1").arg(standing.reserve);
+        row.declarable = true;
         rows.push_back(row);
     }
     if (reserves > std::size_t(listedReserves))
@@ -220,6 +271,45 @@ void PrizesDialog::fillPalmares()
                 m_palmares->setItem(r, c, item = new QTableWidgetItem);
             item->setText(cells[c]);
         }
+        m_palmares->item(r, Rank)->setData(resultRole, row.result);
+        m_palmares->item(r, Rank)->setData(declarableRole, row.declarable);
+        QFont font = m_palmares->item(r, Winner)->font();
+        font.setStrikeOut(row.status.startsWith(QStringLiteral("absent")));
+        m_palmares->item(r, Winner)->setFont(font);
     }
     m_palmares->resizeColumnsToContents();
+    updateAbsentButton();
+}
+
+void PrizesDialog::updateAbsentButton()
+{
+    const QList<QTableWidgetItem*> selected = m_palmares->selectedItems();
+    const bool declarable =
+        !selected.isEmpty() &&
+        m_palmares->item(selected.first()->row(), Rank)->data(declarableRole).toBool();
+    m_absent->setEnabled(declarable && !m_session.proof().runInProgress());
+}
+
+void PrizesDialog::declareAbsent()
+{
+    const QList<QTableWidgetItem*> selected = m_palmares->selectedItems();
+    if (selected.isEmpty() || m_session.proof().runInProgress())
+        return;
+    const int row = selected.first()->row();
+    const int result = m_palmares->item(row, Rank)->data(resultRole).toInt();
+    if (result < 0)
+        return;
+    const sortivo::ProofSession& proof = m_session.proof();
+    const sortivo::ResultPlaces::Place place =
+        sortivo::ResultPlaces(proof.prizeRuns())(std::size_t(result));
+    AbsenceDialog dialog(this, m_palmares->item(row, Winner)->text(),
+                         m_palmares->item(row, Prize)->text());
+    m_platform.runModal(dialog);
+    if (dialog.result() != QDialog::Accepted)
+        return;
+    const sortivo::Expected<void> declared = m_session.declareAbsent(
+        proof.runs()[place.run].number, place.rank, dialog.reason().toStdString());
+    if (!declared)
+        m_platform.showWarning(this, QStringLiteral("Déclarer absent"),
+                               QString::fromStdString(declared.error().text));
 }

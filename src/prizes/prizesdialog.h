@@ -5,33 +5,36 @@
 #include <QDialog>
 #include <QString>
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
 class DrawSession;
+class Platform;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class QPushButton;
 class QTableWidget;
 
 // frmLots, "Sortivo – Lots et palmarès": the event's title and the prizes, typed on the
-// operator's screen rather than in front of the room, and who wins what so far. It owns what is
-// typed there; the audience screen only reads it.
+// operator's screen rather than in front of the room, and who wins what so far. It edits
+// them; the session keeps them, fixes the prizes with the commitment and journals them, and
+// the audience screen reads them from there.
 class PrizesDialog : public QDialog
 {
     Q_OBJECT
 public:
     // The rule of one prize per person is chosen here and set on `session` until the
     // commitment fixes it.
-    PrizesDialog(QWidget* owner, DrawSession& session);
+    PrizesDialog(QWidget* owner, DrawSession& session, Platform& platform);
 
     // Shows it, or brings it to the front when it is open.
     void showOnTop();
 
     QString title() const;
-    // Prize `number` (from 1) as the lines stand for them, "3 × …" counted out; empty past the
-    // last, or while a line is refused.
+    // Prize `number` (from 1) of the session; empty past the last.
     QString prize(int number) const;
 
     // The most reserves the palmarès lists one by one; the others are counted in a last row.
@@ -46,14 +49,18 @@ protected:
 
 private:
     void readPrizes();
+    void showSessionPrizes();
     void fillPalmares();
     void showRule();
+    void updateAbsentButton();
+    void declareAbsent();
 
     DrawSession& m_session;
+    Platform& m_platform;
     QLineEdit* m_title;
     QPlainTextEdit* m_prizeLines;
     QCheckBox* m_onePrize;
     QLabel* m_refusal;
     QTableWidget* m_palmares;
-    sortivo::Expected<std::vector<std::string>> m_prizes = std::vector<std::string>();
+    QPushButton* m_absent;
 };

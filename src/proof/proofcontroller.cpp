@@ -92,6 +92,9 @@ void ProofController::fill(ProofDialog& dialog)
     view.listLine =
         list ? fromUtf8(sortivo::listLine(*list, sortivo::shownListDigits))
              : QStringLiteral("Liste : elle sera fixée quand l'engagement sera communiqué.");
+    if (const auto& prizes = session.communicatedPrizes())
+        view.listLine +=
+            QStringLiteral("\n") + fromUtf8(sortivo::prizesLine(*prizes, sortivo::shownListDigits));
     view.publicValue = fromUtf8(session.publicValue());
     // A value typed before the audience saw the commitment could have been chosen with it.
     view.publicValueOpen = session.publicValueOpen();
@@ -146,6 +149,9 @@ void ProofController::openDialog()
                        fromUtf8(sortivo::listLine(list, list.fingerprint.size()));
         if (session.onePrizePerPerson())
             text += QLatin1Char('\n') + fromUtf8(std::string(sortivo::onePrizeLine));
+        if (const auto& prizes = session.communicatedPrizes())
+            text += QLatin1Char('\n') +
+                    fromUtf8(sortivo::prizesLine(*prizes, prizes->fingerprint.size()));
         QGuiApplication::clipboard()->setText(text);
         fill(dialog);
     });
@@ -263,7 +269,7 @@ void ProofController::printCommitment(QWidget* parent)
     const std::string time = sortivo::isoTimeNow();
     const sortivo::ProofSession& session = m_session.proof();
     if (printText(parent, sortivo::commitmentSheet(session.commitment(), *list, time,
-                                                   session.onePrizePerPerson())))
+                                                   session.onePrizePerPerson(), session.prizes())))
         m_session.noteCommunicated(time, std::move(*list));
 }
 
