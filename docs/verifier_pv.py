@@ -136,6 +136,7 @@ def attribuer(pv, lots, series):  # qui gagne quoi ; series : les résultats, é
         for nom in "tirage", "rang", "motif", "apres_tirage", "date":
             if nom in ("motif", "date"): champ(absence, nom, ou)
             else: exiger(type(v := champ(absence, nom, ou, None)) is int and v >= 0, ou + f"« {nom} » n'est pas un nombre entier positif ou nul")
+    if not lots and not absences: return []  # ni lots ni absences : pas de palmarès
     nommer = lambda absence: "(tirage n° %d, rang %d)" % (absence["tirage"], absence["rang"])
     avant, debuts = 0, list(itertools.accumulate((len(r) for r, _, _ in series), initial=0))
     for absence in absences:  # chaque absence nomme un résultat tiré avant elle, et ne précède pas la précédente
@@ -152,8 +153,7 @@ def attribuer(pv, lots, series):  # qui gagne quoi ; series : les résultats, é
             lot.append(heapq.heappop(libres) if libres and not equipes else None)
             if lot[-1] is not None: gagnants[lot[-1]] = len(lot) - 1
             elif not equipes: suppleants.append(len(lot) - 1)
-        for absence in absences[len(qui):]:  # celles déclarées après ce tirage : le lot d'un absent va au premier suppléant restant, ou attend
-            if absence["apres_tirage"] != r: break
+        while len(qui) < len(absences) and (absence := absences[len(qui)])["apres_tirage"] == r:  # le lot d'un absent va au premier suppléant restant, ou attend
             exiger((i := debuts[absence["tirage"] - 1] + absence["rang"] - 1) not in absents, f"résultat {nommer(absence)} déjà déclaré absent")
             qui.append(i), absents.add(i)
             if (l := lot[i]) is None: continue
@@ -163,7 +163,7 @@ def attribuer(pv, lots, series):  # qui gagne quoi ; series : les résultats, é
     for absence in absences:
         exiger(absence["date"] >= series[absence["tirage"] - 1][2], f"absence {nommer(absence)} datée d'avant son tirage")
     noms, restants = [e for r, _, _ in series for e in r], [i for i in suppleants if lot[i] is None and i not in absents]
-    return [] if not lots and not absences else [f"Lot {p} : {montrer(l)} – " + (montrer(noms[g]) if (g := gagnants[p - 1]) is not None else "non attribué") for p, l in enumerate(lots, start=1)] + [
+    return [f"Lot {p} : {montrer(l)} – " + (montrer(noms[g]) if (g := gagnants[p - 1]) is not None else "non attribué") for p, l in enumerate(lots, start=1)] + [
         f"Absence : {montrer(noms[i])} {nommer(a)} – {montrer(a['motif'])}" + (f", lot {lot[i] + 1} remis en jeu" if lot[i] is not None else "") for i, a in zip(qui, absences)] + [
         f"Suppléant n° {n} : {montrer(noms[i])}" for n, i in enumerate(restants[:100], start=1)] + [
         f"et {len(restants) - 100} autre{(p := 's' * (len(restants) > 101))} suppléant{p}"] * (len(restants) > 100)
