@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
 """Vérifie un procès-verbal de tirage Sortivo (protocoles sortivo-preuve-1 et -2, décrits dans preuve.md),
-sans Sortivo. Usage : python3 verifier_pv.py FICHIER. Bibliothèque standard seule."""
-import hashlib, hmac, itertools, json, math, os, re, stat, struct, sys
+sans Sortivo, et donne son palmarès. Usage : python3 verifier_pv.py FICHIER. Bibliothèque standard seule."""
+import hashlib, heapq, hmac, itertools, json, math, os, re, stat, struct, sys
 PROFONDEUR, PLUS_GRAND = 64, 2 * (256 * 1024 * 1024 + 5_000_000 * 16)  # comme sortivo --verifier
 CACHES = re.compile("[\x00-\x1f\x7f-\x9f\u061c\u200e\u200f\u202a-\u202e\u2066-\u2069\ud800-\udfff]")
 class NonConforme(Exception): pass
 def exiger(condition, raison):
     if not condition: raise NonConforme(raison)
-citer = lambda texte: "« " + CACHES.sub(lambda c: "\\u%04x" % ord(c[0]), texte[:60]) + "…" * (len(texte) > 60) + " »"  # sans caractère qui commanderait le terminal
+montrer = lambda texte: CACHES.sub(lambda c: "\\u%04x" % ord(c[0]), texte)  # sans caractère qui commanderait le terminal
+citer = lambda texte: "« " + montrer(texte[:60]) + "…" * (len(texte) > 60) + " »"
 reel = lambda s: exiger(math.isfinite(v := float(s)), f"le fichier n'est pas un JSON valide (nombre hors limites : {s[:20]})") or v
 def objet(paires):  # une clé en double : deux lecteurs pourraient garder l'une ou l'autre
     deux = [a for a, b in itertools.pairwise(sorted(k for k, _ in paires)) if a == b]
@@ -81,6 +82,7 @@ def verifier(pv):
     exiger(re.fullmatch("[0-9a-f]{64}", graine := champ(pv, "graine", "")), "la graine n'est pas faite de 64 chiffres hexadécimaux minuscules")
     exiger(champ(pv, "engagement", "") == hashlib.sha256(graine := bytes.fromhex(graine)).hexdigest(), "la graine ne correspond pas à l'engagement")
     publique, tirages, entrees, tires = champ(pv, "valeur_publique", ""), champ(pv, "tirages", "", (list,), "n'est pas une liste"), [], 0
+    series = []  # les résultats de chaque tirage, s'il est en équipes, et sa date : ce qu'en lit la règle des lots
     if (montree := pv.get("liste_communiquee")) is not None:  # la liste montrée avec l'engagement
         exiger(type(montree) is dict, (ou := "« liste_communiquee » : ") + "ce n'est pas un objet")
         exiger(type(champ(montree, "n", ou, None)) is int and montree["n"] >= 0, ou + "« n » n'est pas un nombre entier positif ou nul")
@@ -113,11 +115,61 @@ def verifier(pv):
                ou + f"{len(resultats)} résultats pour {prevus} tirages prévus{' (tirage interrompu)' * arret}")
         cle = hmac.new(graine, f"{protocole}\n{r}\n{empreinte}\n{publique}".encode(), hashlib.sha256).digest()
         entrees, tires = (tirer_par_personne if regle else tirer)(entrees, mots(cle), resultats, ou), tires + len(resultats)
+        series.append((resultats, mode == "equipes", date))
         if admises is not None and date >= communique: admises.add(empreinte_de(entrees)) if empreinte in admises else avertis.append(ou + "liste modifiée après la communication de l'engagement")
-    return f"{len(tirages)} tirage{'s' * (len(tirages) > 1)} et {tires} élément{(t := 's' * (tires > 1))} tiré{t} vérifié{t}", avertis
+    palmares = attribuer(pv, lire_lots(pv, avertis), series)
+    return f"{len(tirages)} tirage{'s' * (len(tirages) > 1)} et {tires} élément{(t := 's' * (tires > 1))} tiré{t} vérifié{t}", avertis, palmares
+def lire_lots(pv, avertis):  # hors du hasard : l'ordre des lots, fixé avec l'engagement
+    exiger(type(lots := pv["lots"] if pv.get("lots") is not None else []) is list, "« lots » n'est pas une liste")
+    for lot in (l for l in lots if type(l) is not str or "\r" in l or "\n" in l):
+        raise NonConforme("« lots » : " + ("un lot contient un saut de ligne" if type(lot) is str else "un lot n'est pas un texte"))
+    if (annonce := pv.get("lots_communiques")) is None:
+        return avertis.extend(["les lots n'ont pas été communiqués avec l'engagement ; leur ordre a pu être choisi après le tirage."] * bool(lots)) or lots
+    exiger(type(annonce) is dict, (ou := "« lots_communiques » : ") + "ce n'est pas un objet")
+    exiger(type(champ(annonce, "n", ou, None)) is int and annonce["n"] >= 0, ou + "« n » n'est pas un nombre entier positif ou nul")
+    exiger(re.fullmatch("[0-9a-f]{64}", champ(annonce, "lots_sha256", ou)), ou + "l'empreinte n'est pas faite de 64 chiffres hexadécimaux minuscules")
+    return exiger(annonce["n"] == len(lots) and annonce["lots_sha256"] == empreinte_de(lots), "les lots ne correspondent pas à ceux communiqués avec l'engagement") or lots
+def attribuer(pv, lots, series):  # qui gagne quoi ; series : les résultats, équipes ou non, et la date de chaque tirage
+    exiger(type(absences := pv["absences"] if pv.get("absences") is not None else []) is list, "« absences » n'est pas une liste")
+    for a, absence in enumerate(absences, start=1):
+        exiger(type(absence) is dict, (ou := f"absence n° {a} : ") + "ce n'est pas un objet")
+        for nom in "tirage", "rang", "motif", "apres_tirage", "date":
+            if nom in ("motif", "date"): champ(absence, nom, ou)
+            else: exiger(type(v := champ(absence, nom, ou, None)) is int and v >= 0, ou + f"« {nom} » n'est pas un nombre entier positif ou nul")
+    if not lots and not absences: return []  # ni lots ni absences : pas de palmarès
+    nommer = lambda absence: "(tirage n° %d, rang %d)" % (absence["tirage"], absence["rang"])
+    avant, debuts = 0, list(itertools.accumulate((len(r) for r, _, _ in series), initial=0))
+    for absence in absences:  # chaque absence nomme un résultat tiré avant elle, et ne précède pas la précédente
+        t, k, apres, nom = absence["tirage"], absence["rang"], absence["apres_tirage"], nommer(absence)
+        exiger(1 <= apres <= len(series), f"absence {nom} déclarée après le tirage n° {apres}, qui n'existe pas")
+        exiger(apres >= avant, f"absence {nom} placée après une absence déclarée plus tard")
+        exiger(1 <= t <= len(series) and 1 <= k <= len(series[t - 1][0]), f"absence d'un résultat inconnu {nom}")
+        exiger(not series[t - 1][1], f"absence d'une équipe {nom} : les équipes n'ont pas de lot")
+        avant = exiger(t <= apres, f"absence {nom} déclarée avant le tirage de son résultat") or apres
+    # Chaque lot libre, le premier d'abord, va au premier résultat tiré sans lot ni absence ; sans lot libre, un résultat est suppléant.
+    libres, gagnants, lot, qui, absents, suppleants, s = list(range(len(lots))), [None] * len(lots), [], [], set(), [], 0
+    for r, (resultats, equipes, _) in enumerate(series, start=1):
+        for _ in resultats:
+            lot.append(heapq.heappop(libres) if libres and not equipes else None)
+            if lot[-1] is not None: gagnants[lot[-1]] = len(lot) - 1
+            elif not equipes: suppleants.append(len(lot) - 1)
+        while len(qui) < len(absences) and (absence := absences[len(qui)])["apres_tirage"] == r:  # le lot d'un absent va au premier suppléant restant, ou attend
+            exiger((i := debuts[absence["tirage"] - 1] + absence["rang"] - 1) not in absents, f"résultat {nommer(absence)} déjà déclaré absent")
+            qui.append(i), absents.add(i)
+            if (l := lot[i]) is None: continue
+            while s < len(suppleants) and (lot[suppleants[s]] is not None or suppleants[s] in absents): s += 1
+            if s < len(suppleants): lot[suppleants[s]], gagnants[l], s = l, suppleants[s], s + 1
+            else: gagnants[l] = heapq.heappush(libres, l)  # None : le lot attend, libre, le prochain résultat tiré
+    for absence in absences:
+        exiger(absence["date"] >= series[absence["tirage"] - 1][2], f"absence {nommer(absence)} datée d'avant son tirage")
+    noms, restants = [e for r, _, _ in series for e in r], [i for i in suppleants if lot[i] is None and i not in absents]
+    return [f"Lot {p} : {montrer(l)} – " + (montrer(noms[g]) if (g := gagnants[p - 1]) is not None else "non attribué") for p, l in enumerate(lots, start=1)] + [
+        f"Absence : {montrer(noms[i])} {nommer(a)} – {montrer(a['motif'])}" + (f", lot {lot[i] + 1} remis en jeu" if lot[i] is not None else "") for i, a in zip(qui, absences)] + [
+        f"Suppléant n° {n} : {montrer(noms[i])}" for n, i in enumerate(restants[:100], start=1)] + [
+        f"et {len(restants) - 100} autre{(p := 's' * (len(restants) > 101))} suppléant{p}"] * (len(restants) > 100)
 if __name__ == "__main__":
     try:
-        verdict, avertis = verifier(analyser(lire(sys.argv[1]))) if len(sys.argv) == 2 else sys.exit("usage : python3 verifier_pv.py FICHIER")
-        print(("CONFORME AVEC RÉSERVES : " if avertis else "CONFORME : ") + verdict, *("ATTENTION : " + a for a in avertis), sep="\n")
+        verdict, avertis, palmares = verifier(analyser(lire(sys.argv[1]))) if len(sys.argv) == 2 else sys.exit("usage : python3 verifier_pv.py FICHIER")
+        print(("CONFORME AVEC RÉSERVES : " if avertis else "CONFORME : ") + verdict, *("ATTENTION : " + a for a in avertis), *["Palmarès :"] * bool(palmares), *palmares, sep="\n")
     except NonConforme as raison:
         sys.exit(print(f"NON CONFORME : {raison}") or 1)

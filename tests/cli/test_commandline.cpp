@@ -109,15 +109,15 @@ void TestCommandLine::verifiesRecords_data()
     QTest::addColumn<QByteArray>("record"); // null: no such file
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("start");
-    QTest::addColumn<QString>("warnings"); // the lines after the verdict
+    QTest::addColumn<QString>("warnings"); // the lines after the verdict, palmarès included
 
     const QString conforming = QStringLiteral("CONFORME : ");
     const QString reserved = QStringLiteral("CONFORME AVEC RÉSERVES : ");
     const QString rejected = QStringLiteral("NON CONFORME : ");
     for (const SampleRecord& r : proofsamples::acceptedRecords())
-        QTest::addRow("%s", r.name.c_str())
-            << QByteArray::fromStdString(r.json) << 0
-            << (r.warnings.empty() ? conforming : reserved) << QString::fromStdString(r.warnings);
+        QTest::addRow("%s", r.name.c_str()) << QByteArray::fromStdString(r.json) << 0
+                                            << (r.warnings.empty() ? conforming : reserved)
+                                            << QString::fromStdString(r.warnings + r.palmares);
     for (const SampleRecord& r : proofsamples::oneByteChanges())
         QTest::addRow("one byte: %s", r.name.c_str())
             << QByteArray::fromStdString(r.json) << 1 << rejected << QString();

@@ -14,8 +14,12 @@ struct SampleRecord {
     std::string name;
     std::string json;
     // The lines a checker prints after CONFORME AVEC RÉSERVES: one for a session of runs whose
-    // list was not communicated, one for each run the session marked.
+    // list was not communicated, one for each run the session marked, one for prizes that were
+    // not.
     std::string warnings;
+    // What it prints after them when the record has prizes or absences: "Palmarès :" and its
+    // lines, each ended by a line feed.
+    std::string palmares;
 };
 
 // A record made by hand to break a checker, and the reason every checker must give.
@@ -72,7 +76,8 @@ inline std::string json(const sortivo::ProofSession& session)
     return sortivo::recordJson(session, "Sortivo 1.30");
 }
 
-inline SampleRecord sample(std::string name, const sortivo::ProofSession& session)
+inline SampleRecord sample(std::string name, const sortivo::ProofSession& session,
+                           const std::vector<std::string>& palmares = {})
 {
     std::string warnings;
     if (!session.runs().empty() && !session.communicatedList())
@@ -82,7 +87,26 @@ inline SampleRecord sample(std::string name, const sortivo::ProofSession& sessio
         if (run.listChanged)
             warnings += "ATTENTION : tirage n° " + std::to_string(run.number) +
                         " : liste modifiée après la communication de l'engagement\n";
-    return {std::move(name), json(session), std::move(warnings)};
+    if (!session.prizes().empty() && !session.communicatedPrizes())
+        warnings += "ATTENTION : les lots n'ont pas été communiqués avec l'engagement ; leur ordre "
+                    "a pu être choisi après le tirage.\n";
+    std::string lines = palmares.empty() ? "" : "Palmarès :\n";
+    for (const std::string& line : palmares)
+        lines += line + "\n";
+    return {std::move(name), json(session), std::move(warnings), std::move(lines)};
+}
+
+// The text of result `rank` (from 1) of run `run`, as drawn.
+inline std::string drawn(const sortivo::ProofSession& session, std::size_t run, std::size_t rank)
+{
+    return std::string(session.runs().at(run - 1).results.at(rank - 1));
+}
+
+inline void declareAbsent(sortivo::ProofSession& session, std::int64_t run, std::size_t rank,
+                          const std::string& reason, const std::string& date)
+{
+    if (!session.declareAbsent(run, rank, reason, date))
+        throw std::logic_error("absence refused");
 }
 
 inline std::vector<SampleRecord> acceptedRecords()
@@ -161,6 +185,66 @@ inline std::vector<SampleRecord> acceptedRecords()
         records.push_back(sample("communicated-list-kept", s));
     }
     {
+        // Prizes fixed with the commitment, won in draw order: the team run between takes none;
+        // the first absent's prize goes to the earliest reserve, and the last one's, the reserves
+        // left having won or gone absent, waits, free, for the next result drawn. Prizes and
+        // reasons are printed whole, their control and direction characters escaped.
+        sortivo::ProofSession s(sortivo::sha256("prizes"));
+        const std::string longPrize = "Séjour de deux nuits pour deux personnes au gîte des "
+                                      "Trois Chênes, petit déjeuner compris";
+        s.setPrizes({"Vélo enfant", "Casque \u202eaudio", "Bon d'achat 20 €", longPrize});
+        const std::string list = numbered(14, "Invité ");
+        s.noteCommunicated("2026-12-07T19:58:00Z",
+                           sortivo::communicatedListOf(sortivo::loadEntries(list)));
+        std::string left = click(s, list, DrawMode::Chosen, 3, 0, -1, "2026-12-07T20:00:00Z");
+        left = click(s, left, DrawMode::Teams, 0, 2, 4, "2026-12-07T20:05:00Z");
+        left = click(s, left, DrawMode::Chosen, 3, 0, -1, "2026-12-07T20:10:00Z");
+        declareAbsent(s, 1, 2, "absent", "2026-12-07T20:11:00Z");
+        declareAbsent(s, 3, 3, "malade \x1b[31m", "2026-12-07T20:12:00Z");
+        declareAbsent(s, 1, 1, "renonce", "2026-12-07T20:13:00Z");
+        click(s, left, DrawMode::Chosen, 2, 0, -1, "2026-12-07T20:20:00Z");
+        records.push_back(sample(
+            "prizes-and-absences", s,
+            {"Lot 1 : Vélo enfant – " + drawn(s, 4, 1),
+             "Lot 2 : Casque \\u202eaudio – " + drawn(s, 3, 2),
+             "Lot 3 : Bon d'achat 20 € – " + drawn(s, 1, 3),
+             "Lot 4 : " + longPrize + " – " + drawn(s, 3, 1),
+             "Absence : " + drawn(s, 1, 2) + " (tirage n° 1, rang 2) – absent, lot 2 remis en jeu",
+             "Absence : " + drawn(s, 3, 3) + " (tirage n° 3, rang 3) – malade \\u001b[31m",
+             "Absence : " + drawn(s, 1, 1) + " (tirage n° 1, rang 1) – renonce, lot 1 remis en jeu",
+             "Suppléant n° 1 : " + drawn(s, 4, 2)}));
+    }
+    {
+        // A prize that nobody holds: its winner absent after the last run, with no reserve left.
+        sortivo::ProofSession s(sortivo::sha256("prize left"));
+        s.setPrizes({"Vélo", "Casque"});
+        const std::string list = "Martin\r\nLeroy\r\nPetit";
+        s.noteCommunicated("2026-12-07T19:58:00Z",
+                           sortivo::communicatedListOf(sortivo::loadEntries(list)));
+        click(s, list, DrawMode::Chosen, 2);
+        declareAbsent(s, 1, 2, "parti", "2026-12-07T20:30:00Z");
+        records.push_back(
+            sample("prize-left", s,
+                   {"Lot 1 : Vélo – " + drawn(s, 1, 1), "Lot 2 : Casque – non attribué",
+                    "Absence : " + drawn(s, 1, 2) +
+                        " (tirage n° 1, rang 2) – parti, lot 2 remis en jeu"}));
+    }
+    {
+        // Prizes never communicated, said after the list's warning; the reserves past the first
+        // hundred are counted, not named.
+        sortivo::ProofSession s(sortivo::sha256("reserves"));
+        s.setPrizes({"Vélo", "Casque"});
+        click(s, numbered(104, "Billet "), DrawMode::All);
+        declareAbsent(s, 1, 1, "absent", "2026-12-07T20:30:00Z");
+        std::vector<std::string> palmares{
+            "Lot 1 : Vélo – " + drawn(s, 1, 3), "Lot 2 : Casque – " + drawn(s, 1, 2),
+            "Absence : " + drawn(s, 1, 1) + " (tirage n° 1, rang 1) – absent, lot 1 remis en jeu"};
+        for (std::size_t n = 1; n <= 100; ++n)
+            palmares.push_back("Suppléant n° " + std::to_string(n) + " : " + drawn(s, 1, n + 3));
+        palmares.push_back("et 1 autre suppléant");
+        records.push_back(sample("reserves-past-a-hundred", s, palmares));
+    }
+    {
         // One prize per person, fixed with the commitment: every mode, a stop, and an entry
         // whose look-alike marks are not ticket marks.
         sortivo::ProofSession s(sortivo::sha256("per-person"));
@@ -181,6 +265,14 @@ inline std::vector<SampleRecord> acceptedRecords()
         records.push_back(sample("one-prize-per-person", s));
     }
     return records;
+}
+
+inline std::string acceptedRecord(const std::string& name)
+{
+    for (SampleRecord& record : acceptedRecords())
+        if (record.name == name)
+            return std::move(record.json);
+    throw std::logic_error("no such sample: " + name);
 }
 
 // The first byte of the first string after `marker` that starts with a letter or digit.
@@ -207,7 +299,7 @@ inline std::vector<SampleRecord> oneByteChanges()
         if (json[at] == to)
             throw std::logic_error("the change changes nothing");
         json[at] = to;
-        return SampleRecord{name, json, {}};
+        return SampleRecord{name, json, {}, {}};
     };
     const std::size_t seed = base.find("\"graine\": \"") + 11;
     const std::size_t number = base.find("\"numero\": 2") + 10;
@@ -242,7 +334,8 @@ inline std::vector<HostileRecord> hostileRecords()
             throw std::logic_error("not in the sample: " + from);
         return json.replace(at, from.size(), to);
     };
-    const std::string perPerson = acceptedRecords().back().json; // one prize per person
+    const std::string perPerson = acceptedRecord("one-prize-per-person");
+    const std::string prized = acceptedRecord("prizes-and-absences");
     sortivo::ProofSession withoutRule(sortivo::sha256("two tickets"));
     click(withoutRule, "A (billet 1/2)\r\nB\r\nA (billet 2/2)", sortivo::DrawMode::All);
     const std::string twoTickets = json(withoutRule);
@@ -320,6 +413,27 @@ inline std::vector<HostileRecord> hostileRecords()
          edited("\"sortivo-preuve-1\"", "\"sortivo-preuve-2\", \"un_lot_par_personne\": true",
                 twoTickets),
          "tirage n° 1 : 3 résultats pour 2 tirages prévus"},
+        // Ranks count from 1: a checker that reads rank 0 as the last result would take it.
+        {"absence-of-no-result",
+         edited("{\"tirage\": 3, \"rang\": 3,", "{\"tirage\": 3, \"rang\": 0,", prized),
+         "absence d'un résultat inconnu (tirage n° 3, rang 0)"},
+        // After the first run, but before the third, which drew the result declared absent.
+        {"absence-dated-before-its-run",
+         edited("\"date\": \"2026-12-07T20:12:00Z\"", "\"date\": \"2026-12-07T20:05:00Z\"", prized),
+         "absence (tirage n° 3, rang 3) datée d'avant son tirage"},
+        // Quoted as written: not wrapped to a negative number, nor rounded to a double's.
+        {"absence-after-a-huge-run",
+         edited("\"apres_tirage\": 3, \"date\": \"2026-12-07T20:12:00Z\"",
+                "\"apres_tirage\": 18446744073709551615, \"date\": \"2026-12-07T20:12:00Z\"",
+                prized),
+         "absence (tirage n° 3, rang 3) déclarée après le tirage n° 18446744073709551615, qui "
+         "n'existe pas"},
+        // The first prize and the third swapped once the winners were known.
+        {"prizes-reordered",
+         edited("\"@\"", "\"Bon d'achat 20 €\"",
+                edited("\"Bon d'achat 20 €\"", "\"Vélo enfant\"",
+                       edited("\"Vélo enfant\"", "\"@\"", prized))),
+         "les lots ne correspondent pas à ceux communiqués avec l'engagement"},
     };
 }
 

@@ -100,10 +100,16 @@ Expected<std::vector<std::string>> expandPrizes(std::string_view text)
 namespace
 {
 
+// A run number as the record wrote it. No run has a negative number; one past the largest
+// std::int64_t, which names no run either, is read wrapped and must still be quoted as written.
+std::string runNumber(std::int64_t run)
+{
+    return std::to_string(std::uint64_t(run));
+}
+
 std::string resultName(const Absence& absence)
 {
-    return "(tirage n° " + std::to_string(absence.run) + ", rang " + std::to_string(absence.rank) +
-           ")";
+    return "(tirage n° " + runNumber(absence.run) + ", rang " + std::to_string(absence.rank) + ")";
 }
 
 } // namespace
@@ -131,7 +137,7 @@ Expected<PrizeAwards> awardPrizes(std::size_t prizeCount, const std::vector<Priz
         const auto after = runPlace.find(absence.afterRun);
         if (after == runPlace.end())
             return Refusal{"absence " + resultName(absence) + " déclarée après le tirage n° " +
-                           std::to_string(absence.afterRun) + ", qui n'existe pas"};
+                           runNumber(absence.afterRun) + ", qui n'existe pas"};
         if (a > 0 && after->second < declaredAfter[a - 1])
             return Refusal{"absence " + resultName(absence) +
                            " placée après une absence déclarée plus tard"};

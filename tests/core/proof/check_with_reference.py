@@ -1,7 +1,7 @@
 """Hands the records the engine writes, and files that are no record at all, to every checker:
-each accepted record must pass, with the warnings the engine expects, each record with one byte
-changed and each hostile one must fail, and all checkers must give the same verdict with the same
-reason and the same warnings, record by record.
+each accepted record must pass, with the warnings and the palmarès the engine expects, each record
+with one byte changed and each hostile one must fail, and all checkers must give the same verdict
+with the same reason, the same warnings and the same palmarès, record by record.
 
 Usage: check_with_reference.py WRITER FOLDER --python CHECKER.py --sortivo PROGRAM [--page PAGE]
 
@@ -15,8 +15,9 @@ import argparse, atexit, os, pathlib, subprocess, sys, tempfile
 
 # What a record may weigh at most, as the checkers count it: see largestRecordFile.
 LARGEST_RECORD = 2 * (256 * 1024 * 1024 + 5_000_000 * 16)
-# A conforming record's headline, which says whether warnings follow it.
-ACCEPTED, RESERVED = "CONFORME : ", "CONFORME AVEC RÉSERVES : "
+# A conforming record's headline, which says whether warnings follow it, and the heading of the
+# palmarès that a record with prizes or absences prints after them.
+ACCEPTED, RESERVED, PALMARES = "CONFORME : ", "CONFORME AVEC RÉSERVES : ", "Palmarès :"
 # The page's plain sentences: a verdict without reserves, and the start of a refusal.
 VERIFIED = ("Ce tirage est vérifié : les gagnants découlent du hasard annoncé avant le tirage, et "
             "personne ne pouvait les choisir.")
@@ -50,7 +51,7 @@ options = arguments.parse_args()
 
 folder = pathlib.Path(options.folder)
 # A sample left by an earlier build would be checked against rules it was not written for.
-for old in (*folder.glob("*.json"), *folder.glob("*.attention")):
+for old in (*folder.glob("*.json"), *folder.glob("*.attention"), *folder.glob("*.palmares")):
     old.unlink()
 subprocess.run([options.writer, str(folder)], check=True)
 special = folder / "special"
@@ -70,18 +71,25 @@ checkers = {
 }
 
 
+def told(lines):
+    """A verdict's line, its warnings, and the palmarès that follows them, from its heading on."""
+    line, *rest = lines
+    at = rest.index(PALMARES) if PALMARES in rest else len(rest)
+    return line, rest[:at], rest[at:]
+
+
 def verdict(command, record):
     """The checker's verdict line with the parser's own words left out, which differ between
-    languages, its warnings, and whether its status says the same as its lines."""
+    languages, its warnings, its palmarès, and whether its status says the same as its lines."""
     run = subprocess.run(command + [str(record)], capture_output=True, text=True, timeout=60)
-    line, *warnings = run.stdout.rstrip("\n").split("\n")
+    line, warnings, palmares = told(run.stdout.rstrip("\n").split("\n"))
     consistent = not run.stderr and (
         (run.returncode == 0 and line.startswith(RESERVED if warnings else ACCEPTED))
-        or (run.returncode == 1 and line.startswith("NON CONFORME : ") and not warnings))
-    consistent &= all(w.startswith("ATTENTION : ") for w in warnings)
+        or (run.returncode == 1 and line.startswith("NON CONFORME : ") and not warnings + palmares))
+    consistent &= all(w.startswith("ATTENTION : ") for w in warnings) and palmares != [PALMARES]
     invalid = "NON CONFORME : le fichier n'est pas un JSON valide ("
     line = invalid if line.startswith(invalid) else line
-    return line, warnings, consistent, run.stdout + run.stderr
+    return line, warnings, palmares, consistent, run.stdout + run.stderr
 
 
 class Page:
@@ -123,9 +131,14 @@ class Page:
         WebDriverWait(d, 300).until(
             lambda d: d.find_element(By.ID, "verdict").get_attribute("data-fini") == "oui")
         line, *warnings = d.find_element(By.ID, "verdict").get_attribute("textContent").split("\n")
+        # The palmarès as the other checkers print it, line for line, and shown in a table.
+        palmares = d.find_element(By.ID, "palmaresLignes").get_attribute("textContent")
+        palmares = palmares.split("\n") if palmares else []
+        shown = d.execute_script("return document.querySelectorAll('#palmares tbody tr').length")
         consistent = line.startswith(RESERVED if warnings else ACCEPTED) or (
-            line.startswith("NON CONFORME : ") and not warnings)
-        consistent &= all(w.startswith("ATTENTION : ") for w in warnings)
+            line.startswith("NON CONFORME : ") and not warnings + palmares)
+        consistent &= all(w.startswith("ATTENTION : ") for w in warnings) and palmares != [PALMARES]
+        consistent &= shown == len(palmares) - bool(palmares)
         consistent &= self.fits()
         # The plain sentence comes first and says what the verdict says, in other words.
         plain = d.find_element(By.ID, "verdictClair").get_attribute("textContent")
@@ -139,7 +152,7 @@ class Page:
         if not consistent:
             print(f"     page said: {plain!r}")
         invalid = "NON CONFORME : le fichier n'est pas un JSON valide ("
-        return (invalid if line.startswith(invalid) else line), warnings, consistent
+        return (invalid if line.startswith(invalid) else line), warnings, palmares, consistent
 
     def fits(self):
         return self.driver.execute_script(
@@ -168,18 +181,20 @@ for record in records:
     ok = True
     attention = record.with_suffix(".attention")
     expected_warnings = attention.read_text().splitlines() if attention.exists() else []
+    palmares_file = record.with_suffix(".palmares")
+    expected_palmares = palmares_file.read_text().splitlines() if palmares_file.exists() else []
     for name, command in checkers.items():
-        line, warnings, consistent, output = verdict(command, record)
+        line, warnings, palmares, consistent, output = verdict(command, record)
         lines[name] = line
         ok &= consistent and line.startswith("CONFORME" if expected else "NON CONFORME : ")
-        ok &= not expected or warnings == expected_warnings
+        ok &= not expected or (warnings, palmares) == (expected_warnings, expected_palmares)
         if not consistent:
             print(f"     {name} printed: {output!r}")
     if page and (record not in unreadable or record.name == "too-big.json"):  # files only
-        line, warnings, consistent = page.verdict(record)
+        line, warnings, palmares, consistent = page.verdict(record)
         lines["page"] = line
         ok &= consistent and line.startswith("CONFORME" if expected else "NON CONFORME : ")
-        ok &= not expected or warnings == expected_warnings
+        ok &= not expected or (warnings, palmares) == (expected_warnings, expected_palmares)
     if page and record.name == "accepted-every-mode.json":
         lines["page, pasted"] = page.verdict(pasted=record.read_text(encoding="utf-8"))[0]
     ok &= len(set(lines.values())) == 1

@@ -574,8 +574,9 @@ void TestProof::acceptsRecords_data()
 {
     QTest::addColumn<std::string>("json");
     QTest::addColumn<std::string>("warnings");
+    QTest::addColumn<std::string>("palmares");
     for (const SampleRecord& record : proofsamples::acceptedRecords())
-        QTest::newRow(record.name.c_str()) << record.json << record.warnings;
+        QTest::newRow(record.name.c_str()) << record.json << record.warnings << record.palmares;
     // Written before the list was part of the commitment: nothing to compare it with, which is
     // said.
     const SampleRecord edited = proofsamples::acceptedRecords()[2];
@@ -588,13 +589,21 @@ void TestProof::acceptsRecords_data()
     QTest::newRow("without the communicated list")
         << old
         << "ATTENTION : la liste n'a pas été communiquée avec l'engagement ; son ordre a pu être "
-           "choisi après la valeur publique.\n"s;
+           "choisi après la valeur publique.\n"s
+        << ""s;
+    // Empty prizes and absences say nothing: no palmarès, no warning, as without them.
+    const SampleRecord kept = proofsamples::acceptedRecords()[6];
+    std::string empty = kept.json;
+    empty.insert(empty.find("  \"graine\""), "  \"lots\": [],\n  \"lots_communiques\": null,\n");
+    empty.insert(empty.rfind("\n}"), ",\n  \"absences\": null");
+    QTest::newRow("empty prizes, no absences") << empty << kept.warnings << ""s;
 }
 
 void TestProof::acceptsRecords()
 {
     QFETCH(std::string, json);
     QFETCH(std::string, warnings);
+    QFETCH(std::string, palmares);
     const sortivo::VerifyResult result = sortivo::verifyRecord(json);
     QVERIFY2(result.conforming, result.message.c_str());
     // Any warning qualifies the verdict in its first line, which is all some people read.
@@ -605,6 +614,10 @@ void TestProof::acceptsRecords()
     for (const std::string& warning : result.warnings)
         given += "ATTENTION : " + warning + "\n";
     QCOMPARE(given, warnings);
+    std::string lines = result.palmares.empty() ? "" : "Palmarès :\n";
+    for (const std::string& line : result.palmares)
+        lines += line + "\n";
+    QCOMPARE(lines, palmares);
 }
 
 void TestProof::rejectsRecords_data()

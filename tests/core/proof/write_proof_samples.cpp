@@ -1,7 +1,8 @@
 // Usage: write_proof_samples FOLDER
 // Writes the sample records into FOLDER, those that must pass as accepted-NAME.json and those
 // with one byte changed as rejected-NAME.json, for a checker other than the program's own; and
-// beside each accepted one, accepted-NAME.attention, the warnings it must give after CONFORME.
+// beside each accepted one, accepted-NAME.attention, the warnings it must give after CONFORME,
+// and accepted-NAME.palmares, the palmarès it must print after them.
 #include "support/proofsamples.h"
 
 #include <filesystem>
@@ -25,14 +26,17 @@ int main(int argc, char* argv[])
         std::ofstream warnings(folder / ("accepted-" + record.name + ".attention"),
                                std::ios::binary);
         warnings << record.warnings;
-        if (!write("accepted", record) || !warnings)
+        std::ofstream palmares(folder / ("accepted-" + record.name + ".palmares"),
+                               std::ios::binary);
+        palmares << record.palmares;
+        if (!write("accepted", record) || !warnings || !palmares)
             return 1;
     }
     for (const SampleRecord& record : proofsamples::oneByteChanges())
         if (!write("rejected", record))
             return 1;
     for (const HostileRecord& record : proofsamples::hostileRecords())
-        if (!write("rejected", {"hostile-" + record.name, record.json, {}}))
+        if (!write("rejected", {"hostile-" + record.name, record.json, {}, {}}))
             return 1;
     return 0;
 }
