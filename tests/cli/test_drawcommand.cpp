@@ -108,6 +108,8 @@ private slots:
     void replayGivesTheSameDraw();
     void recordPassesBothCheckers_data();
     void recordPassesBothCheckers();
+    void prizes_data();
+    void prizes();
     void longListRecordAndOutputAgree_data();
     void longListRecordAndOutputAgree();
     void commitFirstDrawLater_data();
@@ -202,6 +204,24 @@ void TestDrawCommand::refusals_data()
     row("a list outside a commitment", {list, "--liste", list}, 2, "--liste va avec --engagement");
     row("table option on a commitment without list", {"-E", "-f", "@graine", "--colonnes", "1"}, 2,
         "ne sert qu'à lire la liste");
+    row("prizes for teams", {list, "-e", "2", "--lots", "@lots.txt"}, 2,
+        "les équipes ne gagnent pas de lot");
+    row("a prize column without prizes", {list, "--lots-colonne", "Lot"}, 2, "--lots-colonne");
+    // A bad prize file draws nothing, spends no seed, and commits nothing.
+    row("a prize counted no times", {list, "--lots", "@lots-zero.txt"}, 1,
+        "sortivo tirer : --lots : Ligne 3 : « 0 × Casque » : un lot se compte de 1 à ");
+    row("a missing prize file", {list, "-f", "@graine-neuve", "--lots", "@absent.txt"}, 1,
+        "sortivo tirer : --lots : Impossible d'ouvrir le fichier.\n");
+    row("a prize file without prizes", {list, "--lots", "@lots-vides.txt"}, 1, "aucun lot");
+    row("committing a bad prize file", {"-E", "-f", "@graine", "--lots", "@lots-zero.txt"}, 1,
+        "« 0 × Casque »");
+    row("other prizes than those committed",
+        {list, "-f", "@graine-lots", "--lots", "@lots-autres.txt"}, 1,
+        "Ce fichier de graine a été engagé avec d'autres lots (Lots : 2, empreinte ");
+    row("prizes added to a session drawn without them",
+        {list, "-f", "@graine-usee", "-p", "42", "--suite", "--pv", "@pv-usee.json", "--lots",
+         "@lots.txt"},
+        1, "La session a été tirée sans lots");
 }
 
 void TestDrawCommand::refusals()
@@ -217,9 +237,21 @@ void TestDrawCommand::refusals()
     QVERIFY(empty.open(QIODevice::WriteOnly));
     empty.write("\n\nnotes\n");
     empty.close();
+    for (const auto& [name, prizes] : {std::pair{"lots.txt", "Vélo\nCasque\n"},
+                                       {"lots-zero.txt", "Vélo\n\n0 × Casque\n"},
+                                       {"lots-autres.txt", "Casque\nVélo\n"},
+                                       {"lots-vides.txt", "\n \n"}}) {
+        QFile file(path(QString::fromLatin1(name)));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(prizes);
+    }
     if (arguments.join(QLatin1Char(' ')).contains(QStringLiteral("@graine-"))) {
         const QString spent = path(QStringLiteral("graine-usee"));
         QCOMPARE(tirer({"-E", "-f", path(QStringLiteral("graine-neuve"))}).status, 0);
+        QCOMPARE(tirer({"-E", "-f", path(QStringLiteral("graine-lots")), "--lots",
+                        path(QStringLiteral("lots.txt"))})
+                     .status,
+                 0);
         QCOMPARE(tirer({"-E", "-f", spent}).status, 0);
         const QString first = path(QStringLiteral("pv-1.json"));
         QCOMPARE(tirer({listFile(), "-f", spent, "-p", "42", "--pv", first}).status, 0);
@@ -522,6 +554,87 @@ void TestDrawCommand::longListRecordAndOutputAgree()
     QCOMPARE(members.size(), options.isEmpty() || options.first() == "-e" ? 700 : 250);
     QCOMPARE(members.removeDuplicates(), qsizetype(0));
     QCOMPARE(runProgram(QStringLiteral(SORTIVO_PROGRAM), {"--verifier", record}).status, 0);
+}
+
+void TestDrawCommand::prizes_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QByteArray>("prizeFile");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QStringList>("prizes");
+    QTest::addColumn<int>("results");
+
+    QTest::newRow("more results than prizes: reserves")
+        << QStringLiteral("lots.txt") << QByteArray("Vélo\n\nCasque\n") << QStringList{}
+        << QStringList{"Vélo", "Casque"} << 5;
+    QTest::newRow("a line of three prizes, fewer results than prizes")
+        << QStringLiteral("lots.txt") << QByteArray(" 3 × Bon d'achat 20 € \nVélo\n")
+        << QStringList{"-n", "2"}
+        << QStringList{"Bon d'achat 20 € (1/3)", "Bon d'achat 20 € (2/3)", "Bon d'achat 20 € (3/3)",
+                       "Vélo"}
+        << 2;
+    // A prize holding a CR would make the record's line of prizes one the checkers refuse.
+    QTest::newRow("a CR alone ends a prize")
+        << QStringLiteral("lots.txt") << QByteArray("Vélo\rCasque\r\n") << QStringList{"-u"}
+        << QStringList{"Vélo", "Casque"} << 1;
+    QTest::newRow("a column of a table by title, one prize per person")
+        << QStringLiteral("lots.csv") << QByteArray("Numéro;Lot\r\n1;Vélo\r\n2;2 x Casque\r\n")
+        << QStringList{"--lots-colonne", "lot", "-n", "4", "--un-lot-par-personne"}
+        << QStringList{"Vélo", "Casque (1/2)", "Casque (2/2)"} << 4;
+}
+
+void TestDrawCommand::prizes()
+{
+    QFETCH(QString, fileName);
+    QFETCH(QByteArray, prizeFile);
+    QFETCH(QStringList, options);
+    QFETCH(QStringList, prizes);
+    QFETCH(int, results);
+    QFile file(path(fileName));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(prizeFile) == prizeFile.size());
+    file.close();
+    const QString record = path(QStringLiteral("pv.json"));
+    const Run run = tirer(
+        options + QStringList{listFile(), "--lots", path(fileName), "-g", seed, "--pv", record});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.err, QString());
+
+    // The prizes change nothing of the draw: its results in order, each with what it wins.
+    QStringList withoutPrizes = options;
+    if (const qsizetype column = withoutPrizes.indexOf(QStringLiteral("--lots-colonne"));
+        column >= 0)
+        withoutPrizes.remove(column, 2);
+    const QStringList drawn =
+        outputLines(tirer(withoutPrizes + QStringList{listFile(), "-g", seed}).out);
+    QCOMPARE(drawn.size(), results);
+    QStringList lines;
+    for (int k = 0; k < results; ++k)
+        lines << (k < prizes.size()
+                      ? prizes[k]
+                      : QStringLiteral("Suppléant n° %1").arg(k - prizes.size() + 1)) +
+                     QStringLiteral(" : ") + drawn[k];
+    QCOMPARE(outputLines(run.out), lines);
+
+    // The record carries them, not communicated, and the program's checker awards them as
+    // they were printed.
+    const QJsonObject pv = readRecord(record);
+    QCOMPARE(pv.value(QStringLiteral("lots")).toVariant().toStringList(), prizes);
+    QVERIFY(!pv.contains(QStringLiteral("lots_communiques")));
+    QStringList palmares{QStringLiteral("Palmarès :")};
+    for (int p = 0; p < prizes.size(); ++p)
+        palmares << QStringLiteral("Lot %1 : %2 – %3")
+                        .arg(p + 1)
+                        .arg(prizes[p], p < results ? drawn[p] : QStringLiteral("non attribué"));
+    palmares += lines.mid(prizes.size());
+    const Run ours = runProgram(QStringLiteral(SORTIVO_PROGRAM), {"--verifier", record});
+    QCOMPARE(ours.status, 0);
+    const QString verdict = QString::fromUtf8(ours.out);
+    QVERIFY2(verdict.contains(QStringLiteral("\nATTENTION : les lots n'ont pas été communiqués "
+                                             "avec l'engagement ; leur ordre a pu être choisi "
+                                             "après le tirage.\n")) &&
+                 verdict.endsWith(palmares.join(u'\n').replace(u'\t', QStringLiteral("\\u0009")) +
+                                  u'\n'),
+             ours.out.constData());
 }
 
 void TestDrawCommand::commitFirstDrawLater_data()
