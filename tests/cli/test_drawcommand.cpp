@@ -640,26 +640,36 @@ void TestDrawCommand::prizes()
 void TestDrawCommand::commitFirstDrawLater_data()
 {
     QTest::addColumn<bool>("onePrize");
-    QTest::newRow("without rule") << false;
+    QTest::addColumn<bool>("prizes");
+    QTest::newRow("without rule") << false << false;
     // Fixed in the seed file, printed with the commitment, applied by every draw from it.
-    QTest::newRow("one prize per person") << true;
+    QTest::newRow("one prize per person") << true << false;
+    QTest::newRow("prizes") << false << true;
 }
 
 void TestDrawCommand::commitFirstDrawLater()
 {
     QFETCH(bool, onePrize);
+    QFETCH(bool, prizes);
     const QString seedFile = path(QStringLiteral("graine"));
     // The list is fixed with the seed: its fingerprint is printed to be published with it.
     QStringList committing{"--engagement", "--graine-fichier", seedFile, "--liste", listFile()};
     if (onePrize)
         committing << QStringLiteral("--un-lot-par-personne");
+    const QString prizeFile = path(QStringLiteral("lots.txt"));
+    QFile prizeLines(prizeFile);
+    QVERIFY(prizeLines.open(QIODevice::WriteOnly) && prizeLines.write("Vélo\n2 × Casque\n") > 0);
+    prizeLines.close();
+    if (prizes)
+        committing << QStringLiteral("--lots") << prizeFile;
     const Run commit = tirer(committing);
     QCOMPARE(commit.status, 0);
     const QRegularExpressionMatch printed =
         QRegularExpression(
             QStringLiteral("^([0-9a-f]{64})\nListe : 5 entrées, empreinte "
-                           "([0-9a-f]{64})\n%1$")
-                .arg(onePrize ? QStringLiteral("Un seul lot par personne : oui\n") : QString()))
+                           "([0-9a-f]{64})\n%1%2$")
+                .arg(onePrize ? QStringLiteral("Un seul lot par personne : oui\n") : QString(),
+                     prizes ? QStringLiteral("Lots : 3, empreinte ([0-9a-f]{64})\n") : QString()))
             .match(QString::fromUtf8(commit.out));
     QVERIFY2(printed.hasMatch(), commit.out.constData());
     QCOMPARE(commit.err, QString());
@@ -668,6 +678,9 @@ void TestDrawCommand::commitFirstDrawLater()
              QFile::Permissions());
     const QByteArray kept = readAll(seedFile);
     QCOMPARE(kept.contains("\nun_lot_par_personne\n"), onePrize);
+    QCOMPARE(kept.contains("\nlots 3 " + printed.captured(3).toLatin1() +
+                           "\nlot Vélo\nlot Casque (1/2)\nlot Casque (2/2)\n"),
+             prizes);
 
     // Without its list, a commitment leaves the list's order to be chosen after the public
     // value: said at once, with the option that fixes it.
@@ -688,10 +701,23 @@ void TestDrawCommand::commitFirstDrawLater()
     QCOMPARE(readAll(seedFile), kept);
 
     const QString record = path(QStringLiteral("pv.json"));
-    const QStringList draw{listFile(), "-n",         "2",    "-f",  seedFile,
-                           "-p",       "dés 4 et 6", "--pv", record};
+    QStringList draw{listFile(), "-n", "2", "-f", seedFile, "-p", "dés 4 et 6", "--pv", record};
+    // The prizes committed may be given again; later draws take them from the seed file.
+    if (prizes)
+        draw << QStringLiteral("--lots") << prizeFile;
     const Run run = tirer(draw);
     QCOMPARE(run.status, 0);
+    // With prizes, a result is printed after what it wins, or after its number as a reserve.
+    const auto results = [prizes](const QByteArray& out, const QStringList& won) {
+        QStringList lines = outputLines(out);
+        for (qsizetype k = 0; prizes && k < lines.size(); ++k) {
+            const QString told = won[k] + QStringLiteral(" : ");
+            if (!lines[k].startsWith(told))
+                return QStringList{QStringLiteral("<no ") + told + QStringLiteral(">")};
+            lines[k].remove(0, told.size());
+        }
+        return lines;
+    };
     const QJsonObject pv = readRecord(record);
     QCOMPARE(pv.value(QStringLiteral("engagement")).toString(), printed.captured(1));
     QCOMPARE(pv.value(QStringLiteral("protocole")).toString(),
@@ -702,6 +728,13 @@ void TestDrawCommand::commitFirstDrawLater()
     QCOMPARE(pv.value(QStringLiteral("liste_communiquee")).toObject(),
              (QJsonObject{{QStringLiteral("n"), 5},
                           {QStringLiteral("liste_sha256"), printed.captured(2)}}));
+    const QStringList committedPrizes{"Vélo", "Casque (1/2)", "Casque (2/2)"};
+    QCOMPARE(pv.value(QStringLiteral("lots")).toVariant().toStringList(),
+             prizes ? committedPrizes : QStringList());
+    const QJsonObject shownPrizes{{QStringLiteral("n"), 3},
+                                  {QStringLiteral("lots_sha256"), printed.captured(3)}};
+    QCOMPARE(pv.value(QStringLiteral("lots_communiques")).toObject(),
+             prizes ? shownPrizes : QJsonObject());
 
     // The seed is spent: drawing again from it as if for the first time is refused, and the
     // next run continues the session in the same record, which both checkers accept whole;
@@ -722,10 +755,11 @@ void TestDrawCommand::commitFirstDrawLater()
         const QJsonArray runs = readRecord(record).value(QStringLiteral("tirages")).toArray();
         QCOMPARE(
             runs.first().toObject().value(QStringLiteral("resultats")).toVariant().toStringList(),
-            outputLines(run.out));
+            results(run.out, committedPrizes));
         QCOMPARE(
             runs.last().toObject().value(QStringLiteral("resultats")).toVariant().toStringList(),
-            outputLines(next.out));
+            results(next.out,
+                    {list == reordered ? QStringLiteral("Suppléant n° 1") : committedPrizes[2]}));
         QCOMPARE(runs.last().toObject().value(QStringLiteral("liste_modifiee")).toBool(),
                  list == reordered);
         const QByteArray verdict =
@@ -736,13 +770,19 @@ void TestDrawCommand::commitFirstDrawLater()
             list == reordered ? "ATTENTION : tirage n° 3 : liste modifiée après la communication "
                                 "de l'engagement\n"
                               : "";
+        // The prizes were kept from run to run: the checker awards them in the same order.
+        const QByteArray palmares = prizes ? "Palmarès :\nLot 1 : Vélo – " : "";
         const Run ours = runProgram(QStringLiteral(SORTIVO_PROGRAM), {"--verifier", record});
         QCOMPARE(ours.status, 0);
-        QCOMPARE(ours.out, verdict + warning);
+        QVERIFY2(ours.out.startsWith(verdict + warning + palmares) &&
+                     (prizes || ours.out == verdict + warning),
+                 ours.out.constData());
         const Run reference = runProgram(QStringLiteral("python3"),
                                          {QStringLiteral(SORTIVO_REFERENCE_CHECKER), record});
         QCOMPARE(reference.status, 0);
-        QCOMPARE(reference.out, verdict + warning);
+        QVERIFY2(reference.out.startsWith(verdict) &&
+                     (prizes || reference.out == verdict + warning),
+                 reference.out.constData());
     }
 
     // A seed others can read, or one reached through a link or a pipe, is refused, not used
