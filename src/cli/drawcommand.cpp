@@ -1,6 +1,7 @@
 #include "cli/drawcommand.h"
 
 #include "cli/exitstatus.h"
+#include "cli/prizeinput.h"
 #include "cli/seedfile.h"
 #include "cli/tableinput.h"
 #include "cli/verifycommand.h"
@@ -12,6 +13,7 @@
 #include "core/io/unreadlines.h"
 #include "core/list/listfileentries.h"
 #include "core/list/listlimits.h"
+#include "core/proof/prizes.h"
 #include "core/proof/proofprotocol.h"
 #include "core/proof/proofrecord.h"
 #include "core/proof/proofreport.h"
@@ -264,11 +266,66 @@ private:
     std::span<const std::uint32_t> m_starts;
 };
 
-// Which run of its seed's session a draw is, and the record of the runs before it.
+// Which run of its seed's session a draw is, the record of the runs before it, and the
+// session's prizes, with what was shown of them when they were fixed with the commitment.
 struct SessionPlace {
     std::int64_t number = 1;
     std::optional<sortivo::CheckedRecord> earlier;
+    std::vector<std::string> prizes;
+    std::optional<sortivo::CommunicatedPrizes> communicatedPrizes;
 };
+
+// Who wins what once this run has drawn `results`: the session's earlier runs, with the
+// absences declared after them, then this one.
+sortivo::Expected<sortivo::PrizeAwards> sessionAwards(const SessionPlace& place,
+                                                      sortivo::DrawMode mode, std::size_t results)
+{
+    std::vector<sortivo::PrizeRun> runs;
+    std::vector<sortivo::Absence> absences;
+    if (place.earlier) {
+        for (const sortivo::RecordRun& run : place.earlier->runs)
+            runs.push_back(
+                {run.number, run.results.size, run.request.mode == sortivo::DrawMode::Teams});
+        for (const sortivo::DeclaredAbsence& declared : place.earlier->absences)
+            absences.push_back(declared.absence);
+    }
+    runs.push_back({place.number, results, mode == sortivo::DrawMode::Teams});
+    return sortivo::awardPrizes(place.prizes.size(), runs, absences);
+}
+
+// Writes the run's `count` results, `at(k)` giving the k-th drawn; `beforeReads` is called just
+// before the first is read. With prizes, each is written with what it wins, "Vélo : Dupont
+// Marie", or as the reserve it is, "Suppléant n° 1 : Martin Léo"; teams, which win nothing, and
+// results without prizes as they were drawn.
+template <typename At, typename BeforeReads>
+int printResults(const DrawCommandOptions& options, const SessionPlace& place, std::size_t count,
+                 At at, BeforeReads beforeReads)
+{
+    ResultOutput output(options.teamSize, options.crlf);
+    if (place.prizes.empty() || options.mode == sortivo::DrawMode::Teams) {
+        beforeReads();
+        for (std::size_t k = 0; k < count; ++k)
+            output.append(at(k));
+        return output.finish() ? exitstatus::done : refuse("Impossible d'écrire les résultats.");
+    }
+    const sortivo::Expected<sortivo::PrizeAwards> awards =
+        sessionAwards(place, options.mode, count);
+    if (!awards)
+        return refuse(awards.error().text);
+    const std::size_t first = awards->results.size() - count;
+    std::string line;
+    beforeReads();
+    for (std::size_t k = 0; k < count; ++k) {
+        const sortivo::Standing& standing = awards->results[first + k];
+        line = standing.kind == sortivo::Standing::Kind::Winner
+                   ? place.prizes[*standing.prize]
+                   : "Suppléant n° " + std::to_string(standing.reserve);
+        line += " : ";
+        line += at(k);
+        output.append(line);
+    }
+    return output.finish() ? exitstatus::done : refuse("Impossible d'écrire les résultats.");
+}
 
 // With a record: the record is written first, so that no result is shown without it, then
 // the results. The record is the one the window writes, through the same writer, holding every
@@ -308,22 +365,23 @@ int drawWithRecord(const DrawCommandOptions& options, const sortivo::ListFileEnt
         listChanged});
     const std::optional<std::string> communicatedAt =
         seed.communicatedAt.empty() ? std::nullopt : std::optional(seed.communicatedAt);
+    const std::span<const sortivo::DeclaredAbsence> absences =
+        place.earlier ? std::span(place.earlier->absences)
+                      : std::span<const sortivo::DeclaredAbsence>();
     const sortivo::Expected<void> written =
         writeRecord(options.recordPath, [&](const std::function<void(std::string_view)>& write) {
-            sortivo::writeRecordJson({software, seed.seed, communicatedAt, options.publicValue,
-                                      seed.list ? &*seed.list : nullptr, seed.onePrizePerPerson},
-                                     runs, write);
+            sortivo::writeRecordJson(
+                {software, seed.seed, communicatedAt, options.publicValue,
+                 seed.list ? &*seed.list : nullptr, seed.onePrizePerPerson, place.prizes,
+                 place.communicatedPrizes ? &*place.communicatedPrizes : nullptr, absences},
+                runs, write);
         });
     if (!written)
         return refuse(written.error().text, options.recordPath);
 
-    ResultOutput output(options.teamSize, options.crlf);
-    drawn.prefetchStart();
-    for (std::size_t k = 0; k < drawn.size(); ++k)
-        output.append(drawn.at(k));
-    if (!output.finish())
-        return refuse("Impossible d'écrire les résultats.");
-    return exitstatus::done;
+    return printResults(
+        options, place, drawn.size(), [&](std::size_t k) { return drawn.at(k); },
+        [&] { drawn.prefetchStart(); });
 }
 
 std::string runsText(std::int64_t runs)
@@ -357,6 +415,10 @@ sortivo::Expected<sortivo::CheckedRecord> readEarlierRecord(const DrawCommandOpt
     if (earlier->onePrizePerPerson != seed.onePrizePerPerson)
         return Refusal{"Le procès-verbal donné et le fichier de graine ne suivent pas la même "
                        "règle « Un seul lot par personne »."};
+    if (const bool committed = !seed.prizes.empty();
+        earlier->communicatedPrizes.has_value() != committed ||
+        (committed && earlier->prizes != seed.prizes))
+        return Refusal{"Le procès-verbal donné et le fichier de graine n'ont pas les mêmes lots."};
     if (std::int64_t(earlier->runs.size()) != seed.runs)
         return Refusal{"Le procès-verbal donné compte " +
                        runsText(std::int64_t(earlier->runs.size())) + ", le fichier de graine " +
@@ -410,10 +472,38 @@ std::optional<sortivo::ListFileEntries> readList(const DrawCommandOptions& optio
     return entries;
 }
 
+// The prizes of --lots, or nothing with `status` set once the reason is told.
+std::optional<std::vector<std::string>> readPrizes(const DrawCommandOptions& options, int& status)
+{
+    sortivo::Expected<PrizeInput, CommandRefusal> read =
+        readPrizeFile(options.prizesPath, options.prizeColumn);
+    if (!read) {
+        const CommandRefusal& why = read.error();
+        status = refuse(why.text,
+                        why.status == exitstatus::badInput ? options.prizesPath : std::string(),
+                        why.status);
+        return std::nullopt;
+    }
+    std::fputs(read->told.c_str(), stderr);
+    status = exitstatus::done;
+    return std::move(read->prizes);
+}
+
 int commit(const DrawCommandOptions& options)
 {
-    KeptSeed kept{sortivo::freshSeed(), sortivo::isoTimeNow(), std::nullopt,
-                  options.onePrizePerPerson, 0};
+    KeptSeed kept{sortivo::freshSeed(),
+                  sortivo::isoTimeNow(),
+                  std::nullopt,
+                  options.onePrizePerPerson,
+                  {},
+                  0};
+    if (!options.prizesPath.empty()) {
+        int status = exitstatus::done;
+        std::optional<std::vector<std::string>> prizes = readPrizes(options, status);
+        if (!prizes)
+            return status;
+        kept.prizes = std::move(*prizes);
+    }
     if (!options.commitListPath.empty()) {
         int status = exitstatus::done;
         const std::optional<sortivo::ListFileEntries> entries =
@@ -432,6 +522,10 @@ int commit(const DrawCommandOptions& options)
         line += sortivo::listLine(*kept.list, kept.list->fingerprint.size()) + "\n";
     if (kept.onePrizePerPerson)
         line += std::string(sortivo::onePrizeLine) + "\n";
+    if (!kept.prizes.empty()) {
+        const sortivo::CommunicatedPrizes shown = sortivo::communicatedPrizesOf(kept.prizes);
+        line += sortivo::prizesLine(shown, shown.fingerprint.size()) + "\n";
+    }
     // A seed whose commitment nobody saw is of no use, and would block its file for ever.
     if (!writeAll(STDOUT_FILENO, line)) {
         ::unlink(options.seedFile.c_str());
@@ -466,6 +560,13 @@ int runDrawCommand(const DrawCommandOptions& options, const std::string& softwar
                           " éléments : impossible d'en tirer " + std::to_string(options.count) +
                           ".",
                       shownPath);
+    std::vector<std::string> givenPrizes;
+    if (!options.prizesPath.empty()) {
+        std::optional<std::vector<std::string>> prizes = readPrizes(options, status);
+        if (!prizes)
+            return status;
+        givenPrizes = std::move(*prizes);
+    }
 
     KeptSeed seed;
     if (!options.seedHex.empty()) {
@@ -481,6 +582,14 @@ int runDrawCommand(const DrawCommandOptions& options, const std::string& softwar
                           "personne » : --un-lot-par-personne ne peut plus s'y ajouter. Prenez "
                           "une graine neuve avec --engagement --un-lot-par-personne.",
                           options.seedFile);
+        // So were the prizes: given again, they must be those.
+        if (!seed.prizes.empty() && !givenPrizes.empty() && givenPrizes != seed.prizes)
+            return refuse("Ce fichier de graine a été engagé avec d'autres lots (" +
+                              sortivo::prizesLine(sortivo::communicatedPrizesOf(seed.prizes),
+                                                  sortivo::shownListDigits) +
+                              ") : --lots ne peut plus les changer. Retirez --lots, ou prenez "
+                              "une graine neuve avec --engagement --lots.",
+                          options.seedFile);
     } else {
         seed.seed = sortivo::freshSeed();
     }
@@ -491,6 +600,9 @@ int runDrawCommand(const DrawCommandOptions& options, const std::string& softwar
                       options.recordPath);
 
     SessionPlace place;
+    place.prizes = seed.prizes.empty() ? std::move(givenPrizes) : seed.prizes;
+    if (!seed.prizes.empty())
+        place.communicatedPrizes = sortivo::communicatedPrizesOf(seed.prizes);
     if (!options.seedFile.empty()) {
         // Drawing again from a seed whose public value is known would let an order of the list
         // be chosen offline and then drawn "for the first time": every draw is a numbered run.
@@ -506,6 +618,16 @@ int runDrawCommand(const DrawCommandOptions& options, const std::string& softwar
             sortivo::Expected<sortivo::CheckedRecord> earlier = readEarlierRecord(options, seed);
             if (!earlier)
                 return refuse(earlier.error().text, options.recordPath);
+            // Prizes not fixed with the commitment were fixed by the session's first run.
+            if (seed.prizes.empty() && !options.prizesPath.empty() &&
+                place.prizes != earlier->prizes)
+                return refuse(earlier->prizes.empty()
+                                  ? "La session a été tirée sans lots : --lots ne peut plus s'y "
+                                    "ajouter."
+                                  : "La session a été tirée avec d'autres lots : --lots ne peut "
+                                    "plus les changer. Retirez --lots, ou redonnez les mêmes.",
+                              options.recordPath);
+            place.prizes = earlier->prizes;
             place.earlier = std::move(*earlier);
         }
         place.number = seed.runs + 1;
@@ -521,9 +643,19 @@ int runDrawCommand(const DrawCommandOptions& options, const std::string& softwar
     const sortivo::Digest key =
         sortivo::runKey(seed.seed, place.number, fingerprintOf(*entries), options.publicValue,
                         sortivo::protocolNameFor(seed.onePrizePerPerson));
+    const std::int32_t drawCount = drawCountOf(options, entries->size());
+    if (!place.prizes.empty() && options.mode != sortivo::DrawMode::Teams) {
+        // What each result wins is known once all are drawn: kept by index until then.
+        std::vector<std::size_t> drawn;
+        drawEntries<Reads::Start>(*entries, sortivo::DrawWords(key), drawCount,
+                                  seed.onePrizePerPerson,
+                                  [&](std::size_t index) { drawn.push_back(index); });
+        return printResults(
+            options, place, drawn.size(), [&](std::size_t k) { return entries->at(drawn[k]); },
+            [] {});
+    }
     ResultOutput output(options.teamSize, options.crlf);
-    drawEntries<Reads::Entry>(*entries, sortivo::DrawWords(key),
-                              drawCountOf(options, entries->size()), seed.onePrizePerPerson,
+    drawEntries<Reads::Entry>(*entries, sortivo::DrawWords(key), drawCount, seed.onePrizePerPerson,
                               [&](std::size_t index) { output.append(entries->at(index)); });
     if (!output.finish())
         return refuse("Impossible d'écrire les résultats.");

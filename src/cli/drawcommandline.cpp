@@ -58,6 +58,18 @@ struct Options {
         QStringLiteral("Un seul lot par personne : chaque entrée tirée retire les autres billets "
                        "de sa personne (« Nom (billet 2/5) » est un billet de « Nom »). Avec "
                        "--engagement, la règle est fixée dans le fichier de graine.")};
+    QCommandLineOption prizes{
+        QStringLiteral("lots"),
+        QStringLiteral("Les lots, un par ligne dans l'ordre où ils se gagnent (« 3 × Bon » pour "
+                       "trois lots) : chaque résultat est écrit « lot : gagnant », puis "
+                       "« Suppléant n° 1 : … ». Avec --engagement, les lots sont fixés dans le "
+                       "fichier de graine."),
+        QStringLiteral("FICHIER")};
+    QCommandLineOption prizeColumn{
+        QStringLiteral("lots-colonne"),
+        QStringLiteral("Pour des lots en tableau, titres en première ligne : la colonne des lots, "
+                       "par titre ou numéro (par défaut : la première)."),
+        QStringLiteral("COLONNE")};
     QCommandLineOption record{{QStringLiteral("o"), QStringLiteral("pv")},
                               QStringLiteral("Écrire le procès-verbal du tirage (JSON)."),
                               QStringLiteral("FICHIER.json")};
@@ -103,9 +115,10 @@ std::optional<DrawCommandOptions> readDrawCommandLine(const QStringList& argumen
         "standard. Codes de retour : 0 fait, 1 entrée incorrecte, 2 mauvais usage."));
     Options o;
     for (const QCommandLineOption* option :
-         {&o.help, &o.count, &o.one, &o.teams, &o.publicValue, &o.seed, &o.seedFile, &o.commit,
-          &o.commitList, &o.continues, &o.onePrize, &o.record, &o.crlf, &o.columns, &o.tickets,
-          &o.noTitles, &o.sheet, &o.noDuplicates})
+         {&o.help,     &o.count,    &o.one,         &o.teams,      &o.publicValue,
+          &o.seed,     &o.seedFile, &o.commit,      &o.commitList, &o.continues,
+          &o.onePrize, &o.prizes,   &o.prizeColumn, &o.record,     &o.crlf,
+          &o.columns,  &o.tickets,  &o.noTitles,    &o.sheet,      &o.noDuplicates})
         parser.addOption(*option);
     parser.addPositionalArgument(QStringLiteral("tirer"), QStringLiteral("La commande."),
                                  QStringLiteral("tirer"));
@@ -193,6 +206,17 @@ std::optional<DrawCommandOptions> readDrawCommandLine(const QStringList& argumen
         return refuse(QStringLiteral("--suite demande --graine-fichier, la graine de la session, "
                                      "et --pv, le procès-verbal de ses tirages précédents."));
     request.onePrizePerPerson = parser.isSet(o.onePrize);
+    if (parser.isSet(o.prizeColumn) && !parser.isSet(o.prizes))
+        return refuse(QStringLiteral("--lots-colonne ne sert qu'à lire les lots de --lots."));
+    if (parser.isSet(o.prizes) && request.mode == sortivo::DrawMode::Teams)
+        return refuse(QStringLiteral("--lots ne va pas avec --equipes : les équipes ne gagnent "
+                                     "pas de lot."));
+    if (parser.isSet(o.prizes) && parser.value(o.prizes).isEmpty())
+        return refuse(QStringLiteral("--lots attend le fichier des lots."));
+    if (parser.isSet(o.prizeColumn) && parser.value(o.prizeColumn).trimmed().isEmpty())
+        return refuse(QStringLiteral("--lots-colonne attend une colonne."));
+    request.prizesPath = parser.value(o.prizes).toStdString();
+    request.prizeColumn = parser.value(o.prizeColumn).trimmed().toStdString();
     request.seedFile = parser.value(o.seedFile).toStdString();
     request.publicValue = parser.value(o.publicValue).toStdString();
     request.recordPath = parser.value(o.record).toStdString();

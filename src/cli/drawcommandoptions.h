@@ -24,6 +24,10 @@ struct DrawCommandOptions {
     // Each entry drawn withdraws the other entries of its person; with `commitOnly`, fixed in
     // the seed file for every draw from it.
     bool onePrizePerPerson = false;
+    // The prizes, one a line or a column of a table (by title or number; empty: the first);
+    // with `commitOnly`, fixed in the seed file for every draw from it.
+    std::string prizesPath;
+    std::string prizeColumn;
     bool crlf = false;
     // For a table (CSV, TSV, XLSX, ODS): the columns by title or number, comma-separated
     // (empty: those frmColonnes checks), the column of counts of tickets, the sheet from 1 (0: the

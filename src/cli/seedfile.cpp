@@ -3,6 +3,7 @@
 #include "core/io/atomicfile.h"
 #include "core/proof/proofprotocol.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sstream>
@@ -13,6 +14,9 @@ namespace
 {
 
 constexpr std::string_view header = "sortivo-graine-1";
+// Its lines of prizes aside, a seed file holds a few hundred bytes; a hundred thousand prizes
+// still take a few megabytes. Past this, a file is read no further and is no seed file.
+constexpr std::size_t largestSeedFile = std::size_t(64) << 20;
 
 std::string seedFileText(const KeptSeed& kept)
 {
@@ -23,6 +27,12 @@ std::string seedFileText(const KeptSeed& kept)
         text += "liste " + std::to_string(kept.list->count) + " " + kept.list->fingerprint + "\n";
     if (kept.onePrizePerPerson)
         text += "un_lot_par_personne\n";
+    if (!kept.prizes.empty()) {
+        const sortivo::CommunicatedPrizes shown = sortivo::communicatedPrizesOf(kept.prizes);
+        text += "lots " + std::to_string(shown.count) + " " + shown.fingerprint + "\n";
+        for (const std::string& prize : kept.prizes)
+            text += "lot " + prize + "\n";
+    }
     if (kept.runs > 0)
         text += "tirages " + std::to_string(kept.runs) + "\n";
     return text;
@@ -39,6 +49,22 @@ sortivo::Expected<void> putSeedFile(const std::string& path, const KeptSeed& kep
         return sortivo::Refusal{
             "Le fichier de graine existe déjà ; une graine engagée n'est jamais remplacée."};
     return sortivo::Refusal{"Impossible d'écrire le fichier de graine : " + file.error() + "."};
+}
+
+// The prizes after "lots": their count and fingerprint, the rest of that line, then one line
+// "lot <prize>" each, which must give that count and fingerprint.
+bool readPrizes(std::istream& lines, std::vector<std::string>& prizes)
+{
+    sortivo::CommunicatedPrizes shown;
+    std::string rest;
+    if (!(lines >> shown.count >> shown.fingerprint) || shown.count == 0 ||
+        !std::getline(lines, rest) || !rest.empty())
+        return false;
+    std::string line;
+    while (prizes.size() < shown.count && std::getline(lines, line) && line.starts_with("lot "))
+        prizes.push_back(line.substr(4));
+    const sortivo::CommunicatedPrizes read = sortivo::communicatedPrizesOf(prizes);
+    return read.count == shown.count && read.fingerprint == shown.fingerprint;
 }
 
 } // namespace
@@ -76,8 +102,13 @@ sortivo::Expected<KeptSeed> readSeedFile(const std::string& path)
         const ssize_t got = ::read(fd, text.data() + size, text.size() - size);
         if (got < 0 && errno == EINTR)
             continue;
-        if (got <= 0 || (size += std::size_t(got)) == text.size())
+        if (got <= 0)
             break;
+        size += std::size_t(got);
+        if (size == largestSeedFile)
+            break;
+        if (size == text.size())
+            text.resize(std::min(2 * text.size(), largestSeedFile));
     }
     ::close(fd);
     text.resize(size);
@@ -87,19 +118,23 @@ sortivo::Expected<KeptSeed> readSeedFile(const std::string& path)
     std::getline(lines, first);
     lines >> seedKey >> seedHex >> commitKey >> commitment >> timeKey >> time;
     const std::optional<sortivo::Digest> seed = sortivo::digestFromHex(seedHex);
-    KeptSeed kept{seed.value_or(sortivo::Seed{}), time, std::nullopt, false, 0};
-    // Then the list committed with it, the rule and the runs drawn, each at most once, in that
-    // order; files from before the rule have no such line.
+    KeptSeed kept{seed.value_or(sortivo::Seed{}), time, std::nullopt, false, {}, 0};
+    // Then the list committed with it, the rule, the prizes and the runs drawn, each at most
+    // once, in that order; files from before the rule or the prizes have no such line.
     bool wellFormed = true;
     std::string key;
     while (wellFormed && lines >> key) {
-        if (key == "liste" && !kept.list && !kept.onePrizePerPerson && kept.runs == 0) {
+        if (key == "liste" && !kept.list && !kept.onePrizePerPerson && kept.prizes.empty() &&
+            kept.runs == 0) {
             sortivo::CommunicatedList list;
             wellFormed = bool(lines >> list.count >> list.fingerprint) &&
                          sortivo::digestFromHex(list.fingerprint).has_value();
             kept.list = std::move(list);
-        } else if (key == "un_lot_par_personne" && !kept.onePrizePerPerson && kept.runs == 0) {
+        } else if (key == "un_lot_par_personne" && !kept.onePrizePerPerson && kept.prizes.empty() &&
+                   kept.runs == 0) {
             kept.onePrizePerPerson = true;
+        } else if (key == "lots" && kept.prizes.empty() && kept.runs == 0) {
+            wellFormed = readPrizes(lines, kept.prizes);
         } else if (key == "tirages" && kept.runs == 0) {
             wellFormed = bool(lines >> kept.runs) && kept.runs > 0;
         } else {

@@ -108,6 +108,8 @@ private slots:
     void replayGivesTheSameDraw();
     void recordPassesBothCheckers_data();
     void recordPassesBothCheckers();
+    void prizes_data();
+    void prizes();
     void longListRecordAndOutputAgree_data();
     void longListRecordAndOutputAgree();
     void commitFirstDrawLater_data();
@@ -202,6 +204,24 @@ void TestDrawCommand::refusals_data()
     row("a list outside a commitment", {list, "--liste", list}, 2, "--liste va avec --engagement");
     row("table option on a commitment without list", {"-E", "-f", "@graine", "--colonnes", "1"}, 2,
         "ne sert qu'à lire la liste");
+    row("prizes for teams", {list, "-e", "2", "--lots", "@lots.txt"}, 2,
+        "les équipes ne gagnent pas de lot");
+    row("a prize column without prizes", {list, "--lots-colonne", "Lot"}, 2, "--lots-colonne");
+    // A bad prize file draws nothing, spends no seed, and commits nothing.
+    row("a prize counted no times", {list, "--lots", "@lots-zero.txt"}, 1,
+        "sortivo tirer : --lots : Ligne 3 : « 0 × Casque » : un lot se compte de 1 à ");
+    row("a missing prize file", {list, "-f", "@graine-neuve", "--lots", "@absent.txt"}, 1,
+        "sortivo tirer : --lots : Impossible d'ouvrir le fichier.\n");
+    row("a prize file without prizes", {list, "--lots", "@lots-vides.txt"}, 1, "aucun lot");
+    row("committing a bad prize file", {"-E", "-f", "@graine", "--lots", "@lots-zero.txt"}, 1,
+        "« 0 × Casque »");
+    row("other prizes than those committed",
+        {list, "-f", "@graine-lots", "--lots", "@lots-autres.txt"}, 1,
+        "Ce fichier de graine a été engagé avec d'autres lots (Lots : 2, empreinte ");
+    row("prizes added to a session drawn without them",
+        {list, "-f", "@graine-usee", "-p", "42", "--suite", "--pv", "@pv-usee.json", "--lots",
+         "@lots.txt"},
+        1, "La session a été tirée sans lots");
 }
 
 void TestDrawCommand::refusals()
@@ -217,9 +237,21 @@ void TestDrawCommand::refusals()
     QVERIFY(empty.open(QIODevice::WriteOnly));
     empty.write("\n\nnotes\n");
     empty.close();
+    for (const auto& [name, prizes] : {std::pair{"lots.txt", "Vélo\nCasque\n"},
+                                       {"lots-zero.txt", "Vélo\n\n0 × Casque\n"},
+                                       {"lots-autres.txt", "Casque\nVélo\n"},
+                                       {"lots-vides.txt", "\n \n"}}) {
+        QFile file(path(QString::fromLatin1(name)));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(prizes);
+    }
     if (arguments.join(QLatin1Char(' ')).contains(QStringLiteral("@graine-"))) {
         const QString spent = path(QStringLiteral("graine-usee"));
         QCOMPARE(tirer({"-E", "-f", path(QStringLiteral("graine-neuve"))}).status, 0);
+        QCOMPARE(tirer({"-E", "-f", path(QStringLiteral("graine-lots")), "--lots",
+                        path(QStringLiteral("lots.txt"))})
+                     .status,
+                 0);
         QCOMPARE(tirer({"-E", "-f", spent}).status, 0);
         const QString first = path(QStringLiteral("pv-1.json"));
         QCOMPARE(tirer({listFile(), "-f", spent, "-p", "42", "--pv", first}).status, 0);
@@ -524,29 +556,120 @@ void TestDrawCommand::longListRecordAndOutputAgree()
     QCOMPARE(runProgram(QStringLiteral(SORTIVO_PROGRAM), {"--verifier", record}).status, 0);
 }
 
+void TestDrawCommand::prizes_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QByteArray>("prizeFile");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QStringList>("prizes");
+    QTest::addColumn<int>("results");
+
+    QTest::newRow("more results than prizes: reserves")
+        << QStringLiteral("lots.txt") << QByteArray("Vélo\n\nCasque\n") << QStringList{}
+        << QStringList{"Vélo", "Casque"} << 5;
+    QTest::newRow("a line of three prizes, fewer results than prizes")
+        << QStringLiteral("lots.txt") << QByteArray(" 3 × Bon d'achat 20 € \nVélo\n")
+        << QStringList{"-n", "2"}
+        << QStringList{"Bon d'achat 20 € (1/3)", "Bon d'achat 20 € (2/3)", "Bon d'achat 20 € (3/3)",
+                       "Vélo"}
+        << 2;
+    // A prize holding a CR would make the record's line of prizes one the checkers refuse.
+    QTest::newRow("a CR alone ends a prize")
+        << QStringLiteral("lots.txt") << QByteArray("Vélo\rCasque\r\n") << QStringList{"-u"}
+        << QStringList{"Vélo", "Casque"} << 1;
+    QTest::newRow("a column of a table by title, one prize per person")
+        << QStringLiteral("lots.csv") << QByteArray("Numéro;Lot\r\n1;Vélo\r\n2;2 x Casque\r\n")
+        << QStringList{"--lots-colonne", "lot", "-n", "4", "--un-lot-par-personne"}
+        << QStringList{"Vélo", "Casque (1/2)", "Casque (2/2)"} << 4;
+}
+
+void TestDrawCommand::prizes()
+{
+    QFETCH(QString, fileName);
+    QFETCH(QByteArray, prizeFile);
+    QFETCH(QStringList, options);
+    QFETCH(QStringList, prizes);
+    QFETCH(int, results);
+    QFile file(path(fileName));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(prizeFile) == prizeFile.size());
+    file.close();
+    const QString record = path(QStringLiteral("pv.json"));
+    const Run run = tirer(
+        options + QStringList{listFile(), "--lots", path(fileName), "-g", seed, "--pv", record});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.err, QString());
+
+    // The prizes change nothing of the draw: its results in order, each with what it wins.
+    QStringList withoutPrizes = options;
+    if (const qsizetype column = withoutPrizes.indexOf(QStringLiteral("--lots-colonne"));
+        column >= 0)
+        withoutPrizes.remove(column, 2);
+    const QStringList drawn =
+        outputLines(tirer(withoutPrizes + QStringList{listFile(), "-g", seed}).out);
+    QCOMPARE(drawn.size(), results);
+    QStringList lines;
+    for (int k = 0; k < results; ++k)
+        lines << (k < prizes.size()
+                      ? prizes[k]
+                      : QStringLiteral("Suppléant n° %1").arg(k - prizes.size() + 1)) +
+                     QStringLiteral(" : ") + drawn[k];
+    QCOMPARE(outputLines(run.out), lines);
+
+    // The record carries them, not communicated, and the program's checker awards them as
+    // they were printed.
+    const QJsonObject pv = readRecord(record);
+    QCOMPARE(pv.value(QStringLiteral("lots")).toVariant().toStringList(), prizes);
+    QVERIFY(!pv.contains(QStringLiteral("lots_communiques")));
+    QStringList palmares{QStringLiteral("Palmarès :")};
+    for (int p = 0; p < prizes.size(); ++p)
+        palmares << QStringLiteral("Lot %1 : %2 – %3")
+                        .arg(p + 1)
+                        .arg(prizes[p], p < results ? drawn[p] : QStringLiteral("non attribué"));
+    palmares += lines.mid(prizes.size());
+    const Run ours = runProgram(QStringLiteral(SORTIVO_PROGRAM), {"--verifier", record});
+    QCOMPARE(ours.status, 0);
+    const QString verdict = QString::fromUtf8(ours.out);
+    QVERIFY2(verdict.contains(QStringLiteral("\nATTENTION : les lots n'ont pas été communiqués "
+                                             "avec l'engagement ; leur ordre a pu être choisi "
+                                             "après le tirage.\n")) &&
+                 verdict.endsWith(palmares.join(u'\n').replace(u'\t', QStringLiteral("\\u0009")) +
+                                  u'\n'),
+             ours.out.constData());
+}
+
 void TestDrawCommand::commitFirstDrawLater_data()
 {
     QTest::addColumn<bool>("onePrize");
-    QTest::newRow("without rule") << false;
+    QTest::addColumn<bool>("prizes");
+    QTest::newRow("without rule") << false << false;
     // Fixed in the seed file, printed with the commitment, applied by every draw from it.
-    QTest::newRow("one prize per person") << true;
+    QTest::newRow("one prize per person") << true << false;
+    QTest::newRow("prizes") << false << true;
 }
 
 void TestDrawCommand::commitFirstDrawLater()
 {
     QFETCH(bool, onePrize);
+    QFETCH(bool, prizes);
     const QString seedFile = path(QStringLiteral("graine"));
     // The list is fixed with the seed: its fingerprint is printed to be published with it.
     QStringList committing{"--engagement", "--graine-fichier", seedFile, "--liste", listFile()};
     if (onePrize)
         committing << QStringLiteral("--un-lot-par-personne");
+    const QString prizeFile = path(QStringLiteral("lots.txt"));
+    QFile prizeLines(prizeFile);
+    QVERIFY(prizeLines.open(QIODevice::WriteOnly) && prizeLines.write("Vélo\n2 × Casque\n") > 0);
+    prizeLines.close();
+    if (prizes)
+        committing << QStringLiteral("--lots") << prizeFile;
     const Run commit = tirer(committing);
     QCOMPARE(commit.status, 0);
     const QRegularExpressionMatch printed =
         QRegularExpression(
             QStringLiteral("^([0-9a-f]{64})\nListe : 5 entrées, empreinte "
-                           "([0-9a-f]{64})\n%1$")
-                .arg(onePrize ? QStringLiteral("Un seul lot par personne : oui\n") : QString()))
+                           "([0-9a-f]{64})\n%1%2$")
+                .arg(onePrize ? QStringLiteral("Un seul lot par personne : oui\n") : QString(),
+                     prizes ? QStringLiteral("Lots : 3, empreinte ([0-9a-f]{64})\n") : QString()))
             .match(QString::fromUtf8(commit.out));
     QVERIFY2(printed.hasMatch(), commit.out.constData());
     QCOMPARE(commit.err, QString());
@@ -555,6 +678,9 @@ void TestDrawCommand::commitFirstDrawLater()
              QFile::Permissions());
     const QByteArray kept = readAll(seedFile);
     QCOMPARE(kept.contains("\nun_lot_par_personne\n"), onePrize);
+    QCOMPARE(kept.contains("\nlots 3 " + printed.captured(3).toLatin1() +
+                           "\nlot Vélo\nlot Casque (1/2)\nlot Casque (2/2)\n"),
+             prizes);
 
     // Without its list, a commitment leaves the list's order to be chosen after the public
     // value: said at once, with the option that fixes it.
@@ -575,10 +701,23 @@ void TestDrawCommand::commitFirstDrawLater()
     QCOMPARE(readAll(seedFile), kept);
 
     const QString record = path(QStringLiteral("pv.json"));
-    const QStringList draw{listFile(), "-n",         "2",    "-f",  seedFile,
-                           "-p",       "dés 4 et 6", "--pv", record};
+    QStringList draw{listFile(), "-n", "2", "-f", seedFile, "-p", "dés 4 et 6", "--pv", record};
+    // The prizes committed may be given again; later draws take them from the seed file.
+    if (prizes)
+        draw << QStringLiteral("--lots") << prizeFile;
     const Run run = tirer(draw);
     QCOMPARE(run.status, 0);
+    // With prizes, a result is printed after what it wins, or after its number as a reserve.
+    const auto results = [prizes](const QByteArray& out, const QStringList& won) {
+        QStringList lines = outputLines(out);
+        for (qsizetype k = 0; prizes && k < lines.size(); ++k) {
+            const QString told = won[k] + QStringLiteral(" : ");
+            if (!lines[k].startsWith(told))
+                return QStringList{QStringLiteral("<no ") + told + QStringLiteral(">")};
+            lines[k].remove(0, told.size());
+        }
+        return lines;
+    };
     const QJsonObject pv = readRecord(record);
     QCOMPARE(pv.value(QStringLiteral("engagement")).toString(), printed.captured(1));
     QCOMPARE(pv.value(QStringLiteral("protocole")).toString(),
@@ -589,6 +728,13 @@ void TestDrawCommand::commitFirstDrawLater()
     QCOMPARE(pv.value(QStringLiteral("liste_communiquee")).toObject(),
              (QJsonObject{{QStringLiteral("n"), 5},
                           {QStringLiteral("liste_sha256"), printed.captured(2)}}));
+    const QStringList committedPrizes{"Vélo", "Casque (1/2)", "Casque (2/2)"};
+    QCOMPARE(pv.value(QStringLiteral("lots")).toVariant().toStringList(),
+             prizes ? committedPrizes : QStringList());
+    const QJsonObject shownPrizes{{QStringLiteral("n"), 3},
+                                  {QStringLiteral("lots_sha256"), printed.captured(3)}};
+    QCOMPARE(pv.value(QStringLiteral("lots_communiques")).toObject(),
+             prizes ? shownPrizes : QJsonObject());
 
     // The seed is spent: drawing again from it as if for the first time is refused, and the
     // next run continues the session in the same record, which both checkers accept whole;
@@ -609,10 +755,11 @@ void TestDrawCommand::commitFirstDrawLater()
         const QJsonArray runs = readRecord(record).value(QStringLiteral("tirages")).toArray();
         QCOMPARE(
             runs.first().toObject().value(QStringLiteral("resultats")).toVariant().toStringList(),
-            outputLines(run.out));
+            results(run.out, committedPrizes));
         QCOMPARE(
             runs.last().toObject().value(QStringLiteral("resultats")).toVariant().toStringList(),
-            outputLines(next.out));
+            results(next.out,
+                    {list == reordered ? QStringLiteral("Suppléant n° 1") : committedPrizes[2]}));
         QCOMPARE(runs.last().toObject().value(QStringLiteral("liste_modifiee")).toBool(),
                  list == reordered);
         const QByteArray verdict =
@@ -623,13 +770,19 @@ void TestDrawCommand::commitFirstDrawLater()
             list == reordered ? "ATTENTION : tirage n° 3 : liste modifiée après la communication "
                                 "de l'engagement\n"
                               : "";
+        // The prizes were kept from run to run: the checker awards them in the same order.
+        const QByteArray palmares = prizes ? "Palmarès :\nLot 1 : Vélo – " : "";
         const Run ours = runProgram(QStringLiteral(SORTIVO_PROGRAM), {"--verifier", record});
         QCOMPARE(ours.status, 0);
-        QCOMPARE(ours.out, verdict + warning);
+        QVERIFY2(ours.out.startsWith(verdict + warning + palmares) &&
+                     (prizes || ours.out == verdict + warning),
+                 ours.out.constData());
         const Run reference = runProgram(QStringLiteral("python3"),
                                          {QStringLiteral(SORTIVO_REFERENCE_CHECKER), record});
         QCOMPARE(reference.status, 0);
-        QCOMPARE(reference.out, verdict + warning);
+        QVERIFY2(reference.out.startsWith(verdict) &&
+                     (prizes || reference.out == verdict + warning),
+                 reference.out.constData());
     }
 
     // A seed others can read, or one reached through a link or a pipe, is refused, not used
