@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -68,6 +69,12 @@ PrizesDialog::PrizesDialog(QWidget* owner, DrawSession& session)
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
+    // Once every prize has its winner.
+    m_showPalmares =
+        buttons->addButton(QStringLiteral("Afficher le palmarès"), QDialogButtonBox::ActionRole);
+    m_showPalmares->setObjectName(QStringLiteral("cmdPalmares"));
+    m_showPalmares->setEnabled(false);
+    connect(m_showPalmares, &QPushButton::clicked, this, &PrizesDialog::palmaresAsked);
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Titre :"), m_title);
@@ -98,6 +105,7 @@ PrizesDialog::PrizesDialog(QWidget* owner, DrawSession& session)
     // What the palmarès shows changes with every run and with the session itself.
     connect(&session, &DrawSession::runEnded, this, &PrizesDialog::fillPalmares);
     connect(&session, &DrawSession::renewed, this, &PrizesDialog::fillPalmares);
+    connect(&session, &DrawSession::palmaresChanged, this, &PrizesDialog::enablePalmares);
 }
 
 void PrizesDialog::showOnTop()
@@ -119,16 +127,10 @@ QString PrizesDialog::title() const
     return m_title->text();
 }
 
-QString PrizesDialog::prize(int number) const
-{
-    if (!m_prizes || number < 1 || std::size_t(number) > m_prizes->size())
-        return {};
-    return fromUtf8((*m_prizes)[std::size_t(number - 1)]);
-}
-
 void PrizesDialog::showEvent(QShowEvent* event)
 {
     fillPalmares();
+    enablePalmares();
     QDialog::showEvent(event);
 }
 
@@ -138,8 +140,21 @@ void PrizesDialog::readPrizes()
     m_refusal->setVisible(!m_prizes);
     if (!m_prizes)
         m_refusal->setText(QString::fromStdString(m_prizes.error().text));
+    else
+        m_session.setPrizes(*m_prizes);
     fillPalmares();
     emit changed();
+}
+
+void PrizesDialog::enablePalmares()
+{
+    // Hidden, it is brought up to date when it shows.
+    if (!isVisible())
+        return;
+    const std::vector<std::optional<std::size_t>> winners = m_session.proof().awards().winners;
+    m_showPalmares->setEnabled(!winners.empty() &&
+                               std::all_of(winners.begin(), winners.end(),
+                                           [](const auto& winner) { return winner.has_value(); }));
 }
 
 void PrizesDialog::fillPalmares()

@@ -13,6 +13,7 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class QPushButton;
 class QTableWidget;
 
 // frmLots, "Sortivo – Lots et palmarès": the event's title and the prizes, typed on the
@@ -30,9 +31,6 @@ public:
     void showOnTop();
 
     QString title() const;
-    // Prize `number` (from 1) as the lines stand for them, "3 × …" counted out; empty past the
-    // last, or while a line is refused.
-    QString prize(int number) const;
 
     // The most reserves the palmarès lists one by one; the others are counted in a last row.
     static constexpr int listedReserves = 100;
@@ -40,6 +38,8 @@ public:
 signals:
     // The title or the prizes changed.
     void changed();
+    // "Afficher le palmarès": the audience is to see who won what.
+    void palmaresAsked();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -48,6 +48,7 @@ private:
     void readPrizes();
     void fillPalmares();
     void showRule();
+    void enablePalmares();
 
     DrawSession& m_session;
     QLineEdit* m_title;
@@ -55,5 +56,6 @@ private:
     QCheckBox* m_onePrize;
     QLabel* m_refusal;
     QTableWidget* m_palmares;
+    QPushButton* m_showPalmares;
     sortivo::Expected<std::vector<std::string>> m_prizes = std::vector<std::string>();
 };
