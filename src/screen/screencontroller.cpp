@@ -344,7 +344,9 @@ void ScreenController::fitLabels()
     const QRect whole = boxes.prize.box.united(boxes.results);
     const bool teams = m_teams && !m_showPalmares;
     w.lstEcranResultats->setFont(plain);
-    w.lstEcranResultats->setPixelSize(boxes.resultsPixels);
+    // Shown alone, the palmarès is read from further away.
+    w.lstEcranResultats->setPixelSize(m_showPalmares ? boxes.prize.maxPixels * 4 / 5
+                                                     : boxes.resultsPixels);
     w.lstEcranResultats->setGeometry(m_showPalmares ? whole : boxes.results);
     w.lstEcranResultats->setVisible(!teams);
     for (QLabel* latestOne : {w.lblEcranLot, w.lblEcranGagnant})
