@@ -98,8 +98,16 @@ struct Window {
     QPlainTextEdit* results = window.findChild<QPlainTextEdit*>(QStringLiteral("txtResult"));
     QComboBox* drawCount = window.findChild<QComboBox*>(QStringLiteral("cmbNbTirage"));
 
-    explicit Window(bool screenOpen = false)
+    // With `prizes` prizes typed in "Lots…", as the palmarès on the screen then shows them.
+    explicit Window(bool screenOpen = false, int prizes = 0)
     {
+        if (prizes > 0) {
+            QStringList lines;
+            for (int i = 1; i <= prizes; ++i)
+                lines << QStringLiteral("Bon d'achat n° %1").arg(i);
+            window.findChild<QPlainTextEdit*>(QStringLiteral("txtLots"))
+                ->setPlainText(lines.join(QLatin1Char('\n')));
+        }
         window.show();
         if (screenOpen) {
             button(QStringLiteral("cmdEcran"))->click();
@@ -122,7 +130,7 @@ void report(benchmark::State& state, double total, double longestGap, const QStr
 // Draw one (mode 1) or draw ten (mode 0 with "10" chosen) out of the list.
 void drawFew(benchmark::State& state, int mode)
 {
-    Window w(state.range(1) != 0);
+    Window w(state.range(1) != 0, int(state.range(2)));
     const QString text = listOf(int(state.range(0)));
     w.list->setPlainText(text);
     QCoreApplication::processEvents();
@@ -167,7 +175,7 @@ void BM_WindowDrawTen(benchmark::State& state)
 
 void BM_WindowDrawAll(benchmark::State& state)
 {
-    Window w(state.range(1) != 0);
+    Window w(state.range(1) != 0, int(state.range(2)));
     const QString text = listOf(int(state.range(0)));
     double total = 0;
     double longestGap = 0;
@@ -453,24 +461,28 @@ void registerBenchmarks()
                  {"BM_WindowOpenWorkbook", &BM_WindowOpenWorkbook, many},
              })
             benchmark::RegisterBenchmark(name, function)
-                ->Args({entries, 0})
+                ->Args({entries, 0, 0})
                 ->Iterations(runs)
                 ->Unit(benchmark::kMillisecond)
                 ->UseRealTime();
-        for (const auto& [name, function, runs] : {
-                 std::tuple<const char*, Function, int>{"BM_WindowDrawOne", &BM_WindowDrawOne, few},
-                 {"BM_WindowDrawTen", &BM_WindowDrawTen, few},
-                 {"BM_WindowDrawAll", &BM_WindowDrawAll, many},
-             })
-            benchmark::RegisterBenchmark(name, function)
-                ->Args({entries, 1})
-                ->Iterations(runs)
-                ->Unit(benchmark::kMillisecond)
-                ->UseRealTime();
+        // The screen open, without prizes and with 200 of them: its palmarès then holds a
+        // winner or a reserve for each result.
+        for (const int prizes : {0, 200})
+            for (const auto& [name, function, runs] : {
+                     std::tuple<const char*, Function, int>{"BM_WindowDrawOne", &BM_WindowDrawOne,
+                                                            few},
+                     {"BM_WindowDrawTen", &BM_WindowDrawTen, few},
+                     {"BM_WindowDrawAll", &BM_WindowDrawAll, many},
+                 })
+                benchmark::RegisterBenchmark(name, function)
+                    ->Args({entries, 1, prizes})
+                    ->Iterations(runs)
+                    ->Unit(benchmark::kMillisecond)
+                    ->UseRealTime();
     }
     // Draws from the longest list Open takes, the first of them reading the whole box.
     benchmark::RegisterBenchmark("BM_WindowDrawOne", BM_WindowDrawOne)
-        ->Args({5000000, 0})
+        ->Args({5000000, 0, 0})
         ->Iterations(4)
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();

@@ -45,7 +45,8 @@ template <typename W> W* control(QWidget& window, const char* name)
     return window.findChild<W*>(QLatin1String(name));
 }
 
-// The audience screen as a projector shows it, before the first draw and after one.
+// The audience screen as a projector shows it, before the first draw, after one, and with the
+// palmarès once every prize is won.
 bool saveScreen(const QDir& folder)
 {
     QtPlatform platform;
@@ -68,13 +69,23 @@ bool saveScreen(const QDir& folder)
         return false;
     control<QPushButton>(window, "cmdGo(1)")->click();
     settle();
-    return save(screen, folder, QStringLiteral("ecran-apres.png"));
+    if (!save(screen, folder, QStringLiteral("ecran-apres.png")))
+        return false;
+    // Every prize won and two reserves, then the palmarès asked for in "Lots…".
+    for (int i = 0; i < 4; ++i)
+        control<QPushButton>(window, "cmdGo(1)")->click();
+    control<QPushButton>(window, "cmdLots")->click();
+    QWidget& prizes = *control<QWidget>(window, "frmLots");
+    control<QPushButton>(prizes, "cmdPalmares")->click();
+    prizes.close();
+    settle();
+    return save(screen, folder, QStringLiteral("ecran-palmares.png"));
 }
 
 } // namespace
 
-// Usage: sortivo_screenshot [folder]. Writes mainwindow.png, infobox.png, ecran-avant.png and
-// ecran-apres.png there.
+// Usage: sortivo_screenshot [folder]. Writes mainwindow.png, infobox.png, ecran-avant.png,
+// ecran-apres.png and ecran-palmares.png there.
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);

@@ -73,9 +73,11 @@ MainWindow::MainWindow(Platform& platform, const QString& documentsFolder,
     m_proofController = new ProofController(this, cmdPreuve, m_session, *m_ui.txtListe, m_platform,
                                             documentsFolder);
     m_prizes = new PrizesDialog(this, m_session, m_platform);
-    m_screen = new ScreenController(
-        this, {*m_ui.txtResult->document(), *m_ui.txtListe->document(), *m_listEntries, *m_prizes},
-        busyState, QString::fromStdString(m_session.proof().commitment()));
+    m_screen =
+        new ScreenController(this,
+                             {m_session, *m_ui.txtResult->document(), *m_ui.txtListe->document(),
+                              *m_listEntries, *m_prizes},
+                             busyState, QString::fromStdString(m_session.proof().commitment()));
     connectCommands();
     QPushButton* cmdEcran = addScreenButton(m_ui.fraBas, m_ui.lblVelmora, cmdPreuve);
     connectScreen(cmdEcran);
@@ -168,6 +170,7 @@ void MainWindow::connectScreen(QPushButton* cmdEcran)
     connect(m_proofController, &ProofController::showToAudience, m_screen, &ScreenController::show);
     connect(&m_session, &DrawSession::communicated, m_screen, &ScreenController::setListLine);
     connect(m_screen, &ScreenController::drawOneAsked, m_ui.cmdGo[1], &QPushButton::click);
+    connect(m_prizes, &PrizesDialog::palmaresAsked, m_screen, &ScreenController::showPalmares);
     connect(m_proofController, &ProofController::recordSaved, m_screen,
             &ScreenController::closeSession);
 }

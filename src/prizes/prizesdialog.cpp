@@ -77,6 +77,12 @@ PrizesDialog::PrizesDialog(QWidget* owner, DrawSession& session, Platform& platf
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     buttons->addButton(m_absent, QDialogButtonBox::ActionRole);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
+    // Once every prize has its winner.
+    m_showPalmares =
+        buttons->addButton(QStringLiteral("Afficher le palmarès"), QDialogButtonBox::ActionRole);
+    m_showPalmares->setObjectName(QStringLiteral("cmdPalmares"));
+    m_showPalmares->setEnabled(false);
+    connect(m_showPalmares, &QPushButton::clicked, this, &PrizesDialog::palmaresAsked);
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Titre :"), m_title);
@@ -112,6 +118,7 @@ PrizesDialog::PrizesDialog(QWidget* owner, DrawSession& session, Platform& platf
     connect(&session, &DrawSession::prizesChanged, this, &PrizesDialog::showSessionPrizes);
     showRule();
     connect(&session, &DrawSession::palmaresChanged, this, &PrizesDialog::fillPalmares);
+    connect(&session, &DrawSession::palmaresChanged, this, &PrizesDialog::enablePalmares);
     // An absence is declared between runs only.
     connect(&session, &DrawSession::runBegun, this, &PrizesDialog::updateAbsentButton);
     m_session.setTitle(m_title->text());
@@ -143,17 +150,10 @@ QString PrizesDialog::title() const
     return m_title->text();
 }
 
-QString PrizesDialog::prize(int number) const
-{
-    const std::vector<std::string>& prizes = m_session.proof().prizes();
-    if (number < 1 || std::size_t(number) > prizes.size())
-        return {};
-    return fromUtf8(prizes[std::size_t(number - 1)]);
-}
-
 void PrizesDialog::showEvent(QShowEvent* event)
 {
     fillPalmares();
+    enablePalmares();
     QDialog::showEvent(event);
 }
 
@@ -184,6 +184,17 @@ void PrizesDialog::showSessionPrizes()
         m_prizeLines->setPlainText(lines.join(QLatin1Char('\n')));
     }
     showRule();
+}
+
+void PrizesDialog::enablePalmares()
+{
+    // Hidden, it is brought up to date when it shows.
+    if (!isVisible())
+        return;
+    const std::vector<std::optional<std::size_t>> winners = m_session.proof().awards().winners;
+    m_showPalmares->setEnabled(!winners.empty() &&
+                               std::all_of(winners.begin(), winners.end(),
+                                           [](const auto& winner) { return winner.has_value(); }));
 }
 
 void PrizesDialog::fillPalmares()

@@ -34,8 +34,6 @@ public:
     void showOnTop();
 
     QString title() const;
-    // Prize `number` (from 1) of the session; empty past the last.
-    QString prize(int number) const;
 
     // The most reserves the palmarès lists one by one; the others are counted in a last row.
     static constexpr int listedReserves = 100;
@@ -43,6 +41,8 @@ public:
 signals:
     // The title or the prizes changed.
     void changed();
+    // "Afficher le palmarès": the audience is to see who won what.
+    void palmaresAsked();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -54,6 +54,7 @@ private:
     void showRule();
     void updateAbsentButton();
     void declareAbsent();
+    void enablePalmares();
 
     DrawSession& m_session;
     Platform& m_platform;
@@ -63,4 +64,5 @@ private:
     QLabel* m_refusal;
     QTableWidget* m_palmares;
     QPushButton* m_absent;
+    QPushButton* m_showPalmares;
 };

@@ -3,8 +3,10 @@
 #include "prizes/prizesdialog.h"
 
 #include "core/proof/proofsession.h"
-#include "core/text/french.h"
+#include "draw/drawsession.h"
 #include "draw/entryblocks.h"
+#include "screen/pagedlist.h"
+#include "screen/screentext.h"
 #include "screen/screenwindow.h"
 #include "session/busystate.h"
 #include "widgets/barbutton.h"
@@ -14,13 +16,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QScreen>
 #include <QTextBlock>
-#include <QTextBoundaryFinder>
 #include <QTextDocument>
 
 #include <algorithm>
@@ -35,10 +35,6 @@ constexpr int rollPerResultMs = 1500;
 constexpr int rollPerRunMs = 6000;
 // Names the roll runs through, besides the run's own results.
 constexpr int rollSampleSize = 30;
-constexpr int shownResults = 100;
-// Of a longer text only this many characters are laid out: an entry of 100,000 characters
-// would take the window most of a second, and be drawn too small to see.
-constexpr qsizetype shownChars = 300;
 // Teams in the grid, beyond which the last cell says how many more there are.
 constexpr int shownTeams = 40;
 
@@ -52,13 +48,6 @@ QFont screenFont(bool strong)
     return font;
 }
 
-// French figures on the screen: 12 345, with a plain space.
-QString figures(qint64 number)
-{
-    return QString::fromStdString(
-        sortivo::frenchNumber(std::uint64_t(number), sortivo::Thousands::Space));
-}
-
 // Groups of eight hex digits, to be read aloud and compared.
 QString grouped(const QString& commitment)
 {
@@ -66,12 +55,6 @@ QString grouped(const QString& commitment)
     for (qsizetype i = 0; i < commitment.size(); i += 8)
         groups << commitment.mid(i, 8);
     return groups.join(u' ');
-}
-
-QString plural(int count, std::string_view one, std::string_view many)
-{
-    return QString::fromStdString(
-        sortivo::frenchCount(std::uint64_t(count), one, many, sortivo::Thousands::Space));
 }
 
 QString countText(int drawn, int left)
@@ -84,45 +67,6 @@ QString teamCountText(int teams, int people)
 {
     return plural(teams, "équipe", "équipes") + QStringLiteral(" · ") +
            plural(people, "personne", "personnes");
-}
-
-// A line typed with Shift+Enter holds a separator of its own; on the screen it reads as a space.
-QString oneLine(QString text)
-{
-    text.replace(QChar::LineSeparator, u' ');
-    return text;
-}
-
-// A text as the screen shows it: on one line, and of a longer one its first `maxChars`
-// characters, then its length. The cut keeps a letter with its accents and a group of emoji
-// whole, and whatever direction the beginning sets is closed before the length, which reads
-// left to right.
-QString shownText(const QString& text, qsizetype maxChars = shownChars)
-{
-    // A character takes one or two UTF-16 units.
-    if (text.size() <= maxChars)
-        return oneLine(text);
-    qsizetype chars = 0;
-    qsizetype cut = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i].isLowSurrogate() && i > 0 && text[i - 1].isHighSurrogate())
-            continue;
-        if (chars++ == maxChars)
-            cut = i;
-    }
-    if (chars <= maxChars)
-        return oneLine(text);
-    // Whether a character begins at the cut depends on the characters before it and the next.
-    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text.left(cut + 2));
-    graphemes.setPosition(cut);
-    if (!graphemes.isAtBoundary()) {
-        // A letter with more accents than fit is cut among them.
-        const qsizetype before = graphemes.toPreviousBoundary();
-        if (before > 0)
-            cut = before;
-    }
-    return QChar(0x2068) + oneLine(text.left(cut)) + QChar(0x2069) + QStringLiteral("… (") +
-           plural(int(chars), "caractère", "caractères") + u')';
 }
 
 // The delays between the names of one result's roll: quick at first, slowing down, `total` in
@@ -156,6 +100,9 @@ ScreenController::ScreenController(QWidget* owner, const Sources& sources,
     for (const QTextDocument* document : {&m_sources.results, &m_sources.list})
         connect(document, &QTextDocument::contentsChange, this, &ScreenController::scheduleRefresh);
     connect(&m_sources.prizes, &PrizesDialog::changed, this, &ScreenController::scheduleRefresh);
+    // An absence, the prizes, a run shown or another session: who wins what may have changed.
+    connect(&m_sources.session, &DrawSession::palmaresChanged, this,
+            &ScreenController::scheduleRefresh);
     // A draw, an open or a numbering writes the boxes in slices; the screen shows where they
     // end.
     connect(&m_busyState, &BusyState::ended, this, &ScreenController::refresh);
@@ -182,6 +129,14 @@ void ScreenController::show()
         return;
     }
     place();
+    refresh();
+}
+
+void ScreenController::showPalmares()
+{
+    endRoll();
+    m_showPalmares = true;
+    show();
     refresh();
 }
 
@@ -213,6 +168,8 @@ void ScreenController::setCommitment(const QString& commitment)
     m_commitment = commitment;
     m_listLine.clear();
     m_sessionHasRuns = false;
+    m_showPalmares = false;
+    m_teams.reset();
     scheduleRefresh();
 }
 
@@ -239,6 +196,7 @@ void ScreenController::setPublicValue(const QString& value)
 void ScreenController::runBegun(const sortivo::RunRecord& run)
 {
     endRoll();
+    m_showPalmares = false;
     m_sessionHasRuns = true;
     m_linesAtRunStart = resultLines();
     m_teamRun = run.request.mode == sortivo::DrawMode::Teams;
@@ -248,13 +206,20 @@ void ScreenController::runBegun(const sortivo::RunRecord& run)
 void ScreenController::runEnded(int draws)
 {
     const int lines = resultLines();
-    if (lines <= m_linesAtRunStart || draws <= 0)
+    const std::vector<sortivo::RunRecord>& runs = m_sources.session.proof().runs();
+    if (draws <= 0 || runs.empty())
         return;
-    // Teams are formed, not won: they are shown together, at once.
-    if (m_teamRun)
-        m_teams = Teams{m_linesAtRunStart + 1, lines, draws};
-    else if (m_window->isVisible() && m_window->chkAnimation->isChecked() && draws <= rollMaxDraws)
-        startRoll(m_linesAtRunStart + 1, lines);
+    // Teams are formed, not won: they are shown together, at once, as the boxes wrote them.
+    if (m_teamRun) {
+        if (lines > m_linesAtRunStart)
+            m_teams = Teams{m_linesAtRunStart + 1, lines, draws};
+        return;
+    }
+    const std::size_t last = palmares().resultCount();
+    const std::size_t firstNew = last - std::min(last, runs.back().results.size());
+    if (m_window->isVisible() && m_window->chkAnimation->isChecked() && draws <= rollMaxDraws &&
+        firstNew < last)
+        startRoll(firstNew, last);
 }
 
 void ScreenController::scheduleRefresh()
@@ -273,14 +238,24 @@ int ScreenController::resultLines() const
     return lines;
 }
 
-QString ScreenController::resultLine(int number) const
+const PalmaresLines& ScreenController::palmares()
 {
-    return m_sources.results.findBlockByNumber(number - 1).text();
+    const sortivo::ProofSession& proof = m_sources.session.proof();
+    PalmaresOf now{proof.commitment(), proof.runs().size(), proof.absences().size(),
+                   proof.prizes()};
+    if (now != m_palmaresOf) {
+        m_palmares = PalmaresLines(proof);
+        m_palmaresOf = std::move(now);
+    }
+    return m_palmares;
 }
 
-QString ScreenController::prize(int number) const
+std::size_t ScreenController::shownResults()
 {
-    return shownText(m_sources.prizes.prize(number));
+    if (m_teams && !m_showPalmares)
+        return 0;
+    const std::size_t results = palmares().resultCount();
+    return std::min(results, m_revealed.value_or(results));
 }
 
 void ScreenController::refresh()
@@ -289,28 +264,17 @@ void ScreenController::refresh()
     // A closed screen is brought up to date when it opens again.
     if (!m_window->isVisible())
         return;
-    const int lines = resultLines();
-    // The results the roll was revealing are gone (cleared, edited): nothing is left to show.
-    if (m_revealed && lines < m_rollLast)
+    // The results the roll was revealing are gone (another session): nothing is left to show.
+    if (m_revealed && palmares().resultCount() < m_rollLast)
         stopRoll();
     // Teams no longer at the end of the results are shown as the lines they have become.
-    if (m_teams && lines != m_teams->last)
+    if (m_teams && resultLines() != m_teams->last)
         m_teams.reset();
-    const int shown = m_teams ? 0 : std::min(lines, m_revealed.value_or(lines));
-
-    QListWidget* list = m_window->lstEcranResultats;
-    list->clear();
-    const int first = std::max(1, shown - shownResults + 1);
-    if (first > 1)
-        list->addItem(QStringLiteral("… et %1 autres").arg(figures(first - 1)));
-    QTextBlock block = m_sources.results.findBlockByNumber(first - 1);
-    for (int k = first; k <= shown; ++k, block = block.next()) {
-        const QString lot = prize(k);
-        const QString line = shownText(block.text());
-        list->addItem(lot.isEmpty() ? QStringLiteral("%1. %2").arg(k).arg(line)
-                                    : QStringLiteral("%1. %2 : %3").arg(k).arg(lot, line));
-    }
-    list->scrollToBottom();
+    const std::size_t shown = shownResults();
+    const PalmaresLines& lines = palmares();
+    m_window->lstEcranResultats->setLines(
+        lines.lineCount(shown), [&lines, shown](std::size_t i) { return lines.line(i, shown); },
+        m_showPalmares ? PagedList::From::Start : PagedList::From::End);
     fitLabels();
 }
 
@@ -340,12 +304,13 @@ void ScreenController::fitLabels()
     else if (communicated)
         commitmentLine = QStringLiteral("Engagement : ") + grouped(m_commitment) +
                          QStringLiteral(" · ") + m_listLine;
-    const int lines = resultLines();
-    const int shown = m_teams ? 0 : std::min(lines, m_revealed.value_or(lines));
+    const PalmaresLines& results = palmares();
+    const std::size_t shown = shownResults();
     // The result being rolled is announced with its prize; the names run under it.
-    const int latest = m_revealed ? shown + 1 : shown;
-    const QString lot = latest > 0 ? prize(latest) : QString();
-    const QString winner = m_revealed ? m_rollText : (shown > 0 ? resultLine(shown) : QString());
+    const std::size_t latest = m_revealed ? shown + 1 : shown;
+    const QString lot = latest > 0 ? results.prizeLine(latest - 1) : QString();
+    const QString winner =
+        m_revealed ? m_rollText : (shown > 0 ? results.resultText(shown - 1) : QString());
 
     const QFont plain = screenFont(false);
     fit(w.lblEcranTitre, shownText(m_sources.prizes.title()), boxes.title, screenFont(true));
@@ -355,9 +320,7 @@ void ScreenController::fitLabels()
         m_publicValue.isEmpty() ? QString() : QStringLiteral("Valeur publique : ") + m_publicValue,
         boxes.publicValue, plain);
     w.lblEcranValeur->setVisible(!m_publicValue.isEmpty());
-    fit(w.lblEcranLot,
-        lot.isEmpty() ? QString() : QStringLiteral("Lot %1 : %2").arg(latest).arg(lot), boxes.prize,
-        plain);
+    fit(w.lblEcranLot, lot, boxes.prize, plain);
     // The winner is never drawn smaller than the results under it: of an entry too long for
     // that, less is shown.
     const QFont strong = screenFont(true);
@@ -374,23 +337,23 @@ void ScreenController::fitLabels()
     w.lblEcranGagnant->setGeometry(boxes.winner.box);
     fit(w.lblEcranCompte,
         m_teams ? teamCountText(m_teams->last - m_teams->first + 1, m_teams->people)
-                : countText(lines, m_sources.listEntries.entryCount()),
+                : countText(int(results.resultCount()), m_sources.listEntries.entryCount()),
         boxes.count, plain);
 
-    QFont listFont = plain;
-    listFont.setPixelSize(boxes.resultsPixels);
-    w.lstEcranResultats->setFont(listFont);
-    w.lstEcranResultats->setGeometry(boxes.results);
-    w.lstEcranResultats->scrollToBottom();
-
-    // Teams take the room of the prize, the winner and the results.
-    for (QWidget* single :
-         {static_cast<QWidget*>(w.lblEcranLot), static_cast<QWidget*>(w.lblEcranGagnant),
-          static_cast<QWidget*>(w.lstEcranResultats)})
-        single->setVisible(!m_teams);
-    w.fraEcranEquipes->setVisible(m_teams.has_value());
-    if (m_teams)
-        fitTeams(boxes.prize.box.united(boxes.results));
+    // The whole palmarès and the teams take the room of the prize, the winner and the results.
+    const QRect whole = boxes.prize.box.united(boxes.results);
+    const bool teams = m_teams && !m_showPalmares;
+    w.lstEcranResultats->setFont(plain);
+    // Shown alone, the palmarès is read from further away.
+    w.lstEcranResultats->setPixelSize(m_showPalmares ? boxes.prize.maxPixels * 4 / 5
+                                                     : boxes.resultsPixels);
+    w.lstEcranResultats->setGeometry(m_showPalmares ? whole : boxes.results);
+    w.lstEcranResultats->setVisible(!teams);
+    for (QLabel* latestOne : {w.lblEcranLot, w.lblEcranGagnant})
+        latestOne->setVisible(!teams && !m_showPalmares);
+    w.fraEcranEquipes->setVisible(teams);
+    if (teams)
+        fitTeams(whole);
 }
 
 void ScreenController::fitTeams(const QRect& area)
@@ -417,12 +380,12 @@ void ScreenController::fitTeams(const QRect& area)
     }
 }
 
-QStringList ScreenController::rollPool(int firstNew, int last) const
+QStringList ScreenController::rollPool(std::size_t firstNew, std::size_t last)
 {
     // The run's own entries: the ones it drew and, taken at random, the ones it left.
     QStringList pool;
-    for (int k = firstNew; k <= last; ++k)
-        pool << resultLine(k);
+    for (std::size_t k = firstNew; k < last; ++k)
+        pool << palmares().resultText(k);
     const int left = m_sources.list.isEmpty() ? 0 : m_sources.list.blockCount();
     for (int i = 0; i < std::min(left, rollSampleSize); ++i) {
         const QString entry =
@@ -433,12 +396,12 @@ QStringList ScreenController::rollPool(int firstNew, int last) const
     return pool;
 }
 
-void ScreenController::startRoll(int firstNew, int last)
+void ScreenController::startRoll(std::size_t firstNew, std::size_t last)
 {
     m_rollPool = rollPool(firstNew, last);
-    m_revealed = firstNew - 1;
+    m_revealed = firstNew;
     m_rollLast = last;
-    m_rollDelays = rollDelays(std::min(rollPerResultMs, rollPerRunMs / (last - firstNew + 1)));
+    m_rollDelays = rollDelays(std::min(rollPerResultMs, rollPerRunMs / int(last - firstNew)));
     // The keys are heard wherever the focus is, even on the button that drew.
     qApp->installEventFilter(this);
     nextRollResult();

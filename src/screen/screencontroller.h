@@ -1,5 +1,6 @@
 #pragma once
 
+#include "screen/palmareslines.h"
 #include "screen/screenfit.h"
 
 #include <QObject>
@@ -7,8 +8,11 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <cstddef>
 #include <optional>
+#include <string>
 #include <utility>
+#include <vector>
 
 namespace sortivo
 {
@@ -21,22 +25,26 @@ class QPushButton;
 class QTextDocument;
 class QWidget;
 class BusyState;
+class DrawSession;
 class PrizesDialog;
 class ScreenWindow;
 
-// The audience screen: it follows the results, the list, the commitment once communicated and
-// the public value, reveals the results of short runs after a roll of names, and shows a team
-// run's teams side by side. It only reads: nothing it does reaches the boxes or the proof
-// session. Each change costs what changed, whatever the lists' length: the boxes' last lines
-// and counts are read, never their whole text, and of a line only its beginning is laid out.
+// The audience screen: it follows the session's results with who wins what, the list, the
+// commitment once communicated and the public value, reveals the results of short runs after a
+// roll of names, shows a team run's teams side by side, and the whole palmarès when asked. It
+// only reads: nothing it does reaches the boxes or the proof session. Each change costs what
+// changed, whatever the lists' length: who wins what is worked out once per change, only the
+// page of results shown is laid out, and of a line only its beginning.
 class ScreenController : public QObject
 {
     Q_OBJECT
 public:
     struct Sources {
+        const DrawSession& session;
         const QTextDocument& results;
         const QTextDocument& list;
         const EntryBlocks& listEntries;
+        // The event's title.
         const PrizesDialog& prizes;
     };
     ScreenController(QWidget* owner, const Sources& sources, const BusyState& busyState,
@@ -44,6 +52,9 @@ public:
 
     // Opens the screen where the audience looks, or brings it to the front when it is open.
     void show();
+    // Shows every result by who wins what, with the title, instead of the latest winner, until
+    // the next run begins.
+    void showPalmares();
     // While the reveal's roll runs, Space and Enter in this window or in the owner's end it
     // and do nothing else; so does a click on the screen.
     bool rolling() const { return m_revealed.has_value(); }
@@ -71,13 +82,16 @@ private:
     void fitLabels();
     void fit(QLabel* label, const QString& text, const TextRoom& room, const QFont& font);
     int resultLines() const;
-    QString resultLine(int number) const;
-    QString prize(int number) const;
-    void startRoll(int firstNew, int last);
+    // Who wins what as the session stands, worked out again only when it changed.
+    const PalmaresLines& palmares();
+    // The results shown: all of them, but during a roll only those it revealed, and none while
+    // teams are shown.
+    std::size_t shownResults();
+    void startRoll(std::size_t firstNew, std::size_t last);
     void nextRollResult();
     void rollStep();
     void stopRoll();
-    QStringList rollPool(int firstNew, int last) const;
+    QStringList rollPool(std::size_t firstNew, std::size_t last);
     void fitTeams(const QRect& area);
 
     QWidget* m_owner;
@@ -92,6 +106,18 @@ private:
     bool m_sessionHasRuns = false;
     int m_linesAtRunStart = 0;
     bool m_teamRun = false;
+    bool m_showPalmares = false;
+
+    // The session as the palmarès was last worked out from.
+    struct PalmaresOf {
+        std::string commitment;
+        std::size_t runs = 0;
+        std::size_t absences = 0;
+        std::vector<std::string> prizes;
+        bool operator==(const PalmaresOf&) const = default;
+    };
+    std::optional<PalmaresOf> m_palmaresOf;
+    PalmaresLines m_palmares;
 
     // The teams of the last run, lines `first` to `last` of the results, while the results
     // still end with them.
@@ -103,9 +129,9 @@ private:
     std::optional<Teams> m_teams;
     QTimer m_refresh;
 
-    // The roll: while it goes on, only the results up to m_revealed are shown.
-    std::optional<int> m_revealed;
-    int m_rollLast = 0;
+    // The roll: while it goes on, only the first m_revealed results are shown.
+    std::optional<std::size_t> m_revealed;
+    std::size_t m_rollLast = 0;
     QStringList m_rollPool;
     QList<int> m_rollDelays;
     qsizetype m_rollStep = 0;

@@ -1,5 +1,6 @@
 #include "screen/screenwindow.h"
 
+#include "screen/pagedlist.h"
 #include "widgets/appicons.h"
 
 #include <QAction>
@@ -8,7 +9,6 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
@@ -70,18 +70,8 @@ ScreenWindow::ScreenWindow(QWidget* owner) : QWidget(owner, Qt::Window)
     lblEcranLot = audienceLabel(m_view, "lblEcranLot");
     lblEcranGagnant = audienceLabel(m_view, "lblEcranGagnant");
     lblEcranCompte = audienceLabel(m_view, "lblEcranCompte");
-    lstEcranResultats = named(new QListWidget(m_view), "lstEcranResultats");
-    lstEcranResultats->setFrameShape(QFrame::NoFrame);
-    lstEcranResultats->setFocusPolicy(Qt::NoFocus);
+    lstEcranResultats = named(new PagedList(m_view), "lstEcranResultats");
     lstEcranResultats->setAttribute(Qt::WA_TransparentForMouseEvents);
-    lstEcranResultats->viewport()->setAttribute(Qt::WA_TransparentForMouseEvents);
-    lstEcranResultats->setSelectionMode(QAbstractItemView::NoSelection);
-    lstEcranResultats->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    lstEcranResultats->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    // A long line wraps, even inside a word, rather than lose its end.
-    lstEcranResultats->setWordWrap(true);
-    lstEcranResultats->setTextElideMode(Qt::ElideNone);
-    lstEcranResultats->setResizeMode(QListView::Adjust);
     fraEcranEquipes = named(new QWidget(m_view), "fraEcranEquipes");
     fraEcranEquipes->setAttribute(Qt::WA_TransparentForMouseEvents);
     fraEcranEquipes->hide();
@@ -104,6 +94,8 @@ ScreenWindow::ScreenWindow(QWidget* owner) : QWidget(owner, Qt::Window)
     // taken back.
     addKeys({QKeySequence(Qt::Key_PageDown), QKeySequence(Qt::Key_Right)},
             &ScreenWindow::nextAsked);
+    addKeys({QKeySequence(Qt::Key_Down)}, [this] { lstEcranResultats->nextPage(); });
+    addKeys({QKeySequence(Qt::Key_Up)}, [this] { lstEcranResultats->previousPage(); });
     addKeys({QKeySequence(Qt::Key_Escape)}, [this] {
         if (isFullScreen())
             showNormal();

@@ -6,13 +6,13 @@
 class QCheckBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QPlainTextEdit;
+class PagedList;
 
 // frmEcran: what the audience sees, big, with a strip above it for the organiser's settings of
 // the show.
 // Full screen it shows no control and hides the pointer once the mouse rests. It only shows; the
-// screen controller fills it.
+// screen controller fills it. The Up and Down arrows turn the pages of the results.
 class ScreenWindow : public QWidget
 {
     Q_OBJECT
@@ -32,7 +32,7 @@ public:
     QLabel* lblEcranValeur;
     QLabel* lblEcranLot;
     QLabel* lblEcranGagnant;
-    QListWidget* lstEcranResultats;
+    PagedList* lstEcranResultats;
     QLabel* lblEcranCompte;
     QWidget* fraEcranEquipes;
 

@@ -1,15 +1,18 @@
 #include "app/mainwindow.h"
+#include "core/proof/proofsession.h"
+#include "screen/pagedlist.h"
+#include "screen/palmareslines.h"
 #include "screen/screenfit.h"
 #include "screen/screenwindow.h"
 #include "support/fakeplatform.h"
 #include "support/guitest.h"
 #include "support/mainwindowtest.h"
+#include "support/proofsamples.h"
 
 #include <QCheckBox>
 #include <QDialog>
 #include <QGuiApplication>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QScreen>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -95,7 +98,12 @@ private slots:
     void prizes();
     void remoteKeys_data();
     void remoteKeys();
-    void longResults();
+    void pages_data();
+    void pages();
+    void palmaresLines_data();
+    void palmaresLines();
+    void palmaresButton_data();
+    void palmaresButton();
     void commitmentAndPublicValue();
     void revealEndsOnTheResult();
     void spaceEndsTheReveal();
@@ -119,12 +127,19 @@ private:
     }
     // A label's text as the audience reads it: the fitting only puts breaks in place of spaces.
     QString shown(const char* name) const { return label(name)->text().replace(u'\n', u' '); }
-    QStringList items() const
+    PagedList* resultList() const
+    {
+        return control<PagedList>(*screen(), QStringLiteral("lstEcranResultats"));
+    }
+    // The page of results shown.
+    QStringList items() const { return resultList()->shownTexts(); }
+    // Every result of the session in draw order, as a session without prizes shows them.
+    QStringList sessionResults() const
     {
         QStringList texts;
-        auto* list = control<QListWidget>(*screen(), QStringLiteral("lstEcranResultats"));
-        for (int i = 0; i < list->count(); ++i)
-            texts << list->item(i)->text();
+        for (const sortivo::RunRecord& run : m_window->proof().runs())
+            for (std::size_t i = 0; i < run.results.size(); ++i)
+                texts << QString::fromUtf8(run.results.at(i));
         return texts;
     }
     QCheckBox* animation() const
@@ -342,15 +357,17 @@ void TestScreen::followsTheBoxes()
     act(*this);
     settle();
 
-    const QStringList lines = boxLines(*results());
+    // The results drawn in the session, whatever the box shows of them since (cleared, typed
+    // in): the page that ends with the latest.
+    const QStringList lines = sessionResults();
     QStringList expected;
-    const qsizetype first = std::max<qsizetype>(0, lines.size() - 100);
-    if (first > 0)
-        expected << QStringLiteral("… et %1 autres").arg(french(first));
-    for (qsizetype i = first; i < lines.size(); ++i)
+    for (qsizetype i = 0; i < lines.size(); ++i)
         expected << QStringLiteral("%1. %2").arg(i + 1).arg(lines[i]);
-    QCOMPARE(items(), expected);
-    QCOMPARE(shown("lblEcranGagnant"), lines.isEmpty() ? QString() : lines.constLast());
+    const QStringList page = items();
+    QVERIFY(!page.isEmpty());
+    QCOMPARE(page, expected.mid(expected.size() - page.size()));
+    QCOMPARE(resultList()->paged(), page.size() < expected.size());
+    QCOMPARE(shown("lblEcranGagnant"), lines.constLast());
     const auto left = list()->toPlainText().isEmpty() ? 0 : boxLines(*list()).size();
     QCOMPARE(shown("lblEcranCompte"),
              QStringLiteral("%1 %2 · %3 %4")
@@ -378,6 +395,7 @@ void TestScreen::prizes()
     go(1)->click();
     settle();
     QCOMPARE(shown("lblEcranLot"), QString());
+    QCOMPARE(items().constLast(), QStringLiteral("Suppléant 1 : ") + boxLines(*results())[3]);
 
     // The operator's palmarès: each prize's winner and run, then the reserves. Its button sits
     // left of the screen's, as wide.
@@ -409,17 +427,208 @@ void TestScreen::prizes()
     prizes->close();
 }
 
-void TestScreen::longResults()
+void TestScreen::pages_data()
 {
+    QTest::addColumn<int>("key"); // 0: none, the page turns by itself
+
+    QTest::newRow("down arrow") << int(Qt::Key_Down);
+    QTest::newRow("up arrow") << int(Qt::Key_Up);
+    QTest::newRow("eight seconds") << 0;
+}
+
+// Fifty winners on a screen that holds fewer: every one on some page, whole, in letters of a
+// fortieth of the height at least.
+void TestScreen::pages()
+{
+    QFETCH(int, key);
+
     openScreen();
-    setBoxLines(*results(), numberedNames(12445));
+    screen()->showNormal();
+    screen()->resize(1920, 1080);
+    QStringList prizes;
+    for (int i = 1; i <= 50; ++i)
+        prizes << QStringLiteral("Bon d'achat de %1 € au marché de Noël de la place").arg(i);
+    control<QPlainTextEdit>(*m_window, QStringLiteral("txtLots"))->setPlainText(prizes.join(u'\n'));
+    setBoxLines(*list(), numberedNames(50));
+    go(2)->click();
     settle();
-    const QStringList shownItems = items();
-    QCOMPARE(shownItems.size(), 101);
-    QCOMPARE(shownItems.front(), QStringLiteral("… et 12 345 autres"));
-    QCOMPARE(shownItems[1], QStringLiteral("12346. Nom 12346"));
-    QCOMPARE(shownItems.back(), QStringLiteral("12445. Nom 12445"));
-    QCOMPARE(shown("lblEcranCompte"), QStringLiteral("12 445 tirés · 0 restant"));
+    const QStringList drawn = sessionResults();
+    QStringList expected;
+    for (int i = 0; i < 50; ++i)
+        expected << QStringLiteral("%1. %2 : %3").arg(i + 1).arg(prizes[i], drawn[i]);
+
+    // The latest on the page shown first.
+    PagedList* pages = resultList();
+    QVERIFY(pages->paged());
+    QCOMPARE(items().constLast(), expected.constLast());
+    const int height = control<QWidget>(*screen(), QStringLiteral("vueEcran"))->height();
+    QStringList seen;
+    for (int turn = 0; turn < 50 && seen.size() < expected.size(); ++turn) {
+        const QStringList before = items();
+        QVERIFY(pages->shownPixelSize() * 40 >= height);
+        const QList<QRect> boxes = pages->shownBoxes();
+        for (qsizetype i = 0; i < boxes.size(); ++i) {
+            QVERIFY(pages->rect().contains(boxes[i]));
+            for (qsizetype j = 0; j < i; ++j)
+                QVERIFY(!boxes[i].intersects(boxes[j]));
+        }
+        for (const QString& line : before)
+            if (!seen.contains(line))
+                seen << line;
+        if (key != 0) {
+            QTest::keyClick(screen(), Qt::Key(key));
+        } else {
+            // Back a page by hand first, so that the turn is not the one from the last page.
+            QTest::keyClick(screen(), Qt::Key_Up);
+            const QStringList turnedFrom = items();
+            QTRY_VERIFY_WITH_TIMEOUT(items() != turnedFrom, PagedList::pageTurnMs + 1000);
+            // Turned forward: to the next results, or from the last back to the first.
+            const qsizetype last = expected.indexOf(turnedFrom.constLast());
+            QCOMPARE(items().constFirst(), expected[last + 1 < expected.size() ? last + 1 : 0]);
+            return;
+        }
+        QVERIFY(items() != before);
+    }
+    seen.sort();
+    expected.sort();
+    QCOMPARE(seen, expected);
+    // Paging draws nothing.
+    QCOMPARE(sessionResults(), drawn);
+}
+
+void TestScreen::palmaresLines_data()
+{
+    QTest::addColumn<QStringList>("prizes");
+    // "draw N" draws N from what is left, "teams N S" N in teams of S, "absent R K why" declares
+    // result K of run R absent.
+    QTest::addColumn<QStringList>("steps");
+    // {n} stands for the n-th result drawn; [...] is struck through.
+    QTest::addColumn<QStringList>("lines");
+
+    const QStringList twoPrizes{QStringLiteral("Vélo"), QStringLiteral("Entrée au parc Vulcania")};
+    QTest::newRow("no prize") << QStringList() << QStringList{"draw 2"}
+                              << QStringList{"1. {1}", "2. {2}"};
+    QTest::newRow("winners, then reserves")
+        << twoPrizes << QStringList{"draw 4"}
+        << QStringList{"1. Vélo : {1}", "2. Entrée au parc Vulcania : {2}", "Suppléant 1 : {3}",
+                       "Suppléant 2 : {4}"};
+    QTest::newRow("absent, the prize to the first reserve")
+        << twoPrizes << QStringList{"draw 4", "absent 1 1 absent"}
+        << QStringList{"[1. Vélo : {1}] (absent)", "2. Entrée au parc Vulcania : {2}",
+                       "1. Vélo : {3}", "Suppléant 1 : {4}"};
+    QTest::newRow("absent without reserve: put back")
+        << twoPrizes << QStringList{"draw 2", "absent 1 2 absent"}
+        << QStringList{"1. Vélo : {1}", "[2. Entrée au parc Vulcania : {2}] (absent)",
+                       "Lot 2 : Entrée au parc Vulcania – remis en jeu (absent)"};
+    QTest::newRow("put back, then won by the next drawn")
+        << twoPrizes << QStringList{"draw 2", "absent 1 2 absent", "draw 1"}
+        << QStringList{"1. Vélo : {1}", "[2. Entrée au parc Vulcania : {2}] (absent)",
+                       "2. Entrée au parc Vulcania : {3}"};
+    QTest::newRow("a reserve absent")
+        << QStringList{QStringLiteral("Vélo")} << QStringList{"draw 3", "absent 1 2 renonce"}
+        << QStringList{"1. Vélo : {1}", "[{2}] (renonce)", "Suppléant 1 : {3}"};
+    QTest::newRow("teams take no prize")
+        << QStringList{QStringLiteral("Vélo")} << QStringList{"teams 5 2", "draw 1"}
+        << QStringList{"Équipe 1 : {1} - {2}", "Équipe 2 : {3} - {4}", "Équipe 3 : {5}",
+                       "1. Vélo : {6}"};
+}
+
+void TestScreen::palmaresLines()
+{
+    QFETCH(QStringList, prizes);
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, lines);
+
+    sortivo::ProofSession session(proofsamples::sampleSeed());
+    std::vector<std::string> prizeTexts;
+    for (const QString& prize : prizes)
+        prizeTexts.push_back(prize.toStdString());
+    QVERIFY(session.setPrizes(prizeTexts));
+    std::string left = proofsamples::numbered(20, "Nom ");
+    for (const QString& step : steps) {
+        const QStringList words = step.split(u' ');
+        if (words[0] == QLatin1String("draw"))
+            left = proofsamples::click(session, left, sortivo::DrawMode::Chosen, words[1].toInt());
+        else if (words[0] == QLatin1String("teams"))
+            left = proofsamples::click(session, left, sortivo::DrawMode::Teams, 0, words[2].toInt(),
+                                       words[1].toInt());
+        else
+            QVERIFY(session.declareAbsent(words[1].toInt(), words[2].toULongLong(),
+                                          words[3].toStdString(), "2026-12-07T20:30:00Z"));
+    }
+    QStringList drawn;
+    for (const sortivo::RunRecord& run : session.runs())
+        for (std::size_t i = 0; i < run.results.size(); ++i)
+            drawn << QString::fromUtf8(run.results.at(i));
+
+    const PalmaresLines palmares(session);
+    QCOMPARE(palmares.lineCount(palmares.resultCount()), std::size_t(lines.size()));
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QString text = lines[i];
+        for (qsizetype r = drawn.size(); r >= 1; --r)
+            text.replace(QStringLiteral("{%1}").arg(r), drawn[r - 1]);
+        const qsizetype struck = text.startsWith(u'[') ? text.indexOf(u']') - 1 : 0;
+        text.remove(u'[').remove(u']');
+        const PalmaresLine line = palmares.line(std::size_t(i), palmares.resultCount());
+        QCOMPARE(line.text, text);
+        QCOMPARE(line.struck, struck);
+    }
+}
+
+void TestScreen::palmaresButton_data()
+{
+    QTest::addColumn<int>("draws");
+    QTest::addColumn<bool>("enabled");
+
+    QTest::newRow("none drawn") << 0 << false;
+    QTest::newRow("two prizes of three") << 2 << false;
+    QTest::newRow("every prize") << 3 << true;
+    QTest::newRow("and reserves") << 5 << true;
+}
+
+// "Afficher le palmarès" once every prize is won: the title and every result instead of the
+// latest winner, until the next draw.
+void TestScreen::palmaresButton()
+{
+    QFETCH(int, draws);
+    QFETCH(bool, enabled);
+
+    openScreen();
+    button(QStringLiteral("cmdLots"))->click();
+    auto* prizes = control<QDialog>(*m_window, QStringLiteral("frmLots"));
+    control<QLineEdit>(*prizes, QStringLiteral("txtEcranTitre"))
+        ->setText(QStringLiteral("Tombola de l'école"));
+    control<QPlainTextEdit>(*prizes, QStringLiteral("txtLots"))
+        ->setPlainText(QStringLiteral("Vélo\nPanier garni\nLivre"));
+    setBoxLines(*list(), numberedNames(8));
+    for (int i = 0; i < draws; ++i)
+        go(1)->click();
+    auto* cmdPalmares = control<QPushButton>(*prizes, QStringLiteral("cmdPalmares"));
+    QCOMPARE(cmdPalmares->text(), QStringLiteral("Afficher le palmarès"));
+    QCOMPARE(cmdPalmares->isEnabled(), enabled);
+    prizes->close();
+    if (!enabled)
+        return;
+
+    screen()->close();
+    cmdPalmares->click();
+    QVERIFY(QTest::qWaitForWindowExposed(screen()));
+    settle();
+    QCOMPARE(shown("lblEcranTitre"), QStringLiteral("Tombola de l'école"));
+    QVERIFY(!label("lblEcranGagnant")->isVisible());
+    QVERIFY(!label("lblEcranLot")->isVisible());
+    const QStringList drawn = sessionResults();
+    QStringList expected{QStringLiteral("1. Vélo : ") + drawn[0],
+                         QStringLiteral("2. Panier garni : ") + drawn[1],
+                         QStringLiteral("3. Livre : ") + drawn[2]};
+    for (int i = 3; i < draws; ++i)
+        expected << QStringLiteral("Suppléant %1 : %2").arg(i - 2).arg(drawn[i]);
+    QCOMPARE(items(), expected);
+
+    go(1)->click();
+    settle();
+    QVERIFY(label("lblEcranGagnant")->isVisible());
+    QCOMPARE(shown("lblEcranGagnant"), sessionResults().constLast());
 }
 
 void TestScreen::commitmentAndPublicValue()
@@ -648,9 +857,10 @@ void TestScreen::nothingCutOrCovered()
     QWidget* s = screen();
     if (!s->isFullScreen())
         s->showFullScreen();
+    // The prizes are fixed when the commitment is shown.
+    control<QPlainTextEdit>(*m_window, QStringLiteral("txtLots"))->setPlainText(entryOf(200, true));
     showToAudience();
     control<QLineEdit>(*m_window, QStringLiteral("txtEcranTitre"))->setText(entryOf(120, true));
-    control<QPlainTextEdit>(*m_window, QStringLiteral("txtLots"))->setPlainText(entryOf(200, true));
     setBoxLines(*list(), {entryOf(300, true), entryOf(300, false)});
     go(1)->click();
     settle();
@@ -664,7 +874,7 @@ void TestScreen::nothingCutOrCovered()
             QVERIFY2(!other.intersects(l->geometry()), name);
         taken << l->geometry();
     }
-    auto* results = control<QListWidget>(*s, QStringLiteral("lstEcranResultats"));
+    auto* results = control<QWidget>(*s, QStringLiteral("lstEcranResultats"));
     for (const QRect& other : taken)
         QVERIFY(!other.intersects(results->geometry()));
 }
@@ -677,9 +887,8 @@ void TestScreen::contrastIsAAA()
         const QPalette pal = label(name)->palette();
         QVERIFY2(contrast(pal.color(QPalette::WindowText), pal.color(QPalette::Window)) >= 7, name);
     }
-    const QPalette pal =
-        control<QListWidget>(*screen(), QStringLiteral("lstEcranResultats"))->palette();
-    QVERIFY(contrast(pal.color(QPalette::Text), pal.color(QPalette::Base)) >= 7);
+    const QPalette pal = resultList()->palette();
+    QVERIFY(contrast(pal.color(QPalette::WindowText), pal.color(QPalette::Window)) >= 7);
 }
 
 void TestScreen::longEntries_data()
@@ -809,8 +1018,7 @@ void TestScreen::teams()
     settle();
     QVERIFY(!grid->isVisible());
     QCOMPARE(shown("lblEcranGagnant"), QStringLiteral("Anne"));
-    QCOMPARE(shown("lblEcranCompte"),
-             QStringLiteral("%1 tirés · 0 restant").arg(teamLines.size() + 1));
+    QCOMPARE(shown("lblEcranCompte"), QStringLiteral("%1 tirés · 0 restant").arg(people + 1));
 }
 
 void TestScreen::commitmentOnceCommunicated_data()
