@@ -34,6 +34,17 @@ namespace
 {
 // The design's client area, 13125 x 7515 twips.
 constexpr QSize designClientSize(875, 501);
+
+// The journal keeps the screen in plain terms, the screen's own in Qt's.
+sortivo::ShownScreen shownScreen(const ScreenController::Placement& placement)
+{
+    return {sortivo::ShownScreen::State(placement.state), placement.screen.toStdString()};
+}
+
+ScreenController::Placement placement(const sortivo::ShownScreen& shown)
+{
+    return {ScreenController::Placement::State(shown.state), QString::fromStdString(shown.screen)};
+}
 } // namespace
 
 MainWindow::MainWindow(Platform& platform, const QString& documentsFolder,
@@ -90,6 +101,8 @@ MainWindow::MainWindow(Platform& platform, const QString& documentsFolder,
                                        {*m_ui.txtListe->document(), *m_ui.txtResult->document()},
                                        *listState, m_platform, this);
         m_session.declareGate(m_journal->runStartGate());
+        connect(m_screen, &ScreenController::placementChanged, m_journal,
+                [this] { m_journal->writeScreen(shownScreen(m_screen->placement())); });
     }
 }
 
@@ -118,6 +131,7 @@ void MainWindow::resume(ResumeChoice choice)
     m_session.resume(std::move(choice.session.proof));
     setBoxText(*m_ui.txtListe, choice.session.list);
     setBoxText(*m_ui.txtResult, choice.session.results);
+    m_screen->restore(placement(choice.session.screen));
     if (m_journal)
         m_journal->adopt(choice.journal);
 }

@@ -93,6 +93,9 @@ JournalEvent eventOf(const EventRow& row)
                                required(row.time)};
     case Kind::Title:
         return JournalTitle{required(row.value)};
+    case Kind::Screen:
+        return JournalScreen{
+            {ShownScreen::State(required(row.count, 0, 2)), std::string(required(row.value))}};
     case Kind::Run: {
         JournalRun run;
         run.start.number = required(row.number, 1, INT64_MAX);
@@ -304,7 +307,7 @@ class Replay
 {
 public:
     explicit Replay(const JournalContents& contents)
-        : m_session{ProofSession(contents.seed), contents.startedAt, {}, {}, 0}
+        : m_session{ProofSession(contents.seed), contents.startedAt, {}, {}, 0, {}}
     {
     }
 
@@ -337,6 +340,7 @@ public:
             unreadable("lots donnés après leur communication");
     }
     void apply(const JournalTitle& title) { m_session.proof.setTitle(title.title); }
+    void apply(const JournalScreen& screen) { m_session.screen = screen.screen; }
     void apply(const DeclaredAbsence& declared)
     {
         const Absence& absence = declared.absence;

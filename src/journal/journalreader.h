@@ -35,6 +35,9 @@ struct JournalPrizes {
 struct JournalTitle {
     std::string title;
 };
+struct JournalScreen {
+    ShownScreen screen;
+};
 struct JournalRun {
     JournalRunStart start;
     // The list box's and results box's texts written with its start, when they had changed.
@@ -43,8 +46,9 @@ struct JournalRun {
     // False for a run the crash cut short.
     bool ended = false;
 };
-using JournalEvent = std::variant<JournalTexts, JournalCommunicated, JournalPublicValue, JournalRun,
-                                  JournalRule, JournalPrizes, DeclaredAbsence, JournalTitle>;
+using JournalEvent =
+    std::variant<JournalTexts, JournalCommunicated, JournalPublicValue, JournalRun, JournalRule,
+                 JournalPrizes, DeclaredAbsence, JournalTitle, JournalScreen>;
 
 struct JournalContents {
     Seed seed{};
@@ -66,6 +70,7 @@ struct ResumedSession {
     std::string list;
     std::string results;
     std::size_t resultCount = 0;
+    ShownScreen screen;
 };
 // Refused when a run does not replay onto what was recorded of it.
 Expected<ResumedSession> replayJournal(const JournalContents& contents);

@@ -43,6 +43,7 @@ enum class Kind : std::int64_t {
     Prizes = 5,
     Absence = 6,
     Title = 7,
+    Screen = 8,
 };
 enum class Box : std::int64_t { List = 0, Results = 1 };
 
@@ -51,7 +52,7 @@ enum class Box : std::int64_t { List = 0, Results = 1 };
 // list's entries, the run's, or 1 for the rule of one prize per person and 0 without it.
 // Prizes: value holds them, one a line, count how many. Absence: number and count are the
 // result's run and rank, draw_count the run it was declared after, value the reason, time when.
-// Title: value.
+// Title: value. Screen: count its state, value the screen's name.
 struct EventRow {
     std::int64_t seq = 0;
     std::int64_t kind = 0;

@@ -433,6 +433,18 @@ void JournalStore::setTitle(std::string_view title)
     });
 }
 
+void JournalStore::setScreen(const ShownScreen& screen)
+{
+    inTransaction(m_db, [&] {
+        Statement(m_db, "DELETE FROM event WHERE kind = 8").run();
+        EventRow row;
+        row.kind = std::int64_t(Kind::Screen);
+        row.count = std::int64_t(screen.state);
+        row.value = screen.screen;
+        insertEvent(m_db, row);
+    });
+}
+
 void JournalStore::addAbsence(const DeclaredAbsence& absence)
 {
     commitForCrash([&] {

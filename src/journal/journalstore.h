@@ -25,6 +25,14 @@ public:
 };
 
 // What a run was asked to do, kept from the moment it starts.
+// Where the audience screen stood: the window's state, and by name the screen it was on.
+struct ShownScreen {
+    enum class State { Closed = 0, Window = 1, FullScreen = 2 };
+    State state = State::Closed;
+    std::string screen;
+    bool operator==(const ShownScreen&) const = default;
+};
+
 struct JournalRunStart {
     std::int64_t number = 0;
     // When it started, as the record writes times.
@@ -78,6 +86,7 @@ public:
     void setOnePrizePerPerson(bool on);
     void setPrizes(const std::vector<std::string>& prizes);
     void setTitle(std::string_view title);
+    void setScreen(const ShownScreen& screen);
     void addAbsence(const DeclaredAbsence& absence);
     // In one transaction with the boxes' texts that changed since they were last written: a
     // run that is not on the leftover draws from the list text last written. This and the

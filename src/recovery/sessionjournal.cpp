@@ -80,18 +80,22 @@ void SessionJournal::write(std::function<void(sortivo::JournalStore&)> work,
             then();
         return;
     }
-    // A journal begins with the session's title and prizes, which came before all else.
+    // A journal begins with the session's title and prizes, which came before all else, and
+    // the screen already shown.
     const sortivo::ProofSession& proof = m_session.proof();
     std::optional<std::string> title;
     std::vector<std::string> prizes;
+    std::optional<sortivo::ShownScreen> screen;
     if (!m_open) {
         title = proof.title();
         prizes = proof.prizes();
+        if (m_screen.state != sortivo::ShownScreen::State::Closed)
+            screen = m_screen;
     }
     m_open = true;
     m_thread.post(
         [this, seed = proof.seed(), started = sortivo::isoTimeNow(), title = std::move(title),
-         prizes = std::move(prizes), work = std::move(work)] {
+         prizes = std::move(prizes), screen = std::move(screen), work = std::move(work)] {
             if (!m_store) {
                 sortivo::prepareJournalFolder(m_folder);
                 m_store.emplace(sortivo::JournalStore::create(m_folder, seed, started));
@@ -99,6 +103,8 @@ void SessionJournal::write(std::function<void(sortivo::JournalStore&)> work,
                     m_store->setTitle(*title);
                 if (!prizes.empty())
                     m_store->setPrizes(prizes);
+                if (screen)
+                    m_store->setScreen(*screen);
             }
             work(*m_store);
         },
@@ -245,6 +251,17 @@ void SessionJournal::writePrizes()
         if (title)
             store.setTitle(*title);
     });
+}
+
+void SessionJournal::writeScreen(const sortivo::ShownScreen& screen)
+{
+    if (screen == m_screen)
+        return;
+    m_screen = screen;
+    // Like a title, a screen alone is not worth a journal.
+    if (m_paused || !m_open)
+        return;
+    write([screen](sortivo::JournalStore& store) { store.setScreen(screen); });
 }
 
 void SessionJournal::writeAbsence(const sortivo::DeclaredAbsence& absence)

@@ -73,6 +73,9 @@ public:
     // How long typing must have stopped before an edit is written.
     void setEditPause(std::chrono::milliseconds pause) { m_editPause.setInterval(pause); }
 
+    // The audience screen as it now stands, to be reopened so with the session.
+    void writeScreen(const sortivo::ShownScreen& screen);
+
     // What the session's runs wait for before their first result.
     FirstResultGate& runStartGate() { return m_runStartKept; }
     // Whether the run in progress, if any, is in the journal already, or never will be.
@@ -118,6 +121,7 @@ private:
     bool m_paused = false;
     // The list box's text last written, as ListBoxState counts its texts.
     std::uint64_t m_listWritten = 0;
+    sortivo::ShownScreen m_screen;
     // Edits of the results by hand not written yet.
     bool m_resultsEdited = false;
     // From a run's start until its outcome is in the boxes: the run's own changes to them are

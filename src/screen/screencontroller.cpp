@@ -108,6 +108,7 @@ ScreenController::ScreenController(QWidget* owner, const Sources& sources,
     connect(&m_busyState, &BusyState::ended, this, &ScreenController::refresh);
     connect(m_window, &ScreenWindow::viewResized, this, &ScreenController::fitLabels);
     connect(m_window, &ScreenWindow::skipAsked, this, &ScreenController::endRoll);
+    connect(m_window, &ScreenWindow::placementChanged, this, &ScreenController::placementChanged);
     // With one mirrored screen the operator cannot go back to the main window without showing
     // the whole list to the room: the remote draws from the screen.
     connect(m_window, &ScreenWindow::nextAsked, this, [this] {
@@ -132,6 +133,31 @@ void ScreenController::show()
     refresh();
 }
 
+ScreenController::Placement ScreenController::placement() const
+{
+    // A minimised screen is still open: it is put back with the main window.
+    if (!m_window->isVisible())
+        return {};
+    return {m_window->isFullScreen() ? Placement::State::FullScreen : Placement::State::Window,
+            m_window->screen()->name()};
+}
+
+void ScreenController::restore(const Placement& placement)
+{
+    if (placement.state == Placement::State::Closed || m_window->isVisible())
+        return;
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    const auto named = std::find_if(screens.begin(), screens.end(), [&](const QScreen* screen) {
+        return screen->name() == placement.screen;
+    });
+    if (named == screens.end()) {
+        show();
+        return;
+    }
+    placeOn(*named, placement.state == Placement::State::FullScreen);
+    refresh();
+}
+
 void ScreenController::showPalmares()
 {
     endRoll();
@@ -147,16 +173,23 @@ void ScreenController::place()
     const QList<QScreen*> screens = QGuiApplication::screens();
     const auto other = std::find_if(screens.begin(), screens.end(),
                                     [own](const QScreen* screen) { return screen != own; });
-    if (other != screens.end()) {
-        m_window->setScreen(*other);
-        m_window->setGeometry((*other)->geometry());
+    if (other != screens.end())
+        placeOn(*other, true);
+    else
+        placeOn(own, false);
+}
+
+void ScreenController::placeOn(QScreen* screen, bool fullScreen)
+{
+    m_window->setScreen(screen);
+    if (fullScreen) {
+        m_window->setGeometry(screen->geometry());
         m_window->showFullScreen();
         return;
     }
-    const QRect room = own->availableGeometry();
+    const QRect room = screen->availableGeometry();
     QRect box(QPoint(), room.size() * 2 / 3);
     box.moveCenter(room.center());
-    m_window->setScreen(own);
     m_window->setGeometry(box);
     m_window->showNormal();
 }

@@ -22,6 +22,7 @@ struct RunRecord;
 class EntryBlocks;
 class QLabel;
 class QPushButton;
+class QScreen;
 class QTextDocument;
 class QWidget;
 class BusyState;
@@ -50,6 +51,17 @@ public:
     ScreenController(QWidget* owner, const Sources& sources, const BusyState& busyState,
                      const QString& commitment);
 
+    // Where the screen stands, by name the screen it is on.
+    struct Placement {
+        enum class State { Closed, Window, FullScreen };
+        State state = State::Closed;
+        QString screen;
+    };
+    Placement placement() const;
+    // Opens the screen as it stood in a session resumed; where it would open anew when that
+    // screen is gone.
+    void restore(const Placement& placement);
+
     // Opens the screen where the audience looks, or brings it to the front when it is open.
     void show();
     // Shows every result by who wins what, with the title, instead of the latest winner, until
@@ -74,9 +86,11 @@ public:
 signals:
     // The presenter asked for the next winner on the screen, while no roll ran.
     void drawOneAsked();
+    void placementChanged();
 
 private:
     void place();
+    void placeOn(QScreen* screen, bool fullScreen);
     void scheduleRefresh();
     void refresh();
     void fitLabels();

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace
 {
@@ -158,11 +159,27 @@ void ScreenWindow::changeEvent(QEvent* event)
         return;
     // Full screen is for the audience: the settings belong to the organiser's window.
     m_strip->setVisible(!isFullScreen());
+    emit placementChanged();
     unsetCursor();
     if (isFullScreen())
         m_pointerRest.start();
     else
         m_pointerRest.stop();
+}
+
+void ScreenWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // The window exists from its first showing; dragged to another screen, it is elsewhere.
+    connect(windowHandle(), &QWindow::screenChanged, this, &ScreenWindow::placementChanged,
+            Qt::UniqueConnection);
+    emit placementChanged();
+}
+
+void ScreenWindow::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    emit placementChanged();
 }
 
 void ScreenWindow::pointerMoved()

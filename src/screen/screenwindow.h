@@ -46,10 +46,14 @@ signals:
     void viewResized();
     // Page Down or the Right arrow, as a presenter's remote sends them.
     void nextAsked();
+    // Shown, closed, put on another screen, or in or out of full screen.
+    void placementChanged();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void pointerMoved();

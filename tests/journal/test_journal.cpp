@@ -389,6 +389,9 @@ void TestJournal::refusesWhatCannotReplay_data()
     QTest::newRow("first run on a leftover") << 4;
     QTest::newRow("public value after a run") << 5;
     QTest::newRow("leftover count") << 6;
+    QTest::newRow("absence of no result") << 7;
+    QTest::newRow("absence before its run's end") << 8;
+    QTest::newRow("prizes changed once communicated") << 9;
 }
 
 // A journal whose checksums hold but whose runs do not give what it recorded of them.
@@ -427,6 +430,16 @@ void TestJournal::refusesWhatCannotReplay()
         break;
     case 6:
         --runs[1]->start.entryCount;
+        break;
+    case 7:
+        contents.events.push_back(sortivo::DeclaredAbsence{{2, 2, "absent", 2}, "t"});
+        break;
+    case 8:
+        contents.events.insert(contents.events.end() - 1,
+                               sortivo::DeclaredAbsence{{1, 1, "absent", 2}, "t"});
+        break;
+    case 9:
+        contents.events.push_back(sortivo::JournalPrizes{{"Vélo"}});
         break;
     }
     QVERIFY(!sortivo::replayJournal(contents));

@@ -8,13 +8,16 @@
 #include "support/mainwindowcontrols.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QRegularExpression>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -57,6 +60,8 @@ private slots:
     void questionWords();
     void resumedAsLeft_data();
     void resumedAsLeft();
+    void raffleResumed_data();
+    void raffleResumed();
     void runCutByTheCrash();
     void declined_data();
     void declined();
@@ -213,6 +218,67 @@ void TestResume::resumedAsLeft()
     QCOMPARE(record[QLatin1String("tirages")].toArray().size(), modes.size() + 1);
     QCOMPARE(record[QLatin1String("valeur_publique")].toString(),
              communicated ? QStringLiteral("dés 3 5") : QString());
+}
+
+void TestResume::raffleResumed_data()
+{
+    // What was done to the audience screen, which communicating opened.
+    QTest::addColumn<QString>("screenDone");
+
+    QTest::newRow("full screen") << "full screen";
+    QTest::newRow("left in a window") << "";
+    QTest::newRow("closed") << "closed";
+}
+
+// The raffle around the draw comes back with it: title, prizes, absences and the screen.
+void TestResume::raffleResumed()
+{
+    QFETCH(QString, screenDone);
+
+    start();
+    setBoxLines(*list(), numberedNames(10));
+    button(QStringLiteral("cmdLots"))->click();
+    auto* prizes = control<QDialog>(*m_window, QStringLiteral("frmLots"));
+    control<QLineEdit>(*prizes, QStringLiteral("txtEcranTitre"))
+        ->setText(QStringLiteral("Tombola de l'école"));
+    control<QPlainTextEdit>(*prizes, QStringLiteral("txtLots"))
+        ->setPlainText(QStringLiteral("Vélo\n2 × Livre"));
+    communicate(QStringLiteral("dés 1 2"));
+    for (int i = 0; i < 4; ++i)
+        click(1);
+    control<QTableWidget>(*prizes, QStringLiteral("tblPalmares"))->setCurrentCell(0, 2);
+    m_platform->expectModal([](QDialog& dialog) {
+        control<QComboBox>(dialog, QStringLiteral("cmbMotif"))->setCurrentText("renonce");
+        dialog.accept();
+    });
+    control<QPushButton>(*prizes, QStringLiteral("cmdAbsent"))->click();
+    auto* screen = control<QWidget>(*m_window, QStringLiteral("frmEcran"));
+    QVERIFY(screen->isVisible());
+    if (screenDone == QLatin1String("full screen"))
+        QTest::keyClick(screen, Qt::Key_F11);
+    else if (screenDone == QLatin1String("closed"))
+        screen->close();
+    const bool fullScreen = screen->isFullScreen();
+    crash();
+
+    m_platform->expectYesNo(anyResumeQuestion, true);
+    start();
+    prizes = control<QDialog>(*m_window, QStringLiteral("frmLots"));
+    QCOMPARE(control<QLineEdit>(*prizes, QStringLiteral("txtEcranTitre"))->text(),
+             QStringLiteral("Tombola de l'école"));
+    auto* prizeLines = control<QPlainTextEdit>(*prizes, QStringLiteral("txtLots"));
+    QCOMPARE(prizeLines->toPlainText(), QStringLiteral("Vélo\nLivre (1/2)\nLivre (2/2)"));
+    QVERIFY(prizeLines->isReadOnly());
+    screen = control<QWidget>(*m_window, QStringLiteral("frmEcran"));
+    QCOMPARE(screen->isVisible(), screenDone != QLatin1String("closed"));
+    QCOMPARE(screen->isFullScreen(), fullScreen);
+
+    const QJsonObject record = saveRecord();
+    QCOMPARE(record[QLatin1String("lots")].toArray().size(), 3);
+    const QJsonArray absences = record[QLatin1String("absences")].toArray();
+    QCOMPARE(absences.size(), 1);
+    QCOMPARE(absences[0][QLatin1String("motif")].toString(), QStringLiteral("renonce"));
+    QCOMPARE(absences[0][QLatin1String("apres_tirage")].toInt(), 4);
 }
 
 void TestResume::runCutByTheCrash()

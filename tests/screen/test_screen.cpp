@@ -10,6 +10,7 @@
 #include "support/proofsamples.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -102,6 +103,8 @@ private slots:
     void pages();
     void palmaresLines_data();
     void palmaresLines();
+    void absentThroughLots_data();
+    void absentThroughLots();
     void palmaresButton_data();
     void palmaresButton();
     void commitmentAndPublicValue();
@@ -573,6 +576,98 @@ void TestScreen::palmaresLines()
         QCOMPARE(line.text, text);
         QCOMPARE(line.struck, struck);
     }
+}
+
+void TestScreen::absentThroughLots_data()
+{
+    QTest::addColumn<int>("draws");
+    // The row of tblPalmares declared absent, and why.
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<int>("drawsAfter");
+    // tblPalmares' rows, then the screen's last line; {n} is the n-th result drawn.
+    QTest::addColumn<QStringList>("palmares");
+    QTest::addColumn<QString>("screenLast");
+
+    QTest::newRow("to the earliest reserve")
+        << 4 << 0 << "renonce" << 0
+        << QStringList{"1|Vélo|{3}|3|gagnant", "2|Livre|{2}|2|gagnant",
+                       "|Vélo|{1}|1|absent : renonce", "||{4}|4|suppléant n° 1"}
+        << "Suppléant 1 : {4}";
+    QTest::newRow("no reserve: put back, a reason typed")
+        << 2 << 1 << "parti avant la fin" << 0
+        << QStringList{"1|Vélo|{1}|1|gagnant", "2|Livre|||remis en jeu (parti avant la fin)",
+                       "|Livre|{2}|2|absent : parti avant la fin"}
+        << "Lot 2 : Livre – remis en jeu (parti avant la fin)";
+    QTest::newRow("put back, then to the next drawn")
+        << 2 << 1 << "absent" << 1
+        << QStringList{"1|Vélo|{1}|1|gagnant", "2|Livre|{3}|3|gagnant",
+                       "|Livre|{2}|2|absent : absent"}
+        << "2. Livre : {3}";
+}
+
+// The prizes typed in frmLots are fixed once communicated; a winner declared absent there keeps
+// the result, and the prize goes on at once.
+void TestScreen::absentThroughLots()
+{
+    QFETCH(int, draws);
+    QFETCH(int, row);
+    QFETCH(QString, reason);
+    QFETCH(int, drawsAfter);
+    QFETCH(QStringList, palmares);
+    QFETCH(QString, screenLast);
+
+    openScreen();
+    button(QStringLiteral("cmdLots"))->click();
+    auto* prizes = control<QDialog>(*m_window, QStringLiteral("frmLots"));
+    auto* prizeLines = control<QPlainTextEdit>(*prizes, QStringLiteral("txtLots"));
+    typeText(prizeLines, QStringLiteral("Vélo"));
+    QTest::keyClick(prizeLines, Qt::Key_Return);
+    typeText(prizeLines, QStringLiteral("Livre"));
+    showToAudience();
+    QVERIFY(prizeLines->isReadOnly());
+    QTest::keyClick(prizeLines, Qt::Key_Return);
+    typeText(prizeLines, QStringLiteral("Trottinette"));
+    QCOMPARE(prizeLines->toPlainText(), QStringLiteral("Vélo\nLivre"));
+    QCOMPARE(m_window->proof().prizes(), (std::vector<std::string>{"Vélo", "Livre"}));
+
+    setBoxLines(*list(), numberedNames(8));
+    for (int i = 0; i < draws; ++i)
+        go(1)->click();
+    const QStringList drawnBefore = boxLines(*results());
+    auto* table = control<QTableWidget>(*prizes, QStringLiteral("tblPalmares"));
+    table->setCurrentCell(row, 2);
+    m_platform->expectModal([&](QDialog& dialog) {
+        control<QComboBox>(dialog, QStringLiteral("cmbMotif"))->setCurrentText(reason);
+        dialog.accept();
+    });
+    control<QPushButton>(*prizes, QStringLiteral("cmdAbsent"))->click();
+    for (int i = 0; i < drawsAfter; ++i)
+        go(1)->click();
+    settle();
+
+    // Drawn is drawn: the results stay as they were.
+    QCOMPARE(boxLines(*results()).mid(0, draws), drawnBefore);
+    const QStringList drawn = sessionResults();
+    const auto withResults = [&](QString text) {
+        for (qsizetype r = drawn.size(); r >= 1; --r)
+            text.replace(QStringLiteral("{%1}").arg(r), drawn[r - 1]);
+        return text;
+    };
+    QStringList rows;
+    for (int r = 0; r < table->rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < table->columnCount(); ++c)
+            cells << table->item(r, c)->text();
+        rows << cells.join(u'|');
+    }
+    QStringList expected;
+    for (const QString& line : palmares)
+        expected << withResults(line);
+    QCOMPARE(rows, expected);
+    QCOMPARE(items().constLast(), withResults(screenLast));
+    QCOMPARE(m_window->proof().absences().size(), std::size_t(1));
+    prizes->close();
 }
 
 void TestScreen::palmaresButton_data()

@@ -191,8 +191,11 @@ void TestProof::publicValueLockedByFirstRun()
 void TestProof::communication()
 {
     sortivo::ProofSession session(proofsamples::sampleSeed());
+    QVERIFY(session.setPrizes({"Vélo", "Livre"}));
+    QVERIFY(session.setPrizes({"Livre", "Vélo"}));
     proofsamples::click(session, "a\r\nb", DrawMode::One);
     QVERIFY(!session.hasRunsSinceCommunication());
+    QVERIFY(!session.communicatedPrizes());
     session.noteCommunicated("2026-12-07T20:00:00Z",
                              sortivo::communicatedListOf(sortivo::loadEntries("b")));
     session.noteCommunicated("2026-12-07T21:00:00Z",
@@ -201,6 +204,12 @@ void TestProof::communication()
     QCOMPARE(session.communicatedList()->count, std::size_t(1));
     QCOMPARE(session.communicatedList()->fingerprint,
              sortivo::entriesFingerprint(sortivo::loadEntries("b")));
+    // The prizes went out with the first communication, in the order they then stood.
+    QVERIFY(!session.setPrizes({"Vélo", "Livre"}));
+    QCOMPARE(session.prizes(), (std::vector<std::string>{"Livre", "Vélo"}));
+    QCOMPARE(session.communicatedPrizes()->count, std::size_t(2));
+    QCOMPARE(session.communicatedPrizes()->fingerprint,
+             sortivo::entriesFingerprint(sortivo::loadEntries("Livre\r\nVélo")));
     QVERIFY(!session.hasRunsSinceCommunication());
     proofsamples::click(session, "a\r\nb", DrawMode::One);
     QVERIFY(session.hasRunsSinceCommunication());
@@ -355,6 +364,13 @@ void TestProof::oneRunAtATime()
     session.endRun(run);
     QCOMPARE(session.runs().size(), std::size_t(1));
     QVERIFY(!session.runInProgress());
+    // Who won is not settled while a run draws.
+    proofsamples::click(session, "b", DrawMode::One);
+    sortivo::DrawRun third =
+        session.beginRun(sortivo::loadEntries("c"), {}, {DrawMode::One, 1, 0}, "t");
+    QVERIFY(!session.declareAbsent(2, 1, "absent", "t"));
+    session.endRun(third);
+    QVERIFY(session.declareAbsent(2, 1, "absent", "t"));
 }
 
 void TestProof::freshSeeds()
