@@ -145,6 +145,19 @@ private:
                 texts << QString::fromUtf8(run.results.at(i));
         return texts;
     }
+    // tblPalmares of `prizes`, a row a line, its cells between bars.
+    static QStringList palmaresRows(QDialog& prizes)
+    {
+        const auto* table = control<QTableWidget>(prizes, QStringLiteral("tblPalmares"));
+        QStringList rows;
+        for (int r = 0; r < table->rowCount(); ++r) {
+            QStringList cells;
+            for (int c = 0; c < table->columnCount(); ++c)
+                cells << table->item(r, c)->text();
+            rows << cells.join(u'|');
+        }
+        return rows;
+    }
     QCheckBox* animation() const
     {
         return control<QCheckBox>(*screen(), QStringLiteral("chkAnimation"));
@@ -409,19 +422,12 @@ void TestScreen::prizes()
     cmdLots->click();
     auto* prizes = control<QDialog>(*m_window, QStringLiteral("frmLots"));
     QVERIFY(prizes->isVisible() && !prizes->isModal());
-    const auto* table = control<QTableWidget>(*prizes, QStringLiteral("tblPalmares"));
-    QStringList rows;
-    for (int r = 0; r < table->rowCount(); ++r) {
-        QStringList cells;
-        for (int c = 0; c < table->columnCount(); ++c)
-            cells << table->item(r, c)->text();
-        rows << cells.join(u'|');
-    }
     const QStringList drawn = boxLines(*results());
-    QCOMPARE(rows, (QStringList{QStringLiteral("1|Panier garni|%1|1|gagnant").arg(drawn[0]),
-                                QStringLiteral("2|Vélo (1/2)|%1|2|gagnant").arg(drawn[1]),
-                                QStringLiteral("3|Vélo (2/2)|%1|3|gagnant").arg(drawn[2]),
-                                QStringLiteral("||%1|4|suppléant n° 1").arg(drawn[3])}));
+    QCOMPARE(palmaresRows(*prizes),
+             (QStringList{QStringLiteral("1|Panier garni|%1|1|gagnant").arg(drawn[0]),
+                          QStringLiteral("2|Vélo (1/2)|%1|2|gagnant").arg(drawn[1]),
+                          QStringLiteral("3|Vélo (2/2)|%1|3|gagnant").arg(drawn[2]),
+                          QStringLiteral("||%1|4|suppléant n° 1").arg(drawn[3])}));
 
     control<QPlainTextEdit>(*prizes, QStringLiteral("txtLots"))
         ->setPlainText(QStringLiteral("Vélo\n0 × Stylo"));
@@ -654,17 +660,10 @@ void TestScreen::absentThroughLots()
             text.replace(QStringLiteral("{%1}").arg(r), drawn[r - 1]);
         return text;
     };
-    QStringList rows;
-    for (int r = 0; r < table->rowCount(); ++r) {
-        QStringList cells;
-        for (int c = 0; c < table->columnCount(); ++c)
-            cells << table->item(r, c)->text();
-        rows << cells.join(u'|');
-    }
     QStringList expected;
     for (const QString& line : palmares)
         expected << withResults(line);
-    QCOMPARE(rows, expected);
+    QCOMPARE(palmaresRows(*prizes), expected);
     QCOMPARE(items().constLast(), withResults(screenLast));
     QCOMPARE(m_window->proof().absences().size(), std::size_t(1));
     prizes->close();
