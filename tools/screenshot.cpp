@@ -1,15 +1,25 @@
 #include "app/mainwindow.h"
 #include "app/qtplatform.h"
+#include "core/io/sha256.h"
+#include "core/list/entrylist.h"
+#include "core/proof/minutes.h"
+#include "core/proof/proofprotocol.h"
+#include "core/proof/proofsession.h"
 #include "info/infodialog.h"
+#include "print/minutesdocument.h"
 #include "widgets/apptitle.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QEventLoop>
+#include <QImage>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QTextStream>
 #include <QTimer>
 
@@ -82,10 +92,67 @@ bool saveScreen(const QDir& folder)
     return save(screen, folder, QStringLiteral("ecran-palmares.png"));
 }
 
+// The first page of a school raffle's procès-verbal: prizes, an absent winner replaced, an
+// interruption, two witnesses; laid out as on an A4 sheet at 100 dots per inch.
+bool saveMinutes(const QDir& folder)
+{
+    sortivo::ProofSession session(sortivo::freshSeed());
+    std::string list = "Camille Martin (billet 7)\r\nHugo Bernard (billet 12)\r\nLéa Petit (billet "
+                       "31)\r\nMathis Durand (billet 42)\r\nInès Moreau (billet 58)\r\nNoah "
+                       "Laurent (billet 63)\r\nJade Simon (billet 70)\r\nLouis Michel (billet 81)";
+    session.setTitle("Tombola de l'école Jules-Ferry");
+    session.setEvent(
+        {"Association des parents d'élèves",
+         "Préau de l'école, 12 rue des Écoles, Lyon",
+         "Règlement de la tombola du 12 décembre 2026",
+         sortivo::toHex(sortivo::sha256("règlement")),
+         "Arrêté municipal n° 2026-118",
+         {{"Anne Leroy", "commissaire de justice"}, {"Marc Petit", "président de l'association"}}});
+    session.setPrizes({"Un vélo enfant", "Un panier garni", "Deux places de cinéma"});
+    session.noteCommunicated("2026-12-12T18:58:00Z",
+                             sortivo::communicatedListOf(sortivo::loadEntries(list)));
+    session.setPublicValue("dés 3, 5 et 6");
+    for (int run = 0; run < 4; ++run) {
+        sortivo::DrawRun draw =
+            session.beginRun(sortivo::loadEntries(list), {}, {sortivo::DrawMode::One, 1, 0},
+                             "2026-12-12T19:0" + std::to_string(run) + ":30Z");
+        draw.drawAll();
+        session.endRun(draw);
+        list = draw.remainingListText();
+    }
+    if (!session.declareAbsent(2, 1, "absent", "2026-12-12T19:05:10Z"))
+        return false;
+    session.addResumption({"2026-12-12T19:01:40Z", "2026-12-12T19:02:05Z"});
+
+    const auto document =
+        minutesDocument(sortivo::minutesOf(session, "Sortivo", "2026-12-12T19:10:00Z"));
+    // A4 at 100 dots per inch, with 2 cm margins.
+    const QSize sheet(827, 1169);
+    const int margin = 79;
+    QImage page(sheet, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    page.setDotsPerMeterX(3937);
+    page.setDotsPerMeterY(3937);
+    QPainter painter(&page);
+    document->documentLayout()->setPaintDevice(&page);
+    document->setPageSize(QSizeF(sheet.width() - 2 * margin, sheet.height() - 2 * margin));
+    painter.translate(margin, margin);
+    document->drawContents(&painter,
+                           QRectF(0, 0, sheet.width() - 2 * margin, sheet.height() - 2 * margin));
+    painter.end();
+    const QString path = folder.filePath(QStringLiteral("proces-verbal.png"));
+    if (!page.save(path)) {
+        QTextStream(stderr) << "cannot write " << path << '\n';
+        return false;
+    }
+    QTextStream(stdout) << path << '\n';
+    return true;
+}
+
 } // namespace
 
 // Usage: sortivo_screenshot [folder]. Writes mainwindow.png, infobox.png, ecran-avant.png,
-// ecran-apres.png and ecran-palmares.png there.
+// ecran-apres.png, ecran-palmares.png and proces-verbal.png there.
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
@@ -108,6 +175,7 @@ int main(int argc, char* argv[])
     QApplication::processEvents();
 
     const bool ok = save(window, folder, QStringLiteral("mainwindow.png")) &&
-                    save(info, folder, QStringLiteral("infobox.png")) && saveScreen(folder);
+                    save(info, folder, QStringLiteral("infobox.png")) && saveScreen(folder) &&
+                    saveMinutes(folder);
     return ok ? 0 : 1;
 }

@@ -133,7 +133,7 @@ void MainWindow::resume(ResumeChoice choice)
     setBoxText(*m_ui.txtResult, choice.session.results);
     m_screen->restore(placement(choice.session.screen));
     if (m_journal)
-        m_journal->adopt(choice.journal);
+        m_journal->adopt(choice.journal, choice.resumption);
 }
 
 bool MainWindow::saveCrashedRecord(const sortivo::ProofSession& session)

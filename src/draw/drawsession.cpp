@@ -101,6 +101,14 @@ void DrawSession::setTitle(const QString& title)
     emit prizesChanged();
 }
 
+void DrawSession::setEvent(sortivo::EventDetails event)
+{
+    if (m_proof.event() == event)
+        return;
+    m_proof.setEvent(std::move(event));
+    emit eventChanged();
+}
+
 bool DrawSession::setPrizes(std::vector<std::string> prizes)
 {
     if (prizes == m_proof.prizes())
@@ -154,6 +162,8 @@ sortivo::ProofSession DrawSession::renew()
     if (ended.title())
         m_proof.setTitle(*ended.title());
     m_proof.setPrizes(ended.prizes());
+    // The same event goes on: its organiser, place and witnesses do not change with the seed.
+    m_proof.setEvent(ended.event());
     announceSession();
     return ended;
 }
@@ -186,5 +196,6 @@ void DrawSession::announceSession()
     emit renewed(QString::fromStdString(m_proof.commitment()));
     emit publicValueChanged(fromUtf8(m_proof.publicValue()));
     emit prizesChanged();
+    emit eventChanged();
     emit palmaresChanged();
 }

@@ -53,6 +53,7 @@ public:
     // Returns false, changing nothing, once the rule is fixed.
     bool setOnePrizePerPerson(bool on);
     void setTitle(const QString& title);
+    void setEvent(sortivo::EventDetails event);
     // Returns false, changing nothing, once the commitment fixed them.
     bool setPrizes(std::vector<std::string> prizes);
     // Declared at once, between runs only; refused with why.
@@ -90,6 +91,8 @@ signals:
     void gateOpened();
     // The prizes or the title were set, or another session brought its own.
     void prizesChanged();
+    // What the organiser tells of the event changed, or another session brought its own.
+    void eventChanged();
     // A result was declared absent: the last of proof().absences().
     void absenceDeclared(const sortivo::DeclaredAbsence& absence);
     // Who wins what may have changed: prizes, an absence, a run shown, another session.

@@ -1,13 +1,16 @@
 #include "journal/journalfolder.h"
 
+#include "core/proof/proofprotocol.h"
 #include "journal/journalstore.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <optional>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -278,6 +281,22 @@ void removeJournal(OrphanJournal journal)
         ::unlink((journal.path + suffix).c_str());
     if (journal.lockFd >= 0)
         ::close(journal.lockFd);
+}
+
+std::string lastWrittenAt(const std::string& path)
+{
+    std::optional<std::chrono::system_clock::time_point> latest;
+    for (const std::string& file : {path, path + "-wal"}) {
+        struct stat info {
+        };
+        if (::stat(file.c_str(), &info) != 0)
+            continue;
+        const auto time =
+            std::chrono::system_clock::time_point(std::chrono::seconds(info.st_mtim.tv_sec));
+        if (!latest || time > *latest)
+            latest = time;
+    }
+    return latest ? isoTimeUtc(*latest) : std::string();
 }
 
 } // namespace sortivo

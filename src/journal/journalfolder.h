@@ -32,6 +32,10 @@ std::vector<OrphanJournal> orphanJournals(const std::string& folder);
 // into the "illisibles" folder under its folder, unchanged; gives the path it now has.
 // Releases the lock, even when the move is refused.
 Expected<std::string> setJournalAside(OrphanJournal journal);
+// When the journal at `path` was last written (ISO 8601 UTC), by its files' times: the last
+// moment its session is known to have been alive. Read before the journal is opened, which may
+// write it. Empty when neither file can be read.
+std::string lastWrittenAt(const std::string& path);
 // Deletes a journal the user chose not to resume, and releases its lock.
 void removeJournal(OrphanJournal journal);
 

@@ -6,6 +6,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <charconv>
 #include <climits>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -96,6 +97,39 @@ JournalEvent eventOf(const EventRow& row)
     case Kind::Screen:
         return JournalScreen{
             {ShownScreen::State(required(row.count, 0, 2)), std::string(required(row.value))}};
+    case Kind::Event: {
+        std::string_view value = required(row.value);
+        const auto next = [&value] {
+            const std::size_t colon = value.find(':');
+            if (colon == std::string_view::npos || colon == 0)
+                unreadable("événement mal écrit dans le journal");
+            std::size_t size = 0;
+            const auto [end, error] = std::from_chars(value.data(), value.data() + colon, size);
+            if (error != std::errc() || end != value.data() + colon ||
+                size > value.size() - colon - 1)
+                unreadable("événement mal écrit dans le journal");
+            std::string text(value.substr(colon + 1, size));
+            value.remove_prefix(colon + 1 + size);
+            return text;
+        };
+        EventDetails event;
+        event.organizer = next();
+        event.place = next();
+        event.rules = next();
+        event.rulesSha256 = next();
+        event.authorization = next();
+        for (auto witnesses = required(row.count, 0, INT32_MAX); witnesses > 0; --witnesses) {
+            Witness witness;
+            witness.name = next();
+            witness.capacity = next();
+            event.witnesses.push_back(std::move(witness));
+        }
+        if (!value.empty())
+            unreadable("événement mal écrit dans le journal");
+        return event;
+    }
+    case Kind::Resumption:
+        return Resumption{required(row.time), required(row.value)};
     case Kind::Run: {
         JournalRun run;
         run.start.number = required(row.number, 1, INT64_MAX);
@@ -341,6 +375,8 @@ public:
     }
     void apply(const JournalTitle& title) { m_session.proof.setTitle(title.title); }
     void apply(const JournalScreen& screen) { m_session.screen = screen.screen; }
+    void apply(const EventDetails& event) { m_session.proof.setEvent(event); }
+    void apply(const Resumption& resumption) { m_session.proof.addResumption(resumption); }
     void apply(const DeclaredAbsence& declared)
     {
         const Absence& absence = declared.absence;

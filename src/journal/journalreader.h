@@ -46,9 +46,9 @@ struct JournalRun {
     // False for a run the crash cut short.
     bool ended = false;
 };
-using JournalEvent =
-    std::variant<JournalTexts, JournalCommunicated, JournalPublicValue, JournalRun, JournalRule,
-                 JournalPrizes, DeclaredAbsence, JournalTitle, JournalScreen>;
+using JournalEvent = std::variant<JournalTexts, JournalCommunicated, JournalPublicValue, JournalRun,
+                                  JournalRule, JournalPrizes, DeclaredAbsence, JournalTitle,
+                                  JournalScreen, EventDetails, Resumption>;
 
 struct JournalContents {
     Seed seed{};

@@ -44,6 +44,8 @@ enum class Kind : std::int64_t {
     Absence = 6,
     Title = 7,
     Screen = 8,
+    Event = 9,
+    Resumption = 10,
 };
 enum class Box : std::int64_t { List = 0, Results = 1 };
 
@@ -52,7 +54,10 @@ enum class Box : std::int64_t { List = 0, Results = 1 };
 // list's entries, the run's, or 1 for the rule of one prize per person and 0 without it.
 // Prizes: value holds them, one a line, count how many. Absence: number and count are the
 // result's run and rank, draw_count the run it was declared after, value the reason, time when.
-// Title: value. Screen: count its state, value the screen's name.
+// Title: value. Screen: count its state, value the screen's name. Event: value holds its
+// texts, each as its length in decimal, a colon and its bytes (organiser, place, rules, their
+// SHA-256, authorisation, then each witness's name and capacity), count the witnesses.
+// Resumption: time when the session was interrupted, value when it was taken up.
 struct EventRow {
     std::int64_t seq = 0;
     std::int64_t kind = 0;

@@ -445,6 +445,42 @@ void JournalStore::setScreen(const ShownScreen& screen)
     });
 }
 
+void JournalStore::setEvent(const EventDetails& event)
+{
+    std::string value;
+    const auto add = [&value](std::string_view text) {
+        value += std::to_string(text.size());
+        value += ':';
+        value += text;
+    };
+    for (std::string_view text :
+         {event.organizer, event.place, event.rules, event.rulesSha256, event.authorization})
+        add(text);
+    for (const Witness& witness : event.witnesses) {
+        add(witness.name);
+        add(witness.capacity);
+    }
+    inTransaction(m_db, [&] {
+        Statement(m_db, "DELETE FROM event WHERE kind = 9").run();
+        EventRow row;
+        row.kind = std::int64_t(Kind::Event);
+        row.value = std::move(value);
+        row.count = std::int64_t(event.witnesses.size());
+        insertEvent(m_db, row);
+    });
+}
+
+void JournalStore::addResumption(const Resumption& resumption)
+{
+    inTransaction(m_db, [&] {
+        EventRow row;
+        row.kind = std::int64_t(Kind::Resumption);
+        row.time = resumption.interrupted;
+        row.value = resumption.resumed;
+        insertEvent(m_db, row);
+    });
+}
+
 void JournalStore::addAbsence(const DeclaredAbsence& absence)
 {
     commitForCrash([&] {

@@ -87,6 +87,8 @@ public:
     void setPrizes(const std::vector<std::string>& prizes);
     void setTitle(std::string_view title);
     void setScreen(const ShownScreen& screen);
+    void setEvent(const EventDetails& event);
+    void addResumption(const Resumption& resumption);
     void addAbsence(const DeclaredAbsence& absence);
     // In one transaction with the boxes' texts that changed since they were last written: a
     // run that is not on the leftover draws from the list text last written. This and the

@@ -3,12 +3,14 @@
 #include "core/text/linewrap.h"
 #include "platform/filereplacement.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QString>
+#include <QTextDocument>
 
 #include <cmath>
 #include <functional>
@@ -92,15 +94,45 @@ std::optional<PrintPlan> planPrint(QPrinter& printer, const QFont& font, std::st
 namespace
 {
 
-// Paints the plan's lines on a paged device of `resolution` dots per inch. `newPage` turns
-// the page and says whether it could.
-bool paintPlan(QPaintDevice& device, int resolution, const PrintPlan& plan,
+// Paints `document` page after page within the plan's margins, the pages turned by `newPage`;
+// the painter is left on its last page.
+bool paintDocument(QPainter& painter, QPaintDevice& device, int resolution, const PrintPlan& plan,
+                   QTextDocument& document, const std::function<bool()>& newPage)
+{
+    const double perTwip = resolution / twipsPerInch;
+    const QRectF body(plan.layout.leftMargin * perTwip, plan.layout.topMargin * perTwip,
+                      plan.layout.lineWidth * perTwip,
+                      (plan.layout.lowestLineStart + plan.lineHeight - plan.layout.topMargin) *
+                          perTwip);
+    document.documentLayout()->setPaintDevice(&device);
+    document.setPageSize(body.size());
+    const int pages = document.pageCount();
+    for (int page = 0; page < pages; ++page) {
+        if (page > 0 && !newPage())
+            return false;
+        painter.save();
+        painter.translate(body.left(), body.top() - page * body.height());
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.clip = QRectF(0, page * body.height(), body.width(), body.height());
+        painter.setClipRect(context.clip);
+        document.documentLayout()->draw(&painter, context);
+        painter.restore();
+    }
+    return true;
+}
+
+// Paints `before`, if any, then the plan's lines from a new page, on a paged device of
+// `resolution` dots per inch. `newPage` turns the page and says whether it could.
+bool paintPlan(QPaintDevice& device, int resolution, const PrintPlan& plan, QTextDocument* before,
                const std::function<bool()>& newPage)
 {
     // The PDF writer creates its document here and a printer takes the job here: with no
     // lines there must be no document at all.
     QPainter painter;
     if (!painter.begin(&device))
+        return false;
+    if (before && (!paintDocument(painter, device, resolution, plan, *before, newPage) ||
+                   (!plan.lines.empty() && !newPage())))
         return false;
     painter.setFont(plan.font);
     const QFontMetricsF metrics(plan.font, &device);
@@ -122,11 +154,11 @@ bool paintPlan(QPaintDevice& device, int resolution, const PrintPlan& plan,
 
 } // namespace
 
-bool printPlan(QPrinter& printer, const PrintPlan& plan)
+bool printPlan(QPrinter& printer, const PrintPlan& plan, QTextDocument* before)
 {
     if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
-        return printPlanToFile(printer, plan, printer.outputFileName());
-    const bool painted = paintPlan(printer, printer.resolution(), plan, [&printer] {
+        return printPlanToFile(printer, plan, printer.outputFileName(), before);
+    const bool painted = paintPlan(printer, printer.resolution(), plan, before, [&printer] {
         if (printer.newPage())
             return true;
         // Half a job should not come out looking like the whole one; where the driver cannot
@@ -137,7 +169,8 @@ bool printPlan(QPrinter& printer, const PrintPlan& plan)
     return painted && printer.printerState() != QPrinter::Error;
 }
 
-bool printPlanToFile(const QPrinter& printer, const PrintPlan& plan, const QString& path)
+bool printPlanToFile(const QPrinter& printer, const PrintPlan& plan, const QString& path,
+                     QTextDocument* before)
 {
     // The PDF writer does not tell when its file fails to be written: it goes to a file that
     // takes the target's place only once complete, and whose every write is checked.
@@ -150,7 +183,7 @@ bool printPlanToFile(const QPrinter& printer, const PrintPlan& plan, const QStri
                              writer.setPageLayout(printer.pageLayout());
                              writer.setTitle(printer.docName());
                              writer.setCreator(printer.creator());
-                             return paintPlan(writer, printer.resolution(), plan,
+                             return paintPlan(writer, printer.resolution(), plan, before,
                                               [&writer] { return writer.newPage(); });
                          })
         .has_value();

@@ -12,6 +12,7 @@
 #include <vector>
 
 class QPrinter;
+class QTextDocument;
 
 // The sheet and its printable area as the printer reports them, in twips.
 struct SheetTwips {
@@ -41,11 +42,13 @@ struct PrintPlan {
 // Nothing when the sheet's margins cannot be laid out. text is UTF-8 with CR LF between lines.
 std::optional<PrintPlan> planPrint(QPrinter& printer, const QFont& font, std::string_view text);
 
-// Prints a plan with lines on the printer and ends the document. False when the printer
-// refused the document or failed during it. A printer that prints to a PDF file prints
-// through printPlanToFile.
-bool printPlan(QPrinter& printer, const PrintPlan& plan);
+// Prints a plan with lines on the printer and ends the document; `before`, when given, is
+// printed first within the same margins, and the lines start on a page of their own. False
+// when the printer refused the document or failed during it. A printer that prints to a PDF
+// file prints through printPlanToFile.
+bool printPlan(QPrinter& printer, const PrintPlan& plan, QTextDocument* before = nullptr);
 
-// Writes the plan as a PDF of the printer's page layout and resolution into `path`, which
+// Writes the same as a PDF of the printer's page layout and resolution into `path`, which
 // keeps what it held unless the whole document was written, and always when it is read-only.
-bool printPlanToFile(const QPrinter& printer, const PrintPlan& plan, const QString& path);
+bool printPlanToFile(const QPrinter& printer, const PrintPlan& plan, const QString& path,
+                     QTextDocument* before = nullptr);

@@ -1,6 +1,8 @@
 #include "proof/proofcontroller.h"
 
+#include "core/io/sha256.h"
 #include "core/list/contactdetails.h"
+#include "core/proof/minutes.h"
 #include "core/proof/proofrecord.h"
 #include "core/proof/proofreport.h"
 #include "core/text/buildversion.h"
@@ -8,6 +10,7 @@
 #include "draw/drawsession.h"
 #include "platform/filereplacement.h"
 #include "platform/platform.h"
+#include "print/minutesdocument.h"
 #include "print/printjob.h"
 #include "proof/proofdialog.h"
 #include "session/busystate.h"
@@ -15,12 +18,14 @@
 
 #include <QClipboard>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPushButton>
+#include <QTextDocument>
 
 #include <algorithm>
 
@@ -135,6 +140,11 @@ void ProofController::openDialog()
     // Opening the dialog shows the commitment to the organiser only; it is communicated by
     // what puts it before the audience.
     fill(dialog);
+    dialog.showEvent(m_session.proof().event());
+    connect(&dialog, &ProofDialog::eventEdited, &dialog,
+            [this, &dialog] { m_session.setEvent(dialog.event()); });
+    connect(&dialog, &ProofDialog::rulesFileClicked, &dialog,
+            [this, &dialog] { chooseRulesFile(dialog); });
     connect(&dialog, &ProofDialog::publicValueEdited, &dialog,
             [this, &dialog](const QString& text) {
                 if (!m_session.setPublicValue(text.toStdString()))
@@ -176,6 +186,35 @@ void ProofController::openDialog()
     // A long draw goes on behind the dialog; the run it made belongs in the list.
     connect(&m_session.busyState(), &BusyState::ended, &dialog, [this, &dialog] { fill(dialog); });
     m_platform.runModal(dialog);
+}
+
+void ProofController::chooseRulesFile(ProofDialog& dialog)
+{
+    const QString path = m_platform.askOpenFileName(&dialog, m_documentsFolder,
+                                                    QStringLiteral("Tous les fichiers (*)"));
+    if (path.isEmpty())
+        return;
+    // Rules are a few pages: read at once, behind a busy pointer.
+    QFile file(path);
+    std::optional<sortivo::Digest> digest;
+    m_platform.setBusyCursor(true);
+    if (file.open(QIODevice::ReadOnly)) {
+        sortivo::Sha256 hasher;
+        QByteArray block;
+        while (!(block = file.read(1 << 20)).isEmpty())
+            hasher.update(block.constData(), std::size_t(block.size()));
+        if (file.error() == QFileDevice::NoError)
+            digest = hasher.finish();
+    }
+    m_platform.setBusyCursor(false);
+    if (!digest) {
+        m_platform.showWarning(&dialog, QStringLiteral("Règlement"),
+                               QStringLiteral("Le fichier n'a pas pu être lu.\n%1\n%2")
+                                   .arg(QDir::toNativeSeparators(path), file.errorString()));
+        return;
+    }
+    dialog.setRulesFile(QFileInfo(path).fileName(),
+                        QString::fromStdString(sortivo::toHex(*digest)));
 }
 
 bool ProofController::canReveal(QWidget* parent)
@@ -257,7 +296,16 @@ void ProofController::printRecord(QWidget* parent)
     if (!canReveal(parent))
         return;
     const sortivo::ProofSession& session = recordSession();
-    if (printText(parent, sortivo::recordReport(session, software(), sortivo::isoTimeNow())))
+    const std::string time = sortivo::isoTimeNow();
+    // The people's part first, checked by replaying the record; the record as checkers read it
+    // follows as the annex.
+    const auto minutes = [&session, &time] {
+        return minutesDocument(sortivo::minutesOf(session, software(), time));
+    };
+    if (printText(parent,
+                  "ANNEXE : procès-verbal technique, pour les vérificateurs\r\n\r\n" +
+                      sortivo::recordReport(session, software(), time),
+                  minutes))
         revealed(session);
 }
 
@@ -273,16 +321,19 @@ void ProofController::printCommitment(QWidget* parent)
         m_session.noteCommunicated(time, std::move(*list));
 }
 
-bool ProofController::printText(QWidget* parent, const std::string& text)
+bool ProofController::printText(QWidget* parent, const std::string& text,
+                                const std::function<std::unique_ptr<QTextDocument>()>& before)
 {
     QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
     if (!m_platform.askPrinter(parent, printer))
         return false;
     m_platform.setBusyCursor(true);
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     font.setPointSizeF(10);
     const auto plan = planPrint(printer, font, text);
-    const bool printed = plan && printPlan(printer, *plan);
+    const std::unique_ptr<QTextDocument> document = before ? before() : nullptr;
+    const bool printed = plan && printPlan(printer, *plan, document.get());
     m_platform.setBusyCursor(false);
     if (!printed)
         m_platform.showWarning(parent, QStringLiteral("Impression"),

@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -13,6 +15,7 @@ class Platform;
 class ProofDialog;
 class QPlainTextEdit;
 class QPushButton;
+class QTextDocument;
 class QWidget;
 
 // The "Preuve du tirage" button and its dialog: showing the commitment, taking the public
@@ -45,13 +48,17 @@ private:
     // The session whose record the buttons save and print: the current one, or, until the
     // current one has a run, the one whose seed was just revealed.
     const sortivo::ProofSession& recordSession() const;
+    // Takes the fingerprint of the rules' file the user picks.
+    void chooseRulesFile(ProofDialog& dialog);
     bool canReveal(QWidget* parent);
     void revealed(const sortivo::ProofSession& session);
     bool saveRecord(QWidget* parent);
     bool saveRecordOf(QWidget* parent, const sortivo::ProofSession& session);
     void printRecord(QWidget* parent);
     void printCommitment(QWidget* parent);
-    bool printText(QWidget* parent, const std::string& text);
+    // Prints `text` in a fixed font, after the document `before` gives, if any.
+    bool printText(QWidget* parent, const std::string& text,
+                   const std::function<std::unique_ptr<QTextDocument>()>& before = {});
     // Fixes the commitment's list and time, the first time; false while a run or an open
     // is changing the list.
     bool communicate(QWidget* parent);

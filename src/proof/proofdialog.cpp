@@ -4,12 +4,17 @@
 
 #include <QDialogButtonBox>
 #include <QFontDatabase>
+#include <QFormLayout>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
+#include <QTableWidget>
 
 namespace
 {
@@ -73,7 +78,10 @@ ProofDialog::ProofDialog(QWidget* parent) : QDialog(parent)
     connect(cmdEnregistrerPV, &QPushButton::clicked, this, &ProofDialog::saveRecordClicked);
     connect(cmdImprimerPV, &QPushButton::clicked, this, &ProofDialog::printRecordClicked);
 
-    auto* grid = new QGridLayout(this);
+    auto* outer = new QHBoxLayout(this);
+    auto* grid = new QGridLayout;
+    outer->addLayout(grid, 3);
+    outer->addWidget(eventGroup(), 2);
     int row = 0;
     grid->addWidget(
         wrapped(QStringLiteral(
@@ -113,6 +121,130 @@ ProofDialog::ProofDialog(QWidget* parent) : QDialog(parent)
     grid->addWidget(buttons, row++, 0, 1, 3);
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(row - 3, 1);
+}
+
+QGroupBox* ProofDialog::eventGroup()
+{
+    auto* group = new QGroupBox(QStringLiteral("Procès-verbal"), this);
+    txtOrganisateur = named(new QLineEdit(group), "txtOrganisateur");
+    txtLieu = named(new QLineEdit(group), "txtLieu");
+    txtReglement = named(new QLineEdit(group), "txtReglement");
+    cmdReglementFichier =
+        named(new QPushButton(QStringLiteral("Fichier…"), group), "cmdReglementFichier");
+    m_rulesFingerprint = new QLabel(group);
+    m_rulesFingerprint->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_rulesFingerprint->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_rulesFingerprint->setWordWrap(true);
+    txtAutorisation = named(new QLineEdit(group), "txtAutorisation");
+    tblTemoins = named(new QTableWidget(1, 2, group), "tblTemoins");
+    tblTemoins->setHorizontalHeaderLabels({QStringLiteral("Nom"), QStringLiteral("Qualité")});
+    tblTemoins->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    tblTemoins->verticalHeader()->hide();
+    tblTemoins->setToolTip(QStringLiteral(
+        "Les personnes présentes et leur qualité : commissaire de justice, témoin, organisateur…"));
+
+    for (QLineEdit* field : {txtOrganisateur, txtLieu, txtReglement, txtAutorisation})
+        connect(field, &QLineEdit::textEdited, this, &ProofDialog::eventEdited);
+    // A reference typed anew no longer names the file whose fingerprint was taken.
+    connect(txtReglement, &QLineEdit::textEdited, this, [this] {
+        m_rulesSha256.clear();
+        showRulesFingerprint();
+    });
+    connect(cmdReglementFichier, &QPushButton::clicked, this, &ProofDialog::rulesFileClicked);
+    connect(tblTemoins, &QTableWidget::itemChanged, this, &ProofDialog::witnessEdited);
+
+    auto* rules = new QHBoxLayout;
+    rules->addWidget(txtReglement, 1);
+    rules->addWidget(cmdReglementFichier);
+    auto* form = new QFormLayout(group);
+    form->addRow(wrapped(QStringLiteral("Ce qu'en dira le procès-verbal imprimé, tout facultatif. "
+                                        "Chaque personne présente y aura sa case de signature."),
+                         group));
+    form->addRow(QStringLiteral("Organisateur :"), txtOrganisateur);
+    form->addRow(QStringLiteral("Lieu :"), txtLieu);
+    form->addRow(QStringLiteral("Règlement :"), rules);
+    form->addRow(QString(), m_rulesFingerprint);
+    form->addRow(QStringLiteral("Autorisation :"), txtAutorisation);
+    form->addRow(new QLabel(QStringLiteral("Personnes présentes :"), group));
+    form->addRow(tblTemoins);
+    return group;
+}
+
+void ProofDialog::showEvent(const sortivo::EventDetails& event)
+{
+    const auto text = [](const std::string& s) { return QString::fromStdString(s); };
+    txtOrganisateur->setText(text(event.organizer));
+    txtLieu->setText(text(event.place));
+    txtReglement->setText(text(event.rules));
+    txtAutorisation->setText(text(event.authorization));
+    m_rulesSha256 = text(event.rulesSha256);
+    showRulesFingerprint();
+    const QSignalBlocker quiet(tblTemoins);
+    tblTemoins->setRowCount(int(event.witnesses.size()) + 1);
+    for (int row = 0; row < int(event.witnesses.size()); ++row) {
+        tblTemoins->setItem(row, 0, new QTableWidgetItem(text(event.witnesses[row].name)));
+        tblTemoins->setItem(row, 1, new QTableWidgetItem(text(event.witnesses[row].capacity)));
+    }
+}
+
+sortivo::EventDetails ProofDialog::event() const
+{
+    // One line each: a pasted line break would end the field in the journal and on paper.
+    const auto text = [](QString s) {
+        return s.replace(QLatin1Char('\n'), QLatin1Char(' '))
+            .replace(QLatin1Char('\r'), QLatin1Char(' '))
+            .trimmed()
+            .toStdString();
+    };
+    sortivo::EventDetails event;
+    event.organizer = text(txtOrganisateur->text());
+    event.place = text(txtLieu->text());
+    event.rules = text(txtReglement->text());
+    event.rulesSha256 = m_rulesSha256.toStdString();
+    event.authorization = text(txtAutorisation->text());
+    for (int row = 0; row < tblTemoins->rowCount(); ++row) {
+        const auto cell = [&](int column) {
+            const QTableWidgetItem* item = tblTemoins->item(row, column);
+            return item ? text(item->text()) : std::string();
+        };
+        sortivo::Witness witness{cell(0), cell(1)};
+        if (!witness.name.empty() || !witness.capacity.empty())
+            event.witnesses.push_back(std::move(witness));
+    }
+    return event;
+}
+
+void ProofDialog::setRulesFile(const QString& name, const QString& sha256)
+{
+    if (txtReglement->text().trimmed().isEmpty())
+        txtReglement->setText(name);
+    m_rulesSha256 = sha256;
+    showRulesFingerprint();
+    emit eventEdited();
+}
+
+void ProofDialog::showRulesFingerprint()
+{
+    QStringList groups;
+    for (qsizetype i = 0; i < m_rulesSha256.size(); i += 8)
+        groups << m_rulesSha256.mid(i, 8);
+    m_rulesFingerprint->setText(groups.isEmpty() ? QString()
+                                                 : QStringLiteral("Empreinte : ") +
+                                                       groups.join(QLatin1Char(' ')));
+    m_rulesFingerprint->setVisible(!groups.isEmpty());
+}
+
+void ProofDialog::witnessEdited()
+{
+    // Always one empty row at the end to type the next person in.
+    const int last = tblTemoins->rowCount() - 1;
+    for (int column = 0; column < 2; ++column)
+        if (const QTableWidgetItem* item = tblTemoins->item(last, column);
+            item && !item->text().trimmed().isEmpty()) {
+            tblTemoins->insertRow(last + 1);
+            break;
+        }
+    emit eventEdited();
 }
 
 void ProofDialog::display(const View& view)

@@ -1,12 +1,16 @@
 #pragma once
 
+#include "core/proof/eventdetails.h"
+
 #include <QDialog>
 #include <QString>
 
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QTableWidget;
 
 // frmPreuve: the session's commitment, the public value, the runs made so far and what can be
 // done with them. It shows what it is given; the proof controller acts on its buttons.
@@ -30,8 +34,16 @@ public:
     explicit ProofDialog(QWidget* parent = nullptr);
 
     void display(const View& view);
+    // What the procès-verbal tells of the event, as the session holds it; the dialog owns it
+    // from there until it closes.
+    void showEvent(const sortivo::EventDetails& event);
+    sortivo::EventDetails event() const;
+    // A rules file was chosen: its name fills the rules' reference if that is empty.
+    void setRulesFile(const QString& name, const QString& sha256);
 
 signals:
+    void eventEdited();
+    void rulesFileClicked();
     void publicValueEdited(const QString& text);
     void copyCommitmentClicked();
     void printCommitmentClicked();
@@ -40,6 +52,18 @@ signals:
     void printRecordClicked();
 
 private:
+    QGroupBox* eventGroup();
+    void witnessEdited();
+    void showRulesFingerprint();
+
+    QString m_rulesSha256;
+    QLineEdit* txtOrganisateur;
+    QLineEdit* txtLieu;
+    QLineEdit* txtReglement;
+    QPushButton* cmdReglementFichier;
+    QLabel* m_rulesFingerprint;
+    QLineEdit* txtAutorisation;
+    QTableWidget* tblTemoins;
     QLineEdit* txtEngagement;
     QLabel* lblListe;
     QLineEdit* txtValeurPublique;

@@ -1,5 +1,6 @@
 #include "recovery/crashedsessions.h"
 
+#include "core/proof/proofprotocol.h"
 #include "core/text/french.h"
 #include "platform/platform.h"
 #include "widgets/apptitle.h"
@@ -63,6 +64,7 @@ offerCrashedSessions(QWidget* window, Platform& platform, const QString& folder,
     for (auto it = journals.begin(); it != journals.end(); ++it) {
         sortivo::OrphanJournal& journal = *it;
         std::optional<sortivo::ResumedSession> session;
+        const std::string lastWritten = sortivo::lastWrittenAt(journal.path);
         // One that someone else could have written is not even read: it is not to be offered.
         if (journal.distrust.empty()) {
             platform.setBusyCursor(true);
@@ -98,7 +100,10 @@ offerCrashedSessions(QWidget* window, Platform& platform, const QString& folder,
                                                      session->resultCount))) {
             // The others wait for a later start, or for another window.
             std::for_each(std::next(it), journals.end(), release);
-            return ResumeChoice{std::move(*session), journal};
+            sortivo::Resumption resumption{lastWritten.empty() ? session->startedAt : lastWritten,
+                                           sortivo::isoTimeNow()};
+            session->proof.addResumption(resumption);
+            return ResumeChoice{std::move(*session), journal, std::move(resumption)};
         }
         const bool hasRecord = !session->proof.runs().empty() || session->proof.communicatedAt();
         if (hasRecord &&

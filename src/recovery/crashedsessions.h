@@ -15,8 +15,10 @@ class QWidget;
 
 // A session that a crashed window left, taken up again.
 struct ResumeChoice {
+    // With the interruption among its resumptions.
     sortivo::ResumedSession session;
     sortivo::OrphanJournal journal;
+    sortivo::Resumption resumption;
 };
 
 QString resumeQuestion(const QDateTime& started, std::size_t runs, std::size_t results);

@@ -58,6 +58,7 @@ SessionJournal::SessionJournal(const QString& folder, DrawSession& session, cons
     connect(&session, &DrawSession::publicValueChanged, this, &SessionJournal::writePublicValue);
     connect(&session, &DrawSession::onePrizePerPersonChanged, this, &SessionJournal::writeRule);
     connect(&session, &DrawSession::prizesChanged, this, &SessionJournal::writePrizes);
+    connect(&session, &DrawSession::eventChanged, this, &SessionJournal::writeEvent);
     connect(&session, &DrawSession::absenceDeclared, this, &SessionJournal::writeAbsence);
     connect(&session, &DrawSession::renewed, this, &SessionJournal::startNewSession);
     connect(&session.busyState(), &BusyState::ended, this, &SessionJournal::writeCommandOutcome);
@@ -80,22 +81,25 @@ void SessionJournal::write(std::function<void(sortivo::JournalStore&)> work,
             then();
         return;
     }
-    // A journal begins with the session's title and prizes, which came before all else, and
-    // the screen already shown.
+    // A journal begins with the session's title, prizes and event, which came before all
+    // else, and the screen already shown.
     const sortivo::ProofSession& proof = m_session.proof();
     std::optional<std::string> title;
     std::vector<std::string> prizes;
+    sortivo::EventDetails event;
     std::optional<sortivo::ShownScreen> screen;
     if (!m_open) {
         title = proof.title();
         prizes = proof.prizes();
+        event = proof.event();
         if (m_screen.state != sortivo::ShownScreen::State::Closed)
             screen = m_screen;
     }
     m_open = true;
     m_thread.post(
         [this, seed = proof.seed(), started = sortivo::isoTimeNow(), title = std::move(title),
-         prizes = std::move(prizes), screen = std::move(screen), work = std::move(work)] {
+         prizes = std::move(prizes), event = std::move(event), screen = std::move(screen),
+         work = std::move(work)] {
             if (!m_store) {
                 sortivo::prepareJournalFolder(m_folder);
                 m_store.emplace(sortivo::JournalStore::create(m_folder, seed, started));
@@ -103,6 +107,8 @@ void SessionJournal::write(std::function<void(sortivo::JournalStore&)> work,
                     m_store->setTitle(*title);
                 if (!prizes.empty())
                     m_store->setPrizes(prizes);
+                if (!event.empty())
+                    m_store->setEvent(event);
                 if (screen)
                     m_store->setScreen(*screen);
             }
@@ -127,15 +133,16 @@ void SessionJournal::syncLater(const sortivo::JournalStore& store)
     m_syncs.start([path = store.path()] { sortivo::syncJournalLog(path); });
 }
 
-void SessionJournal::adopt(sortivo::OrphanJournal journal)
+void SessionJournal::adopt(sortivo::OrphanJournal journal, const sortivo::Resumption& resumption)
 {
     m_keptRun = 0;
     m_open = true;
     m_paused = false;
     m_listWritten = m_listState.version();
     m_resultsEdited = false;
-    m_thread.post([this, journal] {
+    m_thread.post([this, journal, resumption] {
         m_store.emplace(sortivo::JournalStore::resume(journal.path, journal.lockFd));
+        m_store->addResumption(resumption);
     });
 }
 
@@ -250,6 +257,16 @@ void SessionJournal::writePrizes()
             store.setPrizes(*prizes);
         if (title)
             store.setTitle(*title);
+    });
+}
+
+void SessionJournal::writeEvent()
+{
+    // Like a title, an event alone is not worth a journal.
+    if (m_paused || !m_open)
+        return;
+    write([event = m_session.proof().event()](sortivo::JournalStore& store) {
+        store.setEvent(event);
     });
 }
 

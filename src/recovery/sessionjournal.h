@@ -65,8 +65,9 @@ public:
 
     // While a resumed session is put in place, its changes are already in its journal.
     void pause() { m_paused = true; }
-    // Goes on writing the journal of the resumed session that the window now shows.
-    void adopt(sortivo::OrphanJournal journal);
+    // Goes on writing the journal of the resumed session that the window now shows, which was
+    // interrupted and taken up as `resumption` says.
+    void adopt(sortivo::OrphanJournal journal, const sortivo::Resumption& resumption);
     // The window closes as it should: the journal goes.
     void discard();
 
@@ -89,6 +90,7 @@ private:
     void writePublicValue();
     void writeRule();
     void writePrizes();
+    void writeEvent();
     void writeAbsence(const sortivo::DeclaredAbsence& absence);
     void startNewSession();
     void listChanged();

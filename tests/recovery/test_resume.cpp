@@ -6,6 +6,7 @@
 #include "support/fakeplatform.h"
 #include "support/guitest.h"
 #include "support/mainwindowcontrols.h"
+#include "support/pdfreading.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,7 +17,9 @@
 #include <QJsonObject>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -75,6 +78,7 @@ private slots:
     void fileArgumentWaitsForTheAnswer();
 
 private:
+    void checkPrintedMinutes(const QString& pdf);
     QWidget& drivenWindow() const override { return *m_window; }
     QString journalFolder() const { return m_dir->filePath(QStringLiteral("journal")); }
     QStringList journals() const
@@ -230,7 +234,8 @@ void TestResume::raffleResumed_data()
     QTest::newRow("closed") << "closed";
 }
 
-// The raffle around the draw comes back with it: title, prizes, absences and the screen.
+// The raffle around the draw comes back with it: title, prizes, absences, the event told for the
+// procès-verbal and the screen; the procès-verbal then tells the interruption.
 void TestResume::raffleResumed()
 {
     QFETCH(QString, screenDone);
@@ -252,6 +257,16 @@ void TestResume::raffleResumed()
         dialog.accept();
     });
     control<QPushButton>(*prizes, QStringLiteral("cmdAbsent"))->click();
+    m_platform->expectModal([](QDialog& dialog) {
+        typeText(control<QLineEdit>(dialog, QStringLiteral("txtLieu")), "Préau, Lyon");
+        auto* witnesses = control<QTableWidget>(dialog, QStringLiteral("tblTemoins"));
+        const QStringList people = {"Anne Leroy", "commissaire de justice", "Marc Petit", "témoin"};
+        // The table keeps one empty row for the next person.
+        for (int i = 0; i < people.size(); ++i)
+            witnesses->setItem(i / 2, i % 2, new QTableWidgetItem(people[i]));
+        QCOMPARE(witnesses->rowCount(), 3);
+    });
+    button(QStringLiteral("cmdPreuve"))->click();
     auto* screen = control<QWidget>(*m_window, QStringLiteral("frmEcran"));
     QVERIFY(screen->isVisible());
     if (screenDone == QLatin1String("full screen"))
@@ -273,12 +288,62 @@ void TestResume::raffleResumed()
     QCOMPARE(screen->isVisible(), screenDone != QLatin1String("closed"));
     QCOMPARE(screen->isFullScreen(), fullScreen);
 
+    const QString pdf = m_dir->filePath(QStringLiteral("pv.pdf"));
+    m_platform->expectModal([&](QDialog& dialog) {
+        QCOMPARE(control<QLineEdit>(dialog, QStringLiteral("txtLieu"))->text(), "Préau, Lyon");
+        m_platform->expectPrinter([&](QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            return true;
+        });
+        control<QPushButton>(dialog, QStringLiteral("cmdImprimerPV"))->click();
+    });
+    button(QStringLiteral("cmdPreuve"))->click();
+    checkPrintedMinutes(pdf);
+
     const QJsonObject record = saveRecord();
+    const QJsonObject event = record[QLatin1String("evenement")].toObject();
+    QCOMPARE(event[QLatin1String("titre")].toString(), QStringLiteral("Tombola de l'école"));
+    QCOMPARE(event[QLatin1String("temoins")].toArray().size(), 2);
+    QCOMPARE(record[QLatin1String("reprises")].toArray().size(), 1);
     QCOMPARE(record[QLatin1String("lots")].toArray().size(), 3);
     const QJsonArray absences = record[QLatin1String("absences")].toArray();
     QCOMPARE(absences.size(), 1);
     QCOMPARE(absences[0][QLatin1String("motif")].toString(), QStringLiteral("renonce"));
     QCOMPARE(absences[0][QLatin1String("apres_tirage")].toInt(), 4);
+}
+
+// The procès-verbal's part for people, read back from the PDF: every part of it there, and no
+// line past the sheet's margins.
+void TestResume::checkPrintedMinutes(const QString& pdf)
+{
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    QVERIFY2(!pdftotext.isEmpty(), "pdftotext (poppler-utils) is needed to read the PDF");
+    // The sheet's face joins "fi" and "fl", which the reader gives back as one character.
+    const QString text = QString::fromUtf8(runTool(pdftotext, {pdf, QStringLiteral("-")}))
+                             .replace(QChar(0xfb01), QStringLiteral("fi"))
+                             .replace(QChar(0xfb02), QStringLiteral("fl"))
+                             .simplified();
+    for (const QRegularExpression& expected : {
+             QRegularExpression(QStringLiteral("^Tombola de l'école Procès-verbal")),
+             QRegularExpression(QStringLiteral("Lieu : Préau, Lyon")),
+             QRegularExpression(QStringLiteral("Entrées communiquées avec l'engagement : 10")),
+             QRegularExpression(QStringLiteral("Absences : 1 \\(renonce : 1\\)")),
+             QRegularExpression(QStringLiteral("Livre \\(2/2\\)")),
+             QRegularExpression(QStringLiteral("absent – renonce")),
+             QRegularExpression(QStringLiteral("\\d\\d:\\d\\d:\\d\\d gagnant")),
+             QRegularExpression(QStringLiteral("Séance interrompue à \\d\\d:\\d\\d et reprise à "
+                                               "\\d\\d:\\d\\d ; aucun résultat perdu\\.")),
+             QRegularExpression(QStringLiteral("Les 4 tirages ont été vérifiés : conformes au "
+                                               "protocole sortivo-preuve-1\\.")),
+             QRegularExpression(QStringLiteral("Anne Leroy commissaire de justice Signature")),
+             QRegularExpression(QStringLiteral("Marc Petit témoin Signature")),
+             QRegularExpression(QStringLiteral("ANNEXE : procès-verbal technique")),
+         })
+        QVERIFY2(expected.match(text).hasMatch(), qPrintable(expected.pattern() + " in " + text));
+    // A4 is 595 points wide; the margins are at least a quarter inch.
+    for (const PdfLine& line : pdfLines(pdftotext, pdf))
+        QVERIFY2(line.xMin >= 18 && line.xMax <= 595 - 18, qPrintable(line.words.join(u' ')));
 }
 
 void TestResume::runCutByTheCrash()

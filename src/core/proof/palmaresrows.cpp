@@ -33,7 +33,8 @@ Expected<std::vector<PalmaresRow>> palmaresRows(const PalmaresInput& input)
         const ResultPlaces::Place place = places(r);
         const PalmaresRun& run = input.runs[place.run];
         rows.push_back({rows.size() + 1, std::move(prize), std::string(input.resultText(r)),
-                        run.number, run.date, std::move(status), r});
+                        run.number, run.date, std::move(status), r,
+                        awards->results[r].kind == Kind::Absent});
     };
     const auto statusOf = [&](std::size_t r) -> std::string {
         const Standing& standing = awards->results[r];

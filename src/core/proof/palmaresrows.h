@@ -34,6 +34,8 @@ struct PalmaresRow {
     std::string status;
     // The result's index in draw order across the runs, to find where it came from.
     std::optional<std::size_t> result;
+    // Declared absent: the procès-verbal strikes the row through.
+    bool absent = false;
 };
 
 // The columns' titles, in the order of PalmaresRow's fields.

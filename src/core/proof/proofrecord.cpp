@@ -200,6 +200,40 @@ void writeRun(JsonOut& out, const RecordRun& run)
     out.raw("\n    }");
 }
 
+// The title is written as typed, the default one included: it is what the room saw.
+void writeEvent(JsonOut& out, const RecordHead& head)
+{
+    const bool titled = head.title && *head.title;
+    if (!titled && (!head.event || head.event->empty()))
+        return;
+    const EventDetails none;
+    const EventDetails& event = head.event ? *head.event : none;
+    out.raw(",\n  \"evenement\": {\n    \"titre\": ");
+    out.string(titled ? **head.title : std::string_view());
+    out.raw(",\n    \"organisateur\": ");
+    out.string(event.organizer);
+    out.raw(",\n    \"lieu\": ");
+    out.string(event.place);
+    out.raw(",\n    \"reglement\": ");
+    out.string(event.rules);
+    out.raw(",\n    \"reglement_sha256\": ");
+    if (event.rulesSha256.empty())
+        out.raw("null");
+    else
+        out.string(event.rulesSha256);
+    out.raw(",\n    \"autorisation\": ");
+    out.string(event.authorization);
+    out.raw(",\n    \"temoins\": [");
+    for (std::size_t i = 0; i < event.witnesses.size(); ++i) {
+        out.raw(i == 0 ? "\n      {\"nom\": " : ",\n      {\"nom\": ");
+        out.string(event.witnesses[i].name);
+        out.raw(", \"qualite\": ");
+        out.string(event.witnesses[i].capacity);
+        out.raw("}");
+    }
+    out.raw(event.witnesses.empty() ? "]\n  }" : "\n    ]\n  }");
+}
+
 } // namespace
 
 std::string_view modeName(DrawMode mode)
@@ -283,6 +317,18 @@ void writeRecordJson(const RecordHead& head, std::span<const RecordRun> runs,
         }
         out.raw("  ]");
     }
+    writeEvent(out, head);
+    if (!head.resumptions.empty()) {
+        out.raw(",\n  \"reprises\": [\n");
+        for (std::size_t i = 0; i < head.resumptions.size(); ++i) {
+            out.raw("    {\"interruption\": ");
+            out.string(head.resumptions[i].interrupted);
+            out.raw(", \"reprise\": ");
+            out.string(head.resumptions[i].resumed);
+            out.raw(i + 1 < head.resumptions.size() ? "},\n" : "}\n");
+        }
+        out.raw("  ]");
+    }
     out.raw("\n}\n");
     out.flush();
 }
@@ -319,7 +365,8 @@ std::string recordJson(const ProofSession& session, std::string_view software)
     const auto& prizes = session.communicatedPrizes();
     writeRecordJson({software, session.seed(), session.communicatedAt(), session.publicValue(),
                      list ? &*list : nullptr, session.onePrizePerPerson(), session.prizes(),
-                     prizes ? &*prizes : nullptr, session.absences()},
+                     prizes ? &*prizes : nullptr, session.absences(), &session.title(),
+                     &session.event(), session.resumptions()},
                     runs, [&json](std::string_view text) { json += text; });
     return json;
 }

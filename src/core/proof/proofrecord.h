@@ -49,6 +49,11 @@ struct RecordHead {
     std::span<const std::string> prizes = {};
     const CommunicatedPrizes* communicatedPrizes = nullptr;
     std::span<const DeclaredAbsence> absences = {};
+    // What the organiser told of the event, and the session's interruptions: outside the
+    // randomness too, written only when there are some.
+    const std::optional<std::string>* title = nullptr;
+    const EventDetails* event = nullptr;
+    std::span<const Resumption> resumptions = {};
 };
 void writeRecordJson(const RecordHead& head, std::span<const RecordRun> runs,
                      const std::function<void(std::string_view)>& write);

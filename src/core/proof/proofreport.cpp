@@ -16,9 +16,9 @@ namespace
 
 constexpr std::string_view crlf = "\r\n";
 
-// "2026-12-07T19:58:00Z" in the local time of whoever reads the dialog or the sheet, with the
-// offset that lets anyone get back to the record's UTC: "2026-12-07 à 20:58:00 (UTC+01:00)".
-std::string readableTime(std::string_view iso)
+} // namespace
+
+std::optional<LocalTime> localTimeOf(std::string_view iso)
 {
     int year = 0;
     unsigned month = 0, day = 0, hour = 0, minute = 0, second = 0;
@@ -27,25 +27,40 @@ std::string readableTime(std::string_view iso)
         std::sscanf(std::string(iso).c_str(), "%4d-%2u-%2uT%2u:%2u:%2u%c", &year, &month, &day,
                     &hour, &minute, &second, &tail) != 7 ||
         tail != 'Z')
-        return std::string(iso);
+        return std::nullopt;
     const std::chrono::year_month_day date{std::chrono::year(year), std::chrono::month(month),
                                            std::chrono::day(day)};
     if (!date.ok() || hour > 23 || minute > 59 || second > 60)
-        return std::string(iso);
+        return std::nullopt;
     const std::time_t utc = std::chrono::system_clock::to_time_t(
         std::chrono::sys_days(date) + std::chrono::hours(hour) + std::chrono::minutes(minute) +
         std::chrono::seconds(second));
     std::tm local{};
     if (!localtime_r(&utc, &local))
-        return std::string(iso);
+        return std::nullopt;
+    char text[32];
+    LocalTime time;
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", local.tm_year + 1900, local.tm_mon + 1,
+                  local.tm_mday);
+    time.date = text;
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d", local.tm_hour, local.tm_min, local.tm_sec);
+    time.time = text;
     const long offset = local.tm_gmtoff / 60;
-    char text[96];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d à %02d:%02d:%02d (UTC%c%02ld:%02ld)",
-                  local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                  local.tm_min, local.tm_sec, offset < 0 ? '-' : '+', std::labs(offset) / 60,
-                  std::labs(offset) % 60);
-    return text;
+    std::snprintf(text, sizeof text, "UTC%c%02ld:%02ld", offset < 0 ? '-' : '+',
+                  std::labs(offset) / 60, std::labs(offset) % 60);
+    time.offset = text;
+    return time;
 }
+
+std::string readableTime(std::string_view iso)
+{
+    const std::optional<LocalTime> local = localTimeOf(iso);
+    return local ? local->date + " à " + local->time + " (" + local->offset + ")"
+                 : std::string(iso);
+}
+
+namespace
+{
 
 std::string modeText(const DrawRequest& request)
 {

@@ -2,6 +2,7 @@
 
 #include "core/proof/proofsession.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -9,6 +10,18 @@ namespace sortivo
 {
 
 // Texts for paper, in French, lines separated by CR LF like every text the program prints.
+
+// A record's time ("2026-12-07T19:58:00Z") in the local time of whoever reads it: "2026-12-07",
+// "20:58:00" and the offset that gets back to the record's UTC, "UTC+01:00". Nothing for a text
+// that is not such a time.
+struct LocalTime {
+    std::string date;
+    std::string time;
+    std::string offset;
+};
+std::optional<LocalTime> localTimeOf(std::string_view iso);
+// "2026-12-07 à 20:58:00 (UTC+01:00)", or the text itself when it is not a time.
+std::string readableTime(std::string_view iso);
 
 // "Liste : 352 entrées, empreinte 1a2b3c4d5e6f7a8b …": the list committed with the seed, its
 // fingerprint cut to `digits` hex digits, or whole without the ellipsis when `digits` is 64.

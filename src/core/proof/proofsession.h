@@ -4,6 +4,7 @@
 #include "core/draw/drawrun.h"
 #include "core/list/entrylist.h"
 #include "core/list/stringlist.h"
+#include "core/proof/eventdetails.h"
 #include "core/proof/listcommitment.h"
 #include "core/proof/prizes.h"
 #include "core/proof/proofprotocol.h"
@@ -108,6 +109,12 @@ public:
     // The event's title as the organiser typed it, nothing until then. Not part of the draw.
     const std::optional<std::string>& title() const { return m_title; }
     void setTitle(std::string title) { m_title = std::move(title); }
+    // Who organises, where, under which rules, and who is present: for the procès-verbal.
+    const EventDetails& event() const { return m_event; }
+    void setEvent(EventDetails event) { m_event = std::move(event); }
+    // Each time a crash interrupted the session and it was taken up again.
+    const std::vector<Resumption>& resumptions() const { return m_resumptions; }
+    void addResumption(Resumption resumption) { m_resumptions.push_back(std::move(resumption)); }
 
     // The prizes, in the order they are won. Fixed with the commitment: a prize order chosen
     // after the draw would let an organiser hand the first prize to a friend.
@@ -190,6 +197,8 @@ private:
     std::optional<std::string> m_communicatedAt;
     std::optional<CommunicatedList> m_communicatedList;
     std::optional<std::string> m_title;
+    EventDetails m_event;
+    std::vector<Resumption> m_resumptions;
     std::vector<std::string> m_prizes;
     std::optional<CommunicatedPrizes> m_communicatedPrizes;
     std::vector<DeclaredAbsence> m_absences;

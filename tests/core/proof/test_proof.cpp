@@ -1,4 +1,5 @@
 #include "core/draw/drawwords.h"
+#include "core/proof/minutes.h"
 #include "core/proof/proofprotocol.h"
 #include "core/proof/proofrecord.h"
 #include "core/proof/proofreport.h"
@@ -435,6 +436,31 @@ void TestProof::recordBytes()
 }
 )";
     QCOMPARE(proofsamples::json(session), expected);
+
+    // What the organiser tells of the event and the interruptions follow, outside the
+    // randomness: the record still checks.
+    session.setTitle("Tombola");
+    session.setEvent({"APE", "Préau", "", std::string(64, 'f'), "", {{"Anne", "témoin"}}});
+    session.addResumption({"2026-12-07T20:41:00Z", "2026-12-07T20:43:00Z"});
+    const std::string told = proofsamples::json(session);
+    QCOMPARE(told.substr(expected.size() - 3), R"(,
+  "evenement": {
+    "titre": "Tombola",
+    "organisateur": "APE",
+    "lieu": "Préau",
+    "reglement": "",
+    "reglement_sha256": "ffffffffffffffffffffffffffffffffffffffffffffffffffffffffffffffff",
+    "autorisation": "",
+    "temoins": [
+      {"nom": "Anne", "qualite": "témoin"}
+    ]
+  },
+  "reprises": [
+    {"interruption": "2026-12-07T20:41:00Z", "reprise": "2026-12-07T20:43:00Z"}
+  ]
+}
+)"s);
+    QVERIFY(sortivo::verifyRecord(told).conforming);
 }
 
 void TestProof::recordStringsRoundTrip_data()
@@ -521,6 +547,24 @@ void TestProof::readableRecord()
              "--verifier.\r\n"s,
          })
         QVERIFY2(text.find(part) != std::string::npos, part.c_str());
+
+    // The procès-verbal for people tells the same session in words, and checks it.
+    session.addResumption({"2026-12-07T20:41:10Z", "2026-12-07T20:43:00Z"});
+    session.addResumption({"2026-12-07T22:59:00Z", "2026-12-08T00:01:00Z"});
+    const sortivo::Minutes minutes =
+        sortivo::minutesOf(session, "Sortivo 1.30", "2026-12-07T21:00:00Z");
+    QCOMPARE(minutes.anomalies,
+             (std::vector<std::string>{
+                 "Séance interrompue à 21:41 et reprise à 21:43 ; aucun résultat perdu.",
+                 "Séance interrompue le 2026-12-07 à 23:59 et reprise le 2026-12-08 à 01:01 ; "
+                 "aucun résultat perdu.",
+                 "Tirage n° 2 arrêté par l'opérateur avant son terme.",
+                 "Tirage n° 3 fait sur une autre liste que celle communiquée avec l'engagement.",
+             }));
+    QCOMPARE(minutes.conclusion, "Les 3 tirages ont été vérifiés : conformes au protocole "
+                                 "sortivo-preuve-1. Les réserves dites plus haut demeurent."s);
+    QCOMPARE(minutes.counts[1], "Entrées parmi lesquelles le premier tirage a été fait : 10"s);
+    QCOMPARE(minutes.palmares.front().time, "21:00:00"s);
     const std::string sheet = sortivo::commitmentSheet(
         session.commitment(), {352, std::string(64, 'a')}, "2026-12-07T19:58:00Z");
     QVERIFY(sheet.find(session.commitment()) != std::string::npos);
