@@ -83,7 +83,7 @@ MainWindow::MainWindow(Platform& platform, const QString& documentsFolder,
     QPushButton* cmdPreuve = addProofButton(m_ui.fraBas, m_ui.lblVelmora, m_ui.infoButton);
     m_proofController = new ProofController(this, cmdPreuve, m_session, *m_ui.txtListe, m_platform,
                                             documentsFolder);
-    m_prizes = new PrizesDialog(this, m_session, m_platform);
+    m_prizes = new PrizesDialog(this, m_session, m_platform, documentsFolder);
     m_screen =
         new ScreenController(this,
                              {m_session, *m_ui.txtResult->document(), *m_ui.txtListe->document(),

@@ -5,6 +5,7 @@
 #include "draw/drawsession.h"
 #include "platform/platform.h"
 #include "prizes/absencedialog.h"
+#include "prizes/prizesfileopener.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -15,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTextCursor>
 #include <QVBoxLayout>
 
 namespace
@@ -33,7 +35,8 @@ constexpr int declarableRole = Qt::UserRole + 1;
 
 } // namespace
 
-PrizesDialog::PrizesDialog(QWidget* owner, DrawSession& session, Platform& platform)
+PrizesDialog::PrizesDialog(QWidget* owner, DrawSession& session, Platform& platform,
+                           const QString& documentsFolder)
     : QDialog(owner), m_session(session), m_platform(platform)
 {
     setObjectName(QStringLiteral("frmLots"));
@@ -48,6 +51,13 @@ PrizesDialog::PrizesDialog(QWidget* owner, DrawSession& session, Platform& platf
                        "trois lots pareils"));
     m_prizeLines->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_prizeLines->setTabChangesFocus(true);
+    m_openPrizes = new QPushButton(QStringLiteral("Ouvrir…"), this);
+    m_openPrizes->setObjectName(QStringLiteral("cmdLotsOuvrir"));
+    m_openPrizes->setToolTip(
+        QStringLiteral("Les lots d'un fichier texte, un par ligne, ou d'une colonne d'un tableau"));
+    auto* opener = new PrizesFileOpener(this, platform, documentsFolder);
+    connect(m_openPrizes, &QPushButton::clicked, opener, &PrizesFileOpener::open);
+    connect(opener, &PrizesFileOpener::opened, this, &PrizesDialog::takeOpenedPrizes);
     m_onePrize = new QCheckBox(QStringLiteral("Un seul lot par personne"), this);
     m_onePrize->setObjectName(QStringLiteral("chkUnLotParPersonne"));
     m_onePrize->setToolTip(
@@ -86,7 +96,10 @@ PrizesDialog::PrizesDialog(QWidget* owner, DrawSession& session, Platform& platf
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Titre :"), m_title);
-    form->addRow(QStringLiteral("Lots :"), m_prizeLines);
+    auto* prizeColumn = new QVBoxLayout;
+    prizeColumn->addWidget(m_prizeLines);
+    prizeColumn->addWidget(m_openPrizes, 0, Qt::AlignLeft);
+    form->addRow(QStringLiteral("Lots :"), prizeColumn);
     form->addRow(QString(), m_refusal);
     form->addRow(QString(), m_onePrize);
     auto* column = new QVBoxLayout(this);
@@ -138,6 +151,7 @@ void PrizesDialog::showRule()
     m_onePrize->setEnabled(!proof.onePrizePerPersonLocked());
     // Prizes ordered once the winners are known would let the first one go to a friend.
     m_prizeLines->setReadOnly(proof.prizesLocked());
+    m_openPrizes->setEnabled(!proof.prizesLocked());
     m_prizeLines->setToolTip(
         proof.prizesLocked() ? QStringLiteral("Les lots ont été communiqués avec l'engagement : "
                                               "ils ne changent plus jusqu'à la fin de la "
@@ -323,4 +337,14 @@ void PrizesDialog::declareAbsent()
     if (!declared)
         m_platform.showWarning(this, QStringLiteral("Déclarer absent"),
                                QString::fromStdString(declared.error().text));
+}
+
+void PrizesDialog::takeOpenedPrizes(const QString& lines)
+{
+    // Fixed meanwhile by the commitment's communication: what was read comes too late.
+    if (m_prizeLines->isReadOnly())
+        return;
+    QTextCursor cursor(m_prizeLines->document());
+    cursor.select(QTextCursor::Document);
+    cursor.insertText(lines);
 }

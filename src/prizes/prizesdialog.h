@@ -28,7 +28,9 @@ class PrizesDialog : public QDialog
 public:
     // The rule of one prize per person is chosen here and set on `session` until the
     // commitment fixes it.
-    PrizesDialog(QWidget* owner, DrawSession& session, Platform& platform);
+    // "Ouvrir…" starts in `documentsFolder`.
+    PrizesDialog(QWidget* owner, DrawSession& session, Platform& platform,
+                 const QString& documentsFolder);
 
     // Shows it, or brings it to the front when it is open.
     void showOnTop();
@@ -49,6 +51,8 @@ protected:
 
 private:
     void readPrizes();
+    // Replaces the prizes typed, as a paste would, so that Ctrl+Z brings them back.
+    void takeOpenedPrizes(const QString& lines);
     void showSessionPrizes();
     void fillPalmares();
     void showRule();
@@ -60,6 +64,7 @@ private:
     Platform& m_platform;
     QLineEdit* m_title;
     QPlainTextEdit* m_prizeLines;
+    QPushButton* m_openPrizes;
     QCheckBox* m_onePrize;
     QLabel* m_refusal;
     QTableWidget* m_palmares;

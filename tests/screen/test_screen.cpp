@@ -14,6 +14,7 @@
 #include <QDialog>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QScreen>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -105,6 +106,8 @@ private slots:
     void palmaresLines();
     void absentThroughLots_data();
     void absentThroughLots();
+    void prizesFromFile_data();
+    void prizesFromFile();
     void palmaresButton_data();
     void palmaresButton();
     void commitmentAndPublicValue();
@@ -614,6 +617,76 @@ void TestScreen::absentThroughLots_data()
 
 // The prizes typed in frmLots are fixed once communicated; a winner declared absent there keeps
 // the result, and the prize goes on at once.
+void TestScreen::prizesFromFile_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes"); // none: the file is not there
+    QTest::addColumn<QString>("column");   // the one column left ticked in frmColonnes
+    QTest::addColumn<QString>("prizes");   // what txtLots then holds
+    QTest::addColumn<QString>("refusal");
+
+    const QString typed = QStringLiteral("Tapé à la main");
+    QTest::newRow("text file, one a line")
+        << "lots.txt" << QByteArray("V\xc3\xa9lo\r\n2 \xc3\x97 Livre\r\n") << QString()
+        << QStringLiteral("Vélo\n2 × Livre") << QString();
+    QTest::newRow("one column of a table")
+        << "lots.csv" << QByteArray("Lot;Donateur\nV\xc3\xa9lo;Mairie\nLivre;Librairie\n") << "Lot"
+        << QStringLiteral("Vélo\nLivre") << QString();
+    QTest::newRow("choice of columns cancelled")
+        << "lots.csv" << QByteArray("Lot;Donateur\nVelo;Mairie\n") << "-" << typed << QString();
+    QTest::newRow("open cancelled") << "" << QByteArray() << QString() << typed << QString();
+    QTest::newRow("not there") << "absent.txt" << QByteArray() << QString() << typed
+                               << QStringLiteral("absent.txt");
+}
+
+// "Ouvrir…" fills the prizes as Open fills the list: a text file, or one column of a table
+// through the same column dialog; what cannot be read is told with its path, and changes
+// nothing.
+void TestScreen::prizesFromFile()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, column);
+    QFETCH(QString, prizes);
+    QFETCH(QString, refusal);
+
+    button(QStringLiteral("cmdLots"))->click();
+    auto* dialog = control<QDialog>(*m_window, QStringLiteral("frmLots"));
+    auto* prizeLines = control<QPlainTextEdit>(*dialog, QStringLiteral("txtLots"));
+    prizeLines->setPlainText(QStringLiteral("Tapé à la main"));
+    const QString path = name.isEmpty() ? QString() : m_dir->filePath(name);
+    if (!bytes.isEmpty())
+        QVERIFY(writeBytes(path, bytes));
+    m_platform->expectOpenFile(path);
+    if (!column.isEmpty())
+        m_platform->expectModal([&](QDialog& columns) {
+            QCOMPARE(columns.objectName(), QStringLiteral("frmColonnes"));
+            if (column == QLatin1String("-")) {
+                columns.reject();
+                return;
+            }
+            auto* list = control<QListWidget>(columns, QStringLiteral("lstColonnes"));
+            for (int row = 0; row < list->count(); ++row)
+                list->item(row)->setCheckState(list->item(row)->text() == column ? Qt::Checked
+                                                                                 : Qt::Unchecked);
+            control<QPushButton>(columns, QStringLiteral("cmdOK"))->click();
+            QTRY_COMPARE(columns.result(), int(QDialog::Accepted));
+        });
+    if (!refusal.isEmpty())
+        m_platform->expectWarning(QStringLiteral("Lots"), {refusal});
+    control<QPushButton>(*dialog, QStringLiteral("cmdLotsOuvrir"))->click();
+    QTRY_VERIFY(m_platform->done());
+    QTRY_VERIFY(!m_platform->busy());
+    QCOMPARE(prizeLines->toPlainText(), prizes);
+    // Taken as typed: fixed with the commitment, and undone with Ctrl+Z.
+    if (prizes != QStringLiteral("Tapé à la main")) {
+        QCOMPARE(m_window->proof().prizes().front(), std::string("Vélo"));
+        prizeLines->undo();
+        QCOMPARE(prizeLines->toPlainText(), QStringLiteral("Tapé à la main"));
+    }
+    dialog->close();
+}
+
 void TestScreen::absentThroughLots()
 {
     QFETCH(int, draws);
@@ -632,6 +705,7 @@ void TestScreen::absentThroughLots()
     typeText(prizeLines, QStringLiteral("Livre"));
     showToAudience();
     QVERIFY(prizeLines->isReadOnly());
+    QVERIFY(!control<QPushButton>(*prizes, QStringLiteral("cmdLotsOuvrir"))->isEnabled());
     QTest::keyClick(prizeLines, Qt::Key_Return);
     typeText(prizeLines, QStringLiteral("Trottinette"));
     QCOMPARE(prizeLines->toPlainText(), QStringLiteral("Vélo\nLivre"));
