@@ -167,6 +167,11 @@ QGroupBox* ProofDialog::eventGroup()
     form->addRow(QStringLiteral("Autorisation :"), txtAutorisation);
     form->addRow(new QLabel(QStringLiteral("Personnes présentes :"), group));
     form->addRow(tblTemoins);
+    // Wide enough for a place or an organiser's name, and the rules' fingerprint in four lines
+    // at most.
+    group->setMinimumWidth(m_rulesFingerprint->fontMetrics().horizontalAdvance(
+                               QStringLiteral("Empreinte : 00000000 00000000 00000000")) +
+                           4 * fontMetrics().averageCharWidth());
     return group;
 }
 
