@@ -203,6 +203,10 @@ inline std::vector<SampleRecord> acceptedRecords()
         declareAbsent(s, 3, 3, "malade \x1b[31m", "2026-12-07T20:12:00Z");
         declareAbsent(s, 1, 1, "renonce", "2026-12-07T20:13:00Z");
         click(s, left, DrawMode::Chosen, 2, 0, -1, "2026-12-07T20:20:00Z");
+        // What is told of the event, and an interruption, change no verdict.
+        s.setTitle("Tombola \u202eécole");
+        s.setEvent({"APE", "Préau", "", "", "", {{"Anne Leroy", "commissaire de justice"}}});
+        s.addResumption({"2026-12-07T20:14:00Z", "2026-12-07T20:16:00Z"});
         records.push_back(sample(
             "prizes-and-absences", s,
             {"Lot 1 : Vélo enfant – " + drawn(s, 4, 1),
