@@ -1,3 +1,4 @@
+#include "core/proof/palmaresrows.h"
 #include "core/proof/prizes.h"
 
 #include <QTest>
@@ -117,6 +118,8 @@ private slots:
     void awardPrizes_data();
     void awardPrizes();
     void awardPrizesAsTheRuleReads();
+    void palmaresRows_data();
+    void palmaresRows();
 };
 
 void TestPrizes::expandPrizes_data()
@@ -268,6 +271,68 @@ void TestPrizes::awardPrizesAsTheRuleReads()
         QVERIFY2(awards, awards ? "" : awards.error().text.c_str());
         QCOMPARE(standingsOf(*awards), naiveStandings(prizes, runs, absences));
     }
+}
+
+void TestPrizes::palmaresRows_data()
+{
+    QTest::addColumn<int>("prizes");
+    QTest::addColumn<QString>("runs");
+    QTest::addColumn<QString>("absences");
+    QTest::addColumn<QString>("rows");
+
+    // A row "rank|prize|winner|run|time|status", results named by their index in draw order,
+    // run n's time 2026-12-09T18:0n:00Z, prizes "Lot 1" on.
+    QTest::newRow("no prizes: every result in draw order, teams numbered")
+        << 0 << "2,4t"
+        << ""
+        << "1||R0|1|2026-12-09T18:01:00Z|tiré 2||R1|1|2026-12-09T18:01:00Z|tiré "
+           "3||R2|2|2026-12-09T18:02:00Z|équipe n° 1 4||R3|2|2026-12-09T18:02:00Z|équipe n° 1 "
+           "5||R4|2|2026-12-09T18:02:00Z|équipe n° 2 6||R5|2|2026-12-09T18:02:00Z|équipe n° 2";
+    QTest::newRow("prizes, then the absent with the prize they held, then reserves")
+        << 2 << "4"
+        << "1:1@1"
+        << "1|Lot 1|R2|1|2026-12-09T18:01:00Z|gagnant 2|Lot 2|R1|1|2026-12-09T18:01:00Z|gagnant "
+           "3|Lot 1|R0|1|2026-12-09T18:01:00Z|absent – absent "
+           "4||R3|1|2026-12-09T18:01:00Z|suppléant n° 1";
+    QTest::newRow("a prize nobody holds yet, teams last")
+        << 3 << "1,2t,1"
+        << ""
+        << "1|Lot 1|R0|1|2026-12-09T18:01:00Z|gagnant 2|Lot 2|R3|3|2026-12-09T18:03:00Z|gagnant "
+           "3|Lot 3||||non attribué 4||R1|2|2026-12-09T18:02:00Z|équipe n° 1 "
+           "5||R2|2|2026-12-09T18:02:00Z|équipe n° 1";
+    QTest::newRow("refused as the award rule refuses")
+        << 1 << "2"
+        << "1:3@1"
+        << "absence d'un résultat inconnu (tirage n° 1, rang 3)";
+}
+
+void TestPrizes::palmaresRows()
+{
+    QFETCH(int, prizes);
+    QFETCH(QString, runs);
+    QFETCH(QString, absences);
+    QFETCH(QString, rows);
+    sortivo::PalmaresInput input;
+    for (int p = 1; p <= prizes; ++p)
+        input.prizes.push_back("Lot " + std::to_string(p));
+    for (const sortivo::PrizeRun& run : runsOf(runs))
+        input.runs.push_back({run.number, "2026-12-09T18:0" + std::to_string(run.number) + ":00Z",
+                              run.results, run.teams ? 2 : 0});
+    input.absences = absencesOf(absences);
+    std::vector<std::string> names;
+    input.resultText = [&](std::size_t r) {
+        return std::string_view(names.emplace_back("R" + std::to_string(r)));
+    };
+    names.reserve(100);
+    const sortivo::Expected<std::vector<sortivo::PalmaresRow>> got = sortivo::palmaresRows(input);
+    QStringList lines;
+    for (const sortivo::PalmaresRow& row : got ? *got : std::vector<sortivo::PalmaresRow>()) {
+        QCOMPARE(row.result.has_value(), !row.winner.empty());
+        lines << QString::fromStdString(
+            std::to_string(row.rank) + "|" + row.prize + "|" + row.winner + "|" +
+            (row.run ? std::to_string(*row.run) : "") + "|" + row.time + "|" + row.status);
+    }
+    QCOMPARE(got ? lines.join(u' ') : QString::fromStdString(got.error().text), rows);
 }
 
 QTEST_APPLESS_MAIN(TestPrizes)

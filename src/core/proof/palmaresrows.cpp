@@ -1,0 +1,106 @@
+#include "core/proof/palmaresrows.h"
+
+#include "core/proof/proofsession.h"
+
+namespace sortivo
+{
+
+namespace
+{
+
+std::vector<PrizeRun> prizeRunsOf(const std::vector<PalmaresRun>& runs)
+{
+    std::vector<PrizeRun> prizeRuns;
+    prizeRuns.reserve(runs.size());
+    for (const PalmaresRun& run : runs)
+        prizeRuns.push_back({run.number, run.results, run.teamSize > 0});
+    return prizeRuns;
+}
+
+} // namespace
+
+Expected<std::vector<PalmaresRow>> palmaresRows(const PalmaresInput& input)
+{
+    using Kind = Standing::Kind;
+    const std::vector<PrizeRun> prizeRuns = prizeRunsOf(input.runs);
+    Expected<PrizeAwards> awards = awardPrizes(input.prizes.size(), prizeRuns, input.absences);
+    if (!awards)
+        return awards.error();
+    const ResultPlaces places(prizeRuns);
+
+    std::vector<PalmaresRow> rows;
+    const auto add = [&](std::size_t r, std::string prize, std::string status) {
+        const ResultPlaces::Place place = places(r);
+        const PalmaresRun& run = input.runs[place.run];
+        rows.push_back({rows.size() + 1, std::move(prize), std::string(input.resultText(r)),
+                        run.number, run.date, std::move(status), r});
+    };
+    const auto statusOf = [&](std::size_t r) -> std::string {
+        const Standing& standing = awards->results[r];
+        switch (standing.kind) {
+        case Kind::Winner:
+            return "gagnant";
+        case Kind::Absent:
+            return "absent – " + input.absences[standing.absence].reason;
+        case Kind::Reserve:
+            return input.prizes.empty() ? "tiré"
+                                        : "suppléant n° " + std::to_string(standing.reserve);
+        case Kind::Team: {
+            const ResultPlaces::Place place = places(r);
+            const auto size = std::size_t(input.runs[place.run].teamSize);
+            return "équipe n° " + std::to_string((place.rank - 1) / size + 1);
+        }
+        }
+        return {};
+    };
+    const auto heldPrize = [&](std::size_t r) {
+        const std::optional<std::size_t> prize = awards->results[r].prize;
+        return prize ? input.prizes[*prize] : std::string();
+    };
+
+    if (input.prizes.empty()) {
+        for (std::size_t r = 0; r < awards->results.size(); ++r)
+            add(r, {}, statusOf(r));
+        return rows;
+    }
+    for (std::size_t p = 0; p < input.prizes.size(); ++p) {
+        if (const std::optional<std::size_t> winner = awards->winners[p])
+            add(*winner, input.prizes[p], statusOf(*winner));
+        else
+            rows.push_back(
+                {rows.size() + 1, input.prizes[p], {}, std::nullopt, {}, "non attribué", {}});
+    }
+    std::vector<std::size_t> absent(input.absences.size());
+    for (std::size_t r = 0; r < awards->results.size(); ++r)
+        if (awards->results[r].kind == Kind::Absent)
+            absent[awards->results[r].absence] = r;
+    for (const std::size_t r : absent)
+        add(r, heldPrize(r), statusOf(r));
+    for (const Kind kind : {Kind::Reserve, Kind::Team})
+        for (std::size_t r = 0; r < awards->results.size(); ++r)
+            if (awards->results[r].kind == kind)
+                add(r, {}, statusOf(r));
+    return rows;
+}
+
+Expected<std::vector<PalmaresRow>> palmaresRowsOf(const ProofSession& session)
+{
+    PalmaresInput input;
+    input.prizes = session.prizes();
+    std::vector<const RunResults*> results;
+    for (const RunRecord& run : session.runs()) {
+        input.runs.push_back({run.number, run.date, run.results.size(),
+                              run.request.mode == DrawMode::Teams ? run.request.teamSize : 0});
+        results.push_back(&run.results);
+    }
+    for (const DeclaredAbsence& declared : session.absences())
+        input.absences.push_back(declared.absence);
+    const ResultPlaces places(prizeRunsOf(input.runs));
+    input.resultText = [&](std::size_t r) {
+        const ResultPlaces::Place place = places(r);
+        return results[place.run]->at(place.rank - 1);
+    };
+    return palmaresRows(input);
+}
+
+} // namespace sortivo
