@@ -50,6 +50,8 @@ private:
     bool saveRecord(QWidget* parent);
     bool saveRecordOf(QWidget* parent, const sortivo::ProofSession& session);
     void printRecord(QWidget* parent);
+    // Writes who won what as a spreadsheet; reveals nothing and ends nothing.
+    void exportPalmares(QWidget* parent);
     void printCommitment(QWidget* parent);
     bool printText(QWidget* parent, const std::string& text);
     // Fixes the commitment's list and time, the first time; false while a run or an open

@@ -38,6 +38,7 @@ signals:
     void showToAudienceClicked();
     void saveRecordClicked();
     void printRecordClicked();
+    void exportPalmaresClicked();
 
 private:
     QLineEdit* txtEngagement;
@@ -50,5 +51,6 @@ private:
     QPushButton* cmdMontrer;
     QPushButton* cmdEnregistrerPV;
     QPushButton* cmdImprimerPV;
+    QPushButton* cmdExporter;
     QPushButton* cmdFermer;
 };

@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 #include "core/list/person.h"
 #include "core/proof/proofverify.h"
+#include "sheets/sheetbook.h"
 #include "support/fakeplatform.h"
 #include "support/guitest.h"
 #include "support/mainwindowcontrols.h"
@@ -90,6 +91,8 @@ private slots:
     void commitmentSheetPrinted();
     void quitQuestion_data();
     void quitQuestion();
+    void palmaresExported_data();
+    void palmaresExported();
 
 private:
     QWidget& drivenWindow() const override { return *m_window; }
@@ -613,6 +616,71 @@ void TestProofWindow::quitQuestion()
         m_platform->expectYesNoCancel(saveBeforeQuitting, Platform::Answer::No);
         QVERIFY(m_window->close());
     }
+}
+
+void TestProofWindow::palmaresExported_data()
+{
+    QTest::addColumn<bool>("drawn");
+    QTest::addColumn<QString>("answer"); // the name chosen in the save dialog; empty: none shown
+    QTest::addColumn<bool>("writeRefused");
+    QTest::addColumn<QString>("written"); // the file written; empty: none
+    QTest::addColumn<QString>("warning"); // what the warning says besides the path
+
+    QTest::newRow("xlsx") << true << "gagnants.xlsx" << false << "gagnants.xlsx" << QString();
+    QTest::newRow("ods") << true << "gagnants.ods" << false << "gagnants.ods" << QString();
+    QTest::newRow("no suffix: the one proposed")
+        << true << "gagnants" << false << "gagnants.xlsx" << QString();
+    QTest::newRow("a suffix of no format")
+        << true << "gagnants.txt" << false << QString() << ".xlsx, .ods ou .csv";
+    QTest::newRow("the write refused, told with the path")
+        << true << "gagnants.csv" << true << QString()
+        << QString::fromLocal8Bit(std::strerror(EACCES));
+    QTest::newRow("nothing drawn yet")
+        << false << QString() << false << QString() << "Aucun résultat";
+}
+
+void TestProofWindow::palmaresExported()
+{
+    QFETCH(bool, drawn);
+    QFETCH(QString, answer);
+    QFETCH(bool, writeRefused);
+    QFETCH(QString, written);
+    QFETCH(QString, warning);
+    if (drawn)
+        drawOne({QStringLiteral("Zoé")});
+    if (writeRefused)
+        m_platform->failFiles(FailingFiles::Step::Create, EACCES);
+    const QString target = m_dir->filePath(answer);
+    inProofDialog([&](ProofView& v) {
+        const QString kept = v.commitment()->text();
+        if (!answer.isEmpty())
+            m_platform->expectSaveFile(target, [&](const QString& proposed) {
+                QCOMPARE(QFileInfo(proposed).fileName(),
+                         QStringLiteral("palmares-%1.xlsx").arg(kept.left(8)));
+            });
+        if (!warning.isEmpty())
+            m_platform->expectWarning(QStringLiteral("Palmarès"),
+                                      answer.isEmpty() ? QStringList{warning}
+                                                       : QStringList{target, warning});
+        v.button("cmdExporter")->click();
+        // Exporting reveals no seed: the session goes on.
+        QCOMPARE(v.commitment()->text(), kept);
+    });
+    if (!answer.isEmpty())
+        QVERIFY(m_platform->lastNameFilter().startsWith(QLatin1String("Classeur Excel (*.xlsx)")));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden),
+             written.isEmpty() ? QStringList() : QStringList{written});
+    if (written.isEmpty())
+        return;
+    const std::string bytes = readBytes(m_dir->filePath(written)).toStdString();
+    const auto sheets =
+        sortivo::readSheetBook(bytes, sortivo::spreadsheetKind(bytes), {}, std::atomic<bool>());
+    QVERIFY(sheets && sheets->size() == 1);
+    const sortivo::CellTable& table = (*sheets)[0].table;
+    QCOMPARE(table.rowCount(), std::size_t(2));
+    QCOMPARE(table.cell(0, 2), std::string_view("Gagnant"));
+    QCOMPARE(table.cell(1, 2), std::string_view("Zoé"));
+    QCOMPARE(table.cell(1, 5), std::string_view("tiré"));
 }
 
 QTEST_MAIN(TestProofWindow)
