@@ -295,13 +295,32 @@ sortivo::Expected<sortivo::PrizeAwards> sessionAwards(const SessionPlace& place,
     return sortivo::awardPrizes(place.prizes.size(), runs, absences);
 }
 
-// Anything but a plain file or a link at the palmarès's name is refused as the record's is.
+// Whether two names are one file, as far as the system tells: a name not yet a file is no other.
+bool sameFile(const std::string& a, const std::string& b)
+{
+    struct stat first;
+    struct stat second;
+    if (a.empty() || b.empty() || ::stat(a.c_str(), &first) != 0 || ::stat(b.c_str(), &second) != 0)
+        return false;
+    return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+// Anything but a plain file or a link at the palmarès's name is refused as the record's is, and
+// so is a file the draw reads or writes: the palmarès would replace the list it was drawn from.
 std::optional<int> refusePalmaresTarget(const DrawCommandOptions& options)
 {
-    if (options.palmaresPath.empty() || recordTargetAllowed(options.palmaresPath))
+    if (options.palmaresPath.empty())
         return std::nullopt;
-    return refuse("Impossible d'enregistrer le palmarès : ce n'est pas un fichier ordinaire.",
-                  options.palmaresPath);
+    if (!recordTargetAllowed(options.palmaresPath))
+        return refuse("Impossible d'enregistrer le palmarès : ce n'est pas un fichier ordinaire.",
+                      options.palmaresPath);
+    for (const std::string* other :
+         {&options.listPath, &options.prizesPath, &options.seedFile, &options.recordPath})
+        if (sameFile(options.palmaresPath, *other) || options.palmaresPath == *other)
+            return refuse("--palmares : ce fichier est déjà la liste, les lots, la graine ou le "
+                          "procès-verbal du tirage ; donnez-en un autre.",
+                          options.palmaresPath, exitstatus::usageError);
+    return std::nullopt;
 }
 
 // Writes the palmarès of the session once this run, started at `date`, drew `drawn` (indexes in

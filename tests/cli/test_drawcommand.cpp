@@ -657,6 +657,7 @@ void TestDrawCommand::palmares_data()
         << "gagnants.xlsx" << QStringList{"--pv", "pv.json"} << 0;
     QTest::newRow("ods, without") << "gagnants.ods" << QStringList{} << 0;
     QTest::newRow("a name of no format") << "gagnants.txt" << QStringList{} << 2;
+    QTest::newRow("the list's own file") << "inscrits.csv" << QStringList{} << 2;
 }
 
 // The winners as a spreadsheet, each with its prize and the rest of its table row.
@@ -676,9 +677,12 @@ void TestDrawCommand::palmares()
                                                 seed, "--lots", path(QStringLiteral("lots.txt")),
                                                 "--palmares", target});
     QCOMPARE(run.status, status);
-    QCOMPARE(QFileInfo::exists(target), status == 0);
-    if (status != 0)
+    if (status != 0) {
+        // Refused before anything is drawn or written: the list is as it was.
+        QVERIFY(readAll(list).startsWith("Nom;Prénom;Courriel\r\nDupont;"));
+        QCOMPARE(QDir(m_dir->path()).entryList({QStringLiteral("gagnants*")}), QStringList());
         return;
+    }
     const QStringList printed = outputLines(run.out);
     QCOMPARE(printed.size(), 3);
     const std::string bytes = readAll(target).toStdString();
