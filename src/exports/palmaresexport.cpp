@@ -11,6 +11,7 @@
 #include <zip.h>
 
 #include <memory>
+#include <unordered_map>
 
 namespace sortivo
 {
@@ -27,6 +28,43 @@ std::optional<PalmaresFormat> palmaresFormatOf(const QString& path)
     return std::nullopt;
 }
 
+SourceColumns sourceColumnsOf(const ListTable& table, const std::vector<PalmaresRow>& rows)
+{
+    // The winners' texts first, then one pass over the table's entries: a list of millions costs
+    // a lookup an entry, and memory for the winners only.
+    constexpr std::size_t noRow = std::size_t(-1);
+    constexpr std::size_t twoRows = std::size_t(-2);
+    std::unordered_map<std::string_view, std::size_t> rowOf;
+    for (const PalmaresRow& row : rows)
+        if (row.result)
+            rowOf.emplace(row.winner, noRow);
+    for (std::size_t k = 0; k < table.entryRows.size() && k < table.entries->size(); ++k) {
+        const auto found = rowOf.find(table.entries->at(k));
+        if (found == rowOf.end())
+            continue;
+        found->second = found->second == noRow || found->second == table.entryRows[k]
+                            ? table.entryRows[k]
+                            : twoRows;
+    }
+    // By result: the rows' texts are what the lookup holds.
+    auto cellsByResult =
+        std::make_shared<std::unordered_map<std::size_t, std::vector<std::string>>>();
+    for (const PalmaresRow& row : rows) {
+        if (!row.result)
+            continue;
+        const std::size_t tableRow = rowOf.at(row.winner);
+        if (tableRow == noRow || tableRow == twoRows)
+            continue;
+        std::vector<std::string>& cells = (*cellsByResult)[*row.result];
+        for (std::size_t column = 0; column < table.names.size(); ++column)
+            cells.emplace_back(table.cells.cell(tableRow, column));
+    }
+    return {table.names, [cellsByResult](std::size_t result) {
+                const auto found = cellsByResult->find(result);
+                return found == cellsByResult->end() ? std::vector<std::string>() : found->second;
+            }};
+}
+
 std::string localTimeOf(const std::string& isoTime)
 {
     const QDateTime time = QDateTime::fromString(QString::fromStdString(isoTime), Qt::ISODate);
@@ -40,22 +78,27 @@ ExportTable palmaresTable(const std::vector<PalmaresRow>& rows, const SourceColu
     ExportTable table;
     table.header = palmaresHeader;
     table.header.insert(table.header.end(), source.names.begin(), source.names.end());
-    table.rows.reserve(rows.size());
-    for (const PalmaresRow& row : rows) {
-        std::vector<ExportCell>& cells = table.rows.emplace_back();
-        cells.reserve(table.header.size());
+    table.rowCount = rows.size();
+    // A run's rows share its time: converted once for them all.
+    auto lastTime = std::make_shared<std::pair<std::string, std::string>>();
+    table.row = [&rows, &source, lastTime,
+                 width = table.header.size()](std::size_t r, std::vector<ExportCell>& cells) {
+        const PalmaresRow& row = rows[r];
+        cells.clear();
         cells.push_back({std::to_string(row.rank), true});
         cells.push_back({row.prize, false});
         cells.push_back({row.winner, false});
         cells.push_back({row.run ? std::to_string(*row.run) : std::string(), row.run.has_value()});
-        cells.push_back({row.time.empty() ? std::string() : localTimeOf(row.time), false});
+        if (!row.time.empty() && row.time != lastTime->first)
+            *lastTime = {row.time, localTimeOf(row.time)};
+        cells.push_back({row.time.empty() ? std::string() : lastTime->second, false});
         cells.push_back({row.status, false});
         if (!source.names.empty() && row.result)
             for (std::string& cell : source.cellsOf(*row.result))
                 cells.push_back({std::move(cell), false});
         // Every row as wide as the titles, so that a CSV's rows all have as many fields.
-        cells.resize(table.header.size());
-    }
+        cells.resize(width);
+    };
     return table;
 }
 
@@ -104,12 +147,14 @@ std::string csvBytes(const ExportTable& table)
         }
         out += "\r\n";
     };
-    std::vector<ExportCell> header;
+    std::vector<ExportCell> cells;
     for (const std::string& title : table.header)
-        header.push_back({title, false});
-    appendRow(header);
-    for (const std::vector<ExportCell>& row : table.rows)
-        appendRow(row);
+        cells.push_back({title, false});
+    appendRow(cells);
+    for (std::size_t row = 0; row < table.rowCount; ++row) {
+        table.row(row, cells);
+        appendRow(cells);
+    }
     return out;
 }
 
@@ -214,9 +259,11 @@ std::string odsContent(const ExportTable& table)
     for (const std::string& title : table.header)
         appendOdsCell(out, {title, false});
     out += "</table:table-row>";
-    for (const std::vector<ExportCell>& row : table.rows) {
+    std::vector<ExportCell> cells;
+    for (std::size_t row = 0; row < table.rowCount; ++row) {
+        table.row(row, cells);
         out += "<table:table-row>";
-        for (const ExportCell& cell : row)
+        for (const ExportCell& cell : cells)
             appendOdsCell(out, cell);
         out += "</table:table-row>";
     }
@@ -292,7 +339,7 @@ Expected<std::string> odsBytes(const ExportTable& table)
 // removed, so that the target is only ever written by the atomic writer.
 Expected<std::string> xlsxBytes(const ExportTable& table)
 {
-    if (table.rows.size() + 1 > LXW_ROW_MAX)
+    if (table.rowCount + 1 > LXW_ROW_MAX)
         return Refusal{"Un classeur XLSX ne tient que " + frenchNumber(LXW_ROW_MAX) +
                        " lignes : choisissez le format ODS ou CSV."};
     if (table.header.size() > LXW_COL_MAX)
@@ -328,9 +375,12 @@ Expected<std::string> xlsxBytes(const ExportTable& table)
     };
     for (lxw_col_t column = 0; column < table.header.size(); ++column)
         write(0, column, {table.header[column], false}, bold);
-    for (std::size_t row = 0; row < table.rows.size() && !failed; ++row)
-        for (lxw_col_t column = 0; column < table.rows[row].size(); ++column)
-            write(lxw_row_t(row + 1), column, table.rows[row][column], nullptr);
+    std::vector<ExportCell> cells;
+    for (std::size_t row = 0; row < table.rowCount && !failed; ++row) {
+        table.row(row, cells);
+        for (lxw_col_t column = 0; column < cells.size(); ++column)
+            write(lxw_row_t(row + 1), column, cells[column], nullptr);
+    }
     const lxw_error closed = workbook_close(workbook);
     if (failed == LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED)
         return Refusal{"Une cellule XLSX ne tient que 32 767 caractères : choisissez le format "

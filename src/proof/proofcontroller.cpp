@@ -13,6 +13,7 @@
 #include "print/printjob.h"
 #include "proof/proofdialog.h"
 #include "session/busystate.h"
+#include "session/listboxstate.h"
 #include "widgets/textboxtext.h"
 
 #include <QClipboard>
@@ -322,8 +323,13 @@ void ProofController::exportPalmares(QWidget* parent)
     m_platform.setBusyCursor(true);
     const sortivo::Expected<std::vector<sortivo::PalmaresRow>> rows =
         sortivo::palmaresRowsOf(session);
+    const std::shared_ptr<const sortivo::ListTable> table =
+        m_listState ? m_listState->table() : nullptr;
     sortivo::Expected<std::string> bytes =
-        rows ? sortivo::exportBytes(sortivo::palmaresTable(*rows), *format)
+        rows ? sortivo::exportBytes(
+                   sortivo::palmaresTable(*rows, table ? sortivo::sourceColumnsOf(*table, *rows)
+                                                       : sortivo::SourceColumns()),
+                   *format)
              : sortivo::Expected<std::string>(rows.error());
     const sortivo::Expected<void, SaveFailure> saved =
         bytes ? saveReplacing(path, m_platform.files(), *bytes)

@@ -9,6 +9,7 @@
 #include <string>
 
 class DrawSession;
+class ListBoxState;
 class Platform;
 class ProofDialog;
 class QPlainTextEdit;
@@ -29,6 +30,8 @@ public:
                     const QPlainTextEdit& list, Platform& platform, QString documentsFolder);
 
     void openDialog();
+    // Where the list came from: a table's columns go into the palmarès.
+    void setListState(const ListBoxState& state) { m_listState = &state; }
     // Asked when the window closes: false when the user chose to stay.
     bool allowQuit();
     // Saves the record of a session that a crashed window left, which the user chose not to
@@ -67,4 +70,5 @@ private:
     QString m_documentsFolder;
     // The session whose seed was last revealed.
     std::optional<sortivo::ProofSession> m_revealed;
+    const ListBoxState* m_listState = nullptr;
 };

@@ -21,21 +21,16 @@ using Table = QList<QStringList>;
 // Rows where a writer could go wrong: a separator and quotes in a prize, accents, a run of
 // spaces, a ticket that looks like a number, a name that looks like a formula, a prize nobody
 // holds, and the columns of the table the list came from.
-sortivo::ExportTable sample()
-{
-    std::vector<sortivo::PalmaresRow> rows{
-        {1, "Bon d'achat ; \"spécial\"", "Zoé  Éluard", 1, "2026-12-09T18:01:00Z", "gagnant", 0},
-        {2, "Vélo", "007", 2, "2026-12-09T18:02:05Z", "gagnant", 1},
-        {3, "Casque", {}, std::nullopt, {}, "non attribué", std::nullopt},
-        {4, {}, "=1+1", 2, "2026-12-09T18:02:05Z", "suppléant n° 1", 2},
-    };
-    const sortivo::SourceColumns source{{"Nom", "Courriel"}, [](std::size_t r) {
-                                            return std::vector<std::string>{
-                                                "N" + std::to_string(r),
-                                                "n" + std::to_string(r) + "@x.fr"};
-                                        }};
-    return sortivo::palmaresTable(rows, source);
-}
+const std::vector<sortivo::PalmaresRow> rows{
+    {1, "Bon d'achat ; \"spécial\"", "Zoé  Éluard", 1, "2026-12-09T18:01:00Z", "gagnant", 0},
+    {2, "Vélo", "007", 2, "2026-12-09T18:02:05Z", "gagnant", 1},
+    {3, "Casque", {}, std::nullopt, {}, "non attribué", std::nullopt},
+    {4, {}, "=1+1", 2, "2026-12-09T18:02:05Z", "suppléant n° 1", 2},
+};
+const sortivo::SourceColumns source{
+    {"Nom", "Courriel"}, [](std::size_t r) {
+        return std::vector<std::string>{"N" + std::to_string(r), "n" + std::to_string(r) + "@x.fr"};
+    }};
 
 // What every reader must find, the header first; times in the zone the test sets, UTC+1.
 Table expected(bool csv)
@@ -149,7 +144,8 @@ void TestPalmaresExport::roundTrip()
 {
     QFETCH(int, format);
     const auto kind = PalmaresFormat(format);
-    const sortivo::Expected<std::string> bytes = sortivo::exportBytes(sample(), kind);
+    const sortivo::Expected<std::string> bytes =
+        sortivo::exportBytes(sortivo::palmaresTable(rows, source), kind);
     QVERIFY2(bytes, bytes ? "" : bytes.error().text.c_str());
     if (kind == PalmaresFormat::Csv) {
         // As French spreadsheets expect it: a byte order mark, and CR LF after each row.

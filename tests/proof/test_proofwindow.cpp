@@ -93,6 +93,7 @@ private slots:
     void quitQuestion();
     void palmaresExported_data();
     void palmaresExported();
+    void palmaresWithTheTableRows();
 
 private:
     QWidget& drivenWindow() const override { return *m_window; }
@@ -681,6 +682,48 @@ void TestProofWindow::palmaresExported()
     QCOMPARE(table.cell(0, 2), std::string_view("Gagnant"));
     QCOMPARE(table.cell(1, 2), std::string_view("Zoé"));
     QCOMPARE(table.cell(1, 5), std::string_view("tiré"));
+}
+
+// A list opened from a table: each winner comes with its row, found by its text although the run
+// took it out of the list.
+void TestProofWindow::palmaresWithTheTableRows()
+{
+    const QString table = m_dir->filePath(QStringLiteral("inscrits.csv"));
+    QVERIFY(writeBytes(table, "Nom;Prénom;Courriel\r\nDupont;Jean;j@x.fr\r\nMartin;Zoé;z@x.fr\r\n"
+                              "Petit;Léa;l@x.fr\r\n"));
+    m_platform->expectOpenFile(table);
+    m_platform->expectModal([](QDialog& dialog) {
+        QCOMPARE(dialog.objectName(), QStringLiteral("frmColonnes"));
+        QTRY_VERIFY(
+            control<QLabel>(dialog, QStringLiteral("lblDecompte"))->text().startsWith(u'3'));
+        control<QPushButton>(dialog, QStringLiteral("cmdOK"))->click();
+    });
+    button(QStringLiteral("cmdOpen"))->click();
+    QVERIFY(waitForRun(*m_window, 20000));
+    go(1)->click();
+    QVERIFY(waitForRun(*m_window, 20000));
+    const QString target = m_dir->filePath(QStringLiteral("gagnants.ods"));
+    inProofDialog([&](ProofView& v) {
+        m_platform->expectSaveFile(target);
+        v.button("cmdExporter")->click();
+    });
+    const std::string bytes = readBytes(target).toStdString();
+    const auto sheets =
+        sortivo::readSheetBook(bytes, sortivo::spreadsheetKind(bytes), {}, std::atomic<bool>());
+    QVERIFY(sheets && sheets->size() == 1);
+    const sortivo::CellTable& cells = (*sheets)[0].table;
+    const auto cell = [&](std::size_t row, std::size_t column) {
+        const std::string_view text = cells.cell(row, column);
+        return QString::fromUtf8(text.data(), qsizetype(text.size()));
+    };
+    QCOMPARE(cells.rowCount(), std::size_t(2));
+    QCOMPARE(
+        QStringList({cell(0, 6), cell(0, 7), cell(0, 8)}),
+        QStringList({QStringLiteral("Nom"), QStringLiteral("Prénom"), QStringLiteral("Courriel")}));
+    const QString winner = cell(1, 2);
+    QVERIFY(results()->toPlainText().contains(winner));
+    QCOMPARE(cell(1, 6) + u' ' + cell(1, 7), winner);
+    QCOMPARE(cell(1, 8), cell(1, 7).left(1).toLower() + QStringLiteral("@x.fr"));
 }
 
 QTEST_MAIN(TestProofWindow)
