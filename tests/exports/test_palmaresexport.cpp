@@ -105,6 +105,7 @@ private slots:
     void formatOf();
     void roundTrip_data();
     void roundTrip();
+    void sourceColumns();
 };
 
 void TestPalmaresExport::initTestCase()
@@ -155,6 +156,31 @@ void TestPalmaresExport::roundTrip()
     }
     const QTemporaryDir folder;
     QCOMPARE(readBack(*bytes, kind, folder.path()), expected(kind == PalmaresFormat::Csv));
+}
+
+// A winner's row is found by its text; a text two rows gave names neither.
+void TestPalmaresExport::sourceColumns()
+{
+    sortivo::ListTable table;
+    for (const auto& cells : std::vector<std::vector<std::string>>{
+             {"Nom", "Courriel"}, {"Jean", "j@x.fr"}, {"Léa", "l@x.fr"}, {"Léa", "l2@x.fr"}}) {
+        for (const std::string& cell : cells)
+            table.cells.addCell(cell);
+        table.cells.endRow();
+    }
+    table.names = {"Nom", "Courriel"};
+    table.entryRows = {1, 2, 3};
+    table.entries =
+        std::make_shared<const sortivo::EntryList>(sortivo::loadEntries("Jean\r\nLéa\r\nLéa"));
+    const std::vector<sortivo::PalmaresRow> winners{
+        {1, "Vélo", "Léa", 1, "2026-12-09T18:01:00Z", "gagnant", 0},
+        {2, "Casque", "Jean", 1, "2026-12-09T18:01:00Z", "gagnant", 1},
+        {3, "Livre", {}, std::nullopt, {}, "non attribué", std::nullopt},
+    };
+    const sortivo::SourceColumns found = sortivo::sourceColumnsOf(table, winners);
+    QCOMPARE(found.names, table.names);
+    QCOMPARE(found.cellsOf(0), std::vector<std::string>());
+    QCOMPARE(found.cellsOf(1), (std::vector<std::string>{"Jean", "j@x.fr"}));
 }
 
 QTEST_GUILESS_MAIN(TestPalmaresExport)
