@@ -482,14 +482,14 @@ int drawWithRecord(const DrawCommandOptions& options, const sortivo::ListFileEnt
         });
     if (!written)
         return refuse(written.error().text, options.recordPath);
-    if (!options.palmaresPath.empty())
-        if (const int status = writePalmares(options, place, date, entries, indexes, table);
-            status != exitstatus::done)
-            return status;
 
-    return printResults(
+    // The palmarès after the results: a palmarès that cannot be written loses no result.
+    const int printed = printResults(
         options, place, drawn.size(), [&](std::size_t k) { return drawn.at(k); },
         [&] { drawn.prefetchStart(); });
+    if (printed != exitstatus::done || options.palmaresPath.empty())
+        return printed;
+    return writePalmares(options, place, date, entries, indexes, table);
 }
 
 std::string runsText(std::int64_t runs)
@@ -679,6 +679,11 @@ int runDrawCommand(const DrawCommandOptions& options, const std::string& softwar
             return status;
         givenPrizes = std::move(*prizes);
     }
+    // Told before the seed is spent, when this run's rows alone are already too many.
+    if (const std::optional<std::string> tooMany = sortivo::palmaresRowsRefusal(
+            QString::fromLocal8Bit(options.palmaresPath),
+            std::size_t(drawCountOf(options, entries->size())) + givenPrizes.size()))
+        return refuse("Impossible d'enregistrer le palmarès : " + *tooMany, options.palmaresPath);
 
     KeptSeed seed;
     if (!options.seedHex.empty()) {
@@ -766,13 +771,12 @@ int runDrawCommand(const DrawCommandOptions& options, const std::string& softwar
         drawEntries<Reads::Start>(*entries, sortivo::DrawWords(key), drawCount,
                                   seed.onePrizePerPerson,
                                   [&](std::size_t index) { drawn.push_back(index); });
-        if (!options.palmaresPath.empty())
-            if (const int written = writePalmares(options, place, date, *entries, drawn, table);
-                written != exitstatus::done)
-                return written;
-        return printResults(
+        const int printed = printResults(
             options, place, drawn.size(), [&](std::size_t k) { return entries->at(drawn[k]); },
             [] {});
+        if (printed != exitstatus::done || options.palmaresPath.empty())
+            return printed;
+        return writePalmares(options, place, date, *entries, drawn, table);
     }
     ResultOutput output(options.teamSize, options.crlf);
     drawEntries<Reads::Entry>(*entries, sortivo::DrawWords(key), drawCount, seed.onePrizePerPerson,

@@ -28,6 +28,14 @@ std::optional<PalmaresFormat> palmaresFormatOf(const QString& path)
     return std::nullopt;
 }
 
+std::optional<std::string> palmaresRowsRefusal(const QString& path, std::size_t rows)
+{
+    if (palmaresFormatOf(path) != PalmaresFormat::Xlsx || rows + 1 <= LXW_ROW_MAX)
+        return std::nullopt;
+    return "Un classeur XLSX ne tient que " + frenchNumber(LXW_ROW_MAX) +
+           " lignes : choisissez le format ODS ou CSV.";
+}
+
 SourceColumns sourceColumnsOf(const ListTable& table, const std::vector<PalmaresRow>& rows)
 {
     // The winners' texts first, then one pass over the table's entries: a list of millions costs
@@ -339,9 +347,9 @@ Expected<std::string> odsBytes(const ExportTable& table)
 // removed, so that the target is only ever written by the atomic writer.
 Expected<std::string> xlsxBytes(const ExportTable& table)
 {
-    if (table.rowCount + 1 > LXW_ROW_MAX)
-        return Refusal{"Un classeur XLSX ne tient que " + frenchNumber(LXW_ROW_MAX) +
-                       " lignes : choisissez le format ODS ou CSV."};
+    if (const std::optional<std::string> tooMany =
+            palmaresRowsRefusal(QStringLiteral("palmares.xlsx"), table.rowCount))
+        return Refusal{*tooMany};
     if (table.header.size() > LXW_COL_MAX)
         return Refusal{"Un classeur XLSX ne tient que " + frenchNumber(LXW_COL_MAX) +
                        " colonnes : choisissez le format ODS ou CSV."};

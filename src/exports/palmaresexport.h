@@ -58,6 +58,9 @@ std::string localTimeOf(const std::string& isoTime);
 // `rows` and `source` are read as the table is written: they must outlive it.
 ExportTable palmaresTable(const std::vector<PalmaresRow>& rows, const SourceColumns& source = {});
 
+// Why a file at `path` cannot hold `rows` rows under its titles, in French; nothing when it can.
+std::optional<std::string> palmaresRowsRefusal(const QString& path, std::size_t rows);
+
 // The file's bytes, or why it cannot hold the table, in French.
 Expected<std::string> exportBytes(const ExportTable& table, PalmaresFormat format);
 

@@ -118,19 +118,25 @@ void TestPalmaresExport::formatOf_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<int>("format");
-    QTest::newRow("xlsx, any case") << "/tmp/Palmarès.XLSX" << int(PalmaresFormat::Xlsx);
-    QTest::newRow("ods") << "a.b/palmares.ods" << int(PalmaresFormat::Ods);
-    QTest::newRow("csv") << "palmares.csv" << int(PalmaresFormat::Csv);
-    QTest::newRow("no suffix") << "/tmp/palmares" << -1;
-    QTest::newRow("another") << "/tmp/palmares.xls" << -1;
+    QTest::addColumn<int>("mostRows"); // under the titles; 0: no limit
+    QTest::newRow("xlsx, any case")
+        << "/tmp/Palmarès.XLSX" << int(PalmaresFormat::Xlsx) << 1'048'575;
+    QTest::newRow("ods") << "a.b/palmares.ods" << int(PalmaresFormat::Ods) << 0;
+    QTest::newRow("csv") << "palmares.csv" << int(PalmaresFormat::Csv) << 0;
+    QTest::newRow("no suffix") << "/tmp/palmares" << -1 << 0;
+    QTest::newRow("another") << "/tmp/palmares.xls" << -1 << 0;
 }
 
 void TestPalmaresExport::formatOf()
 {
     QFETCH(QString, path);
     QFETCH(int, format);
+    QFETCH(int, mostRows);
     const std::optional<PalmaresFormat> got = sortivo::palmaresFormatOf(path);
     QCOMPARE(got ? int(*got) : -1, format);
+    const std::size_t most = mostRows > 0 ? std::size_t(mostRows) : std::size_t(50'000'000);
+    QVERIFY(!sortivo::palmaresRowsRefusal(path, most));
+    QCOMPARE(sortivo::palmaresRowsRefusal(path, most + 1).has_value(), mostRows > 0);
 }
 
 void TestPalmaresExport::roundTrip_data()
