@@ -83,6 +83,7 @@ MainWindow::MainWindow(Platform& platform, const QString& documentsFolder,
     QPushButton* cmdPreuve = addProofButton(m_ui.fraBas, m_ui.lblVelmora, m_ui.infoButton);
     m_proofController = new ProofController(this, cmdPreuve, m_session, *m_ui.txtListe, m_platform,
                                             documentsFolder);
+    m_proofController->setListState(*listState);
     m_prizes = new PrizesDialog(this, m_session, m_platform, documentsFolder);
     m_screen =
         new ScreenController(this,

@@ -13,12 +13,14 @@
 #include "core/io/unreadlines.h"
 #include "core/list/listfileentries.h"
 #include "core/list/listlimits.h"
+#include "core/proof/palmaresrows.h"
 #include "core/proof/prizes.h"
 #include "core/proof/proofprotocol.h"
 #include "core/proof/proofrecord.h"
 #include "core/proof/proofreport.h"
 #include "core/proof/proofverify.h"
 #include "core/text/french.h"
+#include "exports/palmaresexport.h"
 #include "listsource/listfilerefusal.h"
 #include "listsource/listsource.h"
 
@@ -293,6 +295,102 @@ sortivo::Expected<sortivo::PrizeAwards> sessionAwards(const SessionPlace& place,
     return sortivo::awardPrizes(place.prizes.size(), runs, absences);
 }
 
+// Whether two names are one file, as far as the system tells: a name not yet a file is no other.
+bool sameFile(const std::string& a, const std::string& b)
+{
+    struct stat first;
+    struct stat second;
+    if (a.empty() || b.empty() || ::stat(a.c_str(), &first) != 0 || ::stat(b.c_str(), &second) != 0)
+        return false;
+    return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+// Anything but a plain file or a link at the palmarès's name is refused as the record's is, and
+// so is a file the draw reads or writes: the palmarès would replace the list it was drawn from.
+std::optional<int> refusePalmaresTarget(const DrawCommandOptions& options)
+{
+    if (options.palmaresPath.empty())
+        return std::nullopt;
+    if (!recordTargetAllowed(options.palmaresPath))
+        return refuse("Impossible d'enregistrer le palmarès : ce n'est pas un fichier ordinaire.",
+                      options.palmaresPath);
+    for (const std::string* other :
+         {&options.listPath, &options.prizesPath, &options.seedFile, &options.recordPath})
+        if (sameFile(options.palmaresPath, *other) || options.palmaresPath == *other)
+            return refuse("--palmares : ce fichier est déjà la liste, les lots, la graine ou le "
+                          "procès-verbal du tirage ; donnez-en un autre.",
+                          options.palmaresPath, exitstatus::usageError);
+    return std::nullopt;
+}
+
+// Writes the palmarès of the session once this run, started at `date`, drew `drawn` (indexes in
+// `entries`, in draw order): the earlier runs' results as their record gives them, this run's
+// with the row of the table they came from, when they came from one. Through the one atomic
+// writer, as the record.
+int writePalmares(const DrawCommandOptions& options, const SessionPlace& place,
+                  const std::string& date, const sortivo::ListFileEntries& entries,
+                  const std::vector<std::size_t>& drawn, const TableInput& table)
+{
+    const auto teamSizeOf = [](const sortivo::DrawRequest& request) {
+        return request.mode == sortivo::DrawMode::Teams ? request.teamSize : 0;
+    };
+    sortivo::PalmaresInput input;
+    input.prizes = place.prizes;
+    std::vector<sortivo::PrizeRun> prizeRuns;
+    std::size_t earlierResults = 0;
+    if (place.earlier) {
+        for (const sortivo::RecordRun& run : place.earlier->runs) {
+            input.runs.push_back(
+                {run.number, std::string(run.date), run.results.size, teamSizeOf(run.request)});
+            earlierResults += run.results.size;
+        }
+        for (const sortivo::DeclaredAbsence& declared : place.earlier->absences)
+            input.absences.push_back(declared.absence);
+    }
+    input.runs.push_back(
+        {place.number, date, drawn.size(), teamSizeOf({options.mode, 0, options.teamSize})});
+    for (const sortivo::PalmaresRun& run : input.runs)
+        prizeRuns.push_back({run.number, run.results, run.teamSize > 0});
+    const sortivo::ResultPlaces places(prizeRuns);
+    input.resultText = [&](std::size_t r) {
+        if (r >= earlierResults)
+            return entries.at(drawn[r - earlierResults]);
+        const sortivo::ResultPlaces::Place where = places(r);
+        return place.earlier->runs[where.run].results.at(where.rank - 1);
+    };
+    const sortivo::Expected<std::vector<sortivo::PalmaresRow>> rows = sortivo::palmaresRows(input);
+    if (!rows)
+        return refuse(rows.error().text);
+
+    sortivo::SourceColumns source;
+    // Each entry of a table is one of its rows; the earlier runs' lists are not at hand.
+    if (!table.entryRows.empty() && table.entryRows.size() == entries.size()) {
+        source.names = table.sourceNames;
+        source.cellsOf = [&](std::size_t r) {
+            std::vector<std::string> cells;
+            if (r < earlierResults)
+                return cells;
+            const std::size_t row = table.entryRows[drawn[r - earlierResults]];
+            for (std::size_t column = 0; column < table.source.columnCount(); ++column)
+                cells.emplace_back(table.source.cell(row, column));
+            return cells;
+        };
+    }
+    const sortivo::PalmaresFormat format =
+        *sortivo::palmaresFormatOf(QString::fromLocal8Bit(options.palmaresPath));
+    const sortivo::Expected<std::string> bytes =
+        sortivo::exportBytes(sortivo::palmaresTable(*rows, source), format);
+    if (!bytes)
+        return refuse("Impossible d'enregistrer le palmarès : " + bytes.error().text,
+                      options.palmaresPath);
+    sortivo::FileSystem files;
+    sortivo::AtomicFile file(options.palmaresPath, files, sortivo::newFileMode());
+    if (!file.open() || !file.write(*bytes) || !file.commit())
+        return refuse("Impossible d'enregistrer le palmarès : " + file.error() + ".",
+                      options.palmaresPath);
+    return exitstatus::done;
+}
+
 // Writes the run's `count` results, `at(k)` giving the k-th drawn; `beforeReads` is called just
 // before the first is read. With prizes, each is written with what it wins, "Vélo : Dupont
 // Marie", or as the reserve it is, "Suppléant n° 1 : Martin Léo"; teams, which win nothing, and
@@ -332,19 +430,25 @@ int printResults(const DrawCommandOptions& options, const SessionPlace& place, s
 // run of the session so far. Only where the entries drawn start is kept between the two: a copy
 // of the results would double the memory a large list takes.
 int drawWithRecord(const DrawCommandOptions& options, const sortivo::ListFileEntries& entries,
-                   const KeptSeed& seed, const SessionPlace& place, const std::string& software)
+                   const KeptSeed& seed, const SessionPlace& place, const std::string& software,
+                   const TableInput& table)
 {
     const std::string date = sortivo::isoTimeNow();
     const std::string fingerprint = fingerprintOf(entries);
     const std::int32_t drawCount = drawCountOf(options, entries.size());
     std::vector<std::uint32_t> starts;
     starts.reserve(std::size_t(drawCount));
+    // Kept for the palmarès only, which finds each winner's row by it.
+    std::vector<std::size_t> indexes;
     drawEntries<Reads::Start>(entries,
                               sortivo::DrawWords(sortivo::runKey(
                                   seed.seed, place.number, fingerprint, options.publicValue,
                                   sortivo::protocolNameFor(seed.onePrizePerPerson))),
-                              drawCount, seed.onePrizePerPerson,
-                              [&](std::size_t index) { starts.push_back(entries.startOf(index)); });
+                              drawCount, seed.onePrizePerPerson, [&](std::size_t index) {
+                                  starts.push_back(entries.startOf(index));
+                                  if (!options.palmaresPath.empty())
+                                      indexes.push_back(index);
+                              });
     const DrawnEntries drawn(entries, starts);
 
     bool listChanged = false;
@@ -379,9 +483,13 @@ int drawWithRecord(const DrawCommandOptions& options, const sortivo::ListFileEnt
     if (!written)
         return refuse(written.error().text, options.recordPath);
 
-    return printResults(
+    // The palmarès after the results: a palmarès that cannot be written loses no result.
+    const int printed = printResults(
         options, place, drawn.size(), [&](std::size_t k) { return drawn.at(k); },
         [&] { drawn.prefetchStart(); });
+    if (printed != exitstatus::done || options.palmaresPath.empty())
+        return printed;
+    return writePalmares(options, place, date, entries, indexes, table);
 }
 
 std::string runsText(std::int64_t runs)
@@ -430,7 +538,8 @@ sortivo::Expected<sortivo::CheckedRecord> readEarlierRecord(const DrawCommandOpt
 // The list at `path` ("-": the standard input), read as Open reads it, or nothing with
 // `status` set once the reason is told.
 std::optional<sortivo::ListFileEntries> readList(const DrawCommandOptions& options,
-                                                 const std::string& path, int& status)
+                                                 const std::string& path, int& status,
+                                                 TableInput* keptTable = nullptr)
 {
     status = exitstatus::badInput;
     const bool standardInput = path == "-";
@@ -454,6 +563,8 @@ std::optional<sortivo::ListFileEntries> readList(const DrawCommandOptions& optio
     if (table->table) {
         std::fputs(table->told.c_str(), stderr);
         file.text = std::move(table->listText);
+        if (keptTable)
+            *keptTable = std::move(*table);
     }
     std::optional<sortivo::ListFileEntries> entries =
         sortivo::ListFileEntries::read(std::move(file.text));
@@ -550,8 +661,9 @@ int runDrawCommand(const DrawCommandOptions& options, const std::string& softwar
         return commit(options);
 
     int status = exitstatus::done;
-    const std::optional<sortivo::ListFileEntries> entries =
-        readList(options, options.listPath, status);
+    TableInput table;
+    const std::optional<sortivo::ListFileEntries> entries = readList(
+        options, options.listPath, status, options.palmaresPath.empty() ? nullptr : &table);
     if (!entries)
         return status;
     const std::string shownPath = options.listPath == "-" ? "(entrée standard)" : options.listPath;
@@ -567,6 +679,11 @@ int runDrawCommand(const DrawCommandOptions& options, const std::string& softwar
             return status;
         givenPrizes = std::move(*prizes);
     }
+    // Told before the seed is spent, when this run's rows alone are already too many.
+    if (const std::optional<std::string> tooMany = sortivo::palmaresRowsRefusal(
+            QString::fromLocal8Bit(options.palmaresPath),
+            std::size_t(drawCountOf(options, entries->size())) + givenPrizes.size()))
+        return refuse("Impossible d'enregistrer le palmarès : " + *tooMany, options.palmaresPath);
 
     KeptSeed seed;
     if (!options.seedHex.empty()) {
@@ -598,6 +715,8 @@ int runDrawCommand(const DrawCommandOptions& options, const std::string& softwar
         return refuse("Impossible d'enregistrer le procès-verbal : ce n'est pas un fichier "
                       "ordinaire.",
                       options.recordPath);
+    if (const std::optional<int> refused = refusePalmaresTarget(options))
+        return *refused;
 
     SessionPlace place;
     place.prizes = seed.prizes.empty() ? std::move(givenPrizes) : seed.prizes;
@@ -638,21 +757,26 @@ int runDrawCommand(const DrawCommandOptions& options, const std::string& softwar
     }
 
     if (!options.recordPath.empty())
-        return drawWithRecord(options, *entries, seed, place, software);
+        return drawWithRecord(options, *entries, seed, place, software, table);
 
     const sortivo::Digest key =
         sortivo::runKey(seed.seed, place.number, fingerprintOf(*entries), options.publicValue,
                         sortivo::protocolNameFor(seed.onePrizePerPerson));
     const std::int32_t drawCount = drawCountOf(options, entries->size());
-    if (!place.prizes.empty() && options.mode != sortivo::DrawMode::Teams) {
+    if ((!place.prizes.empty() && options.mode != sortivo::DrawMode::Teams) ||
+        !options.palmaresPath.empty()) {
+        const std::string date = sortivo::isoTimeNow();
         // What each result wins is known once all are drawn: kept by index until then.
         std::vector<std::size_t> drawn;
         drawEntries<Reads::Start>(*entries, sortivo::DrawWords(key), drawCount,
                                   seed.onePrizePerPerson,
                                   [&](std::size_t index) { drawn.push_back(index); });
-        return printResults(
+        const int printed = printResults(
             options, place, drawn.size(), [&](std::size_t k) { return entries->at(drawn[k]); },
             [] {});
+        if (printed != exitstatus::done || options.palmaresPath.empty())
+            return printed;
+        return writePalmares(options, place, date, *entries, drawn, table);
     }
     ResultOutput output(options.teamSize, options.crlf);
     drawEntries<Reads::Entry>(*entries, sortivo::DrawWords(key), drawCount, seed.onePrizePerPerson,

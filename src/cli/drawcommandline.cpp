@@ -1,6 +1,7 @@
 #include "cli/drawcommandline.h"
 
 #include "cli/exitstatus.h"
+#include "exports/palmaresexport.h"
 
 #include <QCommandLineParser>
 #include <QRegularExpression>
@@ -73,6 +74,12 @@ struct Options {
     QCommandLineOption record{{QStringLiteral("o"), QStringLiteral("pv")},
                               QStringLiteral("Écrire le procès-verbal du tirage (JSON)."),
                               QStringLiteral("FICHIER.json")};
+    QCommandLineOption palmares{
+        QStringLiteral("palmares"),
+        QStringLiteral("Écrire le palmarès (rang, lot, gagnant, tirage, heure, statut, et les "
+                       "colonnes du tableau de la liste) en CSV, XLSX ou ODS, selon l'extension "
+                       "du fichier."),
+        QStringLiteral("FICHIER")};
     QCommandLineOption crlf{QStringLiteral("crlf"),
                             QStringLiteral("Finir les lignes par CR LF au lieu de LF.")};
     QCommandLineOption columns{
@@ -115,10 +122,10 @@ std::optional<DrawCommandOptions> readDrawCommandLine(const QStringList& argumen
         "standard. Codes de retour : 0 fait, 1 entrée incorrecte, 2 mauvais usage."));
     Options o;
     for (const QCommandLineOption* option :
-         {&o.help,     &o.count,    &o.one,         &o.teams,      &o.publicValue,
-          &o.seed,     &o.seedFile, &o.commit,      &o.commitList, &o.continues,
-          &o.onePrize, &o.prizes,   &o.prizeColumn, &o.record,     &o.crlf,
-          &o.columns,  &o.tickets,  &o.noTitles,    &o.sheet,      &o.noDuplicates})
+         {&o.help,        &o.count,  &o.one,         &o.teams,     &o.publicValue, &o.seed,
+          &o.seedFile,    &o.commit, &o.commitList,  &o.continues, &o.onePrize,    &o.prizes,
+          &o.prizeColumn, &o.record, &o.palmares,    &o.crlf,      &o.columns,     &o.tickets,
+          &o.noTitles,    &o.sheet,  &o.noDuplicates})
         parser.addOption(*option);
     parser.addPositionalArgument(QStringLiteral("tirer"), QStringLiteral("La commande."),
                                  QStringLiteral("tirer"));
@@ -146,8 +153,9 @@ std::optional<DrawCommandOptions> readDrawCommandLine(const QStringList& argumen
     if (request.commitOnly) {
         if (!positional.isEmpty())
             return refuse(QStringLiteral("--engagement ne tire pas : pas de liste avec lui."));
-        for (const QCommandLineOption* option : {&o.count, &o.one, &o.teams, &o.publicValue,
-                                                 &o.seed, &o.record, &o.crlf, &o.continues})
+        for (const QCommandLineOption* option :
+             {&o.count, &o.one, &o.teams, &o.publicValue, &o.seed, &o.record, &o.palmares, &o.crlf,
+              &o.continues})
             if (parser.isSet(*option))
                 return refuse(QStringLiteral("--engagement ne tire pas : pas de --%1 avec lui.")
                                   .arg(option->names().constLast()));
@@ -220,6 +228,10 @@ std::optional<DrawCommandOptions> readDrawCommandLine(const QStringList& argumen
     request.seedFile = parser.value(o.seedFile).toStdString();
     request.publicValue = parser.value(o.publicValue).toStdString();
     request.recordPath = parser.value(o.record).toStdString();
+    if (parser.isSet(o.palmares) && !sortivo::palmaresFormatOf(parser.value(o.palmares)))
+        return refuse(QStringLiteral("--palmares : le nom du fichier doit finir par .csv, "
+                                     ".xlsx ou .ods, qui en choisit le format."));
+    request.palmaresPath = parser.value(o.palmares).toStdString();
     request.crlf = parser.isSet(o.crlf);
     if (parser.isSet(o.sheet)) {
         const std::optional<int> n = wholeNumber(parser.value(o.sheet));

@@ -15,6 +15,8 @@ struct DrawCommandOptions {
     std::string seedHex; // 64 lowercase hex digits to replay, or empty
     std::string seedFile;
     std::string recordPath;
+    // The palmarès, written as CSV, XLSX or ODS by the name's suffix, which was checked.
+    std::string palmaresPath;
     bool commitOnly = false;
     // With `commitOnly`: the list fixed with the seed, whose fingerprint is shown and kept.
     std::string commitListPath;

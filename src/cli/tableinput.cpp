@@ -96,10 +96,16 @@ readTableInput(const DrawCommandOptions& options, const std::vector<sortivo::She
             from = comma + 1;
         }
     }
+    choice.keepRows = !options.palmaresPath.empty();
     sortivo::TableEntries entries = sortivo::tableEntries(table, choice);
     // The refusal quotes a cell, which reaches the terminal as a title does.
     if (!entries.refusal.empty())
         return CommandRefusal{sortivo::printable(entries.refusal), exitstatus::badInput};
     input.listText = std::move(entries.text);
+    if (choice.keepRows) {
+        input.source = table;
+        input.sourceNames = sortivo::columnNames(table, choice.titles);
+        input.entryRows = std::move(entries.entryRows);
+    }
     return input;
 }

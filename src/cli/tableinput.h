@@ -2,9 +2,11 @@
 
 #include "cli/drawcommandoptions.h"
 #include "cli/exitstatus.h"
+#include "core/list/celltable.h"
 #include "core/text/expected.h"
 #include "sheets/sheetbook.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,11 @@ struct TableInput {
     std::string listText; // the entries, CR LF between them
     // What to say on standard error when all goes well: the columns taken by default.
     std::string told;
+    // With DrawCommandOptions::palmaresPath: the table, the title of each of its columns, and
+    // the row each entry came from, so that a winner is written with its whole row.
+    sortivo::CellTable source = sortivo::CellTable();
+    std::vector<std::string> sourceNames;
+    std::vector<std::uint32_t> entryRows;
 };
 
 // `sheets` as the list file gave them: none for a text list.

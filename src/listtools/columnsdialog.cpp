@@ -155,11 +155,18 @@ std::size_t ColumnsDialog::sheetIndex() const
     return std::size_t(std::max(0, m_sheetChoice->currentIndex()));
 }
 
+bool ColumnsDialog::titles() const
+{
+    return m_titles->isChecked();
+}
+
 sortivo::ColumnChoice ColumnsDialog::choice() const
 {
     sortivo::ColumnChoice chosen;
     chosen.titles = m_titles->isChecked();
     chosen.dropDuplicates = m_dropDuplicates->isChecked();
+    // Each entry's row, for the palmarès to show a winner's whole row.
+    chosen.keepRows = true;
     if (const int column = m_ticketCount->currentData().toInt(); column >= 0)
         chosen.ticketCount = std::size_t(column);
     for (int row = 0; row < m_columns->count(); ++row)

@@ -36,6 +36,8 @@ public:
     ~ColumnsDialog() override;
 
     std::size_t sheetIndex() const;
+    // Whether the first row was taken for the titles.
+    bool titles() const;
     // Once accepted: the entries as the dialog last told them, duplicates dropped if asked.
     sortivo::TableEntries takeEntries();
 

@@ -42,6 +42,7 @@ void EntryCounter::start(const Request& request)
             reread.table = sortivo::splitDelimited(*text, separator);
             const sortivo::CellTable& table = reread.table.table;
             reread.choice = sortivo::proposedChoice(table);
+            reread.choice.keepRows = true;
             *count.entries = sortivo::tableEntries(table, reread.choice, &stop);
             return count;
         });

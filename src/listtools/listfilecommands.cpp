@@ -199,6 +199,7 @@ void ListFileCommands::chooseColumns(ListFileReader::Outcome& outcome)
     m_shownFraction = 0;
     m_readWork = 0;
     sortivo::TableEntries entries;
+    auto table = std::make_shared<sortivo::ListTable>();
     {
         // Gone before the sheets are, with the thread that counts in them.
         ColumnsDialog dialog(file.sheets, outcome.choice, std::move(outcome.entries),
@@ -212,6 +213,10 @@ void ListFileCommands::chooseColumns(ListFileReader::Outcome& outcome)
         }
         m_platform.setBusyCursor(true);
         entries = dialog.takeEntries();
+        // Kept with the list, for the palmarès to show each winner's row.
+        table->cells = std::move(file.sheets[dialog.sheetIndex()].table);
+        table->names = sortivo::columnNames(table->cells, dialog.titles());
+        table->entryRows = std::move(entries.entryRows);
     }
     file.sheets.clear();
     file.delimitedText.reset();
@@ -225,11 +230,17 @@ void ListFileCommands::chooseColumns(ListFileReader::Outcome& outcome)
         return refused(ListFileRefusal::LineTooLong);
     // Shared, for the work is called as const and takes the text over once.
     auto text = std::make_shared<std::string>(std::move(entries.text));
-    m_tableLoader.start([text, columnLeftOut = entries.columnLeftOut](const std::atomic<bool>&) {
-        auto list = std::make_shared<sortivo::LoadedList>(sortivo::loadList(std::move(*text)));
-        list->columnLeftOut = columnLeftOut;
-        return list;
-    });
+    m_tableLoader.start(
+        [text, table, columnLeftOut = entries.columnLeftOut](const std::atomic<bool>&) {
+            auto list = std::make_shared<sortivo::LoadedList>(sortivo::loadList(std::move(*text)));
+            list->columnLeftOut = columnLeftOut;
+            // An entry per row taken, or the rows would be another list's.
+            if (list->entries->size() == table->entryRows.size()) {
+                table->entries = list->entries;
+                list->table = std::move(table);
+            }
+            return list;
+        });
 }
 
 void ListFileCommands::tableLoaded(std::shared_ptr<sortivo::LoadedList> list)

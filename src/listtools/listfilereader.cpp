@@ -13,6 +13,8 @@ void countDefaultEntries(Outcome& outcome, const std::atomic<bool>& cancelled)
 {
     const sortivo::CellTable& table = outcome.file->sheets.front().table;
     outcome.choice = sortivo::proposedChoice(table);
+    // Each entry's row, for the palmarès to show a winner's whole row.
+    outcome.choice.keepRows = true;
     outcome.entries = sortivo::tableEntries(table, outcome.choice, &cancelled);
 }
 

@@ -3,17 +3,20 @@
 #include "core/io/sha256.h"
 #include "core/list/contactdetails.h"
 #include "core/proof/minutes.h"
+#include "core/proof/palmaresrows.h"
 #include "core/proof/proofrecord.h"
 #include "core/proof/proofreport.h"
 #include "core/text/buildversion.h"
 #include "core/text/version.h"
 #include "draw/drawsession.h"
+#include "exports/palmaresexport.h"
 #include "platform/filereplacement.h"
 #include "platform/platform.h"
 #include "print/minutesdocument.h"
 #include "print/printjob.h"
 #include "proof/proofdialog.h"
 #include "session/busystate.h"
+#include "session/listboxstate.h"
 #include "widgets/textboxtext.h"
 
 #include <QClipboard>
@@ -183,6 +186,8 @@ void ProofController::openDialog()
         printRecord(&dialog);
         fill(dialog);
     });
+    connect(&dialog, &ProofDialog::exportPalmaresClicked, &dialog,
+            [this, &dialog] { exportPalmares(&dialog); });
     // A long draw goes on behind the dialog; the run it made belongs in the list.
     connect(&m_session.busyState(), &BusyState::ended, &dialog, [this, &dialog] { fill(dialog); });
     m_platform.runModal(dialog);
@@ -307,6 +312,81 @@ void ProofController::printRecord(QWidget* parent)
                       sortivo::recordReport(session, software(), time),
                   minutes))
         revealed(session);
+}
+
+void ProofController::exportPalmares(QWidget* parent)
+{
+    const QString title = QStringLiteral("Palmarès");
+    const sortivo::ProofSession& session = recordSession();
+    if (&session == &m_session.proof() && session.runInProgress()) {
+        m_platform.showWarning(parent, title,
+                               QStringLiteral("Un tirage est en cours : le palmarès pourra être "
+                                              "exporté à sa fin."));
+        return;
+    }
+    if (std::all_of(session.runs().begin(), session.runs().end(),
+                    [](const sortivo::RunRecord& run) { return run.results.empty(); })) {
+        m_platform.showWarning(parent, title,
+                               QStringLiteral("Aucun résultat : il n'y a pas encore de palmarès "
+                                              "à exporter."));
+        return;
+    }
+    // Named after the session, never after the list's file: a spreadsheet opened as the list
+    // must not be offered for replacement by its winners.
+    const QString proposed =
+        QDir(m_documentsFolder)
+            .filePath(QStringLiteral("palmares-%1.xlsx")
+                          .arg(QString::fromStdString(session.commitment().substr(0, 8))));
+    QString path = m_platform.askSaveFileName(
+        parent, proposed,
+        QStringLiteral("Classeur Excel (*.xlsx);;Classeur OpenDocument (*.ods);;CSV, séparé par "
+                       "des points-virgules (*.csv)"));
+    if (path.isEmpty())
+        return;
+    // A name typed without a suffix gets the one proposed; another suffix names no format.
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".xlsx");
+    const auto warn = [&](const QString& reason) {
+        m_platform.showWarning(parent, title,
+                               QStringLiteral("Le palmarès n'a pas pu être enregistré.\n%1\n%2")
+                                   .arg(QDir::toNativeSeparators(path), reason));
+    };
+    const std::optional<sortivo::PalmaresFormat> format = sortivo::palmaresFormatOf(path);
+    if (!format) {
+        warn(QStringLiteral("Le nom du fichier doit finir par .xlsx, .ods ou .csv, qui en choisit "
+                            "le format."));
+        return;
+    }
+    const QFileInfo info(path);
+    if (!info.isSymLink() && info.exists() && !info.isFile()) {
+        warn(info.isDir() ? QStringLiteral("C'est un dossier.")
+                          : QStringLiteral("Ce n'est pas un fichier ordinaire."));
+        return;
+    }
+    if ((info.isSymLink() || info.exists()) &&
+        !m_platform.askYesNo(parent,
+                             QStringLiteral("Ce fichier existe déjà, voulez-vous le remplacer ?")))
+        return;
+
+    m_platform.setBusyCursor(true);
+    const sortivo::Expected<std::vector<sortivo::PalmaresRow>> rows =
+        sortivo::palmaresRowsOf(session);
+    const std::shared_ptr<const sortivo::ListTable> table =
+        m_listState ? m_listState->table() : nullptr;
+    sortivo::Expected<std::string> bytes =
+        rows ? sortivo::exportBytes(
+                   sortivo::palmaresTable(*rows, table ? sortivo::sourceColumnsOf(*table, *rows)
+                                                       : sortivo::SourceColumns()),
+                   *format)
+             : sortivo::Expected<std::string>(rows.error());
+    const sortivo::Expected<void, SaveFailure> saved =
+        bytes ? saveReplacing(path, m_platform.files(), *bytes)
+              : sortivo::Expected<void, SaveFailure>(
+                    SaveFailure{false, fromUtf8(bytes.error().text)});
+    m_platform.setBusyCursor(false);
+    if (!saved)
+        warn(saved.error().readOnly ? QStringLiteral("Il est en lecture seule.")
+                                    : saved.error().reason);
 }
 
 void ProofController::printCommitment(QWidget* parent)

@@ -11,6 +11,7 @@
 #include <string>
 
 class DrawSession;
+class ListBoxState;
 class Platform;
 class ProofDialog;
 class QPlainTextEdit;
@@ -32,6 +33,8 @@ public:
                     const QPlainTextEdit& list, Platform& platform, QString documentsFolder);
 
     void openDialog();
+    // Where the list came from: a table's columns go into the palmarès.
+    void setListState(const ListBoxState& state) { m_listState = &state; }
     // Asked when the window closes: false when the user chose to stay.
     bool allowQuit();
     // Saves the record of a session that a crashed window left, which the user chose not to
@@ -55,6 +58,8 @@ private:
     bool saveRecord(QWidget* parent);
     bool saveRecordOf(QWidget* parent, const sortivo::ProofSession& session);
     void printRecord(QWidget* parent);
+    // Writes who won what as a spreadsheet; reveals nothing and ends nothing.
+    void exportPalmares(QWidget* parent);
     void printCommitment(QWidget* parent);
     // Prints `text` in a fixed font, after the document `before` gives, if any.
     bool printText(QWidget* parent, const std::string& text,
@@ -72,4 +77,5 @@ private:
     QString m_documentsFolder;
     // The session whose seed was last revealed.
     std::optional<sortivo::ProofSession> m_revealed;
+    const ListBoxState* m_listState = nullptr;
 };

@@ -66,6 +66,8 @@ ProofDialog::ProofDialog(QWidget* parent) : QDialog(parent)
                              "cmdEnregistrerPV");
     cmdImprimerPV =
         named(new QPushButton(QStringLiteral("Imprimer le procès-verbal…"), this), "cmdImprimerPV");
+    cmdExporter =
+        named(new QPushButton(QStringLiteral("Exporter le palmarès…"), this), "cmdExporter");
     cmdFermer = named(new QPushButton(QStringLiteral("Fermer"), this), "cmdFermer");
     cmdFermer->setDefault(true);
     connect(cmdFermer, &QPushButton::clicked, this, &QDialog::accept);
@@ -77,6 +79,7 @@ ProofDialog::ProofDialog(QWidget* parent) : QDialog(parent)
     connect(cmdMontrer, &QPushButton::clicked, this, &ProofDialog::showToAudienceClicked);
     connect(cmdEnregistrerPV, &QPushButton::clicked, this, &ProofDialog::saveRecordClicked);
     connect(cmdImprimerPV, &QPushButton::clicked, this, &ProofDialog::printRecordClicked);
+    connect(cmdExporter, &QPushButton::clicked, this, &ProofDialog::exportPalmaresClicked);
 
     auto* outer = new QHBoxLayout(this);
     auto* grid = new QGridLayout;
@@ -117,6 +120,7 @@ ProofDialog::ProofDialog(QWidget* parent) : QDialog(parent)
     auto* buttons = new QDialogButtonBox(this);
     buttons->addButton(cmdEnregistrerPV, QDialogButtonBox::ActionRole);
     buttons->addButton(cmdImprimerPV, QDialogButtonBox::ActionRole);
+    buttons->addButton(cmdExporter, QDialogButtonBox::ActionRole);
     buttons->addButton(cmdFermer, QDialogButtonBox::AcceptRole);
     grid->addWidget(buttons, row++, 0, 1, 3);
     grid->setColumnStretch(1, 1);

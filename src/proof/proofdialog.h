@@ -50,6 +50,7 @@ signals:
     void showToAudienceClicked();
     void saveRecordClicked();
     void printRecordClicked();
+    void exportPalmaresClicked();
 
 private:
     QGroupBox* eventGroup();
@@ -74,5 +75,6 @@ private:
     QPushButton* cmdMontrer;
     QPushButton* cmdEnregistrerPV;
     QPushButton* cmdImprimerPV;
+    QPushButton* cmdExporter;
     QPushButton* cmdFermer;
 };

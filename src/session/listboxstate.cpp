@@ -14,6 +14,7 @@ void ListBoxState::takeOpened(const sortivo::LoadedList& list)
     m_origin = Origin::Opened;
     m_entries = list;
     m_columnLeftOut = list.columnLeftOut;
+    m_table = list.table;
     emit changed();
 }
 

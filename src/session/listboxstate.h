@@ -31,6 +31,9 @@ public:
     // Whether the box shows a list taken from a table that had a column left out of the entry,
     // as it was taken or as runs left it: its duplicates may be namesakes.
     bool columnLeftOut() const { return m_columnLeftOut; }
+    // The table the last list opened was taken from; null after one that was not a table. Kept
+    // while runs and typing change the box: the palmarès finds a winner's row by its text.
+    const std::shared_ptr<const sortivo::ListTable>& table() const { return m_table; }
 
     // An open put exactly these entries into the box.
     void takeOpened(const sortivo::LoadedList& list);
@@ -51,4 +54,5 @@ private:
     std::uint64_t m_version = 0;
     bool m_runWriting = false;
     bool m_columnLeftOut = false;
+    std::shared_ptr<const sortivo::ListTable> m_table;
 };

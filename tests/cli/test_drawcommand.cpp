@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "sheets/sheetbook.h"
+
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -83,6 +85,12 @@ QByteArray readAll(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
 QJsonObject readRecord(const QString& path)
 {
     return QJsonDocument::fromJson(readAll(path)).object();
@@ -110,6 +118,8 @@ private slots:
     void recordPassesBothCheckers();
     void prizes_data();
     void prizes();
+    void palmares_data();
+    void palmares();
     void longListRecordAndOutputAgree_data();
     void longListRecordAndOutputAgree();
     void commitFirstDrawLater_data();
@@ -635,6 +645,78 @@ void TestDrawCommand::prizes()
                  verdict.endsWith(palmares.join(u'\n').replace(u'\t', QStringLiteral("\\u0009")) +
                                   u'\n'),
              ours.out.constData());
+}
+
+void TestDrawCommand::palmares_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("status");
+
+    QTest::newRow("xlsx, with the record")
+        << "gagnants.xlsx" << QStringList{"--pv", "pv.json"} << 0;
+    QTest::newRow("ods, without") << "gagnants.ods" << QStringList{} << 0;
+    QTest::newRow("a name of no format") << "gagnants.txt" << QStringList{} << 2;
+    QTest::newRow("the list's own file") << "inscrits.csv" << QStringList{} << 2;
+}
+
+// The winners as a spreadsheet, each with its prize and the rest of its table row.
+void TestDrawCommand::palmares()
+{
+    QFETCH(QString, name);
+    QFETCH(QStringList, options);
+    QFETCH(int, status);
+    const QString list = path(QStringLiteral("inscrits.csv"));
+    QVERIFY(writeFile(list, "Nom;Prénom;Courriel\r\nDupont;Jean;j@x.fr\r\nMartin;Zoé;z@x.fr\r\n"
+                            "Petit;Léa;l@x.fr\r\nPetit;Léa;l2@x.fr\r\n"));
+    QVERIFY(writeFile(path(QStringLiteral("lots.txt")), "Vélo ; \"rouge\"\nCasque\n"));
+    if (!options.isEmpty())
+        options[1] = path(options[1]);
+    const QString target = path(name);
+    const Run run = tirer(options + QStringList{list, "--colonnes", "Prénom,Nom", "-n", "3", "-g",
+                                                seed, "--lots", path(QStringLiteral("lots.txt")),
+                                                "--palmares", target});
+    QCOMPARE(run.status, status);
+    if (status != 0) {
+        // Refused before anything is drawn or written: the list is as it was.
+        QVERIFY(readAll(list).startsWith("Nom;Prénom;Courriel\r\nDupont;"));
+        QCOMPARE(QDir(m_dir->path()).entryList({QStringLiteral("gagnants*")}), QStringList());
+        return;
+    }
+    const QStringList printed = outputLines(run.out);
+    QCOMPARE(printed.size(), 3);
+    const std::string bytes = readAll(target).toStdString();
+    const auto sheets =
+        sortivo::readSheetBook(bytes, sortivo::spreadsheetKind(bytes), {}, std::atomic<bool>());
+    QVERIFY(sheets && sheets->size() == 1);
+    const sortivo::CellTable& table = (*sheets)[0].table;
+    const auto cell = [&](std::size_t row, std::size_t column) {
+        const std::string_view text = table.cell(row, column);
+        return QString::fromUtf8(text.data(), qsizetype(text.size()));
+    };
+    QCOMPARE(table.rowCount(), std::size_t(4));
+    QStringList header;
+    for (std::size_t column = 0; column < 9; ++column)
+        header << cell(0, column);
+    QCOMPARE(header, (QStringList{"Rang", "Lot", "Gagnant", "Tirage n°", "Heure", "Statut", "Nom",
+                                  "Prénom", "Courriel"}));
+    const QStringList prizes{QStringLiteral("Vélo ; \"rouge\""), QStringLiteral("Casque")};
+    for (std::size_t row = 1; row <= 3; ++row) {
+        const QString winner = cell(row, 2);
+        QCOMPARE(cell(row, 0), QString::number(row));
+        QCOMPARE(cell(row, 1), row <= 2 ? prizes[row - 1] : QString());
+        QCOMPARE(printed[row - 1],
+                 (row <= 2 ? prizes[row - 1] : QStringLiteral("Suppléant n° 1")) + " : " + winner);
+        QCOMPARE(cell(row, 3), QStringLiteral("1"));
+        QVERIFY(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$"))
+                    .match(cell(row, 4))
+                    .hasMatch());
+        QCOMPARE(cell(row, 5),
+                 row <= 2 ? QStringLiteral("gagnant") : QStringLiteral("suppléant n° 1"));
+        // The winner's own row: "Léa Petit" is one of two rows, told apart by the address.
+        QCOMPARE(cell(row, 7) + u' ' + cell(row, 6), winner);
+        QVERIFY(cell(row, 8).startsWith(winner.left(1).toLower()));
+    }
 }
 
 void TestDrawCommand::commitFirstDrawLater_data()

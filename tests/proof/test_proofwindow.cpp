@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 #include "core/list/person.h"
 #include "core/proof/proofverify.h"
+#include "sheets/sheetbook.h"
 #include "support/fakeplatform.h"
 #include "support/guitest.h"
 #include "support/mainwindowcontrols.h"
@@ -90,6 +91,9 @@ private slots:
     void commitmentSheetPrinted();
     void quitQuestion_data();
     void quitQuestion();
+    void palmaresExported_data();
+    void palmaresExported();
+    void palmaresWithTheTableRows();
 
 private:
     QWidget& drivenWindow() const override { return *m_window; }
@@ -613,6 +617,113 @@ void TestProofWindow::quitQuestion()
         m_platform->expectYesNoCancel(saveBeforeQuitting, Platform::Answer::No);
         QVERIFY(m_window->close());
     }
+}
+
+void TestProofWindow::palmaresExported_data()
+{
+    QTest::addColumn<bool>("drawn");
+    QTest::addColumn<QString>("answer"); // the name chosen in the save dialog; empty: none shown
+    QTest::addColumn<bool>("writeRefused");
+    QTest::addColumn<QString>("written"); // the file written; empty: none
+    QTest::addColumn<QString>("warning"); // what the warning says besides the path
+
+    QTest::newRow("xlsx") << true << "gagnants.xlsx" << false << "gagnants.xlsx" << QString();
+    QTest::newRow("ods") << true << "gagnants.ods" << false << "gagnants.ods" << QString();
+    QTest::newRow("no suffix: the one proposed")
+        << true << "gagnants" << false << "gagnants.xlsx" << QString();
+    QTest::newRow("a suffix of no format")
+        << true << "gagnants.txt" << false << QString() << ".xlsx, .ods ou .csv";
+    QTest::newRow("the write refused, told with the path")
+        << true << "gagnants.csv" << true << QString()
+        << QString::fromLocal8Bit(std::strerror(EACCES));
+    QTest::newRow("nothing drawn yet")
+        << false << QString() << false << QString() << "Aucun résultat";
+}
+
+void TestProofWindow::palmaresExported()
+{
+    QFETCH(bool, drawn);
+    QFETCH(QString, answer);
+    QFETCH(bool, writeRefused);
+    QFETCH(QString, written);
+    QFETCH(QString, warning);
+    if (drawn)
+        drawOne({QStringLiteral("Zoé")});
+    if (writeRefused)
+        m_platform->failFiles(FailingFiles::Step::Create, EACCES);
+    const QString target = m_dir->filePath(answer);
+    inProofDialog([&](ProofView& v) {
+        const QString kept = v.commitment()->text();
+        if (!answer.isEmpty())
+            m_platform->expectSaveFile(target, [&](const QString& proposed) {
+                QCOMPARE(QFileInfo(proposed).fileName(),
+                         QStringLiteral("palmares-%1.xlsx").arg(kept.left(8)));
+            });
+        if (!warning.isEmpty())
+            m_platform->expectWarning(QStringLiteral("Palmarès"),
+                                      answer.isEmpty() ? QStringList{warning}
+                                                       : QStringList{target, warning});
+        v.button("cmdExporter")->click();
+        // Exporting reveals no seed: the session goes on.
+        QCOMPARE(v.commitment()->text(), kept);
+    });
+    if (!answer.isEmpty())
+        QVERIFY(m_platform->lastNameFilter().startsWith(QLatin1String("Classeur Excel (*.xlsx)")));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden),
+             written.isEmpty() ? QStringList() : QStringList{written});
+    if (written.isEmpty())
+        return;
+    const std::string bytes = readBytes(m_dir->filePath(written)).toStdString();
+    const auto sheets =
+        sortivo::readSheetBook(bytes, sortivo::spreadsheetKind(bytes), {}, std::atomic<bool>());
+    QVERIFY(sheets && sheets->size() == 1);
+    const sortivo::CellTable& table = (*sheets)[0].table;
+    QCOMPARE(table.rowCount(), std::size_t(2));
+    QCOMPARE(table.cell(0, 2), std::string_view("Gagnant"));
+    QCOMPARE(table.cell(1, 2), std::string_view("Zoé"));
+    QCOMPARE(table.cell(1, 5), std::string_view("tiré"));
+}
+
+// A list opened from a table: each winner comes with its row, found by its text although the run
+// took it out of the list.
+void TestProofWindow::palmaresWithTheTableRows()
+{
+    const QString table = m_dir->filePath(QStringLiteral("inscrits.csv"));
+    QVERIFY(writeBytes(table, "Nom;Prénom;Courriel\r\nDupont;Jean;j@x.fr\r\nMartin;Zoé;z@x.fr\r\n"
+                              "Petit;Léa;l@x.fr\r\n"));
+    m_platform->expectOpenFile(table);
+    m_platform->expectModal([](QDialog& dialog) {
+        QCOMPARE(dialog.objectName(), QStringLiteral("frmColonnes"));
+        QTRY_VERIFY(
+            control<QLabel>(dialog, QStringLiteral("lblDecompte"))->text().startsWith(u'3'));
+        control<QPushButton>(dialog, QStringLiteral("cmdOK"))->click();
+    });
+    button(QStringLiteral("cmdOpen"))->click();
+    QVERIFY(waitForRun(*m_window, 20000));
+    go(1)->click();
+    QVERIFY(waitForRun(*m_window, 20000));
+    const QString target = m_dir->filePath(QStringLiteral("gagnants.ods"));
+    inProofDialog([&](ProofView& v) {
+        m_platform->expectSaveFile(target);
+        v.button("cmdExporter")->click();
+    });
+    const std::string bytes = readBytes(target).toStdString();
+    const auto sheets =
+        sortivo::readSheetBook(bytes, sortivo::spreadsheetKind(bytes), {}, std::atomic<bool>());
+    QVERIFY(sheets && sheets->size() == 1);
+    const sortivo::CellTable& cells = (*sheets)[0].table;
+    const auto cell = [&](std::size_t row, std::size_t column) {
+        const std::string_view text = cells.cell(row, column);
+        return QString::fromUtf8(text.data(), qsizetype(text.size()));
+    };
+    QCOMPARE(cells.rowCount(), std::size_t(2));
+    QCOMPARE(
+        QStringList({cell(0, 6), cell(0, 7), cell(0, 8)}),
+        QStringList({QStringLiteral("Nom"), QStringLiteral("Prénom"), QStringLiteral("Courriel")}));
+    const QString winner = cell(1, 2);
+    QVERIFY(results()->toPlainText().contains(winner));
+    QCOMPARE(cell(1, 6) + u' ' + cell(1, 7), winner);
+    QCOMPARE(cell(1, 8), cell(1, 7).left(1).toLower() + QStringLiteral("@x.fr"));
 }
 
 QTEST_MAIN(TestProofWindow)

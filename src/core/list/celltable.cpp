@@ -756,6 +756,8 @@ TableEntries tableEntries(const CellTable& table, const ColumnChoice& choice,
                 result.duplicateStarts.push_back(start);
             }
             ++result.count;
+            if (choice.keepRows)
+                result.entryRows.push_back(std::uint32_t(row));
             // No entry has more characters than bytes: only a longer one is counted.
             if (added.size() > result.longestEntry)
                 result.longestEntry = std::max(result.longestEntry, charactersIn(added));
@@ -785,6 +787,20 @@ void dropDuplicates(TableEntries& entries)
         std::char_traits<char>::move(text.data() + kept, text.data() + from, end - from);
         kept += end - from;
     };
+    if (!entries.entryRows.empty()) {
+        // The rows of the entries kept: an entry is a duplicate when it starts where one does.
+        std::size_t kept = 0;
+        std::size_t next = 0; // the next duplicate
+        std::size_t start = 0;
+        for (std::size_t k = 0; k < entries.entryRows.size(); ++k) {
+            if (next < entries.duplicateStarts.size() && entries.duplicateStarts[next] == start)
+                ++next;
+            else
+                entries.entryRows[kept++] = entries.entryRows[k];
+            start = text.find('\r', start) + 2;
+        }
+        entries.entryRows.resize(kept);
+    }
     for (const std::size_t start : entries.duplicateStarts) {
         // The duplicate goes with the CR LF before it; the first entry is never a duplicate.
         keep(start - 2);

@@ -125,7 +125,10 @@ struct ColumnChoice {
     bool dropDuplicates = false;
     // The column whose counts make each row that many entries, one a ticket; never part of the
     // entry's text, even when ticked.
-    std::optional<std::size_t> ticketCount;
+    std::optional<std::size_t> ticketCount; // Whether to keep the row each entry came from
+                                            // (TableEntries::entryRows), so that a winner
+    // can be shown with the rest of its row.
+    bool keepRows = false;
 };
 
 // What frmColonnes proposes for a table: titles if the first row looks like them, the count
@@ -152,6 +155,8 @@ struct TableEntries {
     // With a column of counts: the rows that gave an entry, each `count` entries being tickets.
     bool tickets = false;
     std::size_t rows = 0;
+    // With ColumnChoice::keepRows: the table row of each entry, in the entries' order.
+    std::vector<std::uint32_t> entryRows;
     // Why the table gives no list (a count that is none, too many tickets), a whole sentence;
     // the text is then empty.
     std::string refusal;

@@ -386,6 +386,24 @@ void TestCellTable::entries()
     QCOMPARE(entries.longestEntry, longest);
     // The command line drops them as it reads the rows, to the same list.
     QCOMPARE(sortivo::tableEntries(table, {true, columns, drop, count}).text, entries.text);
+    // Each entry knows its row, whether its duplicates go as the rows are read or afterwards:
+    // the first word of the row's chosen cells begins it.
+    sortivo::TableEntries withRows =
+        sortivo::tableEntries(table, {true, columns, false, count, true});
+    if (drop)
+        sortivo::dropDuplicates(withRows);
+    QCOMPARE(sortivo::tableEntries(table, {true, columns, drop, count, true}).entryRows,
+             withRows.entryRows);
+    QCOMPARE(withRows.entryRows.size(), expected.size());
+    for (std::size_t k = 0; k < expected.size(); ++k) {
+        std::string_view first;
+        for (std::size_t c = 0; c < columns.size() && first.empty(); ++c) {
+            first = table.cell(withRows.entryRows[k], columns[c]);
+            first.remove_prefix(std::min(first.find_first_not_of(" \t\r\n"), first.size()));
+            first = first.substr(0, first.find_first_of(" \t\r\n"));
+        }
+        QVERIFY2(expected[k].starts_with(first), expected[k].c_str());
+    }
 }
 
 QTEST_APPLESS_MAIN(TestCellTable)
