@@ -41,8 +41,11 @@ Expected<std::vector<PalmaresRow>> palmaresRows(const PalmaresInput& input)
         switch (standing.kind) {
         case Kind::Winner:
             return "gagnant";
-        case Kind::Absent:
-            return "absent – " + input.absences[standing.absence].reason;
+        case Kind::Absent: {
+            // "absent – absent" would say it twice.
+            const std::string& reason = input.absences[standing.absence].reason;
+            return reason == "absent" ? reason : "absent – " + reason;
+        }
         case Kind::Reserve:
             return input.prizes.empty() ? "tiré"
                                         : "suppléant n° " + std::to_string(standing.reserve);

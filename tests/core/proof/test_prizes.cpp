@@ -292,7 +292,7 @@ void TestPrizes::palmaresRows_data()
         << 2 << "4"
         << "1:1@1"
         << "1|Lot 1|R2|1|2026-12-09T18:01:00Z|gagnant 2|Lot 2|R1|1|2026-12-09T18:01:00Z|gagnant "
-           "3|Lot 1|R0|1|2026-12-09T18:01:00Z|absent – absent "
+           "3|Lot 1|R0|1|2026-12-09T18:01:00Z|absent "
            "4||R3|1|2026-12-09T18:01:00Z|suppléant n° 1";
     QTest::newRow("a prize nobody holds yet, teams last")
         << 3 << "1,2t,1"
