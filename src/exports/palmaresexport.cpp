@@ -1,8 +1,8 @@
 #include "exports/palmaresexport.h"
 
+#include "core/proof/proofreport.h"
 #include "core/text/french.h"
 
-#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -15,6 +15,19 @@
 
 namespace sortivo
 {
+
+namespace
+{
+
+// "2026-12-09 19:01:00", the record's universal time in the local time a spreadsheet's reader
+// lives in; the text as it stands when it is no such time.
+std::string spreadsheetTime(const std::string& isoTime)
+{
+    const std::optional<LocalTime> local = localTimeOf(isoTime);
+    return local ? local->date + " " + local->time : isoTime;
+}
+
+} // namespace
 
 std::optional<PalmaresFormat> palmaresFormatOf(const QString& path)
 {
@@ -73,14 +86,6 @@ SourceColumns sourceColumnsOf(const ListTable& table, const std::vector<Palmares
             }};
 }
 
-std::string localTimeOf(const std::string& isoTime)
-{
-    const QDateTime time = QDateTime::fromString(QString::fromStdString(isoTime), Qt::ISODate);
-    if (!time.isValid())
-        return isoTime;
-    return time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString();
-}
-
 ExportTable palmaresTable(const std::vector<PalmaresRow>& rows, const SourceColumns& source)
 {
     ExportTable table;
@@ -98,7 +103,7 @@ ExportTable palmaresTable(const std::vector<PalmaresRow>& rows, const SourceColu
         cells.push_back({row.winner, false});
         cells.push_back({row.run ? std::to_string(*row.run) : std::string(), row.run.has_value()});
         if (!row.time.empty() && row.time != lastTime->first)
-            *lastTime = {row.time, localTimeOf(row.time)};
+            *lastTime = {row.time, spreadsheetTime(row.time)};
         cells.push_back({row.time.empty() ? std::string() : lastTime->second, false});
         cells.push_back({row.status, false});
         if (!source.names.empty() && row.result)

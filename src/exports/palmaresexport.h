@@ -50,10 +50,6 @@ struct SourceColumns {
 // than one row gave names none of them, and gets no cells.
 SourceColumns sourceColumnsOf(const ListTable& table, const std::vector<PalmaresRow>& rows);
 
-// An ISO 8601 time in universal time, as the record keeps it, in local time as a spreadsheet
-// user reads it, "2026-12-09 19:01:00"; the text as it stands when it is no such time.
-std::string localTimeOf(const std::string& isoTime);
-
 // The rows under palmaresHeader, the source's columns after them; rank and run as numbers.
 // `rows` and `source` are read as the table is written: they must outlive it.
 ExportTable palmaresTable(const std::vector<PalmaresRow>& rows, const SourceColumns& source = {});
