@@ -85,8 +85,7 @@ public:
     void append(std::string_view entry)
     {
         // At most a line break or " - " goes in front of the entry.
-        if (m_used + entry.size() + 3 > blockSize || m_pending + entry.size() + 3 > m_flushAt ||
-            m_pieceCount + 2 > maxPieces) {
+        if (m_used + m_referenced + entry.size() + 3 > m_flushAt) {
             flush();
             if (entry.size() + 3 > blockSize) {
                 put(separator());
@@ -112,14 +111,16 @@ public:
             append(line.substr(0, line.size() - 1));
             return;
         }
-        if (m_pending + line.size() + 1 > m_flushAt || m_pieceCount + 2 > maxPieces ||
-            m_used + 1 > blockSize)
+        // Room for this entry's piece and the run of the buffer in front of it, and for the
+        // buffer's last run at the flush.
+        if (m_used + m_referenced + line.size() + 1 > m_flushAt || m_pieceCount + 3 > maxPieces)
             flush();
         // The LF in front of this entry, unless the last one's went out with it.
-        if (!m_breakWritten && m_written + m_pending > 0)
+        if (!m_breakWritten && m_written + m_used + m_referenced > 0)
             put(m_lineBreak);
+        closeRun();
         m_pieces[m_pieceCount++] = {const_cast<char*>(line.data()), line.size()};
-        m_pending += line.size();
+        m_referenced += line.size();
         m_breakWritten = true;
         m_members = 1;
         m_any = true;
@@ -144,35 +145,38 @@ private:
     {
         if (m_teamSize <= 0 || m_members == 0 || m_members >= m_teamSize) {
             m_members = 1;
-            return m_written + m_pending > 0 && !m_breakWritten ? m_lineBreak : std::string_view();
+            return m_written + m_used + m_referenced > 0 && !m_breakWritten ? m_lineBreak
+                                                                            : std::string_view();
         }
         ++m_members;
         return " - ";
     }
-    // Copies `bytes` to the end of the buffer, where the last piece grows when it is the
-    // buffer's end.
     void put(std::string_view bytes)
     {
         // An empty view may hold no address at all, which memcpy must not be given.
         if (bytes.empty())
             return;
-        char* to = m_buffer + m_used;
-        std::memcpy(to, bytes.data(), bytes.size());
+        std::memcpy(m_buffer + m_used, bytes.data(), bytes.size());
         m_used += bytes.size();
-        m_pending += bytes.size();
-        if (m_pieceCount > 0 && static_cast<char*>(m_pieces[m_pieceCount - 1].iov_base) +
-                                        m_pieces[m_pieceCount - 1].iov_len ==
-                                    to)
-            m_pieces[m_pieceCount - 1].iov_len += bytes.size();
-        else
-            m_pieces[m_pieceCount++] = {to, bytes.size()};
+    }
+    // Makes what the buffer gained since the last piece a piece of its own, in its place.
+    void closeRun()
+    {
+        if (m_used > m_runStart)
+            m_pieces[m_pieceCount++] = {m_buffer + m_runStart, m_used - m_runStart};
+        m_runStart = m_used;
     }
     void flush()
     {
-        m_ok = m_ok && writePieces();
-        m_written += m_pending;
-        m_pending = 0;
+        closeRun();
+        if (m_referenced == 0) // all in the buffer, as into a pipe
+            m_ok = m_ok && writeAll(STDOUT_FILENO, std::string_view(m_buffer, m_used));
+        else
+            m_ok = m_ok && writePieces();
+        m_written += m_used + m_referenced;
         m_used = 0;
+        m_runStart = 0;
+        m_referenced = 0;
         m_pieceCount = 0;
     }
     bool writePieces()
@@ -227,9 +231,10 @@ private:
     int m_members = 0; // members of the current team so far; 0 before the first draw
     char* m_buffer;
     std::size_t m_flushAt;
-    bool m_copyAll;            // into a pipe
-    std::size_t m_used = 0;    // of the buffer
-    std::size_t m_pending = 0; // bytes in the pieces not yet written
+    bool m_copyAll;               // into a pipe
+    std::size_t m_used = 0;       // of the buffer
+    std::size_t m_runStart = 0;   // of the buffer's bytes that no piece holds yet
+    std::size_t m_referenced = 0; // bytes of the entries in the pieces, written from the list
     std::size_t m_written = 0;
     // The pieces of the next write, in order: runs of the buffer and entries where they lie.
     std::array<iovec, maxPieces> m_pieces{};
