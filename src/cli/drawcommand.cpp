@@ -25,6 +25,7 @@
 #include "listsource/listsource.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -34,6 +35,7 @@
 #include <functional>
 #include <span>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 #include <vector>
 
@@ -64,14 +66,19 @@ bool writeAll(int fd, std::string_view bytes)
 }
 
 // The results as the window writes them (teams joined by " - ", an empty entry drawn first
-// leaving no line break in front of the next), each line ended, gathered in draw order straight
-// from where the entries lie and written to the standard output a few megabytes at a time.
+// leaving no line break in front of the next), each line ended, gathered in draw order and
+// written to the standard output a few megabytes at a time. An entry that is written as it
+// stands in the list, LF included, is not copied: the write is handed where it lies, so that
+// the program never reads it itself (only the kernel does, when the output keeps the bytes).
+// Except into a pipe: a write takes at most 1024 pieces, some 20 KB of short lines, and a
+// reader woken for each such write costs both sides more than the copy saves (measured).
 class ResultOutput
 {
 public:
     ResultOutput(int teamSize, bool crlf)
         : m_lineBreak(crlf ? "\r\n" : "\n"), m_teamSize(teamSize),
-          m_buffer(sortivo::LargeMemory<char>().allocate(blockSize)), m_flushAt(widenPipe())
+          m_buffer(sortivo::LargeMemory<char>().allocate(blockSize)), m_flushAt(widenPipe()),
+          m_copyAll(outputIsPipe())
     {
     }
     ~ResultOutput() { sortivo::LargeMemory<char>().deallocate(m_buffer, blockSize); }
@@ -80,25 +87,50 @@ public:
     void append(std::string_view entry)
     {
         // At most a line break or " - " goes in front of the entry.
-        if (m_used + entry.size() + 3 > m_flushAt) {
+        if (m_used + m_referenced + entry.size() + 3 > m_flushAt) {
             flush();
             if (entry.size() + 3 > blockSize) {
                 put(separator());
                 flush();
                 m_ok = m_ok && writeAll(STDOUT_FILENO, entry);
                 m_written += entry.size();
+                m_breakWritten = false;
                 m_any = true;
                 return;
             }
         }
         put(separator());
         put(entry);
+        m_breakWritten = false;
+        m_any = true;
+    }
+    // The same as append(line without its last byte), `line` being an entry followed by one
+    // LF, in memory that stays as it is until finish(): written from there when the entry goes
+    // out as it stands.
+    void appendLine(std::string_view line)
+    {
+        if (m_copyAll || m_teamSize > 0 || m_lineBreak.size() != 1 || line.size() < 2) {
+            append(line.substr(0, line.size() - 1));
+            return;
+        }
+        // Room for this entry's piece and the run of the buffer in front of it, and for the
+        // buffer's last run at the flush.
+        if (m_used + m_referenced + line.size() + 1 > m_flushAt || m_pieceCount + 3 > maxPieces)
+            flush();
+        // The LF in front of this entry, unless the last one's went out with it.
+        if (!m_breakWritten && m_written + m_used + m_referenced > 0)
+            put(m_lineBreak);
+        closeRun();
+        m_pieces[m_pieceCount++] = {const_cast<char*>(line.data()), line.size()};
+        m_referenced += line.size();
+        m_breakWritten = true;
+        m_members = 1;
         m_any = true;
     }
     // Ends the last line too. False when any write failed (a full disk, a closed pipe).
     bool finish()
     {
-        if (m_any)
+        if (m_any && !m_breakWritten)
             put(m_lineBreak);
         flush();
         return m_ok;
@@ -106,13 +138,17 @@ public:
 
 private:
     static constexpr std::size_t blockSize = std::size_t(4) << 20;
+    // At most what one writev takes on every system that has it.
+    static constexpr std::size_t maxPieces = 1024;
 
-    // What goes in front of the next entry, the team it joins counted.
+    // What goes in front of the next entry, the team it joins counted; nothing when that line
+    // break already went out at the end of the entry before.
     std::string_view separator()
     {
         if (m_teamSize <= 0 || m_members == 0 || m_members >= m_teamSize) {
             m_members = 1;
-            return m_written + m_used > 0 ? m_lineBreak : std::string_view();
+            return m_written + m_used + m_referenced > 0 && !m_breakWritten ? m_lineBreak
+                                                                            : std::string_view();
         }
         ++m_members;
         return " - ";
@@ -125,22 +161,64 @@ private:
         std::memcpy(m_buffer + m_used, bytes.data(), bytes.size());
         m_used += bytes.size();
     }
+    // Makes what the buffer gained since the last piece a piece of its own, in its place.
+    void closeRun()
+    {
+        if (m_used > m_runStart)
+            m_pieces[m_pieceCount++] = {m_buffer + m_runStart, m_used - m_runStart};
+        m_runStart = m_used;
+    }
     void flush()
     {
-        m_ok = m_ok && writeAll(STDOUT_FILENO, std::string_view(m_buffer, m_used));
-        m_written += m_used;
+        closeRun();
+        if (m_referenced == 0) // all in the buffer, as into a pipe
+            m_ok = m_ok && writeAll(STDOUT_FILENO, std::string_view(m_buffer, m_used));
+        else
+            m_ok = m_ok && writePieces();
+        m_written += m_used + m_referenced;
         m_used = 0;
+        m_runStart = 0;
+        m_referenced = 0;
+        m_pieceCount = 0;
+    }
+    bool writePieces()
+    {
+        iovec* piece = m_pieces.data();
+        std::size_t left = m_pieceCount;
+        while (left > 0) {
+            const ssize_t wrote = ::writev(STDOUT_FILENO, piece, int(left));
+            if (wrote < 0 && errno == EINTR)
+                continue;
+            if (wrote <= 0)
+                return false;
+            // Past the pieces written whole, then into the one cut short.
+            auto done = std::size_t(wrote);
+            while (left > 0 && done >= piece->iov_len) {
+                done -= piece->iov_len;
+                ++piece;
+                --left;
+            }
+            if (left > 0) {
+                piece->iov_base = static_cast<char*>(piece->iov_base) + done;
+                piece->iov_len -= done;
+            }
+        }
+        return true;
     }
     // A reader at the other end of a pipe is woken for every pipe buffer filled, 64 KiB by
     // default: a larger one lets both sides work in long stretches. A write larger than the
     // pipe would then wait for the reader instead of going back to drawing, so the blocks are
     // cut to the pipe's size. Nothing changes for any other output. How much to gather before
     // a write.
+    static bool outputIsPipe()
+    {
+        struct stat info;
+        return ::fstat(STDOUT_FILENO, &info) == 0 && S_ISFIFO(info.st_mode);
+    }
     static std::size_t widenPipe()
     {
 #if defined(F_SETPIPE_SZ) && defined(F_GETPIPE_SZ)
-        struct stat info;
-        if (::fstat(STDOUT_FILENO, &info) == 0 && S_ISFIFO(info.st_mode)) {
+        if (outputIsPipe()) {
             ::fcntl(STDOUT_FILENO, F_SETPIPE_SZ, int(std::size_t(1) << 20));
             const int size = ::fcntl(STDOUT_FILENO, F_GETPIPE_SZ);
             if (size > 0)
@@ -155,8 +233,16 @@ private:
     int m_members = 0; // members of the current team so far; 0 before the first draw
     char* m_buffer;
     std::size_t m_flushAt;
-    std::size_t m_used = 0;
+    bool m_copyAll;               // into a pipe
+    std::size_t m_used = 0;       // of the buffer
+    std::size_t m_runStart = 0;   // of the buffer's bytes that no piece holds yet
+    std::size_t m_referenced = 0; // bytes of the entries in the pieces, written from the list
     std::size_t m_written = 0;
+    // The pieces of the next write, in order: runs of the buffer and entries where they lie.
+    std::array<iovec, maxPieces> m_pieces{};
+    std::size_t m_pieceCount = 0;
+    // The last entry went out with its LF, which is the line break in front of the next one.
+    bool m_breakWritten = false;
     bool m_any = false;
     bool m_ok = true;
 };
@@ -780,7 +866,7 @@ int runDrawCommand(const DrawCommandOptions& options, const std::string& softwar
     }
     ResultOutput output(options.teamSize, options.crlf);
     drawEntries<Reads::Entry>(*entries, sortivo::DrawWords(key), drawCount, seed.onePrizePerPerson,
-                              [&](std::size_t index) { output.append(entries->at(index)); });
+                              [&](std::size_t index) { output.appendLine(entries->line(index)); });
     if (!output.finish())
         return refuse("Impossible d'écrire les résultats.");
     return exitstatus::done;

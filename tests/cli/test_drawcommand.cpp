@@ -529,13 +529,14 @@ void TestDrawCommand::longListRecordAndOutputAgree_data()
 }
 
 // Long enough for the draw to go in several batches and for its results to be read well
-// ahead of their turn: each one printed, and recorded, in its place.
+// ahead of their turn, and for the output to take several writes: each one printed, and
+// recorded, in its place, the same into a file as into a pipe.
 void TestDrawCommand::longListRecordAndOutputAgree()
 {
     QFETCH(QStringList, options);
     QByteArray bytes;
     QStringList entries;
-    for (int i = 0; i < 700; ++i) {
+    for (int i = 0; i < 2500; ++i) {
         // Lengths that vary, so that a result taken for its neighbour shows.
         const QString entry = QStringLiteral("Participant %1 ").arg(i) + QString(i % 13, u'é');
         entries += entry;
@@ -554,6 +555,15 @@ void TestDrawCommand::longListRecordAndOutputAgree()
     const Run recorded = tirer(arguments + QStringList{"--pv", record});
     QCOMPARE(recorded.status, 0);
     QCOMPARE(recorded.out, plain.out);
+    const QString output = path(QStringLiteral("sortie.txt"));
+    QProcess toFile;
+    toFile.setStandardOutputFile(output);
+    toFile.start(QStringLiteral(SORTIVO_PROGRAM), QStringList{QStringLiteral("tirer")} + arguments);
+    QVERIFY(toFile.waitForFinished());
+    QCOMPARE(toFile.exitCode(), 0);
+    QFile written(output);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QCOMPARE(written.readAll(), plain.out);
 
     const QJsonObject run = readRecord(record).value(QStringLiteral("tirages"))[0].toObject();
     QCOMPARE(run.value(QStringLiteral("entrees")).toVariant().toStringList(), entries);
@@ -561,7 +571,7 @@ void TestDrawCommand::longListRecordAndOutputAgree()
     for (const QString& line : outputLines(plain.out))
         members += line.split(QStringLiteral(" - "));
     QCOMPARE(run.value(QStringLiteral("resultats")).toVariant().toStringList(), members);
-    QCOMPARE(members.size(), options.isEmpty() || options.first() == "-e" ? 700 : 250);
+    QCOMPARE(members.size(), options.isEmpty() || options.first() == "-e" ? 2500 : 250);
     QCOMPARE(members.removeDuplicates(), qsizetype(0));
     QCOMPARE(runProgram(QStringLiteral(SORTIVO_PROGRAM), {"--verifier", record}).status, 0);
 }

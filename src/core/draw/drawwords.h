@@ -26,9 +26,9 @@ public:
 private:
     void refill();
 
-    Sha256 m_hasher;
-    // The key, then the block number, hashed as one 40-byte message.
-    std::array<std::uint8_t, 40> m_message{};
+    // The key, then the block number: one 40-byte message, kept with SHA-256's padding for
+    // that length so that each block is a single round of the compression function.
+    std::array<std::uint8_t, 64> m_message{};
     std::uint64_t m_block = 0;
     std::array<std::uint32_t, 8> m_words{};
     std::size_t m_next = m_words.size();

@@ -35,6 +35,12 @@ public:
         return std::string_view(m_text).substr(m_starts[index],
                                                m_starts[index + 1] - m_starts[index] - 1);
     }
+    // Entry `index` followed by its LF.
+    std::string_view line(std::size_t index) const
+    {
+        return std::string_view(m_text).substr(m_starts[index],
+                                               m_starts[index + 1] - m_starts[index]);
+    }
     // Hints that entry `index` will be read soon: first where it starts, then its characters.
     // A draw reads entries in random order, and overlapping those fetches is what makes a
     // million-entry draw fast.
