@@ -143,7 +143,7 @@ void ProofController::openDialog()
     // Opening the dialog shows the commitment to the organiser only; it is communicated by
     // what puts it before the audience.
     fill(dialog);
-    dialog.showEvent(m_session.proof().event());
+    dialog.displayEvent(m_session.proof().event());
     connect(&dialog, &ProofDialog::eventEdited, &dialog,
             [this, &dialog] { m_session.setEvent(dialog.event()); });
     connect(&dialog, &ProofDialog::rulesFileClicked, &dialog,

@@ -179,7 +179,7 @@ QGroupBox* ProofDialog::eventGroup()
     return group;
 }
 
-void ProofDialog::showEvent(const sortivo::EventDetails& event)
+void ProofDialog::displayEvent(const sortivo::EventDetails& event)
 {
     const auto text = [](const std::string& s) { return QString::fromStdString(s); };
     txtOrganisateur->setText(text(event.organizer));

@@ -36,7 +36,7 @@ public:
     void display(const View& view);
     // What the procès-verbal tells of the event, as the session holds it; the dialog owns it
     // from there until it closes.
-    void showEvent(const sortivo::EventDetails& event);
+    void displayEvent(const sortivo::EventDetails& event);
     sortivo::EventDetails event() const;
     // A rules file was chosen: its name fills the rules' reference if that is empty.
     void setRulesFile(const QString& name, const QString& sha256);
