@@ -2,9 +2,10 @@
 // their new text and the window has repainted. Each case also reports how long the event loop
 // went unserved at worst ("frozen_ms", measured by a 5 ms heartbeat timer) and its time as a
 // multiple of the floor ("x_floor"): a bare QPlainTextEdit showing the same list once,
-// measured in the same run. Then what the list box costs for many lines and for one long line,
-// which set the limits of Open. The draws run again with the audience screen open (second
-// argument 1), which must cost what changes and not the length of the lists or of an entry.
+// measured in the same run, beside which a bare document taking the list shows how much of the
+// floor the text document alone costs. Then what the list box costs for many lines and for one
+// long line, which set the limits of Open. The draws run again with the audience screen open
+// (second argument 1), which must cost what changes and not the length of the lists or of an entry.
 #include "app/mainwindow.h"
 #include "benchplatform.h"
 #include "sheets/sheetbook.h"
@@ -20,6 +21,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 
 #include <benchmark/benchmark.h>
@@ -28,6 +31,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <memory>
 #include <utility>
 
 namespace
@@ -388,6 +392,31 @@ void BM_BareBoxShowsList(benchmark::State& state)
     report(state, total, longestGap, text);
 }
 
+// The same lines put into a document that no box shows, the way a run appends its results: the
+// least a window can spend to hold them in a text box, set beside the floor. "Tous" cannot come
+// under this row's x_floor, whatever its draws cost.
+void BM_BareDocumentTakesList(benchmark::State& state)
+{
+    const QString text = listOf(int(state.range(0)));
+    floorSeconds(text);
+    double total = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto document = std::make_unique<QTextDocument>();
+        document->setUndoRedoEnabled(false);
+        state.ResumeTiming();
+        QElapsedTimer clock;
+        clock.start();
+        QTextCursor(document.get()).insertText(text);
+        total += double(clock.nsecsElapsed()) / 1e9;
+        state.PauseTiming();
+        document.reset();
+        state.ResumeTiming();
+    }
+    state.counters["x_floor"] = total / double(state.iterations()) / floorSeconds(text);
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
 long residentKiB()
 {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -454,6 +483,7 @@ void registerBenchmarks()
         for (const auto& [name, function, runs] : {
                  std::tuple<const char*, Function, int>{"BM_BareBoxShowsList", &BM_BareBoxShowsList,
                                                         many},
+                 {"BM_BareDocumentTakesList", &BM_BareDocumentTakesList, many},
                  {"BM_WindowDrawOne", &BM_WindowDrawOne, few},
                  {"BM_WindowDrawTen", &BM_WindowDrawTen, few},
                  {"BM_WindowDrawAll", &BM_WindowDrawAll, many},
