@@ -444,9 +444,10 @@ int writePalmares(const DrawCommandOptions& options, const SessionPlace& place,
         const sortivo::ResultPlaces::Place where = places(r);
         return place.earlier->runs[where.run].results.at(where.rank - 1);
     };
-    const sortivo::Expected<std::vector<sortivo::PalmaresRow>> rows = sortivo::palmaresRows(input);
-    if (!rows)
-        return refuse(rows.error().text);
+    const sortivo::Expected<sortivo::PalmaresPage> palmares = sortivo::palmaresRows(input);
+    if (!palmares)
+        return refuse(palmares.error().text);
+    const std::vector<sortivo::PalmaresRow>& rows = palmares->rows;
 
     sortivo::SourceColumns source;
     // Each entry of a table is one of its rows; the earlier runs' lists are not at hand.
@@ -465,7 +466,7 @@ int writePalmares(const DrawCommandOptions& options, const SessionPlace& place,
     const sortivo::PalmaresFormat format =
         *sortivo::palmaresFormatOf(QString::fromLocal8Bit(options.palmaresPath));
     const sortivo::Expected<std::string> bytes =
-        sortivo::exportBytes(sortivo::palmaresTable(*rows, source), format);
+        sortivo::exportBytes(sortivo::palmaresTable(rows, source), format);
     if (!bytes)
         return refuse("Impossible d'enregistrer le palmarès : " + bytes.error().text,
                       options.palmaresPath);

@@ -369,16 +369,16 @@ void ProofController::exportPalmares(QWidget* parent)
         return;
 
     m_platform.setBusyCursor(true);
-    const sortivo::Expected<std::vector<sortivo::PalmaresRow>> rows =
-        sortivo::palmaresRowsOf(session);
+    const sortivo::Expected<sortivo::PalmaresPage> palmares = sortivo::palmaresRowsOf(session);
     const std::shared_ptr<const sortivo::ListTable> table =
         m_listState ? m_listState->table() : nullptr;
     sortivo::Expected<std::string> bytes =
-        rows ? sortivo::exportBytes(
-                   sortivo::palmaresTable(*rows, table ? sortivo::sourceColumnsOf(*table, *rows)
-                                                       : sortivo::SourceColumns()),
-                   *format)
-             : sortivo::Expected<std::string>(rows.error());
+        palmares ? sortivo::exportBytes(
+                       sortivo::palmaresTable(
+                           palmares->rows, table ? sortivo::sourceColumnsOf(*table, palmares->rows)
+                                                 : sortivo::SourceColumns()),
+                       *format)
+                 : sortivo::Expected<std::string>(palmares.error());
     const sortivo::Expected<void, SaveFailure> saved =
         bytes ? saveReplacing(path, m_platform.files(), *bytes)
               : sortivo::Expected<void, SaveFailure>(

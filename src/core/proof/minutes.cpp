@@ -162,18 +162,16 @@ Minutes minutesOf(const ProofSession& session, std::string_view software,
     detail("Autorisation", event.authorization);
     minutes.witnesses = event.witnesses;
 
-    Expected<std::vector<PalmaresRow>> rows = palmaresRowsOf(session);
-    std::vector<PalmaresRow> all = rows ? std::move(*rows) : std::vector<PalmaresRow>();
+    Expected<PalmaresPage> page = palmaresRowsOf(session, printedPalmaresRows);
     minutes.counts = countsOf(session);
     minutes.withPrizes = !session.prizes().empty();
-    if (all.size() > printedPalmaresRows) {
-        minutes.palmaresLeftOut = all.size() - printedPalmaresRows;
-        all.resize(printedPalmaresRows);
+    if (page) {
+        minutes.palmaresLeftOut = page->total - page->rows.size();
+        for (PalmaresRow& row : page->rows)
+            if (const std::optional<LocalTime> local = localTimeOf(row.time))
+                row.time = local->time;
+        minutes.palmares = std::move(page->rows);
     }
-    for (PalmaresRow& row : all)
-        if (const std::optional<LocalTime> local = localTimeOf(row.time))
-            row.time = local->time;
-    minutes.palmares = std::move(all);
     minutes.anomalies = anomaliesOf(session);
 
     const VerifyResult verdict = verifyRecord(recordJson(session, software));

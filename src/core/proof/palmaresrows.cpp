@@ -2,6 +2,8 @@
 
 #include "core/proof/proofsession.h"
 
+#include <algorithm>
+
 namespace sortivo
 {
 
@@ -19,7 +21,7 @@ std::vector<PrizeRun> prizeRunsOf(const std::vector<PalmaresRun>& runs)
 
 } // namespace
 
-Expected<std::vector<PalmaresRow>> palmaresRows(const PalmaresInput& input)
+Expected<PalmaresPage> palmaresRows(const PalmaresInput& input, std::size_t count)
 {
     using Kind = Standing::Kind;
     const std::vector<PrizeRun> prizeRuns = prizeRunsOf(input.runs);
@@ -28,14 +30,8 @@ Expected<std::vector<PalmaresRow>> palmaresRows(const PalmaresInput& input)
         return awards.error();
     const ResultPlaces places(prizeRuns);
 
-    std::vector<PalmaresRow> rows;
-    const auto add = [&](std::size_t r, std::string prize, std::string status) {
-        const ResultPlaces::Place place = places(r);
-        const PalmaresRun& run = input.runs[place.run];
-        rows.push_back({rows.size() + 1, std::move(prize), std::string(input.resultText(r)),
-                        run.number, run.date, std::move(status), r,
-                        awards->results[r].kind == Kind::Absent});
-    };
+    PalmaresPage page;
+    std::vector<PalmaresRow>& rows = page.rows;
     const auto statusOf = [&](std::size_t r) -> std::string {
         const Standing& standing = awards->results[r];
         switch (standing.kind) {
@@ -61,33 +57,43 @@ Expected<std::vector<PalmaresRow>> palmaresRows(const PalmaresInput& input)
         const std::optional<std::size_t> prize = awards->results[r].prize;
         return prize ? input.prizes[*prize] : std::string();
     };
+    // Rows past the page are counted, not built.
+    const auto add = [&](std::size_t r) {
+        if (++page.total > count)
+            return;
+        const ResultPlaces::Place place = places(r);
+        const PalmaresRun& run = input.runs[place.run];
+        rows.push_back({page.total, heldPrize(r), std::string(input.resultText(r)), run.number,
+                        run.date, statusOf(r), r, awards->results[r].kind == Kind::Absent});
+    };
 
     if (input.prizes.empty()) {
-        for (std::size_t r = 0; r < awards->results.size(); ++r)
-            add(r, {}, statusOf(r));
-        return rows;
+        // Every result is a row: those past the page need not be visited.
+        for (std::size_t r = 0; r < std::min(count, awards->results.size()); ++r)
+            add(r);
+        page.total = awards->results.size();
+        return page;
     }
     for (std::size_t p = 0; p < input.prizes.size(); ++p) {
         if (const std::optional<std::size_t> winner = awards->winners[p])
-            add(*winner, input.prizes[p], statusOf(*winner));
-        else
-            rows.push_back(
-                {rows.size() + 1, input.prizes[p], {}, std::nullopt, {}, "non attribué", {}});
+            add(*winner);
+        else if (++page.total <= count)
+            rows.push_back({page.total, input.prizes[p], {}, std::nullopt, {}, "non attribué", {}});
     }
     std::vector<std::size_t> absent(input.absences.size());
     for (std::size_t r = 0; r < awards->results.size(); ++r)
         if (awards->results[r].kind == Kind::Absent)
             absent[awards->results[r].absence] = r;
     for (const std::size_t r : absent)
-        add(r, heldPrize(r), statusOf(r));
+        add(r);
     for (const Kind kind : {Kind::Reserve, Kind::Team})
         for (std::size_t r = 0; r < awards->results.size(); ++r)
             if (awards->results[r].kind == kind)
-                add(r, {}, statusOf(r));
-    return rows;
+                add(r);
+    return page;
 }
 
-Expected<std::vector<PalmaresRow>> palmaresRowsOf(const ProofSession& session)
+Expected<PalmaresPage> palmaresRowsOf(const ProofSession& session, std::size_t count)
 {
     PalmaresInput input;
     input.prizes = session.prizes();
@@ -104,7 +110,7 @@ Expected<std::vector<PalmaresRow>> palmaresRowsOf(const ProofSession& session)
         const ResultPlaces::Place place = places(r);
         return results[place.run]->at(place.rank - 1);
     };
-    return palmaresRows(input);
+    return palmaresRows(input, count);
 }
 
 } // namespace sortivo

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -59,13 +60,24 @@ struct PalmaresInput {
     std::function<std::string_view(std::size_t)> resultText;
 };
 
+// The first rows of a palmarès, and how many it holds in all.
+struct PalmaresPage {
+    std::vector<PalmaresRow> rows;
+    std::size_t total = 0;
+};
+
+inline constexpr std::size_t allPalmaresRows = std::numeric_limits<std::size_t>::max();
+
 // The rows, by the award rule of prizes.h. With prizes: each prize in order with its holder,
 // then the results declared absent, in the order declared, with the prize they held, then the
 // reserves in order, then the members of teams, which win nothing. Without prizes: every result
-// in draw order. Refused, with why, when the award rule refuses the absences.
-Expected<std::vector<PalmaresRow>> palmaresRows(const PalmaresInput& input);
+// in draw order. Only the first `count` rows are built: a printed page holds a few hundred of
+// what may be a million. Refused, with why, when the award rule refuses the absences.
+Expected<PalmaresPage> palmaresRows(const PalmaresInput& input,
+                                    std::size_t count = allPalmaresRows);
 
 // The same for the window's session: its ended runs, prizes and absences.
-Expected<std::vector<PalmaresRow>> palmaresRowsOf(const ProofSession& session);
+Expected<PalmaresPage> palmaresRowsOf(const ProofSession& session,
+                                      std::size_t count = allPalmaresRows);
 
 } // namespace sortivo

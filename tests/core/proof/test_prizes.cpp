@@ -324,15 +324,25 @@ void TestPrizes::palmaresRows()
         return std::string_view(names.emplace_back("R" + std::to_string(r)));
     };
     names.reserve(100);
-    const sortivo::Expected<std::vector<sortivo::PalmaresRow>> got = sortivo::palmaresRows(input);
+    const sortivo::Expected<sortivo::PalmaresPage> got = sortivo::palmaresRows(input);
     QStringList lines;
-    for (const sortivo::PalmaresRow& row : got ? *got : std::vector<sortivo::PalmaresRow>()) {
+    for (const sortivo::PalmaresRow& row : got ? got->rows : std::vector<sortivo::PalmaresRow>()) {
         QCOMPARE(row.result.has_value(), !row.winner.empty());
         lines << QString::fromStdString(
             std::to_string(row.rank) + "|" + row.prize + "|" + row.winner + "|" +
             (row.run ? std::to_string(*row.run) : "") + "|" + row.time + "|" + row.status);
     }
     QCOMPARE(got ? lines.join(u' ') : QString::fromStdString(got.error().text), rows);
+    // A page of the first rows holds those very rows and counts all of them.
+    for (std::size_t count = 0; got && count <= got->total + 1; ++count) {
+        const sortivo::Expected<sortivo::PalmaresPage> page = sortivo::palmaresRows(input, count);
+        QCOMPARE(page->total, got->total);
+        QCOMPARE(page->rows.size(), std::min(count, got->total));
+        for (std::size_t i = 0; i < page->rows.size(); ++i) {
+            QCOMPARE(page->rows[i].rank, got->rows[i].rank);
+            QCOMPARE(page->rows[i].status, got->rows[i].status);
+        }
+    }
 }
 
 QTEST_APPLESS_MAIN(TestPrizes)
