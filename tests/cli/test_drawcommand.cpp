@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "sheets/sheetbook.h"
+#include "support/sheetreading.h"
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -695,37 +695,28 @@ void TestDrawCommand::palmares()
     }
     const QStringList printed = outputLines(run.out);
     QCOMPARE(printed.size(), 3);
-    const std::string bytes = readAll(target).toStdString();
-    const auto sheets =
-        sortivo::readSheetBook(bytes, sortivo::spreadsheetKind(bytes), {}, std::atomic<bool>());
-    QVERIFY(sheets && sheets->size() == 1);
-    const sortivo::CellTable& table = (*sheets)[0].table;
-    const auto cell = [&](std::size_t row, std::size_t column) {
-        const std::string_view text = table.cell(row, column);
-        return QString::fromUtf8(text.data(), qsizetype(text.size()));
-    };
-    QCOMPARE(table.rowCount(), std::size_t(4));
-    QStringList header;
-    for (std::size_t column = 0; column < 9; ++column)
-        header << cell(0, column);
-    QCOMPARE(header, (QStringList{"Rang", "Lot", "Gagnant", "Tirage n°", "Heure", "Statut", "Nom",
-                                  "Prénom", "Courriel"}));
+    const std::optional<SheetText> sheet = onlySheet(readAll(target).toStdString());
+    QVERIFY(sheet);
+    const QList<QStringList>& cells = sheet->rows;
+    QCOMPARE(cells.size(), 4);
+    QCOMPARE(cells[0].mid(0, 9), (QStringList{"Rang", "Lot", "Gagnant", "Tirage n°", "Heure",
+                                              "Statut", "Nom", "Prénom", "Courriel"}));
     const QStringList prizes{QStringLiteral("Vélo ; \"rouge\""), QStringLiteral("Casque")};
-    for (std::size_t row = 1; row <= 3; ++row) {
-        const QString winner = cell(row, 2);
-        QCOMPARE(cell(row, 0), QString::number(row));
-        QCOMPARE(cell(row, 1), row <= 2 ? prizes[row - 1] : QString());
+    for (qsizetype row = 1; row <= 3; ++row) {
+        const QString winner = cells[row][2];
+        QCOMPARE(cells[row][0], QString::number(row));
+        QCOMPARE(cells[row][1], row <= 2 ? prizes[row - 1] : QString());
         QCOMPARE(printed[row - 1],
                  (row <= 2 ? prizes[row - 1] : QStringLiteral("Suppléant n° 1")) + " : " + winner);
-        QCOMPARE(cell(row, 3), QStringLiteral("1"));
+        QCOMPARE(cells[row][3], QStringLiteral("1"));
         QVERIFY(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$"))
-                    .match(cell(row, 4))
+                    .match(cells[row][4])
                     .hasMatch());
-        QCOMPARE(cell(row, 5),
+        QCOMPARE(cells[row][5],
                  row <= 2 ? QStringLiteral("gagnant") : QStringLiteral("suppléant n° 1"));
         // The winner's own row: "Léa Petit" is one of two rows, told apart by the address.
-        QCOMPARE(cell(row, 7) + u' ' + cell(row, 6), winner);
-        QVERIFY(cell(row, 8).startsWith(winner.left(1).toLower()));
+        QCOMPARE(cells[row][7] + u' ' + cells[row][6], winner);
+        QVERIFY(cells[row][8].startsWith(winner.left(1).toLower()));
     }
 }
 

@@ -1,5 +1,5 @@
 #include "exports/palmaresexport.h"
-#include "sheets/sheetbook.h"
+#include "support/sheetreading.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -79,19 +79,10 @@ Table readBack(const std::string& bytes, PalmaresFormat format, const QString& f
     if (kind !=
         (format == PalmaresFormat::Xlsx ? sortivo::SheetKind::Xlsx : sortivo::SheetKind::Ods))
         return {};
-    const auto sheets = sortivo::readSheetBook(bytes, kind, {}, std::atomic<bool>());
-    if (!sheets || sheets->size() != 1 || (*sheets)[0].name != "Palmarès")
+    const std::optional<SheetText> sheet = onlySheet(bytes);
+    if (!sheet || sheet->name != "Palmarès")
         return {};
-    const sortivo::CellTable& cells = (*sheets)[0].table;
-    for (std::size_t row = 0; row < cells.rowCount(); ++row) {
-        QStringList line;
-        for (std::size_t column = 0; column < 8; ++column) {
-            const std::string_view cell = cells.cell(row, column);
-            line << QString::fromUtf8(cell.data(), qsizetype(cell.size()));
-        }
-        table << line;
-    }
-    return table;
+    return sheet->rows;
 }
 
 } // namespace

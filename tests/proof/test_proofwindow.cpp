@@ -1,10 +1,10 @@
 #include "app/mainwindow.h"
 #include "core/list/person.h"
 #include "core/proof/proofverify.h"
-#include "sheets/sheetbook.h"
 #include "support/fakeplatform.h"
 #include "support/guitest.h"
 #include "support/mainwindowcontrols.h"
+#include "support/sheetreading.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -673,15 +673,14 @@ void TestProofWindow::palmaresExported()
              written.isEmpty() ? QStringList() : QStringList{written});
     if (written.isEmpty())
         return;
-    const std::string bytes = readBytes(m_dir->filePath(written)).toStdString();
-    const auto sheets =
-        sortivo::readSheetBook(bytes, sortivo::spreadsheetKind(bytes), {}, std::atomic<bool>());
-    QVERIFY(sheets && sheets->size() == 1);
-    const sortivo::CellTable& table = (*sheets)[0].table;
-    QCOMPARE(table.rowCount(), std::size_t(2));
-    QCOMPARE(table.cell(0, 2), std::string_view("Gagnant"));
-    QCOMPARE(table.cell(1, 2), std::string_view("Zoé"));
-    QCOMPARE(table.cell(1, 5), std::string_view("tiré"));
+    const std::optional<SheetText> sheet =
+        onlySheet(readBytes(m_dir->filePath(written)).toStdString());
+    QVERIFY(sheet);
+    const QList<QStringList>& cells = sheet->rows;
+    QCOMPARE(cells.size(), 2);
+    QCOMPARE(cells[0][2], QStringLiteral("Gagnant"));
+    QCOMPARE(cells[1][2], QStringLiteral("Zoé"));
+    QCOMPARE(cells[1][5], QStringLiteral("tiré"));
 }
 
 // A list opened from a table: each winner comes with its row, found by its text although the run
@@ -707,23 +706,16 @@ void TestProofWindow::palmaresWithTheTableRows()
         m_platform->expectSaveFile(target);
         v.button("cmdExporter")->click();
     });
-    const std::string bytes = readBytes(target).toStdString();
-    const auto sheets =
-        sortivo::readSheetBook(bytes, sortivo::spreadsheetKind(bytes), {}, std::atomic<bool>());
-    QVERIFY(sheets && sheets->size() == 1);
-    const sortivo::CellTable& cells = (*sheets)[0].table;
-    const auto cell = [&](std::size_t row, std::size_t column) {
-        const std::string_view text = cells.cell(row, column);
-        return QString::fromUtf8(text.data(), qsizetype(text.size()));
-    };
-    QCOMPARE(cells.rowCount(), std::size_t(2));
-    QCOMPARE(
-        QStringList({cell(0, 6), cell(0, 7), cell(0, 8)}),
-        QStringList({QStringLiteral("Nom"), QStringLiteral("Prénom"), QStringLiteral("Courriel")}));
-    const QString winner = cell(1, 2);
+    const std::optional<SheetText> sheet = onlySheet(readBytes(target).toStdString());
+    QVERIFY(sheet);
+    const QList<QStringList>& cells = sheet->rows;
+    QCOMPARE(cells.size(), 2);
+    QCOMPARE(cells[0].mid(6, 3), QStringList({QStringLiteral("Nom"), QStringLiteral("Prénom"),
+                                              QStringLiteral("Courriel")}));
+    const QString winner = cells[1][2];
     QVERIFY(results()->toPlainText().contains(winner));
-    QCOMPARE(cell(1, 6) + u' ' + cell(1, 7), winner);
-    QCOMPARE(cell(1, 8), cell(1, 7).left(1).toLower() + QStringLiteral("@x.fr"));
+    QCOMPARE(cells[1][6] + u' ' + cells[1][7], winner);
+    QCOMPARE(cells[1][8], cells[1][7].left(1).toLower() + QStringLiteral("@x.fr"));
 }
 
 QTEST_MAIN(TestProofWindow)
